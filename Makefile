@@ -1,0 +1,27 @@
+# make run  : build (release) and start InboxPruner
+# make test : build with sanitizers and run every test
+JOBS ?= $(shell nproc)
+BUILD ?= build
+TEST_BUILD ?= build-test
+
+.PHONY: deps build run test test-build clean
+
+deps:
+	./scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DINBOX_TESTS=OFF
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./scripts/start-app $(BUILD)
+
+test-build: deps
+	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DINBOX_SANITIZE=ON -DINBOX_WERROR=ON
+	cmake --build $(TEST_BUILD) -j $(JOBS)
+
+test: test-build
+	cd $(TEST_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(TEST_BUILD)

@@ -1,0 +1,74 @@
+#include "MbxMIME.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+TEST(IsDottedQuad, Table) {
+    const struct {
+        const char* in;
+        bool out;
+    } rows[] = {
+        {"10.0.0.1", true},     {"255.255.255.255", true}, {"0.0.0.0", true},
+        {"256.1.1.1", false},   {"1.2.3", false},          {"1..2.3", false},
+        {"1.2.3.4.5", false},   {"a.b.c.d", false},        {"", false},
+        {"1.2.3.", false},      {"pop.example.org", false}, {"1.2.3.256", false},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(IsDottedQuad(r.in), r.out) << r.in;
+}
+
+TEST(WordAsInt, Table) {
+    const struct {
+        const char* in;
+        uint16_t n;
+        int32_t def;
+        int32_t out;
+    } rows[] = {
+        {"1 1234", 2, 100, 1234},  {"1", 2, 100, 100},           {"1 12ab", 2, 100, 100},
+        {"  7   99  ", 2, 100, 99}, {"+OK 3 4500", 3, -1, 4500}, {"42", 0, 5, 42},
+        {"42", 1, 5, 42},          {"1 2 3", 1, 5, 1},           {"", 2, 100, 100},
+        {"1 99999999999", 2, 7, 7}, {"1 -5", 2, 100, -5},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(WordAsInt(r.in, r.n, r.def), r.out) << r.in << " word " << r.n;
+}
+
+TEST(MakeTempFileName, CreatesOwnerOnlyFileAndDeletesIt) {
+    std::string path;
+    {
+        TempFile f = MakeTempFileName();
+        path = f.path();
+        EXPECT_EQ(std::filesystem::path(path).filename().string().rfind("mbx", 0), 0u);
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+        EXPECT_EQ(st.st_size, 0);
+        EXPECT_EQ(::write(f.fd(), "x", 1), 1);
+        TempFile moved = std::move(f);
+        EXPECT_TRUE(std::filesystem::exists(path));
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(MakeTempFileName, HonoursTmpdirAndReportsFailure) {
+    const auto dir = std::filesystem::temp_directory_path() / "inbox-tmpdir-test";
+    std::filesystem::create_directories(dir);
+    const char* old = std::getenv("TMPDIR");
+    const std::string saved = old ? old : "";
+    setenv("TMPDIR", dir.c_str(), 1);
+    {
+        TempFile f = MakeTempFileName();
+        EXPECT_EQ(std::filesystem::path(f.path()).parent_path(), dir);
+    }
+    setenv("TMPDIR", "/nonexistent-dir-for-inbox-test", 1);
+    EXPECT_THROW(MakeTempFileName(), std::system_error);
+    if (old)
+        setenv("TMPDIR", saved.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    std::filesystem::remove_all(dir);
+}
