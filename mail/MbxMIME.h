@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "TempFile.h"
 
@@ -16,5 +18,10 @@ int32_t WordAsInt(const std::string& s, uint16_t n, int32_t def);
 TempFile MakeTempFileName();
 
 // Text helpers shared by the routines above and the mail parser.
-std::string Trim(const std::string& s); // drops bytes <= ' ' at both ends
+std::string Trim(const std::string& s);              // drops bytes <= ' ' at both ends
 bool ParseInt32(const std::string& s, int32_t& out); // optional sign, decimal digits only
+
+// The lines of a text: a line ends at CR LF, a lone CR or a lone LF; a NUL byte ends the text.
+std::vector<std::string> SplitLines(std::string_view text);
+// The text of a list of lines: each line followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines);

@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
-#include <sys/stat.h>
 
 TempFile TempFile::create() {
     const char* env = std::getenv("TMPDIR");
@@ -39,7 +39,9 @@ TempFile& TempFile::operator=(TempFile&& other) noexcept {
     return *this;
 }
 
-TempFile::~TempFile() { release(); }
+TempFile::~TempFile() {
+    release();
+}
 
 void TempFile::release() noexcept {
     if (fd_ >= 0)

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "AttachedFiles.h"
+#include "mbx_events.h"
+
+enum TPriority { prHighest, prHigh, prNormal, prLow, prLowest };
+enum TTextEncoding { te8Bit, teBase64 };
+
+// Raised by uudecoding for a character outside the uuencoding alphabet; it ends Parse.
+class EUUDecodeError : public std::runtime_error {
+public:
+    EUUDecodeError() : std::runtime_error("Oops...") {}
+};
+
+// One mail: header fields, text lines and attachments, filled by Parse from RawMail.
+class TMbxMsg : public TObject {
+public:
+    TPriority Priority = prNormal;
+    std::string UserName;
+    std::string From;
+    std::string Sender;
+    std::string MessageID;
+    std::string InReplyTo;
+    std::string ReturnPath;
+    std::string ReplyTo;
+    std::string SendTo;
+    std::string CC;
+    std::string BCC;
+    std::string Date;
+    std::string Subject;
+    std::vector<std::string> Text;
+    std::vector<std::string> ExtraHeaders;
+    TAttachedFiles Attachments;
+    std::string ContentType;
+    std::string ContentTransferEncoding;
+    std::vector<std::string> Headers;
+    std::string CharSet = "ISO-8859-1";
+    int32_t Size = 0;
+    std::string UIDL;
+    std::vector<std::string> RawMail;
+    bool ClearRawMailAfterParse = true;
+    TTextEncoding TextEncoding = te8Bit;
+
+    // Reads RawMail into the fields, Headers, Text and Attachments. Malformed mail gives a
+    // best-effort result; only EUUDecodeError ("Oops...") leaves, keeping what was added.
+    void Parse();
+};

@@ -1,0 +1,146 @@
+#include "mbx_util.h"
+
+#include <array>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+constexpr unsigned char kPadding = 64;
+constexpr unsigned char kForeign = 99;
+
+constexpr std::array<unsigned char, 256> makeBase64Values() {
+    std::array<unsigned char, 256> values{};
+    for (auto& v : values)
+        v = kForeign;
+    for (int i = 0; i < 26; ++i) {
+        values['A' + i] = static_cast<unsigned char>(i);
+        values['a' + i] = static_cast<unsigned char>(26 + i);
+    }
+    for (int i = 0; i < 10; ++i)
+        values['0' + i] = static_cast<unsigned char>(52 + i);
+    values['+'] = 62;
+    values['/'] = 63;
+    values['='] = kPadding;
+    return values;
+}
+
+constexpr auto kBase64Values = makeBase64Values();
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+std::string asciiLower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+} // namespace
+
+size_t TBase64DecodingStream::Write(std::string_view text) {
+    size_t written = 0;
+    for (const char ch : text) {
+        if (ch == '\r' || ch == '\n')
+            continue;
+        pending_[pendingCount_++] = kBase64Values[static_cast<unsigned char>(ch)];
+        if (pendingCount_ < 4)
+            continue;
+        pendingCount_ = 0;
+        unsigned a = pending_[0], b = pending_[1], c = pending_[2], d = pending_[3];
+        int count = 3;
+        if (a == kPadding) {
+            count = 0;
+        } else if (c == kPadding) {
+            count = 1;
+            c = d = 0;
+        } else if (d == kPadding) {
+            count = 2;
+            d = 0;
+        }
+        // Foreign bytes (value 99) still take part in the arithmetic, modulo 256.
+        const char bytes[3] = {static_cast<char>((a * 4 + b / 16) & 0xFF),
+                               static_cast<char>(((b % 16) * 16 + c / 4) & 0xFF),
+                               static_cast<char>(((c % 4) * 64 + d) & 0xFF)};
+        target_.append(bytes, static_cast<size_t>(count));
+        written += static_cast<size_t>(count);
+    }
+    return written;
+}
+
+size_t TBase64DecodingStream::Read(char*, size_t) {
+    throw EStreamError("Invalid stream operation");
+}
+
+int64_t TBase64DecodingStream::Seek(int64_t, int) {
+    throw EStreamError("Invalid stream operation");
+}
+
+std::string QPDecode(std::string_view Text, bool HeaderMode) {
+    const size_t nul = Text.find('\0');
+    if (nul != std::string_view::npos)
+        Text = Text.substr(0, nul);
+    std::string out;
+    out.reserve(Text.size());
+    size_t i = 0;
+    while (i < Text.size()) {
+        const char c = Text[i];
+        if (c == '_') {
+            out += HeaderMode ? ' ' : '_';
+            ++i;
+        } else if (c != '=') {
+            out += c;
+            ++i;
+        } else if (i + 1 < Text.size() && (Text[i + 1] == '\r' || Text[i + 1] == '\n')) {
+            // A soft line break swallows the two characters after the "=".
+            i += 3;
+        } else if (i + 2 < Text.size()) {
+            const int high = hexValue(Text[i + 1]);
+            const int low = hexValue(Text[i + 2]);
+            out += (high < 0 || low < 0) ? '@' : static_cast<char>(high * 16 + low);
+            i += 3;
+        } else {
+            break; // "=" with fewer than two characters after it ends the text
+        }
+    }
+    return out;
+}
+
+std::unordered_map<std::string, std::string> ReadMimeTypes(std::istream& table) {
+    std::unordered_map<std::string, std::string> types;
+    std::string line;
+    while (std::getline(table, line)) {
+        const size_t hash = line.find('#');
+        if (hash != std::string::npos)
+            line.erase(hash);
+        std::istringstream words(line);
+        std::string type, extension;
+        if (!(words >> type))
+            continue;
+        while (words >> extension)
+            types.emplace(asciiLower(extension), type);
+    }
+    return types;
+}
+
+std::string ContentTypeOfFile(const std::string& FileName) {
+    static const auto table = [] {
+        std::ifstream file("/etc/mime.types");
+        return ReadMimeTypes(file);
+    }();
+    const size_t dot = FileName.rfind('.');
+    if (dot != std::string::npos) {
+        const auto found = table.find(asciiLower(FileName.substr(dot + 1)));
+        if (found != table.end() && !found->second.empty())
+            return found->second;
+    }
+    return "application/octet-stream";
+}
