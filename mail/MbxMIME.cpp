@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "mbx_util.h"
+
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
@@ -100,4 +102,212 @@ std::string JoinLines(const std::vector<std::string>& lines) {
         text += "\r\n";
     }
     return text;
+}
+
+std::string AsciiUpper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+std::string AsciiLower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool IsBlankLine(std::string_view line) {
+    for (const char c : line)
+        if (static_cast<unsigned char>(c) > ' ')
+            return false;
+    return true;
+}
+
+static bool startsWithUpper(const std::string& line, const std::string& upperPrefix) {
+    if (line.size() < upperPrefix.size())
+        return false;
+    for (size_t i = 0; i < upperPrefix.size(); ++i) {
+        char c = line[i];
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != upperPrefix[i])
+            return false;
+    }
+    return true;
+}
+
+bool FindHeader(const std::string& Name, std::span<const std::string> Lines, std::string& Line) {
+    size_t i = 0;
+    while (i < Lines.size() && Lines[i].empty())
+        ++i;
+    for (; i < Lines.size() && !Lines[i].empty(); ++i) {
+        if (!startsWithUpper(Lines[i], Name))
+            continue;
+        Line = Lines[i];
+        for (++i; i < Lines.size() && (Lines[i].front() == ' ' || Lines[i].front() == '\t'); ++i)
+            Line += Trim(Lines[i]);
+        return true;
+    }
+    return false;
+}
+
+std::string GetHeaderValue(const std::string& Key, const std::string& Line) {
+    const size_t pos = AsciiUpper(Line).find(Key);
+    if (pos == std::string::npos)
+        return {};
+    std::string value = Trim(Line.substr(pos + Key.size()));
+    const size_t semicolon = value.find(';');
+    if (semicolon != std::string::npos)
+        value = Trim(value.substr(0, semicolon));
+    return value;
+}
+
+size_t PartBodyStart(std::span<const std::string> Lines) {
+    size_t i = 0;
+    while (i < Lines.size() && !IsBlankLine(Lines[i]))
+        ++i;
+    while (i < Lines.size() && IsBlankLine(Lines[i]))
+        ++i;
+    return i;
+}
+
+void StripPartHeader(std::vector<std::string>& Lines) {
+    Lines.erase(Lines.begin(), Lines.begin() + static_cast<std::ptrdiff_t>(PartBodyStart(Lines)));
+}
+
+std::string GetBoundary(const std::string& Line) {
+    const size_t pos = AsciiUpper(Line).find("BOUNDARY");
+    std::string v;
+    if (pos != std::string::npos)
+        v = Trim(Line.substr(pos + 8, 72));
+    if (!v.empty())
+        v = Trim(v.substr(1)); // the "="
+    if (!v.empty() && v.front() == '"') {
+        v.erase(0, 1);
+        const size_t quote = v.find('"');
+        if (quote != std::string::npos)
+            v.resize(quote);
+    }
+    const size_t semicolon = v.find(';');
+    if (semicolon != std::string::npos)
+        v.resize(semicolon);
+    return "--" + Trim(v);
+}
+
+std::string DecodeEncodedWords(const std::string& S) {
+    // The text still to scan is buf[pos..]; out holds the finished text before it, which never
+    // contains "=?". A decoded word is never longer than its encoded form, so it is written
+    // back into buf just before the rest and scanned again, as a restart from the front would.
+    std::string buf = S;
+    std::string out;
+    size_t pos = 0;
+    for (;;) {
+        const size_t start = buf.find("=?", pos);
+        if (start == std::string::npos)
+            break;
+        const size_t charsetEnd = buf.find('?', start + 2);
+        if (charsetEnd == std::string::npos || charsetEnd + 3 > buf.size())
+            break;
+        const char encoding = AsciiUpper(std::string(1, buf[charsetEnd + 1]))[0];
+        const size_t word = charsetEnd + 3;
+        const size_t wordEnd = buf.find("?=", word);
+        if (wordEnd == std::string::npos)
+            break;
+        const std::string_view encoded(buf.data() + word, wordEnd - word);
+        std::string decoded;
+        if (encoding == 'Q') {
+            decoded = QPDecode(encoded, true);
+        } else if (encoding == 'B') {
+            TBase64DecodingStream stream(decoded);
+            stream.Write(encoded);
+        }
+        out.append(buf, pos, start - pos);
+        pos = wordEnd + 2 - decoded.size();
+        buf.replace(pos, decoded.size(), decoded);
+        // The last finished character may form "=?" with the decoded text.
+        if (!out.empty()) {
+            buf[--pos] = out.back();
+            out.pop_back();
+        }
+    }
+    out.append(buf, pos);
+    return out;
+}
+
+std::string StripQuotes(std::string S) {
+    if (!S.empty() && (S.front() == '"' || S.front() == '\''))
+        S.erase(0, 1);
+    if (!S.empty() && (S.back() == '"' || S.back() == '\''))
+        S.pop_back();
+    return S;
+}
+
+std::string RemoveChar(std::string S, char C) {
+    std::erase(S, C);
+    return S;
+}
+
+std::string NamePart(std::string S, bool Quote) {
+    const size_t open = S.find('<');
+    if (open != std::string::npos) {
+        const size_t close = S.find('>', open);
+        if (close != std::string::npos)
+            S.erase(open, close - open + 1);
+    }
+    const size_t paren = S.find('(');
+    const size_t parenClose = S.find(')');
+    if (paren != std::string::npos && parenClose != std::string::npos)
+        S = parenClose > paren ? S.substr(paren + 1, parenClose - paren - 1) : std::string();
+    S = Trim(RemoveChar(RemoveChar(std::move(S), '"'), '\''));
+    return Quote ? '"' + S + '"' : S;
+}
+
+std::string AddressPart(std::string S, bool Angle) {
+    // Comments go, each from the first "(" through the first ")" after it.
+    std::string kept;
+    size_t pos = 0;
+    for (;;) {
+        const size_t open = S.find('(', pos);
+        const size_t close = open == std::string::npos ? open : S.find(')', open);
+        if (close == std::string::npos) {
+            kept.append(S, pos);
+            break;
+        }
+        kept.append(S, pos, open - pos);
+        pos = close + 1;
+    }
+    S = Trim(kept);
+    const size_t open = S.find('<');
+    const size_t close = S.find('>');
+    if (open != std::string::npos && close != std::string::npos)
+        S = close > open ? S.substr(open + 1, close - open - 1) : std::string();
+    return Angle ? '<' + S + '>' : S;
+}
+
+std::string NormalizeAddressList(const std::string& S) {
+    // Quoted strings go with their quotes; an unpaired quote is just dropped.
+    std::string w;
+    for (size_t i = 0; i < S.size(); ++i) {
+        if (S[i] != '"') {
+            w += S[i];
+            continue;
+        }
+        const size_t close = S.find('"', i + 1);
+        if (close != std::string::npos)
+            i = close;
+    }
+    std::string result;
+    size_t pos = 0;
+    for (;;) {
+        const size_t comma = w.find(',', pos);
+        const std::string item = w.substr(pos, comma == std::string::npos ? comma : comma - pos);
+        result += NamePart(DecodeEncodedWords(item), true) + " " + AddressPart(item, true);
+        if (comma == std::string::npos)
+            break;
+        result += ", ";
+        pos = comma + 1;
+    }
+    return result;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,3 +27,34 @@ bool ParseInt32(const std::string& s, int32_t& out); // optional sign, decimal d
 std::vector<std::string> SplitLines(std::string_view text);
 // The text of a list of lines: each line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
+
+// ASCII case mapping: only the letters a-z / A-Z change; other bytes stay as they are.
+std::string AsciiUpper(std::string s);
+std::string AsciiLower(std::string s);
+// True when the line is empty after trimming.
+bool IsBlankLine(std::string_view line);
+
+// Header lookup. Name is upper case with its colon ("SUBJECT:"). Searches the first block of
+// Lines (after leading empty lines, up to the next empty line) for the first line starting
+// with Name in any case; Line receives it with its continuation lines trimmed and appended.
+bool FindHeader(const std::string& Name, std::span<const std::string> Lines, std::string& Line);
+// The value after the first occurrence of Key (upper case) in Line, trimmed, up to the first ";".
+std::string GetHeaderValue(const std::string& Key, const std::string& Line);
+// Index of the body of a part: after its leading non-blank lines and the blank lines after them.
+size_t PartBodyStart(std::span<const std::string> Lines);
+// Drops the part header and the blank lines after it.
+void StripPartHeader(std::vector<std::string>& Lines);
+// The delimiter line ("--" + boundary) named by a Content-Type line.
+std::string GetBoundary(const std::string& Line);
+
+// Decodes the encoded words (=?charset?Q|B?text?=) of a header value; the charset is ignored.
+std::string DecodeEncodedWords(const std::string& S);
+// Without one leading and one trailing quote (double or single).
+std::string StripQuotes(std::string S);
+std::string RemoveChar(std::string S, char C);
+// The display name of one mailbox, in double quotes when Quote.
+std::string NamePart(std::string S, bool Quote);
+// The address of one mailbox, in angle brackets when Angle.
+std::string AddressPart(std::string S, bool Angle);
+// Rewrites an address list as "name" <address> items joined by ", ".
+std::string NormalizeAddressList(const std::string& S);

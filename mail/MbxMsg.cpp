@@ -1,18 +1,240 @@
 #include "MbxMsg.h"
 
+#include <span>
+#include <utility>
+
 #include "MbxMIME.h"
+#include "UUDecode.h"
+#include "mbx_util.h"
+
+namespace {
+
+using LineSpan = std::span<const std::string>;
+
+// Deeper parts are not split any further but taken as they stand, as mature MIME readers do;
+// this bounds the recursion and the work per line.
+constexpr int kMaxNesting = 100;
+
+struct PartInfo {
+    std::string contentType;
+    std::string transferEncoding;
+    std::string name;
+};
+
+struct Leaf {
+    LineSpan lines;
+    int depth;
+};
+
+PartInfo GetPartInfo(LineSpan part) {
+    PartInfo info;
+    std::string line;
+    if (FindHeader("CONTENT-TYPE:", part, line)) {
+        info.contentType = AsciiUpper(GetHeaderValue("CONTENT-TYPE:", line));
+        info.name = GetHeaderValue("NAME", line);
+    } else {
+        info.contentType = "TEXT/PLAIN";
+    }
+    info.transferEncoding = FindHeader("CONTENT-TRANSFER-ENCODING:", part, line)
+                                ? AsciiUpper(GetHeaderValue("CONTENT-TRANSFER-ENCODING:", line))
+                                : "7BIT";
+    if (info.name.empty() && FindHeader("CONTENT-DISPOSITION:", part, line))
+        info.name = GetHeaderValue("FILENAME", line);
+    if (!info.name.empty()) {
+        // Blanks around the "=" are allowed in a parameter and are no part of the name.
+        info.name = Trim(info.name.substr(1));
+        info.name = DecodeEncodedWords(StripQuotes(info.name));
+    }
+    return info;
+}
+
+std::string JoinWithoutLastBreak(LineSpan lines) {
+    size_t size = 0;
+    for (const auto& line : lines)
+        size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += "\r\n";
+        text += lines[i];
+    }
+    return text;
+}
+
+std::string RemoveForbiddenNameChars(std::string name) {
+    for (const char c : std::string_view("\\/:*?\"<>|"))
+        name = RemoveChar(std::move(name), c);
+    return name;
+}
+
+std::string HtmlNameFromSubject(const std::string& subject) {
+    const size_t dot = subject.rfind('.');
+    return (dot == std::string::npos ? subject : subject.substr(0, dot)) + ".html";
+}
+
+void AddAttachment(TMbxMsg& msg, LineSpan lines, const std::string& contentType,
+                   const std::string& name, const std::string& transferEncoding) {
+    std::string fileName = RemoveForbiddenNameChars(name);
+    // The subject may hold path separators too, so they go from the derived name as well.
+    if (contentType == "TEXT/HTML" && fileName.empty())
+        fileName = RemoveForbiddenNameChars(HtmlNameFromSubject(msg.Subject));
+    TAttachedFile& item = msg.Attachments.Add(fileName);
+    // The bytes are decoded straight into Data; the encoded lines are read where they lie.
+    if (transferEncoding == "BASE64") {
+        size_t encodedSize = 0;
+        for (const auto& line : lines)
+            encodedSize += line.size();
+        item.Data.reserve(encodedSize / 4 * 3 + 3);
+        TBase64DecodingStream stream(item.Data);
+        for (const auto& line : lines)
+            stream.Write(line);
+    } else if (transferEncoding == "X-UUENCODE") {
+        UUDecodeLines(lines, item.Data);
+    } else if (transferEncoding == "QUOTED-PRINTABLE") {
+        item.Data = JoinWithoutLastBreak(
+            SplitLines(QPDecode(JoinLines({lines.begin(), lines.end()}), false)));
+    } else {
+        item.Data = JoinWithoutLastBreak(lines);
+    }
+}
+
+bool IsEndLine(const std::string& line) {
+    return AsciiLower(Trim(line)) == "end";
+}
+
+void ProcessTextPart(TMbxMsg& msg, LineSpan body, const std::string& transferEncoding) {
+    // Uuencoded blocks leave the text as attachments; their "end" line stays in the text.
+    std::vector<std::string> kept;
+    kept.reserve(body.size());
+    size_t i = 0;
+    size_t begin = 0;
+    std::string uuName;
+    while (FindUUBegin(body, i, begin, uuName)) {
+        kept.insert(kept.end(), body.begin() + static_cast<std::ptrdiff_t>(i),
+                    body.begin() + static_cast<std::ptrdiff_t>(begin));
+        std::vector<std::string> block{body[begin]};
+        for (i = begin + 1; i < body.size() && !IsEndLine(body[i]); ++i)
+            if (!body[i].empty())
+                block.push_back(body[i]);
+        AddAttachment(msg, block, "APPLICATION/OCTET-STREAM", uuName, "X-UUENCODE");
+    }
+    kept.insert(kept.end(), body.begin() + static_cast<std::ptrdiff_t>(i), body.end());
+
+    if (transferEncoding == "QUOTED-PRINTABLE") {
+        kept = SplitLines(QPDecode(JoinLines(kept), false));
+    } else if (transferEncoding == "BASE64") {
+        std::string bytes;
+        TBase64DecodingStream(bytes).Write(JoinLines(kept));
+        kept = SplitLines(bytes);
+    }
+    msg.Text.insert(msg.Text.end(), std::make_move_iterator(kept.begin()),
+                    std::make_move_iterator(kept.end()));
+}
+
+// Appends the leaves of a multipart to leaves, in document order; preamble, delimiters and
+// epilogue are dropped.
+void SplitMultipart(LineSpan part, int depth, std::vector<Leaf>& leaves) {
+    std::string contentType;
+    if (depth >= kMaxNesting || !FindHeader("CONTENT-TYPE:", part, contentType) ||
+        AsciiUpper(contentType).find("MULTIPART") == std::string::npos) {
+        leaves.push_back({part, depth});
+        return;
+    }
+    LineSpan body = part.subspan(PartBodyStart(part));
+    const std::string delimiter = GetBoundary(contentType);
+    const std::string closing = delimiter + "--";
+    size_t first = 0;
+    while (first < body.size() && body[first] != delimiter)
+        ++first;
+    body = body.subspan(first);
+    if (body.empty()) {
+        leaves.push_back({body, depth + 1});
+        return;
+    }
+    size_t current = 1;
+    size_t i = 1;
+    while (i < body.size() && body[i] != closing) {
+        if (body[i] == delimiter) {
+            SplitMultipart(body.subspan(current, i - current), depth + 1, leaves);
+            current = ++i;
+            if (i == body.size())
+                break;
+        }
+        // The line right after a delimiter belongs to the new part untested.
+        ++i;
+    }
+    SplitMultipart(body.subspan(current, i - current), depth + 1, leaves);
+}
+
+void ProcessPart(TMbxMsg& msg, LineSpan part, int depth) {
+    const PartInfo info = GetPartInfo(part);
+    const std::string& ct = info.contentType;
+    const std::string& cte = info.transferEncoding;
+    // HTML is offered as an attachment, so the text shows each alternative's plain text once.
+    const bool html = ct == "TEXT/HTML";
+    if (ct.find("TEXT") != std::string::npos && !html) {
+        ProcessTextPart(msg, part.subspan(PartBodyStart(part)), cte);
+        return;
+    }
+    if (ct.find("MULTIPART") != std::string::npos && depth < kMaxNesting) {
+        std::vector<Leaf> leaves;
+        SplitMultipart(part, depth, leaves);
+        for (const Leaf& leaf : leaves)
+            ProcessPart(msg, leaf.lines, leaf.depth);
+        return;
+    }
+    const LineSpan body = part.subspan(PartBodyStart(part));
+    if (cte == "X-UUENCODE" || !info.name.empty() || html) {
+        AddAttachment(msg, body, ct, info.name, cte);
+    } else if (ct == "MESSAGE/RFC822" && depth < kMaxNesting) {
+        ProcessPart(msg, body, depth + 1);
+    } else if (cte == "BASE64" || cte == "QUOTED-PRINTABLE") {
+        AddAttachment(msg, body, ct, info.name, cte);
+    } else {
+        msg.Text.insert(msg.Text.end(), body.begin(), body.end());
+    }
+}
+
+} // namespace
 
 void TMbxMsg::Parse() {
     if (RawMail.empty())
         return;
-    size_t i = 0;
-    while (i < RawMail.size() && !RawMail[i].empty())
-        Headers.push_back(RawMail[i++]);
+    for (const auto& line : RawMail) {
+        if (line.empty())
+            break;
+        Headers.push_back(line);
+    }
+
+    // Characters 6 to 77 of the envelope line "From sender ...".
+    if (!Headers.empty() && Headers.front().size() > 5)
+        From = Headers.front().substr(5, 72);
+    const auto field = [this](const char* key, std::string& target, auto treat) {
+        std::string line;
+        if (FindHeader(key, Headers, line))
+            target = treat(GetHeaderValue(key, line));
+    };
+    const auto asIs = [](std::string v) { return v; };
+    field("FROM:", From, DecodeEncodedWords);
+    field("SENDER:", Sender, NormalizeAddressList);
+    field("MESSAGE-ID:", MessageID, asIs);
+    field("IN-REPLY-TO:", InReplyTo, asIs);
+    field("RETURN-PATH:", ReturnPath, asIs);
+    field("REPLY-TO:", ReplyTo, NormalizeAddressList);
+    field("TO:", SendTo, NormalizeAddressList);
+    field("CC:", CC, NormalizeAddressList);
+    field("DATE:", Date, asIs);
+    field("SUBJECT:", Subject, DecodeEncodedWords);
     ContentType = "TEXT/PLAIN";
+    field("CONTENT-TYPE:", ContentType, AsciiUpper);
     ContentTransferEncoding = "7BIT";
-    while (i < RawMail.size() && Trim(RawMail[i]).empty())
-        ++i;
-    Text.insert(Text.end(), RawMail.begin() + static_cast<std::ptrdiff_t>(i), RawMail.end());
-    if (ClearRawMailAfterParse)
+    field("CONTENT-TRANSFER-ENCODING:", ContentTransferEncoding, AsciiUpper);
+
+    // The parts are read in place: nothing below changes RawMail.
+    ProcessPart(*this, RawMail, 0);
+    if (ClearRawMailAfterParse) {
         RawMail.clear();
+        RawMail.shrink_to_fit();
+    }
 }

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "MbxMIME.h"
+
 namespace {
 
 constexpr unsigned char kPadding = 64;
@@ -35,13 +37,6 @@ int hexValue(char c) {
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
     return -1;
-}
-
-std::string asciiLower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
 }
 
 } // namespace
@@ -126,7 +121,7 @@ std::unordered_map<std::string, std::string> ReadMimeTypes(std::istream& table) 
         if (!(words >> type))
             continue;
         while (words >> extension)
-            types.emplace(asciiLower(extension), type);
+            types.emplace(AsciiLower(extension), type);
     }
     return types;
 }
@@ -138,7 +133,7 @@ std::string ContentTypeOfFile(const std::string& FileName) {
     }();
     const size_t dot = FileName.rfind('.');
     if (dot != std::string::npos) {
-        const auto found = table.find(asciiLower(FileName.substr(dot + 1)));
+        const auto found = table.find(AsciiLower(FileName.substr(dot + 1)));
         if (found != table.end() && !found->second.empty())
             return found->second;
     }
