@@ -1,0 +1,313 @@
+#include "ClientSocket.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <strings.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+std::string formatSocketError(const std::string& description, int number, const std::string& api) {
+    return "Windows-Socket-Fehler: " + description + " (" + std::to_string(number) +
+           "), auf API '" + api + "'";
+}
+
+enum class WaitResult { Ready, TimedOut, Closed };
+
+} // namespace
+
+std::string SocketErrorText(int errorNumber, const std::string& api) {
+    return formatSocketError(std::strerror(errorNumber), errorNumber, api);
+}
+
+// --- TCustomWinSocket ---
+
+TCustomWinSocket::~TCustomWinSocket() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool TCustomWinSocket::waitFor(short events, std::chrono::milliseconds timeout) {
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + timeout;
+    for (;;) {
+        if (fd_ < 0)
+            return true; // closed from the hook: the caller sees the closed state
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+        if (left.count() <= 0)
+            return false;
+        const auto slice = std::min(left, pop3_timeouts::kSlice);
+        pollfd p{fd_, events, 0};
+        const int r = ::poll(&p, 1, static_cast<int>(slice.count()));
+        if (r > 0)
+            return true; // readiness, hang-up or error: the next call reports which
+        if (r < 0 && errno != EINTR)
+            return true;
+        if (r == 0 && WaitHook)
+            WaitHook();
+    }
+}
+
+void TCustomWinSocket::fail(TErrorEvent kind, int code, const char* api) {
+    int errorCode = code;
+    if (errorReport_)
+        errorReport_(kind, errorCode);
+    Close();
+    if (errorCode != 0)
+        throw ESocketError(SocketErrorText(errorCode, api));
+}
+
+int TCustomWinSocket::SendBytes(const void* Buf, int Count) {
+    std::lock_guard guard(lock_);
+    if (!connected_ || Count <= 0)
+        return 0;
+    ssize_t sent;
+    do {
+        sent = ::send(fd_, Buf, static_cast<size_t>(Count), MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    if (sent < 0) {
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            fail(eeSend, errno, "send");
+        return 0;
+    }
+    return static_cast<int>(sent);
+}
+
+int TCustomWinSocket::ReceiveBytes(void* Buf, int Count) {
+    std::lock_guard guard(lock_);
+    if (!connected_)
+        return 0;
+    if (Count == -1) {
+        int waiting = 0;
+        if (::ioctl(fd_, FIONREAD, &waiting) < 0)
+            return 0;
+        return waiting;
+    }
+    if (Count <= 0)
+        return 0;
+    if (!waitFor(POLLIN, ReceiveTimeout)) {
+        fail(eeReceive, ETIMEDOUT, "recv");
+        return 0;
+    }
+    if (!connected_)
+        return 0;
+    ssize_t got;
+    do {
+        got = ::recv(fd_, Buf, static_cast<size_t>(Count), 0);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            fail(eeReceive, errno, "recv");
+        return 0;
+    }
+    return static_cast<int>(got);
+}
+
+void TCustomWinSocket::Close() {
+    std::lock_guard guard(lock_);
+    if (fd_ < 0)
+        return;
+    // Mark closed before reporting, so a handler that closes again finds nothing to do.
+    const int fd = fd_;
+    fd_ = -1;
+    connected_ = false;
+    if (disconnectReport_)
+        disconnectReport_();
+    if (::close(fd) < 0 && errno != EINTR)
+        throw ESocketError(SocketErrorText(errno, "closesocket"));
+}
+
+// --- TClientWinSocket ---
+
+void TClientWinSocket::openSocket(int family) {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd_ < 0)
+        throw ESocketError(kTextNoSocket);
+}
+
+bool TClientWinSocket::connectTo(const void* addr, unsigned addrLen,
+                                 std::chrono::milliseconds timeout) {
+    const int flags = ::fcntl(fd_, F_GETFL);
+    ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
+    if (::connect(fd_, static_cast<const sockaddr*>(addr), addrLen) < 0) {
+        if (errno != EINPROGRESS)
+            return false;
+        if (!waitFor(POLLOUT, timeout)) {
+            errno = ETIMEDOUT;
+            return false;
+        }
+        if (fd_ < 0) {
+            errno = ECANCELED;
+            return false;
+        }
+        int error = 0;
+        socklen_t len = sizeof error;
+        ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &len);
+        if (error != 0) {
+            errno = error;
+            return false;
+        }
+    }
+    // Blocking from here on; every later wait is guarded by poll.
+    ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+    return true;
+}
+
+void TClientWinSocket::Open(const std::string& Host, const std::string& Address, int Port,
+                            const std::string& Service, std::chrono::milliseconds ConnectTimeout) {
+    std::lock_guard guard(lock_);
+    if (connected_)
+        return;
+    try {
+        openSocket(AF_INET);
+        if (lookupReport_)
+            lookupReport_();
+
+        int port = Port;
+        if (!Service.empty()) {
+            const servent* s = ::getservbyname(Service.c_str(), "tcp");
+            port = s ? ntohs(static_cast<uint16_t>(s->s_port)) : 0;
+        }
+        std::vector<sockaddr_storage> candidates;
+        if (!Host.empty()) {
+            addrinfo hints{};
+            hints.ai_family = AF_UNSPEC;
+            hints.ai_socktype = SOCK_STREAM;
+            addrinfo* found = nullptr;
+            const int rc = ::getaddrinfo(Host.c_str(), nullptr, &hints, &found);
+            // Reported here: a connect to the unset address 0.0.0.0 would reach this machine.
+            if (rc != 0)
+                throw ESocketError(
+                    formatSocketError(rc == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(rc),
+                                      rc, "getaddrinfo"));
+            for (addrinfo* a = found; a; a = a->ai_next) {
+                if (a->ai_family != AF_INET && a->ai_family != AF_INET6)
+                    continue;
+                sockaddr_storage ss{};
+                std::memcpy(&ss, a->ai_addr, a->ai_addrlen);
+                candidates.push_back(ss);
+            }
+            ::freeaddrinfo(found);
+        } else if (!Address.empty()) {
+            sockaddr_storage ss{};
+            auto* in = reinterpret_cast<sockaddr_in*>(&ss);
+            in->sin_family = AF_INET;
+            if (::inet_pton(AF_INET, Address.c_str(), &in->sin_addr) != 1)
+                throw ESocketError(SocketErrorText(EINVAL, "connect"));
+            candidates.push_back(ss);
+        } else {
+            throw ESocketError(kTextNoAddress);
+        }
+        for (auto& c : candidates) {
+            if (c.ss_family == AF_INET)
+                reinterpret_cast<sockaddr_in*>(&c)->sin_port = htons(static_cast<uint16_t>(port));
+            else
+                reinterpret_cast<sockaddr_in6*>(&c)->sin6_port = htons(static_cast<uint16_t>(port));
+        }
+
+        if (connectingReport_)
+            connectingReport_();
+        int lastError = EADDRNOTAVAIL;
+        bool connected = false;
+        for (size_t i = 0; i < candidates.size() && !connected; ++i) {
+            const auto& c = candidates[i];
+            if (i > 0 || c.ss_family != AF_INET)
+                openSocket(c.ss_family);
+            const socklen_t len =
+                c.ss_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
+            connected = connectTo(&c, len, ConnectTimeout);
+            if (!connected)
+                lastError = errno;
+            if (fd_ < 0)
+                break; // closed from the wait hook
+        }
+        if (!connected)
+            throw ESocketError(SocketErrorText(lastError, "connect"));
+        connected_ = true;
+        if (connectReport_)
+            connectReport_();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+// --- TClientSocket ---
+
+TClientSocket::TClientSocket() : socket_(std::make_unique<TClientWinSocket>()) {
+    TClientWinSocket* s = socket_.get();
+    s->lookupReport_ = [this, s] {
+        if (OnLookup)
+            OnLookup(this, s);
+    };
+    s->connectingReport_ = [this, s] {
+        if (OnConnecting)
+            OnConnecting(this, s);
+    };
+    s->connectReport_ = [this, s] {
+        active_ = true;
+        if (OnConnect)
+            OnConnect(this, s);
+    };
+    s->disconnectReport_ = [this, s] {
+        active_ = false;
+        if (OnDisconnect)
+            OnDisconnect(this, s);
+    };
+    s->errorReport_ = [this, s](TErrorEvent kind, int& code) {
+        if (OnError)
+            OnError(this, s, kind, code);
+    };
+}
+
+TClientSocket::~TClientSocket() = default;
+
+void TClientSocket::checkInactive(bool unchanged) const {
+    if (socket_->Connected() && !unchanged)
+        throw ESocketError(kTextChangeWhileActive);
+}
+
+void TClientSocket::SetHost(const std::string& value) {
+    checkInactive(::strcasecmp(value.c_str(), host_.c_str()) == 0);
+    host_ = value;
+}
+
+void TClientSocket::SetAddress(const std::string& value) {
+    checkInactive(::strcasecmp(value.c_str(), address_.c_str()) == 0);
+    address_ = value;
+}
+
+void TClientSocket::SetPort(int value) {
+    checkInactive(value == port_);
+    port_ = value;
+}
+
+void TClientSocket::SetService(const std::string& value) {
+    checkInactive(value == service_);
+    service_ = value;
+}
+
+void TClientSocket::SetClientType(TClientType value) {
+    checkInactive(value == clientType_);
+    clientType_ = value;
+}
+
+void TClientSocket::SetActive(bool value) {
+    if (value)
+        socket_->Open(host_, address_, port_, service_, ConnectTimeout);
+    else
+        socket_->Close();
+}

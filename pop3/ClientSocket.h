@@ -1,0 +1,149 @@
+#pragma once
+
+// A blocking TCP client socket over POSIX sockets: lookup by name or dotted address, one send
+// call per command, one receive call per read. Every wait is sliced with poll() so a hook can
+// keep the user interface alive, and bounded by a time-out (Timeouts.h).
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+
+#include "Timeouts.h"
+#include "mbx_events.h"
+
+// Every failure of the socket layer. Texts are the layer's own (see SocketErrorText).
+class ESocketError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "Windows-Socket-Fehler: <description> (<number>), auf API '<api>'" with errno and strerror.
+std::string SocketErrorText(int errorNumber, const std::string& api);
+
+inline constexpr const char* kTextNoAddress = "Keine Adresse angegeben";
+inline constexpr const char* kTextNoSocket = "Es kann kein neuer Socket erzeugt werden";
+inline constexpr const char* kTextChangeWhileActive =
+    "Der Wert kann nicht geändert werden, während der Socket aktiv ist";
+
+// Kind of a failed operation passed to the error event; eeGeneral is used for protocol errors.
+enum TErrorEvent { eeGeneral = 0, eeSend = 1, eeReceive = 2, eeConnect = 3 };
+enum TClientType { ctNonBlocking, ctBlocking };
+
+class TCustomWinSocket;
+using TSocketNotifyEvent = std::function<void(TObject* Sender, TCustomWinSocket* Socket)>;
+// The handler may set ErrorCode to 0 to suppress the exception that follows.
+using TSocketErrorEvent = std::function<void(TObject* Sender, TCustomWinSocket* Socket,
+                                             TErrorEvent ErrorEvent, int& ErrorCode)>;
+
+// The connected stream socket. Send, receive and close hold one (re-entrant) lock.
+class TCustomWinSocket : public TObject {
+public:
+    TCustomWinSocket() = default;
+    TCustomWinSocket(const TCustomWinSocket&) = delete;
+    TCustomWinSocket& operator=(const TCustomWinSocket&) = delete;
+    // Closes an open socket without any report.
+    ~TCustomWinSocket() override;
+
+    // One send call with all Count bytes; 0 when not connected. A failure fires the error
+    // report (eeSend), closes, and throws ESocketError unless the report cleared the code.
+    int SendBytes(const void* Buf, int Count);
+    // One receive of at most Count bytes once data is there; 0 when not connected or when the
+    // peer has closed. Count -1 returns the number of bytes waiting. Waiting longer than
+    // ReceiveTimeout is a failure (ETIMEDOUT), reported like any receive failure (eeReceive).
+    int ReceiveBytes(void* Buf, int Count);
+    // Fires the disconnect report when a socket is open; a second call does nothing.
+    void Close();
+
+    bool Connected() const { return connected_; }
+    int Handle() const { return fd_; }
+
+    // Runs between poll slices while a connect or receive waits.
+    std::function<void()> WaitHook;
+    std::chrono::milliseconds ReceiveTimeout = pop3_timeouts::kReceive;
+
+protected:
+    friend class TClientSocket;
+    // Wired by the owning component to its events.
+    std::function<void()> disconnectReport_;
+    std::function<void(TErrorEvent kind, int& code)> errorReport_;
+
+    // Waits until fd is ready for events; false when the time-out passed first.
+    bool waitFor(short events, std::chrono::milliseconds timeout);
+    // Error report, close, then throw unless the code was cleared.
+    void fail(TErrorEvent kind, int code, const char* api);
+
+    std::recursive_mutex lock_;
+    int fd_ = -1;
+    bool connected_ = false;
+};
+
+class TClientWinSocket : public TCustomWinSocket {
+public:
+    // Lookup (Host by name, else Address in dotted form), then a connect with a time-out,
+    // trying each address found in turn. Failures throw ESocketError after the socket has
+    // been closed again (which fires the disconnect report).
+    void Open(const std::string& Host, const std::string& Address, int Port,
+              const std::string& Service, std::chrono::milliseconds ConnectTimeout);
+
+protected:
+    friend class TClientSocket;
+    std::function<void()> lookupReport_;
+    std::function<void()> connectingReport_;
+    std::function<void()> connectReport_;
+
+private:
+    void openSocket(int family);
+    // True when connected; false (errno set) when this address failed.
+    bool connectTo(const void* addr, unsigned addrLen, std::chrono::milliseconds timeout);
+};
+
+// The client socket component the POP3 client talks through.
+class TClientSocket : public TObject {
+public:
+    TClientSocket();
+    ~TClientSocket() override;
+
+    const std::string& Host() const { return host_; }
+    const std::string& Address() const { return address_; }
+    int Port() const { return port_; }
+    const std::string& Service() const { return service_; }
+    TClientType ClientType() const { return clientType_; }
+    // Changing any of these while active throws ESocketError (kTextChangeWhileActive),
+    // unless the value stays the same (Host and Address compared ignoring case).
+    void SetHost(const std::string& value);
+    void SetAddress(const std::string& value);
+    void SetPort(int value);
+    void SetService(const std::string& value);
+    void SetClientType(TClientType value);
+
+    bool Active() const { return active_; }
+    // True opens (nothing when already connected), False closes (nothing when closed).
+    void SetActive(bool value);
+    void Open() { SetActive(true); }
+    void Close() { SetActive(false); }
+
+    TClientWinSocket* Socket() { return socket_.get(); }
+
+    std::chrono::milliseconds ConnectTimeout = pop3_timeouts::kConnect;
+
+    TSocketNotifyEvent OnLookup;
+    TSocketNotifyEvent OnConnecting;
+    TSocketNotifyEvent OnConnect;
+    TSocketNotifyEvent OnDisconnect;
+    TSocketErrorEvent OnError;
+
+private:
+    void checkInactive(bool unchanged) const;
+
+    std::unique_ptr<TClientWinSocket> socket_;
+    std::string host_;
+    std::string address_;
+    int port_ = 0;
+    std::string service_;
+    TClientType clientType_ = ctNonBlocking;
+    bool active_ = false;
+};

@@ -1,0 +1,410 @@
+#include "MbxPOP3.h"
+
+#include <cerrno>
+#include <stdexcept>
+#include <string_view>
+#include <system_error>
+#include <thread>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "MbxMIME.h"
+#include "RetrieveProgress.h"
+
+namespace {
+
+constexpr int kReceiveSize = 1024;
+// A status line longer than this is not POP3; give up instead of buffering without end.
+constexpr size_t kMaxStatusLine = 64 * 1024;
+const std::string kCRLF = "\r\n";
+const std::string kTerminator = "\r\n.\r\n";
+
+std::string Number(unsigned value) {
+    return std::to_string(value);
+}
+std::string Number(int value) {
+    return std::to_string(value);
+}
+
+void WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw std::system_error(errno, std::generic_category(),
+                                    "cannot write the temporary file");
+        }
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
+// The whole file split into lines, read through a mapping so it is never copied whole.
+std::vector<std::string> LoadLines(int fd, uint64_t size) {
+    if (size == 0)
+        return {};
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (map == MAP_FAILED)
+        throw std::system_error(errno, std::generic_category(), "cannot read the temporary file");
+    std::vector<std::string> lines;
+    try {
+        lines = SplitLines(std::string_view(static_cast<const char*>(map), size));
+    } catch (...) {
+        ::munmap(map, size);
+        throw;
+    }
+    ::munmap(map, size);
+    return lines;
+}
+
+} // namespace
+
+TMbxPOP::TMbxPOP() : socket_(std::make_unique<TClientSocket>()) {
+    socket_->SetClientType(ctBlocking);
+    socket_->Socket()->WaitHook = [this] { processMessages(); };
+    socket_->OnLookup = [this](TObject* s, TCustomWinSocket* k) { SocketLookup(s, k); };
+    socket_->OnConnecting = [this](TObject* s, TCustomWinSocket* k) { SocketConnecting(s, k); };
+    socket_->OnConnect = [this](TObject* s, TCustomWinSocket* k) { SocketConnect(s, k); };
+    socket_->OnDisconnect = [this](TObject* s, TCustomWinSocket* k) { SocketDisconnect(s, k); };
+    socket_->OnError = [this](TObject* s, TCustomWinSocket* k, TErrorEvent e, int& code) {
+        SocketError(s, k, e, code);
+    };
+}
+
+TMbxPOP::~TMbxPOP() = default;
+
+void TMbxPOP::processMessages() {
+    if (ProcessMessages)
+        ProcessMessages();
+}
+
+// --- socket handlers ---
+
+void TMbxPOP::SocketLookup(TObject* Sender, TCustomWinSocket* Socket) {
+    if (OnLookup)
+        OnLookup(Sender, Socket);
+}
+
+void TMbxPOP::SocketConnecting(TObject* Sender, TCustomWinSocket* Socket) {
+    if (OnConnecting)
+        OnConnecting(Sender, Socket);
+}
+
+void TMbxPOP::SocketConnect(TObject* Sender, TCustomWinSocket*) {
+    connected_ = true;
+    if (OnConnect)
+        OnConnect(Sender);
+}
+
+void TMbxPOP::SocketDisconnect(TObject* Sender, TCustomWinSocket*) {
+    connected_ = false;
+    if (OnQuit)
+        OnQuit(Sender);
+}
+
+// The order matters to the window: OnQuit (from the close) comes before OnError.
+void TMbxPOP::SocketError(TObject* Sender, TCustomWinSocket*, TErrorEvent, int& ErrorCode) {
+    failed_ = true;
+    socket_->Close();
+    connected_ = false;
+    if (OnError)
+        OnError(Sender, ErrorCode, replyText_);
+}
+
+void TMbxPOP::ReportError(int Code) {
+    int code = Code;
+    SocketError(this, socket_->Socket(), eeGeneral, code);
+}
+
+void TMbxPOP::transportFailure(int errorCode, const std::string& text) {
+    int code = errorCode;
+    SocketError(socket_.get(), socket_->Socket(), eeReceive, code);
+    throw ESocketError(text);
+}
+
+// --- line transport ---
+
+void TMbxPOP::SendText(const std::string& Text) {
+    processMessages();
+    socket_->Socket()->SendBytes(Text.data(), static_cast<int>(Text.size()));
+    if (OnSendTextToSocket)
+        OnSendTextToSocket(this, Text);
+}
+
+std::string TMbxPOP::receiveOnce() {
+    char buffer[kReceiveSize];
+    socket_->Socket()->ReceiveTimeout = ReceiveTimeout;
+    const int n = socket_->Socket()->ReceiveBytes(buffer, kReceiveSize);
+    std::string text(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    if (!text.empty() && OnReceiveTextFromSocket)
+        OnReceiveTextFromSocket(this, text);
+    return text;
+}
+
+void TMbxPOP::judge(const std::string& Text) {
+    replyStatus_ = Trim(Text.substr(0, 4));
+    const size_t eol = Text.find(kCRLF);
+    replyText_ = (eol == std::string::npos || eol <= 4) ? "" : Trim(Text.substr(4, eol - 4));
+    failed_ = replyStatus_ == "-ERR";
+}
+
+void TMbxPOP::ReceiveText(std::string& Text) {
+    Text.clear();
+    for (;;) {
+        processMessages();
+        const std::string piece = receiveOnce();
+        if (piece.empty()) {
+            // A closed session answers nothing, at once; a server gone mid-line is a failure.
+            if (Text.empty() && !socket_->Socket()->Connected())
+                break;
+            transportFailure(ECONNRESET, kTextClosedMidAnswer);
+        }
+        const size_t searchFrom = Text.empty() ? 0 : Text.size() - 1;
+        Text += piece;
+        if (Text.find(kCRLF, searchFrom) != std::string::npos)
+            break;
+        if (Text.size() > kMaxStatusLine)
+            transportFailure(EMSGSIZE, SocketErrorText(EMSGSIZE, "recv"));
+    }
+    judge(Text);
+}
+
+void TMbxPOP::ReceiveChunk(std::string& Text) {
+    processMessages();
+    Text = receiveOnce();
+    // A multi-line answer needs its terminator; nothing more can come once the server is gone.
+    if (Text.empty())
+        transportFailure(ECONNRESET, kTextClosedMidAnswer);
+    judge(Text);
+}
+
+// --- operations ---
+
+void TMbxPOP::Connect() {
+    messageCount_ = 0;
+    int32_t port = 0;
+    if (!ParseInt32(Port, port) || port < 0 || port > 65535)
+        port = 110;
+    socket_->SetPort(port);
+    if (IsDottedQuad(Host)) {
+        socket_->SetAddress(Host);
+        socket_->SetHost("");
+    } else {
+        socket_->SetHost(Host);
+        socket_->SetAddress("");
+    }
+    failed_ = false;
+    openError_.clear();
+    socket_->ConnectTimeout = ConnectTimeout;
+    try {
+        socket_->Open();
+    } catch (const std::exception& e) {
+        openError_ = e.what();
+        failed_ = true;
+        return;
+    }
+    if (connected_) {
+        std::string greeting;
+        ReceiveText(greeting);
+    }
+}
+
+bool TMbxPOP::Login() {
+    if (!connected_)
+        throw std::runtime_error("Invalid Op. Not connected.");
+    std::string reply;
+    SendText("USER " + UserId + kCRLF);
+    ReceiveText(reply);
+    if (failed_) {
+        ReportError(kErrLogin);
+        return false;
+    }
+    SendText("PASS " + UserPasswd + kCRLF);
+    ReceiveText(reply);
+    if (failed_) {
+        ReportError(kErrLogin);
+        return false;
+    }
+    return true;
+}
+
+void TMbxPOP::Stat() {
+    std::string reply;
+    SendText("STAT" + kCRLF);
+    ReceiveText(reply);
+    if (failed_) {
+        ReportError(kErrCommand);
+        return;
+    }
+    const size_t blank = replyText_.find(' ');
+    const std::string count = replyText_.substr(0, blank);
+    int32_t value = 0;
+    if (!ParseInt32(count, value))
+        throw std::invalid_argument("'" + count + "' ist kein gültiger Integerwert");
+    messageCount_ = static_cast<uint16_t>(value);
+    mailboxSize_ = blank == std::string::npos ? "" : replyText_.substr(blank + 1);
+}
+
+void TMbxPOP::GetMsgSize(int MsgIndex, std::string& Size) {
+    std::string reply;
+    SendText("list " + Number(MsgIndex) + kCRLF);
+    ReceiveText(reply);
+    if (failed_) {
+        ReportError(kErrCommand);
+        return;
+    }
+    const size_t blank = replyText_.find(' ');
+    Size = blank == std::string::npos ? replyText_ : replyText_.substr(blank + 1);
+}
+
+void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
+    if (!connected_)
+        throw std::runtime_error("Not connected.");
+    Header.clear();
+    std::string s;
+    SendText("TOP " + Number(unsigned{MsgIndex}) + " 0" + kCRLF);
+    ReceiveText(s);
+    if (failed_) {
+        ReportError(kErrHeader);
+        return;
+    }
+    // The terminator is searched from the status line's CR LF on, so an answer without any
+    // header line ("+OK" CR LF "." CR LF) is complete too.
+    const size_t statusEnd = s.find(kCRLF);
+    const size_t bodyStart = statusEnd == std::string::npos ? s.size() : statusEnd + 2;
+    size_t searchFrom = statusEnd == std::string::npos ? 0 : statusEnd;
+    while (s.find(kTerminator, searchFrom) == std::string::npos) {
+        searchFrom = std::max(searchFrom, s.size() >= 4 ? s.size() - 4 : 0);
+        std::string chunk;
+        ReceiveChunk(chunk);
+        s += chunk;
+    }
+    Header = s.substr(bodyStart);
+}
+
+void TMbxPOP::GetUIDL(int MsgIndex, std::string& UIDL) {
+    UIDL.clear();
+    std::string reply;
+    SendText("UIDL " + Number(MsgIndex) + kCRLF);
+    ReceiveText(reply);
+    if (failed_) {
+        ReportError(kErrCommand);
+        return;
+    }
+    const size_t blank = replyText_.find(' ');
+    UIDL = blank == std::string::npos ? replyText_ : replyText_.substr(blank + 1);
+}
+
+void TMbxPOP::DeleteMsg(uint16_t MsgIndex) {
+    if (!connected_)
+        throw std::runtime_error("Not connected.");
+    processMessages();
+    std::string reply;
+    SendText("DELE " + Number(unsigned{MsgIndex}) + kCRLF);
+    ReceiveText(reply);
+    if (failed_) {
+        ReportError(kErrDelete);
+        return;
+    }
+    messageCount_ = static_cast<uint16_t>(messageCount_ - 1);
+    if (OnDelete)
+        OnDelete(this, MsgIndex);
+}
+
+void TMbxPOP::Quit() {
+    if (!connected_)
+        return;
+    std::string reply;
+    SendText("QUIT" + kCRLF);
+    ReceiveText(reply);
+    if (failed_) {
+        ReportError(kErrQuit);
+        return;
+    }
+    socket_->Close();
+    connected_ = false;
+    processMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+std::unique_ptr<TMbxMsg> TMbxPOP::Retrieve(uint16_t MsgIndex) {
+    return RetrieveMsg(MsgIndex, false);
+}
+
+std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly) {
+    if (!connected_)
+        throw std::runtime_error("Not connected.");
+    if (OnBeforeRetrieve)
+        OnBeforeRetrieve(this, MsgIndex);
+    // Owner-only and deleted by its owner on every way out of here, exceptions included.
+    auto file = std::make_unique<TempFile>(MakeTempFileName());
+    const std::string number = Number(unsigned{MsgIndex});
+
+    std::string data;
+    SendText("LIST " + number + kCRLF);
+    ReceiveText(data);
+    // Not judged on purpose: a refused LIST just leaves the default size.
+    const int32_t listedSize = WordAsInt(replyText_, 2, 100);
+
+    SendText((HeaderOnly ? "TOP " + number + " 0" : "RETR " + number) + kCRLF);
+    ReceiveText(data);
+    if (failed_) {
+        file.reset();
+        ReportError(kErrRetrieve);
+        return nullptr;
+    }
+
+    NextProgress = RetrieveProgressStep;
+    LastPercent = 0;
+    uint64_t fileSize = 0;
+    auto append = [&](const std::string& bytes) {
+        try {
+            WriteAll(file->fd(), bytes);
+        } catch (const std::system_error& e) {
+            // The answer can no longer be followed; drop the session rather than desynchronise.
+            int code = e.code().value();
+            SocketError(this, socket_->Socket(), eeGeneral, code);
+            throw;
+        }
+        fileSize += bytes.size();
+    };
+    append(data);
+    // Only the last four bytes are kept to find a terminator split across two chunks.
+    while (data.find(kTerminator) == std::string::npos) {
+        processMessages();
+        std::string chunk;
+        const std::string tail = data.size() > 4 ? data.substr(data.size() - 4) : data;
+        ReceiveChunk(chunk);
+        data = tail + chunk;
+        append(chunk);
+        const uint16_t percent = RetrievePercent(fileSize, listedSize);
+        LastPercent = percent;
+        if (percent >= NextProgress) {
+            if (OnRetrieveProgress)
+                OnRetrieveProgress(this, percent);
+            NextProgress = static_cast<uint16_t>(NextProgress + RetrieveProgressStep);
+        }
+    }
+    if (LastPercent < 100 && OnRetrieveProgress)
+        OnRetrieveProgress(this, 100);
+
+    auto msg = std::make_unique<TMbxMsg>();
+    msg->RawMail = LoadLines(file->fd(), fileSize);
+    file.reset();
+    auto& lines = msg->RawMail;
+    if (!lines.empty())
+        lines.erase(lines.begin()); // the +OK status line
+    if (!lines.empty())
+        lines.pop_back(); // the terminating "."
+    for (auto& line : lines)
+        if (line.size() > 1 && line[0] == '.')
+            line.erase(0, 1);
+    msg->Size = listedSize;
+    msg->Parse();
+    if (GetUIDLsOnRetrieve)
+        GetUIDL(MsgIndex, msg->UIDL);
+    if (OnAfterRetrieve)
+        OnAfterRetrieve(this);
+    return msg;
+}

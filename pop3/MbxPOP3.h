@@ -1,0 +1,142 @@
+#pragma once
+
+// TMbxPOP: the client side of one POP3 session over a blocking socket. Every operation sends
+// one command and waits for its answer, running ProcessMessages before each send and receive.
+//
+// Failures, three kinds:
+//  - wrong state: std::runtime_error "Invalid Op. Not connected." (Login) or "Not connected."
+//    (GetMsgHeader, DeleteMsg, Retrieve, RetrieveMsg); nothing sent, nothing changed;
+//  - a "-ERR" answer: the connection is closed (no QUIT), OnQuit fires, then OnError with the
+//    code (2001-2006) and the server's text; the operation returns normally;
+//  - the transport (send/receive failure, time-out, server gone mid-answer): the same close,
+//    OnQuit and OnError (with the last reply text), then ESocketError propagates.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ClientSocket.h"
+#include "MbxMsg.h"
+#include "Timeouts.h"
+#include "mbx_events.h"
+
+// Error codes passed to OnError for refused commands.
+enum : int {
+    kErrLogin = 2001,    // USER or PASS
+    kErrQuit = 2002,     // QUIT
+    kErrDelete = 2003,   // DELE
+    kErrRetrieve = 2004, // RETR, or TOP n 0 in a header-only retrieval
+    kErrHeader = 2005,   // TOP n 0
+    kErrCommand = 2006,  // STAT, list, UIDL
+};
+
+// ESocketError text when the server closes the connection before an answer is complete.
+inline constexpr const char* kTextClosedMidAnswer =
+    "Die Verbindung wurde vom Server geschlossen, bevor die Antwort vollständig war";
+
+class TMbxPOP : public TObject {
+public:
+    TMbxPOP();
+    ~TMbxPOP() override;
+    TMbxPOP(const TMbxPOP&) = delete;
+    TMbxPOP& operator=(const TMbxPOP&) = delete;
+
+    std::string UserId;
+    std::string UserPasswd;
+    std::string Port = "110"; // decimal text; 110 when it is not a port number
+    std::string Host;         // host name or dotted IPv4 address
+    std::string StrErrorInFormatOfMsg = "Error en el formato del mensaje.";
+    uint16_t RetrieveProgressStep = 10; // percent between two progress events
+    bool GetUIDLsOnRetrieve = false;
+
+    TNotifyEvent OnConnect; // Sender: the client socket component
+    TNotifyEvent OnQuit;    // Sender: the client socket component
+    TOnError OnError;
+    TOnBeforeRetrieve OnBeforeRetrieve;
+    TNotifyEvent OnAfterRetrieve;
+    TOnCodeProgressEvent OnRetrieveProgress;
+    TOnDeleteEvent OnDelete;
+    TSocketNotifyEvent OnLookup;
+    TSocketNotifyEvent OnConnecting;
+    TToFromSocketEvent OnSendTextToSocket;      // each command, CR LF included
+    TToFromSocketEvent OnReceiveTextFromSocket; // the bytes of each single receive
+
+    // Lets the window process its pending messages; run before every send and receive,
+    // between retrieval chunks and between the slices of every wait.
+    std::function<void()> ProcessMessages;
+    std::chrono::milliseconds ConnectTimeout = pop3_timeouts::kConnect;
+    std::chrono::milliseconds ReceiveTimeout = pop3_timeouts::kReceive;
+
+    bool Connected() const { return connected_; }
+    // Result of the last step: True after a "-ERR" reply, any reported error, a failed open.
+    bool Failed() const { return failed_; }
+    uint16_t MessageCount() const { return messageCount_; }
+    const std::string& MailboxSize() const { return mailboxSize_; }
+    const std::string& ReplyStatus() const { return replyStatus_; }
+    const std::string& ReplyText() const { return replyText_; }
+
+    // Text of the exception that made the last Connect fail to open; empty after a good open.
+    const std::string& OpenError() const { return openError_; }
+
+    TClientSocket& ClientSocket() { return *socket_; }
+
+    // Opens the connection and reads the greeting. A failed open sets Failed and fires OnQuit
+    // (no OnError, no exception); a "-ERR" greeting sets Failed and keeps the connection.
+    void Connect();
+    // USER, PASS. False and error 2001 on refusal.
+    bool Login();
+    // STAT into MessageCount and MailboxSize; error 2006. Throws std::invalid_argument when
+    // the count is not a number.
+    void Stat();
+    // "list n": Size := the size word; error 2006 (Size untouched).
+    void GetMsgSize(int MsgIndex, std::string& Size);
+    // "TOP n 0": Header := the header lines, the empty line and the "." line as sent; error
+    // 2005 (Header empty).
+    void GetMsgHeader(uint16_t MsgIndex, std::string& Header);
+    // "UIDL n": UIDL := the unique-id word; error 2006 (UIDL empty).
+    void GetUIDL(int MsgIndex, std::string& UIDL);
+    // LIST n, RETR n through an owner-only temporary file, parsed. nullptr and error 2004
+    // on refusal. Fires OnBeforeRetrieve, OnRetrieveProgress, OnAfterRetrieve.
+    std::unique_ptr<TMbxMsg> Retrieve(uint16_t MsgIndex);
+    // As Retrieve, with "TOP n 0" instead of RETR when HeaderOnly.
+    std::unique_ptr<TMbxMsg> RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly);
+    // "DELE n": MessageCount - 1 and OnDelete; error 2003.
+    void DeleteMsg(uint16_t MsgIndex);
+    // "QUIT" when connected, then closes (OnQuit); error 2002. Does nothing when closed.
+    void Quit();
+
+private:
+    void SendText(const std::string& Text);
+    // The answer to a command: receives until its first line is complete, then judges it.
+    void ReceiveText(std::string& Text);
+    // One data chunk of a multi-line answer: a single receive, judged as it stands.
+    void ReceiveChunk(std::string& Text);
+    void ReportError(int Code);
+
+    void SocketLookup(TObject* Sender, TCustomWinSocket* Socket);
+    void SocketConnecting(TObject* Sender, TCustomWinSocket* Socket);
+    void SocketConnect(TObject* Sender, TCustomWinSocket* Socket);
+    void SocketDisconnect(TObject* Sender, TCustomWinSocket* Socket);
+    void SocketError(TObject* Sender, TCustomWinSocket* Socket, TErrorEvent ErrorEvent,
+                     int& ErrorCode);
+
+    // One receive of at most 1024 bytes with its event; empty when nothing came.
+    std::string receiveOnce();
+    void judge(const std::string& Text);
+    // Closes the session as a receive failure (OnQuit, OnError) and throws ESocketError.
+    [[noreturn]] void transportFailure(int errorCode, const std::string& text);
+    void processMessages();
+
+    std::unique_ptr<TClientSocket> socket_;
+    bool connected_ = false;
+    bool failed_ = false;
+    uint16_t messageCount_ = 0;
+    std::string mailboxSize_;
+    std::string replyStatus_;
+    std::string replyText_;
+    std::string openError_;
+    uint16_t NextProgress = 0;
+    uint16_t LastPercent = 0;
+};
