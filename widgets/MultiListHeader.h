@@ -1,0 +1,40 @@
+// The section header that lies over the top of a TMultiList.
+#pragma once
+
+#include <QHeaderView>
+#include <QStringList>
+
+class QStandardItemModel;
+
+class TMultiListHeader : public QHeaderView {
+    Q_OBJECT
+public:
+    explicit TMultiListHeader(QWidget* parent);
+
+    int SectionCount() const;
+    QStringList Captions() const;
+    // Keeps the width of every section whose caption reappears (first match not yet taken);
+    // a new caption gets the width of its text in the header font plus 8 pixels.
+    void SetCaptions(const QStringList& captions);
+
+    // 0 outside the sections; the last section reaches the right edge of the header.
+    int SectionWidth(int index) const;
+    // Ignored outside the sections.
+    void SetSectionWidth(int index, int width);
+
+signals:
+    // The user drags a divider: Sizing on every move, Sized once at the release.
+    void Sizing(int section, int width);
+    void Sized(int section, int width);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void OnSectionResized(int section, int oldSize, int newSize);
+
+    QStandardItemModel* m_captions;
+    bool m_mouseDown = false;
+    int m_draggedSection = -1;
+};
