@@ -1,0 +1,56 @@
+#include "Header.h"
+
+#include "ByteText.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+
+TForm2::TForm2(QWidget* parent) : TViewerDialog(parent, 537, 332) {
+    setObjectName("Form2");
+
+    btn_close = new QPushButton(this);
+    btn_close->setObjectName("btn_close");
+    btn_close->setGeometry(231, 307, 75, 25);
+    btn_close->setDefault(true);
+    connect(btn_close, &QPushButton::clicked, this, &TForm2::btn_closeClick);
+
+    memo_header_anzeigen = new QPlainTextEdit(this);
+    memo_header_anzeigen->setObjectName("memo_header_anzeigen");
+    memo_header_anzeigen->setGeometry(0, 0, 537, 305);
+    memo_header_anzeigen->setReadOnly(true);
+    memo_header_anzeigen->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo_header_anzeigen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo_header_anzeigen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The close button comes first so that Enter closes at once.
+    setTabOrder(btn_close, memo_header_anzeigen);
+    btn_close->setFocus();
+}
+
+void TForm2::AddHeaderText(const std::string& text) {
+    QString lines = FromBytes(text);
+    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    memo_header_anzeigen->appendPlainText(lines);
+    memo_header_anzeigen->moveCursor(QTextCursor::Start);
+    memo_header_anzeigen->ensureCursorVisible();
+}
+
+void TForm2::FormActivate() {
+    if (GermanUI()) {
+        setWindowTitle(QString::fromUtf8("Header der e-mail  - InboxPruner -"));
+        btn_close->setText(QString::fromUtf8("Schließen"));
+    } else {
+        setWindowTitle(QStringLiteral("Mail header  - InboxPruner -"));
+        btn_close->setText(QStringLiteral("Close"));
+    }
+    btn_close->setFocus();
+}
+
+void TForm2::btn_closeClick() {
+    accept();
+}
+
+void TForm2::Empty() {
+    memo_header_anzeigen->clear();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+// Common frame of the header and message windows: fixed size, centred on the screen, the
+// language read from the main window, and emptied by every way of closing.
+class TViewerDialog : public QDialog {
+    Q_OBJECT
+public:
+    TViewerDialog(QWidget* parent, int clientWidth, int clientHeight);
+
+    void SetGermanUISource(std::function<bool()> source) { FGermanUI = std::move(source); }
+    bool GermanUI() const { return FGermanUI && FGermanUI(); }
+
+    // Sets captions for the language; runs each time the window is shown.
+    virtual void FormActivate() = 0;
+
+    // Ends the modal show. Closing by button, title bar, Escape or Alt+F4 all come here, so
+    // nothing of one mail is left behind for the next.
+    void done(int result) override;
+
+protected:
+    virtual void Empty() = 0;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    std::function<bool()> FGermanUI;
+};

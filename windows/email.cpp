@@ -1,0 +1,218 @@
+#include "email.h"
+
+#include "ByteText.h"
+#include "ErrorMessage.h"
+#include "Glyphs.h"
+#include "MbxMIME.h"
+#include "MbxMsg.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QToolButton>
+
+#include <exception>
+
+namespace {
+
+constexpr int kAttachmentIndexRole = Qt::UserRole;
+
+// An entry of the attachment list: ordered by name without regard to case, then by its
+// place in the mail, so that the order never depends on when an entry was added.
+class TAttachmentEntry : public QListWidgetItem {
+public:
+    TAttachmentEntry(const QString& name, int index) : QListWidgetItem(name) {
+        setData(kAttachmentIndexRole, index);
+    }
+    bool operator<(const QListWidgetItem& other) const override {
+        const int byName = text().compare(other.text(), Qt::CaseInsensitive);
+        if (byName != 0)
+            return byName < 0;
+        return data(kAttachmentIndexRole).toInt() < other.data(kAttachmentIndexRole).toInt();
+    }
+};
+
+// The memo's lines as the program's single-byte text; an empty memo has no lines.
+std::vector<std::string> MemoLines(const QPlainTextEdit& memo) {
+    std::vector<std::string> lines;
+    const QTextDocument* document = memo.document();
+    if (document->isEmpty())
+        return lines;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        lines.push_back(ToBytes(block.text()));
+    return lines;
+}
+
+// A path as the file system takes it.
+std::string PathBytes(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    return std::string(name.constData(), static_cast<size_t>(name.size()));
+}
+
+// Writes bytes the way attachments are written, so both saves fail with the same texts.
+void WriteFile(const QString& path, std::string bytes) {
+    TAttachedFile file;
+    file.Data = std::move(bytes);
+    file.SaveToFile(PathBytes(path));
+}
+
+} // namespace
+
+TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
+    setObjectName("Form3");
+
+    memo_email_anzeigen = new QPlainTextEdit(this);
+    memo_email_anzeigen->setObjectName("memo_email_anzeigen");
+    memo_email_anzeigen->setGeometry(-2, 0, 467, 313);
+    memo_email_anzeigen->setReadOnly(true);
+    memo_email_anzeigen->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memo_email_anzeigen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName("Bevel1");
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(8, 318, 449, 3); // the line along the bottom of its 9-pixel band
+
+    lab_anhang = MakeLabel("lab_anhang", 8, 328);
+
+    attachment_list = new QListWidget(this);
+    attachment_list->setObjectName("attachment_list");
+    attachment_list->setGeometry(0, 344, 281, 97);
+    attachment_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    attachment_list->setSortingEnabled(true);
+
+    Bevel2 = new QFrame(this);
+    Bevel2->setObjectName("Bevel2");
+    Bevel2->setFrameShape(QFrame::VLine);
+    Bevel2->setFrameShadow(QFrame::Sunken);
+    Bevel2->setGeometry(296, 328, 3, 113); // the line along the left of its 9-pixel band
+
+    btn_save_email = MakeButton("btn_save_email", SaveMailGlyph(), 328);
+    save_email = MakeLabel("save_email", 352, 336);
+    btn_save_attachments = MakeButton("btn_save_attachments", SaveAttachmentGlyph(), 368);
+    save_attachment = MakeLabel("save_attachment", 352, 376);
+    btn_close = MakeButton("btn_close", CloseGlyph(), 408);
+    close_window = MakeLabel("close_window", 352, 416);
+
+    connect(btn_save_email, &QToolButton::clicked, this, &TForm3::btn_save_emailClick);
+    connect(btn_save_attachments, &QToolButton::clicked, this, &TForm3::btn_save_attachmentsClick);
+    connect(btn_close, &QToolButton::clicked, this, &TForm3::btn_closeClick);
+
+    setTabOrder(memo_email_anzeigen, attachment_list);
+
+    // The dialog titles are the same in both languages.
+    save_dialog_email = {QStringLiteral("Save E-Mail"), QStringLiteral("ASCII; Text (*.txt)"),
+                         QStringLiteral("txt"), QStringLiteral(".txt")};
+    // "*" is every file here, as "*.*" is on the system the dialog's pattern comes from.
+    save_dialog_attachment = {QStringLiteral("Save Attachment"), QStringLiteral("*"), QString(),
+                              QString()};
+}
+
+QToolButton* TForm3::MakeButton(const char* name, const QIcon& icon, int top) {
+    auto* button = new QToolButton(this);
+    button->setObjectName(name);
+    button->setGeometry(312, top, 33, 33);
+    button->setAutoRaise(true);
+    button->setIcon(icon);
+    button->setIconSize(QSize(24, 24));
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QLabel* TForm3::MakeLabel(const char* name, int left, int top) {
+    auto* label = new QLabel(this);
+    label->setObjectName(name);
+    label->move(left, top);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+void TForm3::ShowMessageOf(const TMbxMsg& msg) {
+    if (!msg.Text.empty()) {
+        QStringList lines;
+        lines.reserve(static_cast<qsizetype>(msg.Text.size()));
+        for (const std::string& line : msg.Text)
+            lines.append(FromBytes(line));
+        memo_email_anzeigen->appendPlainText(lines.join(QLatin1Char('\n')));
+        memo_email_anzeigen->moveCursor(QTextCursor::Start);
+    }
+    // Entries always stand for this mail's attachments: an entry left from another mail
+    // would save bytes of the wrong attachment.
+    attachment_list->clear();
+    for (int i = 0; i < msg.Attachments.Count(); ++i)
+        AddAttachmentEntry(FromBytes(msg.Attachments.Items(i).FileName), i);
+}
+
+void TForm3::AddAttachmentEntry(const QString& fileName, int attachmentIndex) {
+    attachment_list->addItem(new TAttachmentEntry(fileName, attachmentIndex));
+}
+
+void TForm3::FormActivate() {
+    if (GermanUI()) {
+        setWindowTitle(QStringLiteral("Inhalt der e-mail  - InboxPruner -"));
+        close_window->setText(QString::fromUtf8("Schließen"));
+        save_email->setText(QStringLiteral("Speichere E-Mail"));
+        save_attachment->setText(QStringLiteral("Speichere Anhang"));
+        lab_anhang->setText(QString::fromUtf8("Anhänge :"));
+    } else {
+        setWindowTitle(QStringLiteral("Contents of e-mail  - InboxPruner -"));
+        close_window->setText(QStringLiteral("Close"));
+        save_email->setText(QStringLiteral("Save e-mail"));
+        save_attachment->setText(QStringLiteral("Save attachment"));
+        lab_anhang->setText(QStringLiteral("Attachments :"));
+    }
+    for (QLabel* label : {close_window, save_email, save_attachment, lab_anhang})
+        label->adjustSize();
+    const bool hasAttachments = attachment_list->count() > 0;
+    btn_save_attachments->setEnabled(hasAttachments);
+    if (hasAttachments)
+        attachment_list->setCurrentRow(0);
+    memo_email_anzeigen->setFocus();
+}
+
+void TForm3::btn_closeClick() {
+    reject();
+}
+
+void TForm3::btn_save_emailClick() {
+    const QString path = AskSaveFileName(this, save_dialog_email);
+    save_dialog_email.FileName = QStringLiteral(".txt"); // proposed again next time
+    if (path.isEmpty())
+        return;
+    try {
+        WriteFile(path, JoinLines(MemoLines(*memo_email_anzeigen)));
+    } catch (const std::exception& error) {
+        ShowErrorMessage(this, QFile::decodeName(error.what()));
+    }
+}
+
+void TForm3::btn_save_attachmentsClick() {
+    const QListWidgetItem* entry = attachment_list->currentItem();
+    const TMbxMsg* msg = FCurrentMsg ? FCurrentMsg() : nullptr;
+    if (!entry || !msg)
+        return;
+    const int index = entry->data(kAttachmentIndexRole).toInt();
+    if (index < 0 || index >= msg->Attachments.Count())
+        return;
+    save_dialog_attachment.FileName = entry->text();
+    const QString path = AskSaveFileName(this, save_dialog_attachment);
+    save_dialog_attachment.FileName.clear();
+    if (path.isEmpty())
+        return;
+    try {
+        msg->Attachments.Items(index).SaveToFile(PathBytes(path));
+    } catch (const std::exception& error) {
+        ShowErrorMessage(this, QFile::decodeName(error.what()));
+    }
+}
+
+void TForm3::Empty() {
+    memo_email_anzeigen->clear();
+    attachment_list->clear();
+}
