@@ -12,10 +12,10 @@ TEST(IsDottedQuad, Table) {
         const char* in;
         bool out;
     } rows[] = {
-        {"10.0.0.1", true},     {"255.255.255.255", true}, {"0.0.0.0", true},
-        {"256.1.1.1", false},   {"1.2.3", false},          {"1..2.3", false},
-        {"1.2.3.4.5", false},   {"a.b.c.d", false},        {"", false},
-        {"1.2.3.", false},      {"pop.example.org", false}, {"1.2.3.256", false},
+        {"10.0.0.1", true},   {"255.255.255.255", true},  {"0.0.0.0", true},
+        {"256.1.1.1", false}, {"1.2.3", false},           {"1..2.3", false},
+        {"1.2.3.4.5", false}, {"a.b.c.d", false},         {"", false},
+        {"1.2.3.", false},    {"pop.example.org", false}, {"1.2.3.256", false},
     };
     for (const auto& r : rows)
         EXPECT_EQ(IsDottedQuad(r.in), r.out) << r.in;
@@ -28,9 +28,9 @@ TEST(WordAsInt, Table) {
         int32_t def;
         int32_t out;
     } rows[] = {
-        {"1 1234", 2, 100, 1234},  {"1", 2, 100, 100},           {"1 12ab", 2, 100, 100},
+        {"1 1234", 2, 100, 1234},   {"1", 2, 100, 100},          {"1 12ab", 2, 100, 100},
         {"  7   99  ", 2, 100, 99}, {"+OK 3 4500", 3, -1, 4500}, {"42", 0, 5, 42},
-        {"42", 1, 5, 42},          {"1 2 3", 1, 5, 1},           {"", 2, 100, 100},
+        {"42", 1, 5, 42},           {"1 2 3", 1, 5, 1},          {"", 2, 100, 100},
         {"1 99999999999", 2, 7, 7}, {"1 -5", 2, 100, -5},
     };
     for (const auto& r : rows)
