@@ -4,8 +4,6 @@
 #include <QMouseEvent>
 #include <QStandardItemModel>
 
-#include <vector>
-
 namespace {
 // Room around a caption besides its text.
 constexpr int CaptionPadding = 8;
@@ -40,7 +38,7 @@ void TMultiListHeader::SetCaptions(const QStringList& captions) {
     const QStringList old = Captions();
     std::vector<int> oldWidths;
     for (int k = 0; k < old.size(); ++k)
-        oldWidths.push_back(sectionSize(k));
+        oldWidths.push_back(StoredWidth(k));
     std::vector<bool> taken(old.size(), false);
     std::vector<int> widths;
     const QFontMetrics metrics(font());
@@ -57,8 +55,13 @@ void TMultiListHeader::SetCaptions(const QStringList& captions) {
     }
     m_captions->setColumnCount(static_cast<int>(captions.size()));
     m_captions->setHorizontalHeaderLabels(captions);
+    m_storedWidths = widths;
     for (int k = 0; k < static_cast<int>(widths.size()); ++k)
         resizeSection(k, widths[k]);
+}
+
+int TMultiListHeader::StoredWidth(int index) const {
+    return index == SectionCount() - 1 ? m_storedWidths[index] : sectionSize(index);
 }
 
 int TMultiListHeader::SectionWidth(int index) const {
@@ -76,6 +79,7 @@ int TMultiListHeader::SectionWidth(int index) const {
 void TMultiListHeader::SetSectionWidth(int index, int width) {
     if (index < 0 || index >= SectionCount())
         return;
+    m_storedWidths[index] = width;
     resizeSection(index, width);
     viewport()->update();
 }

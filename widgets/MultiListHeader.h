@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QStringList>
 
+#include <vector>
+
 class QStandardItemModel;
 
 class TMultiListHeader : public QHeaderView {
@@ -34,7 +36,11 @@ protected:
 private:
     void OnSectionResized(int section, int oldSize, int newSize);
 
+    // The width last given to each section; the stretched last section shows another one.
+    int StoredWidth(int index) const;
+
     QStandardItemModel* m_captions;
+    std::vector<int> m_storedWidths;
     bool m_mouseDown = false;
     int m_draggedSection = -1;
 };
