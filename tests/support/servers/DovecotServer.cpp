@@ -1,0 +1,154 @@
+#include "DovecotServer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSandboxScript = std::string(INBOX_SOURCE_DIR) + "/scripts/dovecot-sandbox";
+
+// A port that was free a moment ago; the sandbox start is retried if someone took it since.
+uint16_t FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        throw std::runtime_error(std::string("DovecotServer: socket: ") + std::strerror(errno));
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) < 0) {
+        const int err = errno;
+        ::close(fd);
+        throw std::runtime_error(std::string("DovecotServer: bind: ") + std::strerror(err));
+    }
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+// Runs the sandbox script with these arguments; its exit status.
+int RunSandbox(const std::vector<std::string>& args) {
+    std::vector<std::string> all{"bash", kSandboxScript};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = ::posix_spawnp(&pid, "bash", nullptr, nullptr, argv.data(), environ);
+    if (rc != 0)
+        throw std::runtime_error(std::string("DovecotServer: cannot run bash: ") +
+                                 std::strerror(rc));
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+}
+
+std::string MakeFolder() {
+    const char* env = std::getenv("TMPDIR");
+    std::string pattern = std::string(env && *env ? env : "/tmp") + "/inbox-dovecot-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (!::mkdtemp(name.data()))
+        throw std::runtime_error("DovecotServer: cannot create " + pattern + ": " +
+                                 std::strerror(errno));
+    return name.data();
+}
+
+} // namespace
+
+DovecotServer::DovecotServer(std::string user, std::string password,
+                             const std::vector<std::string>& mails)
+    : user_(std::move(user)), password_(std::move(password)), folder_(MakeFolder()) {
+    try {
+        // The unprivileged Dovecot processes must be able to pass through to the Maildir.
+        fs::permissions(folder_,
+                        fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        const fs::path input = fs::path(folder_) / "input";
+        fs::create_directory(input);
+        std::vector<std::string> files;
+        for (size_t i = 0; i < mails.size(); ++i) {
+            const fs::path file = input / (std::to_string(i + 1) + ".eml");
+            std::ofstream out(file, std::ios::binary);
+            out << mails[i];
+            if (!out.flush())
+                throw std::runtime_error("DovecotServer: cannot write " + file.string());
+            files.push_back(file.string());
+        }
+        for (int attempt = 0; attempt < 5 && !running_; ++attempt) {
+            port_ = FreePort();
+            std::vector<std::string> args{"start", folder_ + "/sandbox", std::to_string(port_),
+                                          user_, password_};
+            args.insert(args.end(), files.begin(), files.end());
+            running_ = RunSandbox(args) == 0;
+        }
+        if (!running_)
+            throw std::runtime_error("DovecotServer: the server did not start; log:\n" + Log());
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+        throw;
+    }
+}
+
+DovecotServer::~DovecotServer() {
+    try {
+        Stop();
+    } catch (...) {
+        // A destructor must not throw; Stop already tried its best.
+    }
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+}
+
+void DovecotServer::Stop() {
+    if (!running_)
+        return;
+    running_ = false;
+    if (RunSandbox({"stop", folder_ + "/sandbox"}) != 0)
+        throw std::runtime_error("DovecotServer: stopping the server failed");
+}
+
+std::vector<int> DovecotServer::RemainingMessages() const {
+    std::vector<int> numbers;
+    const fs::path maildir = fs::path(folder_) / "sandbox" / "mail" / user_ / "Maildir";
+    for (const char* sub : {"cur", "new"}) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(maildir / sub, ec)) {
+            // Names are "<time>.M<n>P1.sandbox[:2,flags]", n being the mail's number.
+            const std::string name = entry.path().filename().string();
+            const size_t m = name.find(".M");
+            const size_t p = name.find('P', m == std::string::npos ? 0 : m);
+            if (m == std::string::npos || p == std::string::npos)
+                continue;
+            numbers.push_back(std::atoi(name.substr(m + 2, p - m - 2).c_str()));
+        }
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+std::string DovecotServer::Log() const {
+    std::ifstream in(fs::path(folder_) / "sandbox" / "log");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}

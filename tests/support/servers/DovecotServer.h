@@ -1,0 +1,47 @@
+#pragma once
+
+// A private Dovecot POP3 server on 127.0.0.1 for one test, built on scripts/dovecot-sandbox.
+//
+//   DovecotServer server("bob", "secret", {mail1, mail2, mail3}); // raw mails, bytes as stored
+//   pop.Host = "127.0.0.1";
+//   pop.Port = std::to_string(server.port());
+//   ... log in as bob/secret: POP3 message n is the n-th mail given ...
+//   EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{2})); // after QUIT
+//
+// Each instance has its own folder under $TMPDIR (else /tmp) and a free port, so tests can run
+// in parallel. The constructor throws std::runtime_error when the server does not come up;
+// the destructor stops it, waits until none of its processes is left and removes the folder.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class DovecotServer {
+public:
+    DovecotServer(std::string user, std::string password, const std::vector<std::string>& mails);
+    ~DovecotServer();
+    DovecotServer(const DovecotServer&) = delete;
+    DovecotServer& operator=(const DovecotServer&) = delete;
+
+    uint16_t port() const { return port_; }
+    const std::string& user() const { return user_; }
+    const std::string& password() const { return password_; }
+    // The sandbox folder (configuration, log, Maildir).
+    const std::string& folder() const { return folder_; }
+
+    // The numbers (1-based, as given to the constructor) of the mails still in the mailbox,
+    // ascending. Meaningful once the POP3 session has ended.
+    std::vector<int> RemainingMessages() const;
+    // The server's log, for failure messages.
+    std::string Log() const;
+
+    // Stops the server now; the destructor does nothing more than remove the folder then.
+    void Stop();
+
+private:
+    std::string user_;
+    std::string password_;
+    std::string folder_;
+    uint16_t port_ = 0;
+    bool running_ = false;
+};

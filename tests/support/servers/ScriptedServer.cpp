@@ -1,0 +1,261 @@
+#include "ScriptedServer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+constexpr int kSliceMs = 20;
+}
+
+ScriptedServer::ScriptedServer() {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenFd_ < 0)
+        throw std::runtime_error(std::string("ScriptedServer: socket: ") + std::strerror(errno));
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 ||
+        ::listen(listenFd_, 4) < 0 ||
+        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) < 0) {
+        const int err = errno;
+        ::close(listenFd_);
+        throw std::runtime_error(std::string("ScriptedServer: listen: ") + std::strerror(err));
+    }
+    port_ = ntohs(addr.sin_port);
+}
+
+ScriptedServer::~ScriptedServer() {
+    stop_ = true;
+    if (thread_.joinable())
+        thread_.join();
+    closeConnection();
+    if (listenFd_ >= 0)
+        ::close(listenFd_);
+}
+
+void ScriptedServer::Send(std::string bytes) {
+    steps_.push_back({StepKind::Send, std::move(bytes)});
+}
+void ScriptedServer::AwaitLine() {
+    steps_.push_back({StepKind::AwaitLine, {}});
+}
+void ScriptedServer::AwaitClientClose() {
+    steps_.push_back({StepKind::AwaitClose, {}});
+}
+void ScriptedServer::Close() {
+    steps_.push_back({StepKind::Close, {}});
+}
+void ScriptedServer::AcceptNext() {
+    steps_.push_back({StepKind::AcceptNext, {}});
+}
+
+void ScriptedServer::Start() {
+    if (thread_.joinable())
+        throw std::logic_error("ScriptedServer: started twice");
+    thread_ = std::thread([this] { run(); });
+}
+
+bool ScriptedServer::timedOut(std::chrono::steady_clock::time_point start) const {
+    return std::chrono::steady_clock::now() - start > stepTimeout_;
+}
+
+void ScriptedServer::failScript(const std::string& why) {
+    std::lock_guard lock(mutex_);
+    if (scriptError_.empty())
+        scriptError_ = why;
+    changed_.notify_all();
+}
+
+bool ScriptedServer::accept() {
+    closeConnection();
+    const auto start = std::chrono::steady_clock::now();
+    while (!stop_) {
+        pollfd p{listenFd_, POLLIN, 0};
+        if (::poll(&p, 1, kSliceMs) > 0) {
+            connFd_ = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connFd_ >= 0) {
+                const int one = 1;
+                ::setsockopt(connFd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+                std::lock_guard lock(mutex_);
+                connReceived_.clear();
+                lineScan_ = 0;
+                clientClosed_ = false;
+                ++connections_;
+                changed_.notify_all();
+                return true;
+            }
+        }
+        if (timedOut(start)) {
+            failScript("no client connected");
+            return false;
+        }
+    }
+    return false;
+}
+
+void ScriptedServer::closeConnection() {
+    if (connFd_ >= 0) {
+        ::close(connFd_);
+        connFd_ = -1;
+    }
+}
+
+bool ScriptedServer::readSome() {
+    if (connFd_ < 0)
+        return false;
+    pollfd p{connFd_, POLLIN, 0};
+    if (::poll(&p, 1, kSliceMs) <= 0)
+        return true;
+    char buffer[4096];
+    const ssize_t n = ::recv(connFd_, buffer, sizeof buffer, 0);
+    std::lock_guard lock(mutex_);
+    if (n <= 0) {
+        if (n < 0 && errno == EINTR)
+            return true;
+        clientClosed_ = true;
+        changed_.notify_all();
+        return false;
+    }
+    received_.append(buffer, static_cast<size_t>(n));
+    connReceived_.append(buffer, static_cast<size_t>(n));
+    changed_.notify_all();
+    return true;
+}
+
+bool ScriptedServer::sendAll(const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::send(connFd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool ScriptedServer::runStep(const Step& step) {
+    const auto start = std::chrono::steady_clock::now();
+    switch (step.kind) {
+    case StepKind::Send:
+        if (connFd_ < 0) {
+            failScript("Send without a connection");
+            return false;
+        }
+        while (paced_ && clientRead_ < sentTotal_) {
+            if (stop_)
+                return false;
+            if (timedOut(start)) {
+                failScript("the client did not read what was sent before");
+                return false;
+            }
+            if (!readSome() && clientRead_ < sentTotal_) {
+                failScript("client closed before reading everything");
+                return false;
+            }
+        }
+        if (!sendAll(step.bytes)) {
+            failScript(std::string("send failed: ") + std::strerror(errno));
+            return false;
+        }
+        sentTotal_ += step.bytes.size();
+        return true;
+    case StepKind::AwaitLine:
+        for (;;) {
+            {
+                std::lock_guard lock(mutex_);
+                const size_t eol = connReceived_.find("\r\n", lineScan_);
+                if (eol != std::string::npos) {
+                    lineScan_ = eol + 2;
+                    return true;
+                }
+            }
+            if (stop_)
+                return false;
+            if (timedOut(start)) {
+                failScript("timed out waiting for a line from the client");
+                return false;
+            }
+            if (!readSome()) {
+                failScript("client closed while a line was awaited");
+                return false;
+            }
+        }
+    case StepKind::AwaitClose:
+        while (readSome()) {
+            if (stop_)
+                return false;
+            if (timedOut(start)) {
+                failScript("timed out waiting for the client to close");
+                return false;
+            }
+        }
+        return true;
+    case StepKind::Close:
+        closeConnection();
+        return true;
+    case StepKind::AcceptNext:
+        sentTotal_ = 0;
+        clientRead_ = 0;
+        return accept();
+    }
+    return false;
+}
+
+void ScriptedServer::run() {
+    bool ok = accept();
+    for (size_t i = 0; ok && i < steps_.size(); ++i)
+        ok = runStep(steps_[i]);
+    {
+        std::lock_guard lock(mutex_);
+        scriptDone_ = ok;
+        if (!ok && scriptError_.empty())
+            scriptError_ = "stopped before the script ended";
+        changed_.notify_all();
+    }
+    // Keep recording until the client closes or the server goes away.
+    while (!stop_ && readSome()) {
+    }
+}
+
+bool ScriptedServer::WaitForScriptEnd(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, timeout, [this] { return scriptDone_ || !scriptError_.empty(); });
+    return scriptDone_;
+}
+
+bool ScriptedServer::WaitForClientClose(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [this] { return clientClosed_; });
+}
+
+std::string ScriptedServer::ScriptError() const {
+    std::lock_guard lock(mutex_);
+    return scriptError_;
+}
+
+std::string ScriptedServer::Received() const {
+    std::lock_guard lock(mutex_);
+    return received_;
+}
+
+std::vector<std::string> ScriptedServer::ReceivedLines() const {
+    const std::string all = Received();
+    std::vector<std::string> lines;
+    size_t from = 0;
+    for (size_t eol; (eol = all.find("\r\n", from)) != std::string::npos; from = eol + 2)
+        lines.push_back(all.substr(from, eol - from));
+    return lines;
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+// A loopback server that plays a fixed script: it sends exact bytes in exact pieces and
+// records everything the client sends. It runs on its own thread, so the client under test
+// (a TMbxPOP, or a whole main window) can block on the test's thread.
+//
+//   ScriptedServer server;                  // listens on 127.0.0.1, port() is free
+//   server.Send("+OK ready\r\n");           // greeting
+//   server.AwaitLine();                     // client: USER ...
+//   server.Send("+OK 2 ");                  // one answer in two pieces
+//   server.Send("320\r\n");
+//   server.Close();                         // or leave the script open-ended: server goes quiet
+//   server.Start();
+//   ... run the client against "127.0.0.1" and server.port() ...
+//   EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+//   EXPECT_EQ(server.ReceivedLines(), (std::vector<std::string>{"USER bob"}));
+//
+// Pieces are written with separate send calls, but TCP may still hand two of them to one
+// receive. When the split matters, call SetPaced(true) and report every receive of the client
+// with NoteClientRead(bytes): each Send then waits until the client has read all bytes sent
+// before it (e.g. from TMbxPOP::OnReceiveTextFromSocket).
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class ScriptedServer {
+public:
+    // Listens at once; the script runs from Start() on.
+    ScriptedServer();
+    ~ScriptedServer();
+    ScriptedServer(const ScriptedServer&) = delete;
+    ScriptedServer& operator=(const ScriptedServer&) = delete;
+
+    uint16_t port() const { return port_; }
+
+    // Script steps, run in order on the first (or next) connection.
+    void Send(std::string bytes);
+    void AwaitLine();        // one line ending in CR LF from the client
+    void AwaitClientClose(); // until the client closes its end
+    void Close();            // closes the connection
+    void AcceptNext();       // closes the connection (if any) and waits for a new one
+
+    void SetPaced(bool paced) { paced_ = paced; }
+    void NoteClientRead(size_t bytes) { clientRead_ += bytes; }
+    // Upper bound of every wait of a step (default 10 s); a step that runs out fails the script.
+    void SetStepTimeout(std::chrono::milliseconds timeout) { stepTimeout_ = timeout; }
+
+    void Start();
+
+    // True once every step ran; false on a time-out or a failed step (see ScriptError()).
+    bool WaitForScriptEnd(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // True once the client has closed the current connection.
+    bool WaitForClientClose(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    std::string ScriptError() const;
+
+    // Every byte the client sent, over all connections.
+    std::string Received() const;
+    // The complete CR LF lines of Received(), without their CR LF.
+    std::vector<std::string> ReceivedLines() const;
+    int Connections() const { return connections_; }
+
+private:
+    enum class StepKind { Send, AwaitLine, AwaitClose, Close, AcceptNext };
+    struct Step {
+        StepKind kind;
+        std::string bytes;
+    };
+
+    void run();
+    bool runStep(const Step& step);
+    bool accept();
+    void closeConnection();
+    // Reads what is there (waiting at most one slice); false when the client has closed.
+    bool readSome();
+    bool sendAll(const std::string& bytes);
+    void failScript(const std::string& why);
+    bool timedOut(std::chrono::steady_clock::time_point start) const;
+
+    int listenFd_ = -1;
+    int connFd_ = -1;
+    uint16_t port_ = 0;
+    std::vector<Step> steps_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> paced_{false};
+    std::atomic<size_t> clientRead_{0};
+    std::atomic<int> connections_{0};
+    size_t sentTotal_ = 0;
+    size_t lineScan_ = 0; // offset in the current connection's data up to which lines were taken
+    std::chrono::milliseconds stepTimeout_{10000};
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string received_;     // all connections
+    std::string connReceived_; // current connection
+    bool clientClosed_ = false;
+    bool scriptDone_ = false;
+    std::string scriptError_;
+};
