@@ -54,6 +54,8 @@ void UUDecodeLines(std::span<const std::string> Lines, std::string& Data) {
             n == kMaxBytesPerLine ? kMaxCharsPerLine : std::min(s.size() - 1, kMaxCharsPerLine);
         const unsigned wanted = std::min(n, kMaxBytesPerLine);
         // A line shorter than its count promises gives zero bits for the missing characters.
+        // The line is decoded whole before its bytes are appended.
+        char bytes[kMaxBytesPerLine];
         uint32_t bits = 0;
         int bitCount = 0;
         unsigned produced = 0;
@@ -62,16 +64,13 @@ void UUDecodeLines(std::span<const std::string> Lines, std::string& Data) {
             bitCount += 6;
             if (bitCount >= 8) {
                 bitCount -= 8;
-                if (produced < wanted) {
-                    Data += static_cast<char>((bits >> bitCount) & 0xFF);
-                    ++produced;
-                }
+                if (produced < wanted)
+                    bytes[produced++] = static_cast<char>((bits >> bitCount) & 0xFF);
             }
         }
-        if (produced < wanted && bitCount > 0) {
-            Data += static_cast<char>((bits << (8 - bitCount)) & 0xFF);
-            ++produced;
-        }
+        if (produced < wanted && bitCount > 0)
+            bytes[produced++] = static_cast<char>((bits << (8 - bitCount)) & 0xFF);
+        Data.append(bytes, produced);
         Data.append(wanted - produced, '\0');
     }
 }
