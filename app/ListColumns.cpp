@@ -1,0 +1,109 @@
+#include "ListColumns.h"
+
+#include "MbxMIME.h"
+
+#include <cctype>
+#include <cstddef>
+
+namespace {
+
+// Adds one to a string of decimal digits, carrying into the higher digits.
+std::string IncrementDigits(std::string digits) {
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        if (*it != '9') {
+            ++*it;
+            return digits;
+        }
+        *it = '0';
+    }
+    return "1" + digits;
+}
+
+// Keeps all but the last `dropped` digits, rounding half up on the first dropped digit.
+std::string RoundDropping(const std::string& digits, std::size_t dropped) {
+    std::string kept = digits.substr(0, digits.size() - dropped);
+    if (digits[digits.size() - dropped] >= '5')
+        kept = IncrementDigits(kept);
+    return kept;
+}
+
+// 1-based position of `needle` in `text`, 0 when absent.
+std::size_t Pos(const std::string& text, const char* needle) {
+    const std::size_t at = text.find(needle);
+    return at == std::string::npos ? 0 : at + 1;
+}
+
+// Up to `count` characters from 1-based position `start`; a start before the first
+// character starts at the first.
+std::string Copy(const std::string& text, std::size_t start, std::size_t count) {
+    if (start < 1)
+        start = 1;
+    if (start > text.size())
+        return {};
+    return text.substr(start - 1, count);
+}
+
+// The trimmed text before the first CR LF; empty when there is none.
+std::string FirstLine(const std::string& text) {
+    const std::size_t end = text.find("\r\n");
+    return end == std::string::npos ? std::string() : Trim(text.substr(0, end));
+}
+
+std::string DateColumn(const std::string& header, bool german) {
+    const std::string t = Trim(Copy(header, Pos(header, "Date:"), 30));
+    const bool blankAt13 = t.size() >= 13 && t[12] == ' ';
+    std::string d = Trim(Copy(t, 12, blankAt13 ? 11 : 12));
+    if (d.size() == 10)
+        d = "0" + d;
+    if (d.empty())
+        d = german ? "Kein Datum" : "No date";
+    return d;
+}
+
+std::string SenderColumn(const std::string& header, bool german) {
+    const std::string r = Trim(Copy(header, Pos(header, "From:") + 6, 225));
+    std::string s = FirstLine(r);
+    if (s.empty())
+        s = german ? "Kein Absender" : "No sender";
+    return s;
+}
+
+std::string SubjectColumn(const std::string& header, bool german) {
+    // Trimming first means an empty subject line yields the next header line.
+    const std::string r = Trim(Copy(header, Pos(header, "Subject:") + 8, 225));
+    std::string u = FirstLine(r);
+    if (u.find("Date: ") != std::string::npos)
+        u = german ? "Die Betreff-Zeile ist leer" : "No subject";
+    return u;
+}
+
+} // namespace
+
+std::string DisplaySize(const std::string& SizeText) {
+    std::size_t end = 0;
+    while (end < SizeText.size() && std::isdigit(static_cast<unsigned char>(SizeText[end])))
+        ++end;
+    std::string digits = SizeText.substr(0, end);
+    const std::size_t firstSignificant = digits.find_first_not_of('0');
+    if (firstSignificant == std::string::npos)
+        digits = digits.empty() ? "" : "0";
+    else
+        digits.erase(0, firstSignificant);
+
+    const std::size_t length = digits.size();
+    if (length == 0)
+        return {};
+    if (length <= 3)
+        return digits + " Byte";
+    if (length <= 6)
+        return RoundDropping(digits, 3) + " KByte";
+    // Tenths of a megabyte, then the decimal point before the last digit.
+    std::string tenths = RoundDropping(digits, 5);
+    tenths.insert(tenths.size() - 1, ".");
+    return tenths + " MByte";
+}
+
+std::string filter(const std::string& HeaderText, bool GermanUI) {
+    return DateColumn(HeaderText, GermanUI) + "|" + SenderColumn(HeaderText, GermanUI) + "|" +
+           SubjectColumn(HeaderText, GermanUI) + "|";
+}

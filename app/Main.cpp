@@ -1,0 +1,334 @@
+#include "Main.h"
+
+#include "BusyAnimation.h"
+#include "ByteText.h"
+#include "Header.h"
+#include "MultiLst.h"
+#include "email.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QToolButton>
+
+#include <exception>
+#include <tuple>
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("InboxPruner"));
+    // System menu and minimize button only: the window has no maximized form.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setMinimumSize(555, 452);
+    resize(555, 452);
+    UiLanguages = [] { return QLocale::system().uiLanguages(); };
+
+    BuildControls();
+    Wire();
+    btn_aktivieren(StateIdle);
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::SetWindows(QDialog* aboutBox, TForm2* headerWindow, TForm3* messageWindow) {
+    FAboutBox = aboutBox;
+    FHeaderWindow = headerWindow;
+    FMessageWindow = messageWindow;
+    if (FHeaderWindow)
+        FHeaderWindow->SetGermanUISource([this] { return GermanUI; });
+    if (FMessageWindow) {
+        FMessageWindow->SetGermanUISource([this] { return GermanUI; });
+        FMessageWindow->SetCurrentMsgSource([this] { return CurrentMsg.get(); });
+    }
+}
+
+void TForm1::Wire() {
+    pop3.Port = "110";
+    pop3.RetrieveProgressStep = 10;
+    pop3.OnError = [this](TObject* sender, int error, const std::string& msg) {
+        pop3Error(sender, error, msg);
+    };
+    pop3.OnRetrieveProgress = [this](TObject* sender, uint16_t percent) {
+        pop3RetrieveProgress(sender, percent);
+    };
+    pop3.ProcessMessages = [] { QCoreApplication::processEvents(); };
+
+    const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    };
+    const auto onClick = [this](QToolButton* button, void (TForm1::*handler)()) {
+        connect(button, &QToolButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    // A command that talks to the server is ignored while another one still runs (in the
+    // moment between Cancel and the end of the current message, for example).
+    const auto exchange = [this](void (TForm1::*handler)()) {
+        return [this, handler] {
+            if (FRunningCommands == 0)
+                (this->*handler)();
+        };
+    };
+    for (auto [button, action, handler] :
+         {std::tuple{BtnConnect, Datei_C, &TForm1::BtnConnectClick},
+          std::tuple{BtnDisconnect, Datei_D, &TForm1::BtnDisconnectClick},
+          std::tuple{BtnDelete, Datei_L, &TForm1::BtnDeleteClick},
+          std::tuple{btn_mail, men_email_anzeigen, &TForm1::men_email_anzeigenClick}}) {
+        connect(button, &QToolButton::clicked, this, exchange(handler));
+        connect(action, &QAction::triggered, this, exchange(handler));
+    }
+    onClick(btn_cancel, &TForm1::btn_cancelClick);
+    onClick(BtnMark, &TForm1::BtnMarkClick);
+    onClick(btn_header, &TForm1::men_header_anzeigenClick);
+    onClick(BtnInfo, &TForm1::BtnInfoClick);
+    onClick(BtnClose, &TForm1::BtnCloseClick);
+    onTrigger(Datei_M, &TForm1::BtnMarkClick);
+    onTrigger(Datei_Close, &TForm1::BtnCloseClick);
+    onTrigger(help_I, &TForm1::BtnInfoClick);
+    onTrigger(men_header_anzeigen, &TForm1::men_header_anzeigenClick);
+
+    connect(servername, &QComboBox::activated, this, &TForm1::servernameClick);
+    connect(Username, &QComboBox::activated, this, &TForm1::UsernameClick);
+
+    for (QObject* watched : std::initializer_list<QObject*>{
+             servername, servername->lineEdit(), Username, Username->lineEdit(), Password,
+             Header_Nein, mail_list, BtnConnect, BtnDisconnect, btn_cancel, BtnDelete, BtnMark,
+             btn_header, btn_mail, BtnInfo, BtnClose, Panel1, centralWidget()})
+        watched->installEventFilter(this);
+}
+
+void TForm1::FormCreate() {
+    PasswordHistory.clear();
+    GetFromIniFile();
+    servername->setCurrentIndex(servername->count() - 1);
+    Username->setCurrentIndex(Username->count() - 1);
+}
+
+void TForm1::btn_aktivieren(int State) {
+    FState = State;
+    const bool idle = State == StateIdle;
+    const bool busy = State == StateBusy;
+    const bool listed = State == StateListed;
+    for (QObject* control : {static_cast<QObject*>(BtnConnect), static_cast<QObject*>(Datei_C)})
+        control->setProperty("enabled", idle);
+    for (QObject* control : std::initializer_list<QObject*>{
+             BtnDisconnect, Datei_D, BtnDelete, Datei_L, BtnMark, Datei_M, btn_header,
+             men_header_anzeigen, btn_mail, men_email_anzeigen})
+        control->setProperty("enabled", listed);
+    for (QObject* control : std::initializer_list<QObject*>{BtnInfo, help_I, BtnClose, Datei_Close})
+        control->setProperty("enabled", !busy);
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{servername, Username, Password, Header_Nein})
+        field->setEnabled(idle);
+    Status_avi->SetActive(busy);
+}
+
+void TForm1::SetFocusByRule() {
+    const bool hasServer = !servername->currentText().isEmpty();
+    const bool hasUser = !Username->currentText().isEmpty();
+    if (hasServer && hasUser)
+        Password->setFocus();
+    else if (hasServer)
+        Username->setFocus();
+    else
+        servername->setFocus();
+}
+
+void TForm1::servernameClick(int index) {
+    if (index < 0 || index >= Username->count() ||
+        index >= static_cast<int>(PasswordHistory.size()))
+        return;
+    Username->setCurrentIndex(index);
+    Password->setText(FromBytes(PasswordHistory[static_cast<std::size_t>(index)]));
+}
+
+void TForm1::UsernameClick(int index) {
+    if (index < 0 || index >= servername->count() ||
+        index >= static_cast<int>(PasswordHistory.size()))
+        return;
+    servername->setCurrentIndex(index);
+    Password->setText(FromBytes(PasswordHistory[static_cast<std::size_t>(index)]));
+}
+
+bool TForm1::FormKeyDown(int key) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    if (FRunningCommands == 0)
+        BtnConnectClick();
+    return true;
+}
+
+bool TForm1::mail_listKeyDown(int key) {
+    if (key != Qt::Key_Delete)
+        return false;
+    // Only in the listed state: during a listing the session is open too, and a deletion
+    // then would interleave with the listing's commands.
+    if (pop3.Connected() && FState == StateListed && FRunningCommands == 0)
+        BtnDeleteClick();
+    return true;
+}
+
+QString TForm1::HintFor(const QObject* control) const {
+    const std::pair<const QObject*, const TText*> hints[] = {
+        {BtnConnect, &Texts::HintConnect}, {BtnDisconnect, &Texts::HintDisconnect},
+        {BtnDelete, &Texts::HintDelete},   {BtnMark, &Texts::HintMark},
+        {BtnInfo, &Texts::HintInfo},       {BtnClose, &Texts::HintClose},
+        {Password, &Texts::HintPassword},  {btn_cancel, &Texts::HintCancel},
+        {btn_header, &Texts::HintHeader},  {btn_mail, &Texts::HintMail},
+    };
+    for (const auto& [owner, text] : hints) {
+        if (owner == control)
+            return Tr(*text, GermanUI);
+    }
+    return {};
+}
+
+void TForm1::FormMouseMove() {
+    SetPanelText(2, QString());
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (watched == mail_list)
+            return mail_listKeyDown(key);
+        if (watched != Panel1 && watched != centralWidget() && !qobject_cast<QToolButton*>(watched))
+            return FormKeyDown(key);
+        break;
+    }
+    case QEvent::Enter: {
+        const QString hint = HintFor(watched);
+        if (!hint.isEmpty())
+            SetPanelText(2, hint);
+        break;
+    }
+    case QEvent::MouseMove:
+        if (watched == Panel1 || watched == centralWidget())
+            FormMouseMove();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    // The language is chosen once, before the window is first seen.
+    if (!FLanguageChosen) {
+        FLanguageChosen = true;
+        LanguageSelect();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TForm1::FormResize() {
+    mail_list->viewport()->update();
+    Settings.WriteInteger(QStringLiteral("XPos"), x());
+    Settings.WriteInteger(QStringLiteral("YPos"), y());
+    Settings.WriteInteger(QStringLiteral("Width"), width());
+    Settings.WriteInteger(QStringLiteral("Height"), height());
+    for (int column = 0; column < 5; ++column)
+        Settings.WriteInteger(QStringLiteral("Sec%1").arg(column + 1),
+                              mail_list->SectionWidth(column));
+    Settings.Flush();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (FRunningCommands > 0) {
+        // Never QUIT from inside a running exchange: stop what runs, close when it returned.
+        FCloseRequested = true;
+        if (btn_cancel->isVisible())
+            btn_cancelClick();
+        event->ignore();
+        return;
+    }
+    FCloseRequested = false;
+    FormClose();
+    event->accept();
+}
+
+void TForm1::FormClose() {
+    std::exception_ptr quitError;
+    try {
+        pop3.Quit();
+    } catch (...) {
+        quitError = std::current_exception();
+    }
+    // The history is saved even when the session could not be ended cleanly.
+    WriteToIniFile();
+    if (quitError)
+        std::rethrow_exception(quitError);
+}
+
+void TForm1::BtnInfoClick() {
+    if (FAboutBox)
+        FAboutBox->exec();
+}
+
+void TForm1::BtnCloseClick() {
+    close();
+}
+
+void TForm1::pop3RetrieveProgress(TObject*, uint16_t Percent) {
+    ProgressBar->setValue(Percent);
+}
+
+void TForm1::StatusClear() {
+    Status->clear();
+}
+
+void TForm1::StatusAppend(const QString& message) {
+    QString shown = message;
+    shown.replace(u'\r', u'\n');
+    Status->setText(Status->text() + shown);
+}
+
+void TForm1::StatusAppendText(const TText& text) {
+    StatusAppend(Tr(text, GermanUI));
+}
+
+QString TForm1::StatusText() const {
+    return Status->text();
+}
+
+void TForm1::SetPanelText(int panel, const QString& text) {
+    StatusPanels.at(static_cast<std::size_t>(panel))->setText(text);
+}
+
+QString TForm1::PanelText(int panel) const {
+    return StatusPanels.at(static_cast<std::size_t>(panel))->text();
+}
+
+void TForm1::RecoverFromException(int stateIfConnected) {
+    ProgressBar->hide();
+    btn_cancel->hide();
+    BtnDisconnect->show();
+    if (stateIfConnected == StateListed && pop3.Connected()) {
+        btn_aktivieren(StateListed);
+        return;
+    }
+    try {
+        pop3.Quit();
+    } catch (...) {
+        // The exception on its way to the user says what went wrong; a second one adds nothing.
+    }
+    HeaderTexts.clear();
+    btn_aktivieren(StateIdle);
+    SetFocusByRule();
+}

@@ -1,0 +1,194 @@
+#pragma once
+
+#include "LanguageTexts.h"
+#include "MbxMsg.h"
+#include "MbxPOP3.h"
+#include "SettingsStore.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDialog;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QProgressBar;
+class QStatusBar;
+class QToolButton;
+class TBusyAnimation;
+class TForm2;
+class TForm3;
+class TMultiList;
+
+// The main window: tool bar, login row, message list, status texts, menus, and the one POP3
+// session. Handlers are public so that tests drive them as the controls do.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // The three control states of btn_aktivieren.
+    enum { StateIdle = 0, StateBusy = 1, StateListed = 2 };
+
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The about, header and message windows, created after this one; the header and
+    // message windows read the language and the current mail from here.
+    void SetWindows(QDialog* aboutBox, TForm2* headerWindow, TForm3* messageWindow);
+
+    // Controls, top to bottom.
+    QWidget* Panel1;
+    QToolButton* BtnConnect;
+    QToolButton* BtnDisconnect;
+    QToolButton* btn_cancel;
+    QToolButton* BtnDelete;
+    QToolButton* BtnMark;
+    QToolButton* btn_header;
+    QToolButton* btn_mail;
+    QFrame* Bevel1;
+    QToolButton* BtnInfo;
+    QToolButton* BtnClose;
+    QLabel* Label1;
+    QComboBox* servername;
+    QLabel* label2;
+    QComboBox* Username;
+    QLabel* Label3;
+    QLineEdit* Password;
+    QCheckBox* Header_Nein;
+    TBusyAnimation* Status_avi;
+    QPlainTextEdit* info_fenster;
+    QPlainTextEdit* info_fenster_eng;
+    TMultiList* mail_list;
+    QLabel* Status;
+    QProgressBar* ProgressBar;
+    QStatusBar* Status_leiste;
+    std::array<QLabel*, 3> StatusPanels{};
+
+    QMenuBar* MainMenu1;
+    QMenu* Datei;
+    QAction* Datei_C;
+    QAction* Datei_D;
+    QAction* Datei_L;
+    QAction* Datei_M;
+    QAction* Datei_E;
+    QAction* Datei_Close;
+    QMenu* help_men;
+    QAction* help_I;
+    QMenu* popmen_header;
+    QAction* men_header_anzeigen;
+    QAction* men_email_anzeigen;
+
+    TMbxPOP pop3;
+
+    // State.
+    bool GermanUI = false;
+    TSettingsStore Settings;
+    // Passwords of the account history, parallel to the items of servername and Username.
+    std::vector<std::string> PasswordHistory;
+    // One header text per listed message; entry n - 1 belongs to list row n.
+    std::vector<std::string> HeaderTexts;
+    int MailCount = 0;
+    std::string MailboxSizeText;
+    bool CancelRequested = false;
+    std::unique_ptr<TMbxMsg> CurrentMsg;
+    // Where the language choice reads the user's UI languages, first preferred first.
+    std::function<QStringList()> UiLanguages;
+
+    // Window events.
+    void FormCreate();
+    void LanguageSelect();
+    void FormClose();
+    void FormResize();
+    void FormMouseMove();
+    // Enter in a login field or the option starts a connect; true when the key was used.
+    bool FormKeyDown(int key);
+    // Delete in the list deletes the marked mails, in the listed state only.
+    bool mail_listKeyDown(int key);
+    void servernameClick(int index);
+    void UsernameClick(int index);
+
+    // Commands.
+    void BtnConnectClick();
+    void BtnDisconnectClick();
+    void BtnDeleteClick();
+    void BtnMarkClick();
+    void btn_cancelClick();
+    void men_header_anzeigenClick();
+    void men_email_anzeigenClick();
+    void BtnInfoClick();
+    void BtnCloseClick();
+
+    // POP3 events.
+    void pop3Error(TObject* Sender, int Error, const std::string& Msg);
+    void pop3RetrieveProgress(TObject* Sender, uint16_t Percent);
+
+    void btn_aktivieren(int State);
+    int ControlState() const { return FState; }
+
+    // Settings (account history, geometry, column widths).
+    void GetFromIniFile();
+    void WriteToIniFile();
+
+    // The status label: commands clear it and append messages, each beginning with "\r",
+    // which is shown as a line break.
+    void StatusClear();
+    void StatusAppend(const QString& message);
+    void StatusAppendText(const TText& text);
+    QString StatusText() const;
+    void SetPanelText(int panel, const QString& text);
+    QString PanelText(int panel) const;
+
+    // The text of a hint for the control, in the window's language; empty for none.
+    QString HintFor(const QObject* control) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend class TCommandScope;
+    // After an exception left a command: back to the listed state when that command keeps
+    // the session (stateIfConnected) and it is still open, else end the session and go idle.
+    void RecoverFromException(int stateIfConnected);
+
+    void BuildControls();
+    void BuildToolBar();
+    void BuildLoginRow();
+    void BuildMenus();
+    void ConfigureMailList();
+    void Wire();
+    void SetFocusByRule();
+    void ShowListInPlaceOfIntroduction();
+    void RecordAccount();
+    void RunFullListing();
+    void RunCountOnlyListing();
+    void BringListInStep();
+    void FinishFullListing();
+    void EndAfterError();
+    void ApplyLanguageTexts();
+
+    int FState = StateIdle;
+    bool FLanguageChosen = false;
+    // Incremented by every error the POP3 component reports; commands compare it.
+    int FReportedErrors = 0;
+    // Commands running now (they nest through the event processing of POP3 waits).
+    int FRunningCommands = 0;
+    bool FCloseRequested = false;
+
+    QDialog* FAboutBox = nullptr;
+    TForm2* FHeaderWindow = nullptr;
+    TForm3* FMessageWindow = nullptr;
+};
