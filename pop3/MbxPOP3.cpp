@@ -137,7 +137,7 @@ std::string TMbxPOP::receiveOnce() {
     socket_->Socket()->ReceiveTimeout = ReceiveTimeout;
     const int n = socket_->Socket()->ReceiveBytes(buffer, kReceiveSize);
     std::string text(buffer, n > 0 ? static_cast<size_t>(n) : 0);
-    if (!text.empty() && OnReceiveTextFromSocket)
+    if (OnReceiveTextFromSocket)
         OnReceiveTextFromSocket(this, text);
     return text;
 }

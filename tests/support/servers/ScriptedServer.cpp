@@ -55,6 +55,9 @@ void ScriptedServer::AwaitClientClose() {
 void ScriptedServer::Close() {
     steps_.push_back({StepKind::Close, {}});
 }
+void ScriptedServer::Reset() {
+    steps_.push_back({StepKind::Reset, {}});
+}
 void ScriptedServer::AcceptNext() {
     steps_.push_back({StepKind::AcceptNext, {}});
 }
@@ -204,6 +207,14 @@ bool ScriptedServer::runStep(const Step& step) {
         }
         return true;
     case StepKind::Close:
+        closeConnection();
+        return true;
+    case StepKind::Reset:
+        if (connFd_ >= 0) {
+            // A zero linger time makes close() send a reset instead of a normal end.
+            const linger abort{1, 0};
+            ::setsockopt(connFd_, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        }
         closeConnection();
         return true;
     case StepKind::AcceptNext:

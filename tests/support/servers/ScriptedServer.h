@@ -44,6 +44,7 @@ public:
     void AwaitLine();        // one line ending in CR LF from the client
     void AwaitClientClose(); // until the client closes its end
     void Close();            // closes the connection
+    void Reset();            // aborts the connection: the client sees a reset (ECONNRESET)
     void AcceptNext();       // closes the connection (if any) and waits for a new one
 
     void SetPaced(bool paced) { paced_ = paced; }
@@ -66,7 +67,7 @@ public:
     int Connections() const { return connections_; }
 
 private:
-    enum class StepKind { Send, AwaitLine, AwaitClose, Close, AcceptNext };
+    enum class StepKind { Send, AwaitLine, AwaitClose, Close, Reset, AcceptNext };
     struct Step {
         StepKind kind;
         std::string bytes;
