@@ -1,0 +1,301 @@
+// The message window: language, attachment list, saving the mail and its attachments.
+#include "MbxMsg.h"
+#include "email.h"
+#include "viewer_test_support.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Attachment = std::pair<std::string, std::string>; // name, decoded bytes
+
+std::unique_ptr<TMbxMsg> Mail(std::vector<std::string> text, std::vector<Attachment> files = {}) {
+    auto msg = std::make_unique<TMbxMsg>();
+    msg->Text = std::move(text);
+    for (auto& [name, data] : files)
+        msg->Attachments.Add(name).Data = data;
+    return msg;
+}
+
+// Bytes that survive no text conversion: NUL, CR LF, high bytes.
+const std::string kPdfBytes("%PDF-1.4\r\n\0\x80\xFF\xFE trailer\n", 23);
+const std::string kTxtBytes = "plain b\r\n";
+
+class MessageWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        form.SetGermanUISource([this] { return german; });
+        form.SetCurrentMsgSource([this] { return current.get(); });
+        form.AskSaveFileName = answer.Asker();
+    }
+
+    // What the main window does: keep the mail, fill the window, show it.
+    void Open(std::unique_ptr<TMbxMsg> msg) {
+        current = std::move(msg);
+        form.ShowMessageOf(*current);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+    QStringList Entries() const {
+        QStringList names;
+        for (int i = 0; i < form.attachment_list->count(); ++i)
+            names << form.attachment_list->item(i)->text();
+        return names;
+    }
+    QString Memo() const { return form.memo_email_anzeigen->toPlainText(); }
+    QString PathIn(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    bool german = false;
+    QTemporaryDir dir;
+    std::unique_ptr<TMbxMsg> current;
+    SaveAnswer answer;
+    TForm3 form;
+};
+
+TEST_F(MessageWindowTest, CaptionsFollowTheLanguageButDialogTitlesDoNot) {
+    struct Row {
+        bool german;
+        const char* title;
+        const char* attachments;
+        const char* saveMail;
+        const char* saveAttachment;
+        const char* close;
+    };
+    const Row rows[] = {
+        {true, "Inhalt der e-mail  - InboxPruner -", "Anhänge :", "Speichere E-Mail",
+         "Speichere Anhang", "Schließen"},
+        {false, "Contents of e-mail  - InboxPruner -", "Attachments :", "Save e-mail",
+         "Save attachment", "Close"},
+    };
+    for (const Row& row : rows) {
+        german = row.german;
+        Open(Mail({"Hello"}, {{"a.pdf", kPdfBytes}}));
+        EXPECT_EQ(form.windowTitle(), QString::fromUtf8(row.title));
+        EXPECT_EQ(form.lab_anhang->text(), QString::fromUtf8(row.attachments));
+        EXPECT_EQ(form.save_email->text(), QString::fromUtf8(row.saveMail));
+        EXPECT_EQ(form.save_attachment->text(), QString::fromUtf8(row.saveAttachment));
+        EXPECT_EQ(form.close_window->text(), QString::fromUtf8(row.close));
+        EXPECT_TRUE(form.lab_anhang->font().bold());
+        form.btn_save_email->click();
+        form.btn_save_attachments->click();
+        ASSERT_EQ(answer.asked.size(), 2u);
+        EXPECT_EQ(answer.asked[0].Title, QStringLiteral("Save E-Mail"));
+        EXPECT_EQ(answer.asked[1].Title, QStringLiteral("Save Attachment"));
+        answer.asked.clear();
+        form.btn_close->click();
+    }
+}
+
+TEST_F(MessageWindowTest, MailWithoutAttachmentsDisablesSavingOne) {
+    Open(Mail({"Just text"}));
+    EXPECT_EQ(form.attachment_list->count(), 0);
+    EXPECT_FALSE(form.btn_save_attachments->isEnabled());
+    EXPECT_TRUE(form.btn_save_email->isEnabled());
+}
+
+TEST_F(MessageWindowTest, AttachmentsAreListedByNameWithoutRegardToCase) {
+    Open(Mail({"x"}, {{"b.txt", kTxtBytes}, {"a.pdf", kPdfBytes}}));
+    EXPECT_EQ(Entries(), QStringList({"a.pdf", "b.txt"}));
+    EXPECT_EQ(form.attachment_list->currentRow(), 0);
+    EXPECT_TRUE(form.btn_save_attachments->isEnabled());
+    form.btn_close->click();
+
+    Open(Mail({"x"}, {{"c.doc", ""}, {"B.txt", ""}, {"a.pdf", ""}, {"Z.zip", ""}}));
+    EXPECT_EQ(Entries(), QStringList({"a.pdf", "B.txt", "c.doc", "Z.zip"}));
+}
+
+TEST_F(MessageWindowTest, SavingTheFirstEntryWritesExactlyItsBytes) {
+    Open(Mail({"x"}, {{"b.txt", kTxtBytes}, {"a.pdf", kPdfBytes}}));
+    answer.path = PathIn("saved.pdf");
+    form.btn_save_attachments->click();
+    ASSERT_EQ(answer.asked.size(), 1u);
+    EXPECT_EQ(answer.asked[0].FileName, QStringLiteral("a.pdf"));
+    EXPECT_EQ(answer.asked[0].Filter, QStringLiteral("*"));
+    EXPECT_TRUE(answer.asked[0].DefaultExt.isEmpty());
+    EXPECT_EQ(ReadFileBytes(answer.path), kPdfBytes);
+    EXPECT_TRUE(form.save_dialog_attachment.FileName.isEmpty()) << "nothing proposed next";
+}
+
+TEST_F(MessageWindowTest, SavingOverwritesAnExistingFile) {
+    answer.path = PathIn("old.txt");
+    QFile old(answer.path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(4096, 'o'));
+    old.close();
+    Open(Mail({"x"}, {{"b.txt", kTxtBytes}}));
+    form.btn_save_attachments->click();
+    EXPECT_EQ(ReadFileBytes(answer.path), kTxtBytes);
+}
+
+TEST_F(MessageWindowTest, TwoAttachmentsOfOneNameStayTwoEntriesWithTheirOwnBytes) {
+    Open(Mail({"x"}, {{"scan.jpg", "first"}, {"a.txt", "a"}, {"scan.jpg", "second"}}));
+    EXPECT_EQ(Entries(), QStringList({"a.txt", "scan.jpg", "scan.jpg"}));
+    std::vector<std::string> saved;
+    for (int row : {1, 2}) {
+        form.attachment_list->setCurrentRow(row);
+        answer.path = PathIn(row == 1 ? "one.jpg" : "two.jpg");
+        form.btn_save_attachments->click();
+        saved.push_back(ReadFileBytes(answer.path));
+    }
+    EXPECT_EQ(saved, (std::vector<std::string>{"first", "second"}));
+}
+
+TEST_F(MessageWindowTest, UnnamedAttachmentIsAnEmptyEntryProposingNoName) {
+    Open(Mail({"x"}, {{"", "anonymous bytes"}}));
+    EXPECT_EQ(Entries(), QStringList({""}));
+    answer.path = PathIn("named-by-user.bin");
+    form.btn_save_attachments->click();
+    ASSERT_EQ(answer.asked.size(), 1u);
+    EXPECT_TRUE(answer.asked[0].FileName.isEmpty());
+    EXPECT_EQ(ReadFileBytes(answer.path), "anonymous bytes");
+}
+
+TEST_F(MessageWindowTest, CancelledSaveWritesNothing) {
+    Open(Mail({"line"}, {{"a.pdf", kPdfBytes}}));
+    answer.path.clear();
+    form.btn_save_attachments->click();
+    form.btn_save_email->click();
+    EXPECT_EQ(answer.asked.size(), 2u);
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    EXPECT_EQ(form.save_dialog_email.FileName, QStringLiteral(".txt"));
+    EXPECT_TRUE(form.save_dialog_attachment.FileName.isEmpty());
+}
+
+TEST_F(MessageWindowTest, SavedMailHoldsTheShownLinesEachEndedByCrLf) {
+    Open(Mail({"Hallo,", "",
+               "viele Gr\xFC\xDF"
+               "e \x80 und\ttab",
+               "-- "}));
+    EXPECT_EQ(Memo(), QString::fromUtf8("Hallo,\n\nviele Grüße \u0080 und\ttab\n-- "));
+    answer.path = PathIn("mail.txt");
+    form.btn_save_email->click();
+    EXPECT_EQ(ReadFileBytes(answer.path), "Hallo,\r\n\r\nviele Gr\xFC\xDF"
+                                          "e \x80 und\ttab\r\n-- \r\n");
+}
+
+TEST_F(MessageWindowTest, SaveMailProposesTxtEveryTime) {
+    Open(Mail({"one"}));
+    form.save_dialog_email.FileName = QStringLiteral("typed-before.txt");
+    for (const char* name : {"first.txt", "", "second.txt"}) {
+        answer.path = *name ? PathIn(name) : QString();
+        form.btn_save_email->click();
+    }
+    ASSERT_EQ(answer.asked.size(), 3u);
+    EXPECT_EQ(answer.asked[1].FileName, QStringLiteral(".txt"));
+    EXPECT_EQ(answer.asked[2].FileName, QStringLiteral(".txt"));
+    for (const TSaveDialog& asked : answer.asked) {
+        EXPECT_EQ(asked.Filter, QStringLiteral("ASCII; Text (*.txt)"));
+        EXPECT_EQ(asked.DefaultExt, QStringLiteral("txt"));
+    }
+    EXPECT_EQ(ReadFileBytes(PathIn("second.txt")), "one\r\n");
+}
+
+TEST_F(MessageWindowTest, EmptyMailSavesAnEmptyFile) {
+    Open(Mail({}));
+    answer.path = PathIn("empty.txt");
+    form.btn_save_email->click();
+    EXPECT_EQ(ReadFileBytes(answer.path), "");
+}
+
+TEST_F(MessageWindowTest, FileThatCannotBeCreatedIsReportedAndNothingChanges) {
+    ErrorRecorder shown;
+    Open(Mail({"keep me"}, {{"b.txt", kTxtBytes}, {"a.pdf", kPdfBytes}}));
+    form.attachment_list->setCurrentRow(1);
+    answer.path = PathIn("no-such-folder/out.bin");
+    const std::vector<std::function<void()>> saves = {
+        [this] { form.btn_save_attachments->click(); },
+        [this] { form.btn_save_email->click(); },
+    };
+    for (const auto& save : saves) {
+        shown.errors.clear();
+        save();
+        ASSERT_EQ(shown.errors.size(), 1u);
+        EXPECT_EQ(shown.errors[0], "Datei " + answer.path + " kann nicht erstellt werden");
+        EXPECT_FALSE(QFile::exists(answer.path));
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(Memo(), QStringLiteral("keep me"));
+        EXPECT_EQ(Entries(), QStringList({"a.pdf", "b.txt"}));
+        EXPECT_EQ(form.attachment_list->currentRow(), 1);
+    }
+}
+
+TEST_F(MessageWindowTest, EveryWayOfClosingEmptiesTextAndList) {
+    const std::pair<const char*, std::function<void(TForm3&)>> ways[] = {
+        {"close button", [](TForm3& f) { f.btn_close->click(); }},
+        {"Escape", [](TForm3& f) { QTest::keyClick(&f, Qt::Key_Escape); }},
+        {"title bar", [](TForm3& f) { f.close(); }},
+    };
+    for (const auto& [name, closeIt] : ways) {
+        Open(Mail({"old mail"}, {{"old.zip", "old bytes"}}));
+        closeIt(form);
+        EXPECT_FALSE(form.isVisible()) << name;
+        EXPECT_TRUE(Memo().isEmpty()) << name;
+        EXPECT_EQ(form.attachment_list->count(), 0) << name;
+
+        Open(Mail({"new mail"}));
+        EXPECT_EQ(Memo(), QStringLiteral("new mail")) << name;
+        EXPECT_EQ(form.attachment_list->count(), 0) << name;
+        EXPECT_FALSE(form.btn_save_attachments->isEnabled()) << name;
+        form.btn_close->click();
+    }
+}
+
+// Regression: entries of an earlier mail must never point into the next mail's attachments.
+TEST_F(MessageWindowTest, NextMailWithoutAttachmentsDropsTheEarlierEntries) {
+    Open(Mail({"first"}, {{"first.pdf", kPdfBytes}}));
+    form.hide(); // gone without any close handling
+    Open(Mail({"second"}));
+    EXPECT_EQ(form.attachment_list->count(), 0);
+    EXPECT_FALSE(form.btn_save_attachments->isEnabled());
+}
+
+TEST_F(MessageWindowTest, ModalShowEndsFromTheCloseButton) {
+    current = Mail({"modal"});
+    form.ShowMessageOf(*current);
+    QTimer::singleShot(0, &form, [this] {
+        EXPECT_EQ(Memo(), QStringLiteral("modal"));
+        form.btn_close->click();
+    });
+    form.exec();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(Memo().isEmpty());
+}
+
+TEST(SaveFileDialog, RealDialogCarriesTheSettingsAndAddsTheDefaultExtension) {
+    QTemporaryDir dir;
+    TForm3 form;
+    auto dialog = MakeSaveFileDialog(&form, form.save_dialog_email);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Save E-Mail"));
+    EXPECT_EQ(dialog->nameFilters(), QStringList({"ASCII; Text (*.txt)"}));
+    EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("txt"));
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+    dialog->setDirectory(dir.path());
+    dialog->selectFile(QStringLiteral("letter"));
+    EXPECT_EQ(dialog->selectedFiles(), QStringList({dir.filePath("letter.txt")}));
+
+    auto any = MakeSaveFileDialog(&form, form.save_dialog_attachment);
+    any->setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_EQ(any->windowTitle(), QStringLiteral("Save Attachment"));
+    any->setDirectory(dir.path());
+    any->selectFile(QStringLiteral("README"));
+    EXPECT_EQ(any->selectedFiles(), QStringList({dir.filePath("README")}));
+}
+
+} // namespace

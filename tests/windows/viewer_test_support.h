@@ -1,0 +1,54 @@
+#pragma once
+// Helpers shared by the GUI tests of the viewer windows.
+
+#include "ErrorMessage.h"
+#include "SaveDialog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+// Records every error the program would show in a message box, for as long as it lives.
+class ErrorRecorder {
+public:
+    ErrorRecorder() {
+        SetErrorDisplay([this](QWidget*, const QString& text) { errors.push_back(text); });
+    }
+    ~ErrorRecorder() { SetErrorDisplay(nullptr); }
+    ErrorRecorder(const ErrorRecorder&) = delete;
+    ErrorRecorder& operator=(const ErrorRecorder&) = delete;
+
+    std::vector<QString> errors;
+};
+
+// Answers the save question as a user would, remembering what the dialog proposed.
+struct SaveAnswer {
+    QString path; // empty: the user cancels
+    std::vector<TSaveDialog> asked;
+
+    TAskSaveFileName Asker() {
+        return [this](QWidget*, const TSaveDialog& dialog) {
+            asked.push_back(dialog);
+            return path;
+        };
+    }
+};
+
+inline std::string ReadFileBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    const QByteArray bytes = file.readAll();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+// Saves a picture of the widget as SCREENSHOT_DIR/<name>.png; true when written.
+inline bool SaveScreenshot(QWidget& widget, const QString& name) {
+    const QString dir = QStringLiteral(SCREENSHOT_DIR);
+    QDir().mkpath(dir);
+    return widget.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
