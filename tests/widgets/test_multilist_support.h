@@ -37,10 +37,12 @@ inline std::unique_ptr<TMultiList> MakeList(const QStringList& captions,
     return list;
 }
 
-// Shows the list and lets it paint once, so the spacer is in place.
+// Shows the list and lets it paint once, so the spacer is in place. Without the focus the
+// current row has no focus frame, which would otherwise add ink to every probe.
 inline void ShowAndPaint(TMultiList& list) {
     list.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.clearFocus();
     list.viewport()->repaint();
     QApplication::processEvents();
 }
