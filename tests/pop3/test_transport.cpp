@@ -1,0 +1,247 @@
+// The client socket on its own, and how TMbxPOP opens it.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "ClientSocket.h"
+#include "MbxPOP3.h"
+#include "ScriptedServer.h"
+
+namespace {
+
+// A loopback listener that never accepts; with its one-slot queue filled, further connects
+// hang in the handshake.
+class StuckListener {
+public:
+    StuckListener() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+        port_ = ntohs(addr.sin_port);
+    }
+    ~StuckListener() {
+        for (int fd : fillers_)
+            ::close(fd);
+        ::close(fd_);
+    }
+    uint16_t port() const { return port_; }
+    void ListenAndFill() {
+        ::listen(fd_, 0);
+        for (int i = 0; i < 2; ++i) {
+            const int c = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            sockaddr_in addr{};
+            addr.sin_family = AF_INET;
+            addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            addr.sin_port = htons(port_);
+            ::connect(c, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+            fillers_.push_back(c);
+        }
+    }
+
+private:
+    int fd_ = -1;
+    uint16_t port_ = 0;
+    std::vector<int> fillers_;
+};
+
+struct EventLog {
+    std::vector<std::string> events;
+    void Attach(TClientSocket& socket) {
+        socket.OnLookup = [this](TObject*, TCustomWinSocket*) { events.push_back("lookup"); };
+        socket.OnConnecting = [this](TObject*, TCustomWinSocket*) {
+            events.push_back("connecting");
+        };
+        socket.OnConnect = [this](TObject*, TCustomWinSocket*) { events.push_back("connect"); };
+        socket.OnDisconnect = [this](TObject*, TCustomWinSocket*) {
+            events.push_back("disconnect");
+        };
+        socket.OnError = [this](TObject*, TCustomWinSocket*, TErrorEvent kind, int& code) {
+            events.push_back("error " + std::to_string(kind) + " " + std::to_string(code));
+        };
+    }
+};
+
+std::string ErrorText(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const ESocketError& e) {
+        return e.what();
+    }
+    return "(no ESocketError)";
+}
+
+} // namespace
+
+TEST(ClientSocket, NoAddressIsRefusedAfterADisconnectReport) {
+    TClientSocket socket;
+    EventLog log;
+    log.Attach(socket);
+    EXPECT_EQ(ErrorText([&] { socket.Open(); }), "Keine Adresse angegeben");
+    EXPECT_FALSE(socket.Active());
+    EXPECT_EQ(log.events, (std::vector<std::string>{"lookup", "disconnect"}));
+}
+
+TEST(ClientSocket, RefusedConnectRaisesTheConnectError) {
+    StuckListener closedPort; // bound, not listening
+    TClientSocket socket;
+    EventLog log;
+    log.Attach(socket);
+    socket.SetAddress("127.0.0.1");
+    socket.SetPort(closedPort.port());
+    EXPECT_EQ(ErrorText([&] { socket.Open(); }), SocketErrorText(ECONNREFUSED, "connect"));
+    EXPECT_EQ(SocketErrorText(ECONNREFUSED, "connect"),
+              "Windows-Socket-Fehler: Connection refused (111), auf API 'connect'");
+    EXPECT_EQ(log.events, (std::vector<std::string>{"lookup", "connecting", "disconnect"}));
+    EXPECT_FALSE(socket.Active());
+}
+
+TEST(ClientSocket, UnknownHostNameIsReportedAtTheLookup) {
+    TClientSocket socket;
+    socket.SetHost("no-such-host.invalid");
+    socket.SetPort(110);
+    const std::string text = ErrorText([&] { socket.Open(); });
+    EXPECT_NE(text.find("auf API 'getaddrinfo'"), std::string::npos) << text;
+    EXPECT_FALSE(socket.Active());
+}
+
+TEST(ClientSocket, ConnectTimesOutWhileTheHookRuns) {
+    StuckListener stuck;
+    stuck.ListenAndFill();
+    TClientSocket socket;
+    socket.SetAddress("127.0.0.1");
+    socket.SetPort(stuck.port());
+    socket.ConnectTimeout = std::chrono::milliseconds(300);
+    int hookCalls = 0;
+    socket.Socket()->WaitHook = [&] { ++hookCalls; };
+    EXPECT_EQ(ErrorText([&] { socket.Open(); }), SocketErrorText(ETIMEDOUT, "connect"));
+    EXPECT_GT(hookCalls, 2);
+    EXPECT_FALSE(socket.Active());
+}
+
+TEST(ClientSocket, ClosedPeerAndClosedSocketReadAsNothing) {
+    ScriptedServer server;
+    server.Send("bye\r\n");
+    server.Close();
+    server.Start();
+    TClientSocket socket;
+    EventLog log;
+    log.Attach(socket);
+    socket.SetHost("localhost"); // by name: each address found is tried in turn
+    socket.SetPort(server.port());
+    socket.Open();
+    ASSERT_TRUE(socket.Active());
+    ASSERT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    char buffer[64];
+    std::string got;
+    for (int n; (n = socket.Socket()->ReceiveBytes(buffer, sizeof buffer)) > 0;)
+        got.append(buffer, size_t(n));
+    EXPECT_EQ(got, "bye\r\n");
+    // The peer's close is not noticed: every further receive returns 0 at once.
+    EXPECT_EQ(socket.Socket()->ReceiveBytes(buffer, sizeof buffer), 0);
+    EXPECT_EQ(socket.Socket()->ReceiveBytes(buffer, sizeof buffer), 0);
+    EXPECT_TRUE(socket.Active());
+    socket.Close();
+    EXPECT_FALSE(socket.Active());
+    EXPECT_EQ(socket.Socket()->SendBytes("x", 1), 0);
+    EXPECT_EQ(socket.Socket()->ReceiveBytes(buffer, sizeof buffer), 0);
+    socket.Close(); // closing twice reports nothing more
+    EXPECT_EQ(log.events,
+              (std::vector<std::string>{"lookup", "connecting", "connect", "disconnect"}));
+}
+
+TEST(ClientSocket, EndpointCannotChangeWhileActive) {
+    ScriptedServer server;
+    server.Start();
+    TClientSocket socket;
+    socket.SetClientType(ctBlocking);
+    socket.SetHost("LocalHost");
+    socket.SetPort(server.port());
+    socket.Open();
+    ASSERT_TRUE(socket.Active());
+    socket.SetHost("localhost"); // the same name in other letters is no change
+    socket.SetPort(server.port());
+    EXPECT_EQ(ErrorText([&] { socket.SetHost("example.org"); }), kTextChangeWhileActive);
+    EXPECT_EQ(ErrorText([&] { socket.SetAddress("10.0.0.1"); }), kTextChangeWhileActive);
+    EXPECT_EQ(ErrorText([&] { socket.SetPort(1); }), kTextChangeWhileActive);
+    EXPECT_EQ(ErrorText([&] { socket.SetClientType(ctNonBlocking); }), kTextChangeWhileActive);
+    socket.Close();
+    socket.SetHost("example.org");
+    EXPECT_EQ(socket.Host(), "example.org");
+}
+
+TEST(ClientSocket, ResetDuringAReceiveFiresTheErrorEventThenThrows) {
+    ScriptedServer server;
+    server.Reset();
+    server.Start();
+    TClientSocket socket;
+    EventLog log;
+    log.Attach(socket);
+    socket.SetAddress("127.0.0.1");
+    socket.SetPort(server.port());
+    socket.Open();
+    char buffer[16];
+    EXPECT_EQ(ErrorText([&] { socket.Socket()->ReceiveBytes(buffer, sizeof buffer); }),
+              SocketErrorText(ECONNRESET, "recv"));
+    EXPECT_EQ(log.events,
+              (std::vector<std::string>{"lookup", "connecting", "connect",
+                                        "error 2 " + std::to_string(ECONNRESET), "disconnect"}));
+    EXPECT_FALSE(socket.Active());
+}
+
+TEST(ClientSocket, ErrorHandlerMayClearTheCode) {
+    ScriptedServer server;
+    server.Reset();
+    server.Start();
+    TClientSocket socket;
+    socket.OnError = [](TObject*, TCustomWinSocket*, TErrorEvent, int& code) { code = 0; };
+    socket.SetAddress("127.0.0.1");
+    socket.SetPort(server.port());
+    socket.Open();
+    char buffer[16];
+    EXPECT_EQ(socket.Socket()->ReceiveBytes(buffer, sizeof buffer), 0);
+    EXPECT_FALSE(socket.Active());
+}
+
+TEST(PopConnect, HostAndPortAreMappedOntoTheSocket) {
+    struct Row {
+        std::string host, port;
+        std::string socketHost, socketAddress;
+        int socketPort;
+    } rows[] = {
+        {"192.168.0.1", "110", "", "192.168.0.1", 110},
+        {"192.168.0.256", "995", "192.168.0.256", "", 995}, // not a dotted quad: a name
+        {"1.2.3", "110", "1.2.3", "", 110},
+        {"mail.invalid", "abc", "mail.invalid", "", 110}, // not a number: 110
+        {"mail.invalid", "70000", "mail.invalid", "", 110},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.host + ":" + row.port);
+        TMbxPOP pop;
+        pop.Host = row.host;
+        pop.Port = row.port;
+        pop.ConnectTimeout = std::chrono::milliseconds(1); // no real connection wanted here
+        int quits = 0, errors = 0;
+        pop.OnQuit = [&](TObject*) { ++quits; };
+        pop.OnError = [&](TObject*, int, const std::string&) { ++errors; };
+        pop.Connect();
+        EXPECT_EQ(pop.ClientSocket().Host(), row.socketHost);
+        EXPECT_EQ(pop.ClientSocket().Address(), row.socketAddress);
+        EXPECT_EQ(pop.ClientSocket().Port(), row.socketPort);
+        EXPECT_TRUE(pop.Failed());
+        EXPECT_FALSE(pop.Connected());
+        EXPECT_FALSE(pop.OpenError().empty());
+        EXPECT_EQ(errors, 0); // a failed open is flagged, not reported
+        EXPECT_EQ(quits, 1);
+    }
+}
