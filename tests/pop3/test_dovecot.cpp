@@ -1,0 +1,179 @@
+// TMbxPOP against a real Dovecot POP3 server on loopback.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "DovecotServer.h"
+#include "MbxPOP3.h"
+
+namespace {
+
+std::string Base64Lines(const std::string& data) {
+    static const char* alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out, line;
+    for (size_t i = 0; i < data.size(); i += 3) {
+        const uint32_t b0 = uint8_t(data[i]);
+        const uint32_t b1 = i + 1 < data.size() ? uint8_t(data[i + 1]) : 0;
+        const uint32_t b2 = i + 2 < data.size() ? uint8_t(data[i + 2]) : 0;
+        const uint32_t v = (b0 << 16) | (b1 << 8) | b2;
+        line += alphabet[(v >> 18) & 63];
+        line += alphabet[(v >> 12) & 63];
+        line += i + 1 < data.size() ? alphabet[(v >> 6) & 63] : '=';
+        line += i + 2 < data.size() ? alphabet[v & 63] : '=';
+        if (line.size() >= 76) {
+            out += line + "\r\n";
+            line.clear();
+        }
+    }
+    if (!line.empty())
+        out += line + "\r\n";
+    return out;
+}
+
+std::string Header(int n) {
+    return "From: Sender " + std::to_string(n) + " <s" + std::to_string(n) +
+           "@example.org>\r\nTo: bob@example.org\r\nSubject: Mail number " + std::to_string(n) +
+           "\r\nDate: Tue, 8 Dec 2026 07:0" + std::to_string(n % 10) + ":00 +0000\r\n";
+}
+
+std::string PlainMail(int n) {
+    return Header(n) + "\r\nHello " + std::to_string(n) + "\r\n.starts with a dot\r\n";
+}
+
+std::string AttachmentBytes() {
+    std::mt19937 random(42);
+    std::string bytes(5000, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+std::string MultipartMail(int n, const std::string& attachment) {
+    return Header(n) +
+           "MIME-Version: 1.0\r\n"
+           "Content-Type: multipart/mixed; boundary=\"cut-here\"\r\n"
+           "\r\n"
+           "--cut-here\r\n"
+           "Content-Type: text/plain; charset=us-ascii\r\n"
+           "\r\n"
+           "See the attachment.\r\n"
+           "--cut-here\r\n"
+           "Content-Type: application/octet-stream; name=\"noise.bin\"\r\n"
+           "Content-Transfer-Encoding: base64\r\n"
+           "Content-Disposition: attachment; filename=\"noise.bin\"\r\n"
+           "\r\n" +
+           Base64Lines(attachment) + "--cut-here--\r\n";
+}
+
+class Dovecot : public ::testing::Test {
+protected:
+    Dovecot() : attachment_(AttachmentBytes()) {
+        for (int n = 1; n <= 5; ++n)
+            mails_.push_back(n == 3 ? MultipartMail(n, attachment_) : PlainMail(n));
+        server_ = std::make_unique<DovecotServer>("bob", "s3cret pass", mails_);
+        pop_.Host = "127.0.0.1";
+        pop_.Port = std::to_string(server_->port());
+        pop_.UserId = "bob";
+        pop_.UserPasswd = "s3cret pass";
+        pop_.OnError = [this](TObject*, int code, const std::string& text) {
+            errors_.push_back(std::to_string(code) + " " + text);
+        };
+    }
+
+    void LogIn() {
+        pop_.Connect();
+        ASSERT_TRUE(pop_.Connected()) << pop_.OpenError();
+        ASSERT_FALSE(pop_.Failed());
+        ASSERT_TRUE(pop_.Login()) << server_->Log();
+    }
+
+    std::string attachment_;
+    std::vector<std::string> mails_;
+    std::unique_ptr<DovecotServer> server_;
+    TMbxPOP pop_;
+    std::vector<std::string> errors_;
+};
+
+} // namespace
+
+TEST_F(Dovecot, WrongPasswordIsRefusedWith2001) {
+    pop_.UserPasswd = "wrong";
+    pop_.Connect();
+    ASSERT_TRUE(pop_.Connected());
+    EXPECT_FALSE(pop_.Login());
+    EXPECT_FALSE(pop_.Connected());
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].substr(0, 5), "2001 ");
+}
+
+TEST_F(Dovecot, ListsEveryMessageWithHeaderAndSize) {
+    LogIn();
+    pop_.Stat();
+    EXPECT_EQ(pop_.MessageCount(), mails_.size());
+    size_t total = 0;
+    for (const auto& m : mails_)
+        total += m.size();
+    EXPECT_EQ(pop_.MailboxSize(), std::to_string(total));
+    for (uint16_t n = 1; n <= mails_.size(); ++n) {
+        SCOPED_TRACE(n);
+        std::string header, size;
+        pop_.GetMsgHeader(n, header);
+        pop_.GetMsgSize(n, size);
+        const std::string& mail = mails_[n - 1];
+        EXPECT_EQ(header, mail.substr(0, mail.find("\r\n\r\n") + 4) + ".\r\n");
+        EXPECT_EQ(size, std::to_string(mail.size()));
+    }
+    pop_.Quit();
+    EXPECT_TRUE(errors_.empty());
+    EXPECT_EQ(server_->RemainingMessages(), (std::vector<int>{1, 2, 3, 4, 5}));
+}
+
+TEST_F(Dovecot, RetrievedAttachmentEqualsTheOriginalBytes) {
+    LogIn();
+    int lastPercent = -1;
+    pop_.OnRetrieveProgress = [&](TObject*, uint16_t p) { lastPercent = p; };
+    pop_.GetUIDLsOnRetrieve = true;
+    auto msg = pop_.Retrieve(3);
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(msg->Subject, "Mail number 3");
+    EXPECT_EQ(msg->Size, int32_t(mails_[2].size()));
+    EXPECT_FALSE(msg->UIDL.empty());
+    EXPECT_GE(lastPercent, 100);
+    ASSERT_EQ(msg->Attachments.Count(), 1);
+    EXPECT_EQ(msg->Attachments.Items(0).FileName, "noise.bin");
+    EXPECT_TRUE(msg->Attachments.Items(0).Data == attachment_) << "decoded bytes differ";
+
+    auto plain = pop_.Retrieve(2);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->Text, (std::vector<std::string>{"Hello 2", ".starts with a dot"}));
+    pop_.Quit();
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(Dovecot, DeletedMessagesGoAtQuitOnly) {
+    LogIn();
+    pop_.Stat();
+    pop_.DeleteMsg(4);
+    pop_.DeleteMsg(2);
+    EXPECT_EQ(pop_.MessageCount(), 3);
+    EXPECT_EQ(server_->RemainingMessages(), (std::vector<int>{1, 2, 3, 4, 5}));
+    pop_.Quit();
+    EXPECT_TRUE(errors_.empty());
+    EXPECT_EQ(server_->RemainingMessages(), (std::vector<int>{1, 3, 5}));
+}
+
+TEST_F(Dovecot, RefusalAfterDeleteLeavesEverything) {
+    LogIn();
+    pop_.DeleteMsg(1);
+    pop_.DeleteMsg(99); // refused: the session is dropped without QUIT
+    EXPECT_FALSE(pop_.Connected());
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0].substr(0, 5), "2003 ");
+    pop_.Quit(); // nothing to do any more
+    server_->Stop();
+    EXPECT_EQ(server_->RemainingMessages(), (std::vector<int>{1, 2, 3, 4, 5}));
+}
