@@ -19,10 +19,10 @@ inline const QColor Highlight(0, 0, 255);
 inline const QColor HighlightInk(255, 255, 255);
 
 // A list with plain colours, no frame and the given captions and imposed widths.
-inline std::unique_ptr<TMultiList> MakeList(const QStringList& captions,
-                                            const std::vector<int>& widths,
-                                            QSize size = QSize(400, 200)) {
-    auto list = std::make_unique<TMultiList>();
+template <class List = TMultiList>
+std::unique_ptr<List> MakeList(const QStringList& captions, const std::vector<int>& widths,
+                               QSize size = QSize(400, 200)) {
+    auto list = std::make_unique<List>();
     QPalette palette = list->palette();
     palette.setColor(QPalette::Base, Base);
     palette.setColor(QPalette::Text, Ink);
