@@ -1,0 +1,59 @@
+#include "Trace.h"
+
+#include <cstdio>
+#include <string>
+
+std::string EscapedLine(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        switch (c) {
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            if (b < 0x20 || b >= 0x7F) {
+                char hex[5];
+                std::snprintf(hex, sizeof hex, "\\x%02X", b);
+                out += hex;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out;
+}
+
+void AttachTrace(TMbxPOP& pop, std::ostream& out) {
+    std::ostream* o = &out;
+    pop.OnConnect = [o](TObject*) { *o << "event connect" << std::endl; };
+    pop.OnQuit = [o](TObject*) { *o << "event quit" << std::endl; };
+    pop.OnLookup = [o](TObject*, TCustomWinSocket*) { *o << "event lookup" << std::endl; };
+    pop.OnConnecting = [o](TObject*, TCustomWinSocket*) { *o << "event connecting" << std::endl; };
+    pop.OnBeforeRetrieve = [o](TObject*, uint16_t n) {
+        *o << "event before-retrieve " << n << std::endl;
+    };
+    pop.OnAfterRetrieve = [o](TObject*) { *o << "event after-retrieve" << std::endl; };
+    pop.OnRetrieveProgress = [o](TObject*, uint16_t percent) {
+        *o << "event progress " << percent << std::endl;
+    };
+    pop.OnDelete = [o](TObject*, uint16_t n) { *o << "event delete " << n << std::endl; };
+    pop.OnSendTextToSocket = [o](TObject*, const std::string& s) {
+        const bool pass = s.compare(0, 5, "PASS ") == 0;
+        *o << "sent " << (pass ? std::string("PASS ****\\r\\n") : EscapedLine(s)) << std::endl;
+    };
+    pop.OnReceiveTextFromSocket = [o](TObject*, const std::string& s) {
+        *o << "received " << EscapedLine(s) << std::endl;
+    };
+    // OnError is left to the caller, which records refusals; it traces them itself.
+}

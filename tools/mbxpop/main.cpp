@@ -1,0 +1,181 @@
+// mbxpop [--port N] [--trace] HOST USER COMMAND [ARGS...]
+// One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
+// The password comes from MBXPOP_PASSWORD. Commands: stat | list | header N | retrieve N |
+// delete N [N ...]. The session ends with QUIT where it is still open.
+// Exit status: 0 success; 1 a refusal reported through OnError; 2 a failed connect, a transport
+// failure or another exception; 64 bad usage.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "MbxMIME.h"
+#include "MbxPOP3.h"
+#include "MessageJson.h"
+#include "Trace.h"
+
+namespace {
+
+constexpr int kExitRefused = 1;
+constexpr int kExitFailed = 2;
+constexpr int kExitUsage = 64;
+
+const char* const kUsage = "usage: mbxpop [--port N] [--trace] HOST USER COMMAND [ARGS...]\n"
+                           "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
+                           "  the password is read from the environment variable MBXPOP_PASSWORD\n";
+
+struct Options {
+    std::string port = "110";
+    bool trace = false;
+    std::string host;
+    std::string user;
+    std::string command;
+    std::vector<uint16_t> numbers;
+};
+
+int Usage(const std::string& why) {
+    std::cerr << "mbxpop: " << why << "\n" << kUsage;
+    return kExitUsage;
+}
+
+// A message number: 1 to 65535.
+bool ParseNumber(const std::string& text, uint16_t& number) {
+    int32_t value = 0;
+    if (!ParseInt32(text, value) || value < 1 || value > 65535)
+        return false;
+    number = static_cast<uint16_t>(value);
+    return true;
+}
+
+// Fills options; an error text when the command line is not usable.
+std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
+    int i = 1;
+    for (; i < argc && std::string(argv[i]).rfind("--", 0) == 0; ++i) {
+        const std::string option = argv[i];
+        if (option == "--trace") {
+            o.trace = true;
+        } else if (option == "--port") {
+            uint16_t port = 0;
+            if (i + 1 >= argc || !ParseNumber(argv[i + 1], port))
+                return "--port needs a port number from 1 to 65535";
+            o.port = std::to_string(port);
+            ++i;
+        } else {
+            return "unknown option " + option;
+        }
+    }
+    if (argc - i < 3)
+        return "HOST, USER and COMMAND are needed";
+    o.host = argv[i++];
+    o.user = argv[i++];
+    o.command = argv[i++];
+    for (; i < argc; ++i) {
+        uint16_t n = 0;
+        if (!ParseNumber(argv[i], n))
+            return std::string("not a message number: ") + argv[i];
+        o.numbers.push_back(n);
+    }
+    const size_t args = o.numbers.size();
+    if (o.command == "stat" || o.command == "list") {
+        if (args != 0)
+            return o.command + " takes no arguments";
+    } else if (o.command == "header" || o.command == "retrieve") {
+        if (args != 1)
+            return o.command + " takes one message number";
+    } else if (o.command == "delete") {
+        if (args == 0)
+            return "delete needs at least one message number";
+    } else {
+        return "unknown command " + o.command;
+    }
+    return std::nullopt;
+}
+
+void RunCommand(TMbxPOP& pop, const Options& o) {
+    if (o.command == "stat") {
+        pop.Stat();
+        if (pop.Connected())
+            std::cout << pop.MessageCount() << ' ' << pop.MailboxSize() << '\n';
+    } else if (o.command == "list") {
+        pop.Stat();
+        std::string header, size;
+        // Strictly one command after the other, as the mail list is built.
+        for (uint16_t n = 1; n <= pop.MessageCount() && pop.Connected(); ++n) {
+            pop.GetMsgHeader(n, header);
+            if (!pop.Connected())
+                break;
+            pop.GetMsgSize(n, size);
+            if (!pop.Connected())
+                break;
+            std::cout << n << '\t' << size << '\t' << header.size() << '\n';
+        }
+    } else if (o.command == "header") {
+        std::string header;
+        pop.GetMsgHeader(o.numbers[0], header);
+        std::cout.write(header.data(), static_cast<std::streamsize>(header.size()));
+    } else if (o.command == "retrieve") {
+        if (auto msg = pop.Retrieve(o.numbers[0]))
+            std::cout << MessageJson(*msg);
+    } else if (o.command == "delete") {
+        for (uint16_t n : o.numbers) {
+            pop.DeleteMsg(n);
+            if (!pop.Connected())
+                break;
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (auto error = ParseArguments(argc, argv, o))
+        return Usage(*error);
+    const char* password = std::getenv("MBXPOP_PASSWORD");
+    if (!password)
+        return Usage("MBXPOP_PASSWORD is not set");
+
+    TMbxPOP pop;
+    pop.Host = o.host;
+    pop.Port = o.port;
+    pop.UserId = o.user;
+    pop.UserPasswd = password;
+    if (o.trace)
+        AttachTrace(pop, std::cerr);
+    std::optional<std::string> refusal;
+    pop.OnError = [&](TObject*, int code, const std::string& text) {
+        refusal = std::to_string(code) + " " + text;
+        if (o.trace)
+            std::cerr << "event error " << code << ' ' << EscapedLine(text) << std::endl;
+    };
+
+    try {
+        pop.Connect();
+        if (pop.Failed()) {
+            if (!pop.Connected()) {
+                std::cerr << "mbxpop: cannot connect to " << o.host << ": " << pop.OpenError()
+                          << "\n";
+                return kExitFailed;
+            }
+            std::cerr << "mbxpop: the server refused the session: " << pop.ReplyText() << "\n";
+            pop.Quit();
+            return kExitFailed;
+        }
+        if (pop.Login())
+            RunCommand(pop, o);
+        if (pop.Connected())
+            pop.Quit();
+    } catch (const std::exception& e) {
+        std::cout.flush();
+        std::cerr << "mbxpop: " << e.what() << "\n";
+        return kExitFailed;
+    }
+    std::cout.flush();
+    if (refusal) {
+        std::cerr << "mbxpop: refused: " << *refusal << "\n";
+        return kExitRefused;
+    }
+    return std::cout ? 0 : kExitFailed;
+}
