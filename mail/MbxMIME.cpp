@@ -4,13 +4,17 @@
 
 #include "mbx_util.h"
 
-std::string Trim(const std::string& s) {
+std::string_view TrimView(std::string_view s) {
     size_t b = 0, e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
         ++b;
     while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
         --e;
     return s.substr(b, e - b);
+}
+
+std::string Trim(const std::string& s) {
+    return std::string(TrimView(s));
 }
 
 bool ParseInt32(const std::string& s, int32_t& out) {
@@ -76,17 +80,16 @@ std::vector<std::string> SplitLines(std::string_view text) {
     if (nul != std::string_view::npos)
         text = text.substr(0, nul);
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
-            ++start;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const char* e = p;
+        while (e < end && *e != '\r' && *e != '\n')
+            ++e;
+        lines.emplace_back(p, e);
+        if (e < end && *e == '\r' && e + 1 < end && e[1] == '\n')
+            ++e;
+        p = e + 1;
     }
     return lines;
 }

@@ -20,7 +20,8 @@ int32_t WordAsInt(const std::string& s, uint16_t n, int32_t def);
 TempFile MakeTempFileName();
 
 // Text helpers shared by the routines above and the mail parser.
-std::string Trim(const std::string& s);              // drops bytes <= ' ' at both ends
+std::string Trim(const std::string& s); // drops bytes <= ' ' at both ends
+std::string_view TrimView(std::string_view s);
 bool ParseInt32(const std::string& s, int32_t& out); // optional sign, decimal digits only
 
 // The lines of a text: a line ends at CR LF, a lone CR or a lone LF; a NUL byte ends the text.

@@ -62,6 +62,22 @@ std::string JoinWithoutLastBreak(LineSpan lines) {
     return text;
 }
 
+std::string JoinSegments(const std::vector<LineSpan>& segments) {
+    size_t size = 0;
+    for (const LineSpan segment : segments)
+        for (const auto& line : segment)
+            size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (const LineSpan segment : segments) {
+        for (const auto& line : segment) {
+            text += line;
+            text += "\r\n";
+        }
+    }
+    return text;
+}
+
 std::string RemoveForbiddenNameChars(std::string name) {
     for (const char c : std::string_view("\\/:*?\"<>|"))
         name = RemoveChar(std::move(name), c);
@@ -92,44 +108,49 @@ void AddAttachment(TMbxMsg& msg, LineSpan lines, const std::string& contentType,
     } else if (transferEncoding == "X-UUENCODE") {
         UUDecodeLines(lines, item.Data);
     } else if (transferEncoding == "QUOTED-PRINTABLE") {
-        item.Data = JoinWithoutLastBreak(
-            SplitLines(QPDecode(JoinLines({lines.begin(), lines.end()}), false)));
+        item.Data = JoinWithoutLastBreak(SplitLines(QPDecode(JoinSegments({lines}), false)));
     } else {
         item.Data = JoinWithoutLastBreak(lines);
     }
 }
 
 bool IsEndLine(const std::string& line) {
-    return AsciiLower(Trim(line)) == "end";
+    const std::string_view trimmed = TrimView(line);
+    return trimmed.size() == 3 && (trimmed[0] | 0x20) == 'e' && (trimmed[1] | 0x20) == 'n' &&
+           (trimmed[2] | 0x20) == 'd';
 }
 
 void ProcessTextPart(TMbxMsg& msg, LineSpan body, const std::string& transferEncoding) {
-    // Uuencoded blocks leave the text as attachments; their "end" line stays in the text.
-    std::vector<std::string> kept;
-    kept.reserve(body.size());
+    // Uuencoded blocks leave the text as attachments; their "end" line stays in the text. The
+    // rest of the text is kept as the stretches between the blocks.
+    std::vector<LineSpan> kept;
     size_t i = 0;
     size_t begin = 0;
     std::string uuName;
     while (FindUUBegin(body, i, begin, uuName)) {
-        kept.insert(kept.end(), body.begin() + static_cast<std::ptrdiff_t>(i),
-                    body.begin() + static_cast<std::ptrdiff_t>(begin));
-        std::vector<std::string> block{body[begin]};
-        for (i = begin + 1; i < body.size() && !IsEndLine(body[i]); ++i)
-            if (!body[i].empty())
-                block.push_back(body[i]);
-        AddAttachment(msg, block, "APPLICATION/OCTET-STREAM", uuName, "X-UUENCODE");
+        kept.push_back(body.subspan(i, begin - i));
+        for (i = begin + 1; i < body.size() && !IsEndLine(body[i]);)
+            ++i;
+        // Empty lines inside the block decode to nothing, so the block is read in place.
+        AddAttachment(msg, body.subspan(begin, i - begin), "APPLICATION/OCTET-STREAM", uuName,
+                      "X-UUENCODE");
     }
-    kept.insert(kept.end(), body.begin() + static_cast<std::ptrdiff_t>(i), body.end());
+    kept.push_back(body.subspan(i));
 
-    if (transferEncoding == "QUOTED-PRINTABLE") {
-        kept = SplitLines(QPDecode(JoinLines(kept), false));
-    } else if (transferEncoding == "BASE64") {
-        std::string bytes;
-        TBase64DecodingStream(bytes).Write(JoinLines(kept));
-        kept = SplitLines(bytes);
+    if (transferEncoding == "QUOTED-PRINTABLE" || transferEncoding == "BASE64") {
+        const std::string encoded = JoinSegments(kept);
+        std::string decoded;
+        if (transferEncoding == "BASE64")
+            TBase64DecodingStream(decoded).Write(encoded);
+        else
+            decoded = QPDecode(encoded, false);
+        std::vector<std::string> lines = SplitLines(decoded);
+        msg.Text.insert(msg.Text.end(), std::make_move_iterator(lines.begin()),
+                        std::make_move_iterator(lines.end()));
+    } else {
+        for (const LineSpan segment : kept)
+            msg.Text.insert(msg.Text.end(), segment.begin(), segment.end());
     }
-    msg.Text.insert(msg.Text.end(), std::make_move_iterator(kept.begin()),
-                    std::make_move_iterator(kept.end()));
 }
 
 // Appends the leaves of a multipart to leaves, in document order; preamble, delimiters and

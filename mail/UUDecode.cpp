@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 
 #include "MbxMIME.h"
 #include "MbxMsg.h"
@@ -20,8 +21,12 @@ unsigned uuValue(char c) {
 }
 
 bool isUUBegin(const std::string& line, std::string& name) {
-    if (line.size() <= 10 || AsciiLower(line.substr(0, 5)) != "begin")
+    static constexpr std::string_view begin = "begin";
+    if (line.size() <= 10)
         return false;
+    for (size_t i = 0; i < begin.size(); ++i)
+        if ((line[i] | 0x20) != begin[i])
+            return false;
     int32_t mode = 0;
     if (!ParseInt32(line.substr(6, 3), mode) || mode < 1 || mode > 776)
         return false;

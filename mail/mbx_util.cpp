@@ -42,7 +42,10 @@ int hexValue(char c) {
 } // namespace
 
 size_t TBase64DecodingStream::Write(std::string_view text) {
-    size_t written = 0;
+    // Room for every group this write can complete; trimmed to what was written at the end.
+    const size_t start = target_.size();
+    target_.resize(start + (text.size() + static_cast<size_t>(pendingCount_)) / 4 * 3);
+    char* out = target_.data() + start;
     for (const char ch : text) {
         if (ch == '\r' || ch == '\n')
             continue;
@@ -62,12 +65,13 @@ size_t TBase64DecodingStream::Write(std::string_view text) {
             d = 0;
         }
         // Foreign bytes (value 99) still take part in the arithmetic, modulo 256.
-        const char bytes[3] = {static_cast<char>((a * 4 + b / 16) & 0xFF),
-                               static_cast<char>(((b % 16) * 16 + c / 4) & 0xFF),
-                               static_cast<char>(((c % 4) * 64 + d) & 0xFF)};
-        target_.append(bytes, static_cast<size_t>(count));
-        written += static_cast<size_t>(count);
+        out[0] = static_cast<char>((a * 4 + b / 16) & 0xFF);
+        out[1] = static_cast<char>(((b % 16) * 16 + c / 4) & 0xFF);
+        out[2] = static_cast<char>(((c % 4) * 64 + d) & 0xFF);
+        out += count;
     }
+    const size_t written = static_cast<size_t>(out - (target_.data() + start));
+    target_.resize(start + written);
     return written;
 }
 
@@ -83,16 +87,17 @@ std::string QPDecode(std::string_view Text, bool HeaderMode) {
     const size_t nul = Text.find('\0');
     if (nul != std::string_view::npos)
         Text = Text.substr(0, nul);
-    std::string out;
-    out.reserve(Text.size());
+    // Decoding never makes a text longer.
+    std::string out(Text.size(), '\0');
+    char* o = out.data();
     size_t i = 0;
     while (i < Text.size()) {
         const char c = Text[i];
         if (c == '_') {
-            out += HeaderMode ? ' ' : '_';
+            *o++ = HeaderMode ? ' ' : '_';
             ++i;
         } else if (c != '=') {
-            out += c;
+            *o++ = c;
             ++i;
         } else if (i + 1 < Text.size() && (Text[i + 1] == '\r' || Text[i + 1] == '\n')) {
             // A soft line break swallows the two characters after the "=".
@@ -100,12 +105,13 @@ std::string QPDecode(std::string_view Text, bool HeaderMode) {
         } else if (i + 2 < Text.size()) {
             const int high = hexValue(Text[i + 1]);
             const int low = hexValue(Text[i + 2]);
-            out += (high < 0 || low < 0) ? '@' : static_cast<char>(high * 16 + low);
+            *o++ = (high < 0 || low < 0) ? '@' : static_cast<char>(high * 16 + low);
             i += 3;
         } else {
             break; // "=" with fewer than two characters after it ends the text
         }
     }
+    out.resize(static_cast<size_t>(o - out.data()));
     return out;
 }
 

@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+"""Times our Parse against Python's email package on the same generated mails.
+
+usage: compare.py BUILD_DIR [--size MB] [--scaling MB,MB,...] [--repeat N]
+
+BUILD_DIR holds bench/parse/bench_parse_gen and bench/parse/bench_parse (a Release build).
+Prints, for the main size, both times, the speed ratio and the peak resident memory of each
+side against the message size; then our parse time per megabyte over the scaling sizes.
+"""
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+
+PYTHON_SIDE = r"""
+import email, resource, sys, time
+data = open(sys.argv[1], 'rb').read()
+best = 1e9
+for _ in range(int(sys.argv[2])):
+    start = time.perf_counter()
+    msg = email.message_from_bytes(data)
+    decoded = 0
+    for part in msg.walk():
+        payload = part.get_payload(decode=True)
+        if payload is not None:
+            decoded += len(payload)
+    best = min(best, time.perf_counter() - start)
+    del msg
+print(f"parse_s={best} peak_rss_kb={resource.getrusage(resource.RUSAGE_SELF).ru_maxrss} "
+      f"decoded_bytes={decoded}")
+"""
+
+
+def key_values(text):
+    return {k: float(v) for k, v in (item.split("=") for item in text.split())}
+
+
+def generate(build, path, megabytes):
+    subprocess.run([os.path.join(build, "bench/parse/bench_parse_gen"), path, str(megabytes)],
+                   check=True)
+
+
+def best_of(command, repeat):
+    # A fresh process per run, so each peak RSS is that of one parse; times: the best run.
+    runs = [key_values(subprocess.run(command, check=True, capture_output=True,
+                                      text=True).stdout) for _ in range(repeat)]
+    best = min(runs, key=lambda r: r["parse_s"])
+    best["peak_rss_kb"] = max(r["peak_rss_kb"] for r in runs)
+    best["split_s"] = min(r.get("split_s", 0) for r in runs)
+    return best
+
+
+def ours(build, path, repeat):
+    return best_of([os.path.join(build, "bench/parse/bench_parse"), path], repeat)
+
+
+def pythons(path, repeat):
+    return best_of([sys.executable, "-c", PYTHON_SIDE, path, "1"], repeat)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--size", type=float, default=20)
+    parser.add_argument("--scaling", default="5,10,20,40")
+    parser.add_argument("--repeat", type=int, default=3)
+    args = parser.parse_args()
+
+    with tempfile.TemporaryDirectory() as tmp:
+        path = os.path.join(tmp, "mail.eml")
+        generate(args.build, path, args.size)
+        size = os.path.getsize(path)
+        a = ours(args.build, path, args.repeat)
+        p = pythons(path, args.repeat)
+        mb = size / 1e6
+        print(f"message: {mb:.1f} MB, {int(a['attachments'])} attachments, "
+              f"{a['attachment_bytes'] / 1e6:.1f} MB decoded")
+        print(f"ours:   split {a['split_s']:.3f} s, parse {a['parse_s']:.3f} s, "
+              f"peak RSS {a['peak_rss_kb'] / 1024:.1f} MiB "
+              f"({a['peak_rss_kb'] * 1024 / size:.2f}x the message)")
+        print(f"python: parse {p['parse_s']:.3f} s, peak RSS {p['peak_rss_kb'] / 1024:.1f} MiB "
+              f"({p['peak_rss_kb'] * 1024 / size:.2f}x the message)")
+        print(f"speed ratio python/ours: {p['parse_s'] / a['parse_s']:.1f}x "
+              f"(with our line splitting counted: "
+              f"{p['parse_s'] / (a['parse_s'] + a['split_s']):.1f}x)")
+        print(f"peak RSS ratio ours/python: {a['peak_rss_kb'] / p['peak_rss_kb']:.2f}")
+
+        print("scaling (ours): size MB, parse s, s per MB")
+        for megabytes in (float(s) for s in args.scaling.split(",") if s):
+            generate(args.build, path, megabytes)
+            r = ours(args.build, path, args.repeat)
+            print(f"  {r['file_bytes'] / 1e6:6.1f}  {r['parse_s']:.3f}  "
+                  f"{r['parse_s'] / (r['file_bytes'] / 1e6):.4f}")
+
+
+if __name__ == "__main__":
+    main()
