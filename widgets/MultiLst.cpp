@@ -60,18 +60,6 @@ QRect Span(int x1, int x2, int top, int bottom) {
     return QRect(x1, top, x2 - x1, bottom - top);
 }
 
-void DrawFocusFrame(QPainter& painter, const QRect& rect, const QColor& color) {
-    if (rect.width() <= 0 || rect.height() <= 0)
-        return;
-    painter.save();
-    QPen pen(color, 1, Qt::DotLine);
-    pen.setCosmetic(true);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect.adjusted(0, 0, -1, -1));
-    painter.restore();
-}
-
 } // namespace
 
 TMultiList::TMultiList(QWidget* parent)
@@ -154,7 +142,8 @@ void TMultiList::SetHeaderSections(const QStringList& captions) {
     if (&captions == &m_headerSections)
         return;
     m_headerSections = captions.mid(0, ColumnCount);
-    m_header->SetCaptions(m_headerSections);
+    if (m_header)
+        m_header->SetCaptions(m_headerSections);
     m_pendingFullRepaint = true;
     viewport()->update();
 }
@@ -204,7 +193,8 @@ void TMultiList::SetBitmapMaskColor(const QColor& color) {
 
 void TMultiList::SetHeaderFont(const QFont& font) {
     m_headerFont = font;
-    m_header->setFont(font);
+    if (m_header)
+        m_header->setFont(font);
     viewport()->update();
 }
 
@@ -232,7 +222,8 @@ void TMultiList::SetScrollWidth(int width) {
 
 void TMultiList::SetListWidth(int width) {
     m_listWidth = width;
-    m_header->resize(width, m_headerHeight);
+    if (m_header)
+        m_header->resize(width, m_headerHeight);
     viewport()->update();
 }
 
@@ -259,12 +250,18 @@ int TMultiList::HeaderWidth() const {
 }
 
 void TMultiList::PlaceHeader() {
+    if (!m_header)
+        return;
     const QRect area = viewport()->geometry();
     m_header->setGeometry(area.left() - horizontalOffset(), area.top() - m_headerHeight,
                           m_header->width(), m_headerHeight);
 }
 
 void TMultiList::LayoutPass() {
+    if (!m_header) {
+        CheckSpacer();
+        return;
+    }
     if (m_header->Captions() != m_headerSections)
         m_header->SetCaptions(m_headerSections);
     m_resizeWhileDragging = m_smoothScroll;
@@ -288,10 +285,14 @@ void TMultiList::LayoutPass() {
     }
 }
 
+int TMultiList::HeaderSectionWidth(int index) const {
+    return m_header ? m_header->SectionWidth(index) : 0;
+}
+
 int TMultiList::ColumnRight(int column) const {
     int right = -horizontalOffset();
     for (int k = 0; k <= column; ++k)
-        right += m_header->SectionWidth(k);
+        right += HeaderSectionWidth(k);
     return right;
 }
 
@@ -331,16 +332,29 @@ void TMultiList::DrawRow(QPainter& painter, const QRect& rect, int row, bool sel
     const QListWidgetItem* rowItem = item(row);
     if (!rowItem) {
         painter.fillRect(area, brush);
-        return;
+    } else if (!m_header) {
+        painter.fillRect(area, brush);
+        painter.setPen(text);
+        painter.setFont(font());
+        painter.drawText(area.adjusted(0, 1, 0, 0),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, rowItem->text());
+    } else {
+        text = DrawColumns(painter, area, rowItem->text(), selected, brush, text);
     }
+    if (focused)
+        DrawFocusFrame(painter, area, text);
+}
+
+QColor TMultiList::DrawColumns(QPainter& painter, const QRect& area, const QString& itemText,
+                               bool selected, QColor brush, QColor text) const {
     painter.save();
     painter.setFont(font());
     const int left = area.left();
     const int top = area.top();
     const int bottom = area.top() + area.height();
-    const TMultiListItem fields = ParseItem(rowItem->text(), m_separator);
+    const TMultiListItem fields = ParseItem(itemText, m_separator);
 
-    painter.fillRect(Span(left, left + m_header->SectionWidth(0), top, bottom), brush);
+    painter.fillRect(Span(left, left + HeaderSectionWidth(0), top, bottom), brush);
     int textLeft = left + 1;
     if (fields.ImageSlot >= 0) {
         // An empty slot draws nothing and leaves the text where a zero-size image would.
@@ -370,13 +384,22 @@ void TMultiList::DrawRow(QPainter& painter, const QRect& rect, int row, bool sel
                          Alignment(i + 1));
     }
     painter.restore();
+    return text;
+}
 
-    if (focused) {
-        QRect frame = area;
-        if (m_showParentHighlight)
-            frame.setRight(left + m_header->SectionWidth(0));
-        DrawFocusFrame(painter, frame, text);
-    }
+void TMultiList::DrawFocusFrame(QPainter& painter, const QRect& area, const QColor& color) const {
+    QRect frame = area;
+    if (m_showParentHighlight && m_header)
+        frame.setRight(area.left() + HeaderSectionWidth(0));
+    if (frame.width() <= 0 || frame.height() <= 0)
+        return;
+    painter.save();
+    QPen pen(color, 1, Qt::DotLine);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    painter.restore();
 }
 
 void TMultiList::resizeEvent(QResizeEvent* event) {
@@ -392,6 +415,8 @@ void TMultiList::scrollContentsBy(int dx, int dy) {
 void TMultiList::SectionResize(int section, int width) {
     if (m_updateAlways)
         viewport()->update();
+    if (!m_header)
+        return;
     // Only the width is compared, so the same width reported twice is handled once.
     if (width == m_lastResizeWidth)
         return;

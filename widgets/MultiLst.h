@@ -14,6 +14,7 @@
 #include <QFont>
 #include <QImage>
 #include <QListWidget>
+#include <QPointer>
 #include <QStringList>
 
 #include <array>
@@ -38,7 +39,8 @@ public:
     // runs it; callers that need the numbering before the next painting may run it themselves.
     void CheckSpacer();
 
-    TMultiListHeader* ListHeader() const { return m_header; }
+    // Null once someone has deleted the header; rows are then drawn as plain text.
+    TMultiListHeader* ListHeader() const { return m_header.data(); }
 
     // Column k, 0..14: alignment (Qt::AlignLeft, Qt::AlignRight or Qt::AlignHCenter).
     Qt::Alignment Alignment(int index) const;
@@ -174,12 +176,18 @@ private:
     void LayoutPass();
     void PlaceHeader();
     int HeaderWidth() const;
+    // W(k): the header's width of section k, 0 without a header.
+    int HeaderSectionWidth(int index) const;
     // S(n): right edge of column n in viewport coordinates.
     int ColumnRight(int column) const;
     void ColumnShift(int origin, int distance);
     void DrawColumnLines(QPainter& painter) const;
+    // Paints the cells of one row; returns the text colour of its last cell.
+    QColor DrawColumns(QPainter& painter, const QRect& area, const QString& itemText, bool selected,
+                       QColor brush, QColor text) const;
+    void DrawFocusFrame(QPainter& painter, const QRect& area, const QColor& color) const;
 
-    TMultiListHeader* m_header;
+    QPointer<TMultiListHeader> m_header;
     QStringList m_headerSections;
     std::array<Qt::Alignment, ColumnCount> m_alignment;
     std::array<int, ColumnCount> m_sectionWidth{};

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFont>
+#include <QScrollBar>
 
 using namespace multilist_test;
 
@@ -229,6 +230,43 @@ TEST_F(MultiListPaintTest, TabsExpandToStopsOfThreeAverageCharacters) {
     const int second = FirstInkX(rows, S0 + 6 + stop - 1, S1, 0, RowHeight);
     EXPECT_GE(second, S0 + 6 + stop - 1);
     EXPECT_LE(second, S0 + 6 + stop + 2);
+}
+
+TEST_F(MultiListPaintTest, WithoutAHeaderTheWholeItemIsPlainText) {
+    list->addItem("WW|WW|tail");
+    ShowAndPaint(*list);
+    delete list->ListHeader();
+    EXPECT_EQ(list->ListHeader(), nullptr);
+    list->SectionResize(1, 99);
+    const QImage rows = Rows(*list);
+    // The whole string from the left edge, separators and tail included, in one run.
+    const int first = FirstInkX(rows, 0, rows.width(), 0, RowHeight);
+    EXPECT_GE(first, 0);
+    EXPECT_LE(first, 2);
+    const int width = QFontMetrics(list->font()).horizontalAdvance("WW|WW|tail");
+    EXPECT_NEAR(LastInkX(rows, 0, rows.width(), 0, RowHeight), width, 3);
+}
+
+TEST_F(MultiListPaintTest, HorizontalScrollMovesRowsAndHeaderTogether) {
+    list->SetScrollWidth(700);
+    list->SetHorizontalScroll(true);
+    list->addItem("|WW|");
+    ShowAndPaint(*list);
+    QScrollBar* bar = list->horizontalScrollBar();
+    EXPECT_EQ(bar->maximum(), 700 - list->viewport()->width());
+    EXPECT_EQ(list->ListHeader()->width(), 700);
+    const int before = FirstInkX(Rows(*list), 0, 400, 0, RowHeight);
+    ASSERT_GE(before, S0 + 6);
+    bar->setValue(30);
+    QApplication::processEvents();
+    EXPECT_EQ(FirstInkX(Rows(*list), 0, 400, 0, RowHeight), before - 30);
+    EXPECT_EQ(list->ListHeader()->x(), list->viewport()->x() - 30);
+
+    list->SetHorizontalScroll(false);
+    QApplication::processEvents();
+    list->viewport()->repaint();
+    EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(list->ListHeader()->width(), list->viewport()->width());
 }
 
 TEST(MultiListSampleTest, SavesAPictureOfTheMailList) {
