@@ -1,0 +1,41 @@
+#include "MailText.h"
+#include "MbxMIME.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::unique_ptr<TMbxMsg> parseSample(const std::string& name) {
+    std::ifstream in(fs::path(MAIL_DATA_DIR) / name, std::ios::binary);
+    EXPECT_TRUE(in) << name;
+    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto msg = std::make_unique<TMbxMsg>();
+    msg->RawMail = SplitLines(content);
+    msg->Parse();
+    return msg;
+}
+
+} // namespace
+
+// Every sample mail, fuzzer finds included, parses; only the samples named "bad-*" may end
+// with the uudecoding error.
+TEST(Samples, EveryFileParses) {
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(MAIL_DATA_DIR)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".eml")
+            continue;
+        ++files;
+        if (name.starts_with("bad-"))
+            EXPECT_THROW(parseSample(name), EUUDecodeError) << name;
+        else
+            EXPECT_NO_THROW(parseSample(name)) << name;
+    }
+    EXPECT_GE(files, 3);
+}
