@@ -84,6 +84,14 @@ int TCustomWinSocket::SendBytes(const void* Buf, int Count) {
     return static_cast<int>(sent);
 }
 
+ssize_t TCustomWinSocket::recvNow(void* Buf, int Count) {
+    ssize_t got;
+    do {
+        got = ::recv(fd_, Buf, static_cast<size_t>(Count), MSG_DONTWAIT);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
 int TCustomWinSocket::ReceiveBytes(void* Buf, int Count) {
     std::lock_guard guard(lock_);
     if (!connected_)
@@ -96,16 +104,17 @@ int TCustomWinSocket::ReceiveBytes(void* Buf, int Count) {
     }
     if (Count <= 0)
         return 0;
-    if (!waitFor(POLLIN, ReceiveTimeout)) {
-        fail(eeReceive, ETIMEDOUT, "recv");
-        return 0;
+    // Data already waiting is taken at once; only an empty queue costs a poll.
+    ssize_t got = recvNow(Buf, Count);
+    while (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        if (!waitFor(POLLIN, ReceiveTimeout)) {
+            fail(eeReceive, ETIMEDOUT, "recv");
+            return 0;
+        }
+        if (!connected_)
+            return 0;
+        got = recvNow(Buf, Count);
     }
-    if (!connected_)
-        return 0;
-    ssize_t got;
-    do {
-        got = ::recv(fd_, Buf, static_cast<size_t>(Count), 0);
-    } while (got < 0 && errno == EINTR);
     if (got < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             fail(eeReceive, errno, "recv");

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <sys/types.h>
+
 #include "Timeouts.h"
 #include "mbx_events.h"
 
@@ -73,6 +75,8 @@ protected:
 
     // Waits until fd is ready for events; false when the time-out passed first.
     bool waitFor(short events, std::chrono::milliseconds timeout);
+    // One receive that does not wait; -1 with errno EAGAIN when nothing is there.
+    ssize_t recvNow(void* Buf, int Count);
     // Error report, close, then throw unless the code was cleared.
     void fail(TErrorEvent kind, int code, const char* api);
 

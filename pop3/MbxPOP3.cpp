@@ -6,10 +6,10 @@
 #include <system_error>
 #include <thread>
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include "MbxMIME.h"
+#include "RetrievalFile.h"
 #include "RetrieveProgress.h"
 
 namespace {
@@ -25,37 +25,6 @@ std::string Number(unsigned value) {
 }
 std::string Number(int value) {
     return std::to_string(value);
-}
-
-void WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw std::system_error(errno, std::generic_category(),
-                                    "cannot write the temporary file");
-        }
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-}
-
-// The whole file split into lines, read through a mapping so it is never copied whole.
-std::vector<std::string> LoadLines(int fd, uint64_t size) {
-    if (size == 0)
-        return {};
-    void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (map == MAP_FAILED)
-        throw std::system_error(errno, std::generic_category(), "cannot read the temporary file");
-    std::vector<std::string> lines;
-    try {
-        lines = SplitLines(std::string_view(static_cast<const char*>(map), size));
-    } catch (...) {
-        ::munmap(map, size);
-        throw;
-    }
-    ::munmap(map, size);
-    return lines;
 }
 
 } // namespace
@@ -338,7 +307,7 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly
     if (OnBeforeRetrieve)
         OnBeforeRetrieve(this, MsgIndex);
     // Owner-only and deleted by its owner on every way out of here, exceptions included.
-    auto file = std::make_unique<TempFile>(MakeTempFileName());
+    RetrievalFile file;
     const std::string number = Number(unsigned{MsgIndex});
 
     std::string data;
@@ -350,24 +319,22 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly
     SendText((HeaderOnly ? "TOP " + number + " 0" : "RETR " + number) + kCRLF);
     ReceiveText(data);
     if (failed_) {
-        file.reset();
+        file.Delete();
         ReportError(kErrRetrieve);
         return nullptr;
     }
 
     NextProgress = RetrieveProgressStep;
     LastPercent = 0;
-    uint64_t fileSize = 0;
     auto append = [&](const std::string& bytes) {
         try {
-            WriteAll(file->fd(), bytes);
+            file.Append(bytes);
         } catch (const std::system_error& e) {
             // The answer can no longer be followed; drop the session rather than desynchronise.
             int code = e.code().value();
             SocketError(this, socket_->Socket(), eeGeneral, code);
             throw;
         }
-        fileSize += bytes.size();
     };
     append(data);
     // Only the last four bytes are kept to find a terminator split across two chunks.
@@ -378,7 +345,7 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly
         ReceiveChunk(chunk);
         data = tail + chunk;
         append(chunk);
-        const uint16_t percent = RetrievePercent(fileSize, listedSize);
+        const uint16_t percent = RetrievePercent(file.Size(), listedSize);
         LastPercent = percent;
         if (percent >= NextProgress) {
             if (OnRetrieveProgress)
@@ -390,11 +357,9 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly
         OnRetrieveProgress(this, 100);
 
     auto msg = std::make_unique<TMbxMsg>();
-    msg->RawMail = LoadLines(file->fd(), fileSize);
-    file.reset();
+    msg->RawMail = file.LinesAfterFirst(); // without the +OK status line
+    file.Delete();
     auto& lines = msg->RawMail;
-    if (!lines.empty())
-        lines.erase(lines.begin()); // the +OK status line
     if (!lines.empty())
         lines.pop_back(); // the terminating "."
     for (auto& line : lines)

@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""POP3 benchmark, one run against private Dovecot servers on loopback.
+
+1. Listing: `mbxpop list` over a mailbox of 1000 small messages against Python's poplib sending
+   the same TOP n 0 + LIST n sequence. Target: mbxpop at most 1.1x poplib's time.
+2. Retrieval: `mbxpop retrieve` of one 20 MB message, parse included. Targets: at least 60 MB/s
+   end to end, peak resident memory at most 4x the message size.
+
+Times are medians of alternating runs. poplib is timed inside this process (no interpreter
+start-up), mbxpop as a whole process (start-up included), which is the stricter comparison.
+Exit status 0 when every target is met, 1 otherwise.
+"""
+import argparse
+import base64
+import os
+import poplib
+import random
+import shutil
+import socket
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+USER = "bench"
+PASSWORD = "bench-pass"
+SMALL_COUNT = 1000
+BIG_SIZE = 20 * 1024 * 1024
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def small_mail(n):
+    return (
+        f"From: Sender {n} <sender{n}@example.org>\r\n"
+        f"To: {USER}@example.org\r\n"
+        f"Subject: Benchmark message {n}\r\n"
+        f"Date: Tue, 8 Dec 2026 07:{n % 60:02d}:00 +0000\r\n"
+        f"Message-ID: <bench-{n}@example.org>\r\n"
+        "\r\n"
+        f"Small body of message {n}.\r\n"
+    ).encode()
+
+
+def big_mail(size):
+    head = (
+        "From: Big <big@example.org>\r\n"
+        f"To: {USER}@example.org\r\n"
+        "Subject: One big attachment\r\n"
+        "MIME-Version: 1.0\r\n"
+        'Content-Type: multipart/mixed; boundary="b-o-u-n-d"\r\n'
+        "\r\n"
+        "--b-o-u-n-d\r\n"
+        "Content-Type: text/plain\r\n"
+        "\r\n"
+        "The attachment follows.\r\n"
+        "--b-o-u-n-d\r\n"
+        'Content-Type: application/octet-stream; name="big.bin"\r\n'
+        "Content-Transfer-Encoding: base64\r\n"
+        "\r\n"
+    ).encode()
+    tail = b"--b-o-u-n-d--\r\n"
+    # 57 raw bytes make one 76-character line of base64 plus CR LF (78 bytes).
+    lines = (size - len(head) - len(tail)) // 78
+    rnd = random.Random(7)
+    raw = rnd.randbytes(lines * 57)
+    body = base64.encodebytes(raw).replace(b"\n", b"\r\n")
+    return head + body + tail
+
+
+class Sandbox:
+    def __init__(self, script, root, name, mails):
+        self.script = script
+        self.dir = os.path.join(root, name)
+        inputs = os.path.join(root, name + "-in")
+        os.makedirs(inputs)
+        files = []
+        for i, m in enumerate(mails, 1):
+            path = os.path.join(inputs, f"{i}.eml")
+            with open(path, "wb") as f:
+                f.write(m)
+            files.append(path)
+        for _ in range(5):
+            self.port = free_port()
+            done = subprocess.run(
+                ["bash", script, "start", self.dir, str(self.port), USER, PASSWORD] + files
+            )
+            if done.returncode == 0:
+                return
+        raise SystemExit("the Dovecot sandbox did not start")
+
+    def stop(self):
+        subprocess.run(["bash", self.script, "stop", self.dir], check=False)
+
+
+def run_process(cmd):
+    """Wall time, peak resident memory (bytes) and exit status of one run."""
+    env = dict(os.environ, MBXPOP_PASSWORD=PASSWORD)
+    start = time.perf_counter()
+    p = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
+    _, status, usage = os.wait4(p.pid, 0)
+    elapsed = time.perf_counter() - start
+    err = p.stderr.read().decode(errors="replace")
+    p.stderr.close()
+    code = os.waitstatus_to_exitcode(status)
+    if code != 0:
+        raise SystemExit(f"{' '.join(cmd)} failed ({code}): {err}")
+    return elapsed, usage.ru_maxrss * 1024
+
+
+def poplib_list(port):
+    start = time.perf_counter()
+    p = poplib.POP3("127.0.0.1", port)
+    p.user(USER)
+    p.pass_(PASSWORD)
+    count, _ = p.stat()
+    for n in range(1, count + 1):
+        p.top(n, 0)
+        p.list(n)
+    p.quit()
+    return time.perf_counter() - start
+
+
+def poplib_retrieve(port):
+    start = time.perf_counter()
+    p = poplib.POP3("127.0.0.1", port)
+    p.user(USER)
+    p.pass_(PASSWORD)
+    p.list(1)
+    p.retr(1)
+    p.quit()
+    return time.perf_counter() - start
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--mbxpop", required=True)
+    parser.add_argument("--sandbox", required=True)
+    parser.add_argument("--runs", type=int, default=5)
+    args = parser.parse_args()
+
+    root = tempfile.mkdtemp(prefix="bench-pop3-")
+    os.chmod(root, 0o755)
+    boxes = []
+    ok = True
+    try:
+        small = Sandbox(args.sandbox, root, "small", [small_mail(n) for n in range(1, SMALL_COUNT + 1)])
+        boxes.append(small)
+        big_bytes = big_mail(BIG_SIZE)
+        big = Sandbox(args.sandbox, root, "big", [big_bytes])
+        boxes.append(big)
+
+        ours, theirs = [], []
+        poplib_list(small.port)  # warm the server's caches for both sides
+        for _ in range(args.runs):
+            ours.append(run_process([args.mbxpop, "--port", str(small.port), "127.0.0.1", USER, "list"])[0])
+            theirs.append(poplib_list(small.port))
+        t_ours, t_theirs = statistics.median(ours), statistics.median(theirs)
+        ratio = t_ours / t_theirs
+        print(f"list of {SMALL_COUNT} messages (TOP n 0 + LIST n each), median of {args.runs}:")
+        print(f"  mbxpop {t_ours * 1000:8.1f} ms   poplib {t_theirs * 1000:8.1f} ms   ratio {ratio:.2f} (target <= 1.10)")
+        ok &= ratio <= 1.10
+
+        times, peaks, ptimes = [], [], []
+        for _ in range(max(3, args.runs // 2)):
+            t, rss = run_process([args.mbxpop, "--port", str(big.port), "127.0.0.1", USER, "retrieve", "1"])
+            times.append(t)
+            peaks.append(rss)
+            ptimes.append(poplib_retrieve(big.port))
+        size_mb = len(big_bytes) / 1e6
+        t = statistics.median(times)
+        rate = size_mb / t
+        peak = max(peaks)
+        factor = peak / len(big_bytes)
+        print(f"retrieve + parse of one {len(big_bytes) / 2**20:.1f} MiB message, median of {len(times)}:")
+        print(f"  mbxpop {t * 1000:8.1f} ms = {rate:6.1f} MB/s (target >= 60)   poplib retr alone {statistics.median(ptimes) * 1000:8.1f} ms")
+        print(f"  peak resident memory {peak / 2**20:.1f} MiB = {factor:.2f}x the message (target <= 4)")
+        ok &= rate >= 60 and factor <= 4
+    finally:
+        for b in boxes:
+            b.stop()
+        shutil.rmtree(root, ignore_errors=True)
+    print("all targets met" if ok else "TARGET MISSED")
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

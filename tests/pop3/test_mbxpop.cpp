@@ -1,0 +1,149 @@
+// The mbxpop tool end to end against Dovecot: output, exit status, trace.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "DovecotServer.h"
+
+extern char** environ;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs mbxpop with these arguments and the password in its environment.
+Result Mbxpop(const std::vector<std::string>& args, const std::string& password) {
+    const std::string dir = ::testing::TempDir();
+    const std::string out = dir + "mbxpop-out-" + std::to_string(::getpid());
+    const std::string err = dir + "mbxpop-err-" + std::to_string(::getpid());
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> all{MBXPOP_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envStrings{"MBXPOP_PASSWORD=" + password};
+    for (char** e = environ; *e; ++e)
+        if (std::string(*e).rfind("MBXPOP_PASSWORD=", 0) != 0)
+            envStrings.push_back(*e);
+    std::vector<char*> env;
+    for (auto& e : envStrings)
+        env.push_back(e.data());
+    env.push_back(nullptr);
+    pid_t pid = 0;
+    Result r;
+    if (::posix_spawn(&pid, MBXPOP_PATH, &actions, nullptr, argv.data(), env.data()) == 0) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    r.out = ReadAll(out);
+    r.err = ReadAll(err);
+    ::unlink(out.c_str());
+    ::unlink(err.c_str());
+    return r;
+}
+
+std::string Mail(int n) {
+    return "From: s" + std::to_string(n) + "@example.org\r\nSubject: tool " + std::to_string(n) +
+           "\r\n\r\nbody\r\n";
+}
+
+} // namespace
+
+TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
+    DovecotServer server("tool", "pa55 word", {Mail(1), Mail(2), Mail(3)});
+    const std::string port = std::to_string(server.port());
+    const std::string headerSize = std::to_string(Mail(1).find("\r\n\r\n") + 4 + 3);
+    const std::string mailSize = std::to_string(Mail(1).size());
+
+    Result stat = Mbxpop({"--port", port, "127.0.0.1", "tool", "stat"}, "pa55 word");
+    EXPECT_EQ(stat.status, 0) << stat.err;
+    EXPECT_EQ(stat.out, "3 " + std::to_string(3 * Mail(1).size()) + "\n");
+
+    Result list = Mbxpop({"--port", port, "127.0.0.1", "tool", "list"}, "pa55 word");
+    EXPECT_EQ(list.status, 0) << list.err;
+    std::string expected;
+    for (int n = 1; n <= 3; ++n)
+        expected += std::to_string(n) + "\t" + mailSize + "\t" + headerSize + "\n";
+    EXPECT_EQ(list.out, expected);
+
+    Result header = Mbxpop({"--port", port, "127.0.0.1", "tool", "header", "2"}, "pa55 word");
+    EXPECT_EQ(header.out, "From: s2@example.org\r\nSubject: tool 2\r\n\r\n.\r\n");
+
+    Result retrieve = Mbxpop({"--port", port, "127.0.0.1", "tool", "retrieve", "3"}, "pa55 word");
+    EXPECT_EQ(retrieve.status, 0) << retrieve.err;
+    EXPECT_NE(retrieve.out.find("\"subject\":\"tool 3\""), std::string::npos) << retrieve.out;
+
+    Result del =
+        Mbxpop({"--trace", "--port", port, "127.0.0.1", "tool", "delete", "3", "1"}, "pa55 word");
+    EXPECT_EQ(del.status, 0) << del.err;
+    const size_t dele3 = del.err.find("sent DELE 3\\r\\n");
+    const size_t dele1 = del.err.find("sent DELE 1\\r\\n");
+    ASSERT_NE(dele3, std::string::npos) << del.err;
+    ASSERT_NE(dele1, std::string::npos) << del.err;
+    EXPECT_LT(dele3, dele1);
+    EXPECT_NE(del.err.find("sent PASS ****"), std::string::npos);
+    EXPECT_EQ(del.err.find("pa55"), std::string::npos) << "the password leaked into the trace";
+    EXPECT_NE(del.err.find("sent QUIT"), std::string::npos);
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{2}));
+}
+
+TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
+    DovecotServer server("tool", "right", {Mail(1)});
+    const std::string port = std::to_string(server.port());
+
+    Result wrong = Mbxpop({"--port", port, "127.0.0.1", "tool", "stat"}, "wrong");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.err.find("2001"), std::string::npos) << wrong.err;
+
+    Result missing = Mbxpop({"--port", port, "127.0.0.1", "tool", "retrieve", "7"}, "right");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("2004"), std::string::npos) << missing.err;
+
+    Result deleteThenRefused =
+        Mbxpop({"--port", port, "127.0.0.1", "tool", "delete", "1", "5"}, "right");
+    EXPECT_EQ(deleteThenRefused.status, 1);
+    server.Stop();
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1})) << "no QUIT after a refusal";
+
+    Result refused = Mbxpop({"--port", port, "127.0.0.1", "tool", "stat"}, "right");
+    EXPECT_EQ(refused.status, 2); // the server is gone
+    EXPECT_NE(refused.err.find("connect"), std::string::npos) << refused.err;
+
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"127.0.0.1", "tool"},
+                                               {"127.0.0.1", "tool", "frob"},
+                                               {"127.0.0.1", "tool", "header"},
+                                               {"127.0.0.1", "tool", "delete", "0"},
+                                               {"--port", "x", "127.0.0.1", "tool", "stat"},
+                                               {"--verbose", "127.0.0.1", "tool", "stat"}}) {
+        Result usage = Mbxpop(args, "right");
+        EXPECT_EQ(usage.status, 64) << usage.err;
+        EXPECT_NE(usage.err.find("usage: mbxpop"), std::string::npos);
+    }
+}
