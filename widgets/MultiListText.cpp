@@ -41,6 +41,10 @@ public:
         m_layout.endLayout();
     }
     qreal Width() const { return m_layout.lineCount() ? m_layout.lineAt(0).naturalTextWidth() : 0; }
+    // Where the character at `position` starts.
+    qreal X(int position) const {
+        return m_layout.lineCount() ? m_layout.lineAt(0).cursorToX(position) : 0;
+    }
     void Draw(QPainter& painter, const QPointF& pos) const { m_layout.draw(&painter, pos); }
 
 private:
@@ -52,25 +56,18 @@ void DrawLine(QPainter& painter, const QRect& rect, int top, const TMnemonicText
     const QFont& font = painter.font();
     const QFontMetrics metrics(font);
     const qreal tabStop = TabStopChars * metrics.averageCharWidth();
-    const auto widthOf = [&](const QString& text) {
-        return LineLayout(text, line.Underlined, font, tabStop).Width();
-    };
     QString text = line.Text;
     qsizetype kept = text.size();
-    if (widthOf(text) > rect.width()) {
-        // The longest start of the line that still fits together with the ellipsis.
+    const LineLayout full(text, line.Underlined, font, tabStop);
+    if (full.Width() > rect.width()) {
+        // The longest start of the line that still leaves room for the ellipsis; a tab stop
+        // depends only on the text before it, so the positions of the full line hold.
         const QString ellipsis = Ellipsis(metrics);
-        qsizetype low = 0;
-        qsizetype high = text.size() - 1;
-        while (low < high) {
-            const qsizetype mid = (low + high + 1) / 2;
-            if (widthOf(text.left(mid) + ellipsis) <= rect.width())
-                low = mid;
-            else
-                high = mid - 1;
-        }
-        text = text.left(low) + ellipsis;
-        kept = low;
+        const qreal room = rect.width() - metrics.horizontalAdvance(ellipsis);
+        kept = 0;
+        while (kept < text.size() && full.X(static_cast<int>(kept + 1)) <= room)
+            ++kept;
+        text = text.left(kept) + ellipsis;
     }
     QList<int> underlined;
     for (int pos : line.Underlined) {
