@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: bench_parse_gen FILE MEGABYTES\n";
         return 1;
     }
-    const size_t total = static_cast<size_t>(std::atof(argv[2]) * 1024 * 1024);
+    const size_t total = static_cast<size_t>(std::atof(argv[2]) * 1000 * 1000);
     std::mt19937 rng(20261208);
     std::string mail = "From: Bench <bench@example.org>\r\n"
                        "To: Ann <ann@example.org>, bob@example.org (Bob)\r\n"
