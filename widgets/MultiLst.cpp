@@ -128,7 +128,8 @@ void TMultiList::SetSectionWidth(int index, int width) {
     if (index < 0 || index >= ColumnCount)
         return;
     m_sectionWidth[index] = width;
-    // Column 0 moves every column, so its change must not be drawn by shifting pixels.
+    // Any column but 0 asks for a full repaint after the next column shift; column 0 withdraws
+    // that request (the order in which an owner assigns the widths decides).
     m_pendingFullRepaint = index != 0;
 }
 
@@ -301,7 +302,7 @@ void TMultiList::paintEvent(QPaintEvent* event) {
     // Rows inserted by the spacer check must be laid out before they are painted.
     executeDelayedItemsLayout();
     QListWidget::paintEvent(event);
-    if (m_showColumnLines && count() > 0) {
+    if (m_showColumnLines && m_header && count() > 0) {
         QPainter painter(viewport());
         DrawColumnLines(painter);
     }
