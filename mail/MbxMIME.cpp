@@ -95,14 +95,21 @@ std::vector<std::string> SplitLines(std::string_view text) {
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
+    return JoinLineRuns({lines});
+}
+
+std::string JoinLineRuns(const std::vector<std::span<const std::string>>& runs) {
     size_t size = 0;
-    for (const auto& line : lines)
-        size += line.size() + 2;
+    for (const auto run : runs)
+        for (const auto& line : run)
+            size += line.size() + 2;
     std::string text;
     text.reserve(size);
-    for (const auto& line : lines) {
-        text += line;
-        text += "\r\n";
+    for (const auto run : runs) {
+        for (const auto& line : run) {
+            text += line;
+            text += "\r\n";
+        }
     }
     return text;
 }

@@ -28,6 +28,8 @@ bool ParseInt32(const std::string& s, int32_t& out); // optional sign, decimal d
 std::vector<std::string> SplitLines(std::string_view text);
 // The text of a list of lines: each line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
+// The same for several runs of lines, one after the other.
+std::string JoinLineRuns(const std::vector<std::span<const std::string>>& runs);
 
 // ASCII case mapping: only the letters a-z / A-Z change; other bytes stay as they are.
 std::string AsciiUpper(std::string s);

@@ -48,33 +48,11 @@ PartInfo GetPartInfo(LineSpan part) {
     return info;
 }
 
+// The lines joined with CR LF, without a line break after the last line.
 std::string JoinWithoutLastBreak(LineSpan lines) {
-    size_t size = 0;
-    for (const auto& line : lines)
-        size += line.size() + 2;
-    std::string text;
-    text.reserve(size);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            text += "\r\n";
-        text += lines[i];
-    }
-    return text;
-}
-
-std::string JoinSegments(const std::vector<LineSpan>& segments) {
-    size_t size = 0;
-    for (const LineSpan segment : segments)
-        for (const auto& line : segment)
-            size += line.size() + 2;
-    std::string text;
-    text.reserve(size);
-    for (const LineSpan segment : segments) {
-        for (const auto& line : segment) {
-            text += line;
-            text += "\r\n";
-        }
-    }
+    std::string text = JoinLineRuns({lines});
+    if (!text.empty())
+        text.resize(text.size() - 2);
     return text;
 }
 
@@ -108,7 +86,7 @@ void AddAttachment(TMbxMsg& msg, LineSpan lines, const std::string& contentType,
     } else if (transferEncoding == "X-UUENCODE") {
         UUDecodeLines(lines, item.Data);
     } else if (transferEncoding == "QUOTED-PRINTABLE") {
-        item.Data = JoinWithoutLastBreak(SplitLines(QPDecode(JoinSegments({lines}), false)));
+        item.Data = JoinWithoutLastBreak(SplitLines(QPDecode(JoinLineRuns({lines}), false)));
     } else {
         item.Data = JoinWithoutLastBreak(lines);
     }
@@ -138,7 +116,7 @@ void ProcessTextPart(TMbxMsg& msg, LineSpan body, const std::string& transferEnc
     kept.push_back(body.subspan(i));
 
     if (transferEncoding == "QUOTED-PRINTABLE" || transferEncoding == "BASE64") {
-        const std::string encoded = JoinSegments(kept);
+        const std::string encoded = JoinLineRuns(kept);
         std::string decoded;
         if (transferEncoding == "BASE64")
             TBase64DecodingStream(decoded).Write(encoded);
