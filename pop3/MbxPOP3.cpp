@@ -27,6 +27,12 @@ std::string Number(int value) {
     return std::to_string(value);
 }
 
+// The rest of a reply text after its first blank; all of it when it has none.
+std::string AfterFirstBlank(const std::string& text) {
+    const size_t blank = text.find(' ');
+    return blank == std::string::npos ? text : text.substr(blank + 1);
+}
+
 } // namespace
 
 TMbxPOP::TMbxPOP() : socket_(std::make_unique<TClientSocket>()) {
@@ -150,6 +156,16 @@ void TMbxPOP::ReceiveChunk(std::string& Text) {
 
 // --- operations ---
 
+bool TMbxPOP::Command(const std::string& Line, int ErrorCode, std::string& Reply) {
+    SendText(Line + kCRLF);
+    ReceiveText(Reply);
+    if (failed_) {
+        ReportError(ErrorCode);
+        return false;
+    }
+    return true;
+}
+
 void TMbxPOP::Connect() {
     messageCount_ = 0;
     int32_t port = 0;
@@ -183,29 +199,14 @@ bool TMbxPOP::Login() {
     if (!connected_)
         throw std::runtime_error("Invalid Op. Not connected.");
     std::string reply;
-    SendText("USER " + UserId + kCRLF);
-    ReceiveText(reply);
-    if (failed_) {
-        ReportError(kErrLogin);
-        return false;
-    }
-    SendText("PASS " + UserPasswd + kCRLF);
-    ReceiveText(reply);
-    if (failed_) {
-        ReportError(kErrLogin);
-        return false;
-    }
-    return true;
+    return Command("USER " + UserId, kErrLogin, reply) &&
+           Command("PASS " + UserPasswd, kErrLogin, reply);
 }
 
 void TMbxPOP::Stat() {
     std::string reply;
-    SendText("STAT" + kCRLF);
-    ReceiveText(reply);
-    if (failed_) {
-        ReportError(kErrCommand);
+    if (!Command("STAT", kErrCommand, reply))
         return;
-    }
     const size_t blank = replyText_.find(' ');
     const std::string count = replyText_.substr(0, blank);
     int32_t value = 0;
@@ -217,14 +218,8 @@ void TMbxPOP::Stat() {
 
 void TMbxPOP::GetMsgSize(int MsgIndex, std::string& Size) {
     std::string reply;
-    SendText("list " + Number(MsgIndex) + kCRLF);
-    ReceiveText(reply);
-    if (failed_) {
-        ReportError(kErrCommand);
-        return;
-    }
-    const size_t blank = replyText_.find(' ');
-    Size = blank == std::string::npos ? replyText_ : replyText_.substr(blank + 1);
+    if (Command("list " + Number(MsgIndex), kErrCommand, reply))
+        Size = AfterFirstBlank(replyText_);
 }
 
 void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
@@ -232,12 +227,8 @@ void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
         throw std::runtime_error("Not connected.");
     Header.clear();
     std::string s;
-    SendText("TOP " + Number(unsigned{MsgIndex}) + " 0" + kCRLF);
-    ReceiveText(s);
-    if (failed_) {
-        ReportError(kErrHeader);
+    if (!Command("TOP " + Number(unsigned{MsgIndex}) + " 0", kErrHeader, s))
         return;
-    }
     // The terminator is searched from the status line's CR LF on, so an answer without any
     // header line ("+OK" CR LF "." CR LF) is complete too.
     const size_t statusEnd = s.find(kCRLF);
@@ -255,14 +246,8 @@ void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
 void TMbxPOP::GetUIDL(int MsgIndex, std::string& UIDL) {
     UIDL.clear();
     std::string reply;
-    SendText("UIDL " + Number(MsgIndex) + kCRLF);
-    ReceiveText(reply);
-    if (failed_) {
-        ReportError(kErrCommand);
-        return;
-    }
-    const size_t blank = replyText_.find(' ');
-    UIDL = blank == std::string::npos ? replyText_ : replyText_.substr(blank + 1);
+    if (Command("UIDL " + Number(MsgIndex), kErrCommand, reply))
+        UIDL = AfterFirstBlank(replyText_);
 }
 
 void TMbxPOP::DeleteMsg(uint16_t MsgIndex) {
@@ -270,12 +255,8 @@ void TMbxPOP::DeleteMsg(uint16_t MsgIndex) {
         throw std::runtime_error("Not connected.");
     processMessages();
     std::string reply;
-    SendText("DELE " + Number(unsigned{MsgIndex}) + kCRLF);
-    ReceiveText(reply);
-    if (failed_) {
-        ReportError(kErrDelete);
+    if (!Command("DELE " + Number(unsigned{MsgIndex}), kErrDelete, reply))
         return;
-    }
     messageCount_ = static_cast<uint16_t>(messageCount_ - 1);
     if (OnDelete)
         OnDelete(this, MsgIndex);
@@ -285,12 +266,8 @@ void TMbxPOP::Quit() {
     if (!connected_)
         return;
     std::string reply;
-    SendText("QUIT" + kCRLF);
-    ReceiveText(reply);
-    if (failed_) {
-        ReportError(kErrQuit);
+    if (!Command("QUIT", kErrQuit, reply))
         return;
-    }
     socket_->Close();
     connected_ = false;
     processMessages();
@@ -319,7 +296,7 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly
     SendText((HeaderOnly ? "TOP " + number + " 0" : "RETR " + number) + kCRLF);
     ReceiveText(data);
     if (failed_) {
-        file.Delete();
+        file.Delete(); // gone before anyone hears of the error
         ReportError(kErrRetrieve);
         return nullptr;
     }

@@ -114,6 +114,8 @@ private:
     // One data chunk of a multi-line answer: a single receive, judged as it stands.
     void ReceiveChunk(std::string& Text);
     void ReportError(int Code);
+    // Sends Line and reads the answer into Reply; on "-ERR" reports ErrorCode and gives false.
+    bool Command(const std::string& Line, int ErrorCode, std::string& Reply);
 
     void SocketLookup(TObject* Sender, TCustomWinSocket* Socket);
     void SocketConnecting(TObject* Sender, TCustomWinSocket* Socket);

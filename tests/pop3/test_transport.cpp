@@ -182,6 +182,7 @@ TEST(ClientSocket, EndpointCannotChangeWhileActive) {
 
 TEST(ClientSocket, ResetDuringAReceiveFiresTheErrorEventThenThrows) {
     ScriptedServer server;
+    server.AwaitLine(); // the connection is fully open before it is torn down
     server.Reset();
     server.Start();
     TClientSocket socket;
@@ -190,6 +191,7 @@ TEST(ClientSocket, ResetDuringAReceiveFiresTheErrorEventThenThrows) {
     socket.SetAddress("127.0.0.1");
     socket.SetPort(server.port());
     socket.Open();
+    ASSERT_EQ(socket.Socket()->SendBytes("hi\r\n", 4), 4);
     char buffer[16];
     EXPECT_EQ(ErrorText([&] { socket.Socket()->ReceiveBytes(buffer, sizeof buffer); }),
               SocketErrorText(ECONNRESET, "recv"));
@@ -201,6 +203,7 @@ TEST(ClientSocket, ResetDuringAReceiveFiresTheErrorEventThenThrows) {
 
 TEST(ClientSocket, ErrorHandlerMayClearTheCode) {
     ScriptedServer server;
+    server.AwaitLine(); // the connection is fully open before it is torn down
     server.Reset();
     server.Start();
     TClientSocket socket;
@@ -208,6 +211,7 @@ TEST(ClientSocket, ErrorHandlerMayClearTheCode) {
     socket.SetAddress("127.0.0.1");
     socket.SetPort(server.port());
     socket.Open();
+    ASSERT_EQ(socket.Socket()->SendBytes("hi\r\n", 4), 4);
     char buffer[16];
     EXPECT_EQ(socket.Socket()->ReceiveBytes(buffer, sizeof buffer), 0);
     EXPECT_FALSE(socket.Active());
