@@ -79,9 +79,14 @@ std::vector<std::string> SplitLines(std::string_view text) {
     const size_t nul = text.find('\0');
     if (nul != std::string_view::npos)
         text = text.substr(0, nul);
-    std::vector<std::string> lines;
     const char* p = text.data();
     const char* const end = p + text.size();
+    // Counting first saves the copies of a growing list on large mails.
+    size_t count = 1;
+    for (const char* c = p; c < end; ++c)
+        count += *c == '\n' || (*c == '\r' && (c + 1 == end || c[1] != '\n'));
+    std::vector<std::string> lines;
+    lines.reserve(count);
     while (p < end) {
         const char* e = p;
         while (e < end && *e != '\r' && *e != '\n')

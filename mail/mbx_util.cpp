@@ -42,10 +42,10 @@ int hexValue(char c) {
 } // namespace
 
 size_t TBase64DecodingStream::Write(std::string_view text) {
-    // Room for every group this write can complete; trimmed to what was written at the end.
-    const size_t start = target_.size();
-    target_.resize(start + (text.size() + static_cast<size_t>(pendingCount_)) / 4 * 3);
-    char* out = target_.data() + start;
+    // Bytes go out through a small buffer, so Target grows without being cleared first.
+    char buffer[3 * 1024];
+    size_t used = 0;
+    size_t written = 0;
     for (const char ch : text) {
         if (ch == '\r' || ch == '\n')
             continue;
@@ -54,7 +54,7 @@ size_t TBase64DecodingStream::Write(std::string_view text) {
             continue;
         pendingCount_ = 0;
         unsigned a = pending_[0], b = pending_[1], c = pending_[2], d = pending_[3];
-        int count = 3;
+        size_t count = 3;
         if (a == kPadding) {
             count = 0;
         } else if (c == kPadding) {
@@ -65,14 +65,18 @@ size_t TBase64DecodingStream::Write(std::string_view text) {
             d = 0;
         }
         // Foreign bytes (value 99) still take part in the arithmetic, modulo 256.
-        out[0] = static_cast<char>((a * 4 + b / 16) & 0xFF);
-        out[1] = static_cast<char>(((b % 16) * 16 + c / 4) & 0xFF);
-        out[2] = static_cast<char>(((c % 4) * 64 + d) & 0xFF);
-        out += count;
+        buffer[used] = static_cast<char>((a * 4 + b / 16) & 0xFF);
+        buffer[used + 1] = static_cast<char>(((b % 16) * 16 + c / 4) & 0xFF);
+        buffer[used + 2] = static_cast<char>(((c % 4) * 64 + d) & 0xFF);
+        used += count;
+        if (used > sizeof buffer - 3) {
+            target_.append(buffer, used);
+            written += used;
+            used = 0;
+        }
     }
-    const size_t written = static_cast<size_t>(out - (target_.data() + start));
-    target_.resize(start + written);
-    return written;
+    target_.append(buffer, used);
+    return written + used;
 }
 
 size_t TBase64DecodingStream::Read(char*, size_t) {
