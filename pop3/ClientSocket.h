@@ -32,7 +32,7 @@ inline constexpr const char* kTextChangeWhileActive =
     "Der Wert kann nicht geändert werden, während der Socket aktiv ist";
 
 // Kind of a failed operation passed to the error event; eeGeneral is used for protocol errors.
-enum TErrorEvent { eeGeneral = 0, eeSend = 1, eeReceive = 2, eeConnect = 3 };
+enum TErrorEvent { eeGeneral = 0, eeSend = 1, eeReceive = 2 };
 enum TClientType { ctNonBlocking, ctBlocking };
 
 class TCustomWinSocket;

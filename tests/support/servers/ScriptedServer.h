@@ -39,7 +39,7 @@ public:
 
     uint16_t port() const { return port_; }
 
-    // Script steps, run in order on the first (or next) connection.
+    // Script steps, run in order on the first (or next) connection; all are given before Start.
     void Send(std::string bytes);
     void AwaitLine();        // one line ending in CR LF from the client
     void AwaitClientClose(); // until the client closes its end
