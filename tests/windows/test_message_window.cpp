@@ -21,6 +21,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 using Attachment = std::pair<std::string, std::string>; // name, decoded bytes
 
 std::unique_ptr<TMbxMsg> Mail(std::vector<std::string> text, std::vector<Attachment> files = {}) {
@@ -32,7 +34,7 @@ std::unique_ptr<TMbxMsg> Mail(std::vector<std::string> text, std::vector<Attachm
 }
 
 // Bytes that survive no text conversion: NUL, CR LF, high bytes.
-const std::string kPdfBytes("%PDF-1.4\r\n\0\x80\xFF\xFE trailer\n", 23);
+const std::string kPdfBytes = "%PDF-1.4\r\n\0\x80\xFF\xFE trailer\n"s;
 const std::string kTxtBytes = "plain b\r\n";
 
 class MessageWindowTest : public ::testing::Test {

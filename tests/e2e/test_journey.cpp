@@ -1,0 +1,96 @@
+// One whole working session, from start to close, against a real Dovecot.
+#include "AppFixture.h"
+#include "E2eSupport.h"
+#include "viewer_test_support.h"
+
+#include "MultiLst.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+namespace {
+
+using namespace std::string_literals;
+
+TEST_F(AppTest, WholeJourneyFromConnectToCloseLeavesExactlyTheUnmarkedMails) {
+    const std::string attachment = "PK\x03\x04 zipped \0\xFF\xFE bytes\r\n"s;
+    const std::vector<std::string> mails = {
+        Mail("Anna <anna@example.org>", "One", "Mon, 01 May 2000 09:00:00 +0200"),
+        Mail("Bernd <bernd@example.org>", "Two", "Tue, 02 May 2000 09:00:00 +0200"),
+        MailWithAttachments("Three", "See the archive.\r\n", {{"archive.zip", attachment}}),
+        Mail("Dora <dora@example.org>", "Four", "Thu, 04 May 2000 09:00:00 +0200"),
+        Mail("Emil <emil@example.org>", "Five", "Fri, 05 May 2000 09:00:00 +0200"),
+    };
+    DovecotServer server("journey", "pass word", mails);
+    QTemporaryDir saved;
+    ASSERT_TRUE(saved.isValid());
+
+    // Start, connect and list.
+    TForm1& f = Open();
+    FillLogin(server.port(), "journey", "pass word");
+    f.BtnConnect->click();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    ASSERT_EQ(Rows().size(), 5);
+    EXPECT_TRUE(Rows()[3].contains("Four"));
+
+    // Show a header.
+    f.mail_list->setCurrentRow(2);
+    QString header;
+    auto headerShown = WhenShown(headerWindow, [&] {
+        header = headerWindow->memo_header_anzeigen->toPlainText();
+        headerWindow->btn_close->click();
+    });
+    f.btn_header->click();
+    ASSERT_TRUE(*headerShown);
+    EXPECT_TRUE(header.startsWith("From: Bernd <bernd@example.org>\n")) << header.toStdString();
+
+    // Show a message and save its attachment.
+    f.mail_list->setCurrentRow(3);
+    messageWindow->AskSaveFileName = [&](QWidget*, const TSaveDialog& dialog) {
+        return saved.filePath(dialog.FileName);
+    };
+    QString text;
+    auto messageShown = WhenShown(messageWindow, [&] {
+        text = messageWindow->memo_email_anzeigen->toPlainText();
+        messageWindow->btn_save_attachments->click();
+        messageWindow->btn_close->click();
+    });
+    f.btn_mail->click();
+    ASSERT_TRUE(*messageShown);
+    EXPECT_EQ(text, QStringLiteral("See the archive."));
+    EXPECT_EQ(ReadFileBytes(saved.filePath("archive.zip")), attachment);
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed);
+
+    // Mark rows 2 and 4 and delete them; deleting ends the session.
+    f.mail_list->clearSelection();
+    f.mail_list->item(2)->setSelected(true);
+    f.mail_list->item(4)->setSelected(true);
+    ASSERT_EQ(MarkedRows(), (std::vector<int>{2, 4}));
+    f.BtnDelete->click();
+    EXPECT_TRUE(SentAny("DELE 4"));
+    EXPECT_TRUE(SentAny("DELE 2"));
+    EXPECT_FALSE(f.pop3.Connected());
+
+    // Disconnect (nothing left to end) and close the program.
+    if (f.BtnDisconnect->isEnabled())
+        f.BtnDisconnect->click();
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    f.BtnClose->click();
+    EXPECT_FALSE(f.isVisible());
+
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3, 5})) << server.Log();
+    EXPECT_TRUE(errorsShown.empty());
+    const auto store = Store();
+    EXPECT_EQ(store->value("Server1").toString(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(store->value("User1").toString(), QStringLiteral("journey"));
+    const QString storedPassword = store->value("PWD1").toString();
+    EXPECT_FALSE(storedPassword.isEmpty());
+    EXPECT_NE(storedPassword, QStringLiteral("pass word")) << "passwords are stored obfuscated";
+    EXPECT_EQ(QFile::permissions(StoreFile()) & (QFile::ReadOther | QFile::ReadGroup), 0);
+}
+
+} // namespace
