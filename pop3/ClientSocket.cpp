@@ -104,8 +104,12 @@ int TCustomWinSocket::ReceiveBytes(void* Buf, int Count) {
     }
     if (Count <= 0)
         return 0;
-    // Data already waiting is taken at once; only an empty queue costs a poll.
-    ssize_t got = recvNow(Buf, Count);
+    // After a full buffer more data is likely waiting and is taken without a poll; after a
+    // short read (an answer to a command) the poll comes first.
+    ssize_t got = -1;
+    errno = EAGAIN;
+    if (likelyMore_)
+        got = recvNow(Buf, Count);
     while (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
         if (!waitFor(POLLIN, ReceiveTimeout)) {
             fail(eeReceive, ETIMEDOUT, "recv");
@@ -120,6 +124,7 @@ int TCustomWinSocket::ReceiveBytes(void* Buf, int Count) {
             fail(eeReceive, errno, "recv");
         return 0;
     }
+    likelyMore_ = got == Count;
     return static_cast<int>(got);
 }
 

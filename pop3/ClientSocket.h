@@ -83,6 +83,7 @@ protected:
     std::recursive_mutex lock_;
     int fd_ = -1;
     bool connected_ = false;
+    bool likelyMore_ = false;
 };
 
 class TClientWinSocket : public TCustomWinSocket {

@@ -98,21 +98,23 @@ class Sandbox:
         subprocess.run(["bash", self.script, "stop", self.dir], check=False)
 
 
-def run_process(cmd):
-    """Wall time, CPU time and peak resident memory (bytes) of one run.
+def run_process(cmd, measure_memory=False):
+    """Wall time, CPU time and peak resident memory (bytes) of one run of cmd.
 
-    The memory is taken by /usr/bin/time: a child forked from this (large) Python process
-    would otherwise report the parent's memory as its own peak.
+    Memory and CPU come from /usr/bin/time when asked for: a child forked from this (large)
+    Python process would otherwise report the parent's memory as its own peak. Without them
+    the process is started directly, so the timing carries no extra process.
     """
     env = dict(os.environ, MBXPOP_PASSWORD=PASSWORD)
     with tempfile.NamedTemporaryFile("r") as usage:
+        wrapper = ["/usr/bin/time", "-o", usage.name, "-f", "%U %S %M"] if measure_memory else []
         start = time.perf_counter()
-        done = subprocess.run(
-            ["/usr/bin/time", "-o", usage.name, "-f", "%U %S %M"] + cmd,
-            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
+        done = subprocess.run(wrapper + cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
         elapsed = time.perf_counter() - start
         if done.returncode != 0:
             raise SystemExit(f"{' '.join(cmd)} failed ({done.returncode}): {done.stderr.decode(errors='replace')}")
+        if not measure_memory:
+            return elapsed, None, None
         user, system, peak_kb = usage.read().split()[-3:]
     return elapsed, float(user) + float(system), int(peak_kb) * 1024
 
@@ -145,7 +147,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--mbxpop", required=True)
     parser.add_argument("--sandbox", required=True)
-    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--runs", type=int, default=9)
     args = parser.parse_args()
 
     root = tempfile.mkdtemp(prefix="bench-pop3-")
@@ -166,13 +168,16 @@ def main():
             theirs.append(poplib_list(small.port))
         t_ours, t_theirs = statistics.median(ours), statistics.median(theirs)
         ratio = t_ours / t_theirs
-        print(f"list of {SMALL_COUNT} messages (TOP n 0 + LIST n each), median of {args.runs}:")
-        print(f"  mbxpop {t_ours * 1000:8.1f} ms   poplib {t_theirs * 1000:8.1f} ms   ratio {ratio:.2f} (target <= 1.10)")
+        best = min(ours) / min(theirs)
+        print(f"list of {SMALL_COUNT} messages (TOP n 0 + LIST n each), {args.runs} alternating runs:")
+        print(f"  median: mbxpop {t_ours * 1000:8.1f} ms   poplib {t_theirs * 1000:8.1f} ms   ratio {ratio:.2f} (target <= 1.10)")
+        print(f"  best:   mbxpop {min(ours) * 1000:8.1f} ms   poplib {min(theirs) * 1000:8.1f} ms   ratio {best:.2f}")
         ok &= ratio <= 1.10
 
         times, cpus, peaks, ptimes = [], [], [], []
         for _ in range(max(3, args.runs // 2)):
-            t, cpu, rss = run_process([args.mbxpop, "--port", str(big.port), "127.0.0.1", USER, "retrieve", "1"])
+            t, cpu, rss = run_process(
+                [args.mbxpop, "--port", str(big.port), "127.0.0.1", USER, "retrieve", "1"], measure_memory=True)
             times.append(t)
             cpus.append(cpu)
             peaks.append(rss)
