@@ -1,10 +1,10 @@
 #include "Header.h"
 
-#include "ByteText.h"
+#include "MbxMIME.h"
+#include "MemoLines.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextCursor>
 
 TForm2::TForm2(QWidget* parent) : TViewerDialog(parent, 537, 332) {
     setObjectName("Form2");
@@ -28,12 +28,7 @@ TForm2::TForm2(QWidget* parent) : TViewerDialog(parent, 537, 332) {
 }
 
 void TForm2::AddHeaderText(const std::string& text) {
-    QString lines = FromBytes(text);
-    lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    memo_header_anzeigen->appendPlainText(lines);
-    memo_header_anzeigen->moveCursor(QTextCursor::Start);
-    memo_header_anzeigen->ensureCursorVisible();
+    AppendLines(*memo_header_anzeigen, SplitLines(text));
 }
 
 void TForm2::FormActivate() {

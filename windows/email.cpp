@@ -5,13 +5,13 @@
 #include "Glyphs.h"
 #include "MbxMIME.h"
 #include "MbxMsg.h"
+#include "MemoLines.h"
 
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QToolButton>
 
 #include <exception>
@@ -34,17 +34,6 @@ public:
         return data(kAttachmentIndexRole).toInt() < other.data(kAttachmentIndexRole).toInt();
     }
 };
-
-// The memo's lines as the program's single-byte text; an empty memo has no lines.
-std::vector<std::string> MemoLines(const QPlainTextEdit& memo) {
-    std::vector<std::string> lines;
-    const QTextDocument* document = memo.document();
-    if (document->isEmpty())
-        return lines;
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-        lines.push_back(ToBytes(block.text()));
-    return lines;
-}
 
 // A path as the file system takes it.
 std::string PathBytes(const QString& path) {
@@ -134,14 +123,7 @@ QLabel* TForm3::MakeLabel(const char* name, int left, int top) {
 }
 
 void TForm3::ShowMessageOf(const TMbxMsg& msg) {
-    if (!msg.Text.empty()) {
-        QStringList lines;
-        lines.reserve(static_cast<qsizetype>(msg.Text.size()));
-        for (const std::string& line : msg.Text)
-            lines.append(FromBytes(line));
-        memo_email_anzeigen->appendPlainText(lines.join(QLatin1Char('\n')));
-        memo_email_anzeigen->moveCursor(QTextCursor::Start);
-    }
+    AppendLines(*memo_email_anzeigen, msg.Text);
     // Entries always stand for this mail's attachments: an entry left from another mail
     // would save bytes of the wrong attachment.
     attachment_list->clear();

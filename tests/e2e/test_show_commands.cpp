@@ -228,13 +228,18 @@ TEST_F(ShowCommandsTest, ViewersSpeakTheLanguageOfTheMainWindow) {
     };
     for (const Row& row : rows) {
         ConnectAndList(false, {row.language});
-        form->mail_list->setCurrentRow(1);
+        form->mail_list->setCurrentRow(2);
         QString headerTitle, messageTitle, attachments;
-        WhenShown(headerWindow, [&] { headerTitle = headerWindow->windowTitle(); });
+        const QString language = QString::fromLatin1(row.language).left(2);
+        WhenShown(headerWindow, [&] {
+            headerTitle = headerWindow->windowTitle();
+            EXPECT_TRUE(SaveScreenshot(*headerWindow, "e2e_header_window_" + language));
+        });
         form->btn_header->click();
         WhenShown(messageWindow, [&] {
             messageTitle = messageWindow->windowTitle();
             attachments = messageWindow->lab_anhang->text();
+            EXPECT_TRUE(SaveScreenshot(*messageWindow, "e2e_message_window_" + language));
         });
         form->btn_mail->click();
         EXPECT_EQ(headerTitle, QString::fromUtf8(row.headerTitle));

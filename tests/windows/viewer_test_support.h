@@ -9,8 +9,14 @@
 #include <QString>
 #include <QWidget>
 
+#include <ostream>
 #include <string>
 #include <vector>
+
+// Failure messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 // Records every error the program would show in a message box, for as long as it lives.
 class ErrorRecorder {
