@@ -49,4 +49,29 @@ TEST_F(AppTest, RefusedRetrievalShowsTheServersTextAndNoWindow) {
     EXPECT_EQ(lines.back(), "RETR 1");
 }
 
+TEST_F(AppTest, ConnectionLostDuringRetrievalEndsTheSessionAndShowsNothing) {
+    ScriptedServer server;
+    ScriptLogin(server, 1, 700);
+    ScriptMessage(server, 1, "From: anna@example.org\r\nSubject: Cut", 700);
+    server.AwaitLine(); // LIST 1
+    server.Send("+OK 1 700\r\n");
+    server.AwaitLine(); // RETR 1
+    server.Send("+OK 700 octets\r\nFrom: anna@example.org\r\nSubject: Cut\r\n\r\nhalf a li");
+    server.Reset();
+    server.Start();
+
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.BtnConnectClick();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed);
+    f.mail_list->setCurrentRow(1);
+    // Without the program's event-loop guard the exception reaches the caller.
+    EXPECT_THROW(f.men_email_anzeigenClick(), std::exception);
+    EXPECT_FALSE(messageWindow->isVisible());
+    EXPECT_EQ(f.CurrentMsg, nullptr);
+    EXPECT_FALSE(f.ProgressBar->isVisible());
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_FALSE(f.pop3.Connected());
+}
+
 } // namespace
