@@ -46,10 +46,36 @@ size_t TBase64DecodingStream::Write(std::string_view text) {
     char buffer[3 * 1024];
     size_t used = 0;
     size_t written = 0;
-    for (const char ch : text) {
+    const auto emit = [&](unsigned a, unsigned b, unsigned c, unsigned d, size_t count) {
+        // Foreign bytes (value 99) still take part in the arithmetic, modulo 256.
+        buffer[used] = static_cast<char>((a * 4 + b / 16) & 0xFF);
+        buffer[used + 1] = static_cast<char>(((b % 16) * 16 + c / 4) & 0xFF);
+        buffer[used + 2] = static_cast<char>(((c % 4) * 64 + d) & 0xFF);
+        used += count;
+        if (used > sizeof buffer - 3) {
+            target_.append(buffer, used);
+            written += used;
+            used = 0;
+        }
+    };
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = p + text.size();
+    while (p < end) {
+        // Fast path: four alphabet characters in a row make a whole group (CR, LF, padding
+        // and foreign bytes all have values of 64 or more).
+        if (pendingCount_ == 0 && end - p >= 4) {
+            const unsigned a = kBase64Values[p[0]], b = kBase64Values[p[1]],
+                           c = kBase64Values[p[2]], d = kBase64Values[p[3]];
+            if ((a | b | c | d) < 64) {
+                emit(a, b, c, d, 3);
+                p += 4;
+                continue;
+            }
+        }
+        const unsigned char ch = *p++;
         if (ch == '\r' || ch == '\n')
             continue;
-        pending_[pendingCount_++] = kBase64Values[static_cast<unsigned char>(ch)];
+        pending_[pendingCount_++] = kBase64Values[ch];
         if (pendingCount_ < 4)
             continue;
         pendingCount_ = 0;
@@ -64,16 +90,7 @@ size_t TBase64DecodingStream::Write(std::string_view text) {
             count = 2;
             d = 0;
         }
-        // Foreign bytes (value 99) still take part in the arithmetic, modulo 256.
-        buffer[used] = static_cast<char>((a * 4 + b / 16) & 0xFF);
-        buffer[used + 1] = static_cast<char>(((b % 16) * 16 + c / 4) & 0xFF);
-        buffer[used + 2] = static_cast<char>(((c % 4) * 64 + d) & 0xFF);
-        used += count;
-        if (used > sizeof buffer - 3) {
-            target_.append(buffer, used);
-            written += used;
-            used = 0;
-        }
+        emit(a, b, c, d, count);
     }
     target_.append(buffer, used);
     return written + used;

@@ -32,6 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TBase64DecodingStream stream(pieces);
     const size_t pieceCount = stream.Write(text.substr(0, cut)) + stream.Write(text.substr(cut));
     check(pieces == whole && pieceCount == wholeCount);
+    std::string bytes;
+    TBase64DecodingStream byByte(bytes);
+    for (const char c : text)
+        byByte.Write(std::string_view(&c, 1));
+    check(bytes == whole);
 
     check(QPDecode(text, false).size() <= text.size());
     check(QPDecode(text, true).size() <= text.size());

@@ -52,6 +52,20 @@ TEST(Base64DecodingStream, GroupsCarryAcrossWrites) {
     }
 }
 
+TEST(Base64DecodingStream, ByteByByteWritesDecodeLikeOneWrite) {
+    // One byte per write never completes a group in one go, so it takes the careful path.
+    const std::string text = "SGVs bG8=\r\nQU\nJD*QQ==QUI=\rTWFu////AAAA=QUJD==\x80\xFFQUJD";
+    std::string whole;
+    TBase64DecodingStream(whole).Write(text);
+    std::string pieces;
+    TBase64DecodingStream stream(pieces);
+    size_t written = 0;
+    for (const char c : text)
+        written += stream.Write(std::string_view(&c, 1));
+    EXPECT_EQ(pieces, whole);
+    EXPECT_EQ(written, whole.size());
+}
+
 TEST(Base64DecodingStream, ReadAndSeekAreInvalid) {
     std::string target;
     TBase64DecodingStream stream(target);
