@@ -41,22 +41,30 @@ def generate(build, path, megabytes):
                    check=True)
 
 
-def best_of(command, repeat):
-    # A fresh process per run, so each peak RSS is that of one parse; times: the best run.
-    runs = [key_values(subprocess.run(command, check=True, capture_output=True,
-                                      text=True).stdout) for _ in range(repeat)]
-    best = min(runs, key=lambda r: r["parse_s"])
-    best["peak_rss_kb"] = max(r["peak_rss_kb"] for r in runs)
-    best["split_s"] = min(r.get("split_s", 0) for r in runs)
-    return best
+def run(command):
+    return key_values(subprocess.run(command, check=True, capture_output=True,
+                                     text=True).stdout)
 
 
-def ours(build, path, repeat):
-    return best_of([os.path.join(build, "bench/parse/bench_parse"), path], repeat)
+def best(runs):
+    # Times: the best run. Memory: the largest peak of the runs, each a fresh process.
+    result = min(runs, key=lambda r: r["parse_s"])
+    result["peak_rss_kb"] = max(r["peak_rss_kb"] for r in runs)
+    result["split_s"] = min(r.get("split_s", 0) for r in runs)
+    return result
 
 
-def pythons(path, repeat):
-    return best_of([sys.executable, "-c", PYTHON_SIDE, path, "1"], repeat)
+def ours_command(build, path):
+    return [os.path.join(build, "bench/parse/bench_parse"), path]
+
+
+def compare(build, path, repeat):
+    # The two sides take turns, so a burst of load on the machine hits both alike.
+    ours, python = [], []
+    for _ in range(repeat):
+        ours.append(run(ours_command(build, path)))
+        python.append(run([sys.executable, "-c", PYTHON_SIDE, path, "1"]))
+    return best(ours), best(python)
 
 
 def main():
@@ -64,15 +72,14 @@ def main():
     parser.add_argument("build")
     parser.add_argument("--size", type=float, default=20)
     parser.add_argument("--scaling", default="5,10,20,40")
-    parser.add_argument("--repeat", type=int, default=3)
+    parser.add_argument("--repeat", type=int, default=7)
     args = parser.parse_args()
 
     with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "mail.eml")
         generate(args.build, path, args.size)
         size = os.path.getsize(path)
-        a = ours(args.build, path, args.repeat)
-        p = pythons(path, args.repeat)
+        a, p = compare(args.build, path, args.repeat)
         mb = size / 1e6
         print(f"message: {mb:.1f} MB, {int(a['attachments'])} attachments, "
               f"{a['attachment_bytes'] / 1e6:.1f} MB decoded")
@@ -89,7 +96,7 @@ def main():
         print("scaling (ours): size MB, parse s, s per MB")
         for megabytes in (float(s) for s in args.scaling.split(",") if s):
             generate(args.build, path, megabytes)
-            r = ours(args.build, path, args.repeat)
+            r = best([run(ours_command(args.build, path)) for _ in range(args.repeat)])
             print(f"  {r['file_bytes'] / 1e6:6.1f}  {r['parse_s']:.3f}  "
                   f"{r['parse_s'] / (r['file_bytes'] / 1e6):.4f}")
 
