@@ -7,11 +7,8 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-constexpr QFile::Permissions OwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
-}
 
 TSettingsStore::TSettingsStore() : settings_("Fenn-Labs", "InboxPruner") {}
 
@@ -64,9 +61,10 @@ void TSettingsStore::WriteBytes(const QString& name, const std::string& bytes) {
 
 void TSettingsStore::Flush() {
     settings_.sync();
-    const QString path = settings_.fileName();
-    if (QFile::exists(path) && QFile::permissions(path) != OwnerOnly)
-        QFile::setPermissions(path, OwnerOnly);
+    const QByteArray path = QFile::encodeName(settings_.fileName());
+    struct stat info {};
+    if (::stat(path.constData(), &info) == 0 && (info.st_mode & 0777) != 0600)
+        ::chmod(path.constData(), 0600);
 }
 
 QString TSettingsStore::FileName() const {

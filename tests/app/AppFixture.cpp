@@ -1,0 +1,136 @@
+#include "AppFixture.h"
+
+#include "ErrorMessage.h"
+#include "MultiLst.h"
+#include "PasswordObfuscation.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+void AppTest::SetUp() {
+    ASSERT_TRUE(configDir_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configDir_.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir_.path());
+    SetErrorDisplay([this](QWidget*, const QString& text) { errorsShown.push_back(text); });
+}
+
+void AppTest::TearDown() {
+    if (form)
+        form->close();
+    form.reset();
+    SetErrorDisplay({});
+}
+
+TForm1& AppTest::Open(const QStringList& uiLanguages) {
+    if (form)
+        form->close();
+    form.reset();
+    sent_.clear();
+    form = std::make_unique<TForm1>();
+    about = new TAboutBox(form.get());
+    headerWindow = new TForm2(form.get());
+    messageWindow = new TForm3(form.get());
+    form->SetWindows(about, headerWindow, messageWindow);
+    form->UiLanguages = [uiLanguages] { return uiLanguages; };
+    form->pop3.ReceiveTimeout = std::chrono::seconds(10);
+    form->pop3.ConnectTimeout = std::chrono::seconds(10);
+    form->pop3.OnSendTextToSocket = [this](TObject*, const std::string& text) {
+        std::string line = text;
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        sent_.push_back(line);
+    };
+    form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    return *form;
+}
+
+void AppTest::FillLogin(uint16_t port, const QString& user, const QString& password,
+                        const QString& host) {
+    form->servername->setEditText(host);
+    form->Username->setEditText(user);
+    form->Password->setText(password);
+    form->pop3.Port = std::to_string(port);
+}
+
+QStringList AppTest::Rows() const {
+    QStringList rows;
+    for (int i = 1; i < form->mail_list->count(); ++i)
+        rows << form->mail_list->item(i)->text();
+    return rows;
+}
+
+std::vector<int> AppTest::MarkedRows() const {
+    std::vector<int> marked;
+    for (int i = 0; i < form->mail_list->count(); ++i) {
+        if (form->mail_list->item(i)->isSelected())
+            marked.push_back(i);
+    }
+    return marked;
+}
+
+bool AppTest::SentAny(const std::string& prefix) const {
+    for (const std::string& line : sent_) {
+        if (line.rfind(prefix, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString AppTest::StatusLines() const {
+    QString text = form->StatusText();
+    text.replace(u'\n', u'\r');
+    return text;
+}
+
+std::unique_ptr<QSettings> AppTest::Store() const {
+    return std::make_unique<QSettings>(QStringLiteral("Fenn-Labs"), QStringLiteral("InboxPruner"));
+}
+
+QString AppTest::StoreFile() const {
+    return configDir_.path() + "/Fenn-Labs/InboxPruner.conf";
+}
+
+void AppTest::SaveAccounts(const std::vector<std::array<std::string, 3>>& accounts) {
+    TSettingsStore store;
+    int k = 0;
+    for (const auto& [server, user, password] : accounts) {
+        ++k;
+        store.WriteString(QStringLiteral("Server%1").arg(k), QString::fromStdString(server));
+        store.WriteString(QStringLiteral("User%1").arg(k), QString::fromStdString(user));
+        store.WriteBytes(QStringLiteral("PWD%1").arg(k),
+                         VerschleierPW(password, PasswordStartValue));
+    }
+}
+
+std::string Mail(const std::string& from, const std::string& subject, const std::string& date,
+                 const std::string& body) {
+    return "From: " + from + "\r\nTo: demo@example.org\r\nSubject: " + subject +
+           "\r\nDate: " + date + "\r\nMessage-ID: <" +
+           std::to_string(std::hash<std::string>{}(subject)) + "@example.org>\r\n\r\n" + body;
+}
+
+void ScriptLogin(ScriptedServer& server, int count, int size) {
+    server.Send("+OK POP3 ready\r\n");
+    server.AwaitLine();
+    server.Send("+OK\r\n");
+    server.AwaitLine();
+    server.Send("+OK logged in\r\n");
+    server.AwaitLine();
+    server.Send("+OK " + std::to_string(count) + " " + std::to_string(size) + "\r\n");
+}
+
+void ScriptMessage(ScriptedServer& server, int n, const std::string& header, int size) {
+    server.AwaitLine();
+    server.Send("+OK\r\n" + header + "\r\n.\r\n");
+    server.AwaitLine();
+    server.Send("+OK " + std::to_string(n) + " " + std::to_string(size) + "\r\n");
+}
+
+void ScriptQuit(ScriptedServer& server) {
+    server.AwaitLine();
+    server.Send("+OK bye\r\n");
+    server.Close();
+}

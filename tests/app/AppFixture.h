@@ -1,0 +1,73 @@
+#pragma once
+
+// The main window on the offscreen platform with its three dialogs, a private settings folder,
+// a record of every POP3 command it sends, and helpers to build scripted POP3 sessions.
+
+#include "Header.h"
+#include "Main.h"
+#include "email.h"
+#include "info.h"
+
+#include "DovecotServer.h"
+#include "ScriptedServer.h"
+
+#include <QSettings>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QtWidgets>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A new main window (the old one, if any, is closed first), shown and given the UI
+    // languages of the user.
+    TForm1& Open(const QStringList& uiLanguages = {QStringLiteral("en-US")});
+    // Fills the login row for a server on 127.0.0.1.
+    void FillLogin(uint16_t port, const QString& user, const QString& password,
+                   const QString& host = QStringLiteral("127.0.0.1"));
+
+    // The item strings of the message rows (item 1 on).
+    QStringList Rows() const;
+    // The rows that are marked, by item number.
+    std::vector<int> MarkedRows() const;
+    // The POP3 commands sent so far, without CR LF.
+    const std::vector<std::string>& Sent() const { return sent_; }
+    bool SentAny(const std::string& prefix) const;
+    // The status label's text, with its line breaks as "\r" like the messages themselves.
+    QString StatusLines() const;
+
+    // A settings object on the private store.
+    std::unique_ptr<QSettings> Store() const;
+    QString StoreFile() const;
+    // Puts accounts (server, user, password) into the store as the program writes them.
+    void SaveAccounts(const std::vector<std::array<std::string, 3>>& accounts);
+
+    std::unique_ptr<TForm1> form;
+    TAboutBox* about = nullptr;
+    TForm2* headerWindow = nullptr;
+    TForm3* messageWindow = nullptr;
+    std::vector<QString> errorsShown;
+
+private:
+    QTemporaryDir configDir_;
+    std::vector<std::string> sent_;
+};
+
+// A mail with the given header fields and a short body, lines ended by CR LF.
+std::string Mail(const std::string& from, const std::string& subject, const std::string& date,
+                 const std::string& body = "Hello.\r\n");
+
+// Script steps for a session up to and including STAT: greeting, USER, PASS, STAT answers.
+void ScriptLogin(ScriptedServer& server, int count, int size);
+// Script steps for TOP n 0 and list n of one message.
+void ScriptMessage(ScriptedServer& server, int n, const std::string& header, int size);
+// Script steps for the QUIT at the end.
+void ScriptQuit(ScriptedServer& server);

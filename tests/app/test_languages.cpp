@@ -1,0 +1,51 @@
+#include "LanguageTexts.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(LanguageChoice, FirstUiLanguageDecides) {
+    const std::pair<QStringList, bool> cases[] = {
+        {{"de-DE"}, true},     {{"de-CH", "de"}, true},
+        {{"de"}, true},        {{"de_DE"}, true},
+        {{"de-AT"}, false},    {{"de-LU"}, false},
+        {{"en", "de"}, false}, {{"en-US", "de-DE"}, false},
+        {{"fr-CH"}, false},    {{"C"}, false},
+        {{}, false},
+    };
+    for (const auto& [languages, german] : cases)
+        EXPECT_EQ(IsGermanUiLanguage(languages), german) << languages.join(',').toStdString();
+}
+
+TEST(LanguageTexts, IntroductionsHaveTheirLinesAndIndents) {
+    const QStringList german = IntroductionLines(true);
+    ASSERT_EQ(german.size(), 20);
+    EXPECT_EQ(german[0], QStringLiteral("Vielen Dank, daß Sie InboxPruner verwenden !"));
+    EXPECT_TRUE(german[1].isEmpty());
+    EXPECT_EQ(german[16], QString(50, u' ') + "'The Programmer'");
+    EXPECT_TRUE(german[17].isEmpty() && german[18].isEmpty());
+    EXPECT_EQ(german[19], QStringLiteral("Deutschland, Januar 2000"));
+
+    const QStringList english = IntroductionLines(false);
+    ASSERT_EQ(english.size(), 19);
+    EXPECT_EQ(english[5], QStringLiteral("contents. To do so, simply click with you right mous "
+                                         "button on an e-mail that you want to"));
+    EXPECT_EQ(english[16], QString(75, u' ') + "'The Programmer'");
+    EXPECT_EQ(english[18], QStringLiteral("Germany, January 2000"));
+    for (const QStringList& memo : {german, english}) {
+        for (const QString& line : memo)
+            EXPECT_FALSE(line.endsWith(u' ')) << line.toStdString();
+    }
+}
+
+TEST(LanguageTexts, PairsPickTheirLanguage) {
+    EXPECT_EQ(Tr(Texts::Terminated, true),
+              QStringLiteral("\rIhre Verbindung zum Server wurde getrennt."));
+    EXPECT_EQ(Tr(Texts::Terminated, false),
+              QStringLiteral("\rYour connection has been terminated."));
+    EXPECT_EQ(Tr(Texts::HintCancel, true),
+              QStringLiteral("Bricht die laufende Übertragung ab ..."));
+    EXPECT_EQ(Tr(Texts::MenuDelete, false), QStringLiteral("D&elete e-mails"));
+}
+
+} // namespace

@@ -1,0 +1,102 @@
+#include "ListColumns.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SizeCase {
+    const char* digits;
+    const char* shown;
+};
+
+TEST(DisplaySize, UnitBordersAndRounding) {
+    const SizeCase cases[] = {
+        {"", ""},
+        {"0", "0 Byte"},
+        {"7", "7 Byte"},
+        {"999", "999 Byte"},
+        {"1000", "1 KByte"},
+        {"1499", "1 KByte"},
+        {"1500", "2 KByte"},
+        {"19999", "20 KByte"},
+        {"999499", "999 KByte"},
+        {"999500", "1000 KByte"},
+        {"1000000", "1.0 MByte"},
+        {"1049999", "1.0 MByte"},
+        {"1050000", "1.1 MByte"},
+        {"1250000", "1.3 MByte"},
+        {"1960000", "2.0 MByte"},
+        {"9999999", "10.0 MByte"},
+        {"123456789012", "123456.8 MByte"},
+        // Longer than any integer type: still rounded digit by digit.
+        {"99999999999999999999999", "100000000000000000.0 MByte"},
+    };
+    for (const SizeCase& c : cases)
+        EXPECT_EQ(DisplaySize(c.digits), c.shown) << "digits: " << c.digits;
+}
+
+TEST(DisplaySize, ReplyWithExtraWordsUsesItsLeadingDigits) {
+    EXPECT_EQ(DisplaySize("1234 octets"), "1 KByte");
+    EXPECT_EQ(DisplaySize("512\r\n"), "512 Byte");
+    EXPECT_EQ(DisplaySize("abc"), "");
+    EXPECT_EQ(DisplaySize("-5"), "");
+    EXPECT_EQ(DisplaySize(" 5"), "");
+    EXPECT_EQ(DisplaySize("000123"), "123 Byte");
+    EXPECT_EQ(DisplaySize("000"), "0 Byte");
+}
+
+struct FilterCase {
+    const char* name;
+    std::string header;
+    const char* german;
+    const char* english;
+};
+
+TEST(Filter, DateSenderAndSubjectColumns) {
+    const FilterCase cases[] = {
+        {"common form, one-digit day",
+         "Date: Mon, 1 May 2000 10:11:12 +0200\r\nFrom: Alice <alice@example.org>\r\n"
+         "Subject: Hello there\r\n\r\n.\r\n",
+         "01 May 2000|Alice <alice@example.org>|Hello there|",
+         "01 May 2000|Alice <alice@example.org>|Hello there|"},
+        {"two-digit day",
+         "From: bob@example.org\r\nDate: Mon, 15 May 2000 10:11:12 +0200\r\nSubject: x\r\n"
+         "\r\n.\r\n",
+         "15 May 2000|bob@example.org|x|", "15 May 2000|bob@example.org|x|"},
+        {"empty subject followed by the date line",
+         "From: a@b\r\nSubject:\r\nDate: Mon, 15 May 2000 10:11:12 +0200\r\n\r\n.\r\n",
+         "15 May 2000|a@b|Die Betreff-Zeile ist leer|", "15 May 2000|a@b|No subject|"},
+        {"empty subject followed by another line shows that line",
+         "Date: Mon, 15 May 2000 10:11:12 +0200\r\nSubject: \r\nX-Mailer: Test\r\n"
+         "From: a@b\r\n\r\n.\r\n",
+         "15 May 2000|a@b|X-Mailer: Test|", "15 May 2000|a@b|X-Mailer: Test|"},
+        {"no date, no sender, no subject line", "X: 1\r\n", "Kein Datum|Kein Absender||",
+         "No date|No sender||"},
+        {"no date line: characters 12 on of the first 30",
+         "Received: from mail.example.org by mx\r\nFrom: c@d\r\nSubject: s\r\n\r\n.\r\n",
+         "rom mail.exa|c@d|s|", "rom mail.exa|c@d|s|"},
+        {"last line without CR LF after trimming gives an empty subject",
+         "Date: Mon, 15 May 2000 10:11:12 +0200\r\nFrom: a@b\r\nSubject: s\r\n",
+         "15 May 2000|a@b||", "15 May 2000|a@b||"},
+        {"sender line without CR LF within reach gives no sender",
+         "Subject: s\r\nFrom: " + std::string(300, 'x'), "From: xxxxx|Kein Absender|s|",
+         "From: xxxxx|No sender|s|"},
+        {"empty header", "", "Kein Datum|Kein Absender||", "No date|No sender||"},
+        {"texts stay as the server sent them",
+         "Date: Tue, 2 May 2000 01:02:03 +0000\r\nFrom: =?ISO-8859-1?Q?J=F6rg?= <j@x>\r\n"
+         "Subject: <b>bold</b>\r\n\r\n.\r\n",
+         "02 May 2000|=?ISO-8859-1?Q?J=F6rg?= <j@x>|<b>bold</b>|",
+         "02 May 2000|=?ISO-8859-1?Q?J=F6rg?= <j@x>|<b>bold</b>|"},
+    };
+    for (const FilterCase& c : cases) {
+        EXPECT_EQ(filter(c.header, true), c.german) << c.name;
+        EXPECT_EQ(filter(c.header, false), c.english) << c.name;
+    }
+}
+
+TEST(Filter, HeaderShorterThanTheDateWindow) {
+    EXPECT_EQ(filter("Date: Mon, 1", false), "1|No sender||");
+    EXPECT_EQ(filter("Date:", false), "No date|No sender||");
+}
+
+} // namespace

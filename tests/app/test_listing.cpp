@@ -1,0 +1,287 @@
+// Connect and list against a real Dovecot and, for exact sequences, a scripted server.
+#include "AppFixture.h"
+
+#include "ListColumns.h"
+#include "MultiLst.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolButton>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// A loopback port on which nobody listens.
+uint16_t ClosedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t length = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+const std::string kHeader1 = "From: Alice <alice@example.org>\r\nSubject: Lunch\r\n"
+                             "Date: Mon, 1 May 2000 10:11:12 +0200\r\n";
+const std::string kHeader2 = "From: bob@example.org\r\nSubject: Report\r\n"
+                             "Date: Tue, 16 May 2000 08:00:00 +0200\r\n";
+
+TEST_F(AppTest, ConnectionRefused) {
+    for (bool german : {true, false}) {
+        TForm1& f = Open({german ? "de-DE" : "en-US"});
+        FillLogin(ClosedPort(), "bob", "secret");
+        f.BtnConnectClick();
+        EXPECT_EQ(
+            StatusLines(),
+            german ? QString::fromUtf8("\rFehler: Keine Verbindung zum Server möglich !!!!"
+                                       "\r     - Sind Sie mit dem Internet verbunden?"
+                                       "\r     - Haben Sie den korrekten Server eingetragen?"
+                                       "\r     - Eventuell ist der Server gerade nicht erreichbar!")
+                   : QString("\rError: a connection to the server cannot be established !!!!"
+                             "\r     - Are you connected to the Internet?"
+                             "\r     - Do you use the correct server namen?"
+                             "\r     - Maybe the server is temporarily not available!"));
+        EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+        EXPECT_EQ(f.mail_list->count(), 0);
+        EXPECT_EQ(f.servername->count(), 0);
+    }
+}
+
+TEST_F(AppTest, WrongPasswordAgainstDovecot) {
+    DovecotServer server("bob", "secret", {Mail("a@example.org", "One", "Mon, 1 May 2000")});
+    TForm1& f = Open({"de-DE"});
+    FillLogin(server.port(), "bob", "wrong");
+    f.BtnConnectClick();
+    const QString status = StatusLines();
+    EXPECT_TRUE(status.startsWith("\rFehler: ")) << status.toStdString();
+    EXPECT_GT(status.size(), QString("\rFehler: ").size() + 3) << "the server's own text is shown";
+    EXPECT_TRUE(status.endsWith("\rIhre Verbindung zum Server wurde getrennt."))
+        << status.toStdString();
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_FALSE(f.pop3.Connected());
+    EXPECT_EQ(f.servername->count(), 0) << "a refused login is not recorded";
+    EXPECT_TRUE(f.PasswordHistory.empty());
+}
+
+TEST_F(AppTest, EmptyMailboxAgainstDovecot) {
+    DovecotServer server("bob", "secret", {});
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "secret");
+    f.BtnConnectClick();
+    EXPECT_EQ(f.PanelText(0), "0 Mails");
+    EXPECT_EQ(f.PanelText(1), "0 Byte");
+    EXPECT_EQ(StatusLines(),
+              "\rThere is no need to delete e-mails.\rYour connection has been terminated.");
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_FALSE(f.pop3.Connected());
+    EXPECT_EQ(Sent().back(), "QUIT");
+    // The login succeeded, so the account is recorded.
+    EXPECT_EQ(f.servername->count(), 1);
+    EXPECT_EQ(f.PasswordHistory, std::vector<std::string>{"secret"});
+}
+
+TEST_F(AppTest, FullListingAgainstDovecot) {
+    const std::vector<std::string> mails = {
+        Mail("Alice <alice@example.org>", "Lunch", "Mon, 1 May 2000 10:11:12 +0200"),
+        Mail("bob@example.org", "Report", "Tue, 16 May 2000 08:00:00 +0200",
+             std::string(2000, 'x') + "\r\n"),
+        Mail("carol@example.org", "<a href=\"http://x\">link</a>",
+             "Wed, 31 May 2000 23:59:59 +0000"),
+    };
+    DovecotServer server("bob", "secret", mails);
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "secret");
+    std::vector<int> rowsWhenTopSent;
+    f.pop3.OnSendTextToSocket = [&](TObject*, const std::string& text) {
+        if (text.rfind("TOP ", 0) == 0)
+            rowsWhenTopSent.push_back(f.mail_list->count());
+    };
+    f.BtnConnectClick();
+
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    const auto size = [&](std::size_t i) {
+        return QString::fromStdString(DisplaySize(std::to_string(mails[i].size())));
+    };
+    EXPECT_EQ(Rows(), (QStringList{
+                          " 1 |" + size(0) + " |01 May 2000|Alice <alice@example.org>|Lunch|",
+                          " 2 |" + size(1) + " |16 May 2000|bob@example.org|Report|",
+                          " 3 |" + size(2) +
+                              " |31 May 2000|carol@example.org|<a href=\"http://x\">link</a>|",
+                      }));
+    EXPECT_EQ(size(1), "2 KByte");
+    // Rows appear one by one: each TOP goes out after the previous row was added.
+    EXPECT_EQ(rowsWhenTopSent, (std::vector<int>{0, 2, 3}));
+    ASSERT_EQ(f.HeaderTexts.size(), 3u);
+    EXPECT_EQ(f.HeaderTexts[0].back(), '|');
+    EXPECT_NE(f.HeaderTexts[0].find("Subject: Lunch\r\n"), std::string::npos);
+    EXPECT_EQ(f.mail_list->currentRow(), 1);
+    EXPECT_TRUE(MarkedRows().empty()) << "nothing is marked unless the user marks it";
+    EXPECT_EQ(f.PanelText(0), "3 Mails");
+    EXPECT_EQ(StatusLines(), "\rSender, Subject, Size, and Date are displayed ...");
+    EXPECT_FALSE(f.ProgressBar->isVisible());
+    EXPECT_FALSE(f.btn_cancel->isVisible());
+    EXPECT_TRUE(f.BtnDisconnect->isVisible());
+    EXPECT_TRUE(f.pop3.Connected());
+    EXPECT_EQ(f.servername->currentText(), "127.0.0.1");
+    EXPECT_EQ(f.Username->currentText(), "bob");
+
+    f.BtnDisconnectClick();
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_EQ(Rows().size(), 3) << "disconnect keeps the rows";
+    EXPECT_TRUE(f.HeaderTexts.empty());
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 2, 3}));
+}
+
+TEST_F(AppTest, CountOnlyListingSendsNoTopAndNoList) {
+    ScriptedServer server;
+    ScriptLogin(server, 4, 123456);
+    ScriptQuit(server);
+    server.Start();
+    TForm1& f = Open({"de-DE"});
+    FillLogin(server.port(), "bob", "pw");
+    f.Header_Nein->setChecked(true);
+    f.BtnConnectClick();
+    EXPECT_EQ(Rows(), (QStringList{" 1 | - | - | - | - |", " 2 | - | - | - | - |",
+                                   " 3 | - | - | - | - |", " 4 | - | - | - | - |"}));
+    EXPECT_EQ(f.HeaderTexts, (std::vector<std::string>(4, " ")));
+    EXPECT_EQ(f.ControlState(), TForm1::StateListed);
+    EXPECT_EQ(f.PanelText(0), "4 Mails");
+    EXPECT_EQ(f.PanelText(1), "123 KByte");
+    EXPECT_EQ(StatusLines(), "\rEs wird lediglich die Anzahl der e-mails angezeigt");
+    EXPECT_EQ(f.mail_list->currentRow(), 1);
+    f.BtnDisconnectClick();
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_EQ(server.ReceivedLines(),
+              (std::vector<std::string>{"USER bob", "PASS pw", "STAT", "QUIT"}));
+}
+
+TEST_F(AppTest, CancelAfterMessageTwoKeepsTwoRowsInStep) {
+    ScriptedServer server;
+    ScriptLogin(server, 5, 5000);
+    ScriptMessage(server, 1, kHeader1, 700);
+    ScriptMessage(server, 2, kHeader2, 1500);
+    ScriptQuit(server);
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.pop3.OnSendTextToSocket = [&](TObject*, const std::string& text) {
+        // The user clicks Cancel while message 2 is being fetched.
+        if (text == "TOP 2 0\r\n")
+            QTimer::singleShot(0, f.btn_cancel, [&f] { f.btn_cancel->click(); });
+    };
+    f.BtnConnectClick();
+    EXPECT_EQ(Rows(), (QStringList{" 1 |700 Byte |01 May 2000|Alice <alice@example.org>|Lunch|",
+                                   " 2 |2 KByte |16 May 2000|bob@example.org|Report|"}));
+    EXPECT_EQ(f.HeaderTexts.size(), 2u);
+    EXPECT_EQ(f.ControlState(), TForm1::StateListed);
+    EXPECT_TRUE(f.CancelRequested);
+    EXPECT_FALSE(f.btn_cancel->isVisible());
+    EXPECT_TRUE(f.BtnDisconnect->isVisible());
+    EXPECT_FALSE(f.ProgressBar->isVisible());
+    EXPECT_EQ(f.mail_list->currentRow(), 1);
+    EXPECT_TRUE(f.pop3.Connected());
+
+    f.BtnMarkClick();
+    EXPECT_EQ(MarkedRows(), (std::vector<int>{1, 2}));
+
+    f.BtnDisconnectClick();
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_EQ(server.ReceivedLines(),
+              (std::vector<std::string>{"USER bob", "PASS pw", "STAT", "TOP 1 0", "list 1",
+                                        "TOP 2 0", "list 2", "QUIT"}));
+}
+
+TEST_F(AppTest, RefusedTopEndsTheListingIdle) {
+    ScriptedServer server;
+    ScriptLogin(server, 3, 3000);
+    ScriptMessage(server, 1, kHeader1, 700);
+    server.AwaitLine();
+    server.Send("-ERR <img src=\"x\"> message 2 is gone\r\n");
+    server.AwaitClientClose();
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.BtnConnectClick();
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_EQ(StatusLines(), "\rError: <img src=\"x\"> message 2 is gone");
+    EXPECT_EQ(f.Status->textFormat(), Qt::PlainText);
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_EQ(Rows().size(), 1);
+    EXPECT_FALSE(f.btn_cancel->isVisible());
+    EXPECT_TRUE(f.BtnDisconnect->isVisible());
+    EXPECT_FALSE(f.ProgressBar->isVisible());
+    EXPECT_TRUE(errorsShown.empty());
+    EXPECT_FALSE(SentAny("QUIT"));
+    EXPECT_FALSE(SentAny("list 2"));
+}
+
+TEST_F(AppTest, RefusedStatCountsAsAnEmptyMailbox) {
+    ScriptedServer server;
+    server.Send("+OK ready\r\n");
+    server.AwaitLine();
+    server.Send("+OK\r\n");
+    server.AwaitLine();
+    server.Send("+OK\r\n");
+    server.AwaitLine();
+    server.Send("-ERR maildrop locked\r\n");
+    server.AwaitClientClose();
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.BtnConnectClick();
+    EXPECT_EQ(StatusLines(),
+              "\rThere is no need to delete e-mails.\rYour connection has been terminated.");
+    EXPECT_EQ(f.PanelText(0), "0 Mails");
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+}
+
+TEST_F(AppTest, ServerMarkupInALoginRefusalIsShownAsText) {
+    ScriptedServer server;
+    server.Send("+OK ready\r\n");
+    server.AwaitLine();
+    server.Send("+OK\r\n");
+    server.AwaitLine();
+    server.Send("-ERR <a href=\"http://evil.example\">click</a><img src=x>\r\n");
+    server.AwaitClientClose();
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.BtnConnectClick();
+    EXPECT_EQ(StatusLines(), "\rError: <a href=\"http://evil.example\">click</a><img src=x>"
+                             "\rYour connection has been terminated.");
+    EXPECT_EQ(f.Status->textFormat(), Qt::PlainText);
+    for (QLabel* panel : f.StatusPanels)
+        EXPECT_EQ(panel->textFormat(), Qt::PlainText);
+}
+
+TEST_F(AppTest, ServerGoneMidListingEndsIdleAndReportsOnce) {
+    ScriptedServer server;
+    ScriptLogin(server, 3, 3000);
+    ScriptMessage(server, 1, kHeader1, 700);
+    server.AwaitLine();
+    server.Reset();
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    // A transport failure leaves the command as an exception, shown by the event loop.
+    EXPECT_ANY_THROW(f.BtnConnectClick());
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_FALSE(f.btn_cancel->isVisible());
+    EXPECT_TRUE(f.BtnDisconnect->isVisible());
+    EXPECT_FALSE(f.ProgressBar->isVisible());
+    EXPECT_TRUE(f.HeaderTexts.empty());
+    EXPECT_FALSE(f.pop3.Connected());
+    EXPECT_EQ(Rows().size(), 1);
+}
+
+} // namespace

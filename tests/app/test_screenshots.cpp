@@ -1,0 +1,45 @@
+// Pictures of the main window, introduction and listed mailbox, in both languages.
+#include "AppFixture.h"
+
+#include "MultiLst.h"
+
+#include <QDir>
+#include <QImage>
+#include <QPixmap>
+
+namespace {
+
+void SaveShot(QWidget* window, const QString& name) {
+    QDir().mkpath(QStringLiteral(APP_SCREENSHOT_DIR));
+    const QString path = QStringLiteral(APP_SCREENSHOT_DIR) + "/" + name + ".png";
+    const QPixmap shot = window->grab();
+    ASSERT_FALSE(shot.isNull());
+    ASSERT_TRUE(shot.save(path)) << path.toStdString();
+    const QImage back(path);
+    EXPECT_EQ(back.size(), shot.size());
+}
+
+TEST_F(AppTest, ScreenshotsOfIntroductionAndListing) {
+    const std::vector<std::string> mails = {
+        Mail("Alice Example <alice@example.org>", "Lunch on Friday?",
+             "Mon, 1 May 2000 10:11:12 +0200"),
+        Mail("newsletter@shop.example", "Our May offers", "Tue, 16 May 2000 08:00:00 +0200",
+             std::string(40000, 'x') + "\r\n"),
+        Mail("Bob <bob@example.org>", "Holiday pictures", "Sat, 27 May 2000 19:30:00 +0200",
+             std::string(1300000, 'y') + "\r\n"),
+    };
+    DovecotServer server("demo", "demo", mails);
+    for (bool german : {true, false}) {
+        const QString language = german ? "de" : "en";
+        TForm1& f = Open({german ? "de-DE" : "en-US"});
+        SaveShot(&f, "main-introduction-" + language);
+        FillLogin(server.port(), "demo", "demo");
+        f.BtnConnectClick();
+        ASSERT_EQ(Rows().size(), 3);
+        f.mail_list->item(2)->setSelected(true);
+        SaveShot(&f, "main-listed-" + language);
+        f.BtnDisconnectClick();
+    }
+}
+
+} // namespace

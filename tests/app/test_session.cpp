@@ -1,0 +1,256 @@
+// Delete, mark, disconnect, close and show on an open session.
+#include "AppFixture.h"
+
+#include "MultiLst.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+std::vector<std::string> FiveMails() {
+    std::vector<std::string> mails;
+    for (int n = 1; n <= 5; ++n)
+        mails.push_back(Mail("sender" + std::to_string(n) + "@example.org",
+                             "Mail number " + std::to_string(n),
+                             "Mon, 1 May 2000 10:11:1" + std::to_string(n) + " +0200"));
+    return mails;
+}
+
+const std::string kHeader = "From: a@example.org\r\nSubject: s\r\n"
+                            "Date: Mon, 1 May 2000 10:11:12 +0200\r\n";
+
+TEST_F(AppTest, DeleteRowsTwoAndFourOfFive) {
+    DovecotServer server("bob", "secret", FiveMails());
+    TForm1& f = Open({"de-DE"});
+    FillLogin(server.port(), "bob", "secret");
+    f.BtnConnectClick();
+    ASSERT_EQ(Rows().size(), 5) << StatusLines().toStdString();
+    const QStringList before = Rows();
+    f.mail_list->item(2)->setSelected(true);
+    f.mail_list->item(4)->setSelected(true);
+    QTest::keyClick(f.mail_list, Qt::Key_Delete);
+
+    const std::vector<std::string>& sent = Sent();
+    const std::vector<std::string> tail(sent.end() - 3, sent.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"DELE 4", "DELE 2", "QUIT"}));
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(Rows(), (QStringList{before[0], before[2], before[4]}));
+    EXPECT_EQ(StatusLines(),
+              QString::fromUtf8("\rAlle gewünschten e-mail(s) wurden erfolgreich gelöscht."
+                                "\rIhre Verbindung zum Server wurde getrennt."));
+    EXPECT_EQ(f.PanelText(2), "Lösche Mail Nr.: 2");
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_TRUE(f.HeaderTexts.empty());
+}
+
+TEST_F(AppTest, DeleteWithNothingMarkedOnlyEndsTheSession) {
+    DovecotServer server("bob", "secret", FiveMails());
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "secret");
+    f.BtnConnectClick();
+    ASSERT_EQ(Rows().size(), 5);
+    f.BtnDelete->click();
+    EXPECT_FALSE(SentAny("DELE"));
+    EXPECT_EQ(Sent().back(), "QUIT");
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(StatusLines(),
+              "\rAll marked mails were deleted.\rYour connection has been terminated.");
+}
+
+TEST_F(AppTest, MarkAllThenDeleteEmptiesTheMailbox) {
+    DovecotServer server("bob", "secret", FiveMails());
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "secret");
+    f.BtnConnectClick();
+    f.BtnMark->click();
+    EXPECT_EQ(MarkedRows(), (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_TRUE(Sent().back().rfind("list 5", 0) == 0) << "marking sends nothing";
+    f.BtnDeleteClick();
+    EXPECT_EQ(server.RemainingMessages(), std::vector<int>{});
+    EXPECT_EQ(f.mail_list->count(), 1) << "only the spacer is left";
+}
+
+TEST_F(AppTest, DeleteKeyAfterDisconnectDoesNothing) {
+    DovecotServer server("bob", "secret", FiveMails());
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "secret");
+    f.BtnConnectClick();
+    f.BtnDisconnectClick();
+    const std::size_t sentBefore = Sent().size();
+    const QString statusBefore = StatusLines();
+    f.mail_list->item(1)->setSelected(true);
+    QTest::keyClick(f.mail_list, Qt::Key_Delete);
+    EXPECT_EQ(Sent().size(), sentBefore);
+    EXPECT_EQ(Rows().size(), 5);
+    EXPECT_EQ(StatusLines(), statusBefore);
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 2, 3, 4, 5}));
+}
+
+TEST_F(AppTest, RefusedDeleStopsWithoutQuitAndWithoutSuccessLines) {
+    ScriptedServer server;
+    ScriptLogin(server, 3, 3000);
+    for (int n = 1; n <= 3; ++n)
+        ScriptMessage(server, n, kHeader, 100);
+    server.AwaitLine(); // DELE 3
+    server.Send("+OK deleted\r\n");
+    server.AwaitLine(); // DELE 1
+    server.Send("-ERR message 1 is locked\r\n");
+    server.AwaitClientClose();
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.BtnConnectClick();
+    ASSERT_EQ(Rows().size(), 3);
+    f.mail_list->item(1)->setSelected(true);
+    f.mail_list->item(3)->setSelected(true);
+    f.BtnDeleteClick();
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_EQ(StatusLines(), "\rError: message 1 is locked\rYour connection has been terminated.");
+    EXPECT_FALSE(SentAny("QUIT")) << "without QUIT the server deletes nothing";
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_EQ(Rows().size(), 2) << "the refused row stays";
+    EXPECT_TRUE(errorsShown.empty());
+}
+
+TEST_F(AppTest, RefusedQuitIsNotReportedAsSuccess) {
+    ScriptedServer server;
+    ScriptLogin(server, 1, 100);
+    ScriptMessage(server, 1, kHeader, 100);
+    server.AwaitLine(); // DELE 1
+    server.Send("+OK\r\n");
+    server.AwaitLine(); // QUIT
+    server.Send("-ERR could not remove messages\r\n");
+    server.AwaitClientClose();
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.BtnConnectClick();
+    f.BtnMarkClick();
+    f.BtnDeleteClick();
+    EXPECT_EQ(StatusLines(),
+              "\rError: could not remove messages\rYour connection has been terminated.");
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+}
+
+TEST_F(AppTest, ClosingWhileConnectedSendsQuitBeforeSavingSettings) {
+    ScriptedServer server;
+    ScriptLogin(server, 1, 100);
+    ScriptMessage(server, 1, kHeader, 100);
+    ScriptQuit(server);
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.BtnConnectClick();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed);
+    bool historySavedBeforeQuit = true;
+    f.pop3.OnSendTextToSocket = [&](TObject*, const std::string& text) {
+        if (text == "QUIT\r\n")
+            historySavedBeforeQuit = Store()->contains("User1");
+    };
+    EXPECT_TRUE(f.close());
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_FALSE(historySavedBeforeQuit);
+    EXPECT_EQ(Store()->value("User1").toString(), "bob");
+}
+
+TEST_F(AppTest, ClosingDuringAListingStopsItFirst) {
+    ScriptedServer server;
+    ScriptLogin(server, 4, 400);
+    ScriptMessage(server, 1, kHeader, 100);
+    ScriptMessage(server, 2, kHeader, 100);
+    ScriptQuit(server);
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    bool closedWhileRunning = true;
+    f.pop3.OnSendTextToSocket = [&](TObject*, const std::string& text) {
+        if (text == "TOP 2 0\r\n")
+            QTimer::singleShot(0, &f, [&] { closedWhileRunning = f.close(); });
+    };
+    f.BtnConnectClick();
+    EXPECT_FALSE(closedWhileRunning) << "the close waits for the running command";
+    EXPECT_TRUE(f.isVisible());
+    // The close is carried out once the listing has returned.
+    QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 10000);
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_EQ(server.ReceivedLines(),
+              (std::vector<std::string>{"USER bob", "PASS pw", "STAT", "TOP 1 0", "list 1",
+                                        "TOP 2 0", "list 2", "QUIT"}));
+    EXPECT_EQ(Store()->value("Server1").toString(), "127.0.0.1");
+}
+
+TEST_F(AppTest, ShowHeaderAfterCountOnlyListingShowsABlank) {
+    ScriptedServer server;
+    ScriptLogin(server, 2, 200);
+    ScriptQuit(server);
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.Header_Nein->setChecked(true);
+    f.BtnConnectClick();
+    QString shown = "not shown";
+    QTimer::singleShot(0, headerWindow, [&] {
+        shown = headerWindow->memo_header_anzeigen->toPlainText();
+        headerWindow->btn_close->click();
+    });
+    f.btn_header->click();
+    EXPECT_EQ(shown, " ");
+    EXPECT_EQ(Sent().back(), "STAT") << "showing a header sends nothing";
+}
+
+TEST_F(AppTest, RefusedRetrieveShowsNoMessageWindow) {
+    ScriptedServer server;
+    ScriptLogin(server, 1, 100);
+    ScriptMessage(server, 1, kHeader, 100);
+    server.AwaitLine(); // LIST 1
+    server.Send("+OK 1 100\r\n");
+    server.AwaitLine(); // RETR 1
+    server.Send("-ERR no such message\r\n");
+    server.AwaitClientClose();
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.BtnConnectClick();
+    bool windowShown = false;
+    QTimer::singleShot(0, messageWindow, [&] {
+        windowShown = messageWindow->isVisible();
+        messageWindow->reject();
+    });
+    f.btn_mail->click();
+    EXPECT_EQ(StatusLines(), "\rError: no such message\rYour connection has been terminated.");
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_FALSE(f.CurrentMsg);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(windowShown);
+    EXPECT_FALSE(f.ProgressBar->isVisible());
+}
+
+TEST_F(AppTest, ShowMessageFetchesTheChosenMail) {
+    DovecotServer server("bob", "secret", FiveMails());
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "secret");
+    f.BtnConnectClick();
+    f.mail_list->setCurrentRow(3);
+    QString shown;
+    int stateWhileShown = -1;
+    QTimer::singleShot(0, messageWindow, [&] {
+        shown = messageWindow->memo_email_anzeigen->toPlainText();
+        stateWhileShown = f.ControlState();
+        messageWindow->reject();
+    });
+    f.men_email_anzeigenClick();
+    EXPECT_EQ(Sent().back(), "RETR 3");
+    EXPECT_TRUE(shown.contains("Hello.")) << shown.toStdString();
+    ASSERT_TRUE(f.CurrentMsg);
+    EXPECT_EQ(f.CurrentMsg->Subject, "Mail number 3");
+    EXPECT_EQ(stateWhileShown, TForm1::StateListed);
+    EXPECT_EQ(f.ControlState(), TForm1::StateListed);
+    EXPECT_FALSE(f.ProgressBar->isVisible());
+}
+
+} // namespace

@@ -1,0 +1,272 @@
+// The window without a server: start, language, control states, hints, keys, account choice.
+#include "AppFixture.h"
+
+#include "Application.h"
+
+#include "BusyAnimation.h"
+#include "LanguageTexts.h"
+#include "MultiLst.h"
+#include "ProgramLanguage.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+QWidget* FocusOf(TForm1& f) {
+    QWidget* focus = f.focusWidget();
+    // An editable combo box hands its focus to its line edit.
+    if (focus && qobject_cast<QComboBox*>(focus->parentWidget()))
+        return focus->parentWidget();
+    return focus;
+}
+
+TEST_F(AppTest, FirstStartWithoutSettings) {
+    TForm1& f = Open();
+    EXPECT_EQ(f.windowTitle(), "InboxPruner");
+    EXPECT_EQ(f.servername->count(), 0);
+    EXPECT_EQ(f.Username->count(), 0);
+    EXPECT_TRUE(f.servername->currentText().isEmpty());
+    EXPECT_TRUE(f.Password->text().isEmpty());
+    EXPECT_TRUE(f.PasswordHistory.empty());
+    EXPECT_EQ(FocusOf(f), f.servername);
+    EXPECT_EQ(f.pos(), QPoint(283, 185));
+    // The stored default width of 458 is below the window's minimum.
+    EXPECT_EQ(f.width(), 555);
+    EXPECT_EQ(f.height(), 452);
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_FALSE(f.mail_list->isVisible());
+    EXPECT_FALSE(f.Status->isVisible());
+    EXPECT_FALSE(f.btn_cancel->isVisible());
+    EXPECT_EQ(f.pop3.Port, "110");
+    EXPECT_EQ(f.pop3.RetrieveProgressStep, 10);
+    const int designWidths[] = {25, 75, 80, 95, 75};
+    for (int c = 0; c < 5; ++c)
+        EXPECT_EQ(f.mail_list->SectionWidth(c), designWidths[c]);
+}
+
+TEST_F(AppTest, StartWithHistoryShowsTheNewestAccount) {
+    SaveAccounts({{"pop.old.example", "olduser", "first"},
+                  {"pop.mid.example", "mid", "second"},
+                  {"pop.new.example", "newest", "third"}});
+    TForm1& f = Open();
+    EXPECT_EQ(f.servername->count(), 3);
+    EXPECT_EQ(f.servername->currentText(), "pop.new.example");
+    EXPECT_EQ(f.Username->currentText(), "newest");
+    EXPECT_EQ(f.Password->text(), "third");
+    EXPECT_EQ(f.PasswordHistory, (std::vector<std::string>{"first", "second", "third"}));
+    EXPECT_EQ(FocusOf(f), f.Password);
+}
+
+TEST_F(AppTest, FocusRuleLooksAtServerAndUser) {
+    SaveAccounts({{"pop.example", "", "x"}});
+    // Only a server: the user field gets the focus.
+    TForm1& f = Open();
+    EXPECT_EQ(FocusOf(f), f.Username);
+    f.servername->setEditText("");
+    f.Username->setEditText("someone");
+    f.BtnDisconnectClick();
+    EXPECT_EQ(FocusOf(f), f.servername);
+}
+
+TEST_F(AppTest, ChoosingAnAccountFillsTheOtherTwoFields) {
+    SaveAccounts(
+        {{"a.example", "anna", "pa"}, {"b.example", "bert", "pb"}, {"c.example", "carl", "pc"}});
+    TForm1& f = Open();
+    f.servernameClick(0);
+    EXPECT_EQ(f.Username->currentText(), "anna");
+    EXPECT_EQ(f.Password->text(), "pa");
+    emit f.Username->activated(1);
+    EXPECT_EQ(f.servername->currentText(), "b.example");
+    EXPECT_EQ(f.Password->text(), "pb");
+}
+
+TEST_F(AppTest, GermanInterface) {
+    TForm1& f = Open({"de-DE", "de"});
+    EXPECT_TRUE(f.GermanUI);
+    EXPECT_TRUE(ProgramGermanUI());
+    EXPECT_TRUE(f.info_fenster->isVisible());
+    EXPECT_FALSE(f.info_fenster_eng->isVisible());
+    EXPECT_EQ(f.info_fenster->toPlainText(), IntroductionLines(true).join('\n'));
+    EXPECT_EQ(f.BtnConnect->text(), "Verbinden");
+    EXPECT_EQ(f.BtnConnect->toolTip(), "Verbindung zum Server");
+    EXPECT_EQ(f.BtnInfo->toolTip(), "Über diese Programm");
+    EXPECT_EQ(f.BtnMark->text(), "Alle markieren");
+    EXPECT_EQ(f.btn_cancel->text(), "Abbrechen");
+    EXPECT_EQ(f.Label3->text(), "Passwort:");
+    EXPECT_EQ(f.Header_Nein->text(), "Kein Absender / Betreff / Größe / Datum anzeigen");
+    EXPECT_EQ(f.Datei->title(), "&Server");
+    EXPECT_EQ(f.Datei_L->text(), "&Lösche e-mails");
+    EXPECT_EQ(f.help_I->text(), "&Über");
+    EXPECT_EQ(f.men_email_anzeigen->text(), "e-mail anzeigen");
+    EXPECT_EQ(f.mail_list->HeaderSections(),
+              (QStringList{"", "Größe", "Datum", "Absender", "Betreff"}));
+}
+
+TEST_F(AppTest, EnglishInterface) {
+    for (const QStringList& languages :
+         {QStringList{"de-AT"}, QStringList{"en", "de"}, QStringList{}}) {
+        TForm1& f = Open(languages);
+        EXPECT_FALSE(f.GermanUI) << languages.join(',').toStdString();
+        EXPECT_FALSE(ProgramGermanUI());
+        EXPECT_TRUE(f.info_fenster_eng->isVisible());
+        EXPECT_FALSE(f.info_fenster->isVisible());
+        EXPECT_EQ(f.BtnClose->text(), "Close");
+        EXPECT_EQ(f.BtnClose->toolTip(), "Close programm");
+        EXPECT_EQ(f.Datei_C->text(), "Co&nnect");
+        EXPECT_EQ(f.Header_Nein->text(), "Don't show Sender / Subject / Date / Size of Mail");
+        EXPECT_EQ(f.mail_list->HeaderSections(),
+                  (QStringList{"", "Size", "Date", "From", "Subject"}));
+    }
+    TForm1& swiss = Open({"de-CH"});
+    EXPECT_TRUE(swiss.GermanUI);
+}
+
+TEST_F(AppTest, ControlStates) {
+    TForm1& f = Open();
+    struct Row {
+        QObject* control;
+        bool idle, busy, listed;
+    };
+    const Row table[] = {
+        {f.BtnConnect, true, false, false},    {f.Datei_C, true, false, false},
+        {f.BtnDisconnect, false, false, true}, {f.Datei_D, false, false, true},
+        {f.BtnDelete, false, false, true},     {f.Datei_L, false, false, true},
+        {f.BtnMark, false, false, true},       {f.Datei_M, false, false, true},
+        {f.BtnInfo, true, false, true},        {f.help_I, true, false, true},
+        {f.BtnClose, true, false, true},       {f.Datei_Close, true, false, true},
+        {f.btn_header, false, false, true},    {f.men_header_anzeigen, false, false, true},
+        {f.btn_mail, false, false, true},      {f.men_email_anzeigen, false, false, true},
+        {f.servername, true, false, false},    {f.Username, true, false, false},
+        {f.Password, true, false, false},      {f.Header_Nein, true, false, false},
+        {f.mail_list, true, true, true},
+    };
+    for (int state : {TForm1::StateIdle, TForm1::StateBusy, TForm1::StateListed}) {
+        f.btn_aktivieren(state);
+        for (const Row& row : table) {
+            const bool expected = state == TForm1::StateIdle   ? row.idle
+                                  : state == TForm1::StateBusy ? row.busy
+                                                               : row.listed;
+            EXPECT_EQ(row.control->property("enabled").toBool(), expected)
+                << row.control->objectName().toStdString() << " in state " << state;
+        }
+        EXPECT_EQ(f.Status_avi->Active(), state == TForm1::StateBusy);
+        EXPECT_EQ(f.Status_avi->isVisible(), state == TForm1::StateBusy);
+    }
+}
+
+TEST_F(AppTest, BusyAnimationLoops) {
+    TForm1& f = Open();
+    f.btn_aktivieren(TForm1::StateBusy);
+    const int first = f.Status_avi->Frame();
+    QTRY_VERIFY_WITH_TIMEOUT(f.Status_avi->Frame() != first, 5000);
+    f.btn_aktivieren(TForm1::StateIdle);
+    EXPECT_FALSE(f.Status_avi->Active());
+}
+
+TEST_F(AppTest, HintsInThirdPanelAndTheirClearing) {
+    TForm1& f = Open({"de-DE"});
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(f.BtnInfo, &enter);
+    EXPECT_EQ(f.PanelText(2), "Information zu InboxPruner - Release: 28. Mai 2000");
+    QCoreApplication::sendEvent(f.Password, &enter);
+    EXPECT_EQ(f.PanelText(2), "Eigenes Passwort ...");
+    // Moving over another control leaves the hint; only the window's own surface clears it.
+    QCoreApplication::sendEvent(f.servername, &enter);
+    EXPECT_EQ(f.PanelText(2), "Eigenes Passwort ...");
+    QTest::mouseMove(f.Panel1, QPoint(400, 85));
+    EXPECT_EQ(f.PanelText(2), "");
+
+    TForm1& e = Open();
+    QCoreApplication::sendEvent(e.btn_cancel, &enter);
+    EXPECT_EQ(e.PanelText(2), "Stop current transmition ...");
+}
+
+TEST_F(AppTest, EmptyFieldsStopBeforeAnyNetworkActivity) {
+    ScriptedServer server;
+    server.Start();
+    struct Case {
+        QString server, user, password;
+        const char* german;
+        const char* english;
+    };
+    const Case cases[] = {
+        {"", "bob", "pw", "\rFehler: POP3 Server fehlt", "\rError: No POP server specified"},
+        {"127.0.0.1", "", "pw", "\rFehler: Username fehlt", "\rError: You will need an username"},
+        {"127.0.0.1", "bob", "", "\rFehler: Passwort fehlt",
+         "\rError: You will also need a password"},
+        {"", "", "", "\rFehler: POP3 Server fehlt", "\rError: No POP server specified"},
+    };
+    for (bool german : {true, false}) {
+        for (const Case& c : cases) {
+            TForm1& f = Open({german ? "de-DE" : "en-GB"});
+            FillLogin(server.port(), c.user, c.password, c.server);
+            f.BtnConnectClick();
+            EXPECT_EQ(StatusLines(), QString::fromUtf8(german ? c.german : c.english));
+            EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+            EXPECT_TRUE(f.Status->isVisible());
+            EXPECT_TRUE(f.mail_list->isVisible());
+        }
+    }
+    EXPECT_EQ(server.Connections(), 0);
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(AppTest, EnterInTheOptionStartsAConnect) {
+    TForm1& f = Open();
+    FillLogin(110, "", "pw");
+    QTest::keyClick(f.Header_Nein, Qt::Key_Return);
+    EXPECT_EQ(StatusLines(), "\rError: You will need an username");
+    f.StatusClear();
+    QTest::keyClick(f.Password, Qt::Key_Enter);
+    EXPECT_EQ(StatusLines(), "\rError: You will need an username");
+    // Enter never adds what was typed to the history list.
+    QTest::keyClick(f.servername->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(f.servername->count(), 0);
+}
+
+TEST_F(AppTest, IntroductionIsReplacedByTheListForGood) {
+    TForm1& f = Open();
+    FillLogin(110, "", "");
+    f.BtnConnectClick();
+    EXPECT_FALSE(f.info_fenster_eng->isVisible());
+    EXPECT_TRUE(f.mail_list->isVisible());
+    f.BtnDisconnectClick();
+    f.BtnConnectClick();
+    EXPECT_FALSE(f.info_fenster_eng->isVisible());
+    EXPECT_FALSE(f.info_fenster->isVisible());
+}
+
+TEST_F(AppTest, AboutWindowOpensModally) {
+    TForm1& f = Open();
+    bool shown = false;
+    QTimer::singleShot(0, about, [&] {
+        shown = about->isVisible() && about->isModal();
+        about->accept();
+    });
+    f.BtnInfo->click();
+    EXPECT_TRUE(shown);
+}
+
+TEST_F(AppTest, ExceptionTextsReachTheErrorDisplay) {
+    TForm1& f = Open();
+    EXPECT_TRUE(DeliverShowingErrors([]() -> bool { throw std::runtime_error("Not connected."); }));
+    EXPECT_TRUE(DeliverShowingErrors(
+        []() -> bool { throw std::runtime_error("Datei \xE4.txt kann nicht erstellt werden"); }));
+    ASSERT_EQ(errorsShown.size(), 2u);
+    EXPECT_EQ(errorsShown[0], "Not connected.");
+    EXPECT_EQ(errorsShown[1], QString::fromUtf8("Datei ä.txt kann nicht erstellt werden"));
+    EXPECT_FALSE(DeliverShowingErrors([] { return false; }));
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+}
+
+} // namespace
