@@ -26,7 +26,7 @@ TEST_F(AppTest, AboutBoxFromTheMainWindowShowsTheReleaseInItsLanguage) {
             about->HyperLink2->setFocus();
             QTest::keyClick(about->HyperLink2, Qt::Key_Return);
             EXPECT_TRUE(
-                SaveScreenshot(*about, "e2e_about_box_" + QString::fromLatin1(language).left(2)));
+                SaveScreenshot(*about, "about_box_" + QString::fromLatin1(language).left(2)));
         });
         f.BtnInfo->click();
         ASSERT_TRUE(*ran) << language;

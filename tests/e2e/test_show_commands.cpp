@@ -14,7 +14,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 
 #include <memory>
@@ -175,44 +174,6 @@ TEST_F(ShowCommandsTest, MessageWithoutAttachmentsSavesItsLinesWithCrLf) {
     EXPECT_TRUE(messageWindow->memo_email_anzeigen->toPlainText().isEmpty());
 }
 
-TEST_F(ShowCommandsTest, NextMessageShowsOnlyItsOwnTextAndAttachments) {
-    ConnectAndList();
-    for (int row : {2, 1}) {
-        form->mail_list->setCurrentRow(row);
-        QString memo;
-        int entries = -1;
-        auto ran = WhenShown(messageWindow, [&] {
-            memo = messageWindow->memo_email_anzeigen->toPlainText();
-            entries = messageWindow->attachment_list->count();
-            QTest::keyClick(messageWindow, Qt::Key_Escape);
-        });
-        form->btn_mail->click();
-        ASSERT_TRUE(*ran);
-        EXPECT_EQ(entries, row == 2 ? 2 : 0);
-        EXPECT_EQ(memo, row == 2 ? QString::fromUtf8("Hallo,\nGrüße") : QString("Hello."));
-    }
-}
-
-TEST_F(ShowCommandsTest, FileThatCannotBeCreatedIsReportedAndNothingIsWritten) {
-    ConnectAndList();
-    const QString path = files.filePath("missing-folder/a.pdf");
-    messageWindow->AskSaveFileName = [&](QWidget*, const TSaveDialog&) { return path; };
-    form->mail_list->setCurrentRow(2);
-    QStringList entriesAfter;
-    auto ran = WhenShown(messageWindow, [&] {
-        messageWindow->btn_save_attachments->click();
-        EXPECT_TRUE(messageWindow->isVisible());
-        entriesAfter << messageWindow->attachment_list->item(0)->text();
-        messageWindow->btn_close->click();
-    });
-    form->btn_mail->click();
-    ASSERT_TRUE(*ran);
-    ASSERT_EQ(errorsShown.size(), 1u);
-    EXPECT_EQ(errorsShown[0], "Datei " + path + " kann nicht erstellt werden");
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_EQ(entriesAfter, QStringList({"a.pdf"}));
-}
-
 TEST_F(ShowCommandsTest, ViewersSpeakTheLanguageOfTheMainWindow) {
     struct Row {
         const char* language;
@@ -233,13 +194,13 @@ TEST_F(ShowCommandsTest, ViewersSpeakTheLanguageOfTheMainWindow) {
         const QString language = QString::fromLatin1(row.language).left(2);
         WhenShown(headerWindow, [&] {
             headerTitle = headerWindow->windowTitle();
-            EXPECT_TRUE(SaveScreenshot(*headerWindow, "e2e_header_window_" + language));
+            EXPECT_TRUE(SaveScreenshot(*headerWindow, "header_window_" + language));
         });
         form->btn_header->click();
         WhenShown(messageWindow, [&] {
             messageTitle = messageWindow->windowTitle();
             attachments = messageWindow->lab_anhang->text();
-            EXPECT_TRUE(SaveScreenshot(*messageWindow, "e2e_message_window_" + language));
+            EXPECT_TRUE(SaveScreenshot(*messageWindow, "message_window_" + language));
         });
         form->btn_mail->click();
         EXPECT_EQ(headerTitle, QString::fromUtf8(row.headerTitle));

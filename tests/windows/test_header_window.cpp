@@ -43,16 +43,6 @@ TEST_F(HeaderWindowTest, CaptionsFollowTheMainWindowsLanguageAtEachShowing) {
     EXPECT_EQ(form.btn_close->text(), QStringLiteral("Close"));
 }
 
-TEST_F(HeaderWindowTest, KeepsItsDesignedFrame) {
-    EXPECT_EQ(form.size(), QSize(537, 332));
-    EXPECT_EQ(form.minimumSize(), form.maximumSize());
-    EXPECT_TRUE(form.memo_header_anzeigen->isReadOnly());
-    EXPECT_EQ(form.memo_header_anzeigen->geometry(), QRect(0, 0, 537, 305));
-    EXPECT_EQ(form.btn_close->geometry(), QRect(231, 307, 75, 25));
-    EXPECT_TRUE(form.btn_close->isDefault());
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
-}
-
 TEST_F(HeaderWindowTest, HeaderTextIsShownLineByLineFromItsFirstLine) {
     std::string header = "Return-Path: <a@b.example>\r\n";
     for (int i = 0; i < 60; ++i)

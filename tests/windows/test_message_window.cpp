@@ -9,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -264,18 +263,6 @@ TEST_F(MessageWindowTest, NextMailWithoutAttachmentsDropsTheEarlierEntries) {
     Open(Mail({"second"}));
     EXPECT_EQ(form.attachment_list->count(), 0);
     EXPECT_FALSE(form.btn_save_attachments->isEnabled());
-}
-
-TEST_F(MessageWindowTest, ModalShowEndsFromTheCloseButton) {
-    current = Mail({"modal"});
-    form.ShowMessageOf(*current);
-    QTimer::singleShot(0, &form, [this] {
-        EXPECT_EQ(Memo(), QStringLiteral("modal"));
-        form.btn_close->click();
-    });
-    form.exec();
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(Memo().isEmpty());
 }
 
 TEST(SaveFileDialog, RealDialogCarriesTheSettingsAndAddsTheDefaultExtension) {
