@@ -19,6 +19,7 @@
 namespace {
 
 constexpr int kAttachmentIndexRole = Qt::UserRole;
+constexpr int kItemHeight = 13;
 
 // An entry of the attachment list: ordered by name without regard to case, then by its
 // place in the mail, so that the order never depends on when an entry was added.
@@ -26,6 +27,7 @@ class TAttachmentEntry : public QListWidgetItem {
 public:
     TAttachmentEntry(const QString& name, int index) : QListWidgetItem(name) {
         setData(kAttachmentIndexRole, index);
+        setSizeHint(QSize(0, kItemHeight));
     }
     bool operator<(const QListWidgetItem& other) const override {
         const int byName = text().compare(other.text(), Qt::CaseInsensitive);
