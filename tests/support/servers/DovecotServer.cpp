@@ -62,6 +62,29 @@ int RunSandbox(const std::vector<std::string>& args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
 }
 
+// A detached watcher that stops the server and removes its folder should this process die
+// without running the destructor (a crash, or a test runner's time-out kill). It leaves on its
+// own once the folder is gone, which is what the destructor does.
+void StartWatchdog(const std::string& folder) {
+    const std::string script =
+        "while kill -0 " + std::to_string(::getpid()) +
+        " 2>/dev/null && [ -d \"$1\" ]; do "
+        "sleep 0.2; done; "
+        "if [ -d \"$1\" ]; then bash \"$2\" stop \"$1/sandbox\"; rm -rf \"$1\"; fi";
+    std::vector<std::string> all{"setsid", "-f",       "bash", "-c",
+                                 script,   "watchdog", folder, kSandboxScript};
+    std::vector<char*> argv;
+    for (auto& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, "setsid", nullptr, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+}
+
 std::string MakeFolder() {
     const char* env = std::getenv("TMPDIR");
     std::string pattern = std::string(env && *env ? env : "/tmp") + "/inbox-dovecot-XXXXXX";
@@ -102,6 +125,7 @@ DovecotServer::DovecotServer(std::string user, std::string password,
         }
         if (!running_)
             throw std::runtime_error("DovecotServer: the server did not start; log:\n" + Log());
+        StartWatchdog(folder_);
     } catch (...) {
         std::error_code ignored;
         fs::remove_all(folder_, ignored);

@@ -11,6 +11,7 @@
 // Each instance has its own folder under $TMPDIR (else /tmp) and a free port, so tests can run
 // in parallel. The constructor throws std::runtime_error when the server does not come up;
 // the destructor stops it, waits until none of its processes is left and removes the folder.
+// Should the test process die before that, a detached watcher does the same.
 
 #include <cstdint>
 #include <string>
