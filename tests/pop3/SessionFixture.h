@@ -49,12 +49,17 @@ private:
     bool hadOld_ = false;
 };
 
+// Aims the client at the scripted server.
+inline void PointAt(TMbxPOP& pop, const ScriptedServer& server) {
+    pop.Host = "127.0.0.1";
+    pop.Port = std::to_string(server.port());
+}
+
 class SessionTest : public ::testing::Test {
 protected:
     SessionTest() {
         server.SetPaced(true);
-        pop.Host = "127.0.0.1";
-        pop.Port = std::to_string(server.port());
+        PointAt(pop, server);
         pop.ReceiveTimeout = std::chrono::seconds(10);
         pop.OnReceiveTextFromSocket = [this](TObject* sender, const std::string& s) {
             EXPECT_EQ(sender, &pop);

@@ -30,8 +30,7 @@ TEST(ReplyJudging, StatusAndTextOfTheFirstLine) {
         server.Send(row.greeting);
         server.Start();
         TMbxPOP pop;
-        pop.Host = "127.0.0.1";
-        pop.Port = std::to_string(server.port());
+        PointAt(pop, server);
         int errors = 0;
         pop.OnError = [&](TObject*, int, const std::string&) { ++errors; };
         pop.Connect();
@@ -182,8 +181,7 @@ TEST_F(Session, RefusalClosesWithoutQuitAndReportsAfterTheDisconnect) {
         server.AwaitClientClose();
         server.Start();
         TMbxPOP pop;
-        pop.Host = "127.0.0.1";
-        pop.Port = std::to_string(server.port());
+        PointAt(pop, server);
         std::vector<std::string> seen;
         pop.OnQuit = [&](TObject* s) {
             EXPECT_EQ(s, &pop.ClientSocket());
@@ -296,8 +294,7 @@ TEST_F(Session, ServerClosingMidAnswerIsATransportFailure) {
         server.Close();
         server.Start();
         TMbxPOP pop;
-        pop.Host = "127.0.0.1";
-        pop.Port = std::to_string(server.port());
+        PointAt(pop, server);
         std::vector<std::string> seen;
         pop.OnQuit = [&](TObject*) { seen.push_back("quit"); };
         pop.OnError = [&](TObject* s, int code, const std::string&) {
