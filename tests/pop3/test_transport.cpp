@@ -7,6 +7,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -248,4 +249,31 @@ TEST(PopConnect, HostAndPortAreMappedOntoTheSocket) {
         EXPECT_EQ(errors, 0); // a failed open is flagged, not reported
         EXPECT_EQ(quits, 1);
     }
+}
+
+TEST(ClientSocket, SendOnAResetConnectionFiresTheErrorEventThenThrows) {
+    ScriptedServer server;
+    server.AwaitLine();
+    server.Reset();
+    server.Start();
+    TClientSocket socket;
+    EventLog log;
+    log.Attach(socket);
+    socket.SetAddress("127.0.0.1");
+    socket.SetPort(server.port());
+    socket.Open();
+    ASSERT_EQ(socket.Socket()->SendBytes("hi\r\n", 4), 4);
+    // Wait until the reset has arrived.
+    pollfd p{socket.Socket()->Handle(), POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 10000), 1);
+    const std::string text = ErrorText([&] { socket.Socket()->SendBytes("more\r\n", 6); });
+    EXPECT_TRUE(text == SocketErrorText(ECONNRESET, "send") ||
+                text == SocketErrorText(EPIPE, "send"))
+        << text;
+    ASSERT_EQ(log.events.size(), 5u);
+    EXPECT_TRUE(log.events[3] == "error 1 " + std::to_string(ECONNRESET) ||
+                log.events[3] == "error 1 " + std::to_string(EPIPE))
+        << log.events[3];
+    EXPECT_EQ(log.events[4], "disconnect");
+    EXPECT_FALSE(socket.Active());
 }
