@@ -17,6 +17,8 @@ namespace {
 constexpr int kReceiveSize = 1024;
 // A status line longer than this is not POP3; give up instead of buffering without end.
 constexpr size_t kMaxStatusLine = 64 * 1024;
+// A header answer is held in memory; one this large is a server streaming without end.
+constexpr size_t kMaxHeaderAnswer = 16 * 1024 * 1024;
 const std::string kCRLF = "\r\n";
 const std::string kTerminator = "\r\n.\r\n";
 
@@ -239,6 +241,8 @@ void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
         std::string chunk;
         ReceiveChunk(chunk);
         s += chunk;
+        if (s.size() > kMaxHeaderAnswer)
+            transportFailure(EMSGSIZE, SocketErrorText(EMSGSIZE, "recv"));
     }
     Header = s.substr(bodyStart);
 }

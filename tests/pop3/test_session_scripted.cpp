@@ -343,6 +343,26 @@ TEST_F(Session, OverlongStatusLineIsATransportFailure) {
     EXPECT_FALSE(pop.Connected());
 }
 
+TEST_F(Session, EndlessHeaderAnswerIsCutOff) {
+    server.SetPaced(false);
+    server.Send(kGreeting);
+    server.AwaitLine();
+    std::string endless = "+OK\r\n";
+    while (endless.size() <= 17 * 1024 * 1024)
+        endless += "X-Filler: " + std::string(100, 'f') + "\r\n";
+    server.Send(endless);
+    StartAndConnect();
+    std::string header;
+    try {
+        pop.GetMsgHeader(1, header);
+        ADD_FAILURE() << "no exception";
+    } catch (const ESocketError& e) {
+        EXPECT_EQ(std::string(e.what()), SocketErrorText(EMSGSIZE, "recv"));
+    }
+    EXPECT_EQ(header, "");
+    EXPECT_FALSE(pop.Connected());
+}
+
 TEST_F(Session, ResetConnectionFailsTheReceive) {
     server.Send(kGreeting);
     server.AwaitLine();
