@@ -138,13 +138,21 @@ bool ScriptedServer::readSome() {
 bool ScriptedServer::sendAll(const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::send(connFd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
+        const ssize_t n =
+            ::send(connFd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0) {
+            done += static_cast<size_t>(n);
+            continue;
         }
-        done += static_cast<size_t>(n);
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            return false;
+        // A client that stops reading must not keep the destructor waiting.
+        if (stop_)
+            return false;
+        pollfd p{connFd_, POLLOUT, 0};
+        ::poll(&p, 1, kSliceMs);
     }
     return true;
 }
