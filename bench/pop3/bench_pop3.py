@@ -147,7 +147,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--mbxpop", required=True)
     parser.add_argument("--sandbox", required=True)
-    parser.add_argument("--runs", type=int, default=9)
+    parser.add_argument("--runs", type=int, default=15)
     args = parser.parse_args()
 
     root = tempfile.mkdtemp(prefix="bench-pop3-")
