@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 void AppTest::SetUp() {
     ASSERT_TRUE(configDir_.isValid());
@@ -133,4 +134,17 @@ void ScriptQuit(ScriptedServer& server) {
     server.AwaitLine();
     server.Send("+OK bye\r\n");
     server.Close();
+}
+
+void WhenShown(QDialog* dialog, std::function<void()> action) {
+    auto* poll = new QTimer(dialog);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, poll, action = std::move(action)] {
+        if (!dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action();
+    });
+    poll->start();
 }

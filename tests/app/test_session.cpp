@@ -194,13 +194,15 @@ TEST_F(AppTest, ShowHeaderAfterCountOnlyListingShowsABlank) {
     f.Header_Nein->setChecked(true);
     f.BtnConnectClick();
     QString shown = "not shown";
-    QTimer::singleShot(0, headerWindow, [&] {
+    WhenShown(headerWindow, [&] {
         shown = headerWindow->memo_header_anzeigen->toPlainText();
         headerWindow->btn_close->click();
     });
     f.btn_header->click();
     EXPECT_EQ(shown, " ");
     EXPECT_EQ(Sent().back(), "STAT") << "showing a header sends nothing";
+    f.BtnDisconnectClick();
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
 }
 
 TEST_F(AppTest, RefusedRetrieveShowsNoMessageWindow) {
@@ -217,8 +219,8 @@ TEST_F(AppTest, RefusedRetrieveShowsNoMessageWindow) {
     FillLogin(server.port(), "bob", "pw");
     f.BtnConnectClick();
     bool windowShown = false;
-    QTimer::singleShot(0, messageWindow, [&] {
-        windowShown = messageWindow->isVisible();
+    WhenShown(messageWindow, [&] {
+        windowShown = true;
         messageWindow->reject();
     });
     f.btn_mail->click();
@@ -238,7 +240,7 @@ TEST_F(AppTest, ShowMessageFetchesTheChosenMail) {
     f.mail_list->setCurrentRow(3);
     QString shown;
     int stateWhileShown = -1;
-    QTimer::singleShot(0, messageWindow, [&] {
+    WhenShown(messageWindow, [&] {
         shown = messageWindow->memo_email_anzeigen->toPlainText();
         stateWhileShown = f.ControlState();
         messageWindow->reject();
@@ -251,6 +253,8 @@ TEST_F(AppTest, ShowMessageFetchesTheChosenMail) {
     EXPECT_EQ(stateWhileShown, TForm1::StateListed);
     EXPECT_EQ(f.ControlState(), TForm1::StateListed);
     EXPECT_FALSE(f.ProgressBar->isVisible());
+    f.BtnDisconnectClick();
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 2, 3, 4, 5}));
 }
 
 } // namespace

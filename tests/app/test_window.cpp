@@ -249,7 +249,7 @@ TEST_F(AppTest, IntroductionIsReplacedByTheListForGood) {
 TEST_F(AppTest, AboutWindowOpensModally) {
     TForm1& f = Open();
     bool shown = false;
-    QTimer::singleShot(0, about, [&] {
+    WhenShown(about, [&] {
         shown = about->isVisible() && about->isModal();
         about->accept();
     });
