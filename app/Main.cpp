@@ -30,6 +30,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    // The desktop's UI font at the small size the layout was made for.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
     setMinimumSize(555, 452);
     resize(555, 452);
     UiLanguages = [] { return QLocale::system().uiLanguages(); };

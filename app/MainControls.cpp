@@ -33,6 +33,10 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, QStyle::StandardP
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setIcon(parent->style()->standardIcon(glyph));
     button->setIconSize(QSize(20, 20));
+    // Captions such as "Information" must fit the narrow design width without elision.
+    QFont caption = button->font();
+    caption.setPixelSize(10);
+    button->setFont(caption);
     button->setCursor(Qt::PointingHandCursor);
     button->setGeometry(left, ToolButtonTop, width, ToolButtonHeight);
     return button;
@@ -183,6 +187,7 @@ void TForm1::BuildLoginRow() {
     Password = new QLineEdit(Panel1);
     Password->setObjectName(QStringLiteral("Password"));
     Password->setEchoMode(QLineEdit::Password);
+    Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     Password->setGeometry(388, LoginRowTop, 80, LoginRowHeight);
 
     Header_Nein = new QCheckBox(Panel1);
