@@ -60,18 +60,22 @@ std::string DateColumn(const std::string& header, bool german) {
     return d;
 }
 
+// The first line of the header text from `skip` characters after `field`, which is where
+// the field's value begins (sender) or the character after its colon (subject).
+std::string FieldLine(const std::string& header, const char* field, std::size_t skip) {
+    // Trimming first means an empty field line yields the next header line.
+    return FirstLine(Trim(Copy(header, Pos(header, field) + skip, 225)));
+}
+
 std::string SenderColumn(const std::string& header, bool german) {
-    const std::string r = Trim(Copy(header, Pos(header, "From:") + 6, 225));
-    std::string s = FirstLine(r);
+    std::string s = FieldLine(header, "From:", 6);
     if (s.empty())
         s = german ? "Kein Absender" : "No sender";
     return s;
 }
 
 std::string SubjectColumn(const std::string& header, bool german) {
-    // Trimming first means an empty subject line yields the next header line.
-    const std::string r = Trim(Copy(header, Pos(header, "Subject:") + 8, 225));
-    std::string u = FirstLine(r);
+    std::string u = FieldLine(header, "Subject:", 8);
     if (u.find("Date: ") != std::string::npos)
         u = german ? "Die Betreff-Zeile ist leer" : "No subject";
     return u;

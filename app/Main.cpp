@@ -149,18 +149,18 @@ void TForm1::SetFocusByRule() {
 }
 
 void TForm1::servernameClick(int index) {
-    if (index < 0 || index >= Username->count() ||
-        index >= static_cast<int>(PasswordHistory.size()))
-        return;
-    Username->setCurrentIndex(index);
-    Password->setText(FromBytes(PasswordHistory[static_cast<std::size_t>(index)]));
+    ChooseAccount(index, Username);
 }
 
 void TForm1::UsernameClick(int index) {
-    if (index < 0 || index >= servername->count() ||
-        index >= static_cast<int>(PasswordHistory.size()))
+    ChooseAccount(index, servername);
+}
+
+// Entry i of either history list chooses account i: the other list and the password follow.
+void TForm1::ChooseAccount(int index, QComboBox* other) {
+    if (index < 0 || index >= other->count() || index >= static_cast<int>(PasswordHistory.size()))
         return;
-    servername->setCurrentIndex(index);
+    other->setCurrentIndex(index);
     Password->setText(FromBytes(PasswordHistory[static_cast<std::size_t>(index)]));
 }
 

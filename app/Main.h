@@ -171,6 +171,7 @@ private:
     void ConfigureMailList();
     void Wire();
     void SetFocusByRule();
+    void ChooseAccount(int index, QComboBox* other);
     void ShowListInPlaceOfIntroduction();
     void RecordAccount();
     void RunFullListing();
