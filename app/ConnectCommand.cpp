@@ -144,7 +144,8 @@ void TForm1::RecordAccount() {
     while (servername->count() > MaxAccounts) {
         servername->removeItem(0);
         Username->removeItem(0);
-        PasswordHistory.erase(PasswordHistory.begin());
+        if (!PasswordHistory.empty())
+            PasswordHistory.erase(PasswordHistory.begin());
     }
     servername->setCurrentIndex(servername->count() - 1);
     servername->setEditText(host);

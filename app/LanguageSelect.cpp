@@ -1,4 +1,5 @@
 // The interface language: chosen once, at the first showing of the main window.
+#include "ErrorMessage.h"
 #include "Main.h"
 #include "MultiLst.h"
 #include "ProgramLanguage.h"
@@ -24,6 +25,17 @@ void TForm1::LanguageSelect() {
     for (const TText& caption : Texts::ListHeaderCaptions)
         captions << Tr(caption, GermanUI);
     mail_list->SetHeaderSections(captions);
+
+    // Told once the window is up, in the language just chosen.
+    if (Settings.LoadFailed()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                ShowErrorMessage(this,
+                                 Tr(Texts::SettingsDamaged, GermanUI).arg(Settings.FileName()));
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void TForm1::ApplyLanguageTexts() {

@@ -51,6 +51,12 @@ inline constexpr TText FullListing{"\rAbsender, Betreff, Datum und Größe werde
                                    "\rSender, Subject, Size, and Date are displayed ..."};
 inline constexpr TText ErrorPrefix{"\rFehler: ", "\rError: "};
 
+// A settings file that cannot be read; %1 is its name.
+inline constexpr TText SettingsDamaged{
+    "Die Einstellungen in %1 sind beschädigt und werden nicht verwendet; es gelten die "
+    "Voreinstellungen.",
+    "The settings in %1 are damaged and are not used; the defaults apply."};
+
 // Deletion.
 inline constexpr TText DeletingMail{"Lösche Mail Nr.: ", "Deleting mail # "};
 inline constexpr TText AllDeleted{"\rAlle gewünschten e-mail(s) wurden erfolgreich gelöscht.",

@@ -10,18 +10,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TSettingsStore::TSettingsStore() : settings_("Fenn-Labs", "InboxPruner") {}
+TSettingsStore::TSettingsStore()
+    : settings_("Fenn-Labs", "InboxPruner"), loadFailed_(settings_.status() != QSettings::NoError) {
+}
 
 TSettingsStore::~TSettingsStore() {
     Flush();
 }
 
+// A damaged file is not used at all, so a half-read history never mixes with defaults.
+QVariant TSettingsStore::Value(const QString& name) const {
+    return loadFailed_ ? QVariant() : settings_.value(name);
+}
+
 QString TSettingsStore::ReadString(const QString& name) const {
-    return settings_.value(name).toString();
+    return Value(name).toString();
 }
 
 int TSettingsStore::ReadInteger(const QString& name, int defaultValue) const {
-    const QVariant value = settings_.value(name);
+    const QVariant value = Value(name);
     if (!value.isValid())
         return defaultValue;
     int32_t number = 0;
@@ -44,7 +51,7 @@ void TSettingsStore::DeleteValue(const QString& name) {
 }
 
 std::string TSettingsStore::ReadBytes(const QString& name) const {
-    const QVariant value = settings_.value(name);
+    const QVariant value = Value(name);
     if (value.typeId() == QMetaType::QByteArray)
         return value.toByteArray().toStdString();
     return value.toString().toLatin1().toStdString();

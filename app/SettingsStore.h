@@ -26,12 +26,17 @@ public:
     std::string ReadBytes(const QString& name) const;
     void WriteBytes(const QString& name, const std::string& bytes);
 
+    // True when the file existed but could not be read as settings (it was damaged).
+    bool LoadFailed() const { return loadFailed_; }
+
     // Writes pending changes to disk and keeps the file owner-only.
     void Flush();
     QString FileName() const;
 
 private:
+    QVariant Value(const QString& name) const;
     void MakeFilePrivate();
 
     QSettings settings_;
+    bool loadFailed_ = false;
 };

@@ -7,7 +7,9 @@
 #include "PasswordObfuscation.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
 
@@ -150,6 +152,28 @@ TEST_F(AppTest, GeometryAndColumnWidthsAreReadAndWrittenOnResize) {
     EXPECT_EQ(store->value("Sec3").toString(), "99");
     EXPECT_EQ(store->value("Sec1").toString(), "30");
     EXPECT_EQ(FileMode(StoreFile()), 0600);
+}
+
+TEST_F(AppTest, DamagedSettingsFileIsReportedOnceAndDefaultsApply) {
+    QDir().mkpath(QFileInfo(StoreFile()).absolutePath());
+    QFile file(StoreFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[General\nXPos=40\n");
+    file.close();
+    TForm1& f = Open({"de-DE"});
+    QTRY_COMPARE_WITH_TIMEOUT(errorsShown.size(), std::size_t{1}, 5000);
+    EXPECT_TRUE(errorsShown[0].startsWith(QString::fromUtf8("Die Einstellungen in ") + StoreFile()))
+        << errorsShown[0].toStdString();
+    EXPECT_EQ(f.pos(), QPoint(283, 185));
+    EXPECT_EQ(f.servername->count(), 0);
+}
+
+TEST_F(AppTest, IntactSettingsFileIsNotReported) {
+    SaveAccounts({{"s1", "u1", "p1"}});
+    TForm1& f = Open();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(errorsShown.empty());
+    EXPECT_EQ(f.servername->count(), 1);
 }
 
 } // namespace
