@@ -135,16 +135,3 @@ void ScriptQuit(ScriptedServer& server) {
     server.Send("+OK bye\r\n");
     server.Close();
 }
-
-void WhenShown(QDialog* dialog, std::function<void()> action) {
-    auto* poll = new QTimer(dialog);
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, dialog, [dialog, poll, action = std::move(action)] {
-        if (!dialog->isVisible())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        action();
-    });
-    poll->start();
-}

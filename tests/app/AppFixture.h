@@ -61,9 +61,6 @@ private:
     std::vector<std::string> sent_;
 };
 
-// Runs `action` once `dialog` is shown (modally, by the command under test).
-void WhenShown(QDialog* dialog, std::function<void()> action);
-
 // A mail with the given header fields and a short body, lines ended by CR LF.
 std::string Mail(const std::string& from, const std::string& subject, const std::string& date,
                  const std::string& body = "Hello.\r\n");

@@ -1,5 +1,6 @@
 // Delete, mark, disconnect, close and show on an open session.
 #include "AppFixture.h"
+#include "E2eSupport.h"
 
 #include "MultiLst.h"
 

@@ -1,5 +1,6 @@
 // The window without a server: start, language, control states, hints, keys, account choice.
 #include "AppFixture.h"
+#include "E2eSupport.h"
 
 #include "Application.h"
 
