@@ -81,6 +81,22 @@ std::string SubjectColumn(const std::string& header, bool german) {
     return u;
 }
 
+// A header text as one field of a list row, shown as sent: the list draws "&&" as "&", and a
+// "|" would end the field early and push the rest into the next column, so it becomes "¦".
+std::string ListField(const std::string& text) {
+    std::string field;
+    field.reserve(text.size());
+    for (const char c : text) {
+        if (c == '&')
+            field += "&&";
+        else if (c == '|')
+            field += '\xA6';
+        else
+            field += c;
+    }
+    return field;
+}
+
 } // namespace
 
 std::string DisplaySize(const std::string& SizeText) {
@@ -108,6 +124,7 @@ std::string DisplaySize(const std::string& SizeText) {
 }
 
 std::string filter(const std::string& HeaderText, bool GermanUI) {
-    return DateColumn(HeaderText, GermanUI) + "|" + SenderColumn(HeaderText, GermanUI) + "|" +
-           SubjectColumn(HeaderText, GermanUI) + "|";
+    return ListField(DateColumn(HeaderText, GermanUI)) + "|" +
+           ListField(SenderColumn(HeaderText, GermanUI)) + "|" +
+           ListField(SubjectColumn(HeaderText, GermanUI)) + "|";
 }

@@ -1,4 +1,7 @@
+#include "ByteText.h"
 #include "ListColumns.h"
+#include "MultiListItem.h"
+#include "MultiListText.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +95,25 @@ TEST(Filter, DateSenderAndSubjectColumns) {
         EXPECT_EQ(filter(c.header, true), c.german) << c.name;
         EXPECT_EQ(filter(c.header, false), c.english) << c.name;
     }
+}
+
+// Mail texts with "&" or "|" must reach the list's columns as they were sent, not as
+// access-key marks or as an early end of the field.
+TEST(Filter, AmpersandAndBarInHeaderTextsShowAsSent) {
+    const std::string header = "Date: Mon, 15 May 2000 10:11:12 +0200\r\nFrom: AT&T <a|b@x>\r\n"
+                               "Subject: Q&A | Tom && Jerry\r\n\r\n.\r\n";
+    const std::string columns = filter(header, false);
+    EXPECT_EQ(columns, "15 May 2000|AT&&T <a\xA6"
+                       "b@x>|Q&&A \xA6 Tom &&&& Jerry|");
+
+    const TMultiListItem row = ParseItem(FromBytes("1|1 KByte|" + columns), QChar('|'));
+    ASSERT_EQ(row.Fields.size(), 5u);
+    const TMnemonicText sender = ResolveMnemonics(row.Fields[3]);
+    const TMnemonicText subject = ResolveMnemonics(row.Fields[4]);
+    EXPECT_EQ(sender.Text, QString::fromUtf8("AT&T <a\u00A6b@x>"));
+    EXPECT_EQ(subject.Text, QString::fromUtf8("Q&A \u00A6 Tom && Jerry"));
+    EXPECT_TRUE(sender.Underlined.isEmpty());
+    EXPECT_TRUE(subject.Underlined.isEmpty());
 }
 
 TEST(Filter, HeaderShorterThanTheDateWindow) {
