@@ -24,6 +24,8 @@ struct PartInfo {
 struct Leaf {
     LineSpan lines;
     int depth;
+    // A body that no delimiter line splits: its lines are shown as they stand.
+    bool unsplit = false;
 };
 
 PartInfo GetPartInfo(LineSpan part) {
@@ -146,11 +148,12 @@ void SplitMultipart(LineSpan part, int depth, std::vector<Leaf>& leaves) {
     size_t first = 0;
     while (first < body.size() && body[first] != delimiter)
         ++first;
-    body = body.subspan(first);
-    if (body.empty()) {
-        leaves.push_back({body, depth + 1});
+    if (first == body.size()) {
+        // A missing or mistyped boundary would otherwise hide the whole body.
+        leaves.push_back({body, depth + 1, true});
         return;
     }
+    body = body.subspan(first);
     size_t current = 1;
     size_t i = 1;
     while (i < body.size() && body[i] != closing) {
@@ -179,8 +182,12 @@ void ProcessPart(TMbxMsg& msg, LineSpan part, int depth) {
     if (ct.find("MULTIPART") != std::string::npos && depth < kMaxNesting) {
         std::vector<Leaf> leaves;
         SplitMultipart(part, depth, leaves);
-        for (const Leaf& leaf : leaves)
-            ProcessPart(msg, leaf.lines, leaf.depth);
+        for (const Leaf& leaf : leaves) {
+            if (leaf.unsplit)
+                msg.Text.insert(msg.Text.end(), leaf.lines.begin(), leaf.lines.end());
+            else
+                ProcessPart(msg, leaf.lines, leaf.depth);
+        }
         return;
     }
     const LineSpan body = part.subspan(PartBodyStart(part));
