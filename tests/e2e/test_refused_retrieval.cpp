@@ -11,22 +11,36 @@
 
 namespace {
 
-TEST_F(AppTest, RefusedRetrievalShowsTheServersTextAndNoWindow) {
-    ScriptedServer server;
+// A one-mail session up to the answer to LIST 1; the test scripts what follows RETR 1.
+void ScriptUpToRetrieval(ScriptedServer& server, const std::string& header) {
     ScriptLogin(server, 1, 700);
-    ScriptMessage(server, 1, "From: anna@example.org\r\nSubject: Gone", 700);
+    ScriptMessage(server, 1, header, 700);
     server.AwaitLine(); // LIST 1
     server.Send("+OK 1 700\r\n");
     server.AwaitLine(); // RETR 1
+}
+
+class RetrievalTest : public AppTest {
+protected:
+    // Connects, lists the one mail and chooses its row.
+    TForm1& ListAndChooseTheMail(const ScriptedServer& server) {
+        TForm1& f = Open();
+        FillLogin(server.port(), "bob", "pw");
+        f.BtnConnectClick();
+        f.mail_list->setCurrentRow(1);
+        return f;
+    }
+};
+
+TEST_F(RetrievalTest, RefusedRetrievalShowsTheServersTextAndNoWindow) {
+    ScriptedServer server;
+    ScriptUpToRetrieval(server, "From: anna@example.org\r\nSubject: Gone");
     server.Send("-ERR message 1 vanished\r\n");
     server.AwaitClientClose();
     server.Start();
 
-    TForm1& f = Open();
-    FillLogin(server.port(), "bob", "pw");
-    f.BtnConnectClick();
+    TForm1& f = ListAndChooseTheMail(server);
     ASSERT_EQ(f.ControlState(), TForm1::StateListed);
-    f.mail_list->setCurrentRow(1);
     bool shown = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout,
@@ -49,22 +63,15 @@ TEST_F(AppTest, RefusedRetrievalShowsTheServersTextAndNoWindow) {
     EXPECT_EQ(lines.back(), "RETR 1");
 }
 
-TEST_F(AppTest, ConnectionLostDuringRetrievalEndsTheSessionAndShowsNothing) {
+TEST_F(RetrievalTest, ConnectionLostDuringRetrievalEndsTheSessionAndShowsNothing) {
     ScriptedServer server;
-    ScriptLogin(server, 1, 700);
-    ScriptMessage(server, 1, "From: anna@example.org\r\nSubject: Cut", 700);
-    server.AwaitLine(); // LIST 1
-    server.Send("+OK 1 700\r\n");
-    server.AwaitLine(); // RETR 1
+    ScriptUpToRetrieval(server, "From: anna@example.org\r\nSubject: Cut");
     server.Send("+OK 700 octets\r\nFrom: anna@example.org\r\nSubject: Cut\r\n\r\nhalf a li");
     server.Reset();
     server.Start();
 
-    TForm1& f = Open();
-    FillLogin(server.port(), "bob", "pw");
-    f.BtnConnectClick();
+    TForm1& f = ListAndChooseTheMail(server);
     ASSERT_EQ(f.ControlState(), TForm1::StateListed);
-    f.mail_list->setCurrentRow(1);
     // Without the program's event-loop guard the exception reaches the caller.
     EXPECT_THROW(f.men_email_anzeigenClick(), std::exception);
     EXPECT_FALSE(messageWindow->isVisible());

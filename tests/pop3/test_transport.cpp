@@ -82,6 +82,18 @@ std::string ErrorText(const std::function<void()>& call) {
     return "(no ESocketError)";
 }
 
+// Opens the socket to a server that resets the connection once the client's first line has
+// arrived, and sends that line; the connection is fully open before it is torn down.
+void OpenToResettingServer(ScriptedServer& server, TClientSocket& socket) {
+    server.AwaitLine();
+    server.Reset();
+    server.Start();
+    socket.SetAddress("127.0.0.1");
+    socket.SetPort(server.port());
+    socket.Open();
+    ASSERT_EQ(socket.Socket()->SendBytes("hi\r\n", 4), 4);
+}
+
 } // namespace
 
 TEST(ClientSocket, NoAddressIsRefusedAfterADisconnectReport) {
@@ -183,16 +195,10 @@ TEST(ClientSocket, EndpointCannotChangeWhileActive) {
 
 TEST(ClientSocket, ResetDuringAReceiveFiresTheErrorEventThenThrows) {
     ScriptedServer server;
-    server.AwaitLine(); // the connection is fully open before it is torn down
-    server.Reset();
-    server.Start();
     TClientSocket socket;
     EventLog log;
     log.Attach(socket);
-    socket.SetAddress("127.0.0.1");
-    socket.SetPort(server.port());
-    socket.Open();
-    ASSERT_EQ(socket.Socket()->SendBytes("hi\r\n", 4), 4);
+    ASSERT_NO_FATAL_FAILURE(OpenToResettingServer(server, socket));
     char buffer[16];
     EXPECT_EQ(ErrorText([&] { socket.Socket()->ReceiveBytes(buffer, sizeof buffer); }),
               SocketErrorText(ECONNRESET, "recv"));
@@ -204,15 +210,9 @@ TEST(ClientSocket, ResetDuringAReceiveFiresTheErrorEventThenThrows) {
 
 TEST(ClientSocket, ErrorHandlerMayClearTheCode) {
     ScriptedServer server;
-    server.AwaitLine(); // the connection is fully open before it is torn down
-    server.Reset();
-    server.Start();
     TClientSocket socket;
     socket.OnError = [](TObject*, TCustomWinSocket*, TErrorEvent, int& code) { code = 0; };
-    socket.SetAddress("127.0.0.1");
-    socket.SetPort(server.port());
-    socket.Open();
-    ASSERT_EQ(socket.Socket()->SendBytes("hi\r\n", 4), 4);
+    ASSERT_NO_FATAL_FAILURE(OpenToResettingServer(server, socket));
     char buffer[16];
     EXPECT_EQ(socket.Socket()->ReceiveBytes(buffer, sizeof buffer), 0);
     EXPECT_FALSE(socket.Active());
@@ -253,16 +253,10 @@ TEST(PopConnect, HostAndPortAreMappedOntoTheSocket) {
 
 TEST(ClientSocket, SendOnAResetConnectionFiresTheErrorEventThenThrows) {
     ScriptedServer server;
-    server.AwaitLine();
-    server.Reset();
-    server.Start();
     TClientSocket socket;
     EventLog log;
     log.Attach(socket);
-    socket.SetAddress("127.0.0.1");
-    socket.SetPort(server.port());
-    socket.Open();
-    ASSERT_EQ(socket.Socket()->SendBytes("hi\r\n", 4), 4);
+    ASSERT_NO_FATAL_FAILURE(OpenToResettingServer(server, socket));
     // Wait until the reset has arrived.
     pollfd p{socket.Socket()->Handle(), POLLIN, 0};
     ASSERT_EQ(::poll(&p, 1, 10000), 1);
