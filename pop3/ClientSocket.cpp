@@ -30,6 +30,23 @@ std::string SocketErrorText(int errorNumber, const std::string& api) {
     return formatSocketError(std::strerror(errorNumber), errorNumber, api);
 }
 
+TFailureCause FailureCauseOf(int errorNumber) {
+    switch (errorNumber) {
+    case ECONNREFUSED:
+        return TFailureCause::Refused;
+    case ETIMEDOUT:
+        return TFailureCause::Timeout;
+    case ECONNRESET:
+    case EPIPE:
+    case ECONNABORTED:
+        return TFailureCause::ConnectionLost;
+    case EMSGSIZE:
+        return TFailureCause::Bounds;
+    default:
+        return TFailureCause::Other;
+    }
+}
+
 // --- TCustomWinSocket ---
 
 TCustomWinSocket::~TCustomWinSocket() {
@@ -65,7 +82,7 @@ void TCustomWinSocket::fail(TErrorEvent kind, int code, const char* api) {
         errorReport_(kind, errorCode);
     Close();
     if (errorCode != 0)
-        throw ESocketError(SocketErrorText(errorCode, api));
+        throw ESocketError(SocketErrorText(errorCode, api), FailureCauseOf(errorCode), errorCode);
 }
 
 int TCustomWinSocket::SendBytes(const void* Buf, int Count) {
@@ -206,7 +223,8 @@ void TClientWinSocket::Open(const std::string& Host, const std::string& Address,
             if (rc != 0)
                 throw ESocketError(
                     formatSocketError(rc == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(rc),
-                                      rc, "getaddrinfo"));
+                                      rc, "getaddrinfo"),
+                    rc == EAI_SYSTEM ? FailureCauseOf(errno) : TFailureCause::HostNotFound, rc);
             for (addrinfo* a = found; a; a = a->ai_next) {
                 if (a->ai_family != AF_INET && a->ai_family != AF_INET6)
                     continue;
@@ -249,7 +267,8 @@ void TClientWinSocket::Open(const std::string& Host, const std::string& Address,
                 break; // closed from the wait hook
         }
         if (!connected)
-            throw ESocketError(SocketErrorText(lastError, "connect"));
+            throw ESocketError(SocketErrorText(lastError, "connect"), FailureCauseOf(lastError),
+                               lastError);
         connected_ = true;
         if (connectReport_)
             connectReport_();

@@ -14,14 +14,9 @@
 
 #include <sys/types.h>
 
+#include "SocketError.h"
 #include "Timeouts.h"
 #include "mbx_events.h"
-
-// Every failure of the socket layer. Texts are the layer's own (see SocketErrorText).
-class ESocketError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // "Windows-Socket-Fehler: <description> (<number>), auf API '<api>'" with errno and strerror.
 std::string SocketErrorText(int errorNumber, const std::string& api);

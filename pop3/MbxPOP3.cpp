@@ -97,7 +97,7 @@ void TMbxPOP::ReportError(int Code) {
 void TMbxPOP::transportFailure(int errorCode, const std::string& text) {
     int code = errorCode;
     SocketError(socket_.get(), socket_->Socket(), eeReceive, code);
-    throw ESocketError(text);
+    throw ESocketError(text, FailureCauseOf(errorCode), errorCode);
 }
 
 // --- line transport ---
@@ -183,9 +183,15 @@ void TMbxPOP::Connect() {
     }
     failed_ = false;
     openError_.clear();
+    openCause_ = TFailureCause::Other;
     socket_->ConnectTimeout = ConnectTimeout;
     try {
         socket_->Open();
+    } catch (const ESocketError& e) {
+        openError_ = e.what();
+        openCause_ = e.Cause;
+        failed_ = true;
+        return;
     } catch (const std::exception& e) {
         openError_ = e.what();
         failed_ = true;

@@ -79,6 +79,8 @@ public:
 
     // Text of the exception that made the last Connect fail to open; empty after a good open.
     const std::string& OpenError() const { return openError_; }
+    // Why the last Connect failed to open; Other after a good open.
+    TFailureCause OpenCause() const { return openCause_; }
 
     TClientSocket& ClientSocket() { return *socket_; }
 
@@ -139,6 +141,7 @@ private:
     std::string replyStatus_;
     std::string replyText_;
     std::string openError_;
+    TFailureCause openCause_ = TFailureCause::Other;
     uint16_t NextProgress = 0;
     uint16_t LastPercent = 0;
 };
