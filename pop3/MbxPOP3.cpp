@@ -19,6 +19,8 @@ constexpr int kReceiveSize = 1024;
 constexpr size_t kMaxStatusLine = 64 * 1024;
 // A header answer is held in memory; one this large is a server streaming without end.
 constexpr size_t kMaxHeaderAnswer = 16 * 1024 * 1024;
+// A capability list is a few dozen short lines.
+constexpr size_t kMaxCapabilityAnswer = 64 * 1024;
 const std::string kCRLF = "\r\n";
 const std::string kTerminator = "\r\n.\r\n";
 
@@ -156,6 +158,21 @@ void TMbxPOP::ReceiveChunk(std::string& Text) {
     judge(Text);
 }
 
+void TMbxPOP::ReceiveMultiLine(std::string& Text, size_t Limit) {
+    // The terminator is searched from the status line's CR LF on, so an answer without any
+    // line ("+OK" CR LF "." CR LF) is complete too.
+    const size_t statusEnd = Text.find(kCRLF);
+    size_t searchFrom = statusEnd == std::string::npos ? 0 : statusEnd;
+    while (Text.find(kTerminator, searchFrom) == std::string::npos) {
+        searchFrom = std::max(searchFrom, Text.size() >= 4 ? Text.size() - 4 : 0);
+        std::string chunk;
+        ReceiveChunk(chunk);
+        Text += chunk;
+        if (Text.size() > Limit)
+            transportFailure(EMSGSIZE, SocketErrorText(EMSGSIZE, "recv"));
+    }
+}
+
 // --- operations ---
 
 bool TMbxPOP::Command(const std::string& Line, int ErrorCode, std::string& Reply) {
@@ -237,20 +254,9 @@ void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
     std::string s;
     if (!Command("TOP " + Number(unsigned{MsgIndex}) + " 0", kErrHeader, s))
         return;
-    // The terminator is searched from the status line's CR LF on, so an answer without any
-    // header line ("+OK" CR LF "." CR LF) is complete too.
+    ReceiveMultiLine(s, kMaxHeaderAnswer);
     const size_t statusEnd = s.find(kCRLF);
-    const size_t bodyStart = statusEnd == std::string::npos ? s.size() : statusEnd + 2;
-    size_t searchFrom = statusEnd == std::string::npos ? 0 : statusEnd;
-    while (s.find(kTerminator, searchFrom) == std::string::npos) {
-        searchFrom = std::max(searchFrom, s.size() >= 4 ? s.size() - 4 : 0);
-        std::string chunk;
-        ReceiveChunk(chunk);
-        s += chunk;
-        if (s.size() > kMaxHeaderAnswer)
-            transportFailure(EMSGSIZE, SocketErrorText(EMSGSIZE, "recv"));
-    }
-    Header = s.substr(bodyStart);
+    Header = s.substr(statusEnd == std::string::npos ? s.size() : statusEnd + 2);
 }
 
 void TMbxPOP::GetUIDL(int MsgIndex, std::string& UIDL) {
@@ -282,6 +288,24 @@ void TMbxPOP::Quit() {
     connected_ = false;
     processMessages();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+bool TMbxPOP::RequestCapabilities() {
+    if (!connected_)
+        throw std::runtime_error("Not connected.");
+    capabilities_ = {};
+    std::string answer;
+    SendText("CAPA" + kCRLF);
+    ReceiveText(answer);
+    // Servers older than CAPA refuse it; that tells only that they list nothing.
+    if (replyStatus_ != "+OK") {
+        failed_ = false;
+        return false;
+    }
+    ReceiveMultiLine(answer, kMaxCapabilityAnswer);
+    judge(answer); // the answer's status, not that of its last chunk
+    capabilities_ = ParseCapabilities(answer);
+    return capabilities_.Known;
 }
 
 std::unique_ptr<TMbxMsg> TMbxPOP::Retrieve(uint16_t MsgIndex) {

@@ -7,7 +7,8 @@
 //  - wrong state: std::runtime_error "Invalid Op. Not connected." (Login) or "Not connected."
 //    (GetMsgHeader, DeleteMsg, Retrieve, RetrieveMsg); nothing sent, nothing changed;
 //  - a "-ERR" answer: the connection is closed (no QUIT), OnQuit fires, then OnError with the
-//    code (2001-2006) and the server's text; the operation returns normally;
+//    code (2001-2006) and the server's text; the operation returns normally (CAPA excepted:
+//    a server may refuse it and the session goes on);
 //  - the transport (send/receive failure, time-out, server gone mid-answer): the same close,
 //    OnQuit and OnError (with the last reply text), then ESocketError propagates.
 
@@ -17,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "Capabilities.h"
 #include "ClientSocket.h"
 #include "MbxMsg.h"
 #include "Timeouts.h"
@@ -109,12 +111,22 @@ public:
     // "QUIT" when connected, then closes (OnQuit); error 2002. Does nothing when closed.
     void Quit();
 
+    // "CAPA" into Capabilities(); true when the server listed them. A "-ERR" is no failure
+    // here: Known stays false, Failed() false, no OnError, and the session goes on.
+    bool RequestCapabilities();
+    const TCapabilities& Capabilities() const { return capabilities_; }
+    // Drops what the server said, e.g. when the session's state changed (after STLS).
+    void ForgetCapabilities() { capabilities_ = {}; }
+
 private:
     void SendText(const std::string& Text);
     // The answer to a command: receives until its first line is complete, then judges it.
     void ReceiveText(std::string& Text);
     // One data chunk of a multi-line answer: a single receive, judged as it stands.
     void ReceiveChunk(std::string& Text);
+    // The rest of a multi-line answer whose start ReceiveText put into Text: receives until
+    // the terminating "." line; more than Limit bytes is a transport failure.
+    void ReceiveMultiLine(std::string& Text, size_t Limit);
     void ReportError(int Code);
     // Sends Line and reads the answer into Reply; on "-ERR" reports ErrorCode and gives false.
     bool Command(const std::string& Line, int ErrorCode, std::string& Reply);
@@ -142,6 +154,7 @@ private:
     std::string replyText_;
     std::string openError_;
     TFailureCause openCause_ = TFailureCause::Other;
+    TCapabilities capabilities_;
     uint16_t NextProgress = 0;
     uint16_t LastPercent = 0;
 };
