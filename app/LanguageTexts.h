@@ -51,6 +51,12 @@ inline constexpr TText FullListing{"\rAbsender, Betreff, Datum und Größe werde
                                    "\rSender, Subject, Size, and Date are displayed ..."};
 inline constexpr TText ErrorPrefix{"\rFehler: ", "\rError: "};
 
+// Showing a mail on a server that refused TOP, so that RETR had to fetch it.
+inline constexpr TText FetchedWithRetr{
+    "\rDieser Server gibt e-mails nur mit RETR heraus: er kann diese e-mail nun als "
+    "heruntergeladen betrachten.",
+    "\rThis server hands out mails with RETR only: it may now count this mail as downloaded."};
+
 // A settings file that cannot be read; %1 is its name.
 inline constexpr TText SettingsDamaged{
     "Die Einstellungen in %1 sind beschädigt und werden nicht verwendet; es gelten die "

@@ -36,6 +36,8 @@ void TForm1::men_email_anzeigenClick() {
         return;
     }
     CurrentMsg = std::move(msg);
+    if (pop3.LastRetrievalUsedRetr())
+        StatusAppendText(Texts::FetchedWithRetr);
     btn_aktivieren(StateListed);
     FMessageWindow->ShowMessageOf(*CurrentMsg);
     FMessageWindow->exec();

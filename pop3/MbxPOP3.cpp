@@ -21,6 +21,8 @@ constexpr size_t kMaxStatusLine = 64 * 1024;
 constexpr size_t kMaxHeaderAnswer = 16 * 1024 * 1024;
 // A capability list is a few dozen short lines.
 constexpr size_t kMaxCapabilityAnswer = 64 * 1024;
+// TOP with this many body lines is the whole mail; servers accept it as a number of lines.
+constexpr const char* kAllLines = " 999999999";
 const std::string kCRLF = "\r\n";
 const std::string kTerminator = "\r\n.\r\n";
 
@@ -185,8 +187,25 @@ bool TMbxPOP::Command(const std::string& Line, int ErrorCode, std::string& Reply
     return true;
 }
 
+bool TMbxPOP::TryCommand(const std::string& Line, std::string& Reply) {
+    SendText(Line + kCRLF);
+    ReceiveText(Reply);
+    if (replyStatus_ == "+OK")
+        return true;
+    failed_ = false;
+    return false;
+}
+
+void TMbxPOP::NoteTopAnswer() {
+    if (topUse_ == TTopUse::Unknown)
+        topUse_ = failed_ ? TTopUse::No : TTopUse::Yes;
+}
+
 void TMbxPOP::Connect() {
     messageCount_ = 0;
+    capabilities_ = {};
+    topUse_ = TTopUse::Unknown;
+    lastUsedRetr_ = false;
     int32_t port = 0;
     if (!ParseInt32(Port, port) || port < 0 || port > 65535)
         port = 110;
@@ -224,8 +243,16 @@ bool TMbxPOP::Login() {
     if (!connected_)
         throw std::runtime_error("Invalid Op. Not connected.");
     std::string reply;
-    return Command("USER " + UserId, kErrLogin, reply) &&
-           Command("PASS " + UserPasswd, kErrLogin, reply);
+    if (!Command("USER " + UserId, kErrLogin, reply) ||
+        !Command("PASS " + UserPasswd, kErrLogin, reply))
+        return false;
+    // A CAPA without TOP decides nothing: some servers answer TOP without listing it.
+    if (RequestCapabilities() && capabilities_.Top)
+        topUse_ = TTopUse::Yes;
+    // Servers that speak UTF8 may otherwise hand out stubs for mails with non-ASCII headers.
+    if (capabilities_.Utf8 && connected_)
+        TryCommand("UTF8", reply);
+    return true;
 }
 
 void TMbxPOP::Stat() {
@@ -252,7 +279,9 @@ void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
         throw std::runtime_error("Not connected.");
     Header.clear();
     std::string s;
-    if (!Command("TOP " + Number(unsigned{MsgIndex}) + " 0", kErrHeader, s))
+    const bool answered = Command("TOP " + Number(unsigned{MsgIndex}) + " 0", kErrHeader, s);
+    NoteTopAnswer();
+    if (!answered)
         return;
     ReceiveMultiLine(s, kMaxHeaderAnswer);
     const size_t statusEnd = s.find(kCRLF);
@@ -295,13 +324,9 @@ bool TMbxPOP::RequestCapabilities() {
         throw std::runtime_error("Not connected.");
     capabilities_ = {};
     std::string answer;
-    SendText("CAPA" + kCRLF);
-    ReceiveText(answer);
     // Servers older than CAPA refuse it; that tells only that they list nothing.
-    if (replyStatus_ != "+OK") {
-        failed_ = false;
+    if (!TryCommand("CAPA", answer))
         return false;
-    }
     ReceiveMultiLine(answer, kMaxCapabilityAnswer);
     judge(answer); // the answer's status, not that of its last chunk
     capabilities_ = ParseCapabilities(answer);
@@ -327,8 +352,24 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly
     // Not judged on purpose: a refused LIST just leaves the default size.
     const int32_t listedSize = WordAsInt(replyText_, 2, 100);
 
-    SendText((HeaderOnly ? "TOP " + number + " 0" : "RETR " + number) + kCRLF);
-    ReceiveText(data);
+    lastUsedRetr_ = false;
+    if (HeaderOnly) {
+        SendText("TOP " + number + " 0" + kCRLF);
+        ReceiveText(data);
+        NoteTopAnswer();
+    } else {
+        // A look must stay a look: RETR counts as a download on some servers, TOP does not.
+        bool answered = false;
+        if (!WholeMailByRetr && topUse_ != TTopUse::No) {
+            answered = TryCommand("TOP " + number + kAllLines, data);
+            topUse_ = answered ? TTopUse::Yes : TTopUse::No;
+        }
+        if (!answered) {
+            lastUsedRetr_ = true;
+            SendText("RETR " + number + kCRLF);
+            ReceiveText(data);
+        }
+    }
     if (failed_) {
         file.Delete(); // gone before anyone hears of the error
         ReportError(kErrRetrieve);

@@ -52,6 +52,7 @@ public:
     std::string StrErrorInFormatOfMsg = "Error en el formato del mensaje.";
     uint16_t RetrieveProgressStep = 10; // percent between two progress events
     bool GetUIDLsOnRetrieve = false;
+    bool WholeMailByRetr = false; // RETR even where TOP would do (comparison, odd servers)
 
     TNotifyEvent OnConnect; // Sender: the client socket component
     TNotifyEvent OnQuit;    // Sender: the client socket component
@@ -89,7 +90,9 @@ public:
     // Opens the connection and reads the greeting. A failed open sets Failed and fires OnQuit
     // (no OnError, no exception); a "-ERR" greeting sets Failed and keeps the connection.
     void Connect();
-    // USER, PASS. False and error 2001 on refusal.
+    // USER, PASS. False and error 2001 on refusal. Once logged in: CAPA again (the list may
+    // change with the login, RFC 2449) and, when it lists UTF8, the UTF8 command (RFC 6856);
+    // a refusal of either ends nothing.
     bool Login();
     // STAT into MessageCount and MailboxSize; error 2006. Throws std::invalid_argument when
     // the count is not a number.
@@ -101,11 +104,17 @@ public:
     void GetMsgHeader(uint16_t MsgIndex, std::string& Header);
     // "UIDL n": UIDL := the unique-id word; error 2006 (UIDL empty).
     void GetUIDL(int MsgIndex, std::string& UIDL);
-    // LIST n, RETR n through an owner-only temporary file, parsed. nullptr and error 2004
-    // on refusal. Fires OnBeforeRetrieve, OnRetrieveProgress, OnAfterRetrieve.
+    // LIST n, then the whole mail through an owner-only temporary file, parsed. The mail is
+    // asked for with "TOP n 999999999", which servers do not count as a download; with
+    // "RETR n" only when this session's server refused TOP (the refused TOP is followed by
+    // RETR at once) or WholeMailByRetr is set. nullptr and error 2004 on refusal. Fires
+    // OnBeforeRetrieve, OnRetrieveProgress, OnAfterRetrieve.
     std::unique_ptr<TMbxMsg> Retrieve(uint16_t MsgIndex);
-    // As Retrieve, with "TOP n 0" instead of RETR when HeaderOnly.
+    // As Retrieve, with "TOP n 0" instead when HeaderOnly.
     std::unique_ptr<TMbxMsg> RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly);
+    // The last whole-mail retrieval asked with RETR: the server may count the mail as
+    // downloaded (some hide it from later sessions then).
+    bool LastRetrievalUsedRetr() const { return lastUsedRetr_; }
     // "DELE n": MessageCount - 1 and OnDelete; error 2003.
     void DeleteMsg(uint16_t MsgIndex);
     // "QUIT" when connected, then closes (OnQuit); error 2002. Does nothing when closed.
@@ -130,6 +139,11 @@ private:
     void ReportError(int Code);
     // Sends Line and reads the answer into Reply; on "-ERR" reports ErrorCode and gives false.
     bool Command(const std::string& Line, int ErrorCode, std::string& Reply);
+    // Sends Line and reads its one-line answer; a "-ERR" is no failure (CAPA, UTF8, a TOP
+    // that RETR replaces). True on "+OK".
+    bool TryCommand(const std::string& Line, std::string& Reply);
+    // The first TOP answer of a session decides whether TOP serves for whole mails.
+    void NoteTopAnswer();
 
     void SocketLookup(TObject* Sender, TCustomWinSocket* Socket);
     void SocketConnecting(TObject* Sender, TCustomWinSocket* Socket);
@@ -155,6 +169,10 @@ private:
     std::string openError_;
     TFailureCause openCause_ = TFailureCause::Other;
     TCapabilities capabilities_;
+    // Whether this session's server gives the whole mail through TOP: set by a CAPA that
+    // lists TOP, else by the first TOP answered or refused; a refused whole-mail TOP ends it.
+    enum class TTopUse { Unknown, Yes, No } topUse_ = TTopUse::Unknown;
+    bool lastUsedRetr_ = false;
     uint16_t NextProgress = 0;
     uint16_t LastPercent = 0;
 };

@@ -119,6 +119,8 @@ void ScriptLogin(ScriptedServer& server, int count, int size) {
     server.Send("+OK\r\n");
     server.AwaitLine();
     server.Send("+OK logged in\r\n");
+    server.AwaitLine(); // CAPA, which this server does not know
+    server.Send("-ERR unknown command\r\n");
     server.AwaitLine();
     server.Send("+OK " + std::to_string(count) + " " + std::to_string(size) + "\r\n");
 }

@@ -65,7 +65,8 @@ private:
 std::string Mail(const std::string& from, const std::string& subject, const std::string& date,
                  const std::string& body = "Hello.\r\n");
 
-// Script steps for a session up to and including STAT: greeting, USER, PASS, STAT answers.
+// Script steps for a session up to and including STAT: greeting, USER, PASS, CAPA (refused),
+// STAT answers.
 void ScriptLogin(ScriptedServer& server, int count, int size);
 // Script steps for TOP n 0 and list n of one message.
 void ScriptMessage(ScriptedServer& server, int n, const std::string& header, int size);

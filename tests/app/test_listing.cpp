@@ -162,7 +162,7 @@ TEST_F(AppTest, CountOnlyListingSendsNoTopAndNoList) {
     f.BtnDisconnectClick();
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_EQ(server.ReceivedLines(),
-              (std::vector<std::string>{"USER bob", "PASS pw", "STAT", "QUIT"}));
+              (std::vector<std::string>{"USER bob", "PASS pw", "CAPA", "STAT", "QUIT"}));
 }
 
 TEST_F(AppTest, CancelAfterMessageTwoKeepsTwoRowsInStep) {
@@ -197,7 +197,7 @@ TEST_F(AppTest, CancelAfterMessageTwoKeepsTwoRowsInStep) {
     f.BtnDisconnectClick();
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_EQ(server.ReceivedLines(),
-              (std::vector<std::string>{"USER bob", "PASS pw", "STAT", "TOP 1 0", "list 1",
+              (std::vector<std::string>{"USER bob", "PASS pw", "CAPA", "STAT", "TOP 1 0", "list 1",
                                         "TOP 2 0", "list 2", "QUIT"}));
 }
 
@@ -232,6 +232,8 @@ TEST_F(AppTest, RefusedStatCountsAsAnEmptyMailbox) {
     server.Send("+OK\r\n");
     server.AwaitLine();
     server.Send("+OK\r\n");
+    server.AwaitLine(); // CAPA
+    server.Send("-ERR unknown command\r\n");
     server.AwaitLine();
     server.Send("-ERR maildrop locked\r\n");
     server.AwaitClientClose();

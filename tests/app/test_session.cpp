@@ -180,7 +180,7 @@ TEST_F(AppTest, ClosingDuringAListingStopsItFirst) {
     QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 10000);
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_EQ(server.ReceivedLines(),
-              (std::vector<std::string>{"USER bob", "PASS pw", "STAT", "TOP 1 0", "list 1",
+              (std::vector<std::string>{"USER bob", "PASS pw", "CAPA", "STAT", "TOP 1 0", "list 1",
                                         "TOP 2 0", "list 2", "QUIT"}));
     EXPECT_EQ(Store()->value("Server1").toString(), "127.0.0.1");
 }
@@ -212,7 +212,9 @@ TEST_F(AppTest, RefusedRetrieveShowsNoMessageWindow) {
     ScriptMessage(server, 1, kHeader, 100);
     server.AwaitLine(); // LIST 1
     server.Send("+OK 1 100\r\n");
-    server.AwaitLine(); // RETR 1
+    server.AwaitLine(); // TOP 1 999999999
+    server.Send("-ERR no such message\r\n");
+    server.AwaitLine(); // RETR 1, in case the server knows no TOP
     server.Send("-ERR no such message\r\n");
     server.AwaitClientClose();
     server.Start();
@@ -233,6 +235,42 @@ TEST_F(AppTest, RefusedRetrieveShowsNoMessageWindow) {
     EXPECT_FALSE(f.ProgressBar->isVisible());
 }
 
+TEST_F(AppTest, ServerWithoutTopShowsTheMailThroughRetrAndSaysSo) {
+    for (const char* language : {"en-US", "de-DE"}) {
+        SCOPED_TRACE(language);
+        ScriptedServer server;
+        ScriptLogin(server, 1, 100);
+        ScriptMessage(server, 1, kHeader, 100);
+        server.AwaitLine(); // LIST 1
+        server.Send("+OK 1 100\r\n");
+        server.AwaitLine(); // TOP 1 999999999
+        server.Send("-ERR unknown command\r\n");
+        server.AwaitLine(); // RETR 1
+        server.Send("+OK\r\n" + kHeader + "\r\nHello.\r\n.\r\n");
+        ScriptQuit(server);
+        server.Start();
+        TForm1& f = Open({language});
+        FillLogin(server.port(), "bob", "pw");
+        f.BtnConnectClick();
+        QString shown;
+        WhenShown(messageWindow, [&] {
+            shown = messageWindow->memo_email_anzeigen->toPlainText();
+            messageWindow->reject();
+        });
+        f.btn_mail->click();
+        EXPECT_EQ(shown, "Hello.");
+        EXPECT_TRUE(StatusLines().endsWith(Tr(Texts::FetchedWithRetr, f.GermanUI)))
+            << StatusLines().toStdString();
+        EXPECT_EQ(f.ControlState(), TForm1::StateListed);
+        f.BtnDisconnectClick();
+        EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+        const auto lines = server.ReceivedLines();
+        ASSERT_GE(lines.size(), 4u);
+        EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+                  (std::vector<std::string>{"LIST 1", "TOP 1 999999999", "RETR 1", "QUIT"}));
+    }
+}
+
 TEST_F(AppTest, ShowMessageFetchesTheChosenMail) {
     DovecotServer server("bob", "secret", FiveMails());
     TForm1& f = Open();
@@ -247,7 +285,9 @@ TEST_F(AppTest, ShowMessageFetchesTheChosenMail) {
         messageWindow->reject();
     });
     f.men_email_anzeigenClick();
-    EXPECT_EQ(Sent().back(), "RETR 3");
+    EXPECT_EQ(Sent().back(), "TOP 3 999999999");
+    EXPECT_FALSE(SentAny("RETR"));
+    EXPECT_FALSE(StatusLines().contains("RETR")) << "TOP leaves no download to warn about";
     EXPECT_TRUE(shown.contains("Hello.")) << shown.toStdString();
     ASSERT_TRUE(f.CurrentMsg);
     EXPECT_EQ(f.CurrentMsg->Subject, "Mail number 3");

@@ -135,7 +135,8 @@ TEST_F(ShowCommandsTest, MessageListsItsAttachmentsByNameAndSavesTheExactBytes) 
     });
     form->btn_mail->click();
     ASSERT_TRUE(*ran);
-    EXPECT_TRUE(SentAny("RETR 2"));
+    EXPECT_TRUE(SentAny("TOP 2 999999999"));
+    EXPECT_FALSE(SentAny("RETR"));
     EXPECT_EQ(memo, QString::fromUtf8("Hallo,\nGrüße"));
     EXPECT_EQ(entries, QStringList({"a.pdf", "b.txt"}));
     EXPECT_EQ(selected, 0);

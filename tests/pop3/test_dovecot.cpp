@@ -154,6 +154,31 @@ TEST_F(Dovecot, RetrievedAttachmentEqualsTheOriginalBytes) {
     EXPECT_TRUE(errors_.empty());
 }
 
+TEST_F(Dovecot, WholeMailThroughTopEqualsRetrAndLeavesTheMailUnseen) {
+    LogIn();
+    EXPECT_TRUE(pop_.Capabilities().Top);
+    auto byTop = pop_.Retrieve(3);
+    ASSERT_NE(byTop, nullptr);
+    EXPECT_FALSE(pop_.LastRetrievalUsedRetr());
+    pop_.Quit();
+    EXPECT_EQ(server_->SeenMessages(), std::vector<int>{});
+
+    // RETR in a second session: the same bytes, and the mail is seen after it.
+    pop_.WholeMailByRetr = true;
+    LogIn();
+    auto byRetr = pop_.Retrieve(3);
+    ASSERT_NE(byRetr, nullptr);
+    EXPECT_TRUE(pop_.LastRetrievalUsedRetr());
+    pop_.Quit();
+    EXPECT_TRUE(byTop->RawMail == byRetr->RawMail) << "TOP and RETR gave different mails";
+    for (const auto* msg : {byTop.get(), byRetr.get()}) {
+        ASSERT_EQ(msg->Attachments.Count(), 1);
+        EXPECT_TRUE(msg->Attachments.Items(0).Data == attachment_) << "decoded bytes differ";
+    }
+    EXPECT_TRUE(errors_.empty());
+    EXPECT_EQ(server_->SeenMessages(), std::vector<int>{3});
+}
+
 TEST_F(Dovecot, DeletedMessagesGoAtQuitOnly) {
     LogIn();
     pop_.Stat();

@@ -94,9 +94,19 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
     Result header = Mbxpop({"--port", port, "127.0.0.1", "tool", "header", "2"}, "pa55 word");
     EXPECT_EQ(header.out, "From: s2@example.org\r\nSubject: tool 2\r\n\r\n.\r\n");
 
-    Result retrieve = Mbxpop({"--port", port, "127.0.0.1", "tool", "retrieve", "3"}, "pa55 word");
-    EXPECT_EQ(retrieve.status, 0) << retrieve.err;
-    EXPECT_NE(retrieve.out.find("\"subject\":\"tool 3\""), std::string::npos) << retrieve.out;
+    // The whole mail comes through TOP unless --retr asks for RETR; the trace tells which.
+    for (const bool retr : {false, true}) {
+        std::vector<std::string> args{"--trace", "--port",   port, "127.0.0.1",
+                                      "tool",    "retrieve", "3"};
+        if (retr)
+            args.insert(args.begin(), "--retr");
+        Result retrieve = Mbxpop(args, "pa55 word");
+        EXPECT_EQ(retrieve.status, 0) << retrieve.err;
+        EXPECT_NE(retrieve.out.find("\"subject\":\"tool 3\""), std::string::npos) << retrieve.out;
+        EXPECT_EQ(retrieve.err.find("sent TOP 3 999999999\\r\\n") != std::string::npos, !retr);
+        EXPECT_EQ(retrieve.err.find("sent RETR 3\\r\\n") != std::string::npos, retr);
+        EXPECT_EQ(retrieve.err.find("may count it as downloaded") != std::string::npos, retr);
+    }
 
     Result del =
         Mbxpop({"--trace", "--port", port, "127.0.0.1", "tool", "delete", "3", "1"}, "pa55 word");

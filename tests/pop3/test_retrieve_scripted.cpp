@@ -93,7 +93,7 @@ TEST_F(Retrieval, DotStuffingIsUndoneAndFramingLinesAreDropped) {
     EXPECT_EQ(msg->Subject, "dots");
     EXPECT_EQ(msg->Text, (std::vector<std::string>{".hidden", ".", "..", "plain"}));
     EXPECT_EQ(order, (std::vector<std::string>{"before 4", "after"}));
-    EXPECT_EQ(ServerHeard(), (std::vector<std::string>{"LIST 4", "RETR 4"}));
+    EXPECT_EQ(ServerHeard(), (std::vector<std::string>{"LIST 4", "TOP 4 999999999"}));
 }
 
 TEST_F(Retrieval, HeaderOnlyUsesTopAndFetchesTheUidlWhenAsked) {

@@ -47,7 +47,7 @@ using Session = SessionTest;
 TEST_F(Session, CommandsAreSentByteForByte) {
     server.Send(kGreeting);
     for (const char* answer :
-         {"+OK\r\n", "+OK logged in\r\n", "+OK 3 1200\r\n", "+OK 2 3456\r\n",
+         {"+OK\r\n", "+OK logged in\r\n", "-ERR no CAPA\r\n", "+OK 3 1200\r\n", "+OK 2 3456\r\n",
           "+OK\r\nSubject: x\r\n\r\n.\r\n", "+OK 2 uid-two\r\n", "+OK marked\r\n", "+OK bye\r\n"}) {
         server.AwaitLine();
         server.Send(answer);
@@ -72,8 +72,9 @@ TEST_F(Session, CommandsAreSentByteForByte) {
     pop.Quit();
     EXPECT_FALSE(pop.Connected());
 
-    EXPECT_EQ(ServerHeard(), (std::vector<std::string>{"USER bob", "PASS se cret", "STAT", "list 2",
-                                                       "TOP 2 0", "UIDL 2", "DELE 1", "QUIT"}));
+    EXPECT_EQ(ServerHeard(),
+              (std::vector<std::string>{"USER bob", "PASS se cret", "CAPA", "STAT", "list 2",
+                                        "TOP 2 0", "UIDL 2", "DELE 1", "QUIT"}));
     EXPECT_EQ(sent.front(), "USER bob\r\n");
     EXPECT_EQ(events, (std::vector<std::string>{"connect", "delete 1", "quit"}));
     EXPECT_GT(hookCalls, 0);
@@ -172,9 +173,11 @@ TEST_F(Session, RefusalClosesWithoutQuitAndReportsAfterTheDisconnect) {
         SCOPED_TRACE(row.name);
         ScriptedServer server;
         server.Send(kGreeting);
-        if (row.code == 2004) { // the LIST before RETR is not judged
+        if (row.code == 2004) { // the LIST before is not judged, nor the TOP that RETR replaces
             server.AwaitLine();
             server.Send("-ERR no LIST for you\r\n");
+            server.AwaitLine();
+            server.Send("-ERR no TOP here\r\n");
         }
         server.AwaitLine();
         server.Send("-ERR no such message\r\n");

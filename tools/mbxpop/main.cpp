@@ -1,5 +1,6 @@
-// mbxpop [--port N] [--trace] HOST USER COMMAND [ARGS...]
+// mbxpop [--port N] [--trace] [--retr] HOST USER COMMAND [ARGS...]
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
+// retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
 // The password comes from MBXPOP_PASSWORD. Commands: stat | list | header N | retrieve N |
 // delete N [N ...]. The session ends with QUIT where it is still open.
 // Exit status: 0 success; 1 a refusal reported through OnError; 2 a failed connect, a transport
@@ -24,13 +25,15 @@ constexpr int kExitRefused = 1;
 constexpr int kExitFailed = 2;
 constexpr int kExitUsage = 64;
 
-const char* const kUsage = "usage: mbxpop [--port N] [--trace] HOST USER COMMAND [ARGS...]\n"
-                           "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
-                           "  the password is read from the environment variable MBXPOP_PASSWORD\n";
+const char* const kUsage =
+    "usage: mbxpop [--port N] [--trace] [--retr] HOST USER COMMAND [ARGS...]\n"
+    "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
+    "  the password is read from the environment variable MBXPOP_PASSWORD\n";
 
 struct Options {
     std::string port = "110";
     bool trace = false;
+    bool retr = false;
     std::string host;
     std::string user;
     std::string command;
@@ -58,6 +61,8 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
         const std::string option = argv[i];
         if (option == "--trace") {
             o.trace = true;
+        } else if (option == "--retr") {
+            o.retr = true;
         } else if (option == "--port") {
             uint16_t port = 0;
             if (i + 1 >= argc || !ParseNumber(argv[i + 1], port))
@@ -129,7 +134,11 @@ void RunCommand(TMbxPOP& pop, const Options& o) {
         pop.GetMsgHeader(o.numbers[0], header);
         std::cout.write(header.data(), static_cast<std::streamsize>(header.size()));
     } else if (o.command == "retrieve") {
-        if (auto msg = pop.Retrieve(o.numbers[0]))
+        auto msg = pop.Retrieve(o.numbers[0]);
+        if (msg && pop.LastRetrievalUsedRetr())
+            std::cerr << "mbxpop: the mail was fetched with RETR: the server may count it as "
+                         "downloaded\n";
+        if (msg)
             std::cout << MessageJson(*msg);
     } else if (o.command == "delete") {
         for (uint16_t n : o.numbers) {
@@ -157,6 +166,7 @@ int main(int argc, char** argv) {
     pop.Port = o.port;
     pop.UserId = o.user;
     pop.UserPasswd = password;
+    pop.WholeMailByRetr = o.retr;
     if (o.trace)
         AttachTrace(pop, std::cerr);
     std::optional<std::string> refusal;

@@ -151,7 +151,7 @@ void DovecotServer::Stop() {
         throw std::runtime_error("DovecotServer: stopping the server failed");
 }
 
-std::vector<int> DovecotServer::RemainingMessages() const {
+std::vector<int> DovecotServer::messages(bool seenOnly) const {
     std::vector<int> numbers;
     const fs::path maildir = fs::path(folder_) / "sandbox" / "mail" / user_ / "Maildir";
     for (const char* sub : {"cur", "new"}) {
@@ -162,6 +162,10 @@ std::vector<int> DovecotServer::RemainingMessages() const {
             const size_t m = name.find(".M");
             const size_t p = name.find('P', m == std::string::npos ? 0 : m);
             if (m == std::string::npos || p == std::string::npos)
+                continue;
+            const size_t flags = name.find(":2,");
+            if (seenOnly &&
+                (flags == std::string::npos || name.find('S', flags) == std::string::npos))
                 continue;
             numbers.push_back(std::atoi(name.substr(m + 2, p - m - 2).c_str()));
         }

@@ -32,7 +32,9 @@ public:
 
     // The numbers (1-based, as given to the constructor) of the mails still in the mailbox,
     // ascending. Meaningful once the POP3 session has ended.
-    std::vector<int> RemainingMessages() const;
+    std::vector<int> RemainingMessages() const { return messages(false); }
+    // Those of them that carry the \Seen flag (Dovecot sets it for RETR at QUIT).
+    std::vector<int> SeenMessages() const { return messages(true); }
     // The server's log, for failure messages.
     std::string Log() const;
 
@@ -40,6 +42,8 @@ public:
     void Stop();
 
 private:
+    std::vector<int> messages(bool seenOnly) const;
+
     std::string user_;
     std::string password_;
     std::string folder_;
