@@ -1,10 +1,12 @@
 # make run  : build (release) and start InboxPruner
 # make test : build with sanitizers and run every test
+# make install [PREFIX=/usr/local] [DESTDIR=...] : build (release) and install
 JOBS ?= $(shell nproc)
 BUILD ?= build
 TEST_BUILD ?= build-test
+PREFIX ?= /usr/local
 
-.PHONY: deps build run test test-build clean
+.PHONY: deps build run install test test-build clean
 
 deps:
 	./scripts/install-deps
@@ -15,6 +17,9 @@ build: deps
 
 run: build
 	./scripts/start-app $(BUILD)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 test-build: deps
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DINBOX_SANITIZE=ON -DINBOX_WERROR=ON

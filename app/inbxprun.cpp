@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Fenn-Labs"));
     QApplication::setApplicationName(QStringLiteral("InboxPruner"));
     QApplication::setApplicationDisplayName(QStringLiteral("InboxPruner"));
-    QApplication::setWindowIcon(QIcon(ProgramPicture()));
+    QApplication::setWindowIcon(ProgramIcon());
 
     // Creation order: the main window first, then the about, header and message windows.
     TForm1 form;

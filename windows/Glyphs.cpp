@@ -31,6 +31,11 @@ QIcon CloseGlyph() {
     return QIcon(Picture(":/windows/images/close_window.xpm"));
 }
 
+QIcon ProgramIcon() {
+    EnsureResources();
+    return QIcon(QStringLiteral(":/windows/images/inboxpruner.svg"));
+}
+
 QPixmap ProgramPicture() {
     return Picture(":/windows/images/program_picture.xpm");
 }

@@ -9,3 +9,5 @@ QIcon SaveMailGlyph();
 QIcon SaveAttachmentGlyph();
 QIcon CloseGlyph();
 QPixmap ProgramPicture();
+// The program's icon (window, menu entry), scalable.
+QIcon ProgramIcon();
