@@ -16,6 +16,8 @@ TCommandScope::~TCommandScope() {
     --form_.FRunningCommands;
     if (std::uncaught_exceptions() > uncaughtAtStart_)
         form_.RecoverFromException(stateIfConnected_);
+    if (form_.FRunningCommands == 0)
+        form_.ShowKeyringNotices();
     if (form_.FRunningCommands == 0 && form_.FCloseRequested)
         QMetaObject::invokeMethod(&form_, &QWidget::close, Qt::QueuedConnection);
 }

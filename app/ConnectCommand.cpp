@@ -101,6 +101,7 @@ void TForm1::BtnConnectClick() {
         return;
     }
     RecordAccount();
+    RememberPassword();
 
     const int errorsBefore = FReportedErrors;
     pop3.Stat();

@@ -29,10 +29,12 @@ void TForm1::GetFromIniFile() {
         if (!server.isEmpty())
             servername->addItem(server);
     }
+    // One entry per account, empty where the file holds none (the password is in the keyring
+    // or was not to be remembered), so that the passwords stay in step with the accounts.
     for (int k = 1; k <= MaxAccounts; ++k) {
-        const std::string stored = Settings.ReadBytes(Numbered("PWD", k));
-        if (!stored.empty())
-            PasswordHistory.push_back(KlartextPW(stored, PasswordStartValue));
+        if (!Settings.ReadString(Numbered("User", k)).isEmpty())
+            PasswordHistory.push_back(
+                KlartextPW(Settings.ReadBytes(Numbered("PWD", k)), PasswordStartValue));
     }
     Password->setText(PasswordHistory.empty() ? QString() : FromBytes(PasswordHistory.back()));
 
@@ -48,15 +50,18 @@ void TForm1::GetFromIniFile() {
 }
 
 void TForm1::WriteToIniFile() {
+    SavePasswordOptions();
     const int count = Username->count();
     for (int k = 1; k <= count; ++k) {
         const auto entry = static_cast<std::size_t>(k - 1);
         Settings.WriteString(Numbered("User", k), Username->itemText(k - 1));
         Settings.WriteString(Numbered("Server", k), servername->itemText(k - 1));
-        Settings.WriteBytes(
-            Numbered("PWD", k),
-            VerschleierPW(entry < PasswordHistory.size() ? PasswordHistory[entry] : std::string(),
-                          PasswordStartValue));
+        const std::string password =
+            entry < PasswordHistory.size() ? PasswordHistory[entry] : std::string();
+        if (password.empty() || PasswordInKeyring(k - 1))
+            Settings.DeleteValue(Numbered("PWD", k));
+        else
+            Settings.WriteBytes(Numbered("PWD", k), VerschleierPW(password, PasswordStartValue));
     }
     if (count < MaxAccounts) {
         for (int n = count + 1; n <= MaxAccounts + 1; ++n) {

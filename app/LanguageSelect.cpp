@@ -48,6 +48,7 @@ void TForm1::ApplyLanguageTexts() {
     BtnInfo->setToolTip(tr(Texts::TipInfo));
     BtnClose->setToolTip(tr(Texts::TipClose));
     Label3->setText(tr(Texts::PasswordLabel));
+    Passwort_merken->setText(tr(Texts::RememberPasswordCaption));
     men_header_anzeigen->setText(tr(Texts::MenuShowHeader));
     men_email_anzeigen->setText(tr(Texts::MenuShowMail));
     Datei->setTitle(tr(Texts::MenuServer));

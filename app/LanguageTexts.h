@@ -63,6 +63,14 @@ inline constexpr TText SettingsDamaged{
     "Voreinstellungen.",
     "The settings in %1 are damaged and are not used; the defaults apply."};
 
+// The keyring; %1 is its own description of the fault.
+inline constexpr TText KeyringWriteFailed{
+    "\rDas Passwort konnte nicht im Schlüsselbund gespeichert werden und bleibt in der "
+    "Einstellungsdatei (%1).",
+    "\rThe password could not be stored in the keyring and stays in the settings file (%1)."};
+inline constexpr TText KeyringUnusable{"\rDer Schlüsselbund ist nicht zugänglich (%1).",
+                                       "\rThe keyring cannot be used (%1)."};
+
 // Deletion.
 inline constexpr TText DeletingMail{"Lösche Mail Nr.: ", "Deleting mail # "};
 inline constexpr TText AllDeleted{"\rAlle gewünschten e-mail(s) wurden erfolgreich gelöscht.",
@@ -95,6 +103,7 @@ inline constexpr TText TipMark{"Alle Mails markieren", "Mark all e-mails"};
 inline constexpr TText TipInfo{"Über diese Programm", "About this program"};
 inline constexpr TText TipClose{"Programm beenden", "Close programm"};
 inline constexpr TText PasswordLabel{"Passwort:", "Password:"};
+inline constexpr TText RememberPasswordCaption{"Passwort merken", "Remember password"};
 inline constexpr TText MenuShowHeader{"Header anzeigen", "Show header"};
 inline constexpr TText MenuShowMail{"e-mail anzeigen", "Show e-mail"};
 inline constexpr TText MenuServer{"&Server", "&Server"};

@@ -113,7 +113,9 @@ void TForm1::Wire() {
 
 void TForm1::FormCreate() {
     PasswordHistory.clear();
+    ChoosePasswordStore();
     GetFromIniFile();
+    LoadPasswordOptions();
     servername->setCurrentIndex(servername->count() - 1);
     Username->setCurrentIndex(Username->count() - 1);
 }
@@ -131,8 +133,8 @@ void TForm1::btn_aktivieren(int State) {
         control->setProperty("enabled", listed);
     for (QObject* control : std::initializer_list<QObject*>{BtnInfo, help_I, BtnClose, Datei_Close})
         control->setProperty("enabled", !busy);
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{servername, Username, Password, Header_Nein})
+    for (QWidget* field : std::initializer_list<QWidget*>{servername, Username, Password,
+                                                          Header_Nein, Passwort_merken})
         field->setEnabled(idle);
     Status_avi->SetActive(busy);
 }

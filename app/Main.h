@@ -1,11 +1,13 @@
 #pragma once
 
+#include "KeyringStore.h"
 #include "LanguageTexts.h"
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
 #include "SettingsStore.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <QStringList>
 
 #include <array>
@@ -66,6 +68,8 @@ public:
     QLabel* Label3;
     QLineEdit* Password;
     QCheckBox* Header_Nein;
+    // Remember the password of the next login (in the keyring, or else the settings file).
+    QCheckBox* Passwort_merken;
     TBusyAnimation* Status_avi;
     QPlainTextEdit* info_fenster;
     QPlainTextEdit* info_fenster_eng;
@@ -96,6 +100,8 @@ public:
     TSettingsStore Settings;
     // Passwords of the account history, parallel to the items of servername and Username.
     std::vector<std::string> PasswordHistory;
+    // Where remembered passwords live when a keyring service ran at start; null: the file.
+    TKeyringStore* Keyring = nullptr;
     // One header text per listed message; entry n - 1 belongs to list row n.
     std::vector<std::string> HeaderTexts;
     int MailCount = 0;
@@ -139,6 +145,8 @@ public:
     // Settings (account history, geometry, column widths).
     void GetFromIniFile();
     void WriteToIniFile();
+    // True when account i's password is kept in the keyring rather than the file.
+    bool PasswordInKeyring(int account) const;
 
     // The status label: commands clear it and append messages, each beginning with "\r",
     // which is shown as a line break.
@@ -181,6 +189,21 @@ private:
     void EndAfterError();
     void ApplyLanguageTexts();
 
+    // Remembered passwords (keyring or settings file).
+    void BuildRememberOption();
+    void ChoosePasswordStore();
+    void LoadPasswordOptions();
+    void SavePasswordOptions();
+    void RememberPassword();
+    void KeyringPasswordRead(const QString& server, const QString& user,
+                             TKeyringStore::Result result, const QString& password,
+                             const QString& error);
+    void KeyringPasswordWritten(const QString& server, const QString& user,
+                                TKeyringStore::Result result, const QString& error);
+    void ClearFilePassword(const QString& server, const QString& user);
+    void KeyringNotice(bool& shown, const TText& text, const QString& error);
+    void ShowKeyringNotices();
+
     int FState = StateIdle;
     bool FLanguageChosen = false;
     // Incremented by every error the POP3 component reports; commands compare it.
@@ -188,6 +211,11 @@ private:
     // Commands running now (they nest through the event processing of POP3 waits).
     int FRunningCommands = 0;
     bool FCloseRequested = false;
+    // Accounts ("server\nuser") whose password is in the keyring.
+    QSet<QString> FKeyringAccounts;
+    QStringList FKeyringNotices;
+    bool FKeyringWriteFailShown = false;
+    bool FKeyringUnusableShown = false;
 
     QDialog* FAboutBox = nullptr;
     TForm2* FHeaderWindow = nullptr;

@@ -197,6 +197,7 @@ void TForm1::BuildLoginRow() {
     Status_avi = new TBusyAnimation(Panel1);
     Status_avi->setObjectName(QStringLiteral("Status_avi"));
     Status_avi->move(492, LoginRowTop - 4);
+    BuildRememberOption();
 }
 
 void TForm1::BuildMenus() {

@@ -12,6 +12,10 @@
 
 void AppTest::SetUp() {
     ASSERT_TRUE(configDir_.isValid());
+    // The window never reaches the user's own keyring from a test: only a private one that
+    // tests/desktop/with-private-keyring starts (and marks) is used.
+    if (!qEnvironmentVariableIsSet("INBOXPRUNER_TEST_KEYRING"))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/inboxpruner-test-bus");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configDir_.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir_.path());
     SetErrorDisplay([this](QWidget*, const QString& text) { errorsShown.push_back(text); });
@@ -130,6 +134,16 @@ void ScriptMessage(ScriptedServer& server, int n, const std::string& header, int
     server.Send("+OK\r\n" + header + "\r\n.\r\n");
     server.AwaitLine();
     server.Send("+OK " + std::to_string(n) + " " + std::to_string(size) + "\r\n");
+}
+
+void ScriptEmptySessions(ScriptedServer& server, int sessions) {
+    for (int i = 0; i < sessions; ++i) {
+        if (i > 0)
+            server.AcceptNext();
+        ScriptLogin(server, 0, 0);
+        server.AwaitLine(); // QUIT
+        server.Send("+OK bye\r\n");
+    }
 }
 
 void ScriptQuit(ScriptedServer& server) {

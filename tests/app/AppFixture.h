@@ -70,5 +70,7 @@ std::string Mail(const std::string& from, const std::string& subject, const std:
 void ScriptLogin(ScriptedServer& server, int count, int size);
 // Script steps for TOP n 0 and list n of one message.
 void ScriptMessage(ScriptedServer& server, int n, const std::string& header, int size);
+// A server that takes `sessions` logins in a row, each to an empty mailbox.
+void ScriptEmptySessions(ScriptedServer& server, int sessions);
 // Script steps for the QUIT at the end.
 void ScriptQuit(ScriptedServer& server);

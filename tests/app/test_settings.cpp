@@ -15,17 +15,6 @@
 
 namespace {
 
-// A server that takes `sessions` logins in a row, each to an empty mailbox.
-void ScriptEmptySessions(ScriptedServer& server, int sessions) {
-    for (int i = 0; i < sessions; ++i) {
-        if (i > 0)
-            server.AcceptNext();
-        ScriptLogin(server, 0, 0);
-        server.AwaitLine(); // QUIT
-        server.Send("+OK bye\r\n");
-    }
-}
-
 QStringList Items(const QComboBox* combo) {
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
