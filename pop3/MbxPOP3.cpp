@@ -15,12 +15,6 @@
 namespace {
 
 constexpr int kReceiveSize = 1024;
-// A status line longer than this is not POP3; give up instead of buffering without end.
-constexpr size_t kMaxStatusLine = 64 * 1024;
-// A header answer is held in memory; one this large is a server streaming without end.
-constexpr size_t kMaxHeaderAnswer = 16 * 1024 * 1024;
-// A capability list is a few dozen short lines.
-constexpr size_t kMaxCapabilityAnswer = 64 * 1024;
 // TOP with this many body lines is the whole mail; servers accept it as a number of lines.
 constexpr const char* kAllLines = " 999999999";
 const std::string kCRLF = "\r\n";
@@ -41,7 +35,10 @@ std::string AfterFirstBlank(const std::string& text) {
 
 } // namespace
 
-TMbxPOP::TMbxPOP() : socket_(std::make_unique<TClientSocket>()) {
+TMbxPOP::TMbxPOP()
+    : socket_(std::make_unique<TClientSocket>()),
+      reader_([this](std::chrono::milliseconds wait) { return receiveOnce(wait); },
+              [this](int errorCode) { endSession(errorCode); }) {
     socket_->SetClientType(ctBlocking);
     socket_->Socket()->WaitHook = [this] { processMessages(); };
     socket_->OnLookup = [this](TObject* s, TCustomWinSocket* k) { SocketLookup(s, k); };
@@ -98,24 +95,33 @@ void TMbxPOP::ReportError(int Code) {
     SocketError(this, socket_->Socket(), eeGeneral, code);
 }
 
-void TMbxPOP::transportFailure(int errorCode, const std::string& text) {
+void TMbxPOP::endSession(int errorCode) {
     int code = errorCode;
     SocketError(socket_.get(), socket_->Socket(), eeReceive, code);
+}
+
+void TMbxPOP::transportFailure(int errorCode, const std::string& text) {
+    endSession(errorCode);
     throw ESocketError(text, FailureCauseOf(errorCode), errorCode);
 }
 
 // --- line transport ---
 
-void TMbxPOP::SendText(const std::string& Text) {
+void TMbxPOP::beginAnswer(TAnswerBudget budget) {
+    reader_.Begin(ReceiveTimeout, AnswerLimits, std::move(budget));
+}
+
+void TMbxPOP::SendText(const std::string& Text, TAnswerBudget Budget) {
     processMessages();
     socket_->Socket()->SendBytes(Text.data(), static_cast<int>(Text.size()));
+    beginAnswer(std::move(Budget));
     if (OnSendTextToSocket)
         OnSendTextToSocket(this, Text);
 }
 
-std::string TMbxPOP::receiveOnce() {
+std::string TMbxPOP::receiveOnce(std::chrono::milliseconds wait) {
     char buffer[kReceiveSize];
-    socket_->Socket()->ReceiveTimeout = ReceiveTimeout;
+    socket_->Socket()->ReceiveTimeout = wait;
     const int n = socket_->Socket()->ReceiveBytes(buffer, kReceiveSize);
     std::string text(buffer, n > 0 ? static_cast<size_t>(n) : 0);
     if (OnReceiveTextFromSocket)
@@ -134,7 +140,7 @@ void TMbxPOP::ReceiveText(std::string& Text) {
     Text.clear();
     for (;;) {
         processMessages();
-        const std::string piece = receiveOnce();
+        const std::string piece = reader_.Receive();
         if (piece.empty()) {
             // A closed session answers nothing, at once; a server gone mid-line is a failure.
             if (Text.empty() && !socket_->Socket()->Connected())
@@ -145,22 +151,20 @@ void TMbxPOP::ReceiveText(std::string& Text) {
         Text += piece;
         if (Text.find(kCRLF, searchFrom) != std::string::npos)
             break;
-        if (Text.size() > kMaxStatusLine)
-            transportFailure(EMSGSIZE, SocketErrorText(EMSGSIZE, "recv"));
     }
     judge(Text);
 }
 
 void TMbxPOP::ReceiveChunk(std::string& Text) {
     processMessages();
-    Text = receiveOnce();
+    Text = reader_.Receive();
     // A multi-line answer needs its terminator; nothing more can come once the server is gone.
     if (Text.empty())
         transportFailure(ECONNRESET, kTextClosedMidAnswer);
     judge(Text);
 }
 
-void TMbxPOP::ReceiveMultiLine(std::string& Text, size_t Limit) {
+void TMbxPOP::ReceiveMultiLine(std::string& Text) {
     // The terminator is searched from the status line's CR LF on, so an answer without any
     // line ("+OK" CR LF "." CR LF) is complete too.
     const size_t statusEnd = Text.find(kCRLF);
@@ -170,15 +174,14 @@ void TMbxPOP::ReceiveMultiLine(std::string& Text, size_t Limit) {
         std::string chunk;
         ReceiveChunk(chunk);
         Text += chunk;
-        if (Text.size() > Limit)
-            transportFailure(EMSGSIZE, SocketErrorText(EMSGSIZE, "recv"));
     }
 }
 
 // --- operations ---
 
-bool TMbxPOP::Command(const std::string& Line, int ErrorCode, std::string& Reply) {
-    SendText(Line + kCRLF);
+bool TMbxPOP::Command(const std::string& Line, int ErrorCode, std::string& Reply,
+                      TAnswerBudget Budget) {
+    SendText(Line + kCRLF, std::move(Budget));
     ReceiveText(Reply);
     if (failed_) {
         ReportError(ErrorCode);
@@ -187,8 +190,8 @@ bool TMbxPOP::Command(const std::string& Line, int ErrorCode, std::string& Reply
     return true;
 }
 
-bool TMbxPOP::TryCommand(const std::string& Line, std::string& Reply) {
-    SendText(Line + kCRLF);
+bool TMbxPOP::TryCommand(const std::string& Line, std::string& Reply, TAnswerBudget Budget) {
+    SendText(Line + kCRLF, std::move(Budget));
     ReceiveText(Reply);
     if (replyStatus_ == "+OK")
         return true;
@@ -234,6 +237,7 @@ void TMbxPOP::Connect() {
         return;
     }
     if (connected_) {
+        beginAnswer();
         std::string greeting;
         ReceiveText(greeting);
     }
@@ -279,11 +283,13 @@ void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
         throw std::runtime_error("Not connected.");
     Header.clear();
     std::string s;
-    const bool answered = Command("TOP " + Number(unsigned{MsgIndex}) + " 0", kErrHeader, s);
+    const bool answered =
+        Command("TOP " + Number(unsigned{MsgIndex}) + " 0", kErrHeader, s,
+                {AnswerLimits.MaxHeaderAnswer, SocketErrorText(EMSGSIZE, "recv")});
     NoteTopAnswer();
     if (!answered)
         return;
-    ReceiveMultiLine(s, kMaxHeaderAnswer);
+    ReceiveMultiLine(s);
     const size_t statusEnd = s.find(kCRLF);
     Header = s.substr(statusEnd == std::string::npos ? s.size() : statusEnd + 2);
 }
@@ -325,9 +331,10 @@ bool TMbxPOP::RequestCapabilities() {
     capabilities_ = {};
     std::string answer;
     // Servers older than CAPA refuse it; that tells only that they list nothing.
-    if (!TryCommand("CAPA", answer))
+    if (!TryCommand("CAPA", answer,
+                    {pop3_timeouts::kMaxCapabilityAnswer, SocketErrorText(EMSGSIZE, "recv")}))
         return false;
-    ReceiveMultiLine(answer, kMaxCapabilityAnswer);
+    ReceiveMultiLine(answer);
     judge(answer); // the answer's status, not that of its last chunk
     capabilities_ = ParseCapabilities(answer);
     return capabilities_.Known;
@@ -351,22 +358,24 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly
     ReceiveText(data);
     // Not judged on purpose: a refused LIST just leaves the default size.
     const int32_t listedSize = WordAsInt(replyText_, 2, 100);
+    // The budget treats a size that is not a number as not listed at all.
+    TAnswerBudget budget = RetrievalBudget(WordAsInt(replyText_, 2, 0), AnswerLimits);
 
     lastUsedRetr_ = false;
     if (HeaderOnly) {
-        SendText("TOP " + number + " 0" + kCRLF);
+        SendText("TOP " + number + " 0" + kCRLF, budget);
         ReceiveText(data);
         NoteTopAnswer();
     } else {
         // A look must stay a look: RETR counts as a download on some servers, TOP does not.
         bool answered = false;
         if (!WholeMailByRetr && topUse_ != TTopUse::No) {
-            answered = TryCommand("TOP " + number + kAllLines, data);
+            answered = TryCommand("TOP " + number + kAllLines, data, budget);
             topUse_ = answered ? TTopUse::Yes : TTopUse::No;
         }
         if (!answered) {
             lastUsedRetr_ = true;
-            SendText("RETR " + number + kCRLF);
+            SendText("RETR " + number + kCRLF, budget);
             ReceiveText(data);
         }
     }

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "AnswerReader.h"
 #include "Capabilities.h"
 #include "ClientSocket.h"
 #include "MbxMsg.h"
@@ -70,7 +71,9 @@ public:
     // between retrieval chunks and between the slices of every wait.
     std::function<void()> ProcessMessages;
     std::chrono::milliseconds ConnectTimeout = pop3_timeouts::kConnect;
+    // Silence at most this long; a status line complete within it in total (AnswerReader.h).
     std::chrono::milliseconds ReceiveTimeout = pop3_timeouts::kReceive;
+    TAnswerLimits AnswerLimits;
 
     bool Connected() const { return connected_; }
     // Result of the last step: True after a "-ERR" reply, any reported error, a failed open.
@@ -128,20 +131,22 @@ public:
     void ForgetCapabilities() { capabilities_ = {}; }
 
 private:
-    void SendText(const std::string& Text);
+    // Sends one command; its answer, read next, may hold at most Budget.
+    void SendText(const std::string& Text, TAnswerBudget Budget = {});
     // The answer to a command: receives until its first line is complete, then judges it.
     void ReceiveText(std::string& Text);
     // One data chunk of a multi-line answer: a single receive, judged as it stands.
     void ReceiveChunk(std::string& Text);
     // The rest of a multi-line answer whose start ReceiveText put into Text: receives until
-    // the terminating "." line; more than Limit bytes is a transport failure.
-    void ReceiveMultiLine(std::string& Text, size_t Limit);
+    // the terminating "." line, within the bounds given when its command was sent.
+    void ReceiveMultiLine(std::string& Text);
     void ReportError(int Code);
     // Sends Line and reads the answer into Reply; on "-ERR" reports ErrorCode and gives false.
-    bool Command(const std::string& Line, int ErrorCode, std::string& Reply);
+    bool Command(const std::string& Line, int ErrorCode, std::string& Reply,
+                 TAnswerBudget Budget = {});
     // Sends Line and reads its one-line answer; a "-ERR" is no failure (CAPA, UTF8, a TOP
     // that RETR replaces). True on "+OK".
-    bool TryCommand(const std::string& Line, std::string& Reply);
+    bool TryCommand(const std::string& Line, std::string& Reply, TAnswerBudget Budget = {});
     // The first TOP answer of a session decides whether TOP serves for whole mails.
     void NoteTopAnswer();
 
@@ -152,14 +157,20 @@ private:
     void SocketError(TObject* Sender, TCustomWinSocket* Socket, TErrorEvent ErrorEvent,
                      int& ErrorCode);
 
-    // One receive of at most 1024 bytes with its event; empty when nothing came.
-    std::string receiveOnce();
+    // A new answer is expected from now on (reader_ bounds it).
+    void beginAnswer(TAnswerBudget budget = {});
+    // One receive of at most 1024 bytes waiting at most `wait`, with its event; empty when
+    // nothing came.
+    std::string receiveOnce(std::chrono::milliseconds wait);
     void judge(const std::string& Text);
     // Closes the session as a receive failure (OnQuit, OnError) and throws ESocketError.
     [[noreturn]] void transportFailure(int errorCode, const std::string& text);
+    // The same close and events, without the throw.
+    void endSession(int errorCode);
     void processMessages();
 
     std::unique_ptr<TClientSocket> socket_;
+    TAnswerReader reader_;
     bool connected_ = false;
     bool failed_ = false;
     uint16_t messageCount_ = 0;

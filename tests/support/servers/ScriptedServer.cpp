@@ -46,6 +46,10 @@ ScriptedServer::~ScriptedServer() {
 void ScriptedServer::Send(std::string bytes) {
     steps_.push_back({StepKind::Send, std::move(bytes)});
 }
+
+void ScriptedServer::Pause(std::chrono::milliseconds pause) {
+    steps_.push_back({StepKind::Pause, {}, pause});
+}
 void ScriptedServer::AwaitLine() {
     steps_.push_back({StepKind::AwaitLine, {}});
 }
@@ -224,6 +228,12 @@ bool ScriptedServer::runStep(const Step& step) {
             ::setsockopt(connFd_, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
         }
         closeConnection();
+        return true;
+    case StepKind::Pause:
+        // Reading on meanwhile, so a client that gives up is seen at once.
+        while (std::chrono::steady_clock::now() - start < step.pause)
+            if (stop_ || !readSome())
+                return !stop_;
         return true;
     case StepKind::AcceptNext:
         sentTotal_ = 0;

@@ -46,6 +46,7 @@ public:
     void Close();            // closes the connection
     void Reset();            // aborts the connection: the client sees a reset (ECONNRESET)
     void AcceptNext();       // closes the connection (if any) and waits for a new one
+    void Pause(std::chrono::milliseconds pause); // a server that takes its time (keeps reading)
 
     void SetPaced(bool paced) { paced_ = paced; }
     void NoteClientRead(size_t bytes) { clientRead_ += bytes; }
@@ -67,10 +68,11 @@ public:
     int Connections() const { return connections_; }
 
 private:
-    enum class StepKind { Send, AwaitLine, AwaitClose, Close, Reset, AcceptNext };
+    enum class StepKind { Send, AwaitLine, AwaitClose, Close, Reset, AcceptNext, Pause };
     struct Step {
         StepKind kind;
         std::string bytes;
+        std::chrono::milliseconds pause{0};
     };
 
     void run();
