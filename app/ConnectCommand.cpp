@@ -4,6 +4,7 @@
 #include "ListColumns.h"
 #include "Main.h"
 #include "MultiLst.h"
+#include "ServerAddress.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -77,7 +78,14 @@ void TForm1::BtnConnectClick() {
         }
     }
 
-    pop3.Host = ToBytes(servername->currentText());
+    const auto address = ParseServerAddress(ToBytes(servername->currentText()));
+    if (!address) {
+        StatusClear();
+        StatusAppendText(Texts::BadServer);
+        return;
+    }
+    pop3.Host = address->Host;
+    pop3.Port = address->Port.empty() ? "110" : address->Port;
     pop3.UserId = ToBytes(Username->currentText());
     pop3.UserPasswd = ToBytes(Password->text());
     btn_aktivieren(StateBusy);
@@ -129,17 +137,18 @@ void TForm1::BtnConnectClick() {
 }
 
 void TForm1::RecordAccount() {
-    const QString host = FromBytes(pop3.Host);
+    // The server as typed, port and brackets included.
+    const QString server = servername->currentText().trimmed();
     const QString user = FromBytes(pop3.UserId);
     for (int i = servername->count() - 1; i >= 0; --i) {
-        if (servername->itemText(i) == host && Username->itemText(i) == user) {
+        if (servername->itemText(i) == server && Username->itemText(i) == user) {
             servername->removeItem(i);
             Username->removeItem(i);
             if (i < static_cast<int>(PasswordHistory.size()))
                 PasswordHistory.erase(PasswordHistory.begin() + i);
         }
     }
-    servername->addItem(host);
+    servername->addItem(server);
     Username->addItem(user);
     PasswordHistory.push_back(ToBytes(Password->text()));
     while (servername->count() > MaxAccounts) {
@@ -149,7 +158,7 @@ void TForm1::RecordAccount() {
             PasswordHistory.erase(PasswordHistory.begin());
     }
     servername->setCurrentIndex(servername->count() - 1);
-    servername->setEditText(host);
+    servername->setEditText(server);
     Username->setCurrentIndex(Username->count() - 1);
     Username->setEditText(user);
     Password->setText(FromBytes(pop3.UserPasswd));

@@ -29,6 +29,9 @@ inline constexpr TText NoServer{"\rFehler: POP3 Server fehlt", "\rError: No POP 
 inline constexpr TText NoUser{"\rFehler: Username fehlt", "\rError: You will need an username"};
 inline constexpr TText NoPassword{"\rFehler: Passwort fehlt",
                                   "\rError: You will also need a password"};
+inline constexpr TText BadServer{
+    "\rFehler: Ungültiger Server - erlaubt sind Name, Name:Port oder [IPv6-Adresse]:Port",
+    "\rError: Invalid server - use name, name:port or [IPv6-address]:port"};
 inline constexpr TText Connecting{"\rVerbindung wird aufgebaut, bitte warten ....",
                                   "\rConnecting to server, please wait ...."};
 inline constexpr TText ConnectFailed[4] = {

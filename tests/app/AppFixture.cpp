@@ -3,6 +3,7 @@
 #include "ErrorMessage.h"
 #include "MultiLst.h"
 #include "PasswordObfuscation.h"
+#include "ServerAddress.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -54,10 +55,13 @@ TForm1& AppTest::Open(const QStringList& uiLanguages) {
 
 void AppTest::FillLogin(uint16_t port, const QString& user, const QString& password,
                         const QString& host) {
-    form->servername->setEditText(host);
+    form->servername->setEditText(host.isEmpty() ? QString() : ServerText(port, host));
     form->Username->setEditText(user);
     form->Password->setText(password);
-    form->pop3.Port = std::to_string(port);
+}
+
+QString ServerText(uint16_t port, const QString& host) {
+    return QString::fromStdString(JoinHostPort(host.toStdString(), port));
 }
 
 QStringList AppTest::Rows() const {

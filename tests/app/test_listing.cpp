@@ -132,7 +132,7 @@ TEST_F(AppTest, FullListingAgainstDovecot) {
     EXPECT_FALSE(f.btn_cancel->isVisible());
     EXPECT_TRUE(f.BtnDisconnect->isVisible());
     EXPECT_TRUE(f.pop3.Connected());
-    EXPECT_EQ(f.servername->currentText(), "127.0.0.1");
+    EXPECT_EQ(f.servername->currentText(), ServerText(server.port()));
     EXPECT_EQ(f.Username->currentText(), "bob");
 
     f.BtnDisconnectClick();

@@ -182,7 +182,7 @@ TEST_F(AppTest, ClosingDuringAListingStopsItFirst) {
     EXPECT_EQ(server.ReceivedLines(),
               (std::vector<std::string>{"USER bob", "PASS pw", "CAPA", "STAT", "TOP 1 0", "list 1",
                                         "TOP 2 0", "list 2", "QUIT"}));
-    EXPECT_EQ(Store()->value("Server1").toString(), "127.0.0.1");
+    EXPECT_EQ(Store()->value("Server1").toString(), ServerText(server.port()));
 }
 
 TEST_F(AppTest, ShowHeaderAfterCountOnlyListingShowsABlank) {

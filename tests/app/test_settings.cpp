@@ -23,9 +23,9 @@ QStringList Items(const QComboBox* combo) {
 }
 
 TEST_F(AppTest, HistoryMovesAnAccountUsedAgainAndDropsTheOldest) {
-    SaveAccounts(
-        {{"127.0.0.1", "anna", "a1"}, {"localhost", "anna", "a2"}, {"127.0.0.1", "bert", "b1"}});
     ScriptedServer server;
+    const std::string local = ServerText(server.port()).toStdString();
+    SaveAccounts({{local, "anna", "a1"}, {"localhost", "anna", "a2"}, {local, "bert", "b1"}});
     ScriptEmptySessions(server, 10);
     server.Start();
     TForm1& f = Open();
@@ -33,7 +33,8 @@ TEST_F(AppTest, HistoryMovesAnAccountUsedAgainAndDropsTheOldest) {
     // The same server and user again: moved to the end with the new password, not doubled.
     FillLogin(server.port(), "anna", "new-a1");
     f.BtnConnectClick();
-    EXPECT_EQ(Items(f.servername), (QStringList{"localhost", "127.0.0.1", "127.0.0.1"}));
+    EXPECT_EQ(Items(f.servername),
+              (QStringList{"localhost", ServerText(server.port()), ServerText(server.port())}));
     EXPECT_EQ(Items(f.Username), (QStringList{"anna", "bert", "anna"}));
     EXPECT_EQ(f.PasswordHistory, (std::vector<std::string>{"a2", "b1", "new-a1"}));
 

@@ -85,7 +85,7 @@ TEST_F(AppTest, WholeJourneyFromConnectToCloseLeavesExactlyTheUnmarkedMails) {
     EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3, 5})) << server.Log();
     EXPECT_TRUE(errorsShown.empty());
     const auto store = Store();
-    EXPECT_EQ(store->value("Server1").toString(), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(store->value("Server1").toString(), ServerText(server.port()));
     EXPECT_EQ(store->value("User1").toString(), QStringLiteral("journey"));
     const QString storedPassword = store->value("PWD1").toString();
     EXPECT_FALSE(storedPassword.isEmpty());
