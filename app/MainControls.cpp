@@ -1,5 +1,6 @@
 // Creation and placement of the main window's controls and menus.
 #include "BusyAnimation.h"
+#include "Glyphs.h"
 #include "Main.h"
 #include "MultiLst.h"
 
@@ -14,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -25,13 +25,13 @@ constexpr int ToolButtonHeight = 44;
 constexpr int LoginRowTop = 50;
 constexpr int LoginRowHeight = 21;
 
-QToolButton* MakeToolButton(QWidget* parent, const char* name, QStyle::StandardPixmap glyph,
-                            int left, int width) {
+QToolButton* MakeToolButton(QWidget* parent, const char* name, TToolGlyph glyph, int left,
+                            int width) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setIcon(parent->style()->standardIcon(glyph));
+    button->setIcon(ToolGlyph(glyph));
     button->setIconSize(QSize(20, 20));
     // Captions such as "Information" must fit the narrow design width without elision.
     QFont caption = button->font();
@@ -153,17 +153,17 @@ void TForm1::BuildControls() {
 }
 
 void TForm1::BuildToolBar() {
-    BtnConnect = MakeToolButton(Panel1, "BtnConnect", QStyle::SP_DriveNetIcon, 0, 65);
-    BtnDisconnect = MakeToolButton(Panel1, "BtnDisconnect", QStyle::SP_BrowserStop, 64, 65);
-    btn_cancel = MakeToolButton(Panel1, "btn_cancel", QStyle::SP_DialogCancelButton, 64, 65);
+    BtnConnect = MakeToolButton(Panel1, "BtnConnect", TToolGlyph::Connect, 0, 65);
+    BtnDisconnect = MakeToolButton(Panel1, "BtnDisconnect", TToolGlyph::Disconnect, 64, 65);
+    btn_cancel = MakeToolButton(Panel1, "btn_cancel", TToolGlyph::Cancel, 64, 65);
     btn_cancel->setToolTip(QStringLiteral("Cancel / Abbrechen"));
     btn_cancel->hide();
-    BtnDelete = MakeToolButton(Panel1, "BtnDelete", QStyle::SP_TrashIcon, 128, 65);
-    BtnMark = MakeToolButton(Panel1, "BtnMark", QStyle::SP_DialogApplyButton, 192, 73);
-    btn_header = MakeToolButton(Panel1, "btn_header", QStyle::SP_FileDialogDetailedView, 264, 65);
+    BtnDelete = MakeToolButton(Panel1, "BtnDelete", TToolGlyph::Delete, 128, 65);
+    BtnMark = MakeToolButton(Panel1, "BtnMark", TToolGlyph::MarkAll, 192, 73);
+    btn_header = MakeToolButton(Panel1, "btn_header", TToolGlyph::Header, 264, 65);
     btn_header->setText(QStringLiteral("Header"));
     btn_header->setToolTip(QStringLiteral("Show header"));
-    btn_mail = MakeToolButton(Panel1, "btn_mail", QStyle::SP_FileIcon, 328, 65);
+    btn_mail = MakeToolButton(Panel1, "btn_mail", TToolGlyph::Mail, 328, 65);
     btn_mail->setText(QStringLiteral("e-mail"));
     btn_mail->setToolTip(QStringLiteral("Show e-mail"));
 
@@ -173,9 +173,9 @@ void TForm1::BuildToolBar() {
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(403, ToolButtonTop, 2, ToolButtonHeight);
 
-    BtnInfo = MakeToolButton(Panel1, "BtnInfo", QStyle::SP_MessageBoxInformation, 416, 65);
+    BtnInfo = MakeToolButton(Panel1, "BtnInfo", TToolGlyph::Info, 416, 65);
     BtnInfo->setText(QStringLiteral("Information"));
-    BtnClose = MakeToolButton(Panel1, "BtnClose", QStyle::SP_DialogCloseButton, 480, 65);
+    BtnClose = MakeToolButton(Panel1, "BtnClose", TToolGlyph::Quit, 480, 65);
 }
 
 void TForm1::BuildLoginRow() {

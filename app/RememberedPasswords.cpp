@@ -31,10 +31,11 @@ void TForm1::BuildRememberOption() {
     Passwort_merken = new QCheckBox(Panel1);
     Passwort_merken->setObjectName(QStringLiteral("Passwort_merken"));
     Passwort_merken->setChecked(true);
-    // Under the password, on the line of the other option, clear of the busy animation.
+    // Under the password, on the line of the other option; the busy animation, shown only
+    // while the option is disabled anyway, stays in front of its end.
     const int left = Header_Nein->geometry().right() + 4;
-    Passwort_merken->setGeometry(left, Header_Nein->y(), Status_avi->x() - left,
-                                 Header_Nein->height());
+    Passwort_merken->setGeometry(left, Header_Nein->y(), 180, Header_Nein->height());
+    Status_avi->raise();
 }
 
 void TForm1::ChoosePasswordStore() {

@@ -12,30 +12,55 @@ static void EnsureResources() {
 
 namespace {
 
-QPixmap Picture(const char* path) {
+QIcon Svg(const char* name) {
     EnsureResources();
-    return QPixmap(QString::fromLatin1(path));
+    return QIcon(QStringLiteral(":/windows/images/glyphs/%1.svg").arg(QLatin1String(name)));
 }
 
 } // namespace
 
+QIcon ToolGlyph(TToolGlyph glyph) {
+    switch (glyph) {
+    case TToolGlyph::Connect:
+        return Svg("connect");
+    case TToolGlyph::Disconnect:
+        return Svg("disconnect");
+    case TToolGlyph::Cancel:
+        return Svg("cancel");
+    case TToolGlyph::Delete:
+        return Svg("delete");
+    case TToolGlyph::MarkAll:
+        return Svg("mark");
+    case TToolGlyph::Header:
+        return Svg("header");
+    case TToolGlyph::Mail:
+        return Svg("mail");
+    case TToolGlyph::Info:
+        return Svg("info");
+    case TToolGlyph::Quit:
+        return Svg("close");
+    }
+    return {};
+}
+
 QIcon SaveMailGlyph() {
-    return QIcon(Picture(":/windows/images/save_mail.xpm"));
+    return Svg("save_mail");
 }
 
 QIcon SaveAttachmentGlyph() {
-    return QIcon(Picture(":/windows/images/save_attachment.xpm"));
+    return Svg("save_attachment");
 }
 
 QIcon CloseGlyph() {
-    return QIcon(Picture(":/windows/images/close_window.xpm"));
+    return Svg("close_window");
+}
+
+QPixmap ProgramPicture() {
+    EnsureResources();
+    return QPixmap(QStringLiteral(":/windows/images/program_picture.xpm"));
 }
 
 QIcon ProgramIcon() {
     EnsureResources();
     return QIcon(QStringLiteral(":/windows/images/inboxpruner.svg"));
-}
-
-QPixmap ProgramPicture() {
-    return Picture(":/windows/images/program_picture.xpm");
 }

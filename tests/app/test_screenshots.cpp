@@ -11,8 +11,12 @@ namespace {
 
 void SaveShot(QWidget* window, const QString& name) {
     QDir().mkpath(QStringLiteral(APP_SCREENSHOT_DIR));
-    const QString path = QStringLiteral(APP_SCREENSHOT_DIR) + "/" + name + ".png";
     const QPixmap shot = window->grab();
+    // Runs at other scale factors (QT_SCALE_FACTOR) keep their pictures apart: "name@2x".
+    const QString scale = shot.devicePixelRatio() == 1.0
+                              ? QString()
+                              : QStringLiteral("@%1x").arg(shot.devicePixelRatio());
+    const QString path = QStringLiteral(APP_SCREENSHOT_DIR) + "/" + name + scale + ".png";
     ASSERT_FALSE(shot.isNull());
     ASSERT_TRUE(shot.save(path)) << path.toStdString();
     const QImage back(path);
