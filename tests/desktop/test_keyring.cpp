@@ -69,10 +69,11 @@ TEST_F(Keyring, StoreWritesReadsBackAndRemoves) {
 
 // The file's passwords move into the keyring one by one, at each account's next login.
 TEST_F(Keyring, FilePasswordMovesAtLoginAndComesBackFromTheKeyring) {
-    SaveAccounts({{"127.0.0.1", "anna", "a1"}, {"127.0.0.1", "bert", "b1"}});
     ScriptedServer server;
     ScriptEmptySessions(server, 1);
     server.Start();
+    const QString local = ServerText(server.port());
+    SaveAccounts({{local.toStdString(), "anna", "a1"}, {local.toStdString(), "bert", "b1"}});
     TForm1& f = Open();
     ASSERT_NE(f.Keyring, nullptr);
     EXPECT_TRUE(f.Passwort_merken->isChecked());
@@ -81,8 +82,8 @@ TEST_F(Keyring, FilePasswordMovesAtLoginAndComesBackFromTheKeyring) {
     f.BtnConnectClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Store()->contains("PWD2"); }, Patience));
     EXPECT_EQ(Store()->value("PWD1").toString(), Obfuscated("a1")) << "not logged in yet";
-    EXPECT_EQ(KeyringEntry("127.0.0.1", "bert"), "b1");
-    EXPECT_EQ(KeyringEntry("127.0.0.1", "anna"), std::nullopt);
+    EXPECT_EQ(KeyringEntry(local, "bert"), "b1");
+    EXPECT_EQ(KeyringEntry(local, "anna"), std::nullopt);
     f.close();
     EXPECT_FALSE(Store()->contains("PWD2"));
     EXPECT_EQ(Store()->value("PWD1").toString(), Obfuscated("a1"));
@@ -96,22 +97,23 @@ TEST_F(Keyring, FilePasswordMovesAtLoginAndComesBackFromTheKeyring) {
 
 // Unchecked: the login's password is kept nowhere, and the earlier copies go.
 TEST_F(Keyring, RememberUncheckedRemovesEveryCopy) {
-    SaveAccounts({{"127.0.0.1", "carl", "c1"}});
     ScriptedServer server;
     ScriptEmptySessions(server, 2);
     server.Start();
+    const QString local = ServerText(server.port());
+    SaveAccounts({{local.toStdString(), "carl", "c1"}});
     TForm1& f = Open();
     FillLogin(server.port(), "carl", "c1");
     f.BtnConnectClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Store()->contains("PWD1"); }, Patience));
-    ASSERT_EQ(KeyringEntry("127.0.0.1", "carl"), "c1");
+    ASSERT_EQ(KeyringEntry(local, "carl"), "c1");
 
     f.Passwort_merken->setChecked(false);
     FillLogin(server.port(), "carl", "c2");
     f.BtnConnectClick();
     EXPECT_EQ(f.PasswordHistory, (std::vector<std::string>{""}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return f.Keyring->Pending() == 0; }, Patience));
-    EXPECT_EQ(KeyringEntry("127.0.0.1", "carl"), std::nullopt);
+    EXPECT_EQ(KeyringEntry(local, "carl"), std::nullopt);
     f.close();
     EXPECT_FALSE(Store()->contains("PWD1"));
     EXPECT_EQ(Store()->value("RememberPWD").toString(), "0");
@@ -125,10 +127,10 @@ TEST_F(Keyring, RememberUncheckedRemovesEveryCopy) {
 
 // A keyring that refuses the write: the password stays in the file, said once.
 TEST_F(LockedKeyring, FailedWriteKeepsTheFilePasswordAndSaysSoOnce) {
-    SaveAccounts({{"127.0.0.1", "dora", "d1"}});
     ScriptedServer server;
     ScriptEmptySessions(server, 2);
     server.Start();
+    SaveAccounts({{ServerText(server.port()).toStdString(), "dora", "d1"}});
     TForm1& f = Open();
     ASSERT_NE(f.Keyring, nullptr) << "the locked keyring's service runs";
     const QString notice = Tr(Texts::KeyringWriteFailed, false).section(" (", 0, 0);
