@@ -60,6 +60,8 @@ void TForm1::SetWindows(QDialog* aboutBox, TForm2* headerWindow, TForm3* message
 
 void TForm1::Wire() {
     pop3.Port = "110";
+    // Plain text as before until the window offers the security choice.
+    pop3.Security = TSecurity::None;
     pop3.RetrieveProgressStep = 10;
     pop3.OnError = [this](TObject* sender, int error, const std::string& msg) {
         pop3Error(sender, error, msg);

@@ -15,19 +15,21 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
+#include "HostLookup.h"
 
-std::string formatSocketError(const std::string& description, int number, const std::string& api) {
-    return "Windows-Socket-Fehler: " + description + " (" + std::to_string(number) +
-           "), auf API '" + api + "'";
-}
+namespace {
 
 enum class WaitResult { Ready, TimedOut, Closed };
 
 } // namespace
 
+std::string SocketErrorText(const std::string& description, int number, const std::string& api) {
+    return "Windows-Socket-Fehler: " + description + " (" + std::to_string(number) +
+           "), auf API '" + api + "'";
+}
+
 std::string SocketErrorText(int errorNumber, const std::string& api) {
-    return formatSocketError(std::strerror(errorNumber), errorNumber, api);
+    return SocketErrorText(std::strerror(errorNumber), errorNumber, api);
 }
 
 TFailureCause FailureCauseOf(int errorNumber) {
@@ -89,6 +91,8 @@ int TCustomWinSocket::SendBytes(const void* Buf, int Count) {
     std::lock_guard guard(lock_);
     if (!connected_ || Count <= 0)
         return 0;
+    if (tls_)
+        return sendTls(Buf, Count);
     ssize_t sent;
     do {
         sent = ::send(fd_, Buf, static_cast<size_t>(Count), MSG_NOSIGNAL);
@@ -113,6 +117,8 @@ int TCustomWinSocket::ReceiveBytes(void* Buf, int Count) {
     std::lock_guard guard(lock_);
     if (!connected_)
         return 0;
+    if (Count == -1 && tls_)
+        return tls_->Pending();
     if (Count == -1) {
         int waiting = 0;
         if (::ioctl(fd_, FIONREAD, &waiting) < 0)
@@ -121,6 +127,8 @@ int TCustomWinSocket::ReceiveBytes(void* Buf, int Count) {
     }
     if (Count <= 0)
         return 0;
+    if (tls_)
+        return receiveTls(Buf, Count);
     // After a full buffer more data is likely waiting and is taken without a poll; after a
     // short read (an answer to a command) the poll comes first.
     ssize_t got = -1;
@@ -145,8 +153,109 @@ int TCustomWinSocket::ReceiveBytes(void* Buf, int Count) {
     return static_cast<int>(got);
 }
 
+void TCustomWinSocket::failTls(TErrorEvent kind, const char* api) {
+    if (tls_->SystemError() != 0) {
+        fail(kind, tls_->SystemError(), api);
+        return;
+    }
+    const std::string text = "TLS-Fehler: " + tls_->ErrorText();
+    int errorCode = EPROTO;
+    if (errorReport_)
+        errorReport_(kind, errorCode);
+    Close();
+    if (errorCode != 0)
+        throw ESocketError(text, TFailureCause::Tls, EPROTO);
+}
+
+int TCustomWinSocket::sendTls(const void* Buf, int Count) {
+    for (;;) {
+        int written = 0;
+        const auto io = tls_->Write(Buf, Count, written);
+        if (io == TTlsLayer::TIo::Done)
+            return written;
+        if (io == TTlsLayer::TIo::Closed) {
+            fail(eeSend, EPIPE, "SSL_write");
+            return 0;
+        }
+        if (io == TTlsLayer::TIo::Failed) {
+            failTls(eeSend, "SSL_write");
+            return 0;
+        }
+        if (!waitFor(io == TTlsLayer::TIo::WantRead ? POLLIN : POLLOUT, ReceiveTimeout)) {
+            fail(eeSend, ETIMEDOUT, "SSL_write");
+            return 0;
+        }
+        if (!connected_)
+            return 0;
+    }
+}
+
+int TCustomWinSocket::receiveTls(void* Buf, int Count) {
+    // The read comes before any wait: the layer may hold decrypted bytes that poll cannot see.
+    for (;;) {
+        int got = 0;
+        const auto io = tls_->Read(Buf, Count, got);
+        if (io == TTlsLayer::TIo::Done)
+            return got;
+        if (io == TTlsLayer::TIo::Closed)
+            return 0;
+        if (io == TTlsLayer::TIo::Failed) {
+            failTls(eeReceive, "SSL_read");
+            return 0;
+        }
+        if (!waitFor(io == TTlsLayer::TIo::WantRead ? POLLIN : POLLOUT, ReceiveTimeout)) {
+            fail(eeReceive, ETIMEDOUT, "recv");
+            return 0;
+        }
+        if (!connected_)
+            return 0;
+    }
+}
+
+void TCustomWinSocket::StartTls(const TTlsSettings& Settings, std::chrono::milliseconds Timeout) {
+    std::lock_guard guard(lock_);
+    if (!connected_)
+        throw ESocketError(SocketErrorText(ENOTCONN, "SSL_connect"), TFailureCause::Other,
+                           ENOTCONN);
+    using clock = std::chrono::steady_clock;
+    const auto deadline = clock::now() + Timeout;
+    try {
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
+        likelyMore_ = false;
+        tls_ = std::make_unique<TTlsLayer>(fd_, Settings);
+        for (;;) {
+            const auto io = tls_->Handshake();
+            if (io == TTlsLayer::TIo::Done)
+                return;
+            if (io == TTlsLayer::TIo::Closed)
+                throw ESocketError(kTextTlsClosed, TFailureCause::Tls, ECONNRESET);
+            if (io == TTlsLayer::TIo::Failed) {
+                const int error = tls_->SystemError();
+                throw ESocketError(std::string(kTextTlsFailed) + ": " +
+                                       (error ? std::strerror(error) : tls_->ErrorText()),
+                                   TFailureCause::Tls, error);
+            }
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
+            if (left.count() <= 0 ||
+                !waitFor(io == TTlsLayer::TIo::WantRead ? POLLIN : POLLOUT, left))
+                throw ESocketError(kTextTlsTimeout, TFailureCause::Timeout, ETIMEDOUT);
+            if (fd_ < 0)
+                throw ESocketError(SocketErrorText(ECANCELED, "SSL_connect"), TFailureCause::Other,
+                                   ECANCELED);
+        }
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
 void TCustomWinSocket::Close() {
     std::lock_guard guard(lock_);
+    if (tls_) {
+        tls_->Shutdown();
+        tls_.reset();
+    }
     if (fd_ < 0)
         return;
     // Mark closed before reporting, so a handler that closes again finds nothing to do.
@@ -162,6 +271,7 @@ void TCustomWinSocket::Close() {
 // --- TClientWinSocket ---
 
 void TClientWinSocket::openSocket(int family) {
+    tls_.reset();
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -214,25 +324,13 @@ void TClientWinSocket::Open(const std::string& Host, const std::string& Address,
         }
         std::vector<sockaddr_storage> candidates;
         if (!Host.empty()) {
-            addrinfo hints{};
-            hints.ai_family = AF_UNSPEC;
-            hints.ai_socktype = SOCK_STREAM;
-            addrinfo* found = nullptr;
-            const int rc = ::getaddrinfo(Host.c_str(), nullptr, &hints, &found);
-            // Reported here: a connect to the unset address 0.0.0.0 would reach this machine.
-            if (rc != 0)
-                throw ESocketError(
-                    formatSocketError(rc == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(rc),
-                                      rc, "getaddrinfo"),
-                    rc == EAI_SYSTEM ? FailureCauseOf(errno) : TFailureCause::HostNotFound, rc);
-            for (addrinfo* a = found; a; a = a->ai_next) {
-                if (a->ai_family != AF_INET && a->ai_family != AF_INET6)
-                    continue;
-                sockaddr_storage ss{};
-                std::memcpy(&ss, a->ai_addr, a->ai_addrlen);
-                candidates.push_back(ss);
-            }
-            ::freeaddrinfo(found);
+            // Reported when nothing is found: a connect to the unset address 0.0.0.0 would
+            // reach this machine.
+            candidates = LookupHost(Host, ConnectTimeout, [this] {
+                if (WaitHook)
+                    WaitHook();
+                return fd_ >= 0;
+            });
         } else if (!Address.empty()) {
             sockaddr_storage ss{};
             auto* in = reinterpret_cast<sockaddr_in*>(&ss);

@@ -16,15 +16,23 @@
 
 #include "SocketError.h"
 #include "Timeouts.h"
+#include "TlsLayer.h"
 #include "mbx_events.h"
 
 // "Windows-Socket-Fehler: <description> (<number>), auf API '<api>'" with errno and strerror.
 std::string SocketErrorText(int errorNumber, const std::string& api);
+// The same with a description of its own (e.g. a lookup error's text).
+std::string SocketErrorText(const std::string& description, int number, const std::string& api);
 
 inline constexpr const char* kTextNoAddress = "Keine Adresse angegeben";
 inline constexpr const char* kTextNoSocket = "Es kann kein neuer Socket erzeugt werden";
 inline constexpr const char* kTextChangeWhileActive =
     "Der Wert kann nicht geändert werden, während der Socket aktiv ist";
+inline constexpr const char* kTextTlsFailed = "Der TLS-Handshake ist fehlgeschlagen";
+inline constexpr const char* kTextTlsClosed =
+    "Die Verbindung wurde vom Server während des TLS-Handshakes geschlossen";
+inline constexpr const char* kTextTlsTimeout =
+    "Zeitüberschreitung: der Server hat den TLS-Handshake nicht beendet";
 
 // Kind of a failed operation passed to the error event; eeGeneral is used for protocol errors.
 enum TErrorEvent { eeGeneral = 0, eeSend = 1, eeReceive = 2 };
@@ -58,6 +66,13 @@ public:
     bool Connected() const { return connected_; }
     int Handle() const { return fd_; }
 
+    // From here on every send and receive goes through TLS: the handshake runs at once, its
+    // waits sliced like all others and bounded by Timeout. A failure closes the socket and
+    // throws ESocketError (cause Tls, or Timeout). The certificate is judged by the caller.
+    void StartTls(const TTlsSettings& Settings, std::chrono::milliseconds Timeout);
+    // The TLS layer while it is on, else nullptr.
+    const TTlsLayer* Tls() const { return tls_.get(); }
+
     // Runs between poll slices while a connect or receive waits.
     std::function<void()> WaitHook;
     std::chrono::milliseconds ReceiveTimeout = pop3_timeouts::kReceive;
@@ -74,11 +89,16 @@ protected:
     ssize_t recvNow(void* Buf, int Count);
     // Error report, close, then throw unless the code was cleared.
     void fail(TErrorEvent kind, int code, const char* api);
+    int sendTls(const void* Buf, int Count);
+    int receiveTls(void* Buf, int Count);
+    // A failed TLS step: a socket error as such, else a TLS failure (cause Tls).
+    void failTls(TErrorEvent kind, const char* api);
 
     std::recursive_mutex lock_;
     int fd_ = -1;
     bool connected_ = false;
     bool likelyMore_ = false;
+    std::unique_ptr<TTlsLayer> tls_;
 };
 
 class TClientWinSocket : public TCustomWinSocket {

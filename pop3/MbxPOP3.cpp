@@ -204,45 +204,6 @@ void TMbxPOP::NoteTopAnswer() {
         topUse_ = failed_ ? TTopUse::No : TTopUse::Yes;
 }
 
-void TMbxPOP::Connect() {
-    messageCount_ = 0;
-    capabilities_ = {};
-    topUse_ = TTopUse::Unknown;
-    lastUsedRetr_ = false;
-    int32_t port = 0;
-    if (!ParseInt32(Port, port) || port < 0 || port > 65535)
-        port = 110;
-    socket_->SetPort(port);
-    if (IsDottedQuad(Host)) {
-        socket_->SetAddress(Host);
-        socket_->SetHost("");
-    } else {
-        socket_->SetHost(Host);
-        socket_->SetAddress("");
-    }
-    failed_ = false;
-    openError_.clear();
-    openCause_ = TFailureCause::Other;
-    socket_->ConnectTimeout = ConnectTimeout;
-    try {
-        socket_->Open();
-    } catch (const ESocketError& e) {
-        openError_ = e.what();
-        openCause_ = e.Cause;
-        failed_ = true;
-        return;
-    } catch (const std::exception& e) {
-        openError_ = e.what();
-        failed_ = true;
-        return;
-    }
-    if (connected_) {
-        beginAnswer();
-        std::string greeting;
-        ReceiveText(greeting);
-    }
-}
-
 bool TMbxPOP::Login() {
     if (!connected_)
         throw std::runtime_error("Invalid Op. Not connected.");

@@ -20,8 +20,10 @@
 
 #include "AnswerReader.h"
 #include "Capabilities.h"
+#include "CertificateInfo.h"
 #include "ClientSocket.h"
 #include "MbxMsg.h"
+#include "Security.h"
 #include "Timeouts.h"
 #include "mbx_events.h"
 
@@ -48,8 +50,20 @@ public:
 
     std::string UserId;
     std::string UserPasswd;
-    std::string Port = "110"; // decimal text; 110 when it is not a port number
-    std::string Host;         // host name or dotted IPv4 address
+    std::string Host; // host name, dotted IPv4 address or IPv6 address (without brackets)
+    TSecurity Security = TSecurity::Auto;
+    // Decimal text; empty (or not a port number): the mode's default. Auto: 995, then 110 with
+    // STLS when 995 is refused or times out; Tls 995; StartTls and None 110.
+    std::string Port;
+    std::string CaFile;             // optional extra PEM trust anchors
+    std::string TrustedFingerprint; // stored fingerprint for this host and port (may be empty)
+    // A certificate that cannot be verified (and is not the trusted fingerprint): true trusts
+    // it for this connection (the caller stores Fingerprint); unassigned or false: the attempt
+    // ends, nothing sent, cause Certificate.
+    std::function<bool(const TCertificateInfo&)> OnCertificateProblem;
+    // Auto mode, the server offers no encryption: true continues in plain text (the caller
+    // then remembers mode None); unassigned or false: the attempt ends, cause Insecure.
+    std::function<bool(const std::string& host, int port)> OnPlainTextConsent;
     std::string StrErrorInFormatOfMsg = "Error en el formato del mensaje.";
     uint16_t RetrieveProgressStep = 10; // percent between two progress events
     bool GetUIDLsOnRetrieve = false;
@@ -90,8 +104,17 @@ public:
 
     TClientSocket& ClientSocket() { return *socket_; }
 
-    // Opens the connection and reads the greeting. A failed open sets Failed and fires OnQuit
-    // (no OnError, no exception); a "-ERR" greeting sets Failed and keeps the connection.
+    // After a good Connect: Tls, StartTls or None, and the port that worked.
+    TSecurity UsedSecurity() const { return usedSecurity_; }
+    int UsedPort() const { return usedPort_; }
+    // "TLS version, cipher, certificate subject" while encrypted; empty when plain.
+    std::string TlsSummary() const;
+
+    // Opens the connection as Security asks (TLS handshake, or the greeting and STLS) and
+    // reads the greeting. A failed open, and every security failure (handshake, certificate,
+    // no encryption offered, STLS refused, bytes injected before the handshake), sets Failed,
+    // OpenError and OpenCause and fires OnQuit (no OnError, no exception); nothing has been
+    // sent beyond CAPA and STLS then. A "-ERR" greeting sets Failed and keeps the connection.
     void Connect();
     // USER, PASS. False and error 2001 on refusal. Once logged in: CAPA again (the list may
     // change with the login, RFC 2449) and, when it lists UTF8, the UTF8 command (RFC 6856);
@@ -169,6 +192,16 @@ private:
     void endSession(int errorCode);
     void processMessages();
 
+    // The steps of Connect that make the connection secure.
+    void openTcp(int port);
+    // Handshake and certificate check; throws ESocketError (Tls, Timeout, Certificate).
+    void startTls(int port);
+    // CAPA, STLS and the handshake on a plain connection that has greeted. True when the
+    // session goes on (encrypted, or in plain text with consent); false when the attempt ended.
+    bool negotiateStls(int port);
+    // Ends the attempt as a failed open with text and cause.
+    void failOpen(const std::string& text, TFailureCause cause);
+
     std::unique_ptr<TClientSocket> socket_;
     TAnswerReader reader_;
     bool connected_ = false;
@@ -184,6 +217,8 @@ private:
     // lists TOP, else by the first TOP answered or refused; a refused whole-mail TOP ends it.
     enum class TTopUse { Unknown, Yes, No } topUse_ = TTopUse::Unknown;
     bool lastUsedRetr_ = false;
+    TSecurity usedSecurity_ = TSecurity::None;
+    int usedPort_ = 0;
     uint16_t NextProgress = 0;
     uint16_t LastPercent = 0;
 };

@@ -167,7 +167,7 @@ def main():
         ours, theirs = [], []
         poplib_list(small.port)  # warm the server's caches for both sides
         for _ in range(args.runs):
-            ours.append(run_process([args.mbxpop, "--port", str(small.port), "127.0.0.1", USER, "list"])[0])
+            ours.append(run_process([args.mbxpop, "--security", "none", "--port", str(small.port), "127.0.0.1", USER, "list"])[0])
             theirs.append(poplib_list(small.port))
         t_ours, t_theirs = statistics.median(ours), statistics.median(theirs)
         ratio = t_ours / t_theirs
@@ -179,7 +179,7 @@ def main():
 
         fixed_ours, fixed_theirs = [], []
         for _ in range(args.runs):
-            fixed_ours.append(run_process([args.mbxpop, "--port", str(single.port), "127.0.0.1", USER, "list"])[0])
+            fixed_ours.append(run_process([args.mbxpop, "--security", "none", "--port", str(single.port), "127.0.0.1", USER, "list"])[0])
             fixed_theirs.append(poplib_list(single.port))
         f_ours, f_theirs = statistics.median(fixed_ours), statistics.median(fixed_theirs)
         per_ours = (t_ours - f_ours) / (SMALL_COUNT - 1)
@@ -191,7 +191,7 @@ def main():
         times, cpus, peaks, ptimes = [], [], [], []
         for _ in range(max(3, args.runs // 2)):
             t, cpu, rss = run_process(
-                [args.mbxpop, "--port", str(big.port), "127.0.0.1", USER, "retrieve", "1"], measure_memory=True)
+                [args.mbxpop, "--security", "none", "--port", str(big.port), "127.0.0.1", USER, "retrieve", "1"], measure_memory=True)
             times.append(t)
             cpus.append(cpu)
             peaks.append(rss)

@@ -53,6 +53,7 @@ private:
 inline void PointAt(TMbxPOP& pop, const ScriptedServer& server) {
     pop.Host = "127.0.0.1";
     pop.Port = std::to_string(server.port());
+    pop.Security = TSecurity::None;
 }
 
 class SessionTest : public ::testing::Test {

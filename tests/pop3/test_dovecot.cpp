@@ -6,68 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "DovecotMails.h"
 #include "DovecotServer.h"
 #include "MbxPOP3.h"
 
 namespace {
-
-std::string Base64Lines(const std::string& data) {
-    static const char* alphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out, line;
-    for (size_t i = 0; i < data.size(); i += 3) {
-        const uint32_t b0 = uint8_t(data[i]);
-        const uint32_t b1 = i + 1 < data.size() ? uint8_t(data[i + 1]) : 0;
-        const uint32_t b2 = i + 2 < data.size() ? uint8_t(data[i + 2]) : 0;
-        const uint32_t v = (b0 << 16) | (b1 << 8) | b2;
-        line += alphabet[(v >> 18) & 63];
-        line += alphabet[(v >> 12) & 63];
-        line += i + 1 < data.size() ? alphabet[(v >> 6) & 63] : '=';
-        line += i + 2 < data.size() ? alphabet[v & 63] : '=';
-        if (line.size() >= 76) {
-            out += line + "\r\n";
-            line.clear();
-        }
-    }
-    if (!line.empty())
-        out += line + "\r\n";
-    return out;
-}
-
-std::string Header(int n) {
-    return "From: Sender " + std::to_string(n) + " <s" + std::to_string(n) +
-           "@example.org>\r\nTo: bob@example.org\r\nSubject: Mail number " + std::to_string(n) +
-           "\r\nDate: Tue, 8 Dec 2026 07:0" + std::to_string(n % 10) + ":00 +0000\r\n";
-}
-
-std::string PlainMail(int n) {
-    return Header(n) + "\r\nHello " + std::to_string(n) + "\r\n.starts with a dot\r\n";
-}
-
-std::string AttachmentBytes() {
-    std::mt19937 random(42);
-    std::string bytes(5000, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(random() & 0xFF);
-    return bytes;
-}
-
-std::string MultipartMail(int n, const std::string& attachment) {
-    return Header(n) +
-           "MIME-Version: 1.0\r\n"
-           "Content-Type: multipart/mixed; boundary=\"cut-here\"\r\n"
-           "\r\n"
-           "--cut-here\r\n"
-           "Content-Type: text/plain; charset=us-ascii\r\n"
-           "\r\n"
-           "See the attachment.\r\n"
-           "--cut-here\r\n"
-           "Content-Type: application/octet-stream; name=\"noise.bin\"\r\n"
-           "Content-Transfer-Encoding: base64\r\n"
-           "Content-Disposition: attachment; filename=\"noise.bin\"\r\n"
-           "\r\n" +
-           Base64Lines(attachment) + "--cut-here--\r\n";
-}
 
 class Dovecot : public ::testing::Test {
 protected:
@@ -77,6 +20,7 @@ protected:
         server_ = std::make_unique<DovecotServer>("bob", "s3cret pass", mails_);
         pop_.Host = "127.0.0.1";
         pop_.Port = std::to_string(server_->port());
+        pop_.Security = TSecurity::None;
         pop_.UserId = "bob";
         pop_.UserPasswd = "s3cret pass";
         pop_.OnError = [this](TObject*, int code, const std::string& text) {

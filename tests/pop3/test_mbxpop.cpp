@@ -80,23 +80,26 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
     const std::string headerSize = std::to_string(Mail(1).find("\r\n\r\n") + 4 + 3);
     const std::string mailSize = std::to_string(Mail(1).size());
 
-    Result stat = Mbxpop({"--port", port, "127.0.0.1", "tool", "stat"}, "pa55 word");
+    Result stat =
+        Mbxpop({"--security", "none", "--port", port, "127.0.0.1", "tool", "stat"}, "pa55 word");
     EXPECT_EQ(stat.status, 0) << stat.err;
     EXPECT_EQ(stat.out, "3 " + std::to_string(3 * Mail(1).size()) + "\n");
 
-    Result list = Mbxpop({"--port", port, "127.0.0.1", "tool", "list"}, "pa55 word");
+    Result list =
+        Mbxpop({"--security", "none", "--port", port, "127.0.0.1", "tool", "list"}, "pa55 word");
     EXPECT_EQ(list.status, 0) << list.err;
     std::string expected;
     for (int n = 1; n <= 3; ++n)
         expected += std::to_string(n) + "\t" + mailSize + "\t" + headerSize + "\n";
     EXPECT_EQ(list.out, expected);
 
-    Result header = Mbxpop({"--port", port, "127.0.0.1", "tool", "header", "2"}, "pa55 word");
+    Result header = Mbxpop(
+        {"--security", "none", "--port", port, "127.0.0.1", "tool", "header", "2"}, "pa55 word");
     EXPECT_EQ(header.out, "From: s2@example.org\r\nSubject: tool 2\r\n\r\n.\r\n");
 
     // The whole mail comes through TOP unless --retr asks for RETR; the trace tells which.
     for (const bool retr : {false, true}) {
-        std::vector<std::string> args{"--trace", "--port",   port, "127.0.0.1",
+        std::vector<std::string> args{"--trace", "--security", "none", "--port", port, "127.0.0.1",
                                       "tool",    "retrieve", "3"};
         if (retr)
             args.insert(args.begin(), "--retr");
@@ -108,8 +111,9 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
         EXPECT_EQ(retrieve.err.find("may count it as downloaded") != std::string::npos, retr);
     }
 
-    Result del =
-        Mbxpop({"--trace", "--port", port, "127.0.0.1", "tool", "delete", "3", "1"}, "pa55 word");
+    Result del = Mbxpop(
+        {"--trace", "--security", "none", "--port", port, "127.0.0.1", "tool", "delete", "3", "1"},
+        "pa55 word");
     EXPECT_EQ(del.status, 0) << del.err;
     const size_t dele3 = del.err.find("sent DELE 3\\r\\n");
     const size_t dele1 = del.err.find("sent DELE 1\\r\\n");
@@ -126,21 +130,24 @@ TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
     DovecotServer server("tool", "right", {Mail(1)});
     const std::string port = std::to_string(server.port());
 
-    Result wrong = Mbxpop({"--port", port, "127.0.0.1", "tool", "stat"}, "wrong");
+    Result wrong =
+        Mbxpop({"--security", "none", "--port", port, "127.0.0.1", "tool", "stat"}, "wrong");
     EXPECT_EQ(wrong.status, 1);
     EXPECT_NE(wrong.err.find("2001"), std::string::npos) << wrong.err;
 
-    Result missing = Mbxpop({"--port", port, "127.0.0.1", "tool", "retrieve", "7"}, "right");
+    Result missing = Mbxpop(
+        {"--security", "none", "--port", port, "127.0.0.1", "tool", "retrieve", "7"}, "right");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("2004"), std::string::npos) << missing.err;
 
-    Result deleteThenRefused =
-        Mbxpop({"--port", port, "127.0.0.1", "tool", "delete", "1", "5"}, "right");
+    Result deleteThenRefused = Mbxpop(
+        {"--security", "none", "--port", port, "127.0.0.1", "tool", "delete", "1", "5"}, "right");
     EXPECT_EQ(deleteThenRefused.status, 1);
     server.Stop();
     EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1})) << "no QUIT after a refusal";
 
-    Result refused = Mbxpop({"--port", port, "127.0.0.1", "tool", "stat"}, "right");
+    Result refused =
+        Mbxpop({"--security", "none", "--port", port, "127.0.0.1", "tool", "stat"}, "right");
     EXPECT_EQ(refused.status, 2); // the server is gone
     EXPECT_NE(refused.err.find("connect"), std::string::npos) << refused.err;
 

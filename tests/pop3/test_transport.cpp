@@ -235,6 +235,7 @@ TEST(PopConnect, HostAndPortAreMappedOntoTheSocket) {
         TMbxPOP pop;
         pop.Host = row.host;
         pop.Port = row.port;
+        pop.Security = TSecurity::None;
         pop.ConnectTimeout = std::chrono::milliseconds(1); // no real connection wanted here
         int quits = 0, errors = 0;
         pop.OnQuit = [&](TObject*) { ++quits; };

@@ -55,5 +55,23 @@ void AttachTrace(TMbxPOP& pop, std::ostream& out) {
     pop.OnReceiveTextFromSocket = [o](TObject*, const std::string& s) {
         *o << "received " << EscapedLine(s) << std::endl;
     };
+    // A certificate that cannot be verified is shown, and not trusted: the tool never asks.
+    pop.OnCertificateProblem = [o](const TCertificateInfo& c) {
+        *o << "certificate not trusted: " << c.VerifyError << std::endl
+           << "certificate subject " << c.Subject << std::endl
+           << "certificate issuer " << c.Issuer << std::endl
+           << "certificate valid " << c.NotBefore << " to " << c.NotAfter << std::endl
+           << "certificate sha256 " << c.Fingerprint << std::endl;
+        return false;
+    };
     // OnError is left to the caller, which records refusals; it traces them itself.
+}
+
+void TraceSecurity(TMbxPOP& pop, std::ostream& out) {
+    out << "security " << SecurityName(pop.UsedSecurity()) << " port " << pop.UsedPort()
+        << std::endl;
+    if (const TTlsLayer* tls = pop.ClientSocket().Socket()->Tls()) {
+        out << "tls " << tls->Summary() << std::endl;
+        out << "certificate sha256 " << tls->Certificate().Fingerprint << std::endl;
+    }
 }

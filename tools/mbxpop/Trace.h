@@ -9,5 +9,9 @@
 // bytes are escaped so that each receive stays on one line, and the password of PASS is masked.
 void AttachTrace(TMbxPOP& pop, std::ostream& out);
 
+// After a good connect: the security in use and, when encrypted, the TLS version, the cipher,
+// and the certificate's subject and SHA-256 fingerprint.
+void TraceSecurity(TMbxPOP& pop, std::ostream& out);
+
 // C-style escaping of CR, LF, tab, backslash and non-printable bytes.
 std::string EscapedLine(std::string_view bytes);

@@ -1,10 +1,12 @@
-// mbxpop [--port N] [--trace] [--retr] HOST USER COMMAND [ARGS...]
+// mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
+//        HOST USER COMMAND [ARGS...]
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
 // retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
 // The password comes from MBXPOP_PASSWORD. Commands: stat | list | header N | retrieve N |
-// delete N [N ...]. The session ends with QUIT where it is still open.
+// delete N [N ...]. The session ends with QUIT where it is still open. It never asks: where
+// the window would ask (a certificate that cannot be verified, no encryption offered) it stops.
 // Exit status: 0 success; 1 a refusal reported through OnError; 2 a failed connect, a transport
-// failure or another exception; 64 bad usage.
+// failure or another exception; 3 a security failure; 64 bad usage.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -23,15 +25,20 @@ namespace {
 
 constexpr int kExitRefused = 1;
 constexpr int kExitFailed = 2;
+constexpr int kExitInsecure = 3;
 constexpr int kExitUsage = 64;
 
 const char* const kUsage =
-    "usage: mbxpop [--port N] [--trace] [--retr] HOST USER COMMAND [ARGS...]\n"
+    "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
+    "              [--retr] HOST USER COMMAND [ARGS...]\n"
     "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
+    "  default port: 995 for tls and auto (auto then tries 110 with STLS), 110 otherwise\n"
     "  the password is read from the environment variable MBXPOP_PASSWORD\n";
 
 struct Options {
-    std::string port = "110";
+    std::string port; // empty: the security mode's default
+    TSecurity security = TSecurity::Auto;
+    std::string caFile;
     bool trace = false;
     bool retr = false;
     std::string host;
@@ -69,6 +76,16 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
                 return "--port needs a port number from 1 to 65535";
             o.port = std::to_string(port);
             ++i;
+        } else if (option == "--security") {
+            const auto security = i + 1 < argc ? SecurityFromName(argv[i + 1]) : std::nullopt;
+            if (!security)
+                return "--security needs auto, tls, starttls or none";
+            o.security = *security;
+            ++i;
+        } else if (option == "--ca-file") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0')
+                return "--ca-file needs a file name";
+            o.caFile = argv[++i];
         } else {
             return "unknown option " + option;
         }
@@ -109,6 +126,11 @@ void UseHugePagesForTheHeap(char** argv) {
     ::setenv("GLIBC_TUNABLES", "glibc.malloc.hugetlb=1", 1);
     ::execv("/proc/self/exe", argv);
     ::unsetenv("GLIBC_TUNABLES"); // not possible here: carry on without
+}
+
+bool IsSecurityFailure(TFailureCause cause) {
+    return cause == TFailureCause::Tls || cause == TFailureCause::Certificate ||
+           cause == TFailureCause::Insecure;
 }
 
 void RunCommand(TMbxPOP& pop, const Options& o) {
@@ -164,6 +186,8 @@ int main(int argc, char** argv) {
     TMbxPOP pop;
     pop.Host = o.host;
     pop.Port = o.port;
+    pop.Security = o.security;
+    pop.CaFile = o.caFile;
     pop.UserId = o.user;
     pop.UserPasswd = password;
     pop.WholeMailByRetr = o.retr;
@@ -182,12 +206,14 @@ int main(int argc, char** argv) {
             if (!pop.Connected()) {
                 std::cerr << "mbxpop: cannot connect to " << o.host << ": " << pop.OpenError()
                           << "\n";
-                return kExitFailed;
+                return IsSecurityFailure(pop.OpenCause()) ? kExitInsecure : kExitFailed;
             }
             std::cerr << "mbxpop: the server refused the session: " << pop.ReplyText() << "\n";
             pop.Quit();
             return kExitFailed;
         }
+        if (o.trace)
+            TraceSecurity(pop, std::cerr);
         if (pop.Login())
             RunCommand(pop, o);
         if (pop.Connected())

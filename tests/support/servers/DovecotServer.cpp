@@ -99,7 +99,7 @@ std::string MakeFolder() {
 } // namespace
 
 DovecotServer::DovecotServer(std::string user, std::string password,
-                             const std::vector<std::string>& mails)
+                             const std::vector<std::string>& mails, const DovecotTls& tls)
     : user_(std::move(user)), password_(std::move(password)), folder_(MakeFolder()) {
     try {
         // The unprivileged Dovecot processes must be able to pass through to the Maildir.
@@ -118,8 +118,16 @@ DovecotServer::DovecotServer(std::string user, std::string password,
         }
         for (int attempt = 0; attempt < 5 && !running_; ++attempt) {
             port_ = FreePort();
-            std::vector<std::string> args{"start", folder_ + "/sandbox", std::to_string(port_),
-                                          user_, password_};
+            std::vector<std::string> args{"start"};
+            if (!tls.CertFile.empty()) {
+                do
+                    tlsPort_ = FreePort();
+                while (tlsPort_ == port_);
+                args.insert(args.end(),
+                            {"--ssl", tls.CertFile, tls.KeyFile, std::to_string(tlsPort_)});
+            }
+            args.insert(args.end(),
+                        {folder_ + "/sandbox", std::to_string(port_), user_, password_});
             args.insert(args.end(), files.begin(), files.end());
             running_ = RunSandbox(args) == 0;
         }

@@ -17,14 +17,24 @@
 #include <string>
 #include <vector>
 
+// With a certificate and key (PEM files), the server offers STLS on port() and POP3 over TLS
+// on tlsPort().
+struct DovecotTls {
+    std::string CertFile;
+    std::string KeyFile;
+};
+
 class DovecotServer {
 public:
-    DovecotServer(std::string user, std::string password, const std::vector<std::string>& mails);
+    DovecotServer(std::string user, std::string password, const std::vector<std::string>& mails,
+                  const DovecotTls& tls = {});
     ~DovecotServer();
     DovecotServer(const DovecotServer&) = delete;
     DovecotServer& operator=(const DovecotServer&) = delete;
 
     uint16_t port() const { return port_; }
+    // The POP3-over-TLS port; 0 without TLS.
+    uint16_t tlsPort() const { return tlsPort_; }
     const std::string& user() const { return user_; }
     const std::string& password() const { return password_; }
     // The sandbox folder (configuration, log, Maildir).
@@ -48,5 +58,6 @@ private:
     std::string password_;
     std::string folder_;
     uint16_t port_ = 0;
+    uint16_t tlsPort_ = 0;
     bool running_ = false;
 };

@@ -53,6 +53,10 @@ void ScriptedServer::Pause(std::chrono::milliseconds pause) {
 void ScriptedServer::AwaitLine() {
     steps_.push_back({StepKind::AwaitLine, {}});
 }
+
+void ScriptedServer::AwaitBytes() {
+    steps_.push_back({StepKind::AwaitBytes, {}});
+}
 void ScriptedServer::AwaitClientClose() {
     steps_.push_back({StepKind::AwaitClose, {}});
 }
@@ -188,10 +192,17 @@ bool ScriptedServer::runStep(const Step& step) {
         sentTotal_ += step.bytes.size();
         return true;
     case StepKind::AwaitLine:
+    case StepKind::AwaitBytes:
         for (;;) {
             {
                 std::lock_guard lock(mutex_);
-                const size_t eol = connReceived_.find("\r\n", lineScan_);
+                if (step.kind == StepKind::AwaitBytes && connReceived_.size() > lineScan_) {
+                    lineScan_ = connReceived_.size();
+                    return true;
+                }
+                const size_t eol = step.kind == StepKind::AwaitLine
+                                       ? connReceived_.find("\r\n", lineScan_)
+                                       : std::string::npos;
                 if (eol != std::string::npos) {
                     lineScan_ = eol + 2;
                     return true;
@@ -200,11 +211,11 @@ bool ScriptedServer::runStep(const Step& step) {
             if (stop_)
                 return false;
             if (timedOut(start)) {
-                failScript("timed out waiting for a line from the client");
+                failScript("timed out waiting for a line or bytes from the client");
                 return false;
             }
             if (!readSome()) {
-                failScript("client closed while a line was awaited");
+                failScript("client closed while a line or bytes were awaited");
                 return false;
             }
         }

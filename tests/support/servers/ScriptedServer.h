@@ -42,6 +42,7 @@ public:
     // Script steps, run in order on the first (or next) connection; all are given before Start.
     void Send(std::string bytes);
     void AwaitLine();        // one line ending in CR LF from the client
+    void AwaitBytes();       // any bytes beyond the lines taken so far (e.g. a TLS hello)
     void AwaitClientClose(); // until the client closes its end
     void Close();            // closes the connection
     void Reset();            // aborts the connection: the client sees a reset (ECONNRESET)
@@ -68,7 +69,16 @@ public:
     int Connections() const { return connections_; }
 
 private:
-    enum class StepKind { Send, AwaitLine, AwaitClose, Close, Reset, AcceptNext, Pause };
+    enum class StepKind {
+        Send,
+        AwaitLine,
+        AwaitBytes,
+        AwaitClose,
+        Close,
+        Reset,
+        AcceptNext,
+        Pause
+    };
     struct Step {
         StepKind kind;
         std::string bytes;

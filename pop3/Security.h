@@ -1,0 +1,16 @@
+#pragma once
+
+// How a session protects itself: TLS from the first byte, STLS on a plain port, plain text, or
+// (Auto) the best the server offers, never dropping to plain text without consent.
+
+#include <optional>
+#include <string>
+
+enum class TSecurity { Auto, Tls, StartTls, None };
+
+// "auto", "tls", "starttls", "none"; the names used in settings and on the command line.
+std::string SecurityName(TSecurity security);
+// The mode of a name (case-insensitive); nothing for an unknown name.
+std::optional<TSecurity> SecurityFromName(const std::string& name);
+// The port a mode uses when none is given: 995 for Auto and Tls, 110 for StartTls and None.
+int DefaultPort(TSecurity security);
