@@ -261,7 +261,9 @@ TEST(TlsScripted, BrokenOrHostileServersGetNoCredentials) {
         EXPECT_EQ(pop.OpenCause(), row.cause) << pop.OpenError();
         EXPECT_FALSE(pop.OpenError().empty());
         EXPECT_EQ(consentAsked, row.security == TSecurity::Auto ? 1 : 0);
-        EXPECT_TRUE(server.WaitForClientClose());
+        if (!row.script.back().empty()) { // else the server closed first
+            EXPECT_TRUE(server.WaitForClientClose());
+        }
         EXPECT_FALSE(SentCredentials(server.Received())) << server.Received();
     }
 }
