@@ -5,6 +5,9 @@
    the same TOP n 0 + LIST n sequence. Target: mbxpop at most 1.1x poplib's time.
 2. Retrieval: `mbxpop retrieve` of one 20 MB message, parse included. Targets: at least 60 MB/s
    end to end, peak resident memory at most 4x the message size.
+3. TLS: the same listing over POP3 on TLS against poplib's POP3_SSL (target: at most 1.2x), and
+   the same retrieval over TLS against plain text (target: at most 15 % more time). The servers
+   use a certificate made for the run, given to both clients as their trust anchor.
 
 Times are medians of alternating runs. poplib is timed inside this process (no interpreter
 start-up), mbxpop as a whole process (start-up included), which is the stricter comparison.
@@ -17,6 +20,7 @@ import poplib
 import random
 import shutil
 import socket
+import ssl
 import statistics
 import subprocess
 import sys
@@ -73,8 +77,20 @@ def big_mail(size):
     return head + body + tail
 
 
+def make_certificate(root):
+    """A self-signed certificate for localhost and 127.0.0.1: (certificate, key) file names."""
+    cert, key = os.path.join(root, "cert.pem"), os.path.join(root, "key.pem")
+    subprocess.run(
+        ["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256",
+         "-nodes", "-days", "2", "-subj", "/CN=localhost",
+         "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1",
+         "-keyout", key, "-out", cert],
+        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return cert, key
+
+
 class Sandbox:
-    def __init__(self, script, root, name, mails):
+    def __init__(self, script, root, name, mails, tls=None):
         self.script = script
         self.dir = os.path.join(root, name)
         inputs = os.path.join(root, name + "-in")
@@ -87,8 +103,10 @@ class Sandbox:
             files.append(path)
         for _ in range(5):
             self.port = free_port()
+            self.tls_port = free_port()
+            ssl_args = ["--ssl", tls[0], tls[1], str(self.tls_port)] if tls else []
             done = subprocess.run(
-                ["bash", script, "start", self.dir, str(self.port), USER, PASSWORD] + files
+                ["bash", script, "start"] + ssl_args + [self.dir, str(self.port), USER, PASSWORD] + files
             )
             if done.returncode == 0:
                 return
@@ -119,9 +137,15 @@ def run_process(cmd, measure_memory=False):
     return elapsed, float(user) + float(system), int(peak_kb) * 1024
 
 
-def poplib_list(port):
+def poplib_client(port, context):
+    if context is None:
+        return poplib.POP3("127.0.0.1", port)
+    return poplib.POP3_SSL("127.0.0.1", port, context=context)
+
+
+def poplib_list(port, context=None):
     start = time.perf_counter()
-    p = poplib.POP3("127.0.0.1", port)
+    p = poplib_client(port, context)
     p.user(USER)
     p.pass_(PASSWORD)
     count, _ = p.stat()
@@ -155,13 +179,15 @@ def main():
     boxes = []
     ok = True
     try:
-        small = Sandbox(args.sandbox, root, "small", [small_mail(n) for n in range(1, SMALL_COUNT + 1)])
+        cert, key = make_certificate(root)
+        small = Sandbox(args.sandbox, root, "small", [small_mail(n) for n in range(1, SMALL_COUNT + 1)],
+                        tls=(cert, key))
         boxes.append(small)
         # One message: the fixed cost of a session (process start, login, the pause after QUIT).
         single = Sandbox(args.sandbox, root, "single", [small_mail(1)])
         boxes.append(single)
         big_bytes = big_mail(BIG_SIZE)
-        big = Sandbox(args.sandbox, root, "big", [big_bytes])
+        big = Sandbox(args.sandbox, root, "big", [big_bytes], tls=(cert, key))
         boxes.append(big)
 
         ours, theirs = [], []
@@ -212,6 +238,35 @@ def main():
         except OSError:
             pass
         ok &= rate >= 60 and factor <= 4
+
+        context = ssl.create_default_context(cafile=cert)
+        tls_options = ["--security", "tls", "--ca-file", cert]
+        ours, theirs = [], []
+        for _ in range(args.runs):
+            ours.append(run_process([args.mbxpop] + tls_options +
+                                    ["--port", str(small.tls_port), "127.0.0.1", USER, "list"])[0])
+            theirs.append(poplib_list(small.tls_port, context))
+        t_ours, t_theirs = statistics.median(ours), statistics.median(theirs)
+        ratio = t_ours / t_theirs
+        print(f"list of {SMALL_COUNT} messages over TLS, {args.runs} alternating runs:")
+        print(f"  median: mbxpop {t_ours * 1000:8.1f} ms   poplib POP3_SSL {t_theirs * 1000:8.1f} ms   "
+              f"ratio {ratio:.2f} (target <= 1.20)")
+        ok &= ratio <= 1.20
+
+        plain, secure = [], []
+        for _ in range(max(3, args.runs // 2)):
+            plain.append(run_process(
+                [args.mbxpop, "--security", "none", "--port", str(big.port), "127.0.0.1", USER,
+                 "retrieve", "1"])[0])
+            secure.append(run_process(
+                [args.mbxpop] + tls_options + ["--port", str(big.tls_port), "127.0.0.1", USER,
+                                               "retrieve", "1"])[0])
+        t_plain, t_secure = statistics.median(plain), statistics.median(secure)
+        cost = t_secure / t_plain - 1
+        print(f"retrieve + parse of the same message over TLS against plain, median of {len(plain)}:")
+        print(f"  plain {t_plain * 1000:8.1f} ms   TLS {t_secure * 1000:8.1f} ms   "
+              f"TLS costs {cost * 100:+.1f} % (target <= +15 %)")
+        ok &= cost <= 0.15
     finally:
         for b in boxes:
             b.stop()

@@ -1,6 +1,7 @@
 // The mbxpop tool end to end against Dovecot: output, exit status, trace.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include "DovecotServer.h"
+#include "TestCertificates.h"
 
 extern char** environ;
 
@@ -99,8 +101,8 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
 
     // The whole mail comes through TOP unless --retr asks for RETR; the trace tells which.
     for (const bool retr : {false, true}) {
-        std::vector<std::string> args{"--trace", "--security", "none", "--port", port, "127.0.0.1",
-                                      "tool",    "retrieve", "3"};
+        std::vector<std::string> args{"--trace",   "--security", "none",     "--port", port,
+                                      "127.0.0.1", "tool",       "retrieve", "3"};
         if (retr)
             args.insert(args.begin(), "--retr");
         Result retrieve = Mbxpop(args, "pa55 word");
@@ -163,4 +165,41 @@ TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
         EXPECT_EQ(usage.status, 64) << usage.err;
         EXPECT_NE(usage.err.find("usage: mbxpop"), std::string::npos);
     }
+}
+
+TEST(Mbxpop, SecurityOptionsAndExitStatus3) {
+    const std::string folder = ::testing::TempDir() + "mbxpop-tls-" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    const TestAuthority ca(folder, "Tool CA");
+    const TestCertificate cert = ca.Issue("tool", {"localhost"}, {"127.0.0.1"});
+    DovecotServer server("tool", "pw", {Mail(1)}, DovecotTls{cert.CertFile, cert.KeyFile});
+    const std::string plain = std::to_string(server.port());
+    const std::string tls = std::to_string(server.tlsPort());
+    struct Row {
+        std::vector<std::string> options;
+        int status;
+        std::string traced; // a line the trace must hold
+    } rows[] = {
+        {{"--security", "tls", "--port", tls, "--ca-file", ca.CertFile()}, 0, "tls TLSv1."},
+        {{"--security", "starttls", "--port", plain, "--ca-file", ca.CertFile()},
+         0,
+         "certificate sha256 "},
+        {{"--port", plain, "--ca-file", ca.CertFile()}, 0, "security starttls port " + plain},
+        {{"--security", "tls", "--port", tls}, 3, "certificate not trusted"},
+        {{"--security", "tls", "--port", plain, "--ca-file", ca.CertFile()}, 3, "TLS"},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args{"--trace"};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        args.insert(args.end(), {"localhost", "tool", "stat"});
+        SCOPED_TRACE(::testing::PrintToString(args));
+        Result r = Mbxpop(args, "pw");
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_NE(r.err.find(row.traced), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("sent USER") != std::string::npos, row.status == 0) << r.err;
+        if (row.status == 0) {
+            EXPECT_EQ(r.out, "1 " + std::to_string(Mail(1).size()) + "\n");
+        }
+    }
+    std::filesystem::remove_all(folder);
 }

@@ -271,7 +271,9 @@ TEST(TlsScripted, BrokenOrHostileServersGetNoCredentials) {
 TEST(TlsScripted, PlainTextWithConsentInAutoMode) {
     ScriptedServer server;
     server.Send("+OK hi\r\n");
-    for (const char* answer : {"+OK\r\nUSER\r\n.\r\n", "+OK\r\n", "+OK\r\n"}) {
+    // CAPA, USER, PASS, and the CAPA after login.
+    for (const char* answer :
+         {"+OK\r\nUSER\r\n.\r\n", "+OK\r\n", "+OK\r\n", "+OK\r\nUSER\r\n.\r\n"}) {
         server.AwaitLine();
         server.Send(answer);
     }
@@ -288,5 +290,6 @@ TEST(TlsScripted, PlainTextWithConsentInAutoMode) {
     EXPECT_EQ(pop.TlsSummary(), "");
     EXPECT_TRUE(pop.Login());
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
-    EXPECT_EQ(server.ReceivedLines(), (std::vector<std::string>{"CAPA", "USER bob", "PASS pw"}));
+    EXPECT_EQ(server.ReceivedLines(),
+              (std::vector<std::string>{"CAPA", "USER bob", "PASS pw", "CAPA"}));
 }
