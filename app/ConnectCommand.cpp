@@ -4,7 +4,7 @@
 #include "ListColumns.h"
 #include "Main.h"
 #include "MultiLst.h"
-#include "ServerAddress.h"
+#include "SecurityTexts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,14 +78,8 @@ void TForm1::BtnConnectClick() {
         }
     }
 
-    const auto address = ParseServerAddress(ToBytes(servername->currentText()));
-    if (!address) {
-        StatusClear();
-        StatusAppendText(Texts::BadServer);
+    if (!PrepareSecurity())
         return;
-    }
-    pop3.Host = address->Host;
-    pop3.Port = address->Port.empty() ? "110" : address->Port;
     pop3.UserId = ToBytes(Username->currentText());
     pop3.UserPasswd = ToBytes(Password->text());
     btn_aktivieren(StateBusy);
@@ -95,13 +89,18 @@ void TForm1::BtnConnectClick() {
     pop3.Connect();
     if (pop3.Failed()) {
         StatusClear();
-        for (const TText& line : Texts::ConnectFailed)
-            StatusAppendText(line);
+        if (FSecurityDeclined) {
+            StatusAppendText(Texts::SecurityDeclined);
+        } else {
+            for (const TText& line : Texts::ConnectFailed)
+                StatusAppendText(line);
+        }
         BtnDisconnectClick();
         mail_list->setFocus();
         mail_list->Clear();
         return;
     }
+    ShowSessionSecurity();
     if (!pop3.Login()) {
         // The server's refusal is already in the status label.
         StatusAppendText(Texts::Terminated);
@@ -137,7 +136,7 @@ void TForm1::BtnConnectClick() {
 }
 
 void TForm1::RecordAccount() {
-    // The server as typed, port and brackets included.
+    // The server as typed, port and brackets included; with it the mode that worked.
     const QString server = servername->currentText().trimmed();
     const QString user = FromBytes(pop3.UserId);
     for (int i = servername->count() - 1; i >= 0; --i) {
@@ -149,6 +148,7 @@ void TForm1::RecordAccount() {
         }
     }
     servername->addItem(server);
+    SetHistorySecurity(servername->count() - 1, pop3.UsedSecurity());
     Username->addItem(user);
     PasswordHistory.push_back(ToBytes(Password->text()));
     while (servername->count() > MaxAccounts) {

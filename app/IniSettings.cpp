@@ -26,8 +26,16 @@ void TForm1::GetFromIniFile() {
     }
     for (int k = 1; k <= MaxAccounts; ++k) {
         const QString server = Settings.ReadString(Numbered("Server", k));
-        if (!server.isEmpty())
-            servername->addItem(server);
+        if (server.isEmpty())
+            continue;
+        servername->addItem(server);
+        // An entry from before the mode was stored was used in plain text; an unreadable
+        // mode takes the one that never sends plain text without asking.
+        const QString mode = Settings.ReadString(Numbered("Security", k));
+        SetHistorySecurity(servername->count() - 1,
+                           mode.isEmpty() ? TSecurity::None
+                                          : SecurityFromName(mode.toStdString())
+                                                .value_or(TSecurity::Auto));
     }
     // One entry per account, empty where the file holds none (the password is in the keyring
     // or was not to be remembered), so that the passwords stay in step with the accounts.
@@ -56,6 +64,8 @@ void TForm1::WriteToIniFile() {
         const auto entry = static_cast<std::size_t>(k - 1);
         Settings.WriteString(Numbered("User", k), Username->itemText(k - 1));
         Settings.WriteString(Numbered("Server", k), servername->itemText(k - 1));
+        Settings.WriteString(Numbered("Security", k),
+                             QString::fromStdString(SecurityName(HistorySecurity(k - 1))));
         const std::string password =
             entry < PasswordHistory.size() ? PasswordHistory[entry] : std::string();
         if (password.empty() || PasswordInKeyring(k - 1))
@@ -68,6 +78,7 @@ void TForm1::WriteToIniFile() {
             Settings.DeleteValue(Numbered("Server", n));
             Settings.DeleteValue(Numbered("User", n));
             Settings.DeleteValue(Numbered("PWD", n));
+            Settings.DeleteValue(Numbered("Security", n));
         }
     }
     Settings.Flush();

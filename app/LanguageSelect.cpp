@@ -65,4 +65,5 @@ void TForm1::ApplyLanguageTexts() {
     BtnMark->setText(tr(Texts::CaptionMark));
     BtnClose->setText(tr(Texts::CaptionClose));
     btn_cancel->setText(tr(Texts::CaptionCancel));
+    ApplySecurityTexts();
 }

@@ -4,6 +4,7 @@
 #include "ByteText.h"
 #include "Header.h"
 #include "MultiLst.h"
+#include "SecurityChoice.h"
 #include "email.h"
 
 #include <QAction>
@@ -59,9 +60,6 @@ void TForm1::SetWindows(QDialog* aboutBox, TForm2* headerWindow, TForm3* message
 }
 
 void TForm1::Wire() {
-    pop3.Port = "110";
-    // Plain text as before until the window offers the security choice.
-    pop3.Security = TSecurity::None;
     pop3.RetrieveProgressStep = 10;
     pop3.OnError = [this](TObject* sender, int error, const std::string& msg) {
         pop3Error(sender, error, msg);
@@ -70,6 +68,7 @@ void TForm1::Wire() {
         pop3RetrieveProgress(sender, percent);
     };
     pop3.ProcessMessages = [] { QCoreApplication::processEvents(); };
+    WireSecurity();
 
     const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
@@ -108,7 +107,7 @@ void TForm1::Wire() {
 
     for (QObject* watched : std::initializer_list<QObject*>{
              servername, servername->lineEdit(), Username, Username->lineEdit(), Password,
-             Header_Nein, mail_list, BtnConnect, BtnDisconnect, btn_cancel, BtnDelete, BtnMark,
+             Header_Nein, Sicherheit, mail_list, BtnConnect, BtnDisconnect, btn_cancel, BtnDelete, BtnMark,
              btn_header, btn_mail, BtnInfo, BtnClose, Panel1, centralWidget()})
         watched->installEventFilter(this);
 }
@@ -120,6 +119,8 @@ void TForm1::FormCreate() {
     LoadPasswordOptions();
     servername->setCurrentIndex(servername->count() - 1);
     Username->setCurrentIndex(Username->count() - 1);
+    if (servername->count() > 0)
+        ChooseSecurity(*Sicherheit, HistorySecurity(servername->count() - 1));
 }
 
 void TForm1::btn_aktivieren(int State) {
@@ -136,7 +137,7 @@ void TForm1::btn_aktivieren(int State) {
     for (QObject* control : std::initializer_list<QObject*>{BtnInfo, help_I, BtnClose, Datei_Close})
         control->setProperty("enabled", !busy);
     for (QWidget* field : std::initializer_list<QWidget*>{servername, Username, Password,
-                                                          Header_Nein, Passwort_merken})
+                                                          Header_Nein, Passwort_merken, Sicherheit})
         field->setEnabled(idle);
     Status_avi->SetActive(busy);
 }
@@ -166,6 +167,7 @@ void TForm1::ChooseAccount(int index, QComboBox* other) {
         return;
     other->setCurrentIndex(index);
     Password->setText(FromBytes(PasswordHistory[static_cast<std::size_t>(index)]));
+    ChooseSecurity(*Sicherheit, HistorySecurity(index));
 }
 
 bool TForm1::FormKeyDown(int key) {

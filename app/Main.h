@@ -4,7 +4,9 @@
 #include "LanguageTexts.h"
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
+#include "Security.h"
 #include "SettingsStore.h"
+#include "TrustedCertificates.h"
 
 #include <QMainWindow>
 #include <QSet>
@@ -33,6 +35,8 @@ class TBusyAnimation;
 class TForm2;
 class TForm3;
 class TMultiList;
+class TSecurityIndicator;
+struct TCertificateInfo;
 
 // The main window: tool bar, login row, message list, status texts, menus, and the one POP3
 // session. Handlers are public so that tests drive them as the controls do.
@@ -70,6 +74,8 @@ public:
     QCheckBox* Header_Nein;
     // Remember the password of the next login (in the keyring, or else the settings file).
     QCheckBox* Passwort_merken;
+    QLabel* Label4;
+    QComboBox* Sicherheit; // how the connection is protected
     TBusyAnimation* Status_avi;
     QPlainTextEdit* info_fenster;
     QPlainTextEdit* info_fenster_eng;
@@ -78,6 +84,7 @@ public:
     QProgressBar* ProgressBar;
     QStatusBar* Status_leiste;
     std::array<QLabel*, 3> StatusPanels{};
+    TSecurityIndicator* Status_sicherheit;
 
     QMenuBar* MainMenu1;
     QMenu* Datei;
@@ -98,6 +105,7 @@ public:
     // State.
     bool GermanUI = false;
     TSettingsStore Settings;
+    TTrustedCertificates TrustedCertificates{Settings};
     // Passwords of the account history, parallel to the items of servername and Username.
     std::vector<std::string> PasswordHistory;
     // Where remembered passwords live when a keyring service ran at start; null: the file.
@@ -138,6 +146,10 @@ public:
     // POP3 events.
     void pop3Error(TObject* Sender, int Error, const std::string& Msg);
     void pop3RetrieveProgress(TObject* Sender, uint16_t Percent);
+    // A certificate that cannot be verified: true when the user trusts it for this server.
+    bool pop3CertificateProblem(const TCertificateInfo& Certificate);
+    // Automatic mode, no encryption offered: true when the user consents to plain text.
+    bool pop3PlainTextConsent(const std::string& Host, int Port);
 
     void btn_aktivieren(int State);
     int ControlState() const { return FState; }
@@ -188,6 +200,16 @@ private:
     void FinishFullListing();
     void EndAfterError();
     void ApplyLanguageTexts();
+    // The security choice and what goes with it (SecureConnect.cpp).
+    void WireSecurity();
+    void ApplySecurityTexts();
+    // Host, port, mode and trusted fingerprint from the login row into pop3; false (with
+    // the reason in the status label) when the server field cannot be read.
+    bool PrepareSecurity();
+    void ShowSessionSecurity();
+    // The mode stored with history entry index; None for an entry from before there was one.
+    TSecurity HistorySecurity(int index) const;
+    void SetHistorySecurity(int index, TSecurity security);
 
     // Remembered passwords (keyring or settings file).
     void BuildRememberOption();
@@ -216,6 +238,8 @@ private:
     QStringList FKeyringNotices;
     bool FKeyringWriteFailShown = false;
     bool FKeyringUnusableShown = false;
+    // The user declined a certificate or plain text during the current connect.
+    bool FSecurityDeclined = false;
 
     QDialog* FAboutBox = nullptr;
     TForm2* FHeaderWindow = nullptr;

@@ -3,6 +3,8 @@
 #include "Glyphs.h"
 #include "Main.h"
 #include "MultiLst.h"
+#include "SecurityChoice.h"
+#include "SecurityIndicator.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -91,7 +93,8 @@ void TForm1::BuildControls() {
 
     Panel1 = new QWidget(central);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(93);
+    // The design's 93 pixels and a row for the security choice.
+    Panel1->setFixedHeight(117);
     Panel1->setMouseTracking(true);
     layout->addWidget(Panel1);
     BuildToolBar();
@@ -147,6 +150,8 @@ void TForm1::BuildControls() {
     Status_leiste->addWidget(StatusPanels[0]);
     Status_leiste->addWidget(StatusPanels[1]);
     Status_leiste->addWidget(StatusPanels[2], 1);
+    Status_sicherheit = new TSecurityIndicator(Status_leiste);
+    Status_leiste->addPermanentWidget(Status_sicherheit);
     setStatusBar(Status_leiste);
 
     BuildMenus();
@@ -198,6 +203,16 @@ void TForm1::BuildLoginRow() {
     Status_avi->setObjectName(QStringLiteral("Status_avi"));
     Status_avi->move(492, LoginRowTop - 4);
     BuildRememberOption();
+
+    // The security choice has a row of its own below the options, last in the keyboard order.
+    const int securityTop = Header_Nein->geometry().bottom() + 3;
+    Label4 = MakeBoldLabel(Panel1, "Label4", QString(), 54, 72);
+    Label4->move(54, securityTop);
+    Sicherheit = new QComboBox(Panel1);
+    Sicherheit->setObjectName(QStringLiteral("Sicherheit"));
+    Sicherheit->setGeometry(128, securityTop, 108, LoginRowHeight);
+    Label4->setBuddy(Sicherheit);
+    FillSecurityChoice(*Sicherheit, false);
 }
 
 void TForm1::BuildMenus() {

@@ -3,6 +3,7 @@
 #include "ErrorMessage.h"
 #include "MultiLst.h"
 #include "PasswordObfuscation.h"
+#include "SecurityChoice.h"
 #include "ServerAddress.h"
 
 #include <QComboBox>
@@ -58,6 +59,8 @@ void AppTest::FillLogin(uint16_t port, const QString& user, const QString& passw
     form->servername->setEditText(host.isEmpty() ? QString() : ServerText(port, host));
     form->Username->setEditText(user);
     form->Password->setText(password);
+    // The test servers speak plain text unless a test says otherwise.
+    ChooseSecurity(*form->Sicherheit, TSecurity::None);
 }
 
 QString ServerText(uint16_t port, const QString& host) {

@@ -30,7 +30,7 @@ protected:
     // A new main window (the old one, if any, is closed first), shown and given the UI
     // languages of the user.
     TForm1& Open(const QStringList& uiLanguages = {QStringLiteral("en-US")});
-    // Fills the login row for a server on 127.0.0.1.
+    // Fills the login row for a plain-text server on 127.0.0.1.
     void FillLogin(uint16_t port, const QString& user, const QString& password,
                    const QString& host = QStringLiteral("127.0.0.1"));
 

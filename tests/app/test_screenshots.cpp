@@ -2,10 +2,13 @@
 #include "AppFixture.h"
 
 #include "MultiLst.h"
+#include "TrustDialog.h"
 
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -43,6 +46,33 @@ TEST_F(AppTest, ScreenshotsOfIntroductionAndListing) {
         f.mail_list->item(2)->setSelected(true);
         SaveShot(&f, "main-listed-" + language);
         f.BtnDisconnectClick();
+    }
+}
+
+TEST_F(AppTest, ScreenshotsOfTheTrustDialog) {
+    TCertificateInfo certificate;
+    certificate.Host = "localhost";
+    certificate.Port = 995;
+    certificate.Subject = "CN=localhost, O=InboxPruner demo";
+    certificate.Issuer = "CN=localhost, O=InboxPruner demo";
+    certificate.NotBefore = "2026-12-08 10:00:00 UTC";
+    certificate.NotAfter = "2036-12-06 10:00:00 UTC";
+    for (int i = 0; i < 32; ++i)
+        certificate.Fingerprint += (i ? ":" : "") + QByteArray::number(0xA0 + i * 3 % 90, 16)
+                                                        .toUpper()
+                                                        .toStdString();
+    certificate.VerifyError = "self-signed certificate";
+    for (bool german : {true, false}) {
+        TForm1& f = Open({german ? "de-DE" : "en-US"});
+        for (bool changed : {false, true}) {
+            certificate.Changed = changed;
+            TTrustDialog dialog(certificate, german, &f);
+            dialog.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+            EXPECT_LE(dialog.btn_trust->sizeHint().width(), dialog.btn_trust->width());
+            SaveShot(&dialog, QStringLiteral("trust-dialog%1-%2")
+                                  .arg(changed ? "-changed" : "", german ? "de" : "en"));
+        }
     }
 }
 

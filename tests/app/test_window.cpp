@@ -48,7 +48,7 @@ TEST_F(AppTest, FirstStartWithoutSettings) {
     EXPECT_FALSE(f.mail_list->isVisible());
     EXPECT_FALSE(f.Status->isVisible());
     EXPECT_FALSE(f.btn_cancel->isVisible());
-    EXPECT_EQ(f.pop3.Port, "110");
+    EXPECT_EQ(f.Sicherheit->currentIndex(), 0) << "a new account starts in automatic mode";
     EXPECT_EQ(f.pop3.RetrieveProgressStep, 10);
     const int designWidths[] = {25, 75, 80, 95, 75};
     for (int c = 0; c < 5; ++c)
@@ -149,7 +149,7 @@ TEST_F(AppTest, ControlStates) {
         {f.btn_mail, false, false, true},      {f.men_email_anzeigen, false, false, true},
         {f.servername, true, false, false},    {f.Username, true, false, false},
         {f.Password, true, false, false},      {f.Header_Nein, true, false, false},
-        {f.mail_list, true, true, true},
+        {f.Sicherheit, true, false, false},    {f.mail_list, true, true, true},
     };
     for (int state : {TForm1::StateIdle, TForm1::StateBusy, TForm1::StateListed}) {
         f.btn_aktivieren(state);
@@ -184,7 +184,7 @@ TEST_F(AppTest, HintsInThirdPanelAndTheirClearing) {
     // Moving over another control leaves the hint; only the window's own surface clears it.
     QCoreApplication::sendEvent(f.servername, &enter);
     EXPECT_EQ(f.PanelText(2), "Eigenes Passwort ...");
-    QTest::mouseMove(f.Panel1, QPoint(400, 85));
+    QTest::mouseMove(f.Panel1, QPoint(550, 85));
     EXPECT_EQ(f.PanelText(2), "");
 
     TForm1& e = Open();

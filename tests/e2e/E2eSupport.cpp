@@ -1,6 +1,8 @@
 #include "E2eSupport.h"
 
+#include <QApplication>
 #include <QByteArray>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
@@ -69,6 +71,33 @@ std::shared_ptr<bool> WhenShown(QWidget* window, std::function<void()> action) {
         if (window->isVisible())
             window->close(); // a failed check must not leave the test waiting
     });
+    timer->start();
+    return ran;
+}
+
+std::shared_ptr<bool> WhenModalShown(const QString& objectName,
+                                     std::function<void(QWidget*)> action) {
+    auto ran = std::make_shared<bool>(false);
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(5);
+    // The watch ends when the caller drops the flag, so it never acts on a later window.
+    QObject::connect(timer, &QTimer::timeout, qApp,
+                     [timer, objectName, action, flag = std::weak_ptr<bool>(ran)] {
+                         const auto ranFlag = flag.lock();
+                         QWidget* modal = QApplication::activeModalWidget();
+                         if (ranFlag && (!modal || modal->objectName() != objectName ||
+                                         !modal->isVisible()))
+                             return;
+                         timer->stop();
+                         timer->deleteLater();
+                         if (!ranFlag)
+                             return;
+                         *ranFlag = true;
+                         const QPointer<QWidget> window(modal);
+                         action(modal);
+                         if (window && window->isVisible())
+                             window->close(); // a failed check must not leave the test waiting
+                     });
     timer->start();
     return ran;
 }

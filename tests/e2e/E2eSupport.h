@@ -22,3 +22,8 @@ std::vector<std::string> HeaderLinesOf(const std::string& mail);
 // window's own event loop once it is on screen, then closes it if the action did not.
 // Returns a flag that tells whether the action ran.
 std::shared_ptr<bool> WhenShown(QWidget* window, std::function<void()> action);
+// The same for a modal window that the command creates itself: runs action on the first
+// modal window named objectName, then closes that window if the action did not. The watch
+// lasts as long as the caller keeps the returned flag.
+std::shared_ptr<bool> WhenModalShown(const QString& objectName,
+                                     std::function<void(QWidget*)> action);
