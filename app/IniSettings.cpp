@@ -33,9 +33,9 @@ void TForm1::GetFromIniFile() {
         // mode takes the one that never sends plain text without asking.
         const QString mode = Settings.ReadString(Numbered("Security", k));
         SetHistorySecurity(servername->count() - 1,
-                           mode.isEmpty() ? TSecurity::None
-                                          : SecurityFromName(mode.toStdString())
-                                                .value_or(TSecurity::Auto));
+                           mode.isEmpty()
+                               ? TSecurity::None
+                               : SecurityFromName(mode.toStdString()).value_or(TSecurity::Auto));
     }
     // One entry per account, empty where the file holds none (the password is in the keyring
     // or was not to be remembered), so that the passwords stay in step with the accounts.

@@ -107,8 +107,8 @@ void TForm1::Wire() {
 
     for (QObject* watched : std::initializer_list<QObject*>{
              servername, servername->lineEdit(), Username, Username->lineEdit(), Password,
-             Header_Nein, Sicherheit, mail_list, BtnConnect, BtnDisconnect, btn_cancel, BtnDelete, BtnMark,
-             btn_header, btn_mail, BtnInfo, BtnClose, Panel1, centralWidget()})
+             Header_Nein, Sicherheit, mail_list, BtnConnect, BtnDisconnect, btn_cancel, BtnDelete,
+             BtnMark, btn_header, btn_mail, BtnInfo, BtnClose, Panel1, centralWidget()})
         watched->installEventFilter(this);
 }
 

@@ -157,6 +157,9 @@ public:
     // Settings (account history, geometry, column widths).
     void GetFromIniFile();
     void WriteToIniFile();
+    // The mode stored with history entry index; None for an entry from before there was one.
+    TSecurity HistorySecurity(int index) const;
+    void SetHistorySecurity(int index, TSecurity security);
     // True when account i's password is kept in the keyring rather than the file.
     bool PasswordInKeyring(int account) const;
 
@@ -207,9 +210,6 @@ private:
     // the reason in the status label) when the server field cannot be read.
     bool PrepareSecurity();
     void ShowSessionSecurity();
-    // The mode stored with history entry index; None for an entry from before there was one.
-    TSecurity HistorySecurity(int index) const;
-    void SetHistorySecurity(int index, TSecurity security);
 
     // Remembered passwords (keyring or settings file).
     void BuildRememberOption();

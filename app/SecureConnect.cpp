@@ -53,7 +53,9 @@ bool TForm1::PrepareSecurity() {
 bool TForm1::pop3CertificateProblem(const TCertificateInfo& Certificate) {
     // Automatic mode may end up on another port than the one looked up before connecting.
     const std::string trusted = TrustedCertificates.Fingerprint(Certificate.Host, Certificate.Port);
-    if (!trusted.empty() && trusted == Certificate.Fingerprint)
+    if (!trusted.empty() &&
+        QString::fromStdString(trusted).compare(QString::fromStdString(Certificate.Fingerprint),
+                                                Qt::CaseInsensitive) == 0)
         return true;
     TCertificateInfo shown = Certificate;
     shown.Changed = !trusted.empty();

@@ -22,15 +22,14 @@ inline constexpr TText TipSecurity{
 
 // The user declined a certificate or an unencrypted connection.
 inline constexpr TText SecurityDeclined{
-    "\rVerbindung abgebrochen, es wurde nichts an den Server gesendet.",
-    "\rConnection cancelled, nothing was sent to the server."};
+    "\rVerbindung abgebrochen, Ihr Passwort wurde nicht gesendet.",
+    "\rConnection cancelled, your password was not sent."};
 
 // Status bar while a session is open; %1 names TLS version, cipher and certificate subject.
 inline constexpr TText EncryptedTip{"Verschlüsselte Verbindung: %1", "Encrypted connection: %1"};
 inline constexpr TText PlainSession{"Passwort und Mails unverschlüsselt",
                                     "Password and mails unencrypted"};
-inline constexpr TText PlainSessionTip{
-    "Passwort und e-mails werden unverschlüsselt übertragen.",
-    "The password and the e-mails travel unencrypted."};
+inline constexpr TText PlainSessionTip{"Passwort und e-mails werden unverschlüsselt übertragen.",
+                                       "The password and the e-mails travel unencrypted."};
 
 } // namespace Texts

@@ -15,7 +15,7 @@ class TTrustDialog : public QDialog {
 public:
     TTrustDialog(const TCertificateInfo& certificate, bool germanUI, QWidget* parent);
 
-    QLabel* lbl_changed;   // the warning, shown only for a changed certificate
+    QLabel* lbl_changed; // the warning, shown only for a changed certificate
     QLabel* lbl_server;
     QLabel* lbl_subject;
     QLabel* lbl_issuer;

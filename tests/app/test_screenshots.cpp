@@ -58,9 +58,8 @@ TEST_F(AppTest, ScreenshotsOfTheTrustDialog) {
     certificate.NotBefore = "2026-12-08 10:00:00 UTC";
     certificate.NotAfter = "2036-12-06 10:00:00 UTC";
     for (int i = 0; i < 32; ++i)
-        certificate.Fingerprint += (i ? ":" : "") + QByteArray::number(0xA0 + i * 3 % 90, 16)
-                                                        .toUpper()
-                                                        .toStdString();
+        certificate.Fingerprint +=
+            (i ? ":" : "") + QByteArray::number(0xA0 + i * 3 % 90, 16).toUpper().toStdString();
     certificate.VerifyError = "self-signed certificate";
     for (bool german : {true, false}) {
         TForm1& f = Open({german ? "de-DE" : "en-US"});

@@ -5,6 +5,7 @@
 
 #include "SecurityChoice.h"
 #include "SecurityIndicator.h"
+#include "TestCertificates.h"
 #include "TrustDialog.h"
 #include "TrustedCertificates.h"
 
@@ -14,7 +15,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -68,8 +71,8 @@ TEST_F(AppTest, SecurityChoiceFitsItsRowAndComesLastInKeyOrder) {
         EXPECT_LE(f.Sicherheit->geometry().bottom(), f.Panel1->height());
 
         f.Password->setFocus();
-        for (QWidget* next : {static_cast<QWidget*>(f.Header_Nein),
-                              static_cast<QWidget*>(f.Passwort_merken), f.Sicherheit}) {
+        for (QWidget* next :
+             std::initializer_list<QWidget*>{f.Header_Nein, f.Passwort_merken, f.Sicherheit}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             EXPECT_EQ(FocusOf(f), next);
         }
@@ -216,10 +219,11 @@ TEST_F(AppTest, TrustDialogShowsTheCertificateAndRemembersTheTrust) {
         EXPECT_FALSE(f.pop3CertificateProblem(Certificate(Fingerprint('C'), true)));
         ASSERT_TRUE(*changed);
         EXPECT_TRUE(shown.changed);
-        EXPECT_TRUE(warning.startsWith(german ? QString::fromUtf8("ACHTUNG: Das Zertifikat "
-                                                                  "dieses Servers hat sich geändert")
-                                              : QString("WARNING: The certificate of this server "
-                                                        "has changed")))
+        EXPECT_TRUE(warning.startsWith(german
+                                           ? QString::fromUtf8("ACHTUNG: Das Zertifikat "
+                                                               "dieses Servers hat sich geändert")
+                                           : QString("WARNING: The certificate of this server "
+                                                     "has changed")))
             << warning.toStdString();
         EXPECT_EQ(f.TrustedCertificates.Fingerprint("127.0.0.1", 995), Fingerprint('A'));
         f.Settings.DeleteValue("TrustedCertificates");
@@ -266,6 +270,114 @@ TEST_F(AppTest, StatusBarSaysWhileAPlainSessionIsOpen) {
     f.BtnDisconnectClick();
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_FALSE(f.Status_sicherheit->isVisible());
+}
+
+TEST_F(AppTest, SecureSessionsAgainstDovecotAskOnceAndRememberTheMode) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const TestAuthority ca(folder.path().toStdString(), "Test CA");
+    const TestCertificate certificate = ca.Issue("localhost", {"localhost"}, {"127.0.0.1"});
+    DovecotServer server("bob", "s3cret", {Mail("a@example.org", "Secret", "Mon, 1 May 2000")},
+                         DovecotTls{certificate.CertFile, certificate.KeyFile});
+    TForm1& f = Open({"de-DE"});
+    const auto connect = [&](uint16_t port, TSecurity security) {
+        FillLogin(port, "bob", "s3cret");
+        ChooseSecurity(*f.Sicherheit, security);
+        f.BtnConnectClick();
+    };
+
+    // Automatic on the plain port: STLS, then the unknown CA is asked about once.
+    TCertificateInfo asked;
+    auto trust = WhenModalShown("TrustDialog", [&](QWidget* window) {
+        auto* dialog = qobject_cast<TTrustDialog*>(window);
+        asked.Subject = dialog->lbl_subject->text().toStdString();
+        asked.VerifyError = dialog->lbl_error->text().toStdString();
+        EXPECT_FALSE(SentAny("USER") || SentAny("PASS")) << "nothing sent yet";
+        dialog->btn_trust->click();
+    });
+    connect(server.port(), TSecurity::Auto);
+    ASSERT_TRUE(*trust);
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    EXPECT_NE(asked.Subject.find("localhost"), std::string::npos);
+    EXPECT_FALSE(asked.VerifyError.empty());
+    EXPECT_EQ(Rows().size(), 1);
+    EXPECT_EQ(f.Status_sicherheit->Shown(), TSecurityIndicator::TShown::Encrypted);
+    EXPECT_TRUE(f.Status_sicherheit->toolTip().contains("TLSv1."))
+        << f.Status_sicherheit->toolTip().toStdString();
+    EXPECT_TRUE(f.Status_sicherheit->toolTip().contains("localhost"));
+    EXPECT_EQ(ChosenSecurity(*f.Sicherheit), TSecurity::StartTls) << "the mode that worked";
+    EXPECT_EQ(f.HistorySecurity(f.servername->count() - 1), TSecurity::StartTls);
+    f.BtnDisconnectClick();
+    EXPECT_FALSE(f.Status_sicherheit->isVisible());
+
+    // The next connect uses the remembered mode and certificate without asking.
+    {
+        auto again = WhenModalShown("TrustDialog", [](QWidget*) {});
+        const std::size_t first = Sent().size();
+        f.servernameClick(f.servername->count() - 1);
+        f.BtnConnectClick();
+        EXPECT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+        EXPECT_FALSE(*again);
+        ASSERT_GT(Sent().size(), first + 1);
+        EXPECT_EQ(Sent()[first + 1], "STLS");
+        f.BtnDisconnectClick();
+    }
+
+    // TLS on the other port is another server: asked again; cancel ends idle, nothing sent.
+    const std::size_t sentBefore = Sent().size();
+    auto cancel = WhenModalShown("TrustDialog", [](QWidget* window) {
+        qobject_cast<TTrustDialog*>(window)->btn_cancel->click();
+    });
+    connect(server.tlsPort(), TSecurity::Tls);
+    ASSERT_TRUE(*cancel);
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_EQ(Sent().size(), sentBefore);
+    EXPECT_EQ(StatusLines(),
+              QString::fromUtf8("\rVerbindung abgebrochen, Ihr Passwort wurde nicht gesendet."));
+    f.close();
+    const auto store = Store();
+    EXPECT_EQ(store->value("Security1").toString(), "starttls");
+    EXPECT_FALSE(
+        store->value("TrustedCertificates/" + ServerText(server.port())).toString().isEmpty());
+    EXPECT_TRUE(
+        store->value("TrustedCertificates/" + ServerText(server.tlsPort())).toString().isEmpty());
+}
+
+TEST_F(AppTest, AutomaticModeAsksBeforeAPlainConnectionAndRemembersTheConsent) {
+    ScriptedServer server;
+    const auto offerNoStls = [&] {
+        server.Send("+OK POP3 ready\r\n");
+        server.AwaitLine(); // CAPA
+        server.Send("+OK\r\nUSER\r\nTOP\r\n.\r\n");
+    };
+    offerNoStls();
+    server.AcceptNext();
+    offerNoStls();
+    server.AwaitLine();
+    server.Send("+OK\r\n");
+    server.AwaitLine();
+    server.Send("+OK logged in\r\n");
+    server.AwaitLine(); // CAPA after login
+    server.Send("+OK\r\nUSER\r\nTOP\r\n.\r\n");
+    server.AwaitLine();
+    server.Send("+OK 0 0\r\n");
+    ScriptQuit(server);
+    server.Start();
+    TForm1& f = Open();
+    for (bool consent : {false, true}) {
+        FillLogin(server.port(), "bob", "pw");
+        ChooseSecurity(*f.Sicherheit, TSecurity::Auto);
+        auto asked = WhenModalShown("PlainTextQuestion", [&](QWidget* window) {
+            window->findChild<QPushButton*>(consent ? "btn_unencrypted" : "btn_cancel")->click();
+        });
+        f.BtnConnectClick();
+        ASSERT_TRUE(*asked);
+        EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+        EXPECT_EQ(SentAny("USER"), consent);
+    }
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_EQ(ChosenSecurity(*f.Sicherheit), TSecurity::None);
+    EXPECT_EQ(f.HistorySecurity(0), TSecurity::None);
 }
 
 } // namespace

@@ -85,8 +85,8 @@ std::shared_ptr<bool> WhenModalShown(const QString& objectName,
                      [timer, objectName, action, flag = std::weak_ptr<bool>(ran)] {
                          const auto ranFlag = flag.lock();
                          QWidget* modal = QApplication::activeModalWidget();
-                         if (ranFlag && (!modal || modal->objectName() != objectName ||
-                                         !modal->isVisible()))
+                         if (ranFlag &&
+                             (!modal || modal->objectName() != objectName || !modal->isVisible()))
                              return;
                          timer->stop();
                          timer->deleteLater();
