@@ -1,6 +1,8 @@
 #include "Application.h"
 
 #include "ErrorMessage.h"
+#include "ErrorTexts.h"
+#include "ProgramLanguage.h"
 
 #include <QStringDecoder>
 
@@ -16,6 +18,11 @@ QString ExceptionText(const std::exception& error) {
 bool DeliverShowingErrors(const std::function<bool()>& deliver) {
     try {
         return deliver();
+    } catch (const ESocketError& error) {
+        // The layer's own text names an API; the user gets the reason in the window's words.
+        ShowErrorMessage(
+            QApplication::activeWindow(),
+            FailureMessage(error.Cause, error.what(), ProgramGermanUI(), SessionTimeoutSeconds()));
     } catch (const std::exception& error) {
         ShowErrorMessage(QApplication::activeWindow(), ExceptionText(error));
     } catch (...) {

@@ -1,8 +1,11 @@
 // Connect, log in, record the account and list the mailbox.
 #include "ByteText.h"
 #include "CommandScope.h"
+#include "ErrorTexts.h"
 #include "ListColumns.h"
+#include "MailRows.h"
 #include "Main.h"
+#include "MbxMIME.h"
 #include "MultiLst.h"
 #include "SecurityTexts.h"
 
@@ -22,14 +25,31 @@ constexpr int MaxAccounts = 10;
 
 // Adds one message row. The list numbers rows from 1 once its spacer is in, and it marks the
 // first row when the spacer arrives; a mark here must come from the user, never by itself.
-void AddRow(TMultiList* list, const QString& row) {
+QListWidgetItem& AddRow(TMultiList* list, const QString& text) {
     const bool hadSpacer = list->count() > 0;
-    list->addItem(row);
+    auto* row = new QListWidgetItem(text, list);
     list->CheckSpacer();
     if (!hadSpacer)
         list->clearSelection();
     list->setVisible(true);
+    return *row;
 }
+
+// The number column grows to show the largest number whole.
+void FitNumberColumn(TMultiList* list, int largestNumber) {
+    const int needed = NumberColumnWidth(*list, largestNumber);
+    if (list->SectionWidth(0) >= needed)
+        return;
+    list->SetSectionWidth(0, needed);
+    if (TMultiListHeader* header = list->ListHeader())
+        header->SetSectionWidth(0, needed);
+    list->viewport()->update();
+}
+
+constexpr TText ListedOf{"\rEs wurden %1 von %2 e-mails aufgelistet.",
+                         "\r%1 of %2 e-mails are listed."};
+constexpr TText ListedOfPanel{"%1 von %2 Mails", "%1 of %2 Mails"};
+constexpr TText CancelledByUser{"\rAbgebrochen.", "\rCancelled."};
 
 void RemoveLastItem(TMultiList* list) {
     std::unique_ptr<QListWidgetItem> surplus(list->takeItem(list->count() - 1));
@@ -37,10 +57,21 @@ void RemoveLastItem(TMultiList* list) {
 
 } // namespace
 
-void TForm1::pop3Error(TObject*, int, const std::string& Msg) {
+void TForm1::pop3Error(TObject*, int Error, const std::string& Msg) {
     ++FReportedErrors;
+    // A connection dropped on purpose is reported as cancelled by the command itself.
+    if (FAborted)
+        return;
     StatusClear();
-    StatusAppend(Tr(Texts::ErrorPrefix, GermanUI) + FromBytes(Msg));
+    if (Error >= kErrLogin && Error <= kErrCommand) {
+        StatusAppend(Tr(Texts::ErrorPrefix, GermanUI) + FromBytes(Msg));
+        return;
+    }
+    // The transport failed (the error is its errno): what happened, not an older reply text.
+    SetSessionTimeout(pop3.ReceiveTimeout);
+    StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI), FailureCauseOf(Error),
+                              SocketErrorText(Error, "recv"), GermanUI,
+                              TimeoutSeconds(pop3.ReceiveTimeout)));
 }
 
 void TForm1::ShowListInPlaceOfIntroduction() {
@@ -57,16 +88,23 @@ void TForm1::BtnConnectClick() {
     if (FState != StateIdle)
         return;
     TCommandScope scope(*this, StateIdle);
+    FAborted = false;
+    CancelRequested = false;
+    MailCount = 0;
     HeaderTexts.clear();
     StatusClear();
+    for (int panel = 0; panel < static_cast<int>(StatusPanels.size()); ++panel)
+        SetPanelText(panel, QString());
     if (info_fenster->isVisible() || info_fenster_eng->isVisible())
         ShowListInPlaceOfIntroduction();
     else
         mail_list->Clear();
     Status->show();
 
+    // Blanks around a typed or pasted server name are never part of it.
+    const QString server = servername->currentText().trimmed();
     const std::pair<QString, const TText*> required[] = {
-        {servername->currentText(), &Texts::NoServer},
+        {server, &Texts::NoServer},
         {Username->currentText(), &Texts::NoUser},
         {Password->text(), &Texts::NoPassword},
     };
@@ -83,27 +121,59 @@ void TForm1::BtnConnectClick() {
     pop3.UserId = ToBytes(Username->currentText());
     pop3.UserPasswd = ToBytes(Password->text());
     btn_aktivieren(StateBusy);
+    ShowCancelButton(true);
     StatusClear();
     StatusAppendText(Texts::Connecting);
+    SetSessionTimeout(pop3.ReceiveTimeout);
+    RunCancellable([this] { ConnectAndList(); });
+}
 
+void TForm1::ReportConnectFailure() {
+    StatusClear();
+    StatusAppendText(Texts::ConnectFailed[0]);
+    const std::string& why = pop3.OpenError();
+    // A greeting answered with -ERR, or a failure of no known cause: the general hints.
+    if (why.empty() || pop3.OpenCause() == TFailureCause::Other) {
+        for (std::size_t line = 1; line < std::size(Texts::ConnectFailed); ++line)
+            StatusAppendText(Texts::ConnectFailed[line]);
+    }
+    if (!why.empty()) {
+        const std::chrono::milliseconds waited =
+            pop3.OpenCause() == TFailureCause::Timeout ? pop3.ConnectTimeout : pop3.ReceiveTimeout;
+        StatusAppend(FailureLines(QStringLiteral("\r     - "), pop3.OpenCause(), why, GermanUI,
+                                  TimeoutSeconds(waited)));
+    }
+}
+
+void TForm1::ConnectAndList() {
     pop3.Connect();
+    if (FAborted) {
+        EndCancelled();
+        return;
+    }
     if (pop3.Failed()) {
-        StatusClear();
         if (FSecurityDeclined) {
+            StatusClear();
             StatusAppendText(Texts::SecurityDeclined);
         } else {
-            for (const TText& line : Texts::ConnectFailed)
-                StatusAppendText(line);
+            ReportConnectFailure();
         }
+        ShowCancelButton(false);
         BtnDisconnectClick();
         mail_list->setFocus();
         mail_list->Clear();
         return;
     }
     ShowSessionSecurity();
-    if (!pop3.Login()) {
+    const bool loggedIn = pop3.Login();
+    if (FAborted) {
+        EndCancelled();
+        return;
+    }
+    if (!loggedIn) {
         // The server's refusal is already in the status label.
         StatusAppendText(Texts::Terminated);
+        ShowCancelButton(false);
         BtnDisconnectClick();
         return;
     }
@@ -112,6 +182,10 @@ void TForm1::BtnConnectClick() {
 
     const int errorsBefore = FReportedErrors;
     pop3.Stat();
+    if (FAborted) {
+        EndCancelled();
+        return;
+    }
     // A refused STAT leaves no count: the mailbox is treated as empty.
     MailCount = FReportedErrors == errorsBefore ? pop3.MessageCount() : 0;
     MailboxSizeText = pop3.MailboxSize();
@@ -126,6 +200,7 @@ void TForm1::BtnConnectClick() {
     if (MailCount <= 0) {
         StatusAppendText(Texts::NothingToDelete);
         StatusAppendText(Texts::Terminated);
+        ShowCancelButton(false);
         BtnDisconnectClick();
         return;
     }
@@ -168,10 +243,12 @@ void TForm1::RunCountOnlyListing() {
     ProgressBar->show();
     ProgressBar->setFocus();
     StatusAppendText(Texts::CountOnlyListing);
+    FitNumberColumn(mail_list, MailCount);
     for (int n = 1; n <= MailCount; ++n) {
-        AddRow(mail_list, QStringLiteral(" %1 | - | - | - | - |").arg(n));
+        SetRowData(AddRow(mail_list, QStringLiteral(" %1 | - | - | - | - |").arg(n)), n, -1, {});
         HeaderTexts.emplace_back(" ");
     }
+    ShowCancelButton(false);
     btn_aktivieren(StateListed);
     // The first row becomes current without being marked: Delete removes marked mails only.
     mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
@@ -182,15 +259,27 @@ void TForm1::RunFullListing() {
     ProgressBar->show();
     ProgressBar->setFocus();
     ProgressBar->setMaximum(MailCount);
-    BtnDisconnect->hide();
-    btn_cancel->show();
     CancelRequested = false;
     StatusAppendText(Texts::FullListing);
+    FitNumberColumn(mail_list, MailCount);
+    FListingRunning = true;
+    const struct Running {
+        bool& flag;
+        ~Running() { flag = false; }
+    } running{FListingRunning};
 
     for (int n = 1; n <= MailCount; ++n) {
         // Cancel takes effect between messages, never inside one message's two commands.
         if (CancelRequested) {
             BringListInStep();
+            ProgressBar->hide();
+            ProgressBar->setValue(0);
+            ProgressBar->setMaximum(100);
+            ShowCancelButton(false);
+            btn_aktivieren(StateListed);
+            const int listed = mail_list->count() - 1;
+            SetPanelText(0, Tr(ListedOfPanel, GermanUI).arg(listed).arg(MailCount));
+            StatusAppend(Tr(ListedOf, GermanUI).arg(listed).arg(MailCount));
             mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
             return;
         }
@@ -209,8 +298,10 @@ void TForm1::RunFullListing() {
             EndAfterError();
             return;
         }
-        AddRow(mail_list,
-               FromBytes(" " + std::to_string(n) + " |" + DisplaySize(size) + " |" + columns));
+        QListWidgetItem& row = AddRow(mail_list, FromBytes(" " + std::to_string(n) + " |" +
+                                                           DisplaySize(size) + " |" + columns));
+        int32_t octets = -1;
+        SetRowData(row, n, ParseInt32(Trim(size), octets) ? octets : -1, header);
         ProgressBar->setValue(n);
     }
     FinishFullListing();
@@ -218,8 +309,7 @@ void TForm1::RunFullListing() {
 
 void TForm1::FinishFullListing() {
     ProgressBar->hide();
-    BtnDisconnect->show();
-    btn_cancel->hide();
+    ShowCancelButton(false);
     btn_aktivieren(StateListed);
     mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
 }
@@ -235,7 +325,36 @@ void TForm1::BringListInStep() {
 
 // A refused command ends the listing: the server's text stays, the session is closed.
 void TForm1::EndAfterError() {
-    btn_cancel->hide();
-    BtnDisconnect->show();
+    ShowCancelButton(false);
     BtnDisconnectClick();
+}
+
+void TForm1::RunCancellable(const std::function<void()>& exchange) {
+    try {
+        exchange();
+    } catch (...) {
+        // Dropping the connection makes the exchange fail somewhere; that is the cancel.
+        if (!FAborted)
+            throw;
+        EndCancelled();
+    }
+}
+
+// After AbortExchange: the rows listed so far stay, the session is gone.
+void TForm1::EndCancelled() {
+    const int listed = std::max(mail_list->count() - 1, 0);
+    StatusClear();
+    StatusAppend(Tr(CancelledByUser, GermanUI));
+    if (MailCount > 0 && listed < MailCount) {
+        SetPanelText(0, Tr(ListedOfPanel, GermanUI).arg(listed).arg(MailCount));
+        StatusAppend(Tr(ListedOf, GermanUI).arg(listed).arg(MailCount));
+    }
+    StatusAppendText(Texts::Terminated);
+    ShowCancelButton(false);
+    BtnDisconnectClick();
+}
+
+void TForm1::ShowCancelButton(bool shown) {
+    btn_cancel->setVisible(shown);
+    BtnDisconnect->setVisible(!shown);
 }

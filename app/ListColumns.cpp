@@ -63,8 +63,9 @@ std::string DateColumn(const std::string& header, bool german) {
 // The first line of the header text from `skip` characters after `field`, which is where
 // the field's value begins (sender) or the character after its colon (subject).
 std::string FieldLine(const std::string& header, const char* field, std::size_t skip) {
-    // Trimming first means an empty field line yields the next header line.
-    return FirstLine(Trim(Copy(header, Pos(header, field) + skip, 225)));
+    // Trimming first means an empty field line yields the next header line. The line is taken
+    // whole, however long: a cut inside it would leave no line end, and so an empty column.
+    return FirstLine(Trim(Copy(header, Pos(header, field) + skip, std::string::npos)));
 }
 
 std::string SenderColumn(const std::string& header, bool german) {

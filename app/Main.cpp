@@ -2,7 +2,9 @@
 
 #include "BusyAnimation.h"
 #include "ByteText.h"
+#include "DeleteConfirmation.h"
 #include "Header.h"
+#include "MailRows.h"
 #include "MultiLst.h"
 #include "SecurityChoice.h"
 #include "email.h"
@@ -21,8 +23,15 @@
 #include <QProgressBar>
 #include <QToolButton>
 
+#include <QTimer>
+
 #include <exception>
 #include <tuple>
+
+namespace {
+// How long a close waits for a listing to reach the end of the message in progress.
+constexpr int CloseGraceMs = 2000;
+} // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
@@ -102,6 +111,13 @@ void TForm1::Wire() {
     onTrigger(help_I, &TForm1::BtnInfoClick);
     onTrigger(men_header_anzeigen, &TForm1::men_header_anzeigenClick);
 
+    // Double-click or Enter on a mail shows it, as the show-mail command does.
+    connect(mail_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        if (FRunningCommands == 0 && mail_list->row(item) >= 1)
+            men_email_anzeigenClick();
+    });
+    connect(mail_list, &QListWidget::itemSelectionChanged, this, &TForm1::ShowMarkedSummary);
+
     connect(servername, &QComboBox::activated, this, &TForm1::servernameClick);
     connect(Username, &QComboBox::activated, this, &TForm1::UsernameClick);
 
@@ -179,6 +195,11 @@ bool TForm1::FormKeyDown(int key) {
 }
 
 bool TForm1::mail_listKeyDown(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (FState == StateListed && FRunningCommands == 0)
+            men_email_anzeigenClick();
+        return true;
+    }
     if (key != Qt::Key_Delete)
         return false;
     // Only in the listed state: during a listing the session is open too, and a deletion
@@ -204,7 +225,11 @@ QString TForm1::HintFor(const QObject* control) const {
 }
 
 void TForm1::FormMouseMove() {
-    SetPanelText(2, QString());
+    ShowMarkedSummary();
+}
+
+void TForm1::ShowMarkedSummary() {
+    SetPanelText(2, MarkedSummary(MarkedMails(*mail_list), GermanUI));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -223,6 +248,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             SetPanelText(2, hint);
         break;
     }
+    case QEvent::Leave:
+        // A hint belongs to the control under the mouse only.
+        if (!HintFor(watched).isEmpty())
+            ShowMarkedSummary();
+        break;
     case QEvent::MouseMove:
         if (watched == Panel1 || watched == centralWidget())
             FormMouseMove();
@@ -262,9 +292,18 @@ void TForm1::FormResize() {
 void TForm1::closeEvent(QCloseEvent* event) {
     if (FRunningCommands > 0) {
         // Never QUIT from inside a running exchange: stop what runs, close when it returned.
+        // A listing stops after the message in progress and the session ends with QUIT; a
+        // server that keeps the window waiting longer than that is dropped.
         FCloseRequested = true;
-        if (btn_cancel->isVisible())
-            btn_cancelClick();
+        if (FListingRunning && !CancelRequested) {
+            CancelRequested = true;
+            QTimer::singleShot(CloseGraceMs, this, [this] {
+                if (FCloseRequested)
+                    AbortExchange();
+            });
+        } else {
+            AbortExchange();
+        }
         event->ignore();
         return;
     }
@@ -327,8 +366,7 @@ QString TForm1::PanelText(int panel) const {
 
 void TForm1::RecoverFromException(int stateIfConnected) {
     ProgressBar->hide();
-    btn_cancel->hide();
-    BtnDisconnect->show();
+    ShowCancelButton(false);
     if (stateIfConnected == StateListed && pop3.Connected()) {
         btn_aktivieren(StateListed);
         return;

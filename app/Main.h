@@ -152,6 +152,9 @@ public:
     bool pop3PlainTextConsent(const std::string& Host, int Port);
 
     void btn_aktivieren(int State);
+    // Stops whatever waits for the server at once: the connection is dropped (no QUIT, so
+    // nothing is deleted) and the running command ends as cancelled.
+    void AbortExchange();
     int ControlState() const { return FState; }
 
     // Settings (account history, geometry, column widths).
@@ -202,6 +205,16 @@ private:
     void BringListInStep();
     void FinishFullListing();
     void EndAfterError();
+    void ConnectAndList();
+    void ReportConnectFailure();
+    // Runs a command's exchange; after AbortExchange whatever it throws ends it as cancelled.
+    void RunCancellable(const std::function<void()>& exchange);
+    void EndCancelled();
+    // btn_cancel stands in BtnDisconnect's place while a command waits for the server.
+    void ShowCancelButton(bool shown);
+    // Panel 2 shows how many mails are marked and their size while no hint is shown.
+    void ShowMarkedSummary();
+    void RemoveDeletedRows();
     void ApplyLanguageTexts();
     // The security choice and what goes with it (SecureConnect.cpp).
     void WireSecurity();
@@ -240,6 +253,9 @@ private:
     bool FKeyringUnusableShown = false;
     // The user declined a certificate or plain text during the current connect.
     bool FSecurityDeclined = false;
+    // Set by AbortExchange until the next command starts.
+    bool FAborted = false;
+    bool FListingRunning = false;
 
     QDialog* FAboutBox = nullptr;
     TForm2* FHeaderWindow = nullptr;

@@ -144,7 +144,8 @@ void TForm1::BuildControls() {
         panel->setFrameShadow(QFrame::Sunken);
         StatusPanels[i] = panel;
     }
-    StatusPanels[0]->setFixedWidth(70);
+    // Panel 0 grows for "373 of 2007 Mails" after a cancelled listing.
+    StatusPanels[0]->setMinimumWidth(70);
     StatusPanels[1]->setFixedWidth(70);
     StatusPanels[2]->setMinimumWidth(50);
     Status_leiste->addWidget(StatusPanels[0]);
@@ -264,6 +265,7 @@ void TForm1::ConfigureMailList() {
     mail_list->SetHorizontalScroll(false);
     mail_list->SetDefaultItemSelected(true);
     mail_list->SetShowColumnLines(true);
+    mail_list->SetColumnLineColor(Qt::black);
     mail_list->SetShowParentHighlight(false);
     mail_list->SetSmoothScroll(false);
     mail_list->SetScrollSpeed(5);

@@ -34,7 +34,7 @@ void TForm1::ApplySecurityTexts() {
 }
 
 bool TForm1::PrepareSecurity() {
-    const auto address = ParseServerAddress(ToBytes(servername->currentText()));
+    const auto address = ParseServerAddress(ToBytes(servername->currentText().trimmed()));
     if (!address) {
         StatusClear();
         StatusAppendText(Texts::BadServer);

@@ -1,46 +1,92 @@
-// Delete the marked mails, mark all, disconnect and cancel a listing.
+// Delete the marked mails, mark all, disconnect and cancel.
+#include "ByteText.h"
 #include "CommandScope.h"
+#include "DeleteConfirmation.h"
+#include "ListColumns.h"
+#include "MailRows.h"
 #include "Main.h"
 #include "MultiLst.h"
 
 #include <QProgressBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 void TForm1::BtnDeleteClick() {
     if (FState != StateListed)
         return;
-    TCommandScope scope(*this, StateIdle);
-    btn_aktivieren(StateBusy);
-    // From the last row up, so removing a row never shifts one still to be visited.
-    for (int n = mail_list->count() - 1; n >= 1; --n) {
-        if (!mail_list->item(n)->isSelected())
-            continue;
-        const int errorsBefore = FReportedErrors;
-        pop3.DeleteMsg(static_cast<uint16_t>(n));
-        if (FReportedErrors != errorsBefore) {
-            // The session was closed without QUIT, so nothing at all was deleted.
-            StatusAppendText(Texts::Terminated);
-            BtnDisconnectClick();
-            return;
-        }
-        if (n - 1 < static_cast<int>(HeaderTexts.size()))
-            HeaderTexts.erase(HeaderTexts.begin() + (n - 1));
-        std::unique_ptr<QListWidgetItem> deleted(mail_list->takeItem(n));
-        SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n));
-    }
-    StatusAppendText(Texts::Terminated);
-    const int errorsBefore = FReportedErrors;
-    BtnDisconnectClick();
-    if (FReportedErrors != errorsBefore) {
-        // A refused QUIT: the server need not have carried out the deletions.
-        StatusAppendText(Texts::Terminated);
+    const TMarkedMails marked = MarkedMails(*mail_list);
+    if (marked.Count == 0) {
+        // Nothing to do: the session stays as it is.
+        StatusClear();
+        StatusAppend(NothingMarkedText(GermanUI));
         return;
     }
-    StatusClear();
-    StatusAppendText(Texts::AllDeleted);
-    StatusAppendText(Texts::Terminated);
+    if (!ConfirmDeletion(this, marked, GermanUI) || FState != StateListed || !pop3.Connected())
+        return;
+
+    TCommandScope scope(*this, StateIdle);
+    FAborted = false;
+    btn_aktivieren(StateBusy);
+    ShowCancelButton(true);
+    std::vector<int> numbers;
+    for (int row = 1; row < mail_list->count(); ++row) {
+        if (mail_list->item(row)->isSelected())
+            numbers.push_back(MessageNumberOf(*mail_list->item(row)));
+    }
+    // From the highest number down, as the rows were once visited from the last one up.
+    std::sort(numbers.rbegin(), numbers.rend());
+    RunCancellable([&] {
+        for (const int n : numbers) {
+            const int errorsBefore = FReportedErrors;
+            pop3.DeleteMsg(static_cast<uint16_t>(n));
+            if (FAborted)
+                throw std::runtime_error("cancelled");
+            if (FReportedErrors != errorsBefore) {
+                // The session was closed without QUIT, so nothing at all was deleted and
+                // every row still stands for a mail on the server.
+                StatusAppendText(Texts::Terminated);
+                ShowCancelButton(false);
+                BtnDisconnectClick();
+                return;
+            }
+            SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n));
+        }
+        StatusAppendText(Texts::Terminated);
+        ShowCancelButton(false);
+        const int errorsBefore = FReportedErrors;
+        BtnDisconnectClick();
+        if (FAborted)
+            throw std::runtime_error("cancelled");
+        if (FReportedErrors != errorsBefore) {
+            // A refused QUIT: the server need not have carried out the deletions.
+            StatusAppendText(Texts::Terminated);
+            return;
+        }
+        RemoveDeletedRows();
+        MailCount -= marked.Count;
+        SetPanelText(0, QString::number(MailCount) + QStringLiteral(" Mails"));
+        long long size = 0;
+        if (marked.SizeKnown && !MailboxSizeText.empty() &&
+            std::all_of(MailboxSizeText.begin(), MailboxSizeText.end(), ::isdigit))
+            size = std::stoll(MailboxSizeText) - marked.Octets;
+        MailboxSizeText = std::to_string(std::max(size, 0LL));
+        SetPanelText(1, marked.SizeKnown ? FromBytes(DisplaySize(MailboxSizeText)) : QString());
+        ShowMarkedSummary();
+        StatusClear();
+        StatusAppendText(Texts::AllDeleted);
+        StatusAppendText(Texts::Terminated);
+    });
+}
+
+// The rows still marked are the mails the server has just removed.
+void TForm1::RemoveDeletedRows() {
+    for (int row = mail_list->count() - 1; row >= 1; --row) {
+        if (mail_list->item(row)->isSelected())
+            std::unique_ptr<QListWidgetItem> deleted(mail_list->takeItem(row));
+    }
 }
 
 void TForm1::BtnMarkClick() {
@@ -60,11 +106,22 @@ void TForm1::BtnDisconnectClick() {
 }
 
 void TForm1::btn_cancelClick() {
-    btn_cancel->hide();
-    BtnDisconnect->show();
-    ProgressBar->hide();
-    ProgressBar->setValue(0);
-    ProgressBar->setMaximum(100);
-    btn_aktivieren(StateListed);
+    // A listing stops between two messages and keeps its session; a second click, or any
+    // other wait (connect, login, retrieval, deletion), drops the connection at once.
+    if (FListingRunning && !CancelRequested) {
+        CancelRequested = true;
+        return;
+    }
+    AbortExchange();
+}
+
+void TForm1::AbortExchange() {
+    if (FRunningCommands == 0)
+        return;
+    FAborted = true;
     CancelRequested = true;
+    // Closing from inside the wait's event hook: the socket layer sees the closed state when
+    // the hook returns and the waiting call gives up.
+    if (TClientWinSocket* socket = pop3.ClientSocket().Socket())
+        socket->Close();
 }

@@ -1,34 +1,55 @@
 // Show the header or the whole mail of the chosen row.
 #include "CommandScope.h"
 #include "Header.h"
+#include "MailRows.h"
 #include "Main.h"
 #include "MultiLst.h"
 #include "email.h"
 
 #include <QProgressBar>
 
+namespace {
+
+// The server's number of the mail in the current row; 0 for none.
+int CurrentMessageNumber(const TMultiList& list) {
+    const int row = list.currentRow();
+    return row >= 1 && list.item(row) ? MessageNumberOf(*list.item(row)) : 0;
+}
+
+} // namespace
+
 void TForm1::men_header_anzeigenClick() {
     if (!FHeaderWindow)
         return;
-    // The header was kept by the listing; nothing is sent to the server.
-    const int row = mail_list->currentRow();
-    if (row >= 1 && row - 1 < static_cast<int>(HeaderTexts.size()))
-        FHeaderWindow->AddHeaderText(HeaderTexts[static_cast<std::size_t>(row - 1)]);
+    // The header was kept by the listing, in message order; nothing is sent to the server.
+    const int number = CurrentMessageNumber(*mail_list);
+    if (number >= 1 && number - 1 < static_cast<int>(HeaderTexts.size()))
+        FHeaderWindow->AddHeaderText(HeaderTexts[static_cast<std::size_t>(number - 1)]);
     FHeaderWindow->exec();
 }
 
 void TForm1::men_email_anzeigenClick() {
-    const int row = mail_list->currentRow();
-    if (!FMessageWindow || FState != StateListed || row < 1)
+    const int number = CurrentMessageNumber(*mail_list);
+    if (!FMessageWindow || FState != StateListed || number < 1)
         return;
     TCommandScope scope(*this, StateListed);
+    FAborted = false;
     ProgressBar->setMaximum(100);
     ProgressBar->setValue(0);
     ProgressBar->show();
     // Busy while the mail comes in, so no other command runs inside this exchange.
     btn_aktivieren(StateBusy);
-    std::unique_ptr<TMbxMsg> msg = pop3.Retrieve(static_cast<uint16_t>(row));
+    ShowCancelButton(true);
+    std::unique_ptr<TMbxMsg> msg;
+    RunCancellable([&] {
+        msg = pop3.Retrieve(static_cast<uint16_t>(number));
+        if (FAborted)
+            throw std::runtime_error("cancelled");
+    });
     ProgressBar->hide();
+    if (FAborted)
+        return; // the session is gone and the window said so; no mail window pops up
+    ShowCancelButton(false);
     if (!msg) {
         // Refused: the server's text is shown and the session is already closed.
         StatusAppendText(Texts::Terminated);

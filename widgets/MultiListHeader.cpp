@@ -15,7 +15,10 @@ TMultiListHeader::TMultiListHeader(QWidget* parent)
     setModel(m_captions);
     setMinimumSectionSize(0);
     setStretchLastSection(true);
-    setSectionsClickable(false);
+    // A click on a caption sorts the list by that column; a drag on a divider resizes.
+    setSectionsClickable(true);
+    setSortIndicatorShown(true);
+    setSortIndicator(-1, Qt::AscendingOrder);
     setSectionsMovable(false);
     setHighlightSections(false);
     setSectionResizeMode(QHeaderView::Interactive);

@@ -86,6 +86,7 @@ TMultiList::TMultiList(QWidget* parent)
         if (!m_resizeWhileDragging)
             SectionResize(section, width);
     });
+    connect(m_header, &QHeaderView::sectionClicked, this, &TMultiList::SortByColumn);
 }
 
 TMultiList::~TMultiList() = default;
@@ -97,6 +98,14 @@ QString TMultiList::SpacerText() {
 
 void TMultiList::Clear() {
     clear();
+    ResetSortOrder();
+}
+
+void TMultiList::ResetSortOrder() {
+    m_sortColumn = -1;
+    m_sortOrder = Qt::AscendingOrder;
+    if (m_header)
+        m_header->setSortIndicator(-1, Qt::AscendingOrder);
 }
 
 void TMultiList::CheckSpacer() {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "MultiListHeader.h"
+#include "MultiListSort.h"
 
 #include <QColor>
 #include <QFont>
@@ -108,6 +109,15 @@ public:
     // The header reports that section `section` is now `width` wide: the columns follow.
     void SectionResize(int section, int width);
 
+    // Orders the data rows by the column (a header click does this); the same column again
+    // reverses the order. Rows keep their marks; sort keys are described in MultiListSort.h.
+    void SortByColumn(int column);
+    // -1 while the rows are in the order they were added.
+    int SortColumn() const { return m_sortColumn; }
+    Qt::SortOrder SortOrder() const { return m_sortOrder; }
+    // Forgets the order (Clear does too): new rows are shown as they come.
+    void ResetSortOrder();
+
 #define TMULTILIST_COLUMN_ACCESSORS(Suffix, Index)                                                 \
     Qt::Alignment Alignment##Suffix() const {                                                      \
         return Alignment(Index);                                                                   \
@@ -186,6 +196,7 @@ private:
     QColor DrawColumns(QPainter& painter, const QRect& area, const QString& itemText, bool selected,
                        QColor brush, QColor text) const;
     void DrawFocusFrame(QPainter& painter, const QRect& area, const QColor& color) const;
+    QVariant SortKey(const QListWidgetItem* row, int column) const;
 
     QPointer<TMultiListHeader> m_header;
     QStringList m_headerSections;
@@ -212,6 +223,9 @@ private:
     bool m_defaultItemSelected = true;
     bool m_updateAlways = true;
     bool m_ignoreBitmap = false;
+
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 
     // Working state.
     bool m_pendingFullRepaint = true;

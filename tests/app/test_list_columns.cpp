@@ -116,6 +116,14 @@ TEST(Filter, AmpersandAndBarInHeaderTextsShowAsSent) {
     EXPECT_TRUE(subject.Underlined.isEmpty());
 }
 
+TEST(Filter, LongSubjectAndSenderLinesAreKeptWhole) {
+    const std::string subject(327, 's');
+    const std::string sender = std::string(250, 'f') + "@example.org";
+    const std::string header = "From: " + sender + "\r\nSubject: " + subject +
+                               "\r\nDate: Mon, 15 May 2000 10:11:12 +0200\r\n\r\n.\r\n";
+    EXPECT_EQ(filter(header, false), "15 May 2000|" + sender + "|" + subject + "|");
+}
+
 TEST(Filter, HeaderShorterThanTheDateWindow) {
     EXPECT_EQ(filter("Date: Mon, 1", false), "1|No sender||");
     EXPECT_EQ(filter("Date:", false), "No date|No sender||");

@@ -2,6 +2,7 @@
 #include "AppFixture.h"
 
 #include "ListColumns.h"
+#include "MbxPOP3.h"
 #include "MultiLst.h"
 
 #include <QCheckBox>
@@ -36,23 +37,45 @@ const std::string kHeader1 = "From: Alice <alice@example.org>\r\nSubject: Lunch\
 const std::string kHeader2 = "From: bob@example.org\r\nSubject: Report\r\n"
                              "Date: Tue, 16 May 2000 08:00:00 +0200\r\n";
 
-TEST_F(AppTest, ConnectionRefused) {
-    for (bool german : {true, false}) {
-        TForm1& f = Open({german ? "de-DE" : "en-US"});
-        FillLogin(ClosedPort(), "bob", "secret");
-        f.BtnConnectClick();
-        EXPECT_EQ(
-            StatusLines(),
-            german ? QString::fromUtf8("\rFehler: Keine Verbindung zum Server möglich !!!!"
-                                       "\r     - Sind Sie mit dem Internet verbunden?"
-                                       "\r     - Haben Sie den korrekten Server eingetragen?"
-                                       "\r     - Eventuell ist der Server gerade nicht erreichbar!")
-                   : QString("\rError: a connection to the server cannot be established !!!!"
-                             "\r     - Are you connected to the Internet?"
-                             "\r     - Do you use the correct server namen?"
-                             "\r     - Maybe the server is temporarily not available!"));
+// Transport failures in the window: what happened in the window's language, the system's
+// text as a detail, never the platform's name and never the reply of an earlier session.
+TEST_F(AppTest, TransportFailuresAreToldByTheirCause) {
+    struct Case {
+        const char* language;
+        bool silentServer; // else: nobody listens on the port
+        QString status;
+    };
+    const Case cases[] = {
+        {"de-DE", false,
+         QString::fromUtf8("\rFehler: Keine Verbindung zum Server möglich !!!!"
+                           "\r     - Der Server hat die Verbindung abgelehnt."
+                           "\r       (Connection refused (111))")},
+        {"en-US", false,
+         "\rError: a connection to the server cannot be established !!!!"
+         "\r     - The server refused the connection.\r       (Connection refused (111))"},
+        {"en-US", true,
+         "\rError: The server did not answer within 2 seconds."
+         "\r       (Connection timed out (110))"},
+        {"de-DE", true,
+         "\rFehler: Der Server hat nicht innerhalb von 2 Sekunden geantwortet."
+         "\r       (Connection timed out (110))"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.language) + (c.silentServer ? " silent" : " refused"));
+        ScriptedServer server; // accepts and never answers
+        server.Start();
+        TForm1& f = Open({c.language});
+        FillLogin(c.silentServer ? server.port() : ClosedPort(), "bob", "secret");
+        f.pop3.ReceiveTimeout = std::chrono::seconds(2);
+        // An earlier session's refusal must not be taken for this attempt's reason.
+        f.pop3Error(nullptr, kErrLogin, "[AUTH] Authentication failed.");
+        if (c.silentServer)
+            EXPECT_ANY_THROW(f.BtnConnectClick()) << "the exception reaches the error display";
+        else
+            f.BtnConnectClick();
+        EXPECT_EQ(StatusLines(), c.status);
+        EXPECT_FALSE(StatusLines().contains("Windows"));
         EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-        EXPECT_EQ(f.mail_list->count(), 0);
         EXPECT_EQ(f.servername->count(), 0);
     }
 }

@@ -2,11 +2,14 @@
 #include "AppFixture.h"
 #include "E2eSupport.h"
 
+#include "ListColumns.h"
 #include "MultiLst.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -25,8 +28,18 @@ std::vector<std::string> FiveMails() {
 const std::string kHeader = "From: a@example.org\r\nSubject: s\r\n"
                             "Date: Mon, 1 May 2000 10:11:12 +0200\r\n";
 
-TEST_F(AppTest, DeleteRowsTwoAndFourOfFive) {
-    DovecotServer server("bob", "secret", FiveMails());
+// Answers the question before deleting; returns the question's text through `question`.
+std::shared_ptr<bool> AnswerDeletion(bool remove, QString* question = nullptr) {
+    return WhenModalShown("DeleteConfirmation", [remove, question](QWidget* box) {
+        if (question)
+            *question = static_cast<QMessageBox*>(box)->text();
+        box->findChild<QPushButton*>(remove ? "DeleteButton" : "KeepButton")->click();
+    });
+}
+
+TEST_F(AppTest, DeleteAsksFirstCancelKeepsAllAndYesDeletesRowsTwoAndFour) {
+    const std::vector<std::string> mails = FiveMails();
+    DovecotServer server("bob", "secret", mails);
     TForm1& f = Open({"de-DE"});
     FillLogin(server.port(), "bob", "secret");
     f.BtnConnectClick();
@@ -34,8 +47,22 @@ TEST_F(AppTest, DeleteRowsTwoAndFourOfFive) {
     const QStringList before = Rows();
     f.mail_list->item(2)->setSelected(true);
     f.mail_list->item(4)->setSelected(true);
-    QTest::keyClick(f.mail_list, Qt::Key_Delete);
+    const std::string marked = std::to_string(mails[1].size() + mails[3].size());
+    const QString size = QString::fromStdString(DisplaySize(marked));
+    EXPECT_EQ(f.PanelText(2), "2 markiert: " + size);
 
+    QString question;
+    auto asked = AnswerDeletion(false, &question);
+    QTest::keyClick(f.mail_list, Qt::Key_Delete);
+    EXPECT_TRUE(*asked);
+    EXPECT_EQ(question, QString::fromUtf8("2 Mails (%1) vom Server löschen?").arg(size));
+    EXPECT_FALSE(SentAny("DELE"));
+    EXPECT_EQ(f.ControlState(), TForm1::StateListed) << "Cancel keeps the session";
+    EXPECT_EQ(MarkedRows(), (std::vector<int>{2, 4}));
+
+    asked = AnswerDeletion(true);
+    f.BtnDelete->click();
+    EXPECT_TRUE(*asked);
     const std::vector<std::string>& sent = Sent();
     const std::vector<std::string> tail(sent.end() - 3, sent.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"DELE 4", "DELE 2", "QUIT"}));
@@ -44,23 +71,33 @@ TEST_F(AppTest, DeleteRowsTwoAndFourOfFive) {
     EXPECT_EQ(StatusLines(),
               QString::fromUtf8("\rAlle gewünschten e-mail(s) wurden erfolgreich gelöscht."
                                 "\rIhre Verbindung zum Server wurde getrennt."));
-    EXPECT_EQ(f.PanelText(2), "Lösche Mail Nr.: 2");
+    // The counts are those of the mailbox now; nothing is marked any more.
+    EXPECT_EQ(f.PanelText(0), "3 Mails");
+    const std::string left = std::to_string(mails[0].size() + mails[2].size() + mails[4].size());
+    EXPECT_EQ(f.PanelText(1), QString::fromStdString(DisplaySize(left)));
+    EXPECT_EQ(f.PanelText(2), "");
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
     EXPECT_TRUE(f.HeaderTexts.empty());
 }
 
-TEST_F(AppTest, DeleteWithNothingMarkedOnlyEndsTheSession) {
+TEST_F(AppTest, DeleteWithNothingMarkedSaysSoAndKeepsTheSession) {
     DovecotServer server("bob", "secret", FiveMails());
     TForm1& f = Open();
     FillLogin(server.port(), "bob", "secret");
     f.BtnConnectClick();
     ASSERT_EQ(Rows().size(), 5);
+    f.mail_list->clearSelection();
+    auto asked = AnswerDeletion(true);
     f.BtnDelete->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(*asked) << "nothing to ask about";
     EXPECT_FALSE(SentAny("DELE"));
-    EXPECT_EQ(Sent().back(), "QUIT");
+    EXPECT_FALSE(SentAny("QUIT"));
+    EXPECT_EQ(f.ControlState(), TForm1::StateListed);
+    EXPECT_TRUE(StatusLines().startsWith("\rNo e-mails are marked."))
+        << StatusLines().toStdString();
+    f.BtnDisconnectClick();
     EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(StatusLines(),
-              "\rAll marked mails were deleted.\rYour connection has been terminated.");
 }
 
 TEST_F(AppTest, MarkAllThenDeleteEmptiesTheMailbox) {
@@ -71,9 +108,11 @@ TEST_F(AppTest, MarkAllThenDeleteEmptiesTheMailbox) {
     f.BtnMark->click();
     EXPECT_EQ(MarkedRows(), (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_TRUE(Sent().back().rfind("list 5", 0) == 0) << "marking sends nothing";
+    const auto answered = AnswerDeletion(true);
     f.BtnDeleteClick();
     EXPECT_EQ(server.RemainingMessages(), std::vector<int>{});
     EXPECT_EQ(f.mail_list->count(), 1) << "only the spacer is left";
+    EXPECT_EQ(f.PanelText(0), "0 Mails");
 }
 
 TEST_F(AppTest, DeleteKeyAfterDisconnectDoesNothing) {
@@ -109,12 +148,13 @@ TEST_F(AppTest, RefusedDeleStopsWithoutQuitAndWithoutSuccessLines) {
     ASSERT_EQ(Rows().size(), 3);
     f.mail_list->item(1)->setSelected(true);
     f.mail_list->item(3)->setSelected(true);
+    const auto answered = AnswerDeletion(true);
     f.BtnDeleteClick();
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_EQ(StatusLines(), "\rError: message 1 is locked\rYour connection has been terminated.");
     EXPECT_FALSE(SentAny("QUIT")) << "without QUIT the server deletes nothing";
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-    EXPECT_EQ(Rows().size(), 2) << "the refused row stays";
+    EXPECT_EQ(Rows().size(), 3) << "the server still holds every mail";
     EXPECT_TRUE(errorsShown.empty());
 }
 
@@ -132,10 +172,12 @@ TEST_F(AppTest, RefusedQuitIsNotReportedAsSuccess) {
     FillLogin(server.port(), "bob", "pw");
     f.BtnConnectClick();
     f.BtnMarkClick();
+    const auto answered = AnswerDeletion(true);
     f.BtnDeleteClick();
     EXPECT_EQ(StatusLines(),
               "\rError: could not remove messages\rYour connection has been terminated.");
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_EQ(Rows().size(), 1) << "the mail may still be on the server";
 }
 
 TEST_F(AppTest, ClosingWhileConnectedSendsQuitBeforeSavingSettings) {

@@ -5,6 +5,8 @@
 #include "Application.h"
 
 #include "BusyAnimation.h"
+#include "ClientSocket.h"
+#include "ErrorTexts.h"
 #include "LanguageTexts.h"
 #include "MultiLst.h"
 #include "ProgramLanguage.h"
@@ -259,7 +261,7 @@ TEST_F(AppTest, AboutWindowOpensModally) {
 }
 
 TEST_F(AppTest, ExceptionTextsReachTheErrorDisplay) {
-    TForm1& f = Open();
+    Open({"en-US"});
     EXPECT_TRUE(DeliverShowingErrors([]() -> bool { throw std::runtime_error("Not connected."); }));
     EXPECT_TRUE(DeliverShowingErrors(
         []() -> bool { throw std::runtime_error("Datei \xE4.txt kann nicht erstellt werden"); }));
@@ -267,7 +269,14 @@ TEST_F(AppTest, ExceptionTextsReachTheErrorDisplay) {
     EXPECT_EQ(errorsShown[0], "Not connected.");
     EXPECT_EQ(errorsShown[1], QString::fromUtf8("Datei ä.txt kann nicht erstellt werden"));
     EXPECT_FALSE(DeliverShowingErrors([] { return false; }));
-    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    // A transport failure is told by its cause in the window's language.
+    SetSessionTimeout(std::chrono::seconds(60));
+    EXPECT_TRUE(DeliverShowingErrors([]() -> bool {
+        throw ESocketError(SocketErrorText(ETIMEDOUT, "recv"), TFailureCause::Timeout, ETIMEDOUT);
+    }));
+    ASSERT_EQ(errorsShown.size(), 3u);
+    EXPECT_EQ(errorsShown[2],
+              "The server did not answer within 60 seconds.\nConnection timed out (110)");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Mails and modal-window helpers for the end-to-end tests of the main window.
 
+#include <QString>
 #include <QWidget>
 
 #include <functional>

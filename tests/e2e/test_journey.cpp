@@ -5,11 +5,13 @@
 
 #include "MultiLst.h"
 
+#include <QHeaderView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 namespace {
@@ -65,20 +67,29 @@ TEST_F(AppTest, WholeJourneyFromConnectToCloseLeavesExactlyTheUnmarkedMails) {
     EXPECT_EQ(ReadFileBytes(saved.filePath("archive.zip")), attachment);
     ASSERT_EQ(f.ControlState(), TForm1::StateListed);
 
-    // Mark rows 2 and 4 and delete them; deleting ends the session.
+    // Sort by subject with a click on its caption, mark "Two" and "Four" and delete them;
+    // the rows' places no longer match the message numbers.
+    QHeaderView* listHeader = f.mail_list->ListHeader();
+    const int subjectX = listHeader->sectionViewportPosition(4) + 5;
+    QTest::mouseClick(listHeader->viewport(), Qt::LeftButton, {}, QPoint(subjectX, 5));
+    ASSERT_EQ(f.mail_list->SortColumn(), 4);
+    QStringList subjects;
+    for (const QString& row : Rows())
+        subjects << row.section(u'|', 4, 4);
+    ASSERT_EQ(subjects, (QStringList{"Five", "Four", "One", "Three", "Two"}));
     f.mail_list->clearSelection();
     f.mail_list->item(2)->setSelected(true);
-    f.mail_list->item(4)->setSelected(true);
-    ASSERT_EQ(MarkedRows(), (std::vector<int>{2, 4}));
+    f.mail_list->item(5)->setSelected(true);
+    auto asked = WhenModalShown("DeleteConfirmation", [](QWidget* box) {
+        box->findChild<QPushButton*>("DeleteButton")->click();
+    });
     f.BtnDelete->click();
-    EXPECT_TRUE(SentAny("DELE 4"));
-    EXPECT_TRUE(SentAny("DELE 2"));
+    EXPECT_TRUE(*asked);
+    const std::vector<std::string> tail(Sent().end() - 3, Sent().end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"DELE 4", "DELE 2", "QUIT"}));
     EXPECT_FALSE(f.pop3.Connected());
-
-    // Disconnect (nothing left to end) and close the program.
-    if (f.BtnDisconnect->isEnabled())
-        f.BtnDisconnect->click();
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_FALSE(f.BtnDisconnect->isEnabled()) << "deleting has ended the session";
     f.BtnClose->click();
     EXPECT_FALSE(f.isVisible());
 

@@ -1,0 +1,131 @@
+// Cancel and close while the window waits for a server that never answers.
+#include "AppFixture.h"
+#include "E2eSupport.h"
+
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <chrono>
+
+namespace {
+
+const std::string kHeader = "From: a@example.org\r\nSubject: s\r\n"
+                            "Date: Mon, 1 May 2000 10:11:12 +0200\r\n";
+
+// Clicks Cancel as soon as the given command has gone out (the wait for its answer begins).
+void CancelAfterSending(TForm1& f, const std::string& command) {
+    f.pop3.OnSendTextToSocket = [&f, command](TObject*, const std::string& text) {
+        if (text == command + "\r\n")
+            QTimer::singleShot(50, f.btn_cancel, [&f] { f.btn_cancel->click(); });
+    };
+}
+
+// A session with one listed mail whose retrieval is never answered.
+void ScriptSilentRetrieval(ScriptedServer& server) {
+    ScriptLogin(server, 1, 100);
+    ScriptMessage(server, 1, kHeader, 100);
+    server.AwaitLine(); // LIST 1
+    server.Send("+OK 1 100\r\n");
+    server.AwaitLine(); // RETR 1: no answer
+}
+
+TEST_F(AppTest, CancelWhileTheGreetingIsAwaitedEndsAtOnceIdle) {
+    ScriptedServer server; // accepts, says nothing
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.pop3.ReceiveTimeout = std::chrono::seconds(120);
+    QTimer::singleShot(200, f.btn_cancel, [&f] {
+        EXPECT_TRUE(f.btn_cancel->isVisible() && f.btn_cancel->isEnabled());
+        EXPECT_FALSE(f.BtnDisconnect->isVisible());
+        f.btn_cancel->click();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    f.BtnConnectClick();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60))
+        << "the cancel did not wait for the time-out";
+    EXPECT_EQ(StatusLines(), "\rCancelled.\rYour connection has been terminated.");
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_FALSE(f.btn_cancel->isVisible());
+    EXPECT_FALSE(f.pop3.Connected());
+    EXPECT_TRUE(errorsShown.empty());
+    EXPECT_FALSE(SentAny("USER"));
+}
+
+TEST_F(AppTest, CancelDuringRetrievalShowsNoMailWindow) {
+    ScriptedServer server;
+    ScriptSilentRetrieval(server);
+    server.Start();
+    TForm1& f = Open({"de-DE"});
+    FillLogin(server.port(), "bob", "pw");
+    f.pop3.ReceiveTimeout = std::chrono::seconds(120);
+    f.BtnConnectClick();
+    ASSERT_EQ(Rows().size(), 1);
+    auto shown = WhenShown(messageWindow, [this] { messageWindow->reject(); });
+    CancelAfterSending(f, "RETR 1");
+    f.btn_mail->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(*shown);
+    EXPECT_EQ(StatusLines(),
+              QString::fromUtf8("\rAbgebrochen.\rIhre Verbindung zum Server wurde getrennt."));
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_EQ(Rows().size(), 1) << "the listed rows stay";
+    EXPECT_FALSE(f.CurrentMsg);
+    EXPECT_TRUE(errorsShown.empty());
+}
+
+TEST_F(AppTest, ClosingDuringRetrievalClosesPromptlyAndSavesTheSettings) {
+    ScriptedServer server;
+    ScriptSilentRetrieval(server);
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.pop3.ReceiveTimeout = std::chrono::seconds(120);
+    f.BtnConnectClick();
+    auto shown = WhenShown(messageWindow, [this] { messageWindow->reject(); });
+    f.pop3.OnSendTextToSocket = [&f](TObject*, const std::string& text) {
+        if (text == "RETR 1\r\n")
+            QTimer::singleShot(50, &f, [&f] { f.close(); });
+    };
+    const auto start = std::chrono::steady_clock::now();
+    f.btn_mail->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 30000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(*shown) << "no window pops up after the close";
+    EXPECT_TRUE(errorsShown.empty());
+    EXPECT_EQ(Store()->value("Server1").toString(), "127.0.0.1");
+}
+
+TEST_F(AppTest, SecondCancelDuringAListingDropsASilentServer) {
+    ScriptedServer server;
+    ScriptLogin(server, 3, 300);
+    ScriptMessage(server, 1, kHeader, 100);
+    server.AwaitLine(); // TOP 2 0: no answer
+    server.Start();
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "pw");
+    f.pop3.ReceiveTimeout = std::chrono::seconds(120);
+    f.pop3.OnSendTextToSocket = [&f](TObject*, const std::string& text) {
+        if (text != "TOP 2 0\r\n")
+            return;
+        QTimer::singleShot(50, f.btn_cancel, [&f] {
+            f.btn_cancel->click();
+            // Until the message in progress is done, nothing else can start and looks so.
+            EXPECT_FALSE(f.BtnConnect->isEnabled());
+            EXPECT_FALSE(f.BtnDelete->isEnabled());
+            EXPECT_FALSE(f.btn_mail->isEnabled());
+            QTimer::singleShot(100, f.btn_cancel, [&f] { f.btn_cancel->click(); });
+        });
+    };
+    f.BtnConnectClick();
+    EXPECT_EQ(StatusLines(), "\rCancelled.\r1 of 3 e-mails are listed."
+                             "\rYour connection has been terminated.");
+    EXPECT_EQ(f.PanelText(0), "1 of 3 Mails");
+    EXPECT_EQ(Rows().size(), 1);
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_TRUE(errorsShown.empty());
+}
+
+} // namespace
