@@ -66,4 +66,5 @@ void TForm1::ApplyLanguageTexts() {
     BtnClose->setText(tr(Texts::CaptionClose));
     btn_cancel->setText(tr(Texts::CaptionCancel));
     ApplySecurityTexts();
+    FitCaptions();
 }

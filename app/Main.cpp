@@ -21,6 +21,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QShowEvent>
 #include <QToolButton>
 
 #include <QTimer>
@@ -44,7 +45,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     QFont small = font();
     small.setPixelSize(11);
     setFont(small);
-    setMinimumSize(555, 452);
+    // The design size to start with; FitCaptions sets how small the user may make it.
     resize(555, 452);
     UiLanguages = [] { return QLocale::system().uiLanguages(); };
 
@@ -65,6 +66,12 @@ void TForm1::SetWindows(QDialog* aboutBox, TForm2* headerWindow, TForm3* message
     if (FMessageWindow) {
         FMessageWindow->SetGermanUISource([this] { return GermanUI; });
         FMessageWindow->SetCurrentMsgSource([this] { return CurrentMsg.get(); });
+        // The save dialogs open where the last file was saved, also after a restart.
+        FMessageWindow->LastFolder = Settings.ReadString(QStringLiteral("SaveFolder"));
+        FMessageWindow->OnFolderChosen = [this](const QString& folder) {
+            Settings.WriteString(QStringLiteral("SaveFolder"), folder);
+            Settings.Flush();
+        };
     }
 }
 
@@ -270,6 +277,8 @@ void TForm1::showEvent(QShowEvent* event) {
         LanguageSelect();
     }
     QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        KeepOnScreen();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

@@ -223,6 +223,10 @@ private:
     // the reason in the status label) when the server field cannot be read.
     bool PrepareSecurity();
     void ShowSessionSecurity();
+    // Controls grow to their captions in the chosen language; the minimum size follows.
+    void FitCaptions();
+    // The window wholly on its screen, smaller if the screen is.
+    void KeepOnScreen();
 
     // Remembered passwords (keyring or settings file).
     void BuildRememberOption();

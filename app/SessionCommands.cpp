@@ -11,7 +11,9 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 void TForm1::BtnDeleteClick() {
@@ -50,6 +52,7 @@ void TForm1::BtnDeleteClick() {
                 StatusAppendText(Texts::Terminated);
                 ShowCancelButton(false);
                 BtnDisconnectClick();
+                ShowMarkedSummary();
                 return;
             }
             SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n));
@@ -63,6 +66,7 @@ void TForm1::BtnDeleteClick() {
         if (FReportedErrors != errorsBefore) {
             // A refused QUIT: the server need not have carried out the deletions.
             StatusAppendText(Texts::Terminated);
+            ShowMarkedSummary();
             return;
         }
         RemoveDeletedRows();

@@ -8,6 +8,8 @@
 
 #include <QProgressBar>
 
+#include <stdexcept>
+
 namespace {
 
 // The server's number of the mail in the current row; 0 for none.

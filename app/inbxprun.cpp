@@ -10,7 +10,8 @@ int main(int argc, char** argv) {
     TApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Fenn-Labs"));
     QApplication::setApplicationName(QStringLiteral("InboxPruner"));
-    QApplication::setApplicationDisplayName(QStringLiteral("InboxPruner"));
+    // No display name: the desktop would add it to every title, which already names the
+    // program ("Mail header  - InboxPruner -").
     QApplication::setWindowIcon(ProgramIcon());
 
     // Creation order: the main window first, then the about, header and message windows.

@@ -25,4 +25,5 @@ public:
 
 protected:
     void Empty() override;
+    void PlaceControls() override;
 };

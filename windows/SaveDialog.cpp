@@ -8,6 +8,8 @@ std::unique_ptr<QFileDialog> MakeSaveFileDialog(QWidget* parent, const TSaveDial
     fileDialog->setFileMode(QFileDialog::AnyFile);
     fileDialog->setNameFilter(dialog.Filter);
     fileDialog->setDefaultSuffix(dialog.DefaultExt);
+    if (!dialog.Folder.isEmpty())
+        fileDialog->setDirectory(dialog.Folder);
     fileDialog->selectFile(dialog.FileName);
     return fileDialog;
 }

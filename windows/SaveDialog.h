@@ -14,6 +14,7 @@ struct TSaveDialog {
     QString Filter;     // Qt name filter, e.g. "ASCII; Text (*.txt)"
     QString DefaultExt; // added to a name typed without extension; empty for none
     QString FileName;
+    QString Folder; // where the dialog opens; empty: the dialog's own choice
 };
 
 // Asks the user which file to write; returns the chosen path, or an empty string when the

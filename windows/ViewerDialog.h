@@ -4,8 +4,9 @@
 
 #include <functional>
 
-// Common frame of the header and message windows: fixed size, centred on the screen, the
-// language read from the main window, and emptied by every way of closing.
+// Common frame of the header and message windows: resizable, opened over the main window and
+// kept on the screen, the language read from the main window, and emptied by every way of
+// closing.
 class TViewerDialog : public QDialog {
     Q_OBJECT
 public:
@@ -23,8 +24,12 @@ public:
 
 protected:
     virtual void Empty() = 0;
+    // Lays the controls out for the current size.
+    virtual void PlaceControls() = 0;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     std::function<bool()> FGermanUI;
+    QSize FDesignSize;
 };

@@ -8,12 +8,15 @@
 #include "MemoLines.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QToolButton>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -57,7 +60,6 @@ TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
 
     memo_email_anzeigen = new QPlainTextEdit(this);
     memo_email_anzeigen->setObjectName("memo_email_anzeigen");
-    memo_email_anzeigen->setGeometry(-2, 0, 467, 313);
     memo_email_anzeigen->setReadOnly(true);
     memo_email_anzeigen->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memo_email_anzeigen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -66,13 +68,11 @@ TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
     Bevel1->setObjectName("Bevel1");
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(8, 318, 449, 3); // the line along the bottom of its 9-pixel band
 
     lab_anhang = MakeLabel("lab_anhang", 8, 328);
 
     attachment_list = new QListWidget(this);
     attachment_list->setObjectName("attachment_list");
-    attachment_list->setGeometry(0, 344, 281, 97);
     attachment_list->setSelectionMode(QAbstractItemView::SingleSelection);
     attachment_list->setSortingEnabled(true);
 
@@ -80,7 +80,6 @@ TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
     Bevel2->setObjectName("Bevel2");
     Bevel2->setFrameShape(QFrame::VLine);
     Bevel2->setFrameShadow(QFrame::Sunken);
-    Bevel2->setGeometry(296, 328, 3, 113); // the line along the left of its 9-pixel band
 
     btn_save_email = MakeButton("btn_save_email", SaveMailGlyph(), 328);
     save_email = MakeLabel("save_email", 352, 336);
@@ -88,6 +87,10 @@ TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
     save_attachment = MakeLabel("save_attachment", 352, 376);
     btn_close = MakeButton("btn_close", CloseGlyph(), 408);
     close_window = MakeLabel("close_window", 352, 416);
+    for (QLabel* label : {save_email, save_attachment, close_window}) {
+        label->setCursor(Qt::PointingHandCursor);
+        label->installEventFilter(this);
+    }
 
     connect(btn_save_email, &QToolButton::clicked, this, &TForm3::btn_save_emailClick);
     connect(btn_save_attachments, &QToolButton::clicked, this, &TForm3::btn_save_attachmentsClick);
@@ -97,10 +100,75 @@ TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
 
     // The dialog titles are the same in both languages.
     save_dialog_email = {QStringLiteral("Save E-Mail"), QStringLiteral("ASCII; Text (*.txt)"),
-                         QStringLiteral("txt"), QStringLiteral(".txt")};
+                         QStringLiteral("txt"), FProposedMailName, QString()};
     // "*" is every file here, as "*.*" is on the system the dialog's pattern comes from.
     save_dialog_attachment = {QStringLiteral("Save Attachment"), QStringLiteral("*"), QString(),
-                              QString()};
+                              QString(), QString()};
+    PlaceControls();
+}
+
+// The text band at the bottom keeps its height; the memo and the list take the room that
+// is left, and the buttons with their words stay at the right edge, the words whole.
+void TForm3::PlaceControls() {
+    const int w = width();
+    const int h = height();
+    int wordsWidth = 103;
+    for (const QLabel* label : {save_email, save_attachment, close_window})
+        wordsWidth = std::max(wordsWidth, label->sizeHint().width());
+    const int wordsLeft = w - wordsWidth - 12;
+    const int buttonsLeft = wordsLeft - 40;
+    memo_email_anzeigen->setGeometry(-2, 0, w, h - 130);
+    Bevel1->setGeometry(8, h - 125, w - 18, 3); // the line along the bottom of its band
+    lab_anhang->move(8, h - 115);
+    attachment_list->setGeometry(0, h - 99, std::max(buttonsLeft - 31, 40), 97);
+    Bevel2->setGeometry(buttonsLeft - 16, h - 115, 3, 113);
+    const std::pair<QToolButton*, QLabel*> rows[] = {{btn_save_email, save_email},
+                                                     {btn_save_attachments, save_attachment},
+                                                     {btn_close, close_window}};
+    int top = h - 115;
+    for (const auto& [button, words] : rows) {
+        button->move(buttonsLeft, top);
+        words->move(wordsLeft, top + 8);
+        top += 40;
+    }
+    setMinimumWidth(std::max(467 / 2, wordsWidth + 12 + 40 + 16 + 80));
+}
+
+bool TForm3::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        const std::pair<QLabel*, QToolButton*> words[] = {{save_email, btn_save_email},
+                                                          {save_attachment, btn_save_attachments},
+                                                          {close_window, btn_close}};
+        for (const auto& [label, button] : words) {
+            if (watched == label && button->isEnabled()) {
+                button->click();
+                return true;
+            }
+        }
+    }
+    return TViewerDialog::eventFilter(watched, event);
+}
+
+QString SafeFileName(const QString& text) {
+    QString name;
+    for (const QChar c : text) {
+        const bool unsafe = c.unicode() < 32 || QStringLiteral("/\\:*?\"<>|").contains(c);
+        name += unsafe ? QChar(u'_') : c;
+    }
+    name = name.simplified().left(100);
+    // No hidden name, and no name that ends where some systems drop the dots.
+    while (name.startsWith(u'.') || name.startsWith(u' '))
+        name.remove(0, 1);
+    while (name.endsWith(u'.') || name.endsWith(u' '))
+        name.chop(1);
+    return name;
+}
+
+void TForm3::FolderUsed(const QString& path) {
+    LastFolder = QFileInfo(path).absolutePath();
+    if (OnFolderChosen)
+        OnFolderChosen(LastFolder);
 }
 
 QToolButton* TForm3::MakeButton(const char* name, const QIcon& icon, int top) {
@@ -126,6 +194,9 @@ QLabel* TForm3::MakeLabel(const char* name, int left, int top) {
 
 void TForm3::ShowMessageOf(const TMbxMsg& msg) {
     AppendLines(*memo_email_anzeigen, msg.Text);
+    const QString subject = SafeFileName(FromBytes(DecodeEncodedWords(msg.Subject)));
+    FProposedMailName = (subject.isEmpty() ? QStringLiteral("mail") : subject) + ".txt";
+    save_dialog_email.FileName = FProposedMailName;
     // Entries always stand for this mail's attachments: an entry left from another mail
     // would save bytes of the wrong attachment.
     attachment_list->clear();
@@ -153,6 +224,7 @@ void TForm3::FormActivate() {
     }
     for (QLabel* label : {close_window, save_email, save_attachment, lab_anhang})
         label->adjustSize();
+    PlaceControls();
     const bool hasAttachments = attachment_list->count() > 0;
     btn_save_attachments->setEnabled(hasAttachments);
     if (hasAttachments)
@@ -165,10 +237,12 @@ void TForm3::btn_closeClick() {
 }
 
 void TForm3::btn_save_emailClick() {
+    save_dialog_email.Folder = LastFolder;
     const QString path = AskSaveFileName(this, save_dialog_email);
-    save_dialog_email.FileName = QStringLiteral(".txt"); // proposed again next time
+    save_dialog_email.FileName = FProposedMailName; // proposed again next time
     if (path.isEmpty())
         return;
+    FolderUsed(path);
     try {
         WriteFile(path, JoinLines(MemoLines(*memo_email_anzeigen)));
     } catch (const std::exception& error) {
@@ -184,11 +258,17 @@ void TForm3::btn_save_attachmentsClick() {
     const int index = entry->data(kAttachmentIndexRole).toInt();
     if (index < 0 || index >= msg->Attachments.Count())
         return;
-    save_dialog_attachment.FileName = entry->text();
+    // A name such as "../../evil.png" arrives as "....evil.png": never a hidden file.
+    QString proposed = entry->text();
+    while (proposed.startsWith(u'.'))
+        proposed.remove(0, 1);
+    save_dialog_attachment.FileName = proposed;
+    save_dialog_attachment.Folder = LastFolder;
     const QString path = AskSaveFileName(this, save_dialog_attachment);
     save_dialog_attachment.FileName.clear();
     if (path.isEmpty())
         return;
+    FolderUsed(path);
     try {
         msg->Attachments.Items(index).SaveToFile(PathBytes(path));
     } catch (const std::exception& error) {

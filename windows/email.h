@@ -12,6 +12,10 @@ class QPlainTextEdit;
 class QToolButton;
 class TMbxMsg;
 
+// A text as a file name: no path separators or characters file systems refuse, no leading
+// dots or blanks (a hidden file), no trailing ones; at most 100 characters; may be empty.
+QString SafeFileName(const QString& text);
+
 // The message window: a mail's text and its attachments, each of which can be saved.
 class TForm3 : public TViewerDialog {
     Q_OBJECT
@@ -36,6 +40,10 @@ public:
     TSaveDialog save_dialog_attachment;
     // Asks for the file to save to; the file dialog unless replaced (tests answer themselves).
     TAskSaveFileName AskSaveFileName = RunSaveFileDialog;
+    // The folder both save dialogs open in: the last one a file was saved to. The owner
+    // restores it at start and stores it when it changes.
+    QString LastFolder;
+    std::function<void(const QString& folder)> OnFolderChosen;
 
     // Where saving an attachment finds the mail (the main window's CurrentMsg).
     void SetCurrentMsgSource(std::function<const TMbxMsg*()> source) {
@@ -50,15 +58,24 @@ public:
 
     void FormActivate() override;
     void btn_closeClick();
+    // The name proposed for saving the shown mail: its subject made safe, or "mail", + ".txt".
+    QString ProposedMailName() const { return FProposedMailName; }
     void btn_save_emailClick();
     void btn_save_attachmentsClick();
 
 protected:
     void Empty() override;
+    void PlaceControls() override;
+    // The words beside the three buttons act as the buttons.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Remembers the folder of a chosen file for the next dialog.
+    void FolderUsed(const QString& path);
+
     QToolButton* MakeButton(const char* name, const QIcon& icon, int top);
     QLabel* MakeLabel(const char* name, int left, int top);
 
     std::function<const TMbxMsg*()> FCurrentMsg;
+    QString FProposedMailName = QStringLiteral("mail.txt");
 };

@@ -3,12 +3,11 @@
 #include "Glyphs.h"
 #include "HyperLink.h"
 #include "ProgramLanguage.h"
+#include "WindowPlacement.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 
 namespace {
@@ -118,7 +117,8 @@ void TAboutBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    PlaceOverOwner(this, size());
     FormActivate();
+    // Enter presses OK; a link opens by Enter only once Tab has taken the focus to it.
+    OKButton->setFocus();
 }

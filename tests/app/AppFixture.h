@@ -64,6 +64,9 @@ private:
 // The server field's text for a test server: host and port.
 QString ServerText(uint16_t port, const QString& host = QStringLiteral("127.0.0.1"));
 
+// Saves a picture of the widget as <build>/screenshots/<name>.png and checks it can be read.
+void SaveScreenshot(QWidget* widget, const QString& name);
+
 // A mail with the given header fields and a short body, lines ended by CR LF.
 std::string Mail(const std::string& from, const std::string& subject, const std::string& date,
                  const std::string& body = "Hello.\r\n");

@@ -27,7 +27,7 @@ void ScriptSilentRetrieval(ScriptedServer& server) {
     ScriptMessage(server, 1, kHeader, 100);
     server.AwaitLine(); // LIST 1
     server.Send("+OK 1 100\r\n");
-    server.AwaitLine(); // RETR 1: no answer
+    server.AwaitLine(); // the mail is asked for: no answer
 }
 
 TEST_F(AppTest, CancelWhileTheGreetingIsAwaitedEndsAtOnceIdle) {
@@ -63,7 +63,7 @@ TEST_F(AppTest, CancelDuringRetrievalShowsNoMailWindow) {
     f.BtnConnectClick();
     ASSERT_EQ(Rows().size(), 1);
     auto shown = WhenShown(messageWindow, [this] { messageWindow->reject(); });
-    CancelAfterSending(f, "RETR 1");
+    CancelAfterSending(f, "LIST 1"); // answered; the wait for the mail itself is cancelled
     f.btn_mail->click();
     QCoreApplication::processEvents();
     EXPECT_FALSE(*shown);
@@ -85,7 +85,7 @@ TEST_F(AppTest, ClosingDuringRetrievalClosesPromptlyAndSavesTheSettings) {
     f.BtnConnectClick();
     auto shown = WhenShown(messageWindow, [this] { messageWindow->reject(); });
     f.pop3.OnSendTextToSocket = [&f](TObject*, const std::string& text) {
-        if (text == "RETR 1\r\n")
+        if (text == "LIST 1\r\n") // answered; the wait for the mail itself is cut short
             QTimer::singleShot(50, &f, [&f] { f.close(); });
     };
     const auto start = std::chrono::steady_clock::now();

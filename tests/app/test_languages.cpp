@@ -38,14 +38,4 @@ TEST(LanguageTexts, IntroductionsHaveTheirLinesAndIndents) {
     }
 }
 
-TEST(LanguageTexts, PairsPickTheirLanguage) {
-    EXPECT_EQ(Tr(Texts::Terminated, true),
-              QStringLiteral("\rIhre Verbindung zum Server wurde getrennt."));
-    EXPECT_EQ(Tr(Texts::Terminated, false),
-              QStringLiteral("\rYour connection has been terminated."));
-    EXPECT_EQ(Tr(Texts::HintCancel, true),
-              QStringLiteral("Bricht die laufende Übertragung ab ..."));
-    EXPECT_EQ(Tr(Texts::MenuDelete, false), QStringLiteral("D&elete e-mails"));
-}
-
 } // namespace

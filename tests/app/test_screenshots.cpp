@@ -12,20 +12,6 @@
 
 namespace {
 
-void SaveShot(QWidget* window, const QString& name) {
-    QDir().mkpath(QStringLiteral(APP_SCREENSHOT_DIR));
-    const QPixmap shot = window->grab();
-    // Runs at other scale factors (QT_SCALE_FACTOR) keep their pictures apart: "name@2x".
-    const QString scale = shot.devicePixelRatio() == 1.0
-                              ? QString()
-                              : QStringLiteral("@%1x").arg(shot.devicePixelRatio());
-    const QString path = QStringLiteral(APP_SCREENSHOT_DIR) + "/" + name + scale + ".png";
-    ASSERT_FALSE(shot.isNull());
-    ASSERT_TRUE(shot.save(path)) << path.toStdString();
-    const QImage back(path);
-    EXPECT_EQ(back.size(), shot.size());
-}
-
 TEST_F(AppTest, ScreenshotsOfIntroductionAndListing) {
     const std::vector<std::string> mails = {
         Mail("Alice Example <alice@example.org>", "Lunch on Friday?",
@@ -39,12 +25,12 @@ TEST_F(AppTest, ScreenshotsOfIntroductionAndListing) {
     for (bool german : {true, false}) {
         const QString language = german ? "de" : "en";
         TForm1& f = Open({german ? "de-DE" : "en-US"});
-        SaveShot(&f, "main-introduction-" + language);
+        SaveScreenshot(&f, "main-introduction-" + language);
         FillLogin(server.port(), "demo", "demo");
         f.BtnConnectClick();
         ASSERT_EQ(Rows().size(), 3);
         f.mail_list->item(2)->setSelected(true);
-        SaveShot(&f, "main-listed-" + language);
+        SaveScreenshot(&f, "main-listed-" + language);
         f.BtnDisconnectClick();
     }
 }

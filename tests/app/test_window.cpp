@@ -43,8 +43,10 @@ TEST_F(AppTest, FirstStartWithoutSettings) {
     EXPECT_TRUE(f.PasswordHistory.empty());
     EXPECT_EQ(FocusOf(f), f.servername);
     EXPECT_EQ(f.pos(), QPoint(283, 185));
-    // The stored default width of 458 is below the window's minimum.
-    EXPECT_EQ(f.width(), 555);
+    // The stored default width of 458 is below the window's minimum: what the tool bar and the
+    // login row need.
+    EXPECT_EQ(f.width(), f.minimumWidth());
+    EXPECT_GE(f.width(), f.Panel1->childrenRect().right());
     EXPECT_EQ(f.height(), 452);
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
     EXPECT_FALSE(f.mail_list->isVisible());
@@ -187,6 +189,11 @@ TEST_F(AppTest, HintsInThirdPanelAndTheirClearing) {
     QCoreApplication::sendEvent(f.servername, &enter);
     EXPECT_EQ(f.PanelText(2), "Eigenes Passwort ...");
     QTest::mouseMove(f.Panel1, QPoint(550, 85));
+    EXPECT_EQ(f.PanelText(2), "");
+    // Leaving the control takes its hint away.
+    QCoreApplication::sendEvent(f.BtnInfo, &enter);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(f.BtnInfo, &leave);
     EXPECT_EQ(f.PanelText(2), "");
 
     TForm1& e = Open();

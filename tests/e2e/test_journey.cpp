@@ -77,6 +77,7 @@ TEST_F(AppTest, WholeJourneyFromConnectToCloseLeavesExactlyTheUnmarkedMails) {
     for (const QString& row : Rows())
         subjects << row.section(u'|', 4, 4);
     ASSERT_EQ(subjects, (QStringList{"Five", "Four", "One", "Three", "Two"}));
+    SaveScreenshot(&f, "sorted-by-subject");
     f.mail_list->clearSelection();
     f.mail_list->item(2)->setSelected(true);
     f.mail_list->item(5)->setSelected(true);

@@ -67,12 +67,6 @@ TEST_F(HeaderWindowTest, LoneCarriageReturnsAndLineFeedsAlsoEndLines) {
     EXPECT_EQ(Memo(), QStringLiteral("X: 1\nY: 2")) << "a NUL byte ends the text";
 }
 
-TEST_F(HeaderWindowTest, CountOnlyListingShowsABlank) {
-    form.AddHeaderText(" ");
-    Show();
-    EXPECT_EQ(Memo(), QStringLiteral(" "));
-}
-
 TEST_F(HeaderWindowTest, EveryWayOfClosingEmptiesTheMemo) {
     const std::pair<const char*, std::function<void(TForm2&)>> ways[] = {
         {"close button", [](TForm2& f) { f.btn_close->click(); }},

@@ -4,6 +4,7 @@
 #include "viewer_test_support.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -173,7 +174,7 @@ TEST_F(MessageWindowTest, CancelledSaveWritesNothing) {
     form.btn_save_email->click();
     EXPECT_EQ(answer.asked.size(), 2u);
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
-    EXPECT_EQ(form.save_dialog_email.FileName, QStringLiteral(".txt"));
+    EXPECT_EQ(form.save_dialog_email.FileName, QStringLiteral("mail.txt"));
     EXPECT_TRUE(form.save_dialog_attachment.FileName.isEmpty());
 }
 
@@ -189,21 +190,58 @@ TEST_F(MessageWindowTest, SavedMailHoldsTheShownLinesEachEndedByCrLf) {
                                           "e \x80 und\ttab\r\n-- \r\n");
 }
 
-TEST_F(MessageWindowTest, SaveMailProposesTxtEveryTime) {
+// The proposed names are never hidden files, and each dialog opens where the last file went.
+TEST_F(MessageWindowTest, SavingProposesVisibleNamesInTheLastFolderUsed) {
+    struct Case {
+        std::string subject;
+        QString proposed;
+    };
+    const Case cases[] = {
+        {"", "mail.txt"},
+        {"Re: Q3 report / draft?", "Re_ Q3 report _ draft_.txt"},
+        {"...", "mail.txt"},
+        {"=?ISO-8859-1?Q?Gr=FC=DFe?=", QString::fromUtf8("Grüße.txt")},
+    };
+    for (const Case& c : cases) {
+        auto msg = Mail({"one"});
+        msg->Subject = c.subject;
+        Open(std::move(msg));
+        for (const char* name : {"", "x.txt"}) { // cancelled, then saved
+            answer.path = *name ? PathIn(name) : QString();
+            form.btn_save_email->click();
+        }
+        ASSERT_EQ(answer.asked.size(), 2u);
+        EXPECT_EQ(answer.asked[0].FileName, c.proposed) << c.subject;
+        EXPECT_EQ(answer.asked[1].FileName, c.proposed) << "proposed again";
+        EXPECT_EQ(answer.asked[1].Filter, QStringLiteral("ASCII; Text (*.txt)"));
+        answer.asked.clear();
+        form.reject();
+    }
+    EXPECT_EQ(ReadFileBytes(PathIn("x.txt")), "one\r\n");
+
+    QString remembered;
+    form.OnFolderChosen = [&](const QString& folder) { remembered = folder; };
+    Open(Mail({"two"}, {{"../../evil.png", kTxtBytes}}));
+    answer.path = PathIn("sub.png");
+    form.btn_save_attachments->click();
+    ASSERT_EQ(answer.asked.size(), 1u);
+    EXPECT_EQ(answer.asked[0].FileName, QStringLiteral("evil.png")) << "no leading dots";
+    EXPECT_EQ(remembered, QFileInfo(dir.path()).absoluteFilePath());
+    form.LastFolder = QStringLiteral("/elsewhere");
+    form.btn_save_email->click();
+    EXPECT_EQ(answer.asked[1].Folder, QStringLiteral("/elsewhere"));
+}
+
+// The words beside the icons are part of the buttons.
+TEST_F(MessageWindowTest, ClickingTheWordsActsAsTheButtons) {
     Open(Mail({"one"}));
-    form.save_dialog_email.FileName = QStringLiteral("typed-before.txt");
-    for (const char* name : {"first.txt", "", "second.txt"}) {
-        answer.path = *name ? PathIn(name) : QString();
-        form.btn_save_email->click();
-    }
-    ASSERT_EQ(answer.asked.size(), 3u);
-    EXPECT_EQ(answer.asked[1].FileName, QStringLiteral(".txt"));
-    EXPECT_EQ(answer.asked[2].FileName, QStringLiteral(".txt"));
-    for (const TSaveDialog& asked : answer.asked) {
-        EXPECT_EQ(asked.Filter, QStringLiteral("ASCII; Text (*.txt)"));
-        EXPECT_EQ(asked.DefaultExt, QStringLiteral("txt"));
-    }
-    EXPECT_EQ(ReadFileBytes(PathIn("second.txt")), "one\r\n");
+    answer.path.clear();
+    QTest::mouseClick(form.save_email, Qt::LeftButton);
+    EXPECT_EQ(answer.asked.size(), 1u);
+    QTest::mouseClick(form.save_attachment, Qt::LeftButton);
+    EXPECT_EQ(answer.asked.size(), 1u) << "saving an attachment is disabled without any";
+    QTest::mouseClick(form.close_window, Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
 }
 
 TEST_F(MessageWindowTest, EmptyMailSavesAnEmptyFile) {
