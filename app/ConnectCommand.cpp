@@ -332,6 +332,16 @@ void TForm1::EndAfterError() {
 void TForm1::RunCancellable(const std::function<void()>& exchange) {
     try {
         exchange();
+    } catch (const ESocketError& failure) {
+        if (!FAborted) {
+            // The exception knows the cause better than the error code passed before it.
+            StatusClear();
+            StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI), failure.Cause,
+                                      failure.what(), GermanUI,
+                                      TimeoutSeconds(pop3.ReceiveTimeout)));
+            throw;
+        }
+        EndCancelled();
     } catch (...) {
         // Dropping the connection makes the exchange fail somewhere; that is the cancel.
         if (!FAborted)

@@ -95,7 +95,7 @@ TEST_F(AppTest, ClosingDuringRetrievalClosesPromptlyAndSavesTheSettings) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(*shown) << "no window pops up after the close";
     EXPECT_TRUE(errorsShown.empty());
-    EXPECT_EQ(Store()->value("Server1").toString(), "127.0.0.1");
+    EXPECT_EQ(Store()->value("Server1").toString(), ServerText(server.port()));
 }
 
 TEST_F(AppTest, SecondCancelDuringAListingDropsASilentServer) {
