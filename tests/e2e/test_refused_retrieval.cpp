@@ -31,6 +31,17 @@ protected:
         f.mail_list->setCurrentRow(1);
         return f;
     }
+    // A retrieval that fails in the transport shows nothing and ends the session.
+    void ExpectTransportFailureEndsTheSession(TForm1& f) {
+        ASSERT_EQ(f.ControlState(), TForm1::StateListed);
+        // Without the program's event-loop guard the exception reaches the caller.
+        EXPECT_THROW(f.men_email_anzeigenClick(), std::exception);
+        EXPECT_FALSE(messageWindow->isVisible());
+        EXPECT_EQ(f.CurrentMsg, nullptr);
+        EXPECT_FALSE(f.ProgressBar->isVisible());
+        EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+        EXPECT_FALSE(f.pop3.Connected());
+    }
 };
 
 TEST_F(RetrievalTest, RefusedRetrievalShowsTheServersTextAndNoWindow) {
@@ -72,16 +83,18 @@ TEST_F(RetrievalTest, ConnectionLostDuringRetrievalEndsTheSessionAndShowsNothing
     server.Send("+OK 700 octets\r\nFrom: anna@example.org\r\nSubject: Cut\r\n\r\nhalf a li");
     server.Reset();
     server.Start();
+    ExpectTransportFailureEndsTheSession(ListAndChooseTheMail(server));
+}
 
-    TForm1& f = ListAndChooseTheMail(server);
-    ASSERT_EQ(f.ControlState(), TForm1::StateListed);
-    // Without the program's event-loop guard the exception reaches the caller.
-    EXPECT_THROW(f.men_email_anzeigenClick(), std::exception);
-    EXPECT_FALSE(messageWindow->isVisible());
-    EXPECT_EQ(f.CurrentMsg, nullptr);
-    EXPECT_FALSE(f.ProgressBar->isVisible());
-    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-    EXPECT_FALSE(f.pop3.Connected());
+TEST_F(RetrievalTest, MailFarLargerThanListedEndsLikeALostConnection) {
+    ScriptedServer server;
+    ScriptUpToRetrieval(server, "From: anna@example.org\r\nSubject: Endless");
+    std::string endless = "+OK 700 octets\r\nFrom: anna@example.org\r\n\r\n";
+    while (endless.size() < 3 * 1024 * 1024) // past twice 700 octets plus 1 MiB
+        endless += std::string(78, 'e') + "\r\n";
+    server.Send(endless);
+    server.Start();
+    ExpectTransportFailureEndsTheSession(ListAndChooseTheMail(server));
 }
 
 } // namespace
