@@ -9,8 +9,9 @@
 //  - a "-ERR" answer: the connection is closed (no QUIT), OnQuit fires, then OnError with the
 //    code (2001-2006) and the server's text; the operation returns normally (CAPA excepted:
 //    a server may refuse it and the session goes on);
-//  - the transport (send/receive failure, time-out, server gone mid-answer): the same close,
-//    OnQuit and OnError (with the last reply text), then ESocketError propagates.
+//  - the transport (send/receive failure, time-out, server gone mid-answer, an answer past its
+//    bounds in time or size, see AnswerReader.h): the same close, OnQuit and OnError (with the
+//    last reply text), then ESocketError propagates.
 
 #include <chrono>
 #include <cstdint>
