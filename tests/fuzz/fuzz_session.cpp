@@ -21,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Most inputs end in a time-out: the shorter it is, the more inputs per second.
     TPlayLimits limits;
     limits.Receive = std::chrono::milliseconds(10);
+    limits.Budget = 256; // within reach of the input's bytes
     const std::string wrong =
         PlayServerSession(std::string_view(reinterpret_cast<const char*>(data), size), limits);
     if (!wrong.empty()) {
