@@ -55,7 +55,7 @@ TEST_F(AppTest, ScreenshotsOfTheTrustDialog) {
             dialog.show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
             EXPECT_LE(dialog.btn_trust->sizeHint().width(), dialog.btn_trust->width());
-            SaveShot(&dialog, QStringLiteral("trust-dialog%1-%2")
+            SaveScreenshot(&dialog, QStringLiteral("trust-dialog%1-%2")
                                   .arg(changed ? "-changed" : "", german ? "de" : "en"));
         }
     }
