@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "Charset.h"
 #include "mbx_util.h"
 
 std::string_view TrimView(std::string_view s) {
@@ -56,6 +57,19 @@ bool IsDottedQuad(const std::string& s) {
     return isByteNumber(rest);
 }
 
+std::string DottedQuadDecimal(const std::string& s) {
+    std::string out;
+    size_t pos = 0;
+    for (int i = 0; i < 4; ++i) {
+        const size_t dot = i < 3 ? s.find('.', pos) : s.size();
+        int32_t v = 0;
+        ParseInt32(s.substr(pos, dot - pos), v);
+        out += (i > 0 ? "." : "") + std::to_string(v);
+        pos = dot + 1;
+    }
+    return out;
+}
+
 int32_t WordAsInt(const std::string& s, uint16_t n, int32_t def) {
     std::string w = Trim(s);
     for (int i = 1; i < n; ++i) {
@@ -76,9 +90,6 @@ TempFile MakeTempFileName() {
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
-    const size_t nul = text.find('\0');
-    if (nul != std::string_view::npos)
-        text = text.substr(0, nul);
     const char* p = text.data();
     const char* const end = p + text.size();
     // Counting first saves the copies of a growing list on large mails.
@@ -161,7 +172,9 @@ bool FindHeader(const std::string& Name, std::span<const std::string> Lines, std
         if (!startsWithUpper(Lines[i], Name))
             continue;
         Line = Lines[i];
-        for (++i; i < Lines.size() && (Lines[i].front() == ' ' || Lines[i].front() == '\t'); ++i)
+        for (++i; i < Lines.size() && !Lines[i].empty() &&
+                  (Lines[i].front() == ' ' || Lines[i].front() == '\t');
+             ++i)
             Line += Trim(Lines[i]);
         return true;
     }
@@ -211,43 +224,67 @@ std::string GetBoundary(const std::string& Line) {
     return "--" + Trim(v);
 }
 
+namespace {
+
+// A stretch of a header value: raw text, or the decoded bytes of an encoded word.
+struct HeaderPiece {
+    bool encoded;
+    std::string_view charset;
+    std::string bytes;
+};
+
+bool sameCharset(std::string_view a, std::string_view b) {
+    return AsciiUpper(std::string(a)) == AsciiUpper(std::string(b));
+}
+
+} // namespace
+
 std::string DecodeEncodedWords(const std::string& S) {
-    // The text still to scan is buf[pos..]; out holds the finished text before it, which never
-    // contains "=?". A decoded word is never longer than its encoded form, so it is written
-    // back into buf just before the rest and scanned again, as a restart from the front would.
-    std::string buf = S;
-    std::string out;
+    std::vector<HeaderPiece> pieces;
     size_t pos = 0;
     for (;;) {
-        const size_t start = buf.find("=?", pos);
+        const size_t start = S.find("=?", pos);
         if (start == std::string::npos)
             break;
-        const size_t charsetEnd = buf.find('?', start + 2);
-        if (charsetEnd == std::string::npos || charsetEnd + 3 > buf.size())
+        const size_t charsetEnd = S.find('?', start + 2);
+        if (charsetEnd == std::string::npos || charsetEnd + 3 > S.size())
             break;
-        const char encoding = AsciiUpper(std::string(1, buf[charsetEnd + 1]))[0];
+        const char encoding = static_cast<char>(S[charsetEnd + 1] & ~0x20);
         const size_t word = charsetEnd + 3;
-        const size_t wordEnd = buf.find("?=", word);
+        const size_t wordEnd = S.find("?=", word);
         if (wordEnd == std::string::npos)
             break;
-        const std::string_view encoded(buf.data() + word, wordEnd - word);
-        std::string decoded;
-        if (encoding == 'Q') {
-            decoded = QPDecode(encoded, true);
-        } else if (encoding == 'B') {
-            TBase64DecodingStream stream(decoded);
-            stream.Write(encoded);
-        }
-        out.append(buf, pos, start - pos);
-        pos = wordEnd + 2 - decoded.size();
-        buf.replace(pos, decoded.size(), decoded);
-        // The last finished character may form "=?" with the decoded text.
-        if (!out.empty()) {
-            buf[--pos] = out.back();
-            out.pop_back();
-        }
+        const std::string_view between(S.data() + pos, start - pos);
+        // White space alone between two encoded words is no part of the text.
+        if (!between.empty() && !(IsBlankLine(between) && !pieces.empty() && pieces.back().encoded))
+            pieces.push_back({false, {}, std::string(between)});
+        const std::string_view encoded(S.data() + word, wordEnd - word);
+        HeaderPiece piece{true, std::string_view(S.data() + start + 2, charsetEnd - start - 2), {}};
+        if (encoding == 'Q')
+            piece.bytes = QPDecode(encoded, true);
+        else if (encoding == 'B')
+            TBase64DecodingStream(piece.bytes).Write(encoded);
+        // Any other letter: the word vanishes.
+        pieces.push_back(std::move(piece));
+        pos = wordEnd + 2;
     }
-    out.append(buf, pos);
+    if (pos < S.size())
+        pieces.push_back({false, {}, S.substr(pos)});
+
+    std::string out;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        if (!pieces[i].encoded) {
+            out += UnlabelledToUtf8(pieces[i].bytes);
+            continue;
+        }
+        // Words of one character set are converted together, so that a character split
+        // between two words (as some mailers send them) comes out whole.
+        std::string bytes = std::move(pieces[i].bytes);
+        while (i + 1 < pieces.size() && pieces[i + 1].encoded &&
+               sameCharset(pieces[i + 1].charset, pieces[i].charset))
+            bytes += pieces[++i].bytes;
+        out += ToUtf8(pieces[i].charset, bytes);
+    }
     return out;
 }
 
@@ -280,12 +317,15 @@ std::string NamePart(std::string S, bool Quote) {
 }
 
 std::string AddressPart(std::string S, bool Angle) {
-    // Comments go, each from the first "(" through the first ")" after it.
+    // Comments go, each from the first "(" through the first ")" after it, until a ")" comes
+    // before the next "(".
     std::string kept;
     size_t pos = 0;
     for (;;) {
         const size_t open = S.find('(', pos);
-        const size_t close = open == std::string::npos ? open : S.find(')', open);
+        const size_t firstClose = S.find(')', pos);
+        const size_t close =
+            open == std::string::npos || firstClose < open ? std::string::npos : S.find(')', open);
         if (close == std::string::npos) {
             kept.append(S, pos);
             break;
@@ -318,7 +358,8 @@ std::string NormalizeAddressList(const std::string& S) {
     for (;;) {
         const size_t comma = w.find(',', pos);
         const std::string item = w.substr(pos, comma == std::string::npos ? comma : comma - pos);
-        result += NamePart(DecodeEncodedWords(item), true) + " " + AddressPart(item, true);
+        result += NamePart(DecodeEncodedWords(item), true) + " " +
+                  UnlabelledToUtf8(AddressPart(item, true));
         if (comma == std::string::npos)
             break;
         result += ", ";

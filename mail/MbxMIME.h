@@ -11,6 +11,9 @@
 
 // True for four decimal numbers from 0 to 255 joined by dots ("10.0.0.1").
 bool IsDottedQuad(const std::string& s);
+// A dotted quad with its numbers in plain decimal ("010.000.0.01" gives "10.0.0.1"), as the
+// address conversion takes it; s must pass IsDottedQuad.
+std::string DottedQuadDecimal(const std::string& s);
 
 // Word n (1-based, blank-separated) of s as a decimal integer; def when there is no such
 // word or it is not a number. Used with n = 2 to read the size from a LIST answer.
@@ -24,7 +27,7 @@ std::string Trim(const std::string& s); // drops bytes <= ' ' at both ends
 std::string_view TrimView(std::string_view s);
 bool ParseInt32(const std::string& s, int32_t& out); // optional sign, decimal digits only
 
-// The lines of a text: a line ends at CR LF, a lone CR or a lone LF; a NUL byte ends the text.
+// The lines of a text: a line ends at CR LF, a lone CR or a lone LF. A NUL is an ordinary byte.
 std::vector<std::string> SplitLines(std::string_view text);
 // The text of a list of lines: each line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
@@ -50,7 +53,9 @@ void StripPartHeader(std::vector<std::string>& Lines);
 // The delimiter line ("--" + boundary) named by a Content-Type line.
 std::string GetBoundary(const std::string& Line);
 
-// Decodes the encoded words (=?charset?Q|B?text?=) of a header value; the charset is ignored.
+// A header value as UTF-8: encoded words (=?charset?Q|B?text?=) decoded and converted from
+// their character set, white space between two of them dropped, words of one character set
+// converted together; the text around them as UnlabelledToUtf8 reads it.
 std::string DecodeEncodedWords(const std::string& S);
 // Without one leading and one trailing quote (double or single).
 std::string StripQuotes(std::string S);

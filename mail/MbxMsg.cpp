@@ -3,7 +3,9 @@
 #include <span>
 #include <utility>
 
+#include "Charset.h"
 #include "MbxMIME.h"
+#include "MimeParams.h"
 #include "UUDecode.h"
 #include "mbx_util.h"
 
@@ -18,7 +20,8 @@ constexpr int kMaxNesting = 100;
 struct PartInfo {
     std::string contentType;
     std::string transferEncoding;
-    std::string name;
+    std::string name; // UTF-8
+    std::string charset;
 };
 
 struct Leaf {
@@ -33,7 +36,8 @@ PartInfo GetPartInfo(LineSpan part) {
     std::string line;
     if (FindHeader("CONTENT-TYPE:", part, line)) {
         info.contentType = AsciiUpper(GetHeaderValue("CONTENT-TYPE:", line));
-        info.name = GetHeaderValue("NAME", line);
+        GetParameter(line, "name", info.name);
+        GetParameter(line, "charset", info.charset);
     } else {
         info.contentType = "TEXT/PLAIN";
     }
@@ -41,12 +45,7 @@ PartInfo GetPartInfo(LineSpan part) {
                                 ? AsciiUpper(GetHeaderValue("CONTENT-TRANSFER-ENCODING:", line))
                                 : "7BIT";
     if (info.name.empty() && FindHeader("CONTENT-DISPOSITION:", part, line))
-        info.name = GetHeaderValue("FILENAME", line);
-    if (!info.name.empty()) {
-        // Blanks around the "=" are allowed in a parameter and are no part of the name.
-        info.name = Trim(info.name.substr(1));
-        info.name = DecodeEncodedWords(StripQuotes(info.name));
-    }
+        GetParameter(line, "filename", info.name);
     return info;
 }
 
@@ -69,13 +68,29 @@ std::string HtmlNameFromSubject(const std::string& subject) {
     return (dot == std::string::npos ? subject : subject.substr(0, dot)) + ".html";
 }
 
-void AddAttachment(TMbxMsg& msg, LineSpan lines, const std::string& contentType,
-                   const std::string& name, const std::string& transferEncoding) {
+TAttachedFile& NewAttachment(TMbxMsg& msg, const std::string& contentType,
+                             const std::string& name) {
     std::string fileName = RemoveForbiddenNameChars(name);
     // The subject may hold path separators too, so they go from the derived name as well.
     if (contentType == "TEXT/HTML" && fileName.empty())
         fileName = RemoveForbiddenNameChars(HtmlNameFromSubject(msg.Subject));
-    TAttachedFile& item = msg.Attachments.Add(fileName);
+    return msg.Attachments.Add(fileName);
+}
+
+// A uuencoded block's bytes; false when a character outside the alphabet shows that the
+// lines are no such block after all.
+bool UUDecoded(LineSpan lines, std::string& data) {
+    try {
+        UUDecodeLines(lines, data);
+        return true;
+    } catch (const EUUDecodeError&) {
+        return false;
+    }
+}
+
+void AddAttachment(TMbxMsg& msg, LineSpan lines, const std::string& contentType,
+                   const std::string& name, const std::string& transferEncoding) {
+    TAttachedFile& item = NewAttachment(msg, contentType, name);
     // The bytes are decoded straight into Data; the encoded lines are read where they lie.
     if (transferEncoding == "BASE64") {
         size_t encodedSize = 0;
@@ -86,7 +101,8 @@ void AddAttachment(TMbxMsg& msg, LineSpan lines, const std::string& contentType,
         for (const auto& line : lines)
             stream.Write(line);
     } else if (transferEncoding == "X-UUENCODE") {
-        UUDecodeLines(lines, item.Data);
+        if (!UUDecoded(lines, item.Data))
+            item.Data = JoinWithoutLastBreak(lines); // kept as it came rather than lost
     } else if (transferEncoding == "QUOTED-PRINTABLE") {
         item.Data = JoinWithoutLastBreak(SplitLines(QPDecode(JoinLineRuns({lines}), false)));
     } else {
@@ -100,23 +116,51 @@ bool IsEndLine(const std::string& line) {
            (trimmed[2] | 0x20) == 'd';
 }
 
-void ProcessTextPart(TMbxMsg& msg, LineSpan body, const std::string& transferEncoding) {
+// Appends the runs of lines to Text as UTF-8. Lines that need no conversion are copied as they
+// are; otherwise the runs are converted as one text, so that no character is cut at a line.
+void AppendText(TMbxMsg& msg, const TCharset& charset, const std::vector<LineSpan>& runs) {
+    bool unchanged = true;
+    for (const LineSpan run : runs)
+        for (const std::string& line : run)
+            if (unchanged && !charset.Unchanged(line))
+                unchanged = false;
+    if (unchanged) {
+        for (const LineSpan run : runs)
+            msg.Text.insert(msg.Text.end(), run.begin(), run.end());
+        return;
+    }
+    std::vector<std::string> lines = SplitLines(charset.ToUtf8(JoinLineRuns(runs)));
+    msg.Text.insert(msg.Text.end(), std::make_move_iterator(lines.begin()),
+                    std::make_move_iterator(lines.end()));
+}
+
+void ProcessTextPart(TMbxMsg& msg, LineSpan body, const PartInfo& info) {
     // Uuencoded blocks leave the text as attachments; their "end" line stays in the text. The
-    // rest of the text is kept as the stretches between the blocks.
+    // rest of the text is kept as the stretches between the blocks. A block that does not
+    // decode stays where it stood.
     std::vector<LineSpan> kept;
     size_t i = 0;
+    size_t from = 0;
     size_t begin = 0;
     std::string uuName;
-    while (FindUUBegin(body, i, begin, uuName)) {
-        kept.push_back(body.subspan(i, begin - i));
-        for (i = begin + 1; i < body.size() && !IsEndLine(body[i]);)
-            ++i;
+    while (FindUUBegin(body, from, begin, uuName)) {
+        size_t end = begin + 1;
+        while (end < body.size() && !IsEndLine(body[end]))
+            ++end;
         // Empty lines inside the block decode to nothing, so the block is read in place.
-        AddAttachment(msg, body.subspan(begin, i - begin), "APPLICATION/OCTET-STREAM", uuName,
-                      "X-UUENCODE");
+        std::string data;
+        if (!UUDecoded(body.subspan(begin, end - begin), data)) {
+            from = begin + 1;
+            continue;
+        }
+        kept.push_back(body.subspan(i, begin - i));
+        NewAttachment(msg, "APPLICATION/OCTET-STREAM", uuName).Data = std::move(data);
+        i = from = end;
     }
     kept.push_back(body.subspan(i));
 
+    const TCharset charset(info.charset);
+    const std::string& transferEncoding = info.transferEncoding;
     if (transferEncoding == "QUOTED-PRINTABLE" || transferEncoding == "BASE64") {
         const std::string encoded = JoinLineRuns(kept);
         std::string decoded;
@@ -124,12 +168,13 @@ void ProcessTextPart(TMbxMsg& msg, LineSpan body, const std::string& transferEnc
             TBase64DecodingStream(decoded).Write(encoded);
         else
             decoded = QPDecode(encoded, false);
+        if (!charset.Unchanged(decoded))
+            decoded = charset.ToUtf8(decoded);
         std::vector<std::string> lines = SplitLines(decoded);
         msg.Text.insert(msg.Text.end(), std::make_move_iterator(lines.begin()),
                         std::make_move_iterator(lines.end()));
     } else {
-        for (const LineSpan segment : kept)
-            msg.Text.insert(msg.Text.end(), segment.begin(), segment.end());
+        AppendText(msg, charset, kept);
     }
 }
 
@@ -175,8 +220,10 @@ void ProcessPart(TMbxMsg& msg, LineSpan part, int depth) {
     const std::string& cte = info.transferEncoding;
     // HTML is offered as an attachment, so the text shows each alternative's plain text once.
     const bool html = ct == "TEXT/HTML";
-    if (ct.find("TEXT") != std::string::npos && !html) {
-        ProcessTextPart(msg, part.subspan(PartBodyStart(part)), cte);
+    // Only the top-level type makes a text part ("application/vnd.oasis.opendocument.text"
+    // is a document to save).
+    if (ct.substr(0, ct.find('/')) == "TEXT" && !html) {
+        ProcessTextPart(msg, part.subspan(PartBodyStart(part)), info);
         return;
     }
     if (ct.find("MULTIPART") != std::string::npos && depth < kMaxNesting) {
@@ -184,7 +231,7 @@ void ProcessPart(TMbxMsg& msg, LineSpan part, int depth) {
         SplitMultipart(part, depth, leaves);
         for (const Leaf& leaf : leaves) {
             if (leaf.unsplit)
-                msg.Text.insert(msg.Text.end(), leaf.lines.begin(), leaf.lines.end());
+                AppendText(msg, TCharset(""), {leaf.lines});
             else
                 ProcessPart(msg, leaf.lines, leaf.depth);
         }
@@ -198,7 +245,7 @@ void ProcessPart(TMbxMsg& msg, LineSpan part, int depth) {
     } else if (cte == "BASE64" || cte == "QUOTED-PRINTABLE") {
         AddAttachment(msg, body, ct, info.name, cte);
     } else {
-        msg.Text.insert(msg.Text.end(), body.begin(), body.end());
+        AppendText(msg, TCharset(info.charset), {body});
     }
 }
 
@@ -215,13 +262,15 @@ void TMbxMsg::Parse() {
 
     // Characters 6 to 77 of the envelope line "From sender ...".
     if (!Headers.empty() && Headers.front().size() > 5)
-        From = Headers.front().substr(5, 72);
+        From = UnlabelledToUtf8(Headers.front().substr(5, 72));
     const auto field = [this](const char* key, std::string& target, auto treat) {
         std::string line;
         if (FindHeader(key, Headers, line))
             target = treat(GetHeaderValue(key, line));
     };
-    const auto asIs = [](std::string v) { return v; };
+    // Every field is UTF-8; a raw value is read as UTF-8 when it is valid, else windows-1252.
+    const auto asIs = [](const std::string& v) { return UnlabelledToUtf8(v); };
+    const auto upper = [](const std::string& v) { return UnlabelledToUtf8(AsciiUpper(v)); };
     field("FROM:", From, DecodeEncodedWords);
     field("SENDER:", Sender, NormalizeAddressList);
     field("MESSAGE-ID:", MessageID, asIs);
@@ -233,9 +282,9 @@ void TMbxMsg::Parse() {
     field("DATE:", Date, asIs);
     field("SUBJECT:", Subject, DecodeEncodedWords);
     ContentType = "TEXT/PLAIN";
-    field("CONTENT-TYPE:", ContentType, AsciiUpper);
+    field("CONTENT-TYPE:", ContentType, upper);
     ContentTransferEncoding = "7BIT";
-    field("CONTENT-TRANSFER-ENCODING:", ContentTransferEncoding, AsciiUpper);
+    field("CONTENT-TRANSFER-ENCODING:", ContentTransferEncoding, upper);
 
     // The parts are read in place: nothing below changes RawMail.
     ProcessPart(*this, RawMail, 0);

@@ -11,7 +11,8 @@
 enum TPriority { prHighest, prHigh, prNormal, prLow, prLowest };
 enum TTextEncoding { te8Bit, teBase64 };
 
-// Raised by uudecoding for a character outside the uuencoding alphabet; it ends Parse.
+// Raised by uudecoding for a character outside the uuencoding alphabet; Parse keeps such
+// lines as they are.
 class EUUDecodeError : public std::runtime_error {
 public:
     EUUDecodeError() : std::runtime_error("Oops...") {}
@@ -47,6 +48,7 @@ public:
     TTextEncoding TextEncoding = te8Bit;
 
     // Reads RawMail into the fields, Headers, Text and Attachments. Malformed mail gives a
-    // best-effort result; only EUUDecodeError ("Oops...") leaves, keeping what was added.
+    // best-effort result and never an error. Text, the fields and the attachments' names are
+    // UTF-8; Headers, RawMail and each attachment's Data keep the bytes of the mail.
     void Parse();
 };

@@ -39,6 +39,22 @@ int hexValue(char c) {
     return -1;
 }
 
+// "=" with only blanks and tabs up to the line end is a soft line break too (the transport
+// padding of RFC 2045): the index after that line break, or after the text; 0 when the
+// blanks are followed by anything else.
+size_t softBreakEnd(std::string_view text, size_t i) {
+    const size_t blanks = i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i == blanks)
+        return 0;
+    if (i == text.size())
+        return i;
+    if (text[i] == '\r')
+        return i + 1 < text.size() && text[i + 1] == '\n' ? i + 2 : i + 1;
+    return text[i] == '\n' ? i + 1 : 0;
+}
+
 } // namespace
 
 size_t TBase64DecodingStream::Write(std::string_view text) {
@@ -105,9 +121,6 @@ int64_t TBase64DecodingStream::Seek(int64_t, int) {
 }
 
 std::string QPDecode(std::string_view Text, bool HeaderMode) {
-    const size_t nul = Text.find('\0');
-    if (nul != std::string_view::npos)
-        Text = Text.substr(0, nul);
     // Decoding never makes a text longer.
     std::string out(Text.size(), '\0');
     char* o = out.data();
@@ -123,6 +136,8 @@ std::string QPDecode(std::string_view Text, bool HeaderMode) {
         } else if (i + 1 < Text.size() && (Text[i + 1] == '\r' || Text[i + 1] == '\n')) {
             // A soft line break swallows the two characters after the "=".
             i += 3;
+        } else if (const size_t end = softBreakEnd(Text, i + 1); end != 0) {
+            i = end;
         } else if (i + 2 < Text.size()) {
             const int high = hexValue(Text[i + 1]);
             const int low = hexValue(Text[i + 2]);

@@ -33,7 +33,8 @@ private:
     int pendingCount_ = 0;
 };
 
-// Quoted-printable decoding; in HeaderMode "_" stands for a blank (encoded header words).
+// Quoted-printable decoding; in HeaderMode "_" stands for a blank (encoded header words). "="
+// followed by CR or LF, or by blanks up to the line end, is a soft line break.
 std::string QPDecode(std::string_view Text, bool HeaderMode);
 
 // The content type registered for the extension of FileName in /etc/mime.types (read once);

@@ -82,11 +82,7 @@ std::vector<std::string> RetrievalFile::LinesAfterFirst() {
         }
         if (n == 0)
             break;
-        const std::string_view got(block, static_cast<size_t>(n));
-        const size_t nul = got.find('\0');
-        pending.append(got.substr(0, nul));
-        if (nul != std::string_view::npos)
-            break; // the text ends here
+        pending.append(block, static_cast<size_t>(n));
         const size_t cut = SafeCut(pending);
         if (cut > 0) {
             take(std::string_view(pending).substr(0, cut));

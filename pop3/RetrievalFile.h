@@ -21,7 +21,7 @@ public:
     uint64_t Size() const { return size_; }
 
     // The whole file as lines, split as text loading does (CR LF, lone CR or lone LF; a NUL
-    // byte ends the text), without its first line.
+    // is an ordinary byte), without its first line.
     std::vector<std::string> LinesAfterFirst();
 
     void Delete() { file_.reset(); }

@@ -42,7 +42,7 @@ void TMbxPOP::failOpen(const std::string& text, TFailureCause cause) {
 void TMbxPOP::openTcp(int port) {
     socket_->SetPort(port);
     if (IsDottedQuad(Host)) {
-        socket_->SetAddress(Host);
+        socket_->SetAddress(DottedQuadDecimal(Host));
         socket_->SetHost("");
     } else {
         socket_->SetHost(Host);

@@ -95,7 +95,11 @@ TEST(QPDecode, Table) {
         {"=FC=df", true, "\xFC\xDF"},
         {"ab=", false, "ab"},  // "=" at the end ends the text
         {"ab=4", false, "ab"}, // so does "=" with one character after it
-        {std::string("ab\0cd", 5), false, "ab"},
+        {std::string("ab\0cd", 5), false, std::string("ab\0cd", 5)}, // a NUL ends nothing
+        {"a= \t\r\nb", false, "ab"}, // "=" and blanks up to the line end: a soft break
+        {"a=  \nb", false, "ab"},
+        {"a= ", false, "a"},
+        {"a= b", false, "a@"}, // not a soft break: "= b" is a bad escape
         {"line1\r\nline2\r\n", false, "line1\r\nline2\r\n"},
         {"", false, ""},
     };
@@ -108,12 +112,11 @@ TEST(DecodeEncodedWords, Table) {
         std::string in;
         std::string out;
     } rows[] = {
-        {"=?ISO-8859-1?Q?Gr=FC=DFe?=", "Gr\xFC\xDF"
-                                       "e"},
+        {"=?ISO-8859-1?Q?Gr=FC=DFe?=", "Grüße"},
         {"=?x?B?QUJD?=", "ABC"},
         {"=?x?b?QUJD?=", "ABC"},
         {"=?x?X?abc?=", ""},
-        {"x =?a?Q?y?= =?a?Q?z?=", "x y z"},
+        {"x =?a?Q?y?= =?a?Q?z?=", "x yz"}, // white space between two words goes
         {"=?a?Q?hello_world?= !", "hello world !"},
         {"no words here", "no words here"},
         {"=?broken", "=?broken"},
@@ -122,10 +125,8 @@ TEST(DecodeEncodedWords, Table) {
         {"=?a?Q", "=?a?Q"},
         {"=?x?B?QUJ?=", ""}, // an incomplete last group is dropped
         {"=?x?B?QUJDRA?=", "ABC"},
-        // A decoded word that forms a new encoded word is decoded again.
-        {"=?a?Q?=3D=3Fa=3FQ=3Fz=3F=3D?=", "z"},
-        // "=" before a word whose decoding starts with "?" forms a new "=?".
-        {"==?a?Q?=3Fa=3FQ=3Fk=3F?==", "k"},
+        // Decoded text is text, never read again as an encoded word.
+        {"=?a?Q?=3D=3Fa=3FQ=3Fz=3F=3D?=", "=?a?Q?z?="},
     };
     for (const auto& r : rows)
         EXPECT_EQ(DecodeEncodedWords(r.in), r.out) << r.in;
@@ -144,6 +145,9 @@ TEST(AddressRoutines, NamePartAndAddressPart) {
         {"x (c1) y (c2) <a@b>", "\"c1\"", "<a@b>"},
         {"a@b (open", "\"a@b (open\"", "<a@b (open>"},
         {"a) b (c", "\"\"", "<a) b (c>"},
+        // A ")" before the next "(" ends the removal of comments.
+        {"<a@b> (x) y) (z)", "\"x\"", "<a@b>"},
+        {"a@b (x) ) (z)", "\"x\"", "<a@b  ) (z)>"},
         {"> a <", "\"> a <\"", "<>"},
         {"", "\"\"", "<>"},
     };
@@ -163,7 +167,7 @@ TEST(AddressRoutines, NormalizeAddressList) {
         {"Ann <ann@x.org>, bob@y.org (Bob)", "\"Ann\" <ann@x.org>, \"Bob\" <bob@y.org>"},
         {"\"Doe, John\" <jd@x.org>", "\"\" <jd@x.org>"},
         {"\"Unpaired <u@x.org>", "\"Unpaired\" <u@x.org>"},
-        {"=?ISO-8859-1?Q?J=F6rg?= <j@x.de>", "\"J\xF6rg\" <j@x.de>"},
+        {"=?ISO-8859-1?Q?J=F6rg?= <j@x.de>", "\"Jörg\" <j@x.de>"},
         {"a@x, b@y,", "\"a@x\" <a@x>, \"b@y\" <b@y>, \"\" <>"},
         {"", "\"\" <>"},
     };

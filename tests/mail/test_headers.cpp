@@ -16,8 +16,8 @@ TEST(SplitLines, AllLineEnds) {
         {"\r\n", {""}},
         {"", {}},
         {"a\r", {"a"}},
-        {std::string("a\r\nb\0c\r\nd", 9), {"a", "b"}},
-        {std::string("\0abc", 4), {}},
+        {std::string("a\r\nb\0c\r\nd", 9), {"a", std::string("b\0c", 3), "d"}}, // NUL: a byte
+        {std::string("\0abc", 4), {std::string("\0abc", 4)}},
         {"\xFF\x80\r\n\x01", {"\xFF\x80", "\x01"}},
     };
     for (const auto& r : rows)

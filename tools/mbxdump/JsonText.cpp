@@ -2,12 +2,15 @@
 
 #include <openssl/evp.h>
 
+#include "Charset.h"
+
 #include <stdexcept>
 
-std::string JsonLatin1String(std::string_view bytes) {
+std::string JsonString(std::string_view text) {
     static const char hex[] = "0123456789abcdef";
+    const std::string utf8 = IsValidUtf8(text) ? std::string(text) : UnlabelledToUtf8(text);
     std::string out = "\"";
-    for (const char ch : bytes) {
+    for (const char ch : utf8) {
         const auto b = static_cast<unsigned char>(ch);
         if (b == '"' || b == '\\') {
             out += '\\';
@@ -16,12 +19,8 @@ std::string JsonLatin1String(std::string_view bytes) {
             out += "\\u00";
             out += hex[b >> 4];
             out += hex[b & 0xF];
-        } else if (b < 0x80) {
-            out += ch;
         } else {
-            // UTF-8 of the code point U+0080..U+00FF.
-            out += static_cast<char>(0xC0 | (b >> 6));
-            out += static_cast<char>(0x80 | (b & 0x3F));
+            out += ch;
         }
     }
     out += '"';

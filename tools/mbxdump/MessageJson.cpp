@@ -11,7 +11,7 @@ std::string jsonArray(const std::vector<std::string>& lines) {
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i > 0)
             out += ",";
-        out += JsonLatin1String(lines[i]);
+        out += JsonString(lines[i]);
     }
     return out + "]";
 }
@@ -28,18 +28,18 @@ std::string MessageJson(const TMbxMsg& msg) {
         out += "\":";
         out += json;
     };
-    field("from", JsonLatin1String(msg.From));
-    field("sender", JsonLatin1String(msg.Sender));
-    field("messageId", JsonLatin1String(msg.MessageID));
-    field("inReplyTo", JsonLatin1String(msg.InReplyTo));
-    field("returnPath", JsonLatin1String(msg.ReturnPath));
-    field("replyTo", JsonLatin1String(msg.ReplyTo));
-    field("sendTo", JsonLatin1String(msg.SendTo));
-    field("cc", JsonLatin1String(msg.CC));
-    field("date", JsonLatin1String(msg.Date));
-    field("subject", JsonLatin1String(msg.Subject));
-    field("contentType", JsonLatin1String(msg.ContentType));
-    field("contentTransferEncoding", JsonLatin1String(msg.ContentTransferEncoding));
+    field("from", JsonString(msg.From));
+    field("sender", JsonString(msg.Sender));
+    field("messageId", JsonString(msg.MessageID));
+    field("inReplyTo", JsonString(msg.InReplyTo));
+    field("returnPath", JsonString(msg.ReturnPath));
+    field("replyTo", JsonString(msg.ReplyTo));
+    field("sendTo", JsonString(msg.SendTo));
+    field("cc", JsonString(msg.CC));
+    field("date", JsonString(msg.Date));
+    field("subject", JsonString(msg.Subject));
+    field("contentType", JsonString(msg.ContentType));
+    field("contentTransferEncoding", JsonString(msg.ContentTransferEncoding));
     field("headers", jsonArray(msg.Headers));
     field("text", jsonArray(msg.Text));
     std::string attachments = "[";
@@ -47,9 +47,9 @@ std::string MessageJson(const TMbxMsg& msg) {
         const TAttachedFile& a = msg.Attachments.Items(i);
         if (i > 0)
             attachments += ",";
-        attachments += "\n {\"fileName\":" + JsonLatin1String(a.FileName) +
-                       ",\"pathName\":" + JsonLatin1String(a.PathName) +
-                       ",\"contentType\":" + JsonLatin1String(a.ContentType) +
+        attachments += "\n {\"fileName\":" + JsonString(a.FileName) +
+                       ",\"pathName\":" + JsonString(a.PathName) +
+                       ",\"contentType\":" + JsonString(a.ContentType) +
                        ",\"size\":" + std::to_string(a.Data.size()) + ",\"sha256\":\"" +
                        Sha256Hex(a.Data) + "\"}";
     }

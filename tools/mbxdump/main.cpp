@@ -1,6 +1,6 @@
 // mbxdump FILE: reads a raw message as the POP3 client hands it over (its lines), parses it
 // and prints the fields, text and attachments as one JSON object.
-// Exit status: 0 done, 1 the file cannot be read (or usage), 2 the uudecoding error.
+// Exit status: 0 done, 1 the file cannot be read (or usage).
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -58,12 +58,7 @@ int main(int argc, char** argv) {
     TMbxMsg msg;
     msg.RawMail = SplitLines(content);
     content = std::string();
-    try {
-        msg.Parse();
-    } catch (const EUUDecodeError& e) {
-        std::cerr << e.what() << "\n";
-        return 2;
-    }
+    msg.Parse();
     std::cout << MessageJson(msg);
     return std::cout.flush() ? 0 : 1;
 }
