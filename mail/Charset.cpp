@@ -152,6 +152,20 @@ void appendWindows1252(std::string& out, std::string_view bytes) {
     }
 }
 
+// Valid UTF-8 sequences as they are, any other byte as windows-1252.
+void appendUtf8OrWindows1252(std::string& out, std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+        const size_t n = sequenceLength(p, end);
+        if (n == 0 || *p == 0)
+            appendWindows1252(out, std::string_view(reinterpret_cast<const char*>(p), 1));
+        else
+            out.append(reinterpret_cast<const char*>(p), n);
+        p += n == 0 ? 1 : n;
+    }
+}
+
 // The name iconv is asked for: trimmed, unquoted, without an RFC 2231 language ("*de"), upper
 // case. Anything that cannot be a character set name gives "" (and so the unlabelled rule);
 // this also keeps iconv's "//" suffixes out.
@@ -279,9 +293,17 @@ std::string TCharset::ToUtf8(std::string_view bytes) const {
     if (!converter_)
         return UnlabelledToUtf8(bytes);
     std::string out;
+    if (converter_->utf8) {
+        appendUtf8OrWindows1252(out, bytes);
+        return out;
+    }
     convert(*converter_, bytes, out);
-    std::replace(out.begin(), out.end(), '\0', ' ');
-    return out;
+    if (cleanUtf8(out))
+        return out;
+    // iconv passes a few forms that strict UTF-8 refuses (code points past U+10FFFF).
+    std::string strict;
+    appendUtf8OrWindows1252(strict, out);
+    return strict;
 }
 
 std::string ToUtf8(std::string_view charset, std::string_view bytes) {

@@ -154,7 +154,8 @@ void ProcessTextPart(TMbxMsg& msg, LineSpan body, const PartInfo& info) {
             continue;
         }
         kept.push_back(body.subspan(i, begin - i));
-        NewAttachment(msg, "APPLICATION/OCTET-STREAM", uuName).Data = std::move(data);
+        NewAttachment(msg, "APPLICATION/OCTET-STREAM", UnlabelledToUtf8(uuName)).Data =
+            std::move(data);
         i = from = end;
     }
     kept.push_back(body.subspan(i));

@@ -1,26 +1,40 @@
-// Parse must take any bytes: the only error allowed to leave it is the uudecoding error. After
-// a parse the raw lines are gone and every text line is free of line breaks and NUL bytes,
-// which the message window relies on.
+// Parse must take any bytes without an error. After a parse the raw lines are gone, every text
+// line is free of line breaks and NUL bytes, which the message window relies on, and every
+// text the library hands out (text, fields, attachment names) is valid UTF-8.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "Charset.h"
 #include "MbxMIME.h"
 #include "MbxMsg.h"
+
+namespace {
+
+void checkText(const std::string& text) {
+    if (!IsValidUtf8(text))
+        std::abort();
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TMbxMsg msg;
     msg.RawMail = SplitLines(std::string_view(reinterpret_cast<const char*>(data), size));
-    try {
-        msg.Parse();
-    } catch (const EUUDecodeError&) {
-        return 0;
-    }
+    msg.Parse();
     if (!msg.RawMail.empty())
         std::abort();
-    for (const auto& line : msg.Text)
+    for (const auto& line : msg.Text) {
         if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
             std::abort();
+        checkText(line);
+    }
+    for (const std::string* field : {&msg.From, &msg.Sender, &msg.MessageID, &msg.InReplyTo,
+                                     &msg.ReturnPath, &msg.ReplyTo, &msg.SendTo, &msg.CC, &msg.Date,
+                                     &msg.Subject, &msg.ContentType, &msg.ContentTransferEncoding})
+        checkText(*field);
+    for (int i = 0; i < msg.Attachments.Count(); ++i)
+        checkText(msg.Attachments.Items(i).FileName);
     return 0;
 }

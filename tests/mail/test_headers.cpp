@@ -56,6 +56,13 @@ TEST(FindHeader, MatchesAtLineStartInAnyCase) {
     }
 }
 
+TEST(FindHeader, FieldJustBeforeTheBlankLine) {
+    // The empty line after the field is no continuation line (and has no first character).
+    std::string line;
+    ASSERT_TRUE(FindHeader("SUBJECT:", Lines{"To: a@b", "Subject: last", "", " body"}, line));
+    EXPECT_EQ(line, "Subject: last");
+}
+
 TEST(FindHeader, FoldedContentTypeJoinsWithoutBlank) {
     const Lines header = {"Content-Type: multipart/mixed;", "\tboundary=\"b1\"", "", "body"};
     std::string line;

@@ -1,3 +1,4 @@
+#include "Charset.h"
 #include "MailText.h"
 #include "MbxMIME.h"
 
@@ -31,7 +32,13 @@ TEST(Samples, EveryFileParses) {
         if (entry.path().extension() != ".eml")
             continue;
         ++files;
-        EXPECT_NO_THROW(parseSample(name)) << name;
+        std::unique_ptr<TMbxMsg> msg;
+        ASSERT_NO_THROW(msg = parseSample(name)) << name;
+        // Every text handed out is UTF-8, names from uuencode begin lines included.
+        for (const std::string& line : msg->Text)
+            EXPECT_TRUE(IsValidUtf8(line)) << name;
+        for (int i = 0; i < msg->Attachments.Count(); ++i)
+            EXPECT_TRUE(IsValidUtf8(msg->Attachments.Items(i).FileName)) << name;
     }
     EXPECT_GE(files, 3);
 }

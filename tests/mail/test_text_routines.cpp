@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -12,13 +13,19 @@ TEST(IsDottedQuad, Table) {
         const char* in;
         bool out;
     } rows[] = {
-        {"10.0.0.1", true},   {"255.255.255.255", true},  {"0.0.0.0", true},
-        {"256.1.1.1", false}, {"1.2.3", false},           {"1..2.3", false},
-        {"1.2.3.4.5", false}, {"a.b.c.d", false},         {"", false},
-        {"1.2.3.", false},    {"pop.example.org", false}, {"1.2.3.256", false},
+        {"10.0.0.1", true},        {"255.255.255.255", true},  {"0.0.0.0", true},
+        {"256.1.1.1", false},      {"1.2.3", false},           {"1..2.3", false},
+        {"1.2.3.4.5", false},      {"a.b.c.d", false},         {"", false},
+        {"1.2.3.", false},         {"pop.example.org", false}, {"1.2.3.256", false},
+        {"192.168.000.001", true},
     };
     for (const auto& r : rows)
         EXPECT_EQ(IsDottedQuad(r.in), r.out) << r.in;
+    // Leading zeros are decimal, and the address conversion takes the result.
+    EXPECT_EQ(DottedQuadDecimal("192.168.000.001"), "192.168.0.1");
+    EXPECT_EQ(DottedQuadDecimal("010.0.0.09"), "10.0.0.9");
+    in_addr address{};
+    EXPECT_EQ(inet_pton(AF_INET, DottedQuadDecimal("127.000.000.001").c_str(), &address), 1);
 }
 
 TEST(WordAsInt, Table) {

@@ -78,8 +78,10 @@ TEST_F(Retrieval, DotStuffingIsUndoneAndFramingLinesAreDropped) {
     server.AwaitLine();
     server.Send("-ERR no LIST today\r\n"); // not judged: the size defaults to 100
     server.AwaitLine();
-    server.Send(
-        "+OK message follows\r\nSubject: dots\r\n\r\n..hidden\r\n..\r\n...\r\nplain\r\n.\r\n");
+    // A NUL byte is part of the mail: it ends neither the line nor the mail.
+    using namespace std::string_literals;
+    server.Send("+OK message follows\r\nSubject: dots\r\n\r\n..hidden\r\n..\r\n...\r\npl\0ain\r\n"
+                "last\r\n.\r\n"s);
     StartAndConnect();
     std::vector<std::string> order;
     pop.OnBeforeRetrieve = [&](TObject* s, uint16_t n) {
@@ -91,7 +93,7 @@ TEST_F(Retrieval, DotStuffingIsUndoneAndFramingLinesAreDropped) {
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(msg->Size, 100);
     EXPECT_EQ(msg->Subject, "dots");
-    EXPECT_EQ(msg->Text, (std::vector<std::string>{".hidden", ".", "..", "plain"}));
+    EXPECT_EQ(msg->Text, (std::vector<std::string>{".hidden", ".", "..", "pl ain", "last"}));
     EXPECT_EQ(order, (std::vector<std::string>{"before 4", "after"}));
     EXPECT_EQ(ServerHeard(), (std::vector<std::string>{"LIST 4", "TOP 4 999999999"}));
 }
