@@ -291,14 +291,14 @@ void TForm1::RunFullListing() {
             return;
         }
         HeaderTexts.push_back(header + "|");
-        const std::string columns = filter(header, GermanUI);
+        const std::string columns = filter(header, GermanUI, HeaderTextsAsSent);
         std::string size;
         pop3.GetMsgSize(n, size);
         if (FReportedErrors != errorsBefore) {
             EndAfterError();
             return;
         }
-        QListWidgetItem& row = AddRow(mail_list, FromBytes(" " + std::to_string(n) + " |" +
+        QListWidgetItem& row = AddRow(mail_list, FromMailText(" " + std::to_string(n) + " |" +
                                                            DisplaySize(size) + " |" + columns));
         int32_t octets = -1;
         SetRowData(row, n, ParseInt32(Trim(size), octets) ? octets : -1, header);

@@ -46,6 +46,9 @@ void TForm1::GetFromIniFile() {
     }
     Password->setText(PasswordHistory.empty() ? QString() : FromBytes(PasswordHistory.back()));
 
+    HeaderTextsAsSent = Settings.ReadInteger(QStringLiteral("HeaderTextsAsSent"), 0) != 0;
+    Datei_H->setChecked(HeaderTextsAsSent);
+
     const int width = Settings.ReadInteger(QStringLiteral("Width"), 458);
     move(Settings.ReadInteger(QStringLiteral("XPos"), 283),
          Settings.ReadInteger(QStringLiteral("YPos"), 185));
@@ -81,5 +84,6 @@ void TForm1::WriteToIniFile() {
             Settings.DeleteValue(Numbered("Security", n));
         }
     }
+    Settings.WriteInteger(QStringLiteral("HeaderTextsAsSent"), HeaderTextsAsSent ? 1 : 0);
     Settings.Flush();
 }

@@ -56,6 +56,7 @@ void TForm1::ApplyLanguageTexts() {
     Datei_D->setText(tr(Texts::MenuDisconnect));
     Datei_L->setText(tr(Texts::MenuDelete));
     Datei_M->setText(tr(Texts::MenuMarkAll));
+    Datei_H->setText(tr(Texts::MenuHeaderTextsAsSent));
     Datei_Close->setText(tr(Texts::MenuClose));
     help_men->setTitle(tr(Texts::MenuHelp));
     help_I->setText(tr(Texts::MenuAbout));

@@ -114,6 +114,8 @@ inline constexpr TText MenuConnect{"&Verbinde", "Co&nnect"};
 inline constexpr TText MenuDisconnect{"&Trenne Verbindung", "&Disconnect"};
 inline constexpr TText MenuDelete{"&Lösche e-mails", "D&elete e-mails"};
 inline constexpr TText MenuMarkAll{"&Markiere alle e-mails", "&Mark all e-mails"};
+inline constexpr TText MenuHeaderTextsAsSent{"Kopfzeilen &wie vom Server gesendet",
+                                             "Header texts as the server &sent them"};
 inline constexpr TText MenuClose{"&Programm beenden", "&Close"};
 inline constexpr TText MenuHelp{"Hilfe", "Help"};
 inline constexpr TText MenuAbout{"&Über", "&About"};

@@ -1,5 +1,6 @@
 #include "ListColumns.h"
 
+#include "Charset.h"
 #include "MbxMIME.h"
 
 #include <cctype>
@@ -82,8 +83,9 @@ std::string SubjectColumn(const std::string& header, bool german) {
     return u;
 }
 
-// A header text as one field of a list row, shown as sent: the list draws "&&" as "&", and a
-// "|" would end the field early and push the rest into the next column, so it becomes "¦".
+// A header text as one field of a list row: the list draws "&&" as "&", and a "|" would end
+// the field early and push the rest into the next column, so it becomes "¦". Line breaks and
+// tabs (a decoded word may hold them) become blanks.
 std::string ListField(const std::string& text) {
     std::string field;
     field.reserve(text.size());
@@ -91,11 +93,28 @@ std::string ListField(const std::string& text) {
         if (c == '&')
             field += "&&";
         else if (c == '|')
-            field += '\xA6';
+            field += "\u00A6";
+        else if (c == '\r' || c == '\n' || c == '\t')
+            field += ' ';
         else
             field += c;
     }
     return field;
+}
+
+// Folded header lines joined as a header field is read: the line break goes, the blank stays.
+std::string Unfolded(const std::string& header) {
+    std::string out;
+    out.reserve(header.size());
+    for (std::size_t i = 0; i < header.size(); ++i) {
+        if (header.compare(i, 2, "\r\n") == 0 && i + 2 < header.size() &&
+            (header[i + 2] == ' ' || header[i + 2] == '\t')) {
+            ++i;
+            continue;
+        }
+        out += header[i];
+    }
+    return out;
 }
 
 } // namespace
@@ -124,8 +143,13 @@ std::string DisplaySize(const std::string& SizeText) {
     return tenths + " MByte";
 }
 
-std::string filter(const std::string& HeaderText, bool GermanUI) {
-    return ListField(DateColumn(HeaderText, GermanUI)) + "|" +
-           ListField(SenderColumn(HeaderText, GermanUI)) + "|" +
-           ListField(SubjectColumn(HeaderText, GermanUI)) + "|";
+std::string filter(const std::string& HeaderText, bool GermanUI, bool AsSent) {
+    // Decoded texts are read whole: a cut would leave half an encoded word.
+    const std::string header = AsSent ? HeaderText : Unfolded(HeaderText);
+    const auto shown = [AsSent](const std::string& text) {
+        return ListField(AsSent ? UnlabelledToUtf8(text) : DecodeEncodedWords(text));
+    };
+    return shown(DateColumn(header, GermanUI)) + "|" +
+           shown(SenderColumn(header, GermanUI)) + "|" +
+           shown(SubjectColumn(header, GermanUI)) + "|";
 }

@@ -8,5 +8,7 @@
 std::string DisplaySize(const std::string& SizeText);
 
 // The date, sender and subject columns of a list row, taken from a message's header text:
-// date + "|" + sender + "|" + subject + "|". Texts are shown as the server sent them.
-std::string filter(const std::string& HeaderText, bool GermanUI);
+// date + "|" + sender + "|" + subject + "|", as UTF-8. The texts are decoded (folded lines
+// joined, encoded words decoded and converted); with AsSent they stay as the server sent
+// them, their bytes read as UTF-8 when valid, else as windows-1252.
+std::string filter(const std::string& HeaderText, bool GermanUI, bool AsSent = false);

@@ -114,6 +114,7 @@ void TForm1::Wire() {
     onClick(BtnInfo, &TForm1::BtnInfoClick);
     onClick(BtnClose, &TForm1::BtnCloseClick);
     onTrigger(Datei_M, &TForm1::BtnMarkClick);
+    onTrigger(Datei_H, &TForm1::Datei_HClick);
     onTrigger(Datei_Close, &TForm1::BtnCloseClick);
     onTrigger(help_I, &TForm1::BtnInfoClick);
     onTrigger(men_header_anzeigen, &TForm1::men_header_anzeigenClick);

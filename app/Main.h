@@ -92,6 +92,7 @@ public:
     QAction* Datei_D;
     QAction* Datei_L;
     QAction* Datei_M;
+    QAction* Datei_H; // the list's header texts as the server sent them (checkable)
     QAction* Datei_E;
     QAction* Datei_Close;
     QMenu* help_men;
@@ -115,6 +116,8 @@ public:
     int MailCount = 0;
     std::string MailboxSizeText;
     bool CancelRequested = false;
+    // The list shows the header texts as the server sent them instead of decoded.
+    bool HeaderTextsAsSent = false;
     std::unique_ptr<TMbxMsg> CurrentMsg;
     // Where the language choice reads the user's UI languages, first preferred first.
     std::function<QStringList()> UiLanguages;
@@ -142,6 +145,8 @@ public:
     void men_email_anzeigenClick();
     void BtnInfoClick();
     void BtnCloseClick();
+    // Switches the list between decoded and sent header texts for the next listing.
+    void Datei_HClick();
 
     // POP3 events.
     void pop3Error(TObject* Sender, int Error, const std::string& Msg);

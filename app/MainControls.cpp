@@ -225,10 +225,12 @@ void TForm1::BuildMenus() {
     Datei_D = MakeAction(this, "Datei_D");
     Datei_L = MakeAction(this, "Datei_L");
     Datei_M = MakeAction(this, "Datei_M");
+    Datei_H = MakeAction(this, "Datei_H");
+    Datei_H->setCheckable(true);
     Datei_E = MakeAction(this, "Datei_E");
     Datei_E->setSeparator(true);
     Datei_Close = MakeAction(this, "Datei_Close");
-    Datei->addActions({Datei_C, Datei_D, Datei_L, Datei_M, Datei_E, Datei_Close});
+    Datei->addActions({Datei_C, Datei_D, Datei_L, Datei_M, Datei_H, Datei_E, Datei_Close});
     help_men = MainMenu1->addMenu(QString());
     help_men->setObjectName(QStringLiteral("help_men"));
     help_I = MakeAction(this, "help_I");

@@ -1,5 +1,6 @@
 #include "Header.h"
 
+#include "Charset.h"
 #include "MbxMIME.h"
 #include "MemoLines.h"
 
@@ -36,7 +37,9 @@ void TForm2::PlaceControls() {
 }
 
 void TForm2::AddHeaderText(const std::string& text) {
-    AppendLines(*memo_header_anzeigen, SplitLines(text));
+    // The header as the server sent it, encoded words and all; its bytes are read as UTF-8
+    // when they are valid UTF-8, else as windows-1252.
+    AppendLines(*memo_header_anzeigen, SplitLines(UnlabelledToUtf8(text)));
 }
 
 void TForm2::FormActivate() {

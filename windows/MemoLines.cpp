@@ -12,7 +12,7 @@ void AppendLines(QPlainTextEdit& memo, const std::vector<std::string>& lines) {
     QStringList shown;
     shown.reserve(static_cast<qsizetype>(lines.size()));
     for (const std::string& line : lines)
-        shown.append(FromBytes(line));
+        shown.append(FromMailText(line));
     memo.appendPlainText(shown.join(QLatin1Char('\n')));
     memo.moveCursor(QTextCursor::Start);
     memo.ensureCursorVisible();
@@ -24,6 +24,6 @@ std::vector<std::string> MemoLines(const QPlainTextEdit& memo) {
     if (document->isEmpty())
         return lines;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-        lines.push_back(ToBytes(block.text()));
+        lines.push_back(ToMailText(block.text()));
     return lines;
 }

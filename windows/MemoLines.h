@@ -5,7 +5,7 @@
 
 class QPlainTextEdit;
 
-// A memo's text as lines of the program's single-byte text, both ways.
+// A memo's text as lines of UTF-8 mail text, both ways.
 
 // Appends the lines below what the memo holds and shows the memo from its first line.
 void AppendLines(QPlainTextEdit& memo, const std::vector<std::string>& lines);

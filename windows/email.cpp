@@ -201,7 +201,7 @@ void TForm3::ShowMessageOf(const TMbxMsg& msg) {
     // would save bytes of the wrong attachment.
     attachment_list->clear();
     for (int i = 0; i < msg.Attachments.Count(); ++i)
-        AddAttachmentEntry(FromBytes(msg.Attachments.Items(i).FileName), i);
+        AddAttachmentEntry(FromMailText(msg.Attachments.Items(i).FileName), i);
 }
 
 void TForm3::AddAttachmentEntry(const QString& fileName, int attachmentIndex) {

@@ -92,8 +92,8 @@ TEST(Filter, DateSenderAndSubjectColumns) {
          "02 May 2000|=?ISO-8859-1?Q?J=F6rg?= <j@x>|<b>bold</b>|"},
     };
     for (const FilterCase& c : cases) {
-        EXPECT_EQ(filter(c.header, true), c.german) << c.name;
-        EXPECT_EQ(filter(c.header, false), c.english) << c.name;
+        EXPECT_EQ(filter(c.header, true, true), c.german) << c.name;
+        EXPECT_EQ(filter(c.header, false, true), c.english) << c.name;
     }
 }
 
@@ -103,10 +103,9 @@ TEST(Filter, AmpersandAndBarInHeaderTextsShowAsSent) {
     const std::string header = "Date: Mon, 15 May 2000 10:11:12 +0200\r\nFrom: AT&T <a|b@x>\r\n"
                                "Subject: Q&A | Tom && Jerry\r\n\r\n.\r\n";
     const std::string columns = filter(header, false);
-    EXPECT_EQ(columns, "15 May 2000|AT&&T <a\xA6"
-                       "b@x>|Q&&A \xA6 Tom &&&& Jerry|");
-
-    const TMultiListItem row = ParseItem(FromBytes("1|1 KByte|" + columns), QChar('|'));
+    EXPECT_EQ(columns, "15 May 2000|AT&&T <a¦b@x>|Q&&A ¦ Tom &&&& Jerry|");
+    EXPECT_EQ(filter(header, false, true), columns);
+    const TMultiListItem row = ParseItem(FromMailText("1|1 KByte|" + columns), QChar('|'));
     ASSERT_EQ(row.Fields.size(), 5u);
     const TMnemonicText sender = ResolveMnemonics(row.Fields[3]);
     const TMnemonicText subject = ResolveMnemonics(row.Fields[4]);
@@ -122,6 +121,22 @@ TEST(Filter, LongSubjectAndSenderLinesAreKeptWhole) {
     const std::string header = "From: " + sender + "\r\nSubject: " + subject +
                                "\r\nDate: Mon, 15 May 2000 10:11:12 +0200\r\n\r\n.\r\n";
     EXPECT_EQ(filter(header, false), "15 May 2000|" + sender + "|" + subject + "|");
+}
+
+// Decoded (the default): folded lines joined, encoded words decoded, every text UTF-8; the
+// raw texts read as UTF-8 when valid, else windows-1252, in both modes.
+TEST(Filter, DecodedTexts) {
+    const std::string header =
+        "Date: Mon, 15 May 2000 10:11:12 +0200\r\nFrom: =?ISO-8859-1?Q?J=F6rg?= <j@x>\r\n"
+        "Subject: " +
+        std::string(230, 'x') +
+        "\r\n =?UTF-8?Q?=E2=82=AC?=\r\n =?UTF-8?Q?_|_?=\r\n"
+        "\r\n.\r\n";
+    EXPECT_EQ(filter(header, false), "15 May 2000|Jörg <j@x>|" + std::string(230, 'x') + " € ¦ |");
+    EXPECT_EQ(filter("Date: Mon, 15 May 2000 10:11:12 +0200\r\nFrom: M\xFCller\r\n"
+                     "Subject: Grüße\r\nTo: a@b\r\n",
+                     false, true),
+              "15 May 2000|Müller|Grüße|");
 }
 
 TEST(Filter, HeaderShorterThanTheDateWindow) {

@@ -1,0 +1,9 @@
+// The list's header texts decoded or as the server sent them.
+#include "Main.h"
+
+#include <QAction>
+
+// The choice applies from the next listing on; rows already listed keep their texts.
+void TForm1::Datei_HClick() {
+    HeaderTextsAsSent = Datei_H->isChecked();
+}
