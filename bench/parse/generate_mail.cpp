@@ -1,6 +1,8 @@
-// bench_parse_gen FILE MEGABYTES: writes a test mail of about that size: three quarters a
-// base64 attachment, a tenth a quoted-printable text part, the rest a uuencoded block inside a
-// text part, in nested multiparts, with a forwarded message. Same seed, same bytes.
+// bench_parse_gen FILE MEGABYTES [qp|latin1|utf8]: writes a test mail of about that size: three
+// quarters a base64 attachment, a tenth a text part, the rest a uuencoded block inside a text
+// part, in nested multiparts, with a forwarded message. The text part is quoted-printable
+// Latin-1 (qp, the default), or 8-bit Latin-1 or UTF-8 text of the same words. Same seed,
+// same bytes.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -73,6 +75,36 @@ std::string quotedPrintableText(std::mt19937& rng, size_t bytes) {
     return out + "\r\n";
 }
 
+// Lines of words with umlauts, accents and euro signs, in Latin-1 or in UTF-8.
+std::string eightBitText(std::mt19937& rng, size_t bytes, bool utf8) {
+    static const char* latin1[] = {"Gr\xFC\xDF"
+                                   "e",
+                                   "K\xF6ln",
+                                   "caf\xE9",
+                                   "na\xEFve",
+                                   "message",
+                                   "parser",
+                                   "the",
+                                   "of",
+                                   "benchmark",
+                                   "and"};
+    static const char* utf8Words[] = {"Grüße",  "Köln", "café", "naïve",     "message",
+                                      "parser", "the",  "of",   "benchmark", "and"};
+    std::string out;
+    size_t column = 0;
+    while (out.size() < bytes) {
+        const size_t pick = rng() % std::size(latin1);
+        const std::string word = std::string(utf8 ? utf8Words[pick] : latin1[pick]) + ' ';
+        if (column + word.size() > 76) {
+            out += "\r\n";
+            column = 0;
+        }
+        out += word;
+        column += word.size();
+    }
+    return out + "\r\n";
+}
+
 std::string uuencodedBlock(std::mt19937& rng, size_t bytes) {
     std::string out = "begin 644 block.bin\r\n";
     const auto enc = [](unsigned v) { return static_cast<char>(v == 0 ? '`' : v + 32); };
@@ -91,8 +123,9 @@ std::string uuencodedBlock(std::mt19937& rng, size_t bytes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: bench_parse_gen FILE MEGABYTES\n";
+    const std::string text = argc == 4 ? argv[3] : "qp";
+    if ((argc != 3 && argc != 4) || (text != "qp" && text != "latin1" && text != "utf8")) {
+        std::cerr << "usage: bench_parse_gen FILE MEGABYTES [qp|latin1|utf8]\n";
         return 1;
     }
     const size_t total = static_cast<size_t>(std::atof(argv[2]) * 1000 * 1000);
@@ -108,11 +141,17 @@ int main(int argc, char** argv) {
                        "--outer-boundary\r\n"
                        "Content-Type: multipart/alternative; boundary=\"alt-boundary\"\r\n"
                        "\r\n"
-                       "--alt-boundary\r\n"
-                       "Content-Type: text/plain; charset=iso-8859-1\r\n"
-                       "Content-Transfer-Encoding: quoted-printable\r\n"
-                       "\r\n";
-    mail += quotedPrintableText(rng, total / 10);
+                       "--alt-boundary\r\n";
+    if (text == "qp") {
+        mail += "Content-Type: text/plain; charset=iso-8859-1\r\n"
+                "Content-Transfer-Encoding: quoted-printable\r\n\r\n";
+        mail += quotedPrintableText(rng, total / 10);
+    } else {
+        mail += "Content-Type: text/plain; charset=" +
+                std::string(text == "utf8" ? "utf-8" : "iso-8859-1") +
+                "\r\nContent-Transfer-Encoding: 8bit\r\n\r\n";
+        mail += eightBitText(rng, total / 10, text == "utf8");
+    }
     mail += "--alt-boundary\r\n"
             "Content-Type: multipart/related; boundary=\"rel-boundary\"\r\n"
             "\r\n"

@@ -179,15 +179,12 @@ TEST_F(MessageWindowTest, CancelledSaveWritesNothing) {
 }
 
 TEST_F(MessageWindowTest, SavedMailHoldsTheShownLinesEachEndedByCrLf) {
-    Open(Mail({"Hallo,", "",
-               "viele Gr\xFC\xDF"
-               "e \x80 und\ttab",
-               "-- "}));
-    EXPECT_EQ(Memo(), QString::fromUtf8("Hallo,\n\nviele Grüße \u0080 und\ttab\n-- "));
+    // The mail's text is UTF-8, and so is the saved file.
+    Open(Mail({"Hallo,", "", "viele Grüße € und\ttab", "-- "}));
+    EXPECT_EQ(Memo(), QString::fromUtf8("Hallo,\n\nviele Grüße € und\ttab\n-- "));
     answer.path = PathIn("mail.txt");
     form.btn_save_email->click();
-    EXPECT_EQ(ReadFileBytes(answer.path), "Hallo,\r\n\r\nviele Gr\xFC\xDF"
-                                          "e \x80 und\ttab\r\n-- \r\n");
+    EXPECT_EQ(ReadFileBytes(answer.path), "Hallo,\r\n\r\nviele Grüße € und\ttab\r\n-- \r\n");
 }
 
 // The proposed names are never hidden files, and each dialog opens where the last file went.
