@@ -338,10 +338,3 @@ bool IsValidUtf8(std::string_view bytes) {
     }
     return true;
 }
-
-size_t Utf8SequenceLength(std::string_view bytes) {
-    if (bytes.empty())
-        return 0;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    return sequenceLength(p, p + bytes.size());
-}

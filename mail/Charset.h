@@ -21,7 +21,6 @@ public:
     std::string ToUtf8(std::string_view bytes) const;
     // True when ToUtf8 would give the bytes back unchanged (the common case, checked fast).
     bool Unchanged(std::string_view bytes) const;
-    bool Known() const { return converter_ != nullptr; }
 
 private:
     std::shared_ptr<const CharsetConverter> converter_;
@@ -40,5 +39,3 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
-// The length of the valid UTF-8 sequence at the start of bytes; 0 when there is none.
-size_t Utf8SequenceLength(std::string_view bytes);

@@ -64,7 +64,9 @@ std::string DottedQuadDecimal(const std::string& s) {
         const size_t dot = i < 3 ? s.find('.', pos) : s.size();
         int32_t v = 0;
         ParseInt32(s.substr(pos, dot - pos), v);
-        out += (i > 0 ? "." : "") + std::to_string(v);
+        if (i > 0)
+            out += '.';
+        out += std::to_string(v);
         pos = dot + 1;
     }
     return out;
