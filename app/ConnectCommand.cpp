@@ -268,43 +268,40 @@ void TForm1::RunFullListing() {
         ~Running() { flag = false; }
     } running{FListingRunning};
 
-    for (int n = 1; n <= MailCount; ++n) {
-        // Cancel takes effect between messages, never inside one message's two commands.
-        if (CancelRequested) {
-            BringListInStep();
-            ProgressBar->hide();
-            ProgressBar->setValue(0);
-            ProgressBar->setMaximum(100);
-            ShowCancelButton(false);
-            btn_aktivieren(StateListed);
-            const int listed = mail_list->count() - 1;
-            SetPanelText(0, Tr(ListedOfPanel, GermanUI).arg(listed).arg(MailCount));
-            StatusAppend(Tr(ListedOf, GermanUI).arg(listed).arg(MailCount));
-            mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
-            return;
-        }
-        const int errorsBefore = FReportedErrors;
-        std::string header;
-        pop3.GetMsgHeader(static_cast<uint16_t>(n), header);
-        if (FReportedErrors != errorsBefore) {
-            EndAfterError();
-            return;
-        }
-        HeaderTexts.push_back(header + "|");
-        const std::string columns = filter(header, GermanUI, HeaderTextsAsSent);
-        std::string size;
-        pop3.GetMsgSize(n, size);
-        if (FReportedErrors != errorsBefore) {
-            EndAfterError();
-            return;
-        }
-        QListWidgetItem& row = AddRow(mail_list, FromMailText(" " + std::to_string(n) + " |" +
-                                                           DisplaySize(size) + " |" + columns));
-        int32_t octets = -1;
-        SetRowData(row, n, ParseInt32(Trim(size), octets) ? octets : -1, header);
-        ProgressBar->setValue(n);
+    // Rows come in order as their answers arrive; with pipelining several mails are in flight.
+    const auto end = pop3.ListMails(
+        static_cast<uint16_t>(MailCount),
+        [this](uint16_t n, const std::string& header, const std::string& size) {
+            HeaderTexts.push_back(header + "|");
+            QListWidgetItem& row =
+                AddRow(mail_list, FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) +
+                                               " |" + filter(header, GermanUI, HeaderTextsAsSent)));
+            int32_t octets = -1;
+            SetRowData(row, n, ParseInt32(Trim(size), octets) ? octets : -1, header);
+            ProgressBar->setValue(n);
+        },
+        [this] { return CancelRequested; });
+    switch (end) {
+    case TMbxPOP::TPassEnd::Complete:
+        FinishFullListing();
+        break;
+    case TMbxPOP::TPassEnd::Cancelled: {
+        BringListInStep();
+        ProgressBar->hide();
+        ProgressBar->setValue(0);
+        ProgressBar->setMaximum(100);
+        ShowCancelButton(false);
+        btn_aktivieren(StateListed);
+        const int listed = mail_list->count() - 1;
+        SetPanelText(0, Tr(ListedOfPanel, GermanUI).arg(listed).arg(MailCount));
+        StatusAppend(Tr(ListedOf, GermanUI).arg(listed).arg(MailCount));
+        mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+        break;
     }
-    FinishFullListing();
+    case TMbxPOP::TPassEnd::SessionEnded:
+        EndAfterError();
+        break;
+    }
 }
 
 void TForm1::FinishFullListing() {

@@ -33,29 +33,27 @@ void TForm1::BtnDeleteClick() {
     FAborted = false;
     btn_aktivieren(StateBusy);
     ShowCancelButton(true);
-    std::vector<int> numbers;
+    std::vector<uint16_t> numbers;
     for (int row = 1; row < mail_list->count(); ++row) {
         if (mail_list->item(row)->isSelected())
-            numbers.push_back(MessageNumberOf(*mail_list->item(row)));
+            numbers.push_back(static_cast<uint16_t>(MessageNumberOf(*mail_list->item(row))));
     }
     // From the highest number down, as the rows were once visited from the last one up.
     std::sort(numbers.rbegin(), numbers.rend());
     RunCancellable([&] {
-        for (const int n : numbers) {
-            const int errorsBefore = FReportedErrors;
-            pop3.DeleteMsg(static_cast<uint16_t>(n));
-            if (FAborted)
-                throw std::runtime_error("cancelled");
-            if (FReportedErrors != errorsBefore) {
-                // The session was closed without QUIT, so nothing at all was deleted and
-                // every row still stands for a mail on the server.
-                StatusAppendText(Texts::Terminated);
-                ShowCancelButton(false);
-                BtnDisconnectClick();
-                ShowMarkedSummary();
-                return;
-            }
+        const auto end = pop3.DeleteMails(numbers, [this](uint16_t n) {
             SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n));
+        });
+        if (FAborted)
+            throw std::runtime_error("cancelled");
+        if (end != TMbxPOP::TPassEnd::Complete) {
+            // The session was closed without QUIT, so nothing at all was deleted and every
+            // row still stands for a mail on the server.
+            StatusAppendText(Texts::Terminated);
+            ShowCancelButton(false);
+            BtnDisconnectClick();
+            ShowMarkedSummary();
+            return;
         }
         StatusAppendText(Texts::Terminated);
         ShowCancelButton(false);

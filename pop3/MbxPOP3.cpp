@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include <unistd.h>
 
@@ -120,6 +121,9 @@ void TMbxPOP::SendText(const std::string& Text, TAnswerBudget Budget) {
 }
 
 std::string TMbxPOP::receiveOnce(std::chrono::milliseconds wait) {
+    // Already reported when it came in; it belongs to the next answer.
+    if (!pending_.empty())
+        return std::exchange(pending_, {});
     char buffer[kReceiveSize];
     socket_->Socket()->ReceiveTimeout = wait;
     const int n = socket_->Socket()->ReceiveBytes(buffer, kReceiveSize);
@@ -175,6 +179,39 @@ void TMbxPOP::ReceiveMultiLine(std::string& Text) {
         ReceiveChunk(chunk);
         Text += chunk;
     }
+}
+
+void TMbxPOP::ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Budget) {
+    beginAnswer(std::move(Budget));
+    ReceiveText(Text);
+    size_t end = Text.find(kCRLF);
+    end = end == std::string::npos ? Text.size() : end + 2;
+    if (MultiLine && replyStatus_ == "+OK") {
+        ReceiveMultiLine(Text);
+        end = Text.find(kTerminator, end - 2) + kTerminator.size();
+    }
+    pending_.insert(0, Text, end);
+    Text.resize(end);
+    judge(Text); // this answer's status, not that of a later one or of a chunk
+}
+
+TAnswerBudget TMbxPOP::HeaderBudget() const {
+    return {AnswerLimits.MaxHeaderAnswer, SocketErrorText(EMSGSIZE, "recv")};
+}
+
+std::string TMbxPOP::headerOf(const std::string& answer) {
+    const size_t statusEnd = answer.find(kCRLF);
+    return answer.substr(statusEnd == std::string::npos ? answer.size() : statusEnd + 2);
+}
+
+std::string TMbxPOP::sizeOfReply() const {
+    return AfterFirstBlank(replyText_);
+}
+
+void TMbxPOP::noteDeleted(uint16_t MsgIndex) {
+    messageCount_ = static_cast<uint16_t>(messageCount_ - 1);
+    if (OnDelete)
+        OnDelete(this, MsgIndex);
 }
 
 // --- operations ---
@@ -236,7 +273,7 @@ void TMbxPOP::Stat() {
 void TMbxPOP::GetMsgSize(int MsgIndex, std::string& Size) {
     std::string reply;
     if (Command("list " + Number(MsgIndex), kErrCommand, reply))
-        Size = AfterFirstBlank(replyText_);
+        Size = sizeOfReply();
 }
 
 void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
@@ -245,14 +282,12 @@ void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
     Header.clear();
     std::string s;
     const bool answered =
-        Command("TOP " + Number(unsigned{MsgIndex}) + " 0", kErrHeader, s,
-                {AnswerLimits.MaxHeaderAnswer, SocketErrorText(EMSGSIZE, "recv")});
+        Command("TOP " + Number(unsigned{MsgIndex}) + " 0", kErrHeader, s, HeaderBudget());
     NoteTopAnswer();
     if (!answered)
         return;
     ReceiveMultiLine(s);
-    const size_t statusEnd = s.find(kCRLF);
-    Header = s.substr(statusEnd == std::string::npos ? s.size() : statusEnd + 2);
+    Header = headerOf(s);
 }
 
 void TMbxPOP::GetUIDL(int MsgIndex, std::string& UIDL) {
@@ -269,9 +304,7 @@ void TMbxPOP::DeleteMsg(uint16_t MsgIndex) {
     std::string reply;
     if (!Command("DELE " + Number(unsigned{MsgIndex}), kErrDelete, reply))
         return;
-    messageCount_ = static_cast<uint16_t>(messageCount_ - 1);
-    if (OnDelete)
-        OnDelete(this, MsgIndex);
+    noteDeleted(MsgIndex);
 }
 
 void TMbxPOP::Quit() {

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "AnswerReader.h"
 #include "Capabilities.h"
@@ -69,6 +70,9 @@ public:
     uint16_t RetrieveProgressStep = 10; // percent between two progress events
     bool GetUIDLsOnRetrieve = false;
     bool WholeMailByRetr = false; // RETR even where TOP would do (comparison, odd servers)
+    // Pipelined listing and deletion where the server lists PIPELINING; false: lock-step.
+    bool AllowPipelining = true;
+    size_t PipelineWindow = 32; // commands in flight at most (their bytes: at most 2 KiB)
 
     TNotifyEvent OnConnect; // Sender: the client socket component
     TNotifyEvent OnQuit;    // Sender: the client socket component
@@ -79,7 +83,7 @@ public:
     TOnDeleteEvent OnDelete;
     TSocketNotifyEvent OnLookup;
     TSocketNotifyEvent OnConnecting;
-    TToFromSocketEvent OnSendTextToSocket;      // each command, CR LF included
+    TToFromSocketEvent OnSendTextToSocket;      // each send: a command, or several pipelined
     TToFromSocketEvent OnReceiveTextFromSocket; // the bytes of each single receive
 
     // Lets the window process its pending messages; run before every send and receive,
@@ -144,6 +148,25 @@ public:
     bool LastRetrievalUsedRetr() const { return lastUsedRetr_; }
     // "DELE n": MessageCount - 1 and OnDelete; error 2003.
     void DeleteMsg(uint16_t MsgIndex);
+
+    // The two passes over many mails that the window and mbxpop share (MailPasses.cpp). Both
+    // keep several commands in flight when the server lists PIPELINING and AllowPipelining is
+    // set, reading the answers strictly in order; otherwise they go one command at a time.
+    enum class TPassEnd { Complete, Cancelled, SessionEnded };
+    using TListedRow =
+        std::function<void(uint16_t n, const std::string& header, const std::string& size)>;
+    // TOP n 0 and list n for mails 1 to Count; Row for each mail once both answers are in, in
+    // order. Cancelled is asked between mails: once it says true no command goes out, the
+    // answers already asked for are read (their rows included) and the session stays usable.
+    // A refusal ends the session as GetMsgHeader (2005) or GetMsgSize (2006) does, after the
+    // answers in flight were read and dropped.
+    TPassEnd ListMails(uint16_t Count, const TListedRow& Row,
+                       const std::function<bool()>& Cancelled);
+    // DELE for each number in the order given; Deleted(n) (and OnDelete) after each "+OK".
+    // A refusal ends the pass and the session as DeleteMsg does (2003): no QUIT, so the
+    // server deletes nothing at all.
+    TPassEnd DeleteMails(const std::vector<uint16_t>& Numbers,
+                         const std::function<void(uint16_t n)>& Deleted);
     // "QUIT" when connected, then closes (OnQuit); error 2002. Does nothing when closed.
     void Quit();
 
@@ -155,6 +178,8 @@ public:
     void ForgetCapabilities() { capabilities_ = {}; }
 
 private:
+    friend class TPipeline;
+
     // Sends one command; its answer, read next, may hold at most Budget.
     void SendText(const std::string& Text, TAnswerBudget Budget = {});
     // The answer to a command: receives until its first line is complete, then judges it.
@@ -171,6 +196,15 @@ private:
     // Sends Line and reads its one-line answer; a "-ERR" is no failure (CAPA, UTF8, a TOP
     // that RETR replaces). True on "+OK".
     bool TryCommand(const std::string& Line, std::string& Reply, TAnswerBudget Budget = {});
+    // Exactly one answer, within Budget: its status line, and when MultiLine and "+OK" up to
+    // its "." line. Bytes of later answers that came with it wait in pending_ for the next read.
+    void ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Budget = {});
+    // A header answer (TOP n 0) is held in memory: this much at most.
+    TAnswerBudget HeaderBudget() const;
+    // What TOP n 0 and list n give from their answers.
+    static std::string headerOf(const std::string& answer);
+    std::string sizeOfReply() const;
+    void noteDeleted(uint16_t MsgIndex);
     // The first TOP answer of a session decides whether TOP serves for whole mails.
     void NoteTopAnswer();
 
@@ -214,6 +248,7 @@ private:
     std::string openError_;
     TFailureCause openCause_ = TFailureCause::Other;
     TCapabilities capabilities_;
+    std::string pending_; // received bytes that belong to the next pipelined answer
     // Whether this session's server gives the whole mail through TOP: set by a CAPA that
     // lists TOP, else by the first TOP answered or refused; a refused whole-mail TOP ends it.
     enum class TTopUse { Unknown, Yes, No } topUse_ = TTopUse::Unknown;

@@ -112,6 +112,7 @@ bool TMbxPOP::negotiateStls(int port) {
 
 void TMbxPOP::Connect() {
     messageCount_ = 0;
+    pending_.clear();
     capabilities_ = {};
     topUse_ = TTopUse::Unknown;
     lastUsedRetr_ = false;

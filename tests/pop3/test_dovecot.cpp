@@ -1,6 +1,7 @@
 // TMbxPOP against a real Dovecot POP3 server on loopback.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -121,6 +122,48 @@ TEST_F(Dovecot, WholeMailThroughTopEqualsRetrAndLeavesTheMailUnseen) {
     }
     EXPECT_TRUE(errors_.empty());
     EXPECT_EQ(server_->SeenMessages(), std::vector<int>{3});
+}
+
+TEST(DovecotPipelining, PipelinedListingEqualsLockStepRowByRowAndDeletesTheSame) {
+    std::vector<std::string> mails;
+    for (int n = 1; n <= 80; ++n) // several windows full
+        mails.push_back(n % 7 == 0 ? MultipartMail(n, AttachmentBytes()) : PlainMail(n));
+    DovecotServer server("bob", "pw", mails);
+    std::vector<std::vector<std::string>> listings;
+    for (const bool pipelined : {false, true}) { // deleting last
+        TMbxPOP pop;
+        pop.Host = "127.0.0.1";
+        pop.Port = std::to_string(server.port());
+        pop.UserId = "bob";
+        pop.UserPasswd = "pw";
+        pop.AllowPipelining = pipelined;
+        std::string sends;
+        pop.OnSendTextToSocket = [&](TObject*, const std::string& s) { sends += s + "|"; };
+        pop.Connect();
+        ASSERT_TRUE(pop.Login()) << server.Log();
+        EXPECT_TRUE(pop.Capabilities().Pipelining);
+        pop.Stat();
+        auto& rows = listings.emplace_back();
+        EXPECT_EQ(
+            pop.ListMails(pop.MessageCount(),
+                          [&](uint16_t n, const std::string& header, const std::string& size) {
+                              rows.push_back(std::to_string(n) + "|" + size + "|" + header);
+                          },
+                          {}),
+            TMbxPOP::TPassEnd::Complete);
+        EXPECT_EQ(sends.find("TOP 1 0\r\n|") == std::string::npos, pipelined);
+        if (pipelined) { // the highest first, as the window deletes
+            EXPECT_EQ(pop.DeleteMails({80, 41, 40, 2}, {}), TMbxPOP::TPassEnd::Complete);
+            EXPECT_EQ(pop.MessageCount(), 76);
+        }
+        pop.Quit();
+    }
+    ASSERT_EQ(listings[0].size(), mails.size());
+    EXPECT_EQ(listings[0], listings[1]);
+    const auto remaining = server.RemainingMessages();
+    EXPECT_EQ(remaining.size(), 76u);
+    for (int gone : {2, 40, 41, 80})
+        EXPECT_EQ(std::count(remaining.begin(), remaining.end(), gone), 0) << gone;
 }
 
 TEST_F(Dovecot, DeletedMessagesGoAtQuitOnly) {

@@ -95,6 +95,19 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
         expected += std::to_string(n) + "\t" + mailSize + "\t" + headerSize + "\n";
     EXPECT_EQ(list.out, expected);
 
+    // The same rows one command at a time; pipelined, several commands go out in one send.
+    for (const bool pipelined : {true, false}) {
+        std::vector<std::string> args{"--security", "none",      "--trace", "--port",
+                                      port,         "127.0.0.1", "tool",    "list"};
+        if (!pipelined)
+            args.insert(args.begin(), "--no-pipelining");
+        Result traced = Mbxpop(args, "pa55 word");
+        EXPECT_EQ(traced.out, expected);
+        EXPECT_EQ(traced.err.find("sent TOP 1 0\\r\\nlist 1\\r\\nTOP 2 0") != std::string::npos,
+                  pipelined)
+            << traced.err;
+    }
+
     Result header = Mbxpop(
         {"--security", "none", "--port", port, "127.0.0.1", "tool", "header", "2"}, "pa55 word");
     EXPECT_EQ(header.out, "From: s2@example.org\r\nSubject: tool 2\r\n\r\n.\r\n");
@@ -117,8 +130,8 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
         {"--trace", "--security", "none", "--port", port, "127.0.0.1", "tool", "delete", "3", "1"},
         "pa55 word");
     EXPECT_EQ(del.status, 0) << del.err;
-    const size_t dele3 = del.err.find("sent DELE 3\\r\\n");
-    const size_t dele1 = del.err.find("sent DELE 1\\r\\n");
+    const size_t dele3 = del.err.find("DELE 3\\r\\n"); // in one send when pipelined
+    const size_t dele1 = del.err.find("DELE 1\\r\\n");
     ASSERT_NE(dele3, std::string::npos) << del.err;
     ASSERT_NE(dele1, std::string::npos) << del.err;
     EXPECT_LT(dele3, dele1);

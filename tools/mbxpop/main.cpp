@@ -1,7 +1,9 @@
 // mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
-//        HOST USER COMMAND [ARGS...]
+//        [--no-pipelining] HOST USER COMMAND [ARGS...]
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
 // retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
+// list and delete keep several commands in flight where the server lists PIPELINING, as the
+// window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD. Commands: stat | list | header N | retrieve N |
 // delete N [N ...]. The session ends with QUIT where it is still open. It never asks: where
 // the window would ask (a certificate that cannot be verified, no encryption offered) it stops.
@@ -30,7 +32,7 @@ constexpr int kExitUsage = 64;
 
 const char* const kUsage =
     "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
-    "              [--retr] HOST USER COMMAND [ARGS...]\n"
+    "              [--retr] [--no-pipelining] HOST USER COMMAND [ARGS...]\n"
     "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
     "  default port: 995 for tls and auto (auto then tries 110 with STLS), 110 otherwise\n"
     "  the password is read from the environment variable MBXPOP_PASSWORD\n";
@@ -41,6 +43,7 @@ struct Options {
     std::string caFile;
     bool trace = false;
     bool retr = false;
+    bool pipelining = true;
     std::string host;
     std::string user;
     std::string command;
@@ -70,6 +73,8 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
             o.trace = true;
         } else if (option == "--retr") {
             o.retr = true;
+        } else if (option == "--no-pipelining") {
+            o.pipelining = false;
         } else if (option == "--port") {
             uint16_t port = 0;
             if (i + 1 >= argc || !ParseNumber(argv[i + 1], port))
@@ -140,17 +145,13 @@ void RunCommand(TMbxPOP& pop, const Options& o) {
             std::cout << pop.MessageCount() << ' ' << pop.MailboxSize() << '\n';
     } else if (o.command == "list") {
         pop.Stat();
-        std::string header, size;
-        // Strictly one command after the other, as the mail list is built.
-        for (uint16_t n = 1; n <= pop.MessageCount() && pop.Connected(); ++n) {
-            pop.GetMsgHeader(n, header);
-            if (!pop.Connected())
-                break;
-            pop.GetMsgSize(n, size);
-            if (!pop.Connected())
-                break;
-            std::cout << n << '\t' << size << '\t' << header.size() << '\n';
-        }
+        // The window's listing, pipelined unless --no-pipelining.
+        if (pop.Connected())
+            pop.ListMails(pop.MessageCount(),
+                          [](uint16_t n, const std::string& header, const std::string& size) {
+                              std::cout << n << '\t' << size << '\t' << header.size() << '\n';
+                          },
+                          {});
     } else if (o.command == "header") {
         std::string header;
         pop.GetMsgHeader(o.numbers[0], header);
@@ -163,11 +164,7 @@ void RunCommand(TMbxPOP& pop, const Options& o) {
         if (msg)
             std::cout << MessageJson(*msg);
     } else if (o.command == "delete") {
-        for (uint16_t n : o.numbers) {
-            pop.DeleteMsg(n);
-            if (!pop.Connected())
-                break;
-        }
+        pop.DeleteMails(o.numbers, {});
     }
 }
 
@@ -191,6 +188,7 @@ int main(int argc, char** argv) {
     pop.UserId = o.user;
     pop.UserPasswd = password;
     pop.WholeMailByRetr = o.retr;
+    pop.AllowPipelining = o.pipelining;
     if (o.trace)
         AttachTrace(pop, std::cerr);
     std::optional<std::string> refusal;

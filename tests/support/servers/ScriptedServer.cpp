@@ -185,6 +185,16 @@ bool ScriptedServer::runStep(const Step& step) {
                 return false;
             }
         }
+        if (lockStepCheck_) {
+            readSome();
+            std::lock_guard lock(mutex_);
+            if (connReceived_.size() > lineScan_) {
+                scriptError_ =
+                    "the client sent a line before its answer: " + connReceived_.substr(lineScan_);
+                changed_.notify_all();
+                return false;
+            }
+        }
         if (!sendAll(step.bytes)) {
             failScript(std::string("send failed: ") + std::strerror(errno));
             return false;

@@ -50,6 +50,9 @@ public:
     void Pause(std::chrono::milliseconds pause); // a server that takes its time (keeps reading)
 
     void SetPaced(bool paced) { paced_ = paced; }
+    // Fails the script when the client sends a line before the answer to its previous line:
+    // each Send first gives an early line a moment to arrive.
+    void SetLockStepCheck(bool check) { lockStepCheck_ = check; }
     void NoteClientRead(size_t bytes) { clientRead_ += bytes; }
     // Upper bound of every wait of a step (default 10 s); a step that runs out fails the script.
     void SetStepTimeout(std::chrono::milliseconds timeout) { stepTimeout_ = timeout; }
@@ -102,6 +105,7 @@ private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> paced_{false};
+    std::atomic<bool> lockStepCheck_{false};
     std::atomic<size_t> clientRead_{0};
     std::atomic<int> connections_{0};
     size_t sentTotal_ = 0;

@@ -1,0 +1,105 @@
+// The listing and the deletion pass over many mails, pipelined where the server allows it.
+#include <stdexcept>
+#include <string>
+
+#include "MbxPOP3.h"
+#include "Pipeline.h"
+
+namespace {
+
+std::string Numbered(const char* command, unsigned n, const char* suffix = "") {
+    return command + std::to_string(n) + suffix;
+}
+
+} // namespace
+
+TMbxPOP::TPassEnd TMbxPOP::ListMails(uint16_t Count, const TListedRow& Row,
+                                     const std::function<bool()>& Cancelled) {
+    const auto cancelled = [&] { return Cancelled && Cancelled(); };
+    if (!AllowPipelining || !capabilities_.Pipelining) {
+        std::string header, size;
+        for (unsigned n = 1; n <= Count; ++n) {
+            // Cancel takes effect between mails, never between the two commands of one.
+            if (cancelled())
+                return TPassEnd::Cancelled;
+            GetMsgHeader(static_cast<uint16_t>(n), header);
+            if (!connected_)
+                return TPassEnd::SessionEnded;
+            GetMsgSize(static_cast<int>(n), size);
+            if (!connected_)
+                return TPassEnd::SessionEnded;
+            Row(static_cast<uint16_t>(n), header, size);
+        }
+        return TPassEnd::Complete;
+    }
+
+    if (!connected_)
+        throw std::runtime_error("Not connected.");
+    TPipeline pipe(*this);
+    unsigned nextToSend = 1;
+    bool stopped = false;
+    for (unsigned n = 1; n <= Count; ++n) {
+        // A mail's two commands always go out together, so each mail asked for gets its row.
+        while (!stopped && nextToSend <= Count && pipe.HasRoom(2)) {
+            stopped = cancelled();
+            if (stopped)
+                break;
+            pipe.Queue(Numbered("TOP ", nextToSend, " 0"), true);
+            pipe.Queue(Numbered("list ", nextToSend), false);
+            ++nextToSend;
+        }
+        pipe.Flush();
+        if (n >= nextToSend)
+            break; // cancelled, and every answer asked for is in
+        std::string topAnswer, listAnswer;
+        const bool answered = pipe.Next(topAnswer);
+        NoteTopAnswer();
+        if (!answered) {
+            if (connected_)
+                pipe.EndAfterRefusal(kErrHeader);
+            return TPassEnd::SessionEnded;
+        }
+        if (!pipe.Next(listAnswer)) {
+            if (connected_)
+                pipe.EndAfterRefusal(kErrCommand);
+            return TPassEnd::SessionEnded;
+        }
+        Row(static_cast<uint16_t>(n), headerOf(topAnswer), sizeOfReply());
+    }
+    return stopped ? TPassEnd::Cancelled : TPassEnd::Complete;
+}
+
+TMbxPOP::TPassEnd TMbxPOP::DeleteMails(const std::vector<uint16_t>& Numbers,
+                                       const std::function<void(uint16_t n)>& Deleted) {
+    if (!AllowPipelining || !capabilities_.Pipelining) {
+        for (const uint16_t n : Numbers) {
+            DeleteMsg(n);
+            if (!connected_)
+                return TPassEnd::SessionEnded;
+            if (Deleted)
+                Deleted(n);
+        }
+        return TPassEnd::Complete;
+    }
+
+    if (!connected_)
+        throw std::runtime_error("Not connected.");
+    TPipeline pipe(*this);
+    size_t nextToSend = 0;
+    for (const uint16_t n : Numbers) {
+        while (nextToSend < Numbers.size() && pipe.HasRoom(1))
+            pipe.Queue(Numbered("DELE ", Numbers[nextToSend++]), false);
+        pipe.Flush();
+        std::string answer;
+        if (!pipe.Next(answer)) {
+            // The DELEs after this one change nothing: no QUIT follows.
+            if (connected_)
+                pipe.EndAfterRefusal(kErrDelete);
+            return TPassEnd::SessionEnded;
+        }
+        noteDeleted(n);
+        if (Deleted)
+            Deleted(n);
+    }
+    return TPassEnd::Complete;
+}

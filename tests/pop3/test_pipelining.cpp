@@ -1,0 +1,204 @@
+// The listing and deletion passes with commands in flight (PIPELINING) and one at a time.
+#include <gtest/gtest.h>
+
+#include "SessionFixture.h"
+
+namespace {
+
+const std::string kPipelining = "+OK\r\nTOP\r\nPIPELINING\r\n.\r\n";
+
+std::string TopAnswer(unsigned n) {
+    return "+OK\r\nSubject: mail " + std::to_string(n) + "\r\n..dotted\r\n\r\n.\r\n";
+}
+std::string ListAnswer(unsigned n) {
+    return "+OK " + std::to_string(n) + " " + std::to_string(n * 100) + "\r\n";
+}
+std::string Row(unsigned n) {
+    return std::to_string(n) + " " + std::to_string(n * 100) + " Subject: mail " +
+           std::to_string(n) + "\r\n..dotted\r\n\r\n.\r\n";
+}
+
+// Greeting, USER, PASS and the CAPA after login.
+void ScriptLogin(ScriptedServer& server, const std::string& capa) {
+    server.Send("+OK ready\r\n");
+    for (const char* answer : {"+OK\r\n", "+OK in\r\n"}) {
+        server.AwaitLine();
+        server.Send(answer);
+    }
+    server.AwaitLine();
+    server.Send(capa);
+}
+
+class Pipelining : public SessionTest {
+protected:
+    void LogIn() {
+        StartAndConnect();
+        pop.UserId = "bob";
+        pop.UserPasswd = "pw";
+        ASSERT_TRUE(pop.Login());
+    }
+    TMbxPOP::TPassEnd List(uint16_t count, unsigned cancelAfter = 0) {
+        return pop.ListMails(
+            count,
+            [&](uint16_t n, const std::string& header, const std::string& size) {
+                rows.push_back(std::to_string(n) + " " + size + " " + header);
+            },
+            [&] { return cancelAfter > 0 && rows.size() >= cancelAfter; });
+    }
+    // The commands after the login's USER, PASS and CAPA.
+    std::vector<std::string> Commands() {
+        const auto heard = ServerHeard();
+        return std::vector<std::string>(heard.begin() + std::min<size_t>(3, heard.size()),
+                                        heard.end());
+    }
+    std::vector<std::string> rows;
+};
+
+std::vector<std::string> ListingCommands(unsigned from, unsigned to) {
+    std::vector<std::string> lines;
+    for (unsigned n = from; n <= to; ++n) {
+        lines.push_back("TOP " + std::to_string(n) + " 0");
+        lines.push_back("list " + std::to_string(n));
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST_F(Pipelining, AnswersInOnePacketOrOneByteAtATimeGiveTheSameRows) {
+    for (const bool byteByByte : {false, true}) {
+        SCOPED_TRACE(byteByByte ? "one byte per receive" : "all answers in one packet");
+        ScriptedServer server;
+        server.SetPaced(true);
+        ScriptLogin(server, kPipelining);
+        std::string answers;
+        for (unsigned n = 1; n <= 3; ++n) {
+            server.AwaitLine();
+            server.AwaitLine();
+            answers += TopAnswer(n) + ListAnswer(n);
+        }
+        if (byteByByte) {
+            for (const char c : answers)
+                server.Send(std::string(1, c));
+        } else {
+            server.Send(answers);
+        }
+        server.Start();
+        TMbxPOP client;
+        PointAt(client, server);
+        size_t receives = 0;
+        client.OnReceiveTextFromSocket = [&](TObject*, const std::string& s) {
+            ++receives;
+            server.NoteClientRead(s.size());
+        };
+        client.Connect();
+        ASSERT_TRUE(client.Login());
+        std::vector<std::string> got;
+        EXPECT_EQ(
+            client.ListMails(3,
+                             [&](uint16_t n, const std::string& header, const std::string& size) {
+                                 got.push_back(std::to_string(n) + " " + size + " " + header);
+                             },
+                             {}),
+            TMbxPOP::TPassEnd::Complete);
+        EXPECT_EQ(got, (std::vector<std::string>{Row(1), Row(2), Row(3)}));
+        EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+        if (byteByByte) {
+            EXPECT_GE(receives, answers.size());
+        }
+        EXPECT_TRUE(client.Connected());
+    }
+}
+
+TEST_F(Pipelining, CancelReadsTheAnswersInFlightAndKeepsTheSessionInStep) {
+    pop.PipelineWindow = 4; // two mails in flight
+    ScriptLogin(server, kPipelining);
+    for (int i = 0; i < 4; ++i)
+        server.AwaitLine();
+    server.Send(TopAnswer(1) + ListAnswer(1));
+    server.Send(TopAnswer(2) + ListAnswer(2));
+    server.AwaitLine(); // QUIT
+    server.Send("+OK bye\r\n");
+    LogIn();
+    EXPECT_EQ(List(6, 1), TMbxPOP::TPassEnd::Cancelled);
+    EXPECT_EQ(rows, (std::vector<std::string>{Row(1), Row(2)})); // both were asked for
+    pop.Quit();
+    EXPECT_FALSE(pop.Failed()) << "QUIT got the answer to a listing command";
+    auto expected = ListingCommands(1, 2);
+    expected.push_back("QUIT");
+    EXPECT_EQ(Commands(), expected);
+}
+
+TEST_F(Pipelining, RefusedTopInTheWindowEndsTheSessionAfterReadingTheRest) {
+    ScriptLogin(server, kPipelining);
+    for (int i = 0; i < 6; ++i)
+        server.AwaitLine();
+    server.Send(TopAnswer(1) + ListAnswer(1) + "-ERR mail 2 is gone\r\n" + ListAnswer(2) +
+                TopAnswer(3) + ListAnswer(3));
+    server.AwaitClientClose();
+    LogIn();
+    EXPECT_EQ(List(3), TMbxPOP::TPassEnd::SessionEnded);
+    EXPECT_EQ(rows, (std::vector<std::string>{Row(1)}));
+    EXPECT_FALSE(pop.Connected());
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"connect", "quit", "error pop 2005 mail 2 is gone"}));
+    EXPECT_EQ(Commands(), ListingCommands(1, 3));
+}
+
+TEST_F(Pipelining, RefusedDeleInTheWindowSendsNoQuit) {
+    ScriptLogin(server, kPipelining);
+    for (int i = 0; i < 4; ++i)
+        server.AwaitLine();
+    server.Send("+OK\r\n-ERR locked\r\n+OK\r\n+OK\r\n");
+    server.AwaitClientClose();
+    LogIn();
+    std::vector<uint16_t> deleted;
+    EXPECT_EQ(pop.DeleteMails({5, 4, 3, 2}, [&](uint16_t n) { deleted.push_back(n); }),
+              TMbxPOP::TPassEnd::SessionEnded);
+    EXPECT_EQ(deleted, (std::vector<uint16_t>{5}));
+    pop.Quit(); // nothing to do any more
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"connect", "delete 5", "quit", "error pop 2003 locked"}));
+    EXPECT_EQ(Commands(), (std::vector<std::string>{"DELE 5", "DELE 4", "DELE 3", "DELE 2"}));
+}
+
+TEST_F(Pipelining, WithoutPipeliningEveryCommandWaitsForTheAnswerBefore) {
+    struct Row {
+        std::string name, capa;
+        bool allow;
+    } const table[] = {
+        {"not listed", "+OK\r\nTOP\r\n.\r\n", true},
+        {"CAPA refused", "-ERR what\r\n", true},
+        {"listed, not allowed", kPipelining, false},
+    };
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.name);
+        ScriptedServer server;
+        server.SetLockStepCheck(true);
+        ScriptLogin(server, row.capa);
+        for (unsigned n = 1; n <= 3; ++n) {
+            server.AwaitLine();
+            server.Send(TopAnswer(n));
+            server.AwaitLine();
+            server.Send(ListAnswer(n));
+        }
+        for (int i = 0; i < 2; ++i) {
+            server.AwaitLine();
+            server.Send("+OK\r\n");
+        }
+        server.Start();
+        TMbxPOP client;
+        PointAt(client, server);
+        client.AllowPipelining = row.allow;
+        client.Connect();
+        ASSERT_TRUE(client.Login());
+        int rows = 0;
+        EXPECT_EQ(client.ListMails(
+                      3, [&](uint16_t, const std::string&, const std::string&) { ++rows; }, {}),
+                  TMbxPOP::TPassEnd::Complete);
+        EXPECT_EQ(rows, 3);
+        EXPECT_EQ(client.DeleteMails({3, 1}, {}), TMbxPOP::TPassEnd::Complete);
+        EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+        EXPECT_TRUE(client.Connected());
+    }
+}
