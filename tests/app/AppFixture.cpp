@@ -43,11 +43,11 @@ TForm1& AppTest::Open(const QStringList& uiLanguages) {
     form->UiLanguages = [uiLanguages] { return uiLanguages; };
     form->pop3.ReceiveTimeout = std::chrono::seconds(10);
     form->pop3.ConnectTimeout = std::chrono::seconds(10);
+    // One send may carry several pipelined commands.
     form->pop3.OnSendTextToSocket = [this](TObject*, const std::string& text) {
-        std::string line = text;
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-            line.pop_back();
-        sent_.push_back(line);
+        for (size_t from = 0, eol; (eol = text.find("\r\n", from)) != std::string::npos;
+             from = eol + 2)
+            sent_.push_back(text.substr(from, eol - from));
     };
     form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
