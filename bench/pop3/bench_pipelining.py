@@ -56,6 +56,7 @@ def main():
     args = parser.parse_args()
 
     root = tempfile.mkdtemp(prefix="bench-pipelining-")
+    os.chmod(root, 0o755)  # Dovecot's unprivileged processes pass through to the Maildir
     sandboxes = []
     rows = []
     try:
