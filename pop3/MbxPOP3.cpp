@@ -182,6 +182,8 @@ void TMbxPOP::ReceiveMultiLine(std::string& Text) {
 }
 
 void TMbxPOP::ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Budget) {
+    // The bytes kept for the next answer count for it again; a receive that brings the start
+    // of later answers counts for this one too (at most one receive, 1 KiB, too many).
     beginAnswer(std::move(Budget));
     ReceiveText(Text);
     size_t end = Text.find(kCRLF);

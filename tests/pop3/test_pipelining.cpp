@@ -202,3 +202,22 @@ TEST_F(Pipelining, WithoutPipeliningEveryCommandWaitsForTheAnswerBefore) {
         EXPECT_TRUE(client.Connected());
     }
 }
+
+TEST_F(Pipelining, AnswersInFlightKeepTheBoundsOfEveryAnswer) {
+    // A receive of up to 1 KiB may hold the start of later answers, and counts for this one.
+    pop.AnswerLimits.MaxHeaderAnswer = 1100;
+    ScriptLogin(server, kPipelining);
+    for (int i = 0; i < 4; ++i)
+        server.AwaitLine();
+    server.Send(TopAnswer(1) + ListAnswer(1) + "+OK\r\nSubject: " + std::string(3000, 'x'));
+    server.AwaitClientClose();
+    LogIn();
+    try {
+        List(2);
+        ADD_FAILURE() << "a header past its budget was taken";
+    } catch (const ESocketError& e) {
+        EXPECT_EQ(e.Cause, TFailureCause::Bounds);
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{Row(1)}));
+    EXPECT_FALSE(pop.Connected());
+}
