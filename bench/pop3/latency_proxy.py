@@ -7,7 +7,15 @@ DELAY_MS applies to each direction, so a round trip takes twice as long. Prints 
 listens; runs until killed.
 """
 import asyncio
+import socket
 import sys
+
+
+def no_delay(writer):
+    # Pieces go on at once: Nagle's wait for an ACK would add delay the link does not have.
+    sock = writer.get_extra_info("socket")
+    if sock is not None:
+        sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
 
 
 async def forward(reader, writer, delay):
@@ -44,6 +52,8 @@ async def main():
         except OSError:
             client_writer.close()
             return
+        no_delay(client_writer)
+        no_delay(server_writer)
         await asyncio.gather(forward(client_reader, server_writer, delay),
                              forward(server_reader, client_writer, delay),
                              return_exceptions=True)
