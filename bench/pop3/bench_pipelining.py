@@ -38,7 +38,7 @@ class Proxy:
 
 
 def mbxpop(binary, port, args, pipelined):
-    cmd = [binary] + ([] if pipelined else ["--no-pipelining"])
+    cmd = [binary, "--security", "none"] + ([] if pipelined else ["--no-pipelining"])
     cmd += ["--port", str(port), "127.0.0.1", USER] + args
     env = dict(os.environ, MBXPOP_PASSWORD=PASSWORD)
     start = time.perf_counter()
