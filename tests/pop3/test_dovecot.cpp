@@ -136,6 +136,7 @@ TEST(DovecotPipelining, PipelinedListingEqualsLockStepRowByRowAndDeletesTheSame)
         pop.Port = std::to_string(server.port());
         pop.UserId = "bob";
         pop.UserPasswd = "pw";
+        pop.Security = TSecurity::None;
         pop.AllowPipelining = pipelined;
         std::string sends;
         pop.OnSendTextToSocket = [&](TObject*, const std::string& s) { sends += s + "|"; };
