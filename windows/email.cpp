@@ -194,7 +194,7 @@ QLabel* TForm3::MakeLabel(const char* name, int left, int top) {
 
 void TForm3::ShowMessageOf(const TMbxMsg& msg) {
     AppendLines(*memo_email_anzeigen, msg.Text);
-    const QString subject = SafeFileName(FromBytes(DecodeEncodedWords(msg.Subject)));
+    const QString subject = SafeFileName(FromMailText(DecodeEncodedWords(msg.Subject)));
     FProposedMailName = (subject.isEmpty() ? QStringLiteral("mail") : subject) + ".txt";
     save_dialog_email.FileName = FProposedMailName;
     // Entries always stand for this mail's attachments: an entry left from another mail
