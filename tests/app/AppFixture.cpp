@@ -176,3 +176,10 @@ void SaveScreenshot(QWidget* widget, const QString& name) {
     ASSERT_TRUE(shot.save(path)) << path.toStdString();
     EXPECT_EQ(QImage(path).size(), shot.size());
 }
+
+QWidget* FocusOf(TForm1& f) {
+    QWidget* focus = f.focusWidget();
+    if (focus && qobject_cast<QComboBox*>(focus->parentWidget()))
+        return focus->parentWidget();
+    return focus;
+}

@@ -21,13 +21,6 @@
 
 namespace {
 
-QWidget* FocusOf(TForm1& f) {
-    QWidget* focus = f.focusWidget();
-    if (focus && qobject_cast<QComboBox*>(focus->parentWidget()))
-        return focus->parentWidget();
-    return focus;
-}
-
 QStringList Items(const QComboBox* combo) {
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)

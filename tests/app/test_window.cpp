@@ -25,14 +25,6 @@
 
 namespace {
 
-QWidget* FocusOf(TForm1& f) {
-    QWidget* focus = f.focusWidget();
-    // An editable combo box hands its focus to its line edit.
-    if (focus && qobject_cast<QComboBox*>(focus->parentWidget()))
-        return focus->parentWidget();
-    return focus;
-}
-
 TEST_F(AppTest, FirstStartWithoutSettings) {
     TForm1& f = Open();
     EXPECT_EQ(f.windowTitle(), "InboxPruner");
