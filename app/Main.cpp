@@ -129,10 +129,14 @@ void TForm1::Wire() {
     connect(servername, &QComboBox::activated, this, &TForm1::servernameClick);
     connect(Username, &QComboBox::activated, this, &TForm1::UsernameClick);
 
+    // Enter in any of the login row's controls connects.
     for (QObject* watched : std::initializer_list<QObject*>{
              servername, servername->lineEdit(), Username, Username->lineEdit(), Password,
-             Header_Nein, Sicherheit, mail_list, BtnConnect, BtnDisconnect, btn_cancel, BtnDelete,
-             BtnMark, btn_header, btn_mail, BtnInfo, BtnClose, Panel1, centralWidget()})
+             Header_Nein, Passwort_merken, Sicherheit})
+        watched->installEventFilter(this);
+    for (QObject* watched : std::initializer_list<QObject*>{
+             mail_list, BtnConnect, BtnDisconnect, btn_cancel, BtnDelete, BtnMark, btn_header,
+             btn_mail, BtnInfo, BtnClose, Panel1, centralWidget()})
         watched->installEventFilter(this);
 }
 

@@ -223,16 +223,27 @@ TEST_F(AppTest, EmptyFieldsStopBeforeAnyNetworkActivity) {
     EXPECT_TRUE(Sent().empty());
 }
 
-TEST_F(AppTest, EnterInTheOptionStartsAConnect) {
+TEST_F(AppTest, EnterInTheLoginFieldsStartsAConnect) {
     TForm1& f = Open();
     FillLogin(110, "", "pw");
-    QTest::keyClick(f.Header_Nein, Qt::Key_Return);
-    EXPECT_EQ(StatusLines(), "\rError: You will need an username");
-    f.StatusClear();
-    QTest::keyClick(f.Password, Qt::Key_Enter);
-    EXPECT_EQ(StatusLines(), "\rError: You will need an username");
+    const struct {
+        const char* name;
+        QWidget* field;
+        Qt::Key key;
+    } presses[] = {
+        {"header option", f.Header_Nein, Qt::Key_Return},
+        {"remember password", f.Passwort_merken, Qt::Key_Return},
+        {"password", f.Password, Qt::Key_Enter},
+        {"server", f.servername->lineEdit(), Qt::Key_Return},
+    };
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.name);
+        f.StatusClear();
+        QTest::keyClick(press.field, press.key);
+        EXPECT_EQ(StatusLines(), "\rError: You will need an username");
+    }
+    EXPECT_TRUE(f.Passwort_merken->isChecked()) << "Enter is no toggle";
     // Enter never adds what was typed to the history list.
-    QTest::keyClick(f.servername->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(f.servername->count(), 0);
 }
 
