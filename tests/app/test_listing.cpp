@@ -4,6 +4,7 @@
 #include "ListColumns.h"
 #include "MbxPOP3.h"
 #include "MultiLst.h"
+#include "StuckListener.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,24 +14,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
-
-// A loopback port on which nobody listens.
-uint16_t ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t length = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
 
 const std::string kHeader1 = "From: Alice <alice@example.org>\r\nSubject: Lunch\r\n"
                              "Date: Mon, 1 May 2000 10:11:12 +0200\r\n";
@@ -64,8 +48,9 @@ TEST_F(AppTest, TransportFailuresAreToldByTheirCause) {
         SCOPED_TRACE(std::string(c.language) + (c.silentServer ? " silent" : " refused"));
         ScriptedServer server; // accepts and never answers
         server.Start();
+        const StuckListener closedPort; // refuses
         TForm1& f = Open({c.language});
-        FillLogin(c.silentServer ? server.port() : ClosedPort(), "bob", "secret");
+        FillLogin(c.silentServer ? server.port() : closedPort.port(), "bob", "secret");
         f.pop3.ReceiveTimeout = std::chrono::seconds(2);
         // An earlier session's refusal must not be taken for this attempt's reason.
         f.pop3Error(nullptr, kErrLogin, "[AUTH] Authentication failed.");

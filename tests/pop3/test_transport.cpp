@@ -5,56 +5,14 @@
 #include <string>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "ClientSocket.h"
 #include "MbxPOP3.h"
 #include "ScriptedServer.h"
+#include "StuckListener.h"
 
 namespace {
-
-// A loopback listener that never accepts; with its one-slot queue filled, further connects
-// hang in the handshake.
-class StuckListener {
-public:
-    StuckListener() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-        port_ = ntohs(addr.sin_port);
-    }
-    ~StuckListener() {
-        for (int fd : fillers_)
-            ::close(fd);
-        ::close(fd_);
-    }
-    uint16_t port() const { return port_; }
-    void ListenAndFill() {
-        ::listen(fd_, 0);
-        for (int i = 0; i < 2; ++i) {
-            const int c = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-            sockaddr_in addr{};
-            addr.sin_family = AF_INET;
-            addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            addr.sin_port = htons(port_);
-            ::connect(c, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-            fillers_.push_back(c);
-        }
-    }
-
-private:
-    int fd_ = -1;
-    uint16_t port_ = 0;
-    std::vector<int> fillers_;
-};
 
 struct EventLog {
     std::vector<std::string> events;
@@ -220,15 +178,8 @@ TEST(ClientSocket, ErrorHandlerMayClearTheCode) {
 
 TEST(PopConnect, HostAndPortAreMappedOntoTheSocket) {
     // Only loopback is ever reached: a port nobody listens on, and names from the hosts file.
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-    socklen_t length = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-    ::close(fd);
-    const int closed = ntohs(addr.sin_port);
+    const StuckListener closedPort;
+    const int closed = closedPort.port();
     struct Row {
         std::string host, port;
         std::string socketHost, socketAddress;
