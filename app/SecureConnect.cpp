@@ -44,7 +44,8 @@ bool TForm1::PrepareSecurity() {
     pop3.Host = address->Host;
     pop3.Port = address->Port;
     pop3.Security = security;
-    const int port = address->Port.empty() ? DefaultPort(security) : std::stoi(address->Port);
+    const int port =
+        address->Port.empty() ? DefaultPort(security, pop3.DefaultPorts) : std::stoi(address->Port);
     pop3.TrustedFingerprint = TrustedCertificates.Fingerprint(address->Host, port);
     FSecurityDeclined = false;
     return true;

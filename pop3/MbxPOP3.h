@@ -54,9 +54,12 @@ public:
     std::string UserPasswd;
     std::string Host; // host name, dotted IPv4 address or IPv6 address (without brackets)
     TSecurity Security = TSecurity::Auto;
-    // Decimal text; empty (or not a port number): the mode's default. Auto: 995, then 110 with
-    // STLS when 995 is refused or times out; Tls 995; StartTls and None 110.
+    // Decimal text; empty (or not a port number): the mode's default. Auto: the TLS port, then
+    // the plain port with STLS when the TLS port is refused or times out (in the TCP connect or
+    // the handshake); Tls the TLS port; StartTls and None the plain port. A port given in Auto
+    // means TLS when it is the TLS port, else STLS.
     std::string Port;
+    TDefaultPorts DefaultPorts;     // 995 and 110
     std::string CaFile;             // optional extra PEM trust anchors
     std::string TrustedFingerprint; // stored fingerprint for this host and port (may be empty)
     // A certificate that cannot be verified (and is not the trusted fingerprint): true trusts
@@ -120,6 +123,7 @@ public:
     // no encryption offered, STLS refused, bytes injected before the handshake), sets Failed,
     // OpenError and OpenCause and fires OnQuit (no OnError, no exception); nothing has been
     // sent beyond CAPA and STLS then. A "-ERR" greeting sets Failed and keeps the connection.
+    // Auto's first attempt, when the plain port is tried after it, fires no OnQuit.
     void Connect();
     // USER, PASS. False and error 2001 on refusal. Once logged in: CAPA again (the list may
     // change with the login, RFC 2449) and, when it lists UTF8, the UTF8 command (RFC 6856);
@@ -229,6 +233,9 @@ private:
 
     // The steps of Connect that make the connection secure.
     void openTcp(int port);
+    // openTcp and, for Tls, startTls. With fallBack, a refusal or a time-out returns false
+    // instead of throwing, and its close fires no OnQuit: another port is tried.
+    bool openSecure(int port, TSecurity how, bool fallBack);
     // Handshake and certificate check; throws ESocketError (Tls, Timeout, Certificate).
     void startTls(int port);
     // CAPA, STLS and the handshake on a plain connection that has greeted. True when the

@@ -1,5 +1,6 @@
 // TMbxPOP::Connect: the TCP connection, then TLS at once or after STLS, as Security asks.
 #include <cerrno>
+#include <exception>
 #include <strings.h>
 
 #include "MbxMIME.h"
@@ -73,6 +74,38 @@ void TMbxPOP::startTls(int port) {
                            ECANCELED);
 }
 
+bool TMbxPOP::openSecure(int port, TSecurity how, bool fallBack) {
+    // A close in an attempt that another may follow is no end of the session: its report
+    // waits until that is known.
+    const TSocketNotifyEvent report = socket_->OnDisconnect;
+    bool closed = false;
+    if (fallBack)
+        socket_->OnDisconnect = [this, &closed](TObject*, TCustomWinSocket*) {
+            connected_ = false;
+            closed = true;
+        };
+    bool retry = false;
+    std::exception_ptr failure;
+    try {
+        openTcp(port);
+        if (connected_ && how == TSecurity::Tls)
+            startTls(port);
+    } catch (const ESocketError& e) {
+        retry =
+            fallBack && (e.Cause == TFailureCause::Refused || e.Cause == TFailureCause::Timeout);
+        if (!retry)
+            failure = std::current_exception();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    socket_->OnDisconnect = report;
+    if (closed && !retry && report)
+        report(socket_.get(), socket_->Socket());
+    if (failure)
+        std::rethrow_exception(failure);
+    return !retry;
+}
+
 bool TMbxPOP::negotiateStls(int port) {
     // A server that refuses CAPA may still know STLS.
     RequestCapabilities();
@@ -124,26 +157,18 @@ void TMbxPOP::Connect() {
     socket_->ConnectTimeout = ConnectTimeout;
 
     const int given = GivenPort(Port);
-    int port = given ? given : DefaultPort(Security);
-    // Auto takes TLS on 995 and STLS elsewhere; STLS refused is then a question, not an end.
+    int port = given ? given : DefaultPort(Security, DefaultPorts);
+    // Auto takes TLS on the TLS port and STLS elsewhere; STLS refused is then a question, not
+    // an end.
     TSecurity how = Security;
     if (Security == TSecurity::Auto)
-        how = port == 995 ? TSecurity::Tls : TSecurity::StartTls;
+        how = port == DefaultPorts.Tls ? TSecurity::Tls : TSecurity::StartTls;
     try {
-        try {
-            openTcp(port);
-        } catch (const ESocketError& e) {
-            const bool fallBack =
-                Security == TSecurity::Auto && !given &&
-                (e.Cause == TFailureCause::Refused || e.Cause == TFailureCause::Timeout);
-            if (!fallBack)
-                throw;
-            port = DefaultPort(TSecurity::StartTls);
+        if (!openSecure(port, how, Security == TSecurity::Auto && !given)) {
+            port = DefaultPorts.Plain;
             how = TSecurity::StartTls;
-            openTcp(port);
+            openSecure(port, how, false);
         }
-        if (connected_ && how == TSecurity::Tls)
-            startTls(port);
     } catch (const ESocketError& e) {
         failOpen(e.what(), e.Cause);
         return;

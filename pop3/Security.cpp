@@ -32,6 +32,6 @@ std::optional<TSecurity> SecurityFromName(const std::string& name) {
     return std::nullopt;
 }
 
-int DefaultPort(TSecurity security) {
-    return security == TSecurity::Auto || security == TSecurity::Tls ? 995 : 110;
+int DefaultPort(TSecurity security, const TDefaultPorts& ports) {
+    return security == TSecurity::Auto || security == TSecurity::Tls ? ports.Tls : ports.Plain;
 }

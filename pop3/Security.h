@@ -12,5 +12,10 @@ enum class TSecurity { Auto, Tls, StartTls, None };
 std::string SecurityName(TSecurity security);
 // The mode of a name (case-insensitive); nothing for an unknown name.
 std::optional<TSecurity> SecurityFromName(const std::string& name);
-// The port a mode uses when none is given: 995 for Auto and Tls, 110 for StartTls and None.
-int DefaultPort(TSecurity security);
+// The ports used when none is given.
+struct TDefaultPorts {
+    int Tls = 995;   // Auto and Tls
+    int Plain = 110; // StartTls and None, and Auto's second attempt
+};
+// The port a mode uses when none is given: the TLS port for Auto and Tls, else the plain one.
+int DefaultPort(TSecurity security, const TDefaultPorts& ports = {});

@@ -12,6 +12,7 @@
 #include "DovecotServer.h"
 #include "MbxPOP3.h"
 #include "ScriptedServer.h"
+#include "StuckListener.h"
 #include "TestCertificates.h"
 
 namespace {
@@ -112,6 +113,50 @@ TEST_F(TlsDovecot, SessionsOverTlsAndStls) {
         pop.Quit();
         EXPECT_FALSE(pop.Failed());
     }
+}
+
+TEST_F(TlsDovecot, AutoTriesThePlainPortWhenTheTlsPortFails) {
+    const StuckListener refusing;
+    ScriptedServer silent; // accepts, never answers the handshake
+    silent.Start();
+    struct Row {
+        const char* name;
+        uint16_t tlsPort;
+        bool portGiven;
+        TFailureCause cause; // Other: connects
+    } rows[] = {
+        {"TLS port refused", refusing.port(), false, TFailureCause::Other},
+        {"TLS port silent", silent.port(), false, TFailureCause::Other},
+        {"a port given is the only one tried", refusing.port(), true, TFailureCause::Refused},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TMbxPOP pop;
+        Aim(pop, TSecurity::Auto, row.tlsPort, "localhost");
+        if (!row.portGiven)
+            pop.Port.clear();
+        pop.DefaultPorts = {row.tlsPort, server_->port()};
+        // Only the silent handshake waits for it; the rest answers at once.
+        pop.ConnectTimeout = std::chrono::seconds(2);
+        int quits = 0;
+        pop.OnQuit = [&quits](TObject*) { ++quits; };
+        pop.Connect();
+        if (row.cause != TFailureCause::Other) {
+            EXPECT_FALSE(pop.Connected());
+            EXPECT_EQ(pop.OpenCause(), row.cause) << pop.OpenError();
+            EXPECT_EQ(quits, 1);
+            continue;
+        }
+        ASSERT_TRUE(pop.Connected()) << pop.OpenError();
+        EXPECT_EQ(quits, 0) << "the first attempt is no end of the session";
+        EXPECT_EQ(pop.UsedSecurity(), TSecurity::StartTls);
+        EXPECT_EQ(pop.UsedPort(), server_->port());
+        EXPECT_TRUE(pop.Login());
+        pop.Quit();
+        EXPECT_EQ(quits, 1);
+    }
+    EXPECT_TRUE(silent.WaitForClientClose());
+    EXPECT_FALSE(SentCredentials(silent.Received())) << silent.Received();
 }
 
 TEST_F(TlsDovecot, CertificatesThatCannotBeVerified) {
