@@ -1,12 +1,16 @@
 // Cancel and close while the window waits for a server that never answers.
 #include "AppFixture.h"
 #include "E2eSupport.h"
+#include "SecurityChoice.h"
+#include "StuckListener.h"
 
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
 #include <chrono>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -30,27 +34,67 @@ void ScriptSilentRetrieval(ScriptedServer& server) {
     server.AwaitLine(); // the mail is asked for: no answer
 }
 
-TEST_F(AppTest, CancelWhileTheGreetingIsAwaitedEndsAtOnceIdle) {
-    ScriptedServer server; // accepts, says nothing
-    server.Start();
-    TForm1& f = Open();
-    FillLogin(server.port(), "bob", "pw");
-    f.pop3.ReceiveTimeout = std::chrono::seconds(120);
-    QTimer::singleShot(200, f.btn_cancel, [&f] {
-        EXPECT_TRUE(f.btn_cancel->isVisible() && f.btn_cancel->isEnabled());
-        EXPECT_FALSE(f.BtnDisconnect->isVisible());
-        f.btn_cancel->click();
-    });
-    const auto start = std::chrono::steady_clock::now();
-    f.BtnConnectClick();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60))
-        << "the cancel did not wait for the time-out";
-    EXPECT_EQ(StatusLines(), "\rCancelled.\rYour connection has been terminated.");
-    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-    EXPECT_FALSE(f.btn_cancel->isVisible());
-    EXPECT_FALSE(f.pop3.Connected());
-    EXPECT_TRUE(errorsShown.empty());
-    EXPECT_FALSE(SentAny("USER"));
+TEST_F(AppTest, CancelWhileConnectingEndsAtOnceIdle) {
+    const std::string caps = "+OK\r\nUSER\r\nSTLS\r\n.\r\n";
+    struct Row {
+        const char* name;
+        TSecurity security;
+        std::vector<std::string> script; // "<" awaits a line, "<<" awaits any bytes
+        bool stuckConnect = false;
+    };
+    const std::vector<Row> rows = {
+        {"TCP connect", TSecurity::None, {}, true},
+        {"greeting", TSecurity::None, {}},
+        {"TLS handshake", TSecurity::Tls, {"<<"}},
+        {"STLS handshake", TSecurity::StartTls, {"+OK hi\r\n", "<", caps, "<", "+OK go\r\n", "<<"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScriptedServer server; // says its script, then nothing
+        for (const std::string& step : row.script) {
+            if (step == "<")
+                server.AwaitLine();
+            else if (step == "<<")
+                server.AwaitBytes();
+            else
+                server.Send(step);
+        }
+        server.Start();
+        StuckListener stuck;
+        stuck.ListenAndFill();
+        TForm1& f = Open();
+        FillLogin(row.stuckConnect ? stuck.port() : server.port(), "bob", "pw");
+        ChooseSecurity(*f.Sicherheit, row.security);
+        f.pop3.ConnectTimeout = std::chrono::seconds(120);
+        f.pop3.ReceiveTimeout = std::chrono::seconds(120);
+        // Cancel once the wait in question has begun: the script is through, or the connect
+        // has hung for a while.
+        const auto start = std::chrono::steady_clock::now();
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            const bool waiting =
+                row.stuckConnect
+                    ? std::chrono::steady_clock::now() - start > std::chrono::milliseconds(200)
+                    : server.WaitForScriptEnd(std::chrono::milliseconds(0));
+            if (!waiting)
+                return;
+            poll.stop();
+            EXPECT_TRUE(f.btn_cancel->isVisible() && f.btn_cancel->isEnabled());
+            EXPECT_FALSE(f.BtnDisconnect->isVisible());
+            f.btn_cancel->click();
+        });
+        poll.start(20);
+        f.BtnConnectClick();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60))
+            << "the cancel did not wait for the time-out";
+        EXPECT_EQ(StatusLines(), "\rCancelled.\rYour connection has been terminated.");
+        EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+        EXPECT_FALSE(f.btn_cancel->isVisible());
+        EXPECT_FALSE(f.pop3.Connected());
+        EXPECT_TRUE(errorsShown.empty());
+        EXPECT_FALSE(SentAny("USER"));
+        EXPECT_FALSE(SentAny("PASS"));
+    }
 }
 
 TEST_F(AppTest, CancelDuringRetrievalShowsNoMailWindow) {
