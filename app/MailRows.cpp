@@ -19,9 +19,8 @@ constexpr int NumberColumnPadding = 10;
 
 // The time of a header's Date field; invalid when the field is missing or not a date.
 QDateTime HeaderDate(const std::string& header) {
-    const std::vector<std::string> lines = SplitLines(header);
     std::string line;
-    if (!FindHeader("DATE:", lines, line))
+    if (!FindHeader("DATE:", MailLines(header), line))
         return {};
     std::string value = Trim(line.substr(5));
     // Comments such as "(CEST)" after the zone are not part of the date.

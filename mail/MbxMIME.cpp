@@ -113,22 +113,26 @@ std::vector<std::string> SplitLines(std::string_view text) {
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
-    return JoinLineRuns({lines});
-}
-
-std::string JoinLineRuns(const std::vector<std::span<const std::string>>& runs) {
     size_t size = 0;
-    for (const auto run : runs)
-        for (const auto& line : run)
-            size += line.size() + 2;
+    for (const std::string& line : lines)
+        size += line.size() + 2;
     std::string text;
     text.reserve(size);
-    for (const auto run : runs) {
-        for (const auto& line : run) {
-            text += line;
-            text += "\r\n";
-        }
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
     }
+    return text;
+}
+
+std::string JoinLineRuns(const std::vector<LineRange>& runs) {
+    size_t size = 0;
+    for (const LineRange& run : runs)
+        size += run.Text().size();
+    std::string text;
+    text.reserve(size);
+    for (const LineRange& run : runs)
+        text += run.Text();
     return text;
 }
 
@@ -153,7 +157,7 @@ bool IsBlankLine(std::string_view line) {
     return true;
 }
 
-static bool startsWithUpper(const std::string& line, const std::string& upperPrefix) {
+static bool startsWithUpper(std::string_view line, const std::string& upperPrefix) {
     if (line.size() < upperPrefix.size())
         return false;
     for (size_t i = 0; i < upperPrefix.size(); ++i) {
@@ -166,7 +170,7 @@ static bool startsWithUpper(const std::string& line, const std::string& upperPre
     return true;
 }
 
-bool FindHeader(const std::string& Name, std::span<const std::string> Lines, std::string& Line) {
+bool FindHeader(const std::string& Name, LineRange Lines, std::string& Line) {
     size_t i = 0;
     while (i < Lines.size() && Lines[i].empty())
         ++i;
@@ -177,7 +181,7 @@ bool FindHeader(const std::string& Name, std::span<const std::string> Lines, std
         for (++i; i < Lines.size() && !Lines[i].empty() &&
                   (Lines[i].front() == ' ' || Lines[i].front() == '\t');
              ++i)
-            Line += Trim(Lines[i]);
+            Line += TrimView(Lines[i]);
         return true;
     }
     return false;
@@ -194,7 +198,7 @@ std::string GetHeaderValue(const std::string& Key, const std::string& Line) {
     return value;
 }
 
-size_t PartBodyStart(std::span<const std::string> Lines) {
+size_t PartBodyStart(LineRange Lines) {
     size_t i = 0;
     while (i < Lines.size() && !IsBlankLine(Lines[i]))
         ++i;
@@ -204,7 +208,8 @@ size_t PartBodyStart(std::span<const std::string> Lines) {
 }
 
 void StripPartHeader(std::vector<std::string>& Lines) {
-    Lines.erase(Lines.begin(), Lines.begin() + static_cast<std::ptrdiff_t>(PartBodyStart(Lines)));
+    Lines.erase(Lines.begin(),
+                Lines.begin() + static_cast<std::ptrdiff_t>(PartBodyStart(MailLines(Lines))));
 }
 
 std::string GetBoundary(const std::string& Line) {

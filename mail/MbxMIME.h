@@ -2,11 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "MailLines.h"
 #include "TempFile.h"
 
 // True for four decimal numbers from 0 to 255 joined by dots ("10.0.0.1").
@@ -31,8 +31,8 @@ bool ParseInt32(const std::string& s, int32_t& out); // optional sign, decimal d
 std::vector<std::string> SplitLines(std::string_view text);
 // The text of a list of lines: each line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
-// The same for several runs of lines, one after the other.
-std::string JoinLineRuns(const std::vector<std::span<const std::string>>& runs);
+// Several runs of lines as one text, one after the other, each line followed by CR LF.
+std::string JoinLineRuns(const std::vector<LineRange>& runs);
 
 // ASCII case mapping: only the letters a-z / A-Z change; other bytes stay as they are.
 std::string AsciiUpper(std::string s);
@@ -43,11 +43,11 @@ bool IsBlankLine(std::string_view line);
 // Header lookup. Name is upper case with its colon ("SUBJECT:"). Searches the first block of
 // Lines (after leading empty lines, up to the next empty line) for the first line starting
 // with Name in any case; Line receives it with its continuation lines trimmed and appended.
-bool FindHeader(const std::string& Name, std::span<const std::string> Lines, std::string& Line);
+bool FindHeader(const std::string& Name, LineRange Lines, std::string& Line);
 // The value after the first occurrence of Key (upper case) in Line, trimmed, up to the first ";".
 std::string GetHeaderValue(const std::string& Key, const std::string& Line);
 // Index of the body of a part: after its leading non-blank lines and the blank lines after them.
-size_t PartBodyStart(std::span<const std::string> Lines);
+size_t PartBodyStart(LineRange Lines);
 // Drops the part header and the blank lines after it.
 void StripPartHeader(std::vector<std::string>& Lines);
 // The delimiter line ("--" + boundary) named by a Content-Type line.

@@ -1,9 +1,9 @@
 #include "MbxMsg.h"
 
-#include <span>
 #include <utility>
 
 #include "Charset.h"
+#include "LargeBuffer.h"
 #include "MbxMIME.h"
 #include "MimeParams.h"
 #include "UUDecode.h"
@@ -11,7 +11,7 @@
 
 namespace {
 
-using LineSpan = std::span<const std::string>;
+using LineSpan = LineRange;
 
 // Deeper parts are not split any further but taken as they stand, as mature MIME readers do;
 // this bounds the recursion and the work per line.
@@ -49,12 +49,9 @@ PartInfo GetPartInfo(LineSpan part) {
     return info;
 }
 
-// The lines joined with CR LF, without a line break after the last line.
-std::string JoinWithoutLastBreak(LineSpan lines) {
-    std::string text = JoinLineRuns({lines});
-    if (!text.empty())
-        text.resize(text.size() - 2);
-    return text;
+// A text whose every line ends with CR LF, without the last line break.
+std::string WithoutLastBreak(std::string_view text) {
+    return std::string(text.substr(0, text.empty() ? 0 : text.size() - 2));
 }
 
 std::string RemoveForbiddenNameChars(std::string name) {
@@ -80,6 +77,7 @@ TAttachedFile& NewAttachment(TMbxMsg& msg, const std::string& contentType,
 // A uuencoded block's bytes; false when a character outside the alphabet shows that the
 // lines are no such block after all.
 bool UUDecoded(LineSpan lines, std::string& data) {
+    ReserveLarge(data, data.size() + lines.Text().size() / 4 * 3);
     try {
         UUDecodeLines(lines, data);
         return true;
@@ -93,27 +91,29 @@ void AddAttachment(TMbxMsg& msg, LineSpan lines, const std::string& contentType,
     TAttachedFile& item = NewAttachment(msg, contentType, name);
     // The bytes are decoded straight into Data; the encoded lines are read where they lie.
     if (transferEncoding == "BASE64") {
-        size_t encodedSize = 0;
-        for (const auto& line : lines)
-            encodedSize += line.size();
-        item.Data.reserve(encodedSize / 4 * 3 + 3);
-        TBase64DecodingStream stream(item.Data);
-        for (const auto& line : lines)
-            stream.Write(line);
+        // Line breaks take no place in base64 and are skipped by the decoder.
+        ReserveLarge(item.Data, lines.Text().size() / 4 * 3 + 3);
+        TBase64DecodingStream(item.Data).Write(lines.Text());
     } else if (transferEncoding == "X-UUENCODE") {
         if (!UUDecoded(lines, item.Data))
-            item.Data = JoinWithoutLastBreak(lines); // kept as it came rather than lost
+            item.Data = WithoutLastBreak(lines.Text()); // kept as it came rather than lost
     } else if (transferEncoding == "QUOTED-PRINTABLE") {
-        item.Data = JoinWithoutLastBreak(SplitLines(QPDecode(JoinLineRuns({lines}), false)));
+        item.Data = WithoutLastBreak(MailLines(QPDecode(lines.Text(), false)).Text());
     } else {
-        item.Data = JoinWithoutLastBreak(lines);
+        item.Data = WithoutLastBreak(lines.Text());
     }
 }
 
-bool IsEndLine(const std::string& line) {
+bool IsEndLine(std::string_view line) {
     const std::string_view trimmed = TrimView(line);
     return trimmed.size() == 3 && (trimmed[0] | 0x20) == 'e' && (trimmed[1] | 0x20) == 'n' &&
            (trimmed[2] | 0x20) == 'd';
+}
+
+// Text keeps a string per line: the message window shows it line by line.
+void AppendLines(TMbxMsg& msg, LineSpan lines) {
+    for (const std::string_view line : lines)
+        msg.Text.emplace_back(line);
 }
 
 // Appends the runs of lines to Text as UTF-8. Lines that need no conversion are copied as they
@@ -121,17 +121,13 @@ bool IsEndLine(const std::string& line) {
 void AppendText(TMbxMsg& msg, const TCharset& charset, const std::vector<LineSpan>& runs) {
     bool unchanged = true;
     for (const LineSpan run : runs)
-        for (const std::string& line : run)
-            if (unchanged && !charset.Unchanged(line))
-                unchanged = false;
+        unchanged = unchanged && charset.Unchanged(run.Text());
     if (unchanged) {
         for (const LineSpan run : runs)
-            msg.Text.insert(msg.Text.end(), run.begin(), run.end());
+            AppendLines(msg, run);
         return;
     }
-    std::vector<std::string> lines = SplitLines(charset.ToUtf8(JoinLineRuns(runs)));
-    msg.Text.insert(msg.Text.end(), std::make_move_iterator(lines.begin()),
-                    std::make_move_iterator(lines.end()));
+    AppendLines(msg, MailLines(charset.ToUtf8(JoinLineRuns(runs))));
 }
 
 void ProcessTextPart(TMbxMsg& msg, LineSpan body, const PartInfo& info) {
@@ -163,17 +159,19 @@ void ProcessTextPart(TMbxMsg& msg, LineSpan body, const PartInfo& info) {
     const TCharset charset(info.charset);
     const std::string& transferEncoding = info.transferEncoding;
     if (transferEncoding == "QUOTED-PRINTABLE" || transferEncoding == "BASE64") {
-        const std::string encoded = JoinLineRuns(kept);
+        // Each run ends with a line break, which no escape spans, so the runs are decoded
+        // where they lie, one after the other, as if joined.
         std::string decoded;
-        if (transferEncoding == "BASE64")
-            TBase64DecodingStream(decoded).Write(encoded);
-        else
-            decoded = QPDecode(encoded, false);
+        TBase64DecodingStream base64(decoded);
+        for (const LineSpan run : kept) {
+            if (transferEncoding == "BASE64")
+                base64.Write(run.Text());
+            else
+                decoded += QPDecode(run.Text(), false);
+        }
         if (!charset.Unchanged(decoded))
             decoded = charset.ToUtf8(decoded);
-        std::vector<std::string> lines = SplitLines(decoded);
-        msg.Text.insert(msg.Text.end(), std::make_move_iterator(lines.begin()),
-                        std::make_move_iterator(lines.end()));
+        AppendLines(msg, MailLines(std::move(decoded)));
     } else {
         AppendText(msg, charset, kept);
     }
@@ -255,18 +253,19 @@ void ProcessPart(TMbxMsg& msg, LineSpan part, int depth) {
 void TMbxMsg::Parse() {
     if (RawMail.empty())
         return;
-    for (const auto& line : RawMail) {
+    for (const std::string_view line : RawMail.Lines()) {
         if (line.empty())
             break;
-        Headers.push_back(line);
+        Headers.emplace_back(line);
     }
+    const LineSpan header = RawMail.Lines().subspan(0, Headers.size());
 
     // Characters 6 to 77 of the envelope line "From sender ...".
     if (!Headers.empty() && Headers.front().size() > 5)
         From = UnlabelledToUtf8(Headers.front().substr(5, 72));
-    const auto field = [this](const char* key, std::string& target, auto treat) {
+    const auto field = [header](const char* key, std::string& target, auto treat) {
         std::string line;
-        if (FindHeader(key, Headers, line))
+        if (FindHeader(key, header, line))
             target = treat(GetHeaderValue(key, line));
     };
     // Every field is UTF-8; a raw value is read as UTF-8 when it is valid, else windows-1252.
@@ -289,8 +288,6 @@ void TMbxMsg::Parse() {
 
     // The parts are read in place: nothing below changes RawMail.
     ProcessPart(*this, RawMail, 0);
-    if (ClearRawMailAfterParse) {
+    if (ClearRawMailAfterParse)
         RawMail.clear();
-        RawMail.shrink_to_fit();
-    }
 }

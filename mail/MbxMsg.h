@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AttachedFiles.h"
+#include "MailLines.h"
 #include "mbx_events.h"
 
 enum TPriority { prHighest, prHigh, prNormal, prLow, prLowest };
@@ -43,7 +44,8 @@ public:
     std::string CharSet = "ISO-8859-1";
     int32_t Size = 0;
     std::string UIDL;
-    std::vector<std::string> RawMail;
+    // The mail as the server sent it, in one buffer.
+    MailLines RawMail;
     bool ClearRawMailAfterParse = true;
     TTextEncoding TextEncoding = te8Bit;
 

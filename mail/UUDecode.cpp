@@ -20,7 +20,7 @@ unsigned uuValue(char c) {
     throw EUUDecodeError();
 }
 
-bool isUUBegin(const std::string& line, std::string& name) {
+bool isUUBegin(std::string_view line, std::string& name) {
     static constexpr std::string_view begin = "begin";
     if (line.size() <= 10)
         return false;
@@ -28,16 +28,15 @@ bool isUUBegin(const std::string& line, std::string& name) {
         if ((line[i] | 0x20) != begin[i])
             return false;
     int32_t mode = 0;
-    if (!ParseInt32(line.substr(6, 3), mode) || mode < 1 || mode > 776)
+    if (!ParseInt32(std::string(line.substr(6, 3)), mode) || mode < 1 || mode > 776)
         return false;
-    name = line.substr(10, 64);
+    name = std::string(line.substr(10, 64));
     return true;
 }
 
 } // namespace
 
-bool FindUUBegin(std::span<const std::string> Lines, size_t From, size_t& Index,
-                 std::string& Name) {
+bool FindUUBegin(LineRange Lines, size_t From, size_t& Index, std::string& Name) {
     for (size_t i = From; i < Lines.size(); ++i) {
         if (isUUBegin(Lines[i], Name)) {
             Index = i;
@@ -47,9 +46,9 @@ bool FindUUBegin(std::span<const std::string> Lines, size_t From, size_t& Index,
     return false;
 }
 
-void UUDecodeLines(std::span<const std::string> Lines, std::string& Data) {
+void UUDecodeLines(LineRange Lines, std::string& Data) {
     for (size_t k = 1; k < Lines.size(); ++k) {
-        const std::string& s = Lines[k];
+        const std::string_view s = Lines[k];
         if (s == "end" || s == "`")
             break;
         if (s.empty())

@@ -414,14 +414,13 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly
         OnRetrieveProgress(this, 100);
 
     auto msg = std::make_unique<TMbxMsg>();
-    msg->RawMail = file.LinesAfterFirst(); // without the +OK status line
+    msg->RawMail = file.Lines();
     file.Delete();
-    auto& lines = msg->RawMail;
-    if (!lines.empty())
-        lines.pop_back(); // the terminating "."
-    for (auto& line : lines)
-        if (line.size() > 1 && line[0] == '.')
-            line.erase(0, 1);
+    // Without the +OK status line and the terminating ".", and a doubled leading dot undone.
+    const size_t lines = msg->RawMail.size();
+    msg->RawMail.KeepLines(1, lines < 2 ? 0 : lines - 2, [](std::string_view line) -> size_t {
+        return line.size() > 1 && line[0] == '.' ? 1 : 0;
+    });
     msg->Size = listedSize;
     msg->Parse();
     if (GetUIDLsOnRetrieve)

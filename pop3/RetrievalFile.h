@@ -4,12 +4,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "MailLines.h"
 #include "TempFile.h"
 
 // The temporary file of one retrieval: owner-only, filled chunk by chunk through a small write
-// buffer, read back as lines, and deleted when the object goes (or earlier by Delete).
+// buffer, read back whole, and deleted when the object goes (or earlier by Delete).
 // The message is never held whole in memory while it arrives.
 class RetrievalFile {
 public:
@@ -20,9 +20,8 @@ public:
     void Append(std::string_view bytes);
     uint64_t Size() const { return size_; }
 
-    // The whole file as lines, split as text loading does (CR LF, lone CR or lone LF; a NUL
-    // is an ordinary byte), without its first line.
-    std::vector<std::string> LinesAfterFirst();
+    // The whole file as lines, in one buffer (see MailLines).
+    MailLines Lines();
 
     void Delete() { file_.reset(); }
 
@@ -32,5 +31,4 @@ private:
     std::optional<TempFile> file_;
     std::string buffer_;
     uint64_t size_ = 0;
-    uint64_t lineFeeds_ = 0;
 };

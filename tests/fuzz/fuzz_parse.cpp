@@ -21,7 +21,7 @@ void checkText(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TMbxMsg msg;
-    msg.RawMail = SplitLines(std::string_view(reinterpret_cast<const char*>(data), size));
+    msg.RawMail = MailLines(std::string(reinterpret_cast<const char*>(data), size));
     msg.Parse();
     if (!msg.RawMail.empty())
         std::abort();

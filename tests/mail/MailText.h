@@ -10,7 +10,7 @@
 // A parsed message built from its lines, as the POP3 client hands them over.
 inline std::unique_ptr<TMbxMsg> ParseLines(std::vector<std::string> lines) {
     auto msg = std::make_unique<TMbxMsg>();
-    msg->RawMail = std::move(lines);
+    msg->RawMail = MailLines(lines);
     msg->Parse();
     return msg;
 }

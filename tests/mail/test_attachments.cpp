@@ -117,14 +117,15 @@ TEST(FindUUBegin, Table) {
         const std::vector<std::string> lines{"text", r.line, "begin 644 later.bin"};
         size_t index = 99;
         std::string name;
-        ASSERT_TRUE(FindUUBegin(lines, 0, index, name)) << r.line;
+        ASSERT_TRUE(FindUUBegin(MailLines(lines), 0, index, name)) << r.line;
         EXPECT_EQ(index, r.found ? 1u : 2u) << r.line;
         EXPECT_EQ(name, r.found ? r.name : "later.bin") << r.line;
     }
     size_t index = 0;
     std::string name;
-    EXPECT_FALSE(FindUUBegin(std::vector<std::string>{"a", "b"}, 0, index, name));
-    EXPECT_FALSE(FindUUBegin(std::vector<std::string>{"begin 644 x", "b"}, 1, index, name));
+    EXPECT_FALSE(FindUUBegin(MailLines(std::vector<std::string>{"a", "b"}), 0, index, name));
+    EXPECT_FALSE(
+        FindUUBegin(MailLines(std::vector<std::string>{"begin 644 x", "b"}), 1, index, name));
 }
 
 TEST(UUDecodeLines, LinesAndStops) {
@@ -148,7 +149,7 @@ TEST(UUDecodeLines, LinesAndStops) {
     };
     for (const auto& r : rows) {
         std::string data = "";
-        UUDecodeLines(r.lines, data);
+        UUDecodeLines(MailLines(r.lines), data);
         EXPECT_EQ(data, r.data) << r.what;
     }
 }
@@ -157,7 +158,8 @@ TEST(UUDecodeLines, ForeignCharacterRaisesOopsKeepingEarlierBytes) {
     for (const char* bad : {"#86)c", "#~~~~", "x86)C", "\x7F"}) {
         std::string data;
         try {
-            UUDecodeLines({{"begin", "#86)C", bad, "#86)C"}}, data);
+            UUDecodeLines(MailLines(std::vector<std::string>{"begin", "#86)C", bad, "#86)C"}),
+                          data);
             FAIL() << bad;
         } catch (const EUUDecodeError& e) {
             EXPECT_STREQ(e.what(), "Oops...");

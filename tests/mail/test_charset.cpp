@@ -14,7 +14,7 @@ namespace {
 
 std::unique_ptr<TMbxMsg> ParseText(const std::string& mail) {
     auto msg = std::make_unique<TMbxMsg>();
-    msg->RawMail = SplitLines(mail);
+    msg->RawMail = MailLines(mail);
     msg->Parse();
     return msg;
 }

@@ -20,8 +20,39 @@ TEST(SplitLines, AllLineEnds) {
         {std::string("\0abc", 4), {std::string("\0abc", 4)}},
         {"\xFF\x80\r\n\x01", {"\xFF\x80", "\x01"}},
     };
-    for (const auto& r : rows)
+    for (const auto& r : rows) {
         EXPECT_EQ(SplitLines(r.in), r.out) << r.in;
+        // The one-buffer form splits alike and holds each line followed by CR LF.
+        const MailLines lines(r.in);
+        EXPECT_EQ(lines.ToVector(), r.out) << r.in;
+        EXPECT_EQ(lines.Text(), JoinLines(r.out)) << r.in;
+        if (lines.size() > 1) {
+            EXPECT_EQ(lines.Lines().subspan(1).Text(),
+                      JoinLines(Lines(r.out.begin() + 1, r.out.end())));
+        }
+    }
+}
+
+TEST(MailLines, KeepLinesCompactsInPlace) {
+    const auto dropDot = [](std::string_view line) -> size_t { return line.starts_with('.'); };
+    const struct {
+        Lines in;
+        size_t from, count;
+        bool dropDots;
+        Lines out;
+    } rows[] = {
+        {{"+OK", "..a", "b", ".."}, 1, 2, true, {".a", "b"}},
+        {{"+OK", ".", "..", "x"}, 1, 3, true, {"", ".", "x"}},
+        {{"a", "b", "c"}, 0, 99, false, {"a", "b", "c"}},
+        {{"a", "b"}, 5, 1, false, {}},
+        {{"a", "b"}, 1, 0, false, {}},
+    };
+    for (const auto& r : rows) {
+        MailLines lines(r.in);
+        lines.KeepLines(r.from, r.count, r.dropDots ? +dropDot : nullptr);
+        EXPECT_EQ(lines.ToVector(), r.out) << r.in.front();
+        EXPECT_EQ(lines.Text(), JoinLines(r.out)) << r.in.front();
+    }
 }
 
 TEST(JoinLines, EachLineEndsWithCrLfAndRoundTrips) {
@@ -51,7 +82,7 @@ TEST(FindHeader, MatchesAtLineStartInAnyCase) {
     };
     for (const auto& r : rows) {
         std::string line = "unchanged";
-        EXPECT_EQ(FindHeader(r.name, header, line), r.found) << r.name;
+        EXPECT_EQ(FindHeader(r.name, MailLines(header), line), r.found) << r.name;
         EXPECT_EQ(line, r.found ? r.line : "unchanged") << r.name;
     }
 }
@@ -59,14 +90,15 @@ TEST(FindHeader, MatchesAtLineStartInAnyCase) {
 TEST(FindHeader, FieldJustBeforeTheBlankLine) {
     // The empty line after the field is no continuation line (and has no first character).
     std::string line;
-    ASSERT_TRUE(FindHeader("SUBJECT:", Lines{"To: a@b", "Subject: last", "", " body"}, line));
+    ASSERT_TRUE(
+        FindHeader("SUBJECT:", MailLines(Lines{"To: a@b", "Subject: last", "", " body"}), line));
     EXPECT_EQ(line, "Subject: last");
 }
 
 TEST(FindHeader, FoldedContentTypeJoinsWithoutBlank) {
     const Lines header = {"Content-Type: multipart/mixed;", "\tboundary=\"b1\"", "", "body"};
     std::string line;
-    ASSERT_TRUE(FindHeader("CONTENT-TYPE:", header, line));
+    ASSERT_TRUE(FindHeader("CONTENT-TYPE:", MailLines(header), line));
     EXPECT_EQ(line, "Content-Type: multipart/mixed;boundary=\"b1\"");
     EXPECT_EQ(GetBoundary(line), "--b1");
 }

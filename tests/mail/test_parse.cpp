@@ -86,9 +86,9 @@ TEST(Parse, FromHeaderReplacesEnvelopeAndBlankBeforeColonIsNoHeader) {
 TEST(Parse, KeepsRawMailWhenAsked) {
     TMbxMsg msg;
     msg.ClearRawMailAfterParse = false;
-    msg.RawMail = L({"Subject: s", "", "b"});
+    msg.RawMail = MailLines(L({"Subject: s", "", "b"}));
     msg.Parse();
-    EXPECT_EQ(msg.RawMail, L({"Subject: s", "", "b"}));
+    EXPECT_EQ(msg.RawMail.ToVector(), L({"Subject: s", "", "b"}));
     EXPECT_EQ(msg.Text, L({"b"}));
 }
 

@@ -17,7 +17,7 @@ std::unique_ptr<TMbxMsg> parseSample(const std::string& name) {
     EXPECT_TRUE(in) << name;
     const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     auto msg = std::make_unique<TMbxMsg>();
-    msg->RawMail = SplitLines(content);
+    msg->RawMail = MailLines(content);
     msg->Parse();
     return msg;
 }

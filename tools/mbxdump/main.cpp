@@ -6,12 +6,12 @@
 #include <fcntl.h>
 #include <iostream>
 #include <string>
-#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "MbxMIME.h"
+#include "LargeBuffer.h"
+#include "MailLines.h"
 #include "MbxMsg.h"
 #include "MessageJson.h"
 
@@ -27,15 +27,32 @@ bool readFile(const char* path, std::string& content) {
         errno = EISDIR;
         ok = false;
     }
-    char buffer[1 << 16];
-    while (ok) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    // Read straight into one buffer of the file's size, with room for a last line break, so
+    // that the lines are indexed in place.
+    const size_t expected = ok && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    ReserveLarge(content, expected + 2);
+    content.resize(expected);
+    size_t used = 0;
+    while (ok && used < expected) {
+        const ssize_t n = ::read(fd, content.data() + used, expected - used);
         if (n == 0)
             break;
-        if (n < 0 && errno != EINTR)
+        if (n > 0)
+            used += static_cast<size_t>(n);
+        else if (errno != EINTR)
             ok = false;
-        else if (n > 0)
-            content.append(buffer, static_cast<size_t>(n));
+    }
+    content.resize(used);
+    // Whatever follows: a pipe, or a file that grew.
+    char block[1 << 16];
+    while (ok) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n == 0)
+            break;
+        if (n > 0)
+            content.append(block, static_cast<size_t>(n));
+        else if (errno != EINTR)
+            ok = false;
     }
     const int saved = errno;
     ::close(fd);
@@ -56,8 +73,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     TMbxMsg msg;
-    msg.RawMail = SplitLines(content);
-    content = std::string();
+    msg.RawMail = MailLines(std::move(content));
     msg.Parse();
     std::cout << MessageJson(msg);
     return std::cout.flush() ? 0 : 1;
