@@ -17,7 +17,7 @@ bool IndexCrLfText(const std::string& text, std::vector<size_t>& starts) {
     size_t returns = 0;
     for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\r', end - p))); ++p)
         ++returns;
-    starts.reserve(returns + 2);
+    ReserveLarge(starts, returns + 2);
     starts.push_back(0);
     for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', end - p)));
          ++p) {
@@ -53,7 +53,9 @@ MailLines::MailLines(std::string text) : text_(std::move(text)) {
     // Some line ends are lone CRs or LFs: the text is written anew, each line ended by CR LF.
     const std::string& in = text_;
     std::string out;
-    ReserveLarge(out, in.size() + in.size() / 32 + 2);
+    // Each line end grows by at most one byte.
+    ReserveLarge(out, in.size() + static_cast<size_t>(std::count(in.begin(), in.end(), '\n') +
+                                                      std::count(in.begin(), in.end(), '\r')));
     starts_.assign(1, 0);
     size_t i = 0;
     while (i < in.size()) {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "LargeBuffer.h"
 #include "MbxMIME.h"
 
 namespace {
@@ -122,7 +123,9 @@ int64_t TBase64DecodingStream::Seek(int64_t, int) {
 
 std::string QPDecode(std::string_view Text, bool HeaderMode) {
     // Decoding never makes a text longer.
-    std::string out(Text.size(), '\0');
+    std::string out;
+    ReserveLarge(out, Text.size());
+    out.resize(Text.size());
     char* o = out.data();
     size_t i = 0;
     while (i < Text.size()) {
