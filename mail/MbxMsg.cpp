@@ -166,6 +166,8 @@ void ProcessTextPart(TMbxMsg& msg, LineSpan body, const PartInfo& info) {
         for (const LineSpan run : kept) {
             if (transferEncoding == "BASE64")
                 base64.Write(run.Text());
+            else if (decoded.empty())
+                decoded = QPDecode(run.Text(), false);
             else
                 decoded += QPDecode(run.Text(), false);
         }
