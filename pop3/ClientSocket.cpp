@@ -117,24 +117,28 @@ int TCustomWinSocket::ReceiveBytes(void* Buf, int Count) {
     std::lock_guard guard(lock_);
     if (!connected_)
         return 0;
-    if (Count == -1 && tls_)
-        return tls_->Pending();
     if (Count == -1) {
         int waiting = 0;
-        if (::ioctl(fd_, FIONREAD, &waiting) < 0)
-            return 0;
-        return waiting;
+        if (tls_)
+            waiting = tls_->Pending();
+        else if (::ioctl(fd_, FIONREAD, &waiting) < 0)
+            waiting = 0;
+        return static_cast<int>(ahead_.size()) + waiting;
     }
     if (Count <= 0)
         return 0;
-    if (tls_)
-        return receiveTls(Buf, Count);
-    // After a full buffer more data is likely waiting and is taken without a poll; after a
-    // short read (an answer to a command) the poll comes first.
-    ssize_t got = -1;
-    errno = EAGAIN;
-    if (likelyMore_)
-        got = recvNow(Buf, Count);
+    if (ahead_.empty()) {
+        char* room = ahead_.Room();
+        const int got =
+            tls_ ? receiveTls(room, ReadAhead::kBlock) : receivePlain(room, ReadAhead::kBlock);
+        ahead_.Filled(got > 0 ? static_cast<size_t>(got) : 0);
+    }
+    return static_cast<int>(ahead_.Take(Buf, static_cast<size_t>(Count)));
+}
+
+int TCustomWinSocket::receivePlain(void* Buf, int Count) {
+    // Whatever is there is taken at once; the poll comes only when nothing is.
+    ssize_t got = recvNow(Buf, Count);
     while (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
         if (!waitFor(POLLIN, ReceiveTimeout)) {
             fail(eeReceive, ETIMEDOUT, "recv");
@@ -149,7 +153,6 @@ int TCustomWinSocket::ReceiveBytes(void* Buf, int Count) {
             fail(eeReceive, errno, "recv");
         return 0;
     }
-    likelyMore_ = got == Count;
     return static_cast<int>(got);
 }
 
@@ -220,8 +223,11 @@ void TCustomWinSocket::StartTls(const TTlsSettings& Settings, std::chrono::milli
     using clock = std::chrono::steady_clock;
     const auto deadline = clock::now() + Timeout;
     try {
+        // Plain bytes read ahead would be taken for the handshake's, or lost.
+        if (!ahead_.empty())
+            throw ESocketError(SocketErrorText(EPROTO, "SSL_connect"), TFailureCause::Insecure,
+                               EPROTO);
         ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
-        likelyMore_ = false;
         tls_ = std::make_unique<TTlsLayer>(fd_, Settings);
         for (;;) {
             const auto io = tls_->Handshake();
@@ -262,6 +268,7 @@ void TCustomWinSocket::Close() {
     const int fd = fd_;
     fd_ = -1;
     connected_ = false;
+    ahead_.clear();
     if (disconnectReport_)
         disconnectReport_();
     if (::close(fd) < 0 && errno != EINTR)

@@ -1,8 +1,8 @@
 #pragma once
 
 // A blocking TCP client socket over POSIX sockets: lookup by name or dotted address, one send
-// call per command, one receive call per read. Every wait is sliced with poll() so a hook can
-// keep the user interface alive, and bounded by a time-out (Timeouts.h).
+// call per command, reads served from one receive of up to 64 KiB. Every wait is sliced with poll()
+// so a hook can keep the user interface alive, and bounded by a time-out (Timeouts.h).
 
 #include <chrono>
 #include <cstdint>
@@ -14,6 +14,7 @@
 
 #include <sys/types.h>
 
+#include "ReadAhead.h"
 #include "SocketError.h"
 #include "Timeouts.h"
 #include "TlsLayer.h"
@@ -90,6 +91,7 @@ protected:
     // Error report, close, then throw unless the code was cleared.
     void fail(TErrorEvent kind, int code, const char* api);
     int sendTls(const void* Buf, int Count);
+    int receivePlain(void* Buf, int Count);
     int receiveTls(void* Buf, int Count);
     // A failed TLS step: a socket error as such, else a TLS failure (cause Tls).
     void failTls(TErrorEvent kind, const char* api);
@@ -97,7 +99,7 @@ protected:
     std::recursive_mutex lock_;
     int fd_ = -1;
     bool connected_ = false;
-    bool likelyMore_ = false;
+    ReadAhead ahead_;
     std::unique_ptr<TTlsLayer> tls_;
 };
 
