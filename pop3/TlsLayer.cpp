@@ -12,6 +12,7 @@
 #include <openssl/x509v3.h>
 
 #include "SocketError.h"
+#include "TrustStore.h"
 
 namespace {
 
@@ -131,8 +132,7 @@ TTlsLayer::TTlsLayer(int fd, const TTlsSettings& settings) {
     SSL_CTX_set_options(ctx_.get(), SSL_OP_IGNORE_UNEXPECTED_EOF);
     // Whole records per socket read; the POP3 layer asks for 1 KiB at a time.
     SSL_CTX_set_read_ahead(ctx_.get(), 1);
-    // OpenSSL's default paths, so SSL_CERT_FILE and SSL_CERT_DIR are honoured.
-    if (SSL_CTX_set_default_verify_paths(ctx_.get()) != 1)
+    if (!LoadSystemTrust(ctx_.get()))
         SetupFailure("default verify paths");
     if (!settings.CaFile.empty() &&
         SSL_CTX_load_verify_locations(ctx_.get(), settings.CaFile.c_str(), nullptr) != 1)
@@ -197,11 +197,19 @@ TTlsLayer::TIo TTlsLayer::Read(void* buf, int count, int& got) {
     errno = 0;
     got = 0;
     const int rc = SSL_read(ssl_.get(), buf, count);
-    if (rc > 0) {
-        got = rc;
-        return TIo::Done;
+    if (rc <= 0)
+        return result(rc);
+    got = rc;
+    // Servers send records of a few KiB: the ones already there are taken under the same
+    // guard. Whatever stops this (nothing more yet, the end, an error) shows again next time.
+    while (got < count) {
+        const int more = SSL_read(ssl_.get(), static_cast<char*>(buf) + got, count - got);
+        if (more <= 0)
+            break;
+        got += more;
     }
-    return result(rc);
+    ERR_clear_error();
+    return TIo::Done;
 }
 
 TTlsLayer::TIo TTlsLayer::Write(const void* buf, int count, int& written) {
