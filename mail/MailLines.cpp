@@ -10,7 +10,7 @@ namespace {
 
 // The line starts of a text whose line ends are all CR LF, each line ended; false, and starts
 // left unfinished, as soon as a lone CR or LF shows that the text is not so.
-bool IndexCrLfText(const std::string& text, std::vector<size_t>& starts) {
+bool IndexCrLfText(std::string_view text, std::vector<size_t>& starts) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     // A lone CR is found by counting: every CR must be the first half of a CR LF.
@@ -74,6 +74,16 @@ MailLines::MailLines(std::string text) : text_(std::move(text)) {
 
 MailLines::MailLines(const std::vector<std::string>& lines) : MailLines(JoinLines(lines)) {}
 
+MailLines::MailLines(std::string_view bytes, std::shared_ptr<const void> owner) {
+    if (!bytes.empty() && bytes.back() == '\n' && IndexCrLfText(bytes, starts_)) {
+        mapped_ = bytes;
+        owner_ = std::move(owner);
+        return;
+    }
+    starts_.clear();
+    *this = MailLines(std::string(bytes));
+}
+
 std::vector<std::string> MailLines::ToVector() const {
     std::vector<std::string> lines;
     lines.reserve(size());
@@ -88,6 +98,12 @@ void MailLines::KeepLines(size_t from, size_t count, size_t (*dropFront)(std::st
     if (count == 0) {
         clear();
         return;
+    }
+    if (owner_) {
+        // Bytes seen in place are not written to: they become a text of their own first.
+        text_.assign(mapped_);
+        mapped_ = {};
+        owner_.reset();
     }
     // Lines only move towards the front, so each is read before anything is written over it.
     char* const text = text_.data();
@@ -110,6 +126,8 @@ void MailLines::KeepLines(size_t from, size_t count, size_t (*dropFront)(std::st
 }
 
 void MailLines::clear() {
+    mapped_ = {};
+    owner_.reset();
     std::string().swap(text_);
     std::vector<size_t>().swap(starts_);
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,14 +74,17 @@ public:
     explicit MailLines(std::string text);
     // Lines that hold a line break become several.
     explicit MailLines(const std::vector<std::string>& lines);
+    // Bytes kept alive by owner (a mapped file), seen in place when their line ends are all
+    // CR LF and the last line is ended; otherwise copied and split as above.
+    MailLines(std::string_view bytes, std::shared_ptr<const void> owner);
 
     size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
     bool empty() const { return size() == 0; }
     std::string_view operator[](size_t i) const { return Lines()[i]; }
-    LineRange Lines() const { return {text_.data(), starts_.data(), size()}; }
+    LineRange Lines() const { return {Text().data(), starts_.data(), size()}; }
     operator LineRange() const { return Lines(); }
     // Every line followed by CR LF.
-    const std::string& Text() const { return text_; }
+    std::string_view Text() const { return owner_ ? mapped_ : std::string_view(text_); }
     std::vector<std::string> ToVector() const;
 
     // Keeps only the lines [from, from + count), each without as many leading bytes as
@@ -89,10 +93,13 @@ public:
     // Empties the lines and frees the buffer.
     void clear();
 
-    friend bool operator==(const MailLines& a, const MailLines& b) { return a.text_ == b.text_; }
+    friend bool operator==(const MailLines& a, const MailLines& b) { return a.Text() == b.Text(); }
 
 private:
     std::string text_;
+    // Bytes held elsewhere, while owner_ is set.
+    std::string_view mapped_;
+    std::shared_ptr<const void> owner_;
     // size() + 1 entries, the last being text_.size(); empty when there are no lines.
     std::vector<size_t> starts_;
 };

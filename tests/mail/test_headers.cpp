@@ -26,6 +26,8 @@ TEST(SplitLines, AllLineEnds) {
         const MailLines lines(r.in);
         EXPECT_EQ(lines.ToVector(), r.out) << r.in;
         EXPECT_EQ(lines.Text(), JoinLines(r.out)) << r.in;
+        // Bytes held elsewhere (a mapped file) give the same lines, in place or copied.
+        EXPECT_EQ(MailLines(std::string_view(r.in), std::make_shared<int>(0)), lines) << r.in;
         if (lines.size() > 1) {
             EXPECT_EQ(lines.Lines().subspan(1).Text(),
                       JoinLines(Lines(r.out.begin() + 1, r.out.end())));

@@ -12,12 +12,15 @@
 
 #include "LargeBuffer.h"
 #include "MailLines.h"
+#include "MappedFile.h"
 #include "MbxMsg.h"
 #include "MessageJson.h"
 
 namespace {
 
-bool readFile(const char* path, std::string& content) {
+// The mail in FILE: a regular file is mapped and its lines seen in place; anything else (a
+// pipe, a file that cannot be mapped) is read into one buffer.
+bool readMail(const char* path, MailLines& mail) {
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -27,23 +30,16 @@ bool readFile(const char* path, std::string& content) {
         errno = EISDIR;
         ok = false;
     }
-    // Read straight into one buffer of the file's size, with room for a last line break, so
-    // that the lines are indexed in place.
     const size_t expected = ok && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
-    ReserveLarge(content, expected + 2);
-    content.resize(expected);
-    size_t used = 0;
-    while (ok && used < expected) {
-        const ssize_t n = ::read(fd, content.data() + used, expected - used);
-        if (n == 0)
-            break;
-        if (n > 0)
-            used += static_cast<size_t>(n);
-        else if (errno != EINTR)
-            ok = false;
+    MappedFile mapped = ok && S_ISREG(st.st_mode) ? MapFile(fd, expected) : MappedFile{};
+    if (mapped.owner) {
+        mail = MailLines(mapped.bytes, std::move(mapped.owner));
+        ::close(fd);
+        return true;
     }
-    content.resize(used);
-    // Whatever follows: a pipe, or a file that grew.
+    // Room for a last line break, so that the lines are indexed without another copy.
+    std::string content;
+    ReserveLarge(content, expected + 2);
     char block[1 << 16];
     while (ok) {
         const ssize_t n = ::read(fd, block, sizeof block);
@@ -57,6 +53,8 @@ bool readFile(const char* path, std::string& content) {
     const int saved = errno;
     ::close(fd);
     errno = saved;
+    if (ok)
+        mail = MailLines(std::move(content));
     return ok;
 }
 
@@ -67,13 +65,11 @@ int main(int argc, char** argv) {
         std::cerr << "usage: mbxdump FILE\n";
         return 1;
     }
-    std::string content;
-    if (!readFile(argv[1], content)) {
+    TMbxMsg msg;
+    if (!readMail(argv[1], msg.RawMail)) {
         std::cerr << "mbxdump: cannot read " << argv[1] << ": " << std::strerror(errno) << "\n";
         return 1;
     }
-    TMbxMsg msg;
-    msg.RawMail = MailLines(std::move(content));
     msg.Parse();
     std::cout << MessageJson(msg);
     return std::cout.flush() ? 0 : 1;
