@@ -28,6 +28,30 @@ bool IndexCrLfText(std::string_view text, std::vector<size_t>& starts) {
     return returns == starts.size() - 1;
 }
 
+// The text written anew with each line ended by CR LF, split as SplitLines does; starts gets
+// where each line starts.
+std::string Normalized(std::string_view in, std::vector<size_t>& starts) {
+    std::string out;
+    // Each line end grows by at most one byte.
+    ReserveLarge(out, in.size() + 2 +
+                          static_cast<size_t>(std::count(in.begin(), in.end(), '\n') +
+                                              std::count(in.begin(), in.end(), '\r')));
+    starts.assign(1, 0);
+    size_t i = 0;
+    while (i < in.size()) {
+        size_t e = in.find_first_of("\r\n", i);
+        if (e == std::string_view::npos)
+            e = in.size();
+        out.append(in, i, e - i);
+        out += "\r\n";
+        starts.push_back(out.size());
+        if (e + 1 < in.size() && in[e] == '\r' && in[e + 1] == '\n')
+            ++e;
+        i = e + 1;
+    }
+    return out;
+}
+
 } // namespace
 
 LineRange LineRange::subspan(size_t from, size_t count) const {
@@ -50,38 +74,18 @@ MailLines::MailLines(std::string text) : text_(std::move(text)) {
     if (IndexCrLfText(text_, starts_))
         return;
 
-    // Some line ends are lone CRs or LFs: the text is written anew, each line ended by CR LF.
-    const std::string& in = text_;
-    std::string out;
-    // Each line end grows by at most one byte.
-    ReserveLarge(out, in.size() + static_cast<size_t>(std::count(in.begin(), in.end(), '\n') +
-                                                      std::count(in.begin(), in.end(), '\r')));
-    starts_.assign(1, 0);
-    size_t i = 0;
-    while (i < in.size()) {
-        size_t e = in.find_first_of("\r\n", i);
-        if (e == std::string::npos)
-            e = in.size();
-        out.append(in, i, e - i);
-        out += "\r\n";
-        starts_.push_back(out.size());
-        if (e + 1 < in.size() && in[e] == '\r' && in[e + 1] == '\n')
-            ++e;
-        i = e + 1;
-    }
-    text_ = std::move(out);
+    text_ = Normalized(text_, starts_);
 }
 
 MailLines::MailLines(const std::vector<std::string>& lines) : MailLines(JoinLines(lines)) {}
 
 MailLines::MailLines(std::string_view bytes, std::shared_ptr<const void> owner) {
-    if (!bytes.empty() && bytes.back() == '\n' && IndexCrLfText(bytes, starts_)) {
+    if (owner && !bytes.empty() && bytes.back() == '\n' && IndexCrLfText(bytes, starts_)) {
         mapped_ = bytes;
         owner_ = std::move(owner);
         return;
     }
-    starts_.clear();
-    *this = MailLines(std::string(bytes));
+    text_ = Normalized(bytes, starts_);
 }
 
 std::vector<std::string> MailLines::ToVector() const {

@@ -75,7 +75,8 @@ public:
     // Lines that hold a line break become several.
     explicit MailLines(const std::vector<std::string>& lines);
     // Bytes kept alive by owner (a mapped file), seen in place when their line ends are all
-    // CR LF and the last line is ended; otherwise copied and split as above.
+    // CR LF and the last line is ended; otherwise (or without an owner) copied and split as
+    // above.
     MailLines(std::string_view bytes, std::shared_ptr<const void> owner);
 
     size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }

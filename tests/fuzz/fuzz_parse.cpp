@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 
 #include "Charset.h"
@@ -21,7 +22,9 @@ void checkText(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TMbxMsg msg;
-    msg.RawMail = MailLines(std::string(reinterpret_cast<const char*>(data), size));
+    // The input outlives the parse, so it is seen in place as a mapped file is.
+    msg.RawMail = MailLines(std::string_view(reinterpret_cast<const char*>(data), size),
+                            std::make_shared<int>(0));
     msg.Parse();
     if (!msg.RawMail.empty())
         std::abort();
