@@ -177,6 +177,13 @@ void SaveScreenshot(QWidget* widget, const QString& name) {
     EXPECT_EQ(QImage(path).size(), shot.size());
 }
 
+QStringList Items(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
 QWidget* FocusOf(TForm1& f) {
     QWidget* focus = f.focusWidget();
     if (focus && qobject_cast<QComboBox*>(focus->parentWidget()))

@@ -68,6 +68,8 @@ QString ServerText(uint16_t port, const QString& host = QStringLiteral("127.0.0.
 void SaveScreenshot(QWidget* widget, const QString& name);
 // The control that has the focus; an editable combo box counts, not its inner line edit.
 QWidget* FocusOf(TForm1& f);
+// The texts of a combo box's items, in order.
+QStringList Items(const QComboBox* combo);
 
 // A mail with the given header fields and a short body, lines ended by CR LF.
 std::string Mail(const std::string& from, const std::string& subject, const std::string& date,

@@ -21,13 +21,6 @@
 
 namespace {
 
-QStringList Items(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
-
 TCertificateInfo Certificate(const std::string& fingerprint, bool changed = false) {
     TCertificateInfo info;
     info.Host = "127.0.0.1";

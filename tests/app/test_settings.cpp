@@ -15,13 +15,6 @@
 
 namespace {
 
-QStringList Items(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
-}
-
 TEST_F(AppTest, HistoryMovesAnAccountUsedAgainAndDropsTheOldest) {
     ScriptedServer server;
     const std::string local = ServerText(server.port()).toStdString();
