@@ -270,8 +270,8 @@ void TForm1::RunFullListing() {
 
     // Rows come in order as their answers arrive; with pipelining several mails are in flight.
     const auto end = pop3.ListMails(
-        static_cast<uint16_t>(MailCount),
-        [this](uint16_t n, const std::string& header, const std::string& size) {
+        static_cast<TMsgNumber>(MailCount),
+        [this](TMsgNumber n, const std::string& header, const std::string& size) {
             HeaderTexts.push_back(header + "|");
             QListWidgetItem& row =
                 AddRow(mail_list, FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) +

@@ -33,15 +33,15 @@ void TForm1::BtnDeleteClick() {
     FAborted = false;
     btn_aktivieren(StateBusy);
     ShowCancelButton(true);
-    std::vector<uint16_t> numbers;
+    std::vector<TMsgNumber> numbers;
     for (int row = 1; row < mail_list->count(); ++row) {
         if (mail_list->item(row)->isSelected())
-            numbers.push_back(static_cast<uint16_t>(MessageNumberOf(*mail_list->item(row))));
+            numbers.push_back(static_cast<TMsgNumber>(MessageNumberOf(*mail_list->item(row))));
     }
     // From the highest number down, as the rows were once visited from the last one up.
     std::sort(numbers.rbegin(), numbers.rend());
     RunCancellable([&] {
-        const auto end = pop3.DeleteMails(numbers, [this](uint16_t n) {
+        const auto end = pop3.DeleteMails(numbers, [this](TMsgNumber n) {
             SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n));
         });
         if (FAborted)

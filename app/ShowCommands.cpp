@@ -44,7 +44,7 @@ void TForm1::men_email_anzeigenClick() {
     ShowCancelButton(true);
     std::unique_ptr<TMbxMsg> msg;
     RunCancellable([&] {
-        msg = pop3.Retrieve(static_cast<uint16_t>(number));
+        msg = pop3.Retrieve(static_cast<TMsgNumber>(number));
         if (FAborted)
             throw std::runtime_error("cancelled");
     });

@@ -36,6 +36,9 @@ public:
     std::string Date;
     std::string Subject;
     std::vector<std::string> Text;
+    // The mail's HTML text in UTF-8 when it has an HTML part and no plain text part; empty
+    // otherwise. Text then holds the same text as plain lines.
+    std::string Html;
     std::vector<std::string> ExtraHeaders;
     TAttachedFiles Attachments;
     std::string ContentType;

@@ -13,7 +13,7 @@ std::string Numbered(const char* command, unsigned n, const char* suffix = "") {
 
 } // namespace
 
-TMbxPOP::TPassEnd TMbxPOP::ListMails(uint16_t Count, const TListedRow& Row,
+TMbxPOP::TPassEnd TMbxPOP::ListMails(TMsgNumber Count, const TListedRow& Row,
                                      const std::function<bool()>& Cancelled) {
     const auto cancelled = [&] { return Cancelled && Cancelled(); };
     if (!AllowPipelining || !capabilities_.Pipelining) {
@@ -22,13 +22,13 @@ TMbxPOP::TPassEnd TMbxPOP::ListMails(uint16_t Count, const TListedRow& Row,
             // Cancel takes effect between mails, never between the two commands of one.
             if (cancelled())
                 return TPassEnd::Cancelled;
-            GetMsgHeader(static_cast<uint16_t>(n), header);
+            GetMsgHeader(static_cast<TMsgNumber>(n), header);
             if (!connected_)
                 return TPassEnd::SessionEnded;
             GetMsgSize(static_cast<int>(n), size);
             if (!connected_)
                 return TPassEnd::SessionEnded;
-            Row(static_cast<uint16_t>(n), header, size);
+            Row(static_cast<TMsgNumber>(n), header, size);
         }
         return TPassEnd::Complete;
     }
@@ -64,15 +64,15 @@ TMbxPOP::TPassEnd TMbxPOP::ListMails(uint16_t Count, const TListedRow& Row,
                 pipe.EndAfterRefusal(kErrCommand);
             return TPassEnd::SessionEnded;
         }
-        Row(static_cast<uint16_t>(n), headerOf(topAnswer), sizeOfReply());
+        Row(static_cast<TMsgNumber>(n), headerOf(topAnswer), sizeOfReply());
     }
     return stopped ? TPassEnd::Cancelled : TPassEnd::Complete;
 }
 
-TMbxPOP::TPassEnd TMbxPOP::DeleteMails(const std::vector<uint16_t>& Numbers,
-                                       const std::function<void(uint16_t n)>& Deleted) {
+TMbxPOP::TPassEnd TMbxPOP::DeleteMails(const std::vector<TMsgNumber>& Numbers,
+                                       const std::function<void(TMsgNumber n)>& Deleted) {
     if (!AllowPipelining || !capabilities_.Pipelining) {
-        for (const uint16_t n : Numbers) {
+        for (const TMsgNumber n : Numbers) {
             DeleteMsg(n);
             if (!connected_)
                 return TPassEnd::SessionEnded;
@@ -86,7 +86,7 @@ TMbxPOP::TPassEnd TMbxPOP::DeleteMails(const std::vector<uint16_t>& Numbers,
         throw std::runtime_error("Not connected.");
     TPipeline pipe(*this);
     size_t nextToSend = 0;
-    for (const uint16_t n : Numbers) {
+    for (const TMsgNumber n : Numbers) {
         while (nextToSend < Numbers.size() && pipe.HasRoom(1))
             pipe.Queue(Numbered("DELE ", Numbers[nextToSend++]), false);
         pipe.Flush();

@@ -210,8 +210,8 @@ std::string TMbxPOP::sizeOfReply() const {
     return AfterFirstBlank(replyText_);
 }
 
-void TMbxPOP::noteDeleted(uint16_t MsgIndex) {
-    messageCount_ = static_cast<uint16_t>(messageCount_ - 1);
+void TMbxPOP::noteDeleted(TMsgNumber MsgIndex) {
+    messageCount_ = messageCount_ > 0 ? messageCount_ - 1 : 0;
     if (OnDelete)
         OnDelete(this, MsgIndex);
 }
@@ -268,7 +268,7 @@ void TMbxPOP::Stat() {
     int32_t value = 0;
     if (!ParseInt32(count, value))
         throw std::invalid_argument("'" + count + "' ist kein gültiger Integerwert");
-    messageCount_ = static_cast<uint16_t>(value);
+    messageCount_ = static_cast<TMsgNumber>(value);
     mailboxSize_ = blank == std::string::npos ? "" : replyText_.substr(blank + 1);
 }
 
@@ -278,7 +278,7 @@ void TMbxPOP::GetMsgSize(int MsgIndex, std::string& Size) {
         Size = sizeOfReply();
 }
 
-void TMbxPOP::GetMsgHeader(uint16_t MsgIndex, std::string& Header) {
+void TMbxPOP::GetMsgHeader(TMsgNumber MsgIndex, std::string& Header) {
     if (!connected_)
         throw std::runtime_error("Not connected.");
     Header.clear();
@@ -299,7 +299,7 @@ void TMbxPOP::GetUIDL(int MsgIndex, std::string& UIDL) {
         UIDL = AfterFirstBlank(replyText_);
 }
 
-void TMbxPOP::DeleteMsg(uint16_t MsgIndex) {
+void TMbxPOP::DeleteMsg(TMsgNumber MsgIndex) {
     if (!connected_)
         throw std::runtime_error("Not connected.");
     processMessages();
@@ -336,11 +336,11 @@ bool TMbxPOP::RequestCapabilities() {
     return capabilities_.Known;
 }
 
-std::unique_ptr<TMbxMsg> TMbxPOP::Retrieve(uint16_t MsgIndex) {
+std::unique_ptr<TMbxMsg> TMbxPOP::Retrieve(TMsgNumber MsgIndex) {
     return RetrieveMsg(MsgIndex, false);
 }
 
-std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly) {
+std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(TMsgNumber MsgIndex, bool HeaderOnly) {
     if (!connected_)
         throw std::runtime_error("Not connected.");
     if (OnBeforeRetrieve)

@@ -100,7 +100,7 @@ public:
     bool Connected() const { return connected_; }
     // Result of the last step: True after a "-ERR" reply, any reported error, a failed open.
     bool Failed() const { return failed_; }
-    uint16_t MessageCount() const { return messageCount_; }
+    TMsgNumber MessageCount() const { return messageCount_; }
     const std::string& MailboxSize() const { return mailboxSize_; }
     const std::string& ReplyStatus() const { return replyStatus_; }
     const std::string& ReplyText() const { return replyText_; }
@@ -136,7 +136,7 @@ public:
     void GetMsgSize(int MsgIndex, std::string& Size);
     // "TOP n 0": Header := the header lines, the empty line and the "." line as sent; error
     // 2005 (Header empty).
-    void GetMsgHeader(uint16_t MsgIndex, std::string& Header);
+    void GetMsgHeader(TMsgNumber MsgIndex, std::string& Header);
     // "UIDL n": UIDL := the unique-id word; error 2006 (UIDL empty).
     void GetUIDL(int MsgIndex, std::string& UIDL);
     // LIST n, then the whole mail through an owner-only temporary file, parsed. The mail is
@@ -144,33 +144,33 @@ public:
     // "RETR n" only when this session's server refused TOP (the refused TOP is followed by
     // RETR at once) or WholeMailByRetr is set. nullptr and error 2004 on refusal. Fires
     // OnBeforeRetrieve, OnRetrieveProgress, OnAfterRetrieve.
-    std::unique_ptr<TMbxMsg> Retrieve(uint16_t MsgIndex);
+    std::unique_ptr<TMbxMsg> Retrieve(TMsgNumber MsgIndex);
     // As Retrieve, with "TOP n 0" instead when HeaderOnly.
-    std::unique_ptr<TMbxMsg> RetrieveMsg(uint16_t MsgIndex, bool HeaderOnly);
+    std::unique_ptr<TMbxMsg> RetrieveMsg(TMsgNumber MsgIndex, bool HeaderOnly);
     // The last whole-mail retrieval asked with RETR: the server may count the mail as
     // downloaded (some hide it from later sessions then).
     bool LastRetrievalUsedRetr() const { return lastUsedRetr_; }
     // "DELE n": MessageCount - 1 and OnDelete; error 2003.
-    void DeleteMsg(uint16_t MsgIndex);
+    void DeleteMsg(TMsgNumber MsgIndex);
 
     // The two passes over many mails that the window and mbxpop share (MailPasses.cpp). Both
     // keep several commands in flight when the server lists PIPELINING and AllowPipelining is
     // set, reading the answers strictly in order; otherwise they go one command at a time.
     enum class TPassEnd { Complete, Cancelled, SessionEnded };
     using TListedRow =
-        std::function<void(uint16_t n, const std::string& header, const std::string& size)>;
+        std::function<void(TMsgNumber n, const std::string& header, const std::string& size)>;
     // TOP n 0 and list n for mails 1 to Count; Row for each mail once both answers are in, in
     // order. Cancelled is asked between mails: once it says true no command goes out, the
     // answers already asked for are read (their rows included) and the session stays usable.
     // A refusal ends the session as GetMsgHeader (2005) or GetMsgSize (2006) does, after the
     // answers in flight were read and dropped.
-    TPassEnd ListMails(uint16_t Count, const TListedRow& Row,
+    TPassEnd ListMails(TMsgNumber Count, const TListedRow& Row,
                        const std::function<bool()>& Cancelled);
     // DELE for each number in the order given; Deleted(n) (and OnDelete) after each "+OK".
     // A refusal ends the pass and the session as DeleteMsg does (2003): no QUIT, so the
     // server deletes nothing at all.
-    TPassEnd DeleteMails(const std::vector<uint16_t>& Numbers,
-                         const std::function<void(uint16_t n)>& Deleted);
+    TPassEnd DeleteMails(const std::vector<TMsgNumber>& Numbers,
+                         const std::function<void(TMsgNumber n)>& Deleted);
     // "QUIT" when connected, then closes (OnQuit); error 2002. Does nothing when closed.
     void Quit();
 
@@ -208,7 +208,7 @@ private:
     // What TOP n 0 and list n give from their answers.
     static std::string headerOf(const std::string& answer);
     std::string sizeOfReply() const;
-    void noteDeleted(uint16_t MsgIndex);
+    void noteDeleted(TMsgNumber MsgIndex);
     // The first TOP answer of a session decides whether TOP serves for whole mails.
     void NoteTopAnswer();
 
@@ -248,7 +248,7 @@ private:
     TAnswerReader reader_;
     bool connected_ = false;
     bool failed_ = false;
-    uint16_t messageCount_ = 0;
+    TMsgNumber messageCount_ = 0;
     std::string mailboxSize_;
     std::string replyStatus_;
     std::string replyText_;

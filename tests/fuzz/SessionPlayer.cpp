@@ -67,7 +67,7 @@ std::string RunClient(TMbxPOP& pop) {
         const int listed = std::min<int>(pop.MessageCount(), 3);
         for (int n = 1; n <= listed && pop.Connected(); ++n) {
             std::string header, size;
-            pop.GetMsgHeader(static_cast<uint16_t>(n), header);
+            pop.GetMsgHeader(static_cast<TMsgNumber>(n), header);
             if (pop.Connected())
                 pop.GetMsgSize(n, size);
         }

@@ -80,7 +80,7 @@ protected:
                                                                     : "?";
             events.push_back("error " + who + " " + std::to_string(code) + " " + text);
         };
-        pop.OnDelete = [this](TObject*, uint16_t n) {
+        pop.OnDelete = [this](TObject*, TMsgNumber n) {
             events.push_back("delete " + std::to_string(n));
         };
         pop.OnRetrieveProgress = [this](TObject*, uint16_t percent) {

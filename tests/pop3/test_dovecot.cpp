@@ -63,7 +63,7 @@ TEST_F(Dovecot, ListsEveryMessageWithHeaderAndSize) {
     for (const auto& m : mails_)
         total += m.size();
     EXPECT_EQ(pop_.MailboxSize(), std::to_string(total));
-    for (uint16_t n = 1; n <= mails_.size(); ++n) {
+    for (TMsgNumber n = 1; n <= mails_.size(); ++n) {
         SCOPED_TRACE(n);
         std::string header, size;
         pop_.GetMsgHeader(n, header);
@@ -147,7 +147,7 @@ TEST(DovecotPipelining, PipelinedListingEqualsLockStepRowByRowAndDeletesTheSame)
         auto& rows = listings.emplace_back();
         EXPECT_EQ(
             pop.ListMails(pop.MessageCount(),
-                          [&](uint16_t n, const std::string& header, const std::string& size) {
+                          [&](TMsgNumber n, const std::string& header, const std::string& size) {
                               rows.push_back(std::to_string(n) + "|" + size + "|" + header);
                           },
                           {}),

@@ -37,10 +37,10 @@ protected:
         pop.UserPasswd = "pw";
         ASSERT_TRUE(pop.Login());
     }
-    TMbxPOP::TPassEnd List(uint16_t count, unsigned cancelAfter = 0) {
+    TMbxPOP::TPassEnd List(TMsgNumber count, unsigned cancelAfter = 0) {
         return pop.ListMails(
             count,
-            [&](uint16_t n, const std::string& header, const std::string& size) {
+            [&](TMsgNumber n, const std::string& header, const std::string& size) {
                 rows.push_back(std::to_string(n) + " " + size + " " + header);
             },
             [&] { return cancelAfter > 0 && rows.size() >= cancelAfter; });
@@ -96,7 +96,7 @@ TEST_F(Pipelining, AnswersInOnePacketOrOneByteAtATimeGiveTheSameRows) {
         std::vector<std::string> got;
         EXPECT_EQ(
             client.ListMails(3,
-                             [&](uint16_t n, const std::string& header, const std::string& size) {
+                             [&](TMsgNumber n, const std::string& header, const std::string& size) {
                                  got.push_back(std::to_string(n) + " " + size + " " + header);
                              },
                              {}),
@@ -152,10 +152,10 @@ TEST_F(Pipelining, RefusedDeleInTheWindowSendsNoQuit) {
     server.Send("+OK\r\n-ERR locked\r\n+OK\r\n+OK\r\n");
     server.AwaitClientClose();
     LogIn();
-    std::vector<uint16_t> deleted;
-    EXPECT_EQ(pop.DeleteMails({5, 4, 3, 2}, [&](uint16_t n) { deleted.push_back(n); }),
+    std::vector<TMsgNumber> deleted;
+    EXPECT_EQ(pop.DeleteMails({5, 4, 3, 2}, [&](TMsgNumber n) { deleted.push_back(n); }),
               TMbxPOP::TPassEnd::SessionEnded);
-    EXPECT_EQ(deleted, (std::vector<uint16_t>{5}));
+    EXPECT_EQ(deleted, (std::vector<TMsgNumber>{5}));
     pop.Quit(); // nothing to do any more
     EXPECT_EQ(events,
               (std::vector<std::string>{"connect", "delete 5", "quit", "error pop 2003 locked"}));
@@ -194,7 +194,7 @@ TEST_F(Pipelining, WithoutPipeliningEveryCommandWaitsForTheAnswerBefore) {
         ASSERT_TRUE(client.Login());
         int rows = 0;
         EXPECT_EQ(client.ListMails(
-                      3, [&](uint16_t, const std::string&, const std::string&) { ++rows; }, {}),
+                      3, [&](TMsgNumber, const std::string&, const std::string&) { ++rows; }, {}),
                   TMbxPOP::TPassEnd::Complete);
         EXPECT_EQ(rows, 3);
         EXPECT_EQ(client.DeleteMails({3, 1}, {}), TMbxPOP::TPassEnd::Complete);

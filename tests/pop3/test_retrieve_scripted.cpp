@@ -84,7 +84,7 @@ TEST_F(Retrieval, DotStuffingIsUndoneAndFramingLinesAreDropped) {
                 "last\r\n.\r\n"s);
     StartAndConnect();
     std::vector<std::string> order;
-    pop.OnBeforeRetrieve = [&](TObject* s, uint16_t n) {
+    pop.OnBeforeRetrieve = [&](TObject* s, TMsgNumber n) {
         EXPECT_EQ(s, &pop);
         order.push_back("before " + std::to_string(n));
     };

@@ -40,14 +40,14 @@ void AttachTrace(TMbxPOP& pop, std::ostream& out) {
     pop.OnQuit = [o](TObject*) { *o << "event quit" << std::endl; };
     pop.OnLookup = [o](TObject*, TCustomWinSocket*) { *o << "event lookup" << std::endl; };
     pop.OnConnecting = [o](TObject*, TCustomWinSocket*) { *o << "event connecting" << std::endl; };
-    pop.OnBeforeRetrieve = [o](TObject*, uint16_t n) {
+    pop.OnBeforeRetrieve = [o](TObject*, TMsgNumber n) {
         *o << "event before-retrieve " << n << std::endl;
     };
     pop.OnAfterRetrieve = [o](TObject*) { *o << "event after-retrieve" << std::endl; };
     pop.OnRetrieveProgress = [o](TObject*, uint16_t percent) {
         *o << "event progress " << percent << std::endl;
     };
-    pop.OnDelete = [o](TObject*, uint16_t n) { *o << "event delete " << n << std::endl; };
+    pop.OnDelete = [o](TObject*, TMsgNumber n) { *o << "event delete " << n << std::endl; };
     pop.OnSendTextToSocket = [o](TObject*, const std::string& s) {
         const bool pass = s.compare(0, 5, "PASS ") == 0;
         *o << "sent " << (pass ? std::string("PASS ****\\r\\n") : EscapedLine(s)) << std::endl;

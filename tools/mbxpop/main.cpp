@@ -47,7 +47,7 @@ struct Options {
     std::string host;
     std::string user;
     std::string command;
-    std::vector<uint16_t> numbers;
+    std::vector<TMsgNumber> numbers;
 };
 
 int Usage(const std::string& why) {
@@ -55,12 +55,12 @@ int Usage(const std::string& why) {
     return kExitUsage;
 }
 
-// A message number: 1 to 65535.
-bool ParseNumber(const std::string& text, uint16_t& number) {
+// A message number: 1 to 2^31 - 1.
+bool ParseNumber(const std::string& text, TMsgNumber& number) {
     int32_t value = 0;
-    if (!ParseInt32(text, value) || value < 1 || value > 65535)
+    if (!ParseInt32(text, value) || value < 1)
         return false;
-    number = static_cast<uint16_t>(value);
+    number = static_cast<TMsgNumber>(value);
     return true;
 }
 
@@ -76,8 +76,8 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
         } else if (option == "--no-pipelining") {
             o.pipelining = false;
         } else if (option == "--port") {
-            uint16_t port = 0;
-            if (i + 1 >= argc || !ParseNumber(argv[i + 1], port))
+            TMsgNumber port = 0;
+            if (i + 1 >= argc || !ParseNumber(argv[i + 1], port) || port > 65535)
                 return "--port needs a port number from 1 to 65535";
             o.port = std::to_string(port);
             ++i;
@@ -101,7 +101,7 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
     o.user = argv[i++];
     o.command = argv[i++];
     for (; i < argc; ++i) {
-        uint16_t n = 0;
+        TMsgNumber n = 0;
         if (!ParseNumber(argv[i], n))
             return std::string("not a message number: ") + argv[i];
         o.numbers.push_back(n);
@@ -148,7 +148,7 @@ void RunCommand(TMbxPOP& pop, const Options& o) {
         // The window's listing, pipelined unless --no-pipelining.
         if (pop.Connected())
             pop.ListMails(pop.MessageCount(),
-                          [](uint16_t n, const std::string& header, const std::string& size) {
+                          [](TMsgNumber n, const std::string& header, const std::string& size) {
                               std::cout << n << '\t' << size << '\t' << header.size() << '\n';
                           },
                           {});
