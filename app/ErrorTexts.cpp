@@ -28,10 +28,6 @@ std::chrono::milliseconds& SessionTimeout() {
 
 } // namespace
 
-int TimeoutSeconds(std::chrono::milliseconds timeout) {
-    return static_cast<int>((timeout.count() + 999) / 1000);
-}
-
 void SetSessionTimeout(std::chrono::milliseconds timeout) {
     SessionTimeout() = timeout;
 }

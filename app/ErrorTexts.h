@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FailureTexts.h"
 #include "SocketError.h"
 
 #include <QString>
@@ -24,9 +25,6 @@ QString FailureMessage(TFailureCause cause, const std::string& layerText, bool g
 // Status lines for a login that the server refused (USER or PASS): `lead` + what that means,
 // then "\r" + the server's own text in brackets.
 QString LoginRefusedLines(const QString& lead, const std::string& serverText, bool germanUI);
-
-// Whole seconds of a time-out, rounded up.
-int TimeoutSeconds(std::chrono::milliseconds timeout);
 
 // The receive time-out of the session in use, for failures that reach the program's error
 // display without passing the window (an exception leaving an event handler).

@@ -126,3 +126,7 @@ std::string FailureDetail(const std::string& layerText, bool german) {
     }
     return Trim(detail);
 }
+
+int TimeoutSeconds(std::chrono::milliseconds timeout) {
+    return static_cast<int>((timeout.count() + 999) / 1000);
+}

@@ -4,6 +4,7 @@
 // tools alike: the reason by its cause, and the layer's text as a detail without the socket
 // layer's frame (platform and API names), in the chosen language.
 
+#include <chrono>
 #include <string>
 
 #include "SocketError.h"
@@ -15,3 +16,6 @@ std::string FailureReason(TFailureCause cause, bool german, int seconds);
 // ("...-Fehler: ", ", auf API '...'", "Windows"); in English, the client's own sentences
 // are put into English.
 std::string FailureDetail(const std::string& layerText, bool german);
+
+// Whole seconds of a time-out, rounded up.
+int TimeoutSeconds(std::chrono::milliseconds timeout);
