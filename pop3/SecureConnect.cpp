@@ -70,10 +70,6 @@ std::optional<TMbxPOP::TAttempt> TMbxPOP::NextGuess(const TAttempt& failed,
     return std::nullopt;
 }
 
-namespace {
-
-} // namespace
-
 std::string TMbxPOP::TlsSummary() const {
     const TTlsLayer* tls = socket_->Socket()->Tls();
     return tls ? tls->Summary() : "";
@@ -200,7 +196,13 @@ bool TMbxPOP::openByGuessing(TAttempt& attempt, bool portGiven) {
     while (next && tried.size() < 3) {
         attempt = *next;
         tried.push_back(attempt);
-        std::optional<TOpenFailure> failure = openAttempt(attempt);
+        std::optional<TOpenFailure> failure;
+        try {
+            failure = openAttempt(attempt);
+        } catch (...) {
+            quiet.ReportClose();
+            throw;
+        }
         if (!failure)
             return true;
         // A silent guess says less than the failure before it.

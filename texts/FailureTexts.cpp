@@ -12,22 +12,32 @@
 
 namespace {
 
-constexpr TText kTimeout{"Der Server hat nicht innerhalb von %1 Sekunden geantwortet.",
-                         "The server did not answer within %1 seconds."};
-constexpr TText kRefused{"Der Server hat die Verbindung abgelehnt.",
-                         "The server refused the connection."};
-constexpr TText kHostNotFound{"Der Servername wurde nicht gefunden.",
-                              "The server name was not found."};
-constexpr TText kConnectionLost{"Die Verbindung zum Server ist abgebrochen.",
-                                "The connection to the server was lost."};
-constexpr TText kTls{"Die verschlüsselte Verbindung konnte nicht aufgebaut werden.",
-                     "The encrypted connection could not be established."};
-constexpr TText kCertificate{"Dem Zertifikat des Servers wird nicht vertraut.",
-                             "The server's certificate is not trusted."};
-constexpr TText kInsecure{"Der Server bietet keine Verschlüsselung an.",
-                          "The server offers no encryption."};
-constexpr TText kBounds{"Die Antwort des Servers war zu groß oder kam zu langsam.",
-                        "The server's answer was too large or came too slowly."};
+struct TCauseText {
+    TFailureCause cause;
+    TText reason;
+};
+constexpr TCauseText kReasons[] = {
+    {TFailureCause::Timeout,
+     {"Der Server hat nicht innerhalb von %1 Sekunden geantwortet.",
+      "The server did not answer within %1 seconds."}},
+    {TFailureCause::Refused,
+     {"Der Server hat die Verbindung abgelehnt.", "The server refused the connection."}},
+    {TFailureCause::HostNotFound,
+     {"Der Servername wurde nicht gefunden.", "The server name was not found."}},
+    {TFailureCause::ConnectionLost,
+     {"Die Verbindung zum Server ist abgebrochen.", "The connection to the server was lost."}},
+    {TFailureCause::Tls,
+     {"Die verschlüsselte Verbindung konnte nicht aufgebaut werden.",
+      "The encrypted connection could not be established."}},
+    {TFailureCause::Certificate,
+     {"Dem Zertifikat des Servers wird nicht vertraut.", "The server's certificate is not trusted."}},
+    {TFailureCause::Insecure,
+     {"Der Server bietet keine Verschlüsselung an.", "The server offers no encryption."}},
+    {TFailureCause::Bounds,
+     {"Die Antwort des Servers war zu groß oder kam zu langsam.",
+      "The server's answer was too large or came too slowly."}},
+};
+// Every other cause.
 constexpr TText kOther{"Die Verbindung zum Server ist fehlgeschlagen.",
                        "The connection to the server failed."};
 
@@ -62,34 +72,9 @@ void Replace(std::string& text, std::string_view what, std::string_view with) {
 
 std::string FailureReason(TFailureCause cause, bool german, int seconds) {
     const TText* reason = &kOther;
-    switch (cause) {
-    case TFailureCause::Timeout:
-        reason = &kTimeout;
-        break;
-    case TFailureCause::Refused:
-        reason = &kRefused;
-        break;
-    case TFailureCause::HostNotFound:
-        reason = &kHostNotFound;
-        break;
-    case TFailureCause::ConnectionLost:
-        reason = &kConnectionLost;
-        break;
-    case TFailureCause::Tls:
-        reason = &kTls;
-        break;
-    case TFailureCause::Certificate:
-        reason = &kCertificate;
-        break;
-    case TFailureCause::Insecure:
-        reason = &kInsecure;
-        break;
-    case TFailureCause::Bounds:
-        reason = &kBounds;
-        break;
-    case TFailureCause::Other:
-        break;
-    }
+    for (const TCauseText& r : kReasons)
+        if (r.cause == cause)
+            reason = &r.reason;
     std::string text = Pick(*reason, german);
     Replace(text, "%1", std::to_string(seconds));
     return text;

@@ -83,6 +83,33 @@ std::string Mail(int n) {
            "\r\n\r\nbody\r\n";
 }
 
+// A folder of this test's own with a private authority, and a Dovecot with TLS on its
+// certificate; the folder goes with it.
+class TlsToolServer {
+public:
+    explicit TlsToolServer(const std::string& name)
+        : folder_(MadeFolder(::testing::TempDir() + name + std::to_string(::getpid()))),
+          ca_(folder_, "Tool CA"), cert_(ca_.Issue("tool", {"localhost"}, {"127.0.0.1"})),
+          server_("tool", "pw", {Mail(1)}, DovecotTls{cert_.CertFile, cert_.KeyFile}) {}
+    ~TlsToolServer() {
+        server_.Stop();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    const TestAuthority& ca() const { return ca_; }
+    const DovecotServer& server() const { return server_; }
+
+private:
+    static std::string MadeFolder(const std::string& path) {
+        std::filesystem::create_directories(path);
+        return path;
+    }
+    std::string folder_;
+    TestAuthority ca_;
+    TestCertificate cert_;
+    DovecotServer server_;
+};
+
 } // namespace
 
 TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
@@ -190,11 +217,9 @@ TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
 }
 
 TEST(Mbxpop, SecurityOptionsAndExitStatus3) {
-    const std::string folder = ::testing::TempDir() + "mbxpop-tls-" + std::to_string(::getpid());
-    std::filesystem::create_directories(folder);
-    const TestAuthority ca(folder, "Tool CA");
-    const TestCertificate cert = ca.Issue("tool", {"localhost"}, {"127.0.0.1"});
-    DovecotServer server("tool", "pw", {Mail(1)}, DovecotTls{cert.CertFile, cert.KeyFile});
+    const TlsToolServer tool("mbxpop-tls-");
+    const TestAuthority& ca = tool.ca();
+    const DovecotServer& server = tool.server();
     const std::string plain = std::to_string(server.port());
     const std::string tls = std::to_string(server.tlsPort());
     struct Row {
@@ -223,15 +248,11 @@ TEST(Mbxpop, SecurityOptionsAndExitStatus3) {
             EXPECT_EQ(r.out, "1 " + std::to_string(Mail(1).size()) + "\n");
         }
     }
-    std::filesystem::remove_all(folder);
 }
 
 TEST(Mbxpop, SpeaksTheLocalesLanguageInTheWindowsWords) {
-    const std::string folder = ::testing::TempDir() + "mbxpop-lang-" + std::to_string(::getpid());
-    std::filesystem::create_directories(folder);
-    const TestAuthority ca(folder, "Tool CA");
-    const TestCertificate cert = ca.Issue("tool", {"localhost"}, {"127.0.0.1"});
-    DovecotServer server("tool", "pw", {Mail(1)}, DovecotTls{cert.CertFile, cert.KeyFile});
+    const TlsToolServer tool("mbxpop-lang-");
+    const DovecotServer& server = tool.server();
     const StuckListener closed;
     const std::vector<std::string> refused{"--security", "none", "--port",
                                            std::to_string(closed.port()), "127.0.0.1", "tool",
@@ -271,7 +292,6 @@ TEST(Mbxpop, SpeaksTheLocalesLanguageInTheWindowsWords) {
         EXPECT_NE(r.err.find(row.said), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find(row.notSaid), std::string::npos) << r.err;
     }
-    std::filesystem::remove_all(folder);
 }
 
 // --help names every option the tool takes, and the man page names every one of them.
