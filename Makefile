@@ -1,3 +1,4 @@
+# make build: build (release) into $(BUILD): the program is $(BUILD)/app/InboxPruner
 # make run  : build (release) and start InboxPruner
 # make test : build with sanitizers and run every test
 # make install [PREFIX=/usr/local] [DESTDIR=...] : build (release) and install
@@ -12,7 +13,7 @@ deps:
 	./scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DINBOX_TESTS=OFF
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DINBOX_TESTS=OFF
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build

@@ -63,6 +63,10 @@ void TForm1::pop3Error(TObject*, int Error, const std::string& Msg) {
     if (FAborted)
         return;
     StatusClear();
+    if (Error == kErrLogin) {
+        StatusAppend(LoginRefusedLines(Tr(Texts::ErrorPrefix, GermanUI), Msg, GermanUI));
+        return;
+    }
     if (Error >= kErrLogin && Error <= kErrCommand) {
         StatusAppend(Tr(Texts::ErrorPrefix, GermanUI) + FromBytes(Msg));
         return;
@@ -128,25 +132,35 @@ void TForm1::BtnConnectClick() {
     RunCancellable([this] { ConnectAndList(); });
 }
 
-void TForm1::ReportConnectFailure() {
+void TForm1::ReportConnectFailure(TFailureCause cause, const std::string& why,
+                                  std::chrono::milliseconds waited) {
     StatusClear();
     StatusAppendText(Texts::ConnectFailed[0]);
-    const std::string& why = pop3.OpenError();
     // A greeting answered with -ERR, or a failure of no known cause: the general hints.
-    if (why.empty() || pop3.OpenCause() == TFailureCause::Other) {
+    if (why.empty() || cause == TFailureCause::Other) {
         for (std::size_t line = 1; line < std::size(Texts::ConnectFailed); ++line)
             StatusAppendText(Texts::ConnectFailed[line]);
     }
-    if (!why.empty()) {
-        const std::chrono::milliseconds waited =
-            pop3.OpenCause() == TFailureCause::Timeout ? pop3.ConnectTimeout : pop3.ReceiveTimeout;
-        StatusAppend(FailureLines(QStringLiteral("\r     - "), pop3.OpenCause(), why, GermanUI,
+    if (!why.empty())
+        StatusAppend(FailureLines(QStringLiteral("\r     - "), cause, why, GermanUI,
                                   TimeoutSeconds(waited)));
-    }
+    // A port that speaks TLS waits for the handshake, a plain one for the client's command.
+    if (cause == TFailureCause::Timeout)
+        StatusAppendText(Texts::SecurityMayNotFit);
 }
 
 void TForm1::ConnectAndList() {
-    pop3.Connect();
+    try {
+        pop3.Connect();
+    } catch (const ESocketError& failure) {
+        // No greeting: no connection to speak of.
+        if (FAborted)
+            throw;
+        ReportConnectFailure(failure.Cause, failure.what(), pop3.ReceiveTimeout);
+        ShowCancelButton(false);
+        BtnDisconnectClick();
+        return;
+    }
     if (FAborted) {
         EndCancelled();
         return;
@@ -156,7 +170,9 @@ void TForm1::ConnectAndList() {
             StatusClear();
             StatusAppendText(Texts::SecurityDeclined);
         } else {
-            ReportConnectFailure();
+            const bool timedOut = pop3.OpenCause() == TFailureCause::Timeout;
+            ReportConnectFailure(pop3.OpenCause(), pop3.OpenError(),
+                                 timedOut ? pop3.ConnectTimeout : pop3.ReceiveTimeout);
         }
         ShowCancelButton(false);
         BtnDisconnectClick();
@@ -171,10 +187,13 @@ void TForm1::ConnectAndList() {
         return;
     }
     if (!loggedIn) {
-        // The server's refusal is already in the status label.
+        // The server's refusal is already in the status label; the password is the likely
+        // fault, ready to be typed again.
         StatusAppendText(Texts::Terminated);
         ShowCancelButton(false);
         BtnDisconnectClick();
+        Password->setFocus();
+        Password->selectAll();
         return;
     }
     RecordAccount();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FailureTexts.h"
 #include "SocketError.h"
 
 #include <QString>
@@ -8,15 +9,12 @@
 
 #include <string>
 
-// The one place where a transport failure becomes words for the user, in the window's
-// language: what happened, then the system's own text as a detail line. The socket layer's
-// texts name the API and the platform; neither belongs in the window.
-
-// The system's text of a failure, without the socket layer's frame ("...-Fehler: ", "auf API").
-QString FailureDetail(const std::string& layerText);
+// The one place where a failure becomes words for the user, in the window's language: what
+// happened, then the system's (or the server's) own text as a detail line. The words are the
+// ones the tools use too (FailureTexts.h).
 
 // Status lines for a failure of the given cause: `lead` + the reason, then "\r" + the detail in
-// brackets; `seconds` is the time-out that ran out (used for Timeout only).
+// brackets (FailureDetail); `seconds` is the time-out that ran out (used for Timeout only).
 QString FailureLines(const QString& lead, TFailureCause cause, const std::string& layerText,
                      bool germanUI, int seconds);
 
@@ -24,8 +22,9 @@ QString FailureLines(const QString& lead, TFailureCause cause, const std::string
 QString FailureMessage(TFailureCause cause, const std::string& layerText, bool germanUI,
                        int seconds);
 
-// Whole seconds of a time-out, rounded up.
-int TimeoutSeconds(std::chrono::milliseconds timeout);
+// Status lines for a login that the server refused (USER or PASS): `lead` + what that means,
+// then "\r" + the server's own text in brackets.
+QString LoginRefusedLines(const QString& lead, const std::string& serverText, bool germanUI);
 
 // The receive time-out of the session in use, for failures that reach the program's error
 // display without passing the window (an exception leaving an event handler).

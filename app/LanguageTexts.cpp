@@ -1,15 +1,9 @@
 #include "LanguageTexts.h"
 
+#include "UiLanguage.h"
+
 bool IsGermanUiLanguage(const QStringList& uiLanguages) {
-    if (uiLanguages.isEmpty())
-        return false;
-    QString first = uiLanguages.first();
-    first.replace(u'_', u'-');
-    for (const char* german : {"de-DE", "de-CH", "de"}) {
-        if (first.compare(QLatin1String(german), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
+    return !uiLanguages.isEmpty() && IsGermanLanguageTag(uiLanguages.first().toStdString());
 }
 
 QStringList IntroductionLines(bool germanUI) {

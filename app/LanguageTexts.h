@@ -1,18 +1,15 @@
 #pragma once
 
+#include "TextPair.h"
+
 #include <QString>
 #include <QStringList>
 
-// Every user-visible text of the main window exists as a fixed German and English pair;
+// Every user-visible text of the main window exists as a fixed German and English pair (TText);
 // the window picks one by its language flag when it shows the text. Status messages begin
 // with a carriage return, which starts a new line on screen.
-struct TText {
-    const char* German;
-    const char* English;
-};
-
 inline QString Tr(const TText& text, bool germanUI) {
-    return QString::fromUtf8(germanUI ? text.German : text.English);
+    return QString::fromUtf8(Pick(text, germanUI));
 }
 
 // German for the first UI language "de-DE", "de-CH" or plain "de"; English otherwise
@@ -44,6 +41,14 @@ inline constexpr TText ConnectFailed[4] = {
     {"\r     - Eventuell ist der Server gerade nicht erreichbar!",
      "\r     - Maybe the server is temporarily not available!"},
 };
+// A connect that timed out: the likely cause. The caption is that of the security choice.
+inline constexpr TText SecurityMayNotFit{
+    "\r     - Vermutlich passt die Wahl unter \"Sicherheit:\" nicht zu diesem Server und Port.",
+    "\r     - Probably the \"Security:\" choice does not fit this server and port."};
+// USER or PASS refused; the server's own text follows as a detail.
+inline constexpr TText LoginRefused{
+    "Der Server hat den Benutzernamen oder das Passwort abgelehnt.",
+    "The server refused the user name or password."};
 inline constexpr TText Terminated{"\rIhre Verbindung zum Server wurde getrennt.",
                                   "\rYour connection has been terminated."};
 inline constexpr TText NothingToDelete{"\rEs sind keine e-mails zum Löschen vorhanden.",

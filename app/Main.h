@@ -211,7 +211,9 @@ private:
     void FinishFullListing();
     void EndAfterError();
     void ConnectAndList();
-    void ReportConnectFailure();
+    // The connect-failure lines for a cause, the layer's text and the wait that ran out.
+    void ReportConnectFailure(TFailureCause cause, const std::string& why,
+                              std::chrono::milliseconds waited);
     // Runs a command's exchange; after AbortExchange whatever it throws ends it as cancelled.
     void RunCancellable(const std::function<void()>& exchange);
     void EndCancelled();

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,8 +57,9 @@ public:
     TSecurity Security = TSecurity::Auto;
     // Decimal text; empty (or not a port number): the mode's default. Auto: the TLS port, then
     // the plain port with STLS when the TLS port is refused or times out (in the TCP connect or
-    // the handshake); Tls the TLS port; StartTls and None the plain port. A port given in Auto
-    // means TLS when it is the TLS port, else STLS.
+    // the handshake); Tls the TLS port; StartTls and None the plain port. Auto finds what a
+    // port speaks: a TLS handshake answered in plain text is followed by STLS on the same port,
+    // a plain guess without a greeting within kGreetingProbe by TLS on the same port.
     std::string Port;
     TDefaultPorts DefaultPorts;     // 995 and 110
     std::string CaFile;             // optional extra PEM trust anchors
@@ -233,9 +235,26 @@ private:
 
     // The steps of Connect that make the connection secure.
     void openTcp(int port);
-    // openTcp and, for Tls, startTls. With fallBack, a refusal or a time-out returns false
-    // instead of throwing, and its close fires no OnQuit: another port is tried.
-    bool openSecure(int port, TSecurity how, bool fallBack);
+    // One way to open: the port, TLS from the first byte or not, and for Auto's guess of plain
+    // text whether the greeting must begin within a few seconds (kGreetingProbe).
+    struct TAttempt {
+        int Port;
+        TSecurity How; // Tls, StartTls or None
+        bool Probe;
+    };
+    struct TOpenFailure {
+        ESocketError Error;
+        bool Silent; // the probe's greeting never came
+    };
+    // openTcp and, for Tls, startTls; with Probe, the greeting's first bytes into pending_.
+    std::optional<TOpenFailure> openAttempt(const TAttempt& attempt);
+    void awaitGreeting();
+    // Auto: attempts by guess until one opens; those before fire no OnQuit. False when none
+    // did, after failOpen with the most telling failure.
+    bool openByGuessing(TAttempt& attempt, bool portGiven);
+    // Auto's next attempt after a failed one, if any.
+    static std::optional<TAttempt> NextGuess(const TAttempt& failed, const TOpenFailure& failure,
+                                             bool portGiven, const TDefaultPorts& ports);
     // Handshake and certificate check; throws ESocketError (Tls, Timeout, Certificate).
     void startTls(int port);
     // CAPA, STLS and the handshake on a plain connection that has greeted. True when the

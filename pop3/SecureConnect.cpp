@@ -1,23 +1,14 @@
 // TMbxPOP::Connect: the TCP connection, then TLS at once or after STLS, as Security asks.
+#include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <strings.h>
+#include <utility>
 
 #include "MbxMIME.h"
 #include "MbxPOP3.h"
 
 namespace {
-
-const char* const kTextCertificateUntrusted =
-    "Das Zertifikat des Servers ist nicht vertrauenswürdig";
-const char* const kTextNoEncryption =
-    "Der Server bietet keine Verschlüsselung an (kein STLS); ohne Zustimmung wird nichts "
-    "unverschlüsselt gesendet";
-const char* const kTextStlsNotOffered = "Der Server bietet kein STLS an";
-const char* const kTextStlsRefused = "Der Server hat STLS abgelehnt";
-const char* const kTextInjected =
-    "Nach der Antwort auf STLS kamen Daten vor dem TLS-Handshake; die Verbindung wird nicht "
-    "verwendet";
 
 // The port of Port when it is one, else 0.
 int GivenPort(const std::string& text) {
@@ -25,7 +16,59 @@ int GivenPort(const std::string& text) {
     return ParseInt32(text, port) && port > 0 && port <= 65535 ? port : 0;
 }
 
+// While alive, the socket's close and error reports stay quiet: Auto may try again, and only
+// the end of all its attempts is the end of the session.
+class TQuietAttempts {
+public:
+    TQuietAttempts(TClientSocket& socket, bool& connected)
+        : socket_(socket), report_(socket.OnDisconnect), errorReport_(socket.OnError) {
+        socket.OnDisconnect = [this, &connected](TObject*, TCustomWinSocket*) {
+            connected = false;
+            closed_ = true;
+        };
+        // The failure is thrown and judged by the attempt.
+        socket.OnError = [](TObject*, TCustomWinSocket*, TErrorEvent, int&) {};
+    }
+    ~TQuietAttempts() {
+        socket_.OnDisconnect = report_;
+        socket_.OnError = errorReport_;
+    }
+    TQuietAttempts(const TQuietAttempts&) = delete;
+    TQuietAttempts& operator=(const TQuietAttempts&) = delete;
+
+    // No attempt opened: the session's one close report, as a failed open gives it.
+    void ReportClose() {
+        const TSocketNotifyEvent report = report_;
+        if (closed_ && report)
+            report(&socket_, socket_.Socket());
+    }
+
+private:
+    TClientSocket& socket_;
+    TSocketNotifyEvent report_;
+    TSocketErrorEvent errorReport_;
+    bool closed_ = false;
+};
+
 } // namespace
+
+std::optional<TMbxPOP::TAttempt> TMbxPOP::NextGuess(const TAttempt& failed,
+                                                    const TOpenFailure& failure, bool portGiven,
+                                                    const TDefaultPorts& ports) {
+    const TFailureCause cause = failure.Error.Cause;
+    if (failed.How == TSecurity::Tls) {
+        // A handshake answered in plain text ("+OK ..."): the port speaks POP3 with STLS.
+        if (cause == TFailureCause::Tls)
+            return TAttempt{failed.Port, TSecurity::StartTls, true};
+        if (!portGiven && (cause == TFailureCause::Refused || cause == TFailureCause::Timeout))
+            return TAttempt{ports.Plain, TSecurity::StartTls, true};
+        return std::nullopt;
+    }
+    // No greeting: a TLS port waits for the client's handshake.
+    if (failure.Silent)
+        return TAttempt{failed.Port, TSecurity::Tls, false};
+    return std::nullopt;
+}
 
 std::string TMbxPOP::TlsSummary() const {
     const TTlsLayer* tls = socket_->Socket()->Tls();
@@ -74,36 +117,38 @@ void TMbxPOP::startTls(int port) {
                            ECANCELED);
 }
 
-bool TMbxPOP::openSecure(int port, TSecurity how, bool fallBack) {
-    // A close in an attempt that another may follow is no end of the session: its report
-    // waits until that is known.
-    const TSocketNotifyEvent report = socket_->OnDisconnect;
-    bool closed = false;
-    if (fallBack)
-        socket_->OnDisconnect = [this, &closed](TObject*, TCustomWinSocket*) {
-            connected_ = false;
-            closed = true;
-        };
-    bool retry = false;
-    std::exception_ptr failure;
+std::optional<TMbxPOP::TOpenFailure> TMbxPOP::openAttempt(const TAttempt& attempt) {
     try {
-        openTcp(port);
-        if (connected_ && how == TSecurity::Tls)
-            startTls(port);
+        openTcp(attempt.Port);
+        if (connected_ && attempt.How == TSecurity::Tls)
+            startTls(attempt.Port);
     } catch (const ESocketError& e) {
-        retry =
-            fallBack && (e.Cause == TFailureCause::Refused || e.Cause == TFailureCause::Timeout);
-        if (!retry)
-            failure = std::current_exception();
-    } catch (...) {
-        failure = std::current_exception();
+        return TOpenFailure{e, false};
     }
-    socket_->OnDisconnect = report;
-    if (closed && !retry && report)
-        report(socket_.get(), socket_->Socket());
-    if (failure)
-        std::rethrow_exception(failure);
-    return !retry;
+    try {
+        if (connected_ && attempt.Probe)
+            awaitGreeting();
+    } catch (const ESocketError& e) {
+        socket_->Close();
+        return TOpenFailure{e, e.Cause == TFailureCause::Timeout};
+    }
+    return std::nullopt;
+}
+
+void TMbxPOP::awaitGreeting() {
+    // Only the first bytes decide; they wait for the greeting's reading in pending_.
+    const auto wait = std::min(pop3_timeouts::kGreetingProbe, ConnectTimeout);
+    std::string first;
+    try {
+        first = receiveOnce(wait);
+    } catch (const ESocketError& e) {
+        if (e.Cause == TFailureCause::Timeout)
+            throw ESocketError(kTextNoGreeting, TFailureCause::Timeout, ETIMEDOUT);
+        throw;
+    }
+    if (first.empty())
+        throw ESocketError(kTextClosedMidAnswer, TFailureCause::ConnectionLost, ECONNRESET);
+    pending_ = std::move(first);
 }
 
 bool TMbxPOP::negotiateStls(int port) {
@@ -143,6 +188,37 @@ bool TMbxPOP::negotiateStls(int port) {
     return true;
 }
 
+bool TMbxPOP::openByGuessing(TAttempt& attempt, bool portGiven) {
+    TQuietAttempts quiet(*socket_, connected_);
+    std::vector<TAttempt> tried;
+    std::optional<TOpenFailure> shown;
+    std::optional<TAttempt> next = attempt;
+    while (next && tried.size() < 3) {
+        attempt = *next;
+        tried.push_back(attempt);
+        std::optional<TOpenFailure> failure;
+        try {
+            failure = openAttempt(attempt);
+        } catch (...) {
+            quiet.ReportClose();
+            throw;
+        }
+        if (!failure)
+            return true;
+        // A silent guess says less than the failure before it.
+        if (!shown || !failure->Silent)
+            shown = failure;
+        next = NextGuess(attempt, *failure, portGiven, DefaultPorts);
+        if (next && std::any_of(tried.begin(), tried.end(), [&](const TAttempt& t) {
+                return t.Port == next->Port && t.How == next->How;
+            }))
+            next.reset();
+    }
+    quiet.ReportClose();
+    failOpen(shown->Error.what(), shown->Error.Cause);
+    return false;
+}
+
 void TMbxPOP::Connect() {
     messageCount_ = 0;
     pending_.clear();
@@ -157,17 +233,19 @@ void TMbxPOP::Connect() {
     socket_->ConnectTimeout = ConnectTimeout;
 
     const int given = GivenPort(Port);
-    int port = given ? given : DefaultPort(Security, DefaultPorts);
-    // Auto takes TLS on the TLS port and STLS elsewhere; STLS refused is then a question, not
-    // an end.
-    TSecurity how = Security;
-    if (Security == TSecurity::Auto)
-        how = port == DefaultPorts.Tls ? TSecurity::Tls : TSecurity::StartTls;
+    TAttempt attempt{given ? given : DefaultPort(Security, DefaultPorts), Security, false};
+    if (Security == TSecurity::Auto) {
+        // The first guess goes by the port: TLS on the TLS port, plain text with STLS on any
+        // other, where the greeting must come within a few seconds.
+        attempt.How = attempt.Port == DefaultPorts.Tls ? TSecurity::Tls : TSecurity::StartTls;
+        attempt.Probe = attempt.How != TSecurity::Tls;
+    }
     try {
-        if (!openSecure(port, how, Security == TSecurity::Auto && !given)) {
-            port = DefaultPorts.Plain;
-            how = TSecurity::StartTls;
-            openSecure(port, how, false);
+        if (Security == TSecurity::Auto) {
+            if (!openByGuessing(attempt, given != 0))
+                return;
+        } else if (auto failure = openAttempt(attempt)) {
+            throw failure->Error;
         }
     } catch (const ESocketError& e) {
         failOpen(e.what(), e.Cause);
@@ -183,8 +261,8 @@ void TMbxPOP::Connect() {
     ReceiveText(greeting);
     if (!connected_ || failed_)
         return;
-    if (how == TSecurity::StartTls && !negotiateStls(port))
+    if (attempt.How == TSecurity::StartTls && !negotiateStls(attempt.Port))
         return;
-    usedSecurity_ = socket_->Socket()->Tls() ? how : TSecurity::None;
-    usedPort_ = port;
+    usedSecurity_ = socket_->Socket()->Tls() ? attempt.How : TSecurity::None;
+    usedPort_ = attempt.Port;
 }

@@ -19,3 +19,17 @@ struct TDefaultPorts {
 };
 // The port a mode uses when none is given: the TLS port for Auto and Tls, else the plain one.
 int DefaultPort(TSecurity security, const TDefaultPorts& ports = {});
+
+// Texts of the failures of a secure connect (the layer's own, as the socket's).
+inline constexpr const char* kTextCertificateUntrusted =
+    "Das Zertifikat des Servers ist nicht vertrauenswürdig";
+inline constexpr const char* kTextNoEncryption =
+    "Der Server bietet keine Verschlüsselung an (kein STLS); ohne Zustimmung wird nichts "
+    "unverschlüsselt gesendet";
+inline constexpr const char* kTextStlsNotOffered = "Der Server bietet kein STLS an";
+inline constexpr const char* kTextStlsRefused = "Der Server hat STLS abgelehnt";
+inline constexpr const char* kTextInjected =
+    "Nach der Antwort auf STLS kamen Daten vor dem TLS-Handshake; die Verbindung wird nicht "
+    "verwendet";
+inline constexpr const char* kTextNoGreeting =
+    "Der Server hat keine Begrüßung gesendet (er erwartet wohl TLS)";

@@ -12,6 +12,9 @@ inline constexpr std::chrono::milliseconds kConnect{30000};
 // A server silent for this long is treated as gone; a status line (greeting, single-line
 // answer, first line of a multi-line answer) must be complete within it in total.
 inline constexpr std::chrono::milliseconds kReceive{60000};
+// Auto's guess of plain text on a port: a greeting not begun within this (nor within the connect
+// time-out, when that is shorter) means the port waits for a TLS handshake.
+inline constexpr std::chrono::milliseconds kGreetingProbe{5000};
 // Length of one poll slice; the event hook runs between slices so the window stays alive.
 inline constexpr std::chrono::milliseconds kSlice{50};
 

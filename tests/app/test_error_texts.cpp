@@ -1,6 +1,9 @@
 // The words for each cause of a transport failure, in both languages.
 #include "ClientSocket.h"
 #include "ErrorTexts.h"
+#include "FailureTexts.h"
+#include "MbxPOP3.h"
+#include "Security.h"
 
 #include <gtest/gtest.h>
 
@@ -44,14 +47,41 @@ TEST(ErrorTexts, EachCauseHasItsOwnReasonInBothLanguagesWithTheSystemsTextBelow)
     }
 }
 
-TEST(ErrorTexts, DetailLinesNameNeitherThePlatformNorTheApi) {
-    EXPECT_EQ(FailureDetail(SocketErrorText(ECONNREFUSED, "connect")), "Connection refused (111)");
-    EXPECT_EQ(FailureDetail("Name or service not known"), "Name or service not known");
-    EXPECT_EQ(FailureDetail("Windows error 5"), "error 5");
+TEST(ErrorTexts, DetailLinesNameNeitherThePlatformNorTheApiAndSpeakTheLanguage) {
+    struct Row {
+        std::string layerText;
+        const char* english;
+        const char* german;
+    };
+    const std::string untrusted = std::string(kTextCertificateUntrusted) + ": certificate expired";
+    const Row rows[] = {
+        {SocketErrorText(ECONNREFUSED, "connect"), "Connection refused (111)",
+         "Connection refused (111)"},
+        {"Name or service not known", "Name or service not known", "Name or service not known"},
+        {"Windows error 5", "error 5", "error 5"},
+        {"TLS-Fehler: wrong version number", "wrong version number", "wrong version number"},
+        {untrusted, "The server's certificate is not trustworthy: certificate expired",
+         untrusted.c_str()},
+        {kTextStlsRefused, "The server refused STLS", kTextStlsRefused},
+        {kTextClosedMidAnswer, "The server closed the connection before the answer was complete",
+         kTextClosedMidAnswer},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(FailureDetail(row.layerText, false), row.english);
+        EXPECT_EQ(FailureDetail(row.layerText, true), row.german);
+    }
     EXPECT_EQ(FailureMessage(TFailureCause::Refused, "", false, 1),
               "The server refused the connection.")
         << "no detail line without a system text";
     EXPECT_EQ(TimeoutSeconds(std::chrono::milliseconds(1500)), 2);
+}
+
+TEST(ErrorTexts, ARefusedLoginSaysSoWithTheServersTextBelow) {
+    EXPECT_EQ(LoginRefusedLines("\rError: ", "[AUTH] Authentication failed.", false),
+              "\rError: The server refused the user name or password.\r       ([AUTH] "
+              "Authentication failed.)");
+    EXPECT_EQ(LoginRefusedLines("\rFehler: ", "", true),
+              "\rFehler: Der Server hat den Benutzernamen oder das Passwort abgelehnt.");
 }
 
 } // namespace

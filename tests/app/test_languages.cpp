@@ -1,6 +1,10 @@
 #include "LanguageTexts.h"
+#include "UiLanguage.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <string>
 
 namespace {
 
@@ -15,6 +19,29 @@ TEST(LanguageChoice, FirstUiLanguageDecides) {
     };
     for (const auto& [languages, german] : cases)
         EXPECT_EQ(IsGermanUiLanguage(languages), german) << languages.join(',').toStdString();
+}
+
+// The tools read the environment as Qt does for the window: LANGUAGE first, then the locale.
+TEST(LanguageChoice, EnvironmentGivesTheToolsTheirFirstUiLanguage) {
+    using Env = std::map<std::string, std::string>;
+    const std::pair<Env, std::string> cases[] = {
+        {{{"LANG", "de_DE.UTF-8"}}, "de_DE"},
+        {{{"LANG", "de_CH.UTF-8@euro"}, {"LC_MESSAGES", ""}}, "de_CH"},
+        {{{"LANG", "de_DE.UTF-8"}, {"LC_MESSAGES", "en_US.UTF-8"}}, "en_US"},
+        {{{"LANG", "en_GB.UTF-8"}, {"LC_ALL", "de_DE.UTF-8"}}, "de_DE"},
+        {{{"LANGUAGE", "en:de"}, {"LC_ALL", "de_DE.UTF-8"}}, "en"},
+        {{{"LANGUAGE", "de_AT:de"}}, "de_AT"},
+        {{{"LANGUAGE", ""}, {"LANG", "C"}}, "C"},
+        {{}, ""},
+    };
+    for (const auto& [env, first] : cases) {
+        const std::string found = FirstUiLanguage([&env](const char* name) -> const char* {
+            const auto it = env.find(name);
+            return it == env.end() ? nullptr : it->second.c_str();
+        });
+        EXPECT_EQ(found, first);
+        EXPECT_EQ(IsGermanLanguageTag(found), IsGermanUiLanguage({QString::fromStdString(found)}));
+    }
 }
 
 TEST(LanguageTexts, IntroductionsHaveTheirLinesAndIndents) {

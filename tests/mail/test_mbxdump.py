@@ -86,6 +86,17 @@ class MbxdumpTest(unittest.TestCase):
             self.assertEqual(result.stdout, b"")
             self.assertIn(b"cannot read", result.stderr)
 
+    def test_help_and_usage(self):
+        # (arguments, exit status, usage on stdout)
+        for args, status, on_stdout in [(["--help"], 0, True), (["-h"], 0, True),
+                                        ([], 1, False), (["a.eml", "b.eml"], 1, False)]:
+            result = subprocess.run([MBXDUMP] + args, capture_output=True, timeout=60)
+            self.assertEqual(result.returncode, status, args)
+            shown, other = (result.stdout, result.stderr) if on_stdout else \
+                (result.stderr, result.stdout)
+            self.assertTrue(shown.startswith(b"usage: mbxdump FILE"), args)
+            self.assertEqual(other, b"", args)
+
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1])

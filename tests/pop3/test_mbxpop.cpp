@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "DovecotServer.h"
+#include "StuckListener.h"
 #include "TestCertificates.h"
 
 extern char** environ;
@@ -31,8 +32,9 @@ std::string ReadAll(const std::string& path) {
     return s.str();
 }
 
-// Runs mbxpop with these arguments and the password in its environment.
-Result Mbxpop(const std::vector<std::string>& args, const std::string& password) {
+// Runs mbxpop with these arguments, the password and the locale's variables in its environment.
+Result Mbxpop(const std::vector<std::string>& args, const std::string& password,
+              const std::vector<std::string>& locale = {"LC_ALL=C.UTF-8"}) {
     const std::string dir = ::testing::TempDir();
     const std::string out = dir + "mbxpop-out-" + std::to_string(::getpid());
     const std::string err = dir + "mbxpop-err-" + std::to_string(::getpid());
@@ -47,8 +49,15 @@ Result Mbxpop(const std::vector<std::string>& args, const std::string& password)
         argv.push_back(a.data());
     argv.push_back(nullptr);
     std::vector<std::string> envStrings{"MBXPOP_PASSWORD=" + password};
+    envStrings.insert(envStrings.end(), locale.begin(), locale.end());
+    const auto ours = [](const std::string& e) {
+        for (const char* name : {"MBXPOP_PASSWORD=", "LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG="})
+            if (e.rfind(name, 0) == 0)
+                return true;
+        return false;
+    };
     for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("MBXPOP_PASSWORD=", 0) != 0)
+        if (!ours(*e))
             envStrings.push_back(*e);
     std::vector<char*> env;
     for (auto& e : envStrings)
@@ -73,6 +82,33 @@ std::string Mail(int n) {
     return "From: s" + std::to_string(n) + "@example.org\r\nSubject: tool " + std::to_string(n) +
            "\r\n\r\nbody\r\n";
 }
+
+// A folder of this test's own with a private authority, and a Dovecot with TLS on its
+// certificate; the folder goes with it.
+class TlsToolServer {
+public:
+    explicit TlsToolServer(const std::string& name)
+        : folder_(MadeFolder(::testing::TempDir() + name + std::to_string(::getpid()))),
+          ca_(folder_, "Tool CA"), cert_(ca_.Issue("tool", {"localhost"}, {"127.0.0.1"})),
+          server_("tool", "pw", {Mail(1)}, DovecotTls{cert_.CertFile, cert_.KeyFile}) {}
+    ~TlsToolServer() {
+        server_.Stop();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+    const TestAuthority& ca() const { return ca_; }
+    const DovecotServer& server() const { return server_; }
+
+private:
+    static std::string MadeFolder(const std::string& path) {
+        std::filesystem::create_directories(path);
+        return path;
+    }
+    std::string folder_;
+    TestAuthority ca_;
+    TestCertificate cert_;
+    DovecotServer server_;
+};
 
 } // namespace
 
@@ -181,11 +217,9 @@ TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
 }
 
 TEST(Mbxpop, SecurityOptionsAndExitStatus3) {
-    const std::string folder = ::testing::TempDir() + "mbxpop-tls-" + std::to_string(::getpid());
-    std::filesystem::create_directories(folder);
-    const TestAuthority ca(folder, "Tool CA");
-    const TestCertificate cert = ca.Issue("tool", {"localhost"}, {"127.0.0.1"});
-    DovecotServer server("tool", "pw", {Mail(1)}, DovecotTls{cert.CertFile, cert.KeyFile});
+    const TlsToolServer tool("mbxpop-tls-");
+    const TestAuthority& ca = tool.ca();
+    const DovecotServer& server = tool.server();
     const std::string plain = std::to_string(server.port());
     const std::string tls = std::to_string(server.tlsPort());
     struct Row {
@@ -214,5 +248,72 @@ TEST(Mbxpop, SecurityOptionsAndExitStatus3) {
             EXPECT_EQ(r.out, "1 " + std::to_string(Mail(1).size()) + "\n");
         }
     }
-    std::filesystem::remove_all(folder);
+}
+
+TEST(Mbxpop, SpeaksTheLocalesLanguageInTheWindowsWords) {
+    const TlsToolServer tool("mbxpop-lang-");
+    const DovecotServer& server = tool.server();
+    const StuckListener closed;
+    const std::vector<std::string> refused{"--security", "none", "--port",
+                                           std::to_string(closed.port()), "127.0.0.1", "tool",
+                                           "stat"};
+    const std::vector<std::string> untrusted{"--security", "tls", "--port",
+                                             std::to_string(server.tlsPort()), "localhost", "tool",
+                                             "stat"};
+    struct Row {
+        std::vector<std::string> locale;
+        std::vector<std::string> args;
+        int status;
+        std::string said;
+        std::string notSaid;
+    } rows[] = {
+        {{"LANG=en_US.UTF-8"}, refused, 2,
+         "mbxpop: cannot connect to 127.0.0.1: The server refused the connection. (Connection "
+         "refused (111))\n",
+         "API"},
+        {{"LANG=de_DE.UTF-8"}, refused, 2,
+         "mbxpop: keine Verbindung zu 127.0.0.1: Der Server hat die Verbindung abgelehnt. "
+         "(Connection refused (111))\n",
+         "Windows"},
+        {{"LANGUAGE=de_AT:de", "LANG=de_DE.UTF-8"}, refused, 2, "The server refused", "Der"},
+        {{"LC_ALL=en_GB.UTF-8"}, untrusted, 3,
+         "cannot connect to localhost: The server's certificate is not trusted. (The server's "
+         "certificate is not trustworthy: ",
+         "Zertifikat"},
+        {{"LANG=de_CH.UTF-8"}, untrusted, 3,
+         "keine Verbindung zu localhost: Dem Zertifikat des Servers wird nicht vertraut. (Das "
+         "Zertifikat des Servers ist nicht vertrauenswürdig: ",
+         "not trusted"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(row.locale) + " " + row.args[1]);
+        const Result r = Mbxpop(row.args, "pw", row.locale);
+        EXPECT_EQ(r.status, row.status);
+        EXPECT_NE(r.err.find(row.said), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find(row.notSaid), std::string::npos) << r.err;
+    }
+}
+
+// --help names every option the tool takes, and the man page names every one of them.
+TEST(Mbxpop, HelpAndManPageNameEveryOption) {
+    const Result help = Mbxpop({"--help"}, "");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(help.out.rfind("usage: mbxpop", 0), 0u) << help.out;
+    const std::string manPage = ReadAll(MBXPOP_MAN_PAGE);
+    ASSERT_FALSE(manPage.empty());
+    for (const std::string option :
+         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--help"}) {
+        SCOPED_TRACE(option);
+        EXPECT_NE(help.out.find(option), std::string::npos);
+        std::string roff; // "\-\-ca\-file" in roff
+        for (const char c : option)
+            roff += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(manPage.find(roff), std::string::npos);
+        if (option != "--help") {
+            const Result bare = Mbxpop({option}, "");
+            EXPECT_EQ(bare.status, 64) << "an option the parser does not know: " << bare.err;
+            EXPECT_EQ(bare.err.find("unknown option"), std::string::npos) << bare.err;
+        }
+    }
 }

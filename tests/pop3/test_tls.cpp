@@ -3,6 +3,7 @@
 // fails, no USER or PASS may have been sent.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -115,47 +116,64 @@ TEST_F(TlsDovecot, SessionsOverTlsAndStls) {
     }
 }
 
-TEST_F(TlsDovecot, AutoTriesThePlainPortWhenTheTlsPortFails) {
+TEST_F(TlsDovecot, AutoFindsWhatThePortSpeaks) {
     const StuckListener refusing;
-    ScriptedServer silent; // accepts, never answers the handshake
+    ScriptedServer silent; // accepts, never says a word
     silent.Start();
+    const uint16_t plain = server_->port();
+    const uint16_t tls = server_->tlsPort();
     struct Row {
         const char* name;
-        uint16_t tlsPort;
+        uint16_t port;
         bool portGiven;
+        uint16_t tlsDefault;
+        TSecurity used;
+        uint16_t usedPort;
         TFailureCause cause; // Other: connects
     } rows[] = {
-        {"TLS port refused", refusing.port(), false, TFailureCause::Other},
-        {"TLS port silent", silent.port(), false, TFailureCause::Other},
-        {"a port given is the only one tried", refusing.port(), true, TFailureCause::Refused},
+        {"TLS port refused", refusing.port(), false, refusing.port(), TSecurity::StartTls, plain,
+         TFailureCause::Other},
+        {"TLS port silent", silent.port(), false, silent.port(), TSecurity::StartTls, plain,
+         TFailureCause::Other},
+        {"a port given and refused is the only one tried", refusing.port(), true, refusing.port(),
+         TSecurity::None, 0, TFailureCause::Refused},
+        {"no greeting on a port given: TLS", tls, true, 995, TSecurity::Tls, tls,
+         TFailureCause::Other},
+        {"plain text answers the handshake: STLS", plain, true, plain, TSecurity::StartTls, plain,
+         TFailureCause::Other},
+        {"silent to the greeting and the handshake", silent.port(), true, 995, TSecurity::None, 0,
+         TFailureCause::Timeout},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        sent_.clear();
         TMbxPOP pop;
-        Aim(pop, TSecurity::Auto, row.tlsPort, "localhost");
+        Aim(pop, TSecurity::Auto, row.port, "localhost");
         if (!row.portGiven)
             pop.Port.clear();
-        pop.DefaultPorts = {row.tlsPort, server_->port()};
-        // Only the silent handshake waits for it; the rest answers at once.
+        pop.DefaultPorts = {row.tlsDefault, plain};
+        // Bounds the greeting's probe and the silent handshakes; the rest answers at once.
         pop.ConnectTimeout = std::chrono::seconds(2);
         int quits = 0;
         pop.OnQuit = [&quits](TObject*) { ++quits; };
+        const auto start = std::chrono::steady_clock::now();
         pop.Connect();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
         if (row.cause != TFailureCause::Other) {
             EXPECT_FALSE(pop.Connected());
             EXPECT_EQ(pop.OpenCause(), row.cause) << pop.OpenError();
             EXPECT_EQ(quits, 1);
+            EXPECT_FALSE(SentCredentials(sent_)) << sent_;
             continue;
         }
         ASSERT_TRUE(pop.Connected()) << pop.OpenError();
-        EXPECT_EQ(quits, 0) << "the first attempt is no end of the session";
-        EXPECT_EQ(pop.UsedSecurity(), TSecurity::StartTls);
-        EXPECT_EQ(pop.UsedPort(), server_->port());
+        EXPECT_EQ(quits, 0) << "the attempts before are no end of the session";
+        EXPECT_EQ(pop.UsedSecurity(), row.used);
+        EXPECT_EQ(pop.UsedPort(), row.usedPort);
         EXPECT_TRUE(pop.Login());
         pop.Quit();
         EXPECT_EQ(quits, 1);
     }
-    EXPECT_TRUE(silent.WaitForClientClose());
     EXPECT_FALSE(SentCredentials(silent.Received())) << silent.Received();
 }
 

@@ -1,6 +1,7 @@
 // mbxdump FILE: reads a raw message as the POP3 client hands it over (its lines), parses it
 // and prints the fields, text and attachments as one JSON object.
-// Exit status: 0 done, 1 the file cannot be read (or usage).
+// mbxdump --help prints the usage.
+// Exit status: 0 done (--help included), 1 the file cannot be read (or usage).
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -17,6 +18,12 @@
 #include "MessageJson.h"
 
 namespace {
+
+const char* const kUsage =
+    "usage: mbxdump FILE\n"
+    "       mbxdump --help\n"
+    "  parses the raw mail in FILE as InboxPruner does and prints its header fields, text and\n"
+    "  attachments (with SHA-256) as one JSON object\n";
 
 // The mail in FILE: a regular file is mapped and its lines seen in place; anything else (a
 // pipe, a file that cannot be mapped) is read into one buffer.
@@ -61,8 +68,12 @@ bool readMail(const char* path, MailLines& mail) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::cout << kUsage;
+        return std::cout.flush() ? 0 : 1;
+    }
     if (argc != 2) {
-        std::cerr << "usage: mbxdump FILE\n";
+        std::cerr << kUsage;
         return 1;
     }
     TMbxMsg msg;

@@ -7,8 +7,9 @@
 // The password comes from MBXPOP_PASSWORD. Commands: stat | list | header N | retrieve N |
 // delete N [N ...]. The session ends with QUIT where it is still open. It never asks: where
 // the window would ask (a certificate that cannot be verified, no encryption offered) it stops.
-// Exit status: 0 success; 1 a refusal reported through OnError; 2 a failed connect, a transport
-// failure or another exception; 3 a security failure; 64 bad usage.
+// Exit status: 0 success (--help included); 1 a refusal reported through OnError; 2 a failed
+// connect, a transport failure or another exception; 3 a security failure; 64 bad usage.
+// Messages follow the locale: German where the window would speak German, else English.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -18,10 +19,13 @@
 
 #include <unistd.h>
 
+#include "FailureTexts.h"
 #include "MbxMIME.h"
 #include "MbxPOP3.h"
 #include "MessageJson.h"
+#include "Messages.h"
 #include "Trace.h"
+#include "UiLanguage.h"
 
 namespace {
 
@@ -33,11 +37,20 @@ constexpr int kExitUsage = 64;
 const char* const kUsage =
     "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
     "              [--retr] [--no-pipelining] HOST USER COMMAND [ARGS...]\n"
+    "       mbxpop --help\n"
     "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
-    "  default port: 995 for tls and auto (auto then tries 110 with STLS), 110 otherwise\n"
+    "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
+    "                    with STLS), 110 otherwise\n"
+    "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
+    "                    tls, starttls or none\n"
+    "  --ca-file FILE    extra trust anchors (PEM) besides the system's\n"
+    "  --trace           every command, answer and event on stderr, the password masked\n"
+    "  --retr            fetch a whole mail with RETR instead of TOP\n"
+    "  --no-pipelining   one command at a time\n"
     "  the password is read from the environment variable MBXPOP_PASSWORD\n";
 
 struct Options {
+    bool help = false;
     std::string port; // empty: the security mode's default
     TSecurity security = TSecurity::Auto;
     std::string caFile;
@@ -67,6 +80,10 @@ bool ParseNumber(const std::string& text, TMsgNumber& number) {
 // Fills options; an error text when the command line is not usable.
 std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
     int i = 1;
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        o.help = true;
+        return std::nullopt;
+    }
     for (; i < argc && std::string(argv[i]).rfind("--", 0) == 0; ++i) {
         const std::string option = argv[i];
         if (option == "--trace") {
@@ -138,7 +155,7 @@ bool IsSecurityFailure(TFailureCause cause) {
            cause == TFailureCause::Insecure;
 }
 
-void RunCommand(TMbxPOP& pop, const Options& o) {
+void RunCommand(TMbxPOP& pop, const Options& o, bool german) {
     if (o.command == "stat") {
         pop.Stat();
         if (pop.Connected())
@@ -159,8 +176,7 @@ void RunCommand(TMbxPOP& pop, const Options& o) {
     } else if (o.command == "retrieve") {
         auto msg = pop.Retrieve(o.numbers[0]);
         if (msg && pop.LastRetrievalUsedRetr())
-            std::cerr << "mbxpop: the mail was fetched with RETR: the server may count it as "
-                         "downloaded\n";
+            std::cerr << "mbxpop: " << Pick(mbxpop_texts::FetchedWithRetr, german) << "\n";
         if (msg)
             std::cout << MessageJson(*msg);
     } else if (o.command == "delete") {
@@ -174,6 +190,11 @@ int main(int argc, char** argv) {
     Options o;
     if (auto error = ParseArguments(argc, argv, o))
         return Usage(*error);
+    if (o.help) {
+        std::cout << kUsage;
+        return std::cout.flush() ? 0 : kExitFailed;
+    }
+    const bool german = GermanUiFromEnvironment();
     const char* password = std::getenv("MBXPOP_PASSWORD");
     if (!password)
         return Usage("MBXPOP_PASSWORD is not set");
@@ -202,20 +223,35 @@ int main(int argc, char** argv) {
         pop.Connect();
         if (pop.Failed()) {
             if (!pop.Connected()) {
-                std::cerr << "mbxpop: cannot connect to " << o.host << ": " << pop.OpenError()
+                const bool timedOut = pop.OpenCause() == TFailureCause::Timeout;
+                std::cerr << "mbxpop: " << Pick(mbxpop_texts::CannotConnect, german) << o.host
+                          << ": "
+                          << FailureLine(pop.OpenCause(), pop.OpenError(), german,
+                                         TimeoutSeconds(timedOut ? pop.ConnectTimeout
+                                                                 : pop.ReceiveTimeout))
                           << "\n";
+                if (timedOut)
+                    std::cerr << "mbxpop: " << Pick(mbxpop_texts::SecurityMayNotFit, german)
+                              << "\n";
                 return IsSecurityFailure(pop.OpenCause()) ? kExitInsecure : kExitFailed;
             }
-            std::cerr << "mbxpop: the server refused the session: " << pop.ReplyText() << "\n";
+            std::cerr << "mbxpop: " << Pick(mbxpop_texts::SessionRefused, german)
+                      << pop.ReplyText() << "\n";
             pop.Quit();
             return kExitFailed;
         }
         if (o.trace)
             TraceSecurity(pop, std::cerr);
         if (pop.Login())
-            RunCommand(pop, o);
+            RunCommand(pop, o, german);
         if (pop.Connected())
             pop.Quit();
+    } catch (const ESocketError& e) {
+        std::cout.flush();
+        std::cerr << "mbxpop: "
+                  << FailureLine(e.Cause, e.what(), german, TimeoutSeconds(pop.ReceiveTimeout))
+                  << "\n";
+        return kExitFailed;
     } catch (const std::exception& e) {
         std::cout.flush();
         std::cerr << "mbxpop: " << e.what() << "\n";
@@ -223,7 +259,7 @@ int main(int argc, char** argv) {
     }
     std::cout.flush();
     if (refusal) {
-        std::cerr << "mbxpop: refused: " << *refusal << "\n";
+        std::cerr << "mbxpop: " << Pick(mbxpop_texts::Refused, german) << *refusal << "\n";
         return kExitRefused;
     }
     return std::cout ? 0 : kExitFailed;

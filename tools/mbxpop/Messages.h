@@ -1,0 +1,30 @@
+#pragma once
+
+// What mbxpop tells on stderr, in the language of the locale as the window chooses its own
+// (UiLanguage.h); failures in the window's words (FailureTexts.h). The usage stays English, as
+// the command line itself.
+
+#include <string>
+
+#include "SocketError.h"
+#include "TextPair.h"
+
+namespace mbxpop_texts {
+
+// The host follows.
+inline constexpr TText CannotConnect{"keine Verbindung zu ", "cannot connect to "};
+inline constexpr TText SessionRefused{"der Server hat die Sitzung abgelehnt: ",
+                                      "the server refused the session: "};
+inline constexpr TText Refused{"abgelehnt: ", "refused: "};
+inline constexpr TText FetchedWithRetr{
+    "die e-mail wurde mit RETR geholt: der Server kann sie nun als heruntergeladen betrachten",
+    "the mail was fetched with RETR: the server may count it as downloaded"};
+inline constexpr TText SecurityMayNotFit{
+    "vermutlich passt --security nicht zu diesem Server und Port",
+    "probably the --security choice does not fit this server and port"};
+
+} // namespace mbxpop_texts
+
+// The reason, then the layer's text in brackets, on one line; `seconds` for a time-out.
+std::string FailureLine(TFailureCause cause, const std::string& layerText, bool german,
+                        int seconds);
