@@ -10,9 +10,9 @@
 #include <unistd.h>
 
 #include "MbxMIME.h"
-#include "ServerNumbers.h"
 #include "RetrievalFile.h"
 #include "RetrieveProgress.h"
+#include "ServerNumbers.h"
 
 namespace {
 
@@ -33,6 +33,13 @@ std::string Number(int value) {
 std::string AfterFirstBlank(const std::string& text) {
     const size_t blank = text.find(' ');
     return blank == std::string::npos ? text : text.substr(blank + 1);
+}
+
+// The first two blank-separated words of a reply text ("3 1200" of STAT, "7 120" of list 7).
+std::pair<std::string_view, std::string_view> FirstTwoWords(std::string_view text) {
+    const size_t blank = text.find(' ');
+    const std::string_view rest = blank == std::string_view::npos ? "" : text.substr(blank + 1);
+    return {text.substr(0, blank), rest.substr(0, rest.find(' '))};
 }
 
 } // namespace
@@ -225,11 +232,7 @@ std::string TMbxPOP::headerOf(const std::string& answer) {
 }
 
 bool TMbxPOP::listedSize(TMsgNumber n, std::string& Size) {
-    const std::string_view text = replyText_;
-    const size_t blank = text.find(' ');
-    const std::string_view number = text.substr(0, blank);
-    const std::string_view rest = blank == std::string_view::npos ? "" : text.substr(blank + 1);
-    const std::string_view size = rest.substr(0, rest.find(' '));
+    const auto [number, size] = FirstTwoWords(replyText_);
     const auto named = ReadServerNumber(number, "mail number", kMaxMailCount);
     std::optional<std::string> error = named.Error;
     if (!error && named.Value != n)
@@ -300,11 +303,8 @@ void TMbxPOP::Stat() {
     std::string reply;
     if (!Command("STAT", kErrCommand, reply))
         return;
-    const std::string_view text = replyText_;
-    const size_t blank = text.find(' ');
-    const std::string_view rest = blank == std::string_view::npos ? "" : text.substr(blank + 1);
-    const std::string_view size = rest.substr(0, rest.find(' '));
-    const auto count = ReadServerNumber(text.substr(0, blank), "mail count", kMaxMailCount);
+    const auto [number, size] = FirstTwoWords(replyText_);
+    const auto count = ReadServerNumber(number, "mail count", kMaxMailCount);
     // A server that gives no size at all leaves the size unknown; one it gives must be a number.
     const auto octets = size.empty() ? TServerNumber{}
                                      : ReadServerNumber(size, "mailbox size", kMaxMailboxSize);
