@@ -95,9 +95,13 @@ int TCustomWinSocket::SendBytes(const void* Buf, int Count) {
         return 0;
     if (tls_)
         return sendTls(Buf, Count);
+    return sendPlain(Buf, Count, MSG_NOSIGNAL);
+}
+
+int TCustomWinSocket::sendPlain(const void* Buf, int Count, int flags) {
     ssize_t sent;
     do {
-        sent = ::send(fd_, Buf, static_cast<size_t>(Count), MSG_NOSIGNAL);
+        sent = ::send(fd_, Buf, static_cast<size_t>(Count), flags);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK)
@@ -114,16 +118,7 @@ int TCustomWinSocket::SendNow(const void* Buf, int Count) {
     if (tls_)
         return sendTlsNow(Buf, Count);
     sendWait_ = POLLOUT;
-    ssize_t sent;
-    do {
-        sent = ::send(fd_, Buf, static_cast<size_t>(Count), MSG_NOSIGNAL | MSG_DONTWAIT);
-    } while (sent < 0 && errno == EINTR);
-    if (sent < 0) {
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
-            fail(eeSend, errno, "send");
-        return 0;
-    }
-    return static_cast<int>(sent);
+    return sendPlain(Buf, Count, MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
 void TCustomWinSocket::AwaitSendRoom() {

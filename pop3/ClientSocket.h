@@ -99,6 +99,8 @@ protected:
     ssize_t recvNow(void* Buf, int Count);
     // Error report, close, then throw unless the code was cleared.
     void fail(TErrorEvent kind, int code, const char* api);
+    // One send call with these flags; 0 when the socket is full.
+    int sendPlain(const void* Buf, int Count, int flags);
     int sendTls(const void* Buf, int Count);
     // One TLS write step: bytes written, 0 when the socket must be waited for (sendWait_).
     int sendTlsNow(const void* Buf, int Count);
