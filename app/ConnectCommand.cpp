@@ -71,10 +71,10 @@ void TForm1::pop3Error(TObject*, int Error, const std::string& Msg) {
         StatusAppend(Tr(Texts::ErrorPrefix, GermanUI) + FromBytes(Msg));
         return;
     }
-    // The transport failed (the error is its errno): what happened, not an older reply text.
+    // The transport failed (the error is its errno); Msg names what failed and why.
     SetSessionTimeout(pop3.ReceiveTimeout);
     StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI), FailureCauseOf(Error),
-                              SocketErrorText(Error, "recv"), GermanUI,
+                              Msg, GermanUI,
                               TimeoutSeconds(pop3.ReceiveTimeout)));
 }
 

@@ -29,7 +29,7 @@ void TAnswerReader::Begin(std::chrono::milliseconds receiveTimeout, const TAnswe
 
 void TAnswerReader::fail(int errorNumber, const std::string& text, TFailureCause cause) {
     if (endSession_)
-        endSession_(errorNumber);
+        endSession_(errorNumber, text);
     throw ESocketError(text, cause, errorNumber);
 }
 

@@ -48,8 +48,9 @@ public:
     // One receive waiting at most `wait`; "" when nothing more can come. A wait that runs out
     // throws ESocketError (cause Timeout) after the session was closed.
     using TReceive = std::function<std::string(std::chrono::milliseconds wait)>;
-    // Closes the session as a transport failure with this error number; the reader throws next.
-    using TEndSession = std::function<void(int errorNumber)>;
+    // Closes the session as a transport failure with this error number and cause text; the
+    // reader throws next.
+    using TEndSession = std::function<void(int errorNumber, const std::string& text)>;
 
     TAnswerReader(TReceive receive, TEndSession endSession);
 

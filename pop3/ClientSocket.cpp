@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <strings.h>
 #include <sys/ioctl.h>
@@ -80,11 +81,12 @@ bool TCustomWinSocket::waitFor(short events, std::chrono::milliseconds timeout) 
 
 void TCustomWinSocket::fail(TErrorEvent kind, int code, const char* api) {
     int errorCode = code;
+    lastErrorText_ = SocketErrorText(code, api);
     if (errorReport_)
         errorReport_(kind, errorCode);
     Close();
     if (errorCode != 0)
-        throw ESocketError(SocketErrorText(errorCode, api), FailureCauseOf(errorCode), errorCode);
+        throw ESocketError(lastErrorText_, FailureCauseOf(errorCode), errorCode);
 }
 
 int TCustomWinSocket::SendBytes(const void* Buf, int Count) {
@@ -93,9 +95,13 @@ int TCustomWinSocket::SendBytes(const void* Buf, int Count) {
         return 0;
     if (tls_)
         return sendTls(Buf, Count);
+    return sendPlain(Buf, Count, MSG_NOSIGNAL);
+}
+
+int TCustomWinSocket::sendPlain(const void* Buf, int Count, int flags) {
     ssize_t sent;
     do {
-        sent = ::send(fd_, Buf, static_cast<size_t>(Count), MSG_NOSIGNAL);
+        sent = ::send(fd_, Buf, static_cast<size_t>(Count), flags);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0) {
         if (errno != EAGAIN && errno != EWOULDBLOCK)
@@ -103,6 +109,22 @@ int TCustomWinSocket::SendBytes(const void* Buf, int Count) {
         return 0;
     }
     return static_cast<int>(sent);
+}
+
+int TCustomWinSocket::SendNow(const void* Buf, int Count) {
+    std::lock_guard guard(lock_);
+    if (!connected_ || Count <= 0)
+        return 0;
+    if (tls_)
+        return sendTlsNow(Buf, Count);
+    sendWait_ = POLLOUT;
+    return sendPlain(Buf, Count, MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
+void TCustomWinSocket::AwaitSendRoom() {
+    std::lock_guard guard(lock_);
+    if (connected_ && !waitFor(sendWait_, ReceiveTimeout))
+        fail(eeSend, ETIMEDOUT, "send");
 }
 
 ssize_t TCustomWinSocket::recvNow(void* Buf, int Count) {
@@ -163,6 +185,7 @@ void TCustomWinSocket::failTls(TErrorEvent kind, const char* api) {
     }
     const std::string text = "TLS-Fehler: " + tls_->ErrorText();
     int errorCode = EPROTO;
+    lastErrorText_ = text;
     if (errorReport_)
         errorReport_(kind, errorCode);
     Close();
@@ -170,27 +193,43 @@ void TCustomWinSocket::failTls(TErrorEvent kind, const char* api) {
         throw ESocketError(text, TFailureCause::Tls, EPROTO);
 }
 
+int TCustomWinSocket::sendTlsNow(const void* Buf, int Count) {
+    int written = 0;
+    const auto io = tls_->Write(Buf, Count, written);
+    switch (io) {
+    case TTlsLayer::TIo::Done:
+        return written;
+    case TTlsLayer::TIo::Closed:
+        fail(eeSend, EPIPE, "SSL_write");
+        return 0;
+    case TTlsLayer::TIo::Failed:
+        failTls(eeSend, "SSL_write");
+        return 0;
+    case TTlsLayer::TIo::WantRead:
+    case TTlsLayer::TIo::WantWrite:
+        sendWait_ = io == TTlsLayer::TIo::WantRead ? POLLIN : POLLOUT;
+        return 0;
+    }
+    return 0;
+}
+
 int TCustomWinSocket::sendTls(const void* Buf, int Count) {
-    for (;;) {
-        int written = 0;
-        const auto io = tls_->Write(Buf, Count, written);
-        if (io == TTlsLayer::TIo::Done)
-            return written;
-        if (io == TTlsLayer::TIo::Closed) {
-            fail(eeSend, EPIPE, "SSL_write");
-            return 0;
-        }
-        if (io == TTlsLayer::TIo::Failed) {
-            failTls(eeSend, "SSL_write");
-            return 0;
-        }
-        if (!waitFor(io == TTlsLayer::TIo::WantRead ? POLLIN : POLLOUT, ReceiveTimeout)) {
+    // Writes may be partial; the caller of SendBytes gets all bytes sent or a failure.
+    const auto* bytes = static_cast<const char*>(Buf);
+    int done = 0;
+    while (done < Count) {
+        const int written = sendTlsNow(bytes + done, Count - done);
+        if (!connected_)
+            return done;
+        done += written;
+        if (written == 0 && !waitFor(sendWait_, ReceiveTimeout)) {
             fail(eeSend, ETIMEDOUT, "SSL_write");
-            return 0;
+            return done;
         }
         if (!connected_)
-            return 0;
+            return done;
     }
+    return done;
 }
 
 int TCustomWinSocket::receiveTls(void* Buf, int Count) {
@@ -311,6 +350,10 @@ bool TClientWinSocket::connectTo(const void* addr, unsigned addrLen,
     }
     // Blocking from here on; every later wait is guarded by poll.
     ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+    // Commands go out as soon as they are written: a pipelined command sent while earlier
+    // ones are unanswered must not wait for their acknowledgement.
+    const int one = 1;
+    ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     return true;
 }
 

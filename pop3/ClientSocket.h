@@ -57,6 +57,12 @@ public:
     // One send call with all Count bytes; 0 when not connected. A failure fires the error
     // report (eeSend), closes, and throws ESocketError unless the report cleared the code.
     int SendBytes(const void* Buf, int Count);
+    // What the socket takes of Count bytes now, without waiting: 0 when it is full (or not
+    // connected). A failure is reported and thrown as by SendBytes.
+    int SendNow(const void* Buf, int Count);
+    // Waits until SendNow can take bytes again; a wait past ReceiveTimeout is a send failure
+    // (ETIMEDOUT), reported and thrown.
+    void AwaitSendRoom();
     // One receive of at most Count bytes once data is there; 0 when not connected or when the
     // peer has closed. Count -1 returns the number of bytes waiting. Waiting longer than
     // ReceiveTimeout is a failure (ETIMEDOUT), reported like any receive failure (eeReceive).
@@ -66,6 +72,9 @@ public:
 
     bool Connected() const { return connected_; }
     int Handle() const { return fd_; }
+    // The text of the last failure reported (what failed and the system's reason), set before
+    // the error report runs.
+    const std::string& LastErrorText() const { return lastErrorText_; }
 
     // From here on every send and receive goes through TLS: the handshake runs at once, its
     // waits sliced like all others and bounded by Timeout. A failure closes the socket and
@@ -90,7 +99,11 @@ protected:
     ssize_t recvNow(void* Buf, int Count);
     // Error report, close, then throw unless the code was cleared.
     void fail(TErrorEvent kind, int code, const char* api);
+    // One send call with these flags; 0 when the socket is full.
+    int sendPlain(const void* Buf, int Count, int flags);
     int sendTls(const void* Buf, int Count);
+    // One TLS write step: bytes written, 0 when the socket must be waited for (sendWait_).
+    int sendTlsNow(const void* Buf, int Count);
     int receivePlain(void* Buf, int Count);
     int receiveTls(void* Buf, int Count);
     // A failed TLS step: a socket error as such, else a TLS failure (cause Tls).
@@ -99,6 +112,8 @@ protected:
     std::recursive_mutex lock_;
     int fd_ = -1;
     bool connected_ = false;
+    std::string lastErrorText_;
+    short sendWait_ = 0x004; // POLLOUT, or POLLIN when TLS must read before it can write
     ReadAhead ahead_;
     std::unique_ptr<TTlsLayer> tls_;
 };

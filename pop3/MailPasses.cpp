@@ -18,17 +18,17 @@ TMbxPOP::TPassEnd TMbxPOP::ListMails(TMsgNumber Count, const TListedRow& Row,
     const auto cancelled = [&] { return Cancelled && Cancelled(); };
     if (!AllowPipelining || !capabilities_.Pipelining) {
         std::string header, size;
-        for (unsigned n = 1; n <= Count; ++n) {
+        for (TMsgNumber n = 1; n <= Count && n != 0; ++n) {
             // Cancel takes effect between mails, never between the two commands of one.
             if (cancelled())
                 return TPassEnd::Cancelled;
-            GetMsgHeader(static_cast<TMsgNumber>(n), header);
+            GetMsgHeader(n, header);
             if (!connected_)
                 return TPassEnd::SessionEnded;
             GetMsgSize(static_cast<int>(n), size);
             if (!connected_)
                 return TPassEnd::SessionEnded;
-            Row(static_cast<TMsgNumber>(n), header, size);
+            Row(n, header, size);
         }
         return TPassEnd::Complete;
     }
@@ -36,19 +36,23 @@ TMbxPOP::TPassEnd TMbxPOP::ListMails(TMsgNumber Count, const TListedRow& Row,
     if (!connected_)
         throw std::runtime_error("Not connected.");
     TPipeline pipe(*this);
-    unsigned nextToSend = 1;
+    uint64_t nextToSend = 1;
     bool stopped = false;
-    for (unsigned n = 1; n <= Count; ++n) {
+    for (uint64_t n = 1; n <= Count; ++n) {
         // A mail's two commands always go out together, so each mail asked for gets its row.
-        while (!stopped && nextToSend <= Count && pipe.HasRoom(2)) {
+        while (!stopped && nextToSend <= Count) {
+            const std::string top = Numbered("TOP ", static_cast<unsigned>(nextToSend), " 0");
+            const std::string list = Numbered("list ", static_cast<unsigned>(nextToSend));
+            if (!pipe.HasRoom(top.size() + list.size() + 4))
+                break;
             stopped = cancelled();
             if (stopped)
                 break;
-            pipe.Queue(Numbered("TOP ", nextToSend, " 0"), true);
-            pipe.Queue(Numbered("list ", nextToSend), false);
+            pipe.Queue(top, true);
+            pipe.Queue(list, false);
             ++nextToSend;
         }
-        pipe.Flush();
+        pipe.Push();
         if (n >= nextToSend)
             break; // cancelled, and every answer asked for is in
         std::string topAnswer, listAnswer;
@@ -59,12 +63,16 @@ TMbxPOP::TPassEnd TMbxPOP::ListMails(TMsgNumber Count, const TListedRow& Row,
                 pipe.EndAfterRefusal(kErrHeader);
             return TPassEnd::SessionEnded;
         }
+        const std::string header = headerOf(topAnswer);
         if (!pipe.Next(listAnswer)) {
             if (connected_)
                 pipe.EndAfterRefusal(kErrCommand);
             return TPassEnd::SessionEnded;
         }
-        Row(static_cast<TMsgNumber>(n), headerOf(topAnswer), sizeOfReply());
+        std::string size;
+        if (!listedSize(static_cast<TMsgNumber>(n), size))
+            return TPassEnd::SessionEnded;
+        Row(static_cast<TMsgNumber>(n), header, size);
     }
     return stopped ? TPassEnd::Cancelled : TPassEnd::Complete;
 }
@@ -87,9 +95,14 @@ TMbxPOP::TPassEnd TMbxPOP::DeleteMails(const std::vector<TMsgNumber>& Numbers,
     TPipeline pipe(*this);
     size_t nextToSend = 0;
     for (const TMsgNumber n : Numbers) {
-        while (nextToSend < Numbers.size() && pipe.HasRoom(1))
-            pipe.Queue(Numbered("DELE ", Numbers[nextToSend++]), false);
-        pipe.Flush();
+        while (nextToSend < Numbers.size()) {
+            const std::string dele = Numbered("DELE ", Numbers[nextToSend]);
+            if (!pipe.HasRoom(dele.size() + 2))
+                break;
+            pipe.Queue(dele, false);
+            ++nextToSend;
+        }
+        pipe.Push();
         std::string answer;
         if (!pipe.Next(answer)) {
             // The DELEs after this one change nothing: no QUIT follows.

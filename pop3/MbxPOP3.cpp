@@ -12,6 +12,7 @@
 #include "MbxMIME.h"
 #include "RetrievalFile.h"
 #include "RetrieveProgress.h"
+#include "ServerNumbers.h"
 
 namespace {
 
@@ -34,12 +35,19 @@ std::string AfterFirstBlank(const std::string& text) {
     return blank == std::string::npos ? text : text.substr(blank + 1);
 }
 
+// The first two blank-separated words of a reply text ("3 1200" of STAT, "7 120" of list 7).
+std::pair<std::string_view, std::string_view> FirstTwoWords(std::string_view text) {
+    const size_t blank = text.find(' ');
+    const std::string_view rest = blank == std::string_view::npos ? "" : text.substr(blank + 1);
+    return {text.substr(0, blank), rest.substr(0, rest.find(' '))};
+}
+
 } // namespace
 
 TMbxPOP::TMbxPOP()
     : socket_(std::make_unique<TClientSocket>()),
       reader_([this](std::chrono::milliseconds wait) { return receiveOnce(wait); },
-              [this](int errorCode) { endSession(errorCode); }) {
+              [this](int errorCode, const std::string& text) { endSession(errorCode, text); }) {
     socket_->SetClientType(ctBlocking);
     socket_->Socket()->WaitHook = [this] { processMessages(); };
     socket_->OnLookup = [this](TObject* s, TCustomWinSocket* k) { SocketLookup(s, k); };
@@ -83,26 +91,31 @@ void TMbxPOP::SocketDisconnect(TObject* Sender, TCustomWinSocket*) {
 }
 
 // The order matters to the window: OnQuit (from the close) comes before OnError.
-void TMbxPOP::SocketError(TObject* Sender, TCustomWinSocket*, TErrorEvent, int& ErrorCode) {
+void TMbxPOP::closeAndReport(TObject* Sender, int Code, const std::string& Text) {
     failed_ = true;
     socket_->Close();
     connected_ = false;
     if (OnError)
-        OnError(Sender, ErrorCode, replyText_);
+        OnError(Sender, Code, Text);
+}
+
+// A failed send or receive of the socket: its text says what failed, never the last answer's
+// bytes (which may be a piece of a mail).
+void TMbxPOP::SocketError(TObject* Sender, TCustomWinSocket* Socket, TErrorEvent,
+                          int& ErrorCode) {
+    closeAndReport(Sender, ErrorCode, Socket ? Socket->LastErrorText() : replyText_);
 }
 
 void TMbxPOP::ReportError(int Code) {
-    int code = Code;
-    SocketError(this, socket_->Socket(), eeGeneral, code);
+    closeAndReport(this, Code, replyText_);
 }
 
-void TMbxPOP::endSession(int errorCode) {
-    int code = errorCode;
-    SocketError(socket_.get(), socket_->Socket(), eeReceive, code);
+void TMbxPOP::endSession(int errorCode, const std::string& text) {
+    closeAndReport(socket_.get(), errorCode, text);
 }
 
 void TMbxPOP::transportFailure(int errorCode, const std::string& text) {
-    endSession(errorCode);
+    endSession(errorCode, text);
     throw ESocketError(text, FailureCauseOf(errorCode), errorCode);
 }
 
@@ -110,6 +123,16 @@ void TMbxPOP::transportFailure(int errorCode, const std::string& text) {
 
 void TMbxPOP::beginAnswer(TAnswerBudget budget) {
     reader_.Begin(ReceiveTimeout, AnswerLimits, std::move(budget));
+}
+
+size_t TMbxPOP::sendSome(const char* Bytes, size_t Count, bool Wait) {
+    processMessages();
+    TClientWinSocket& socket = *socket_->Socket();
+    const int count = static_cast<int>(Count);
+    const int sent = Wait ? socket.SendBytes(Bytes, count) : socket.SendNow(Bytes, count);
+    if (sent > 0 && OnSendTextToSocket)
+        OnSendTextToSocket(this, std::string(Bytes, static_cast<size_t>(sent)));
+    return sent > 0 ? static_cast<size_t>(sent) : 0;
 }
 
 void TMbxPOP::SendText(const std::string& Text, TAnswerBudget Budget) {
@@ -198,7 +221,9 @@ void TMbxPOP::ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Bud
 }
 
 TAnswerBudget TMbxPOP::HeaderBudget() const {
-    return {AnswerLimits.MaxHeaderAnswer, SocketErrorText(EMSGSIZE, "recv")};
+    return {AnswerLimits.MaxHeaderAnswer,
+            "the server's header answer (TOP n 0) is larger than " +
+                std::to_string(AnswerLimits.MaxHeaderAnswer) + " bytes"};
 }
 
 std::string TMbxPOP::headerOf(const std::string& answer) {
@@ -206,8 +231,21 @@ std::string TMbxPOP::headerOf(const std::string& answer) {
     return answer.substr(statusEnd == std::string::npos ? answer.size() : statusEnd + 2);
 }
 
-std::string TMbxPOP::sizeOfReply() const {
-    return AfterFirstBlank(replyText_);
+bool TMbxPOP::listedSize(TMsgNumber n, std::string& Size) {
+    const auto [number, size] = FirstTwoWords(replyText_);
+    const auto named = ReadServerNumber(number, "mail number", kMaxMailCount);
+    std::optional<std::string> error = named.Error;
+    if (!error && named.Value != n)
+        error = "the server answered list " + std::to_string(n) + " for mail " +
+                std::to_string(named.Value);
+    if (!error)
+        error = ReadServerNumber(size, "size of mail " + std::to_string(n), kMaxMailSize).Error;
+    if (error) {
+        closeAndReport(this, kErrCommand, *error);
+        return false;
+    }
+    Size = size;
+    return true;
 }
 
 void TMbxPOP::noteDeleted(TMsgNumber MsgIndex) {
@@ -260,22 +298,32 @@ bool TMbxPOP::Login() {
 }
 
 void TMbxPOP::Stat() {
+    if (!connected_)
+        throw std::runtime_error("Not connected.");
     std::string reply;
     if (!Command("STAT", kErrCommand, reply))
         return;
-    const size_t blank = replyText_.find(' ');
-    const std::string count = replyText_.substr(0, blank);
-    int32_t value = 0;
-    if (!ParseInt32(count, value))
-        throw std::invalid_argument("'" + count + "' ist kein gültiger Integerwert");
-    messageCount_ = static_cast<TMsgNumber>(value);
-    mailboxSize_ = blank == std::string::npos ? "" : replyText_.substr(blank + 1);
+    const auto [number, size] = FirstTwoWords(replyText_);
+    const auto count = ReadServerNumber(number, "mail count", kMaxMailCount);
+    // A server that gives no size at all leaves the size unknown; one it gives must be a number.
+    const auto octets = size.empty() ? TServerNumber{}
+                                     : ReadServerNumber(size, "mailbox size", kMaxMailboxSize);
+    if (count.Error || octets.Error) {
+        messageCount_ = 0;
+        mailboxSize_.clear();
+        closeAndReport(this, kErrCommand, count.Error ? *count.Error : *octets.Error);
+        return;
+    }
+    messageCount_ = static_cast<TMsgNumber>(count.Value);
+    mailboxSize_ = size;
 }
 
 void TMbxPOP::GetMsgSize(int MsgIndex, std::string& Size) {
+    if (!connected_)
+        throw std::runtime_error("Not connected.");
     std::string reply;
-    if (Command("list " + Number(MsgIndex), kErrCommand, reply))
-        Size = sizeOfReply();
+    if (Command("list " + Number(MsgIndex), kErrCommand, reply) && MsgIndex > 0)
+        listedSize(static_cast<TMsgNumber>(MsgIndex), Size);
 }
 
 void TMbxPOP::GetMsgHeader(TMsgNumber MsgIndex, std::string& Header) {
@@ -388,9 +436,10 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(TMsgNumber MsgIndex, bool HeaderOn
             file.Append(bytes);
         } catch (const std::system_error& e) {
             // The answer can no longer be followed; drop the session rather than desynchronise.
-            int code = e.code().value();
-            SocketError(this, socket_->Socket(), eeGeneral, code);
-            throw;
+            // The text names the file and the system's reason, e.g. a full disk.
+            const int code = e.code().value();
+            closeAndReport(this, code, e.what());
+            throw ESocketError(e.what(), FailureCauseOf(code), code);
         }
     };
     append(data);

@@ -5,13 +5,17 @@
 //
 // Failures, three kinds:
 //  - wrong state: std::runtime_error "Invalid Op. Not connected." (Login) or "Not connected."
-//    (GetMsgHeader, DeleteMsg, Retrieve, RetrieveMsg); nothing sent, nothing changed;
+//    (Stat, GetMsgSize, GetMsgHeader, DeleteMsg, Retrieve, RetrieveMsg); nothing sent,
+//    nothing changed;
 //  - a "-ERR" answer: the connection is closed (no QUIT), OnQuit fires, then OnError with the
 //    code (2001-2006) and the server's text; the operation returns normally (CAPA excepted:
 //    a server may refuse it and the session goes on);
+//  - a number in an answer that is not one this program holds (STAT, list n): the same close,
+//    OnQuit and OnError 2006 with a text naming the number; the operation returns normally;
 //  - the transport (send/receive failure, time-out, server gone mid-answer, an answer past its
-//    bounds in time or size, see AnswerReader.h): the same close, OnQuit and OnError (with the
-//    last reply text), then ESocketError propagates.
+//    bounds in time or size, see AnswerReader.h, the temporary file not written): the same
+//    close, OnQuit and OnError (with the error number and a text naming what failed and why),
+//    then ESocketError propagates.
 
 #include <chrono>
 #include <cstdint>
@@ -77,7 +81,8 @@ public:
     bool WholeMailByRetr = false; // RETR even where TOP would do (comparison, odd servers)
     // Pipelined listing and deletion where the server lists PIPELINING; false: lock-step.
     bool AllowPipelining = true;
-    size_t PipelineWindow = 32; // commands in flight at most (their bytes: at most 2 KiB)
+    // Bytes of commands in flight at most (a command is some 12 bytes); at least one command.
+    size_t PipelineBytes = 16 * 1024;
 
     TNotifyEvent OnConnect; // Sender: the client socket component
     TNotifyEvent OnQuit;    // Sender: the client socket component
@@ -131,10 +136,11 @@ public:
     // change with the login, RFC 2449) and, when it lists UTF8, the UTF8 command (RFC 6856);
     // a refusal of either ends nothing.
     bool Login();
-    // STAT into MessageCount and MailboxSize; error 2006. Throws std::invalid_argument when
-    // the count is not a number.
+    // STAT into MessageCount and MailboxSize; error 2006, also when the count or the size is
+    // not a number this program holds (the session ends then, MessageCount 0).
     void Stat();
-    // "list n": Size := the size word; error 2006 (Size untouched).
+    // "list n": Size := the size word; error 2006 (Size untouched), also when the answer names
+    // another mail or its size is not a number this program holds.
     void GetMsgSize(int MsgIndex, std::string& Size);
     // "TOP n 0": Header := the header lines, the empty line and the "." line as sent; error
     // 2005 (Header empty).
@@ -196,6 +202,15 @@ private:
     // the terminating "." line, within the bounds given when its command was sent.
     void ReceiveMultiLine(std::string& Text);
     void ReportError(int Code);
+    // The close and events of every error: Failed, close (OnQuit), then OnError(Sender, Code,
+    // Text).
+    void closeAndReport(TObject* Sender, int Code, const std::string& Text);
+    // The answer to "list n" in ReplyText: Size := its size word; false after the session was
+    // ended (2006) because the answer names another mail or a size this program cannot hold.
+    bool listedSize(TMsgNumber n, std::string& Size);
+    // Sends what the socket takes of Count bytes now (all of them when Wait), with its event;
+    // the number of bytes sent.
+    size_t sendSome(const char* Bytes, size_t Count, bool Wait);
     // Sends Line and reads the answer into Reply; on "-ERR" reports ErrorCode and gives false.
     bool Command(const std::string& Line, int ErrorCode, std::string& Reply,
                  TAnswerBudget Budget = {});
@@ -209,7 +224,6 @@ private:
     TAnswerBudget HeaderBudget() const;
     // What TOP n 0 and list n give from their answers.
     static std::string headerOf(const std::string& answer);
-    std::string sizeOfReply() const;
     void noteDeleted(TMsgNumber MsgIndex);
     // The first TOP answer of a session decides whether TOP serves for whole mails.
     void NoteTopAnswer();
@@ -230,7 +244,7 @@ private:
     // Closes the session as a receive failure (OnQuit, OnError) and throws ESocketError.
     [[noreturn]] void transportFailure(int errorCode, const std::string& text);
     // The same close and events, without the throw.
-    void endSession(int errorCode);
+    void endSession(int errorCode, const std::string& text);
     void processMessages();
 
     // The steps of Connect that make the connection secure.

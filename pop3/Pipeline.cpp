@@ -4,35 +4,60 @@
 
 #include "MbxPOP3.h"
 
+namespace {
+// The answered commands are dropped from the buffer once they fill this much of it.
+constexpr size_t kCompactAt = 4096;
+} // namespace
+
 TPipeline::TPipeline(TMbxPOP& pop) : pop_(pop) {}
 
-bool TPipeline::HasRoom(size_t Commands) const {
-    // A command line is at most a few dozen bytes; keep room for the longest.
-    constexpr size_t kLongestCommand = 64;
-    return flight_.size() + Commands <= std::max<size_t>(pop_.PipelineWindow, 1) &&
-           bytes_ + Commands * kLongestCommand <= kMaxBytesInFlight;
+bool TPipeline::HasRoom(size_t Bytes) {
+    const size_t inFlight = out_.size() - answered_;
+    if (flight_.empty())
+        return true;
+    if (inFlight <= pop_.PipelineBytes / 2)
+        filling_ = true;
+    filling_ = filling_ && inFlight + Bytes <= pop_.PipelineBytes;
+    return filling_;
 }
 
 void TPipeline::Queue(const std::string& Command, bool MultiLine) {
-    const size_t bytes = Command.size() + 2;
-    queued_ += Command + "\r\n";
-    flight_.push_back({MultiLine, bytes});
-    bytes_ += bytes;
+    if (answered_ >= kCompactAt) {
+        // The unsent bytes keep their content; a TLS write may go on from their new place.
+        out_.erase(0, answered_);
+        sent_ -= answered_;
+        for (TInFlight& command : flight_)
+            command.End -= answered_;
+        answered_ = 0;
+    }
+    out_ += Command;
+    out_ += "\r\n";
+    flight_.push_back({MultiLine, out_.size()});
 }
 
-void TPipeline::Flush() {
-    if (queued_.empty())
-        return;
-    pop_.SendText(queued_);
-    queued_.clear();
+void TPipeline::Push() {
+    while (sent_ < out_.size() && pop_.Connected()) {
+        const size_t n = pop_.sendSome(out_.data() + sent_, out_.size() - sent_, false);
+        if (n == 0)
+            return;
+        sent_ += n;
+    }
 }
 
 bool TPipeline::Next(std::string& Answer) {
+    // Every earlier answer is read, so the server has nothing to write that we do not take:
+    // waiting for room to send the rest of this command cannot block both sides.
+    while (!oldestSent() && pop_.Connected()) {
+        Push();
+        if (!oldestSent() && pop_.Connected())
+            pop_.socket_->Socket()->AwaitSendRoom();
+    }
     const TInFlight oldest = flight_.front();
     flight_.pop_front();
-    bytes_ -= oldest.Bytes;
+    answered_ = oldest.End;
     pop_.ReceiveAnswer(Answer, oldest.MultiLine,
                        oldest.MultiLine ? pop_.HeaderBudget() : TAnswerBudget{});
+    Push();
     return pop_.ReplyStatus() == "+OK";
 }
 
@@ -42,9 +67,12 @@ void TPipeline::EndAfterRefusal(int ErrorCode) {
     const std::string text = pop_.replyText_;
     try {
         std::string dropped;
-        while (InFlight() && pop_.Connected()) {
-            pop_.replyText_ = text;
-            Next(dropped);
+        // A command that went out only in part is never answered.
+        while (InFlight() && oldestSent() && pop_.Connected()) {
+            const TInFlight oldest = flight_.front();
+            flight_.pop_front();
+            pop_.ReceiveAnswer(dropped, oldest.MultiLine,
+                               oldest.MultiLine ? pop_.HeaderBudget() : TAnswerBudget{});
         }
     } catch (const ESocketError&) {
         return; // the session is closed and reported already

@@ -26,8 +26,9 @@ inline constexpr uint64_t kMinAnswerRate = 1024;
 inline constexpr uint64_t kMaxStatusLine = 64 * 1024;
 // A capability list is a few dozen short lines.
 inline constexpr uint64_t kMaxCapabilityAnswer = 64 * 1024;
-// A header answer (TOP n 0) is held in memory; one this large is a server streaming without end.
-inline constexpr uint64_t kMaxHeaderAnswer = 16 * 1024 * 1024;
+// A header answer (TOP n 0) is held in memory, and a listing asks for one per mail: one this
+// large is a server streaming without end. At the minimum rate it ends within some 17 minutes.
+inline constexpr uint64_t kMaxHeaderAnswer = 1024 * 1024;
 // A retrieval may hold kRetrieveSizeFactor times the listed size plus kRetrieveSlack (room for
 // line-end and dot-stuffing differences between the listed and the sent form) ...
 inline constexpr uint64_t kRetrieveSizeFactor = 2;

@@ -144,6 +144,9 @@ TTlsLayer::TTlsLayer(int fd, const TTlsSettings& settings) {
     ssl_.reset(SSL_new(ctx_.get()));
     if (!ssl_ || SSL_set_fd(ssl_.get(), fd) != 1)
         SetupFailure("SSL_new");
+    // Pipelined commands are written as far as the socket takes them; the rest follows later
+    // from a buffer that may have grown (and moved) meanwhile.
+    SSL_set_mode(ssl_.get(), SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     X509_VERIFY_PARAM* param = SSL_get0_param(ssl_.get());
     if (IsIpLiteral(settings.Host)) {
         if (X509_VERIFY_PARAM_set1_ip_asc(param, settings.Host.c_str()) != 1)

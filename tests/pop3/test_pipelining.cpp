@@ -1,6 +1,10 @@
 // The listing and deletion passes with commands in flight (PIPELINING) and one at a time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <sys/socket.h>
+
 #include "SessionFixture.h"
 
 namespace {
@@ -53,6 +57,38 @@ protected:
     }
     std::vector<std::string> rows;
 };
+
+// A mailbox of count mails that exists only in its answers, each header padded to at least
+// headerBytes: every line is answered on demand, in order.
+std::function<std::string(const std::string&)> MailboxOf(unsigned count, size_t headerBytes = 0) {
+    return [count, headerBytes](const std::string& line) -> std::string {
+        const auto number = [&](size_t at) { return std::stoul(line.substr(at)); };
+        if (line == "CAPA")
+            return kPipelining;
+        if (line == "STAT")
+            return "+OK " + std::to_string(count) + " " + std::to_string(count * 100ull) + "\r\n";
+        if (line.starts_with("TOP ")) {
+            std::string header = "Subject: mail " + std::to_string(number(4)) + "\r\n";
+            if (header.size() < headerBytes)
+                header += "X-Pad: " + std::string(headerBytes - header.size(), 'p') + "\r\n";
+            return "+OK\r\n" + header + "\r\n.\r\n";
+        }
+        if (line.starts_with("list "))
+            return "+OK " + std::to_string(number(5)) + " 100\r\n";
+        return "+OK\r\n"; // USER, PASS, DELE, QUIT
+    };
+}
+
+// A client logged in to the server, which must have been started.
+void LogInTo(TMbxPOP& client, const ScriptedServer& server) {
+    PointAt(client, server);
+    client.UserId = "bob";
+    client.UserPasswd = "pw";
+    client.Connect();
+    ASSERT_TRUE(client.Connected()) << client.OpenError();
+    ASSERT_TRUE(client.Login());
+    ASSERT_TRUE(client.Capabilities().Pipelining);
+}
 
 std::vector<std::string> ListingCommands(unsigned from, unsigned to) {
     std::vector<std::string> lines;
@@ -111,7 +147,7 @@ TEST_F(Pipelining, AnswersInOnePacketOrOneByteAtATimeGiveTheSameRows) {
 }
 
 TEST_F(Pipelining, CancelReadsTheAnswersInFlightAndKeepsTheSessionInStep) {
-    pop.PipelineWindow = 4; // two mails in flight
+    pop.PipelineBytes = 40; // two mails in flight (17 bytes each)
     ScriptLogin(server, kPipelining);
     for (int i = 0; i < 4; ++i)
         server.AwaitLine();
@@ -220,4 +256,67 @@ TEST_F(Pipelining, AnswersInFlightKeepTheBoundsOfEveryAnswer) {
     }
     EXPECT_EQ(rows, (std::vector<std::string>{Row(1)}));
     EXPECT_FALSE(pop.Connected());
+}
+
+TEST(BigMailbox, SeventyThousandMailsAreListedInOrderAndTheLastIsDeletedExactly) {
+    constexpr TMsgNumber kCount = 70000; // past what 16 bits hold
+    ScriptedServer server;
+    server.Send("+OK ready\r\n");
+    server.AnswerEachLine(MailboxOf(kCount), "QUIT");
+    server.Start();
+    TMbxPOP pop;
+    ASSERT_NO_FATAL_FAILURE(LogInTo(pop, server));
+    pop.Stat();
+    ASSERT_EQ(pop.MessageCount(), kCount);
+    TMsgNumber next = 1;
+    size_t wrong = 0;
+    EXPECT_EQ(pop.ListMails(
+                  pop.MessageCount(),
+                  [&](TMsgNumber n, const std::string& header, const std::string& size) {
+                      wrong += n != next || size != "100" ||
+                               header != "Subject: mail " + std::to_string(n) + "\r\n\r\n.\r\n";
+                      ++next;
+                  },
+                  {}),
+              TMbxPOP::TPassEnd::Complete);
+    EXPECT_EQ(next, kCount + 1);
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(pop.DeleteMails({kCount}, {}), TMbxPOP::TPassEnd::Complete);
+    EXPECT_EQ(pop.MessageCount(), kCount - 1);
+    pop.Quit();
+    EXPECT_FALSE(pop.Failed());
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    const auto heard = server.ReceivedLines();
+    std::vector<std::string> deletes;
+    std::copy_if(heard.begin(), heard.end(), std::back_inserter(deletes),
+                 [](const std::string& line) { return line.starts_with("DELE"); });
+    EXPECT_EQ(deletes, std::vector<std::string>{"DELE 70000"});
+    EXPECT_EQ(heard.back(), "QUIT");
+}
+
+TEST(BigMailbox, AServerThatDoesNotReadWhileItWritesCannotBlockTheListing) {
+    // The smallest buffers on both sides hold far less than the commands in flight, and the
+    // answers to one read of commands are far more than the client's socket takes: a client
+    // that waited to send everything before it reads would wait for ever.
+    constexpr TMsgNumber kCount = 3000;
+    ScriptedServer server;
+    server.UseSmallestBuffers();
+    server.Send("+OK ready\r\n");
+    server.AnswerEachLine(MailboxOf(kCount, 2048), "QUIT");
+    server.Start();
+    TMbxPOP pop;
+    pop.ReceiveTimeout = std::chrono::seconds(20);
+    pop.OnConnect = [&](TObject*) {
+        const int smallest = 1;
+        ::setsockopt(pop.ClientSocket().Socket()->Handle(), SOL_SOCKET, SO_SNDBUF, &smallest,
+                     sizeof smallest);
+    };
+    ASSERT_NO_FATAL_FAILURE(LogInTo(pop, server));
+    TMsgNumber rows = 0;
+    EXPECT_EQ(pop.ListMails(kCount, [&](TMsgNumber, const std::string&, const std::string&) { ++rows; },
+                            {}),
+              TMbxPOP::TPassEnd::Complete);
+    EXPECT_EQ(rows, kCount);
+    pop.Quit();
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
 }

@@ -1,6 +1,11 @@
 // Retrieval against a scripted server: progress, dot-unstuffing, the temporary file.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
+
+#include <sys/resource.h>
+
 #include "SessionFixture.h"
 
 namespace {
@@ -139,4 +144,62 @@ TEST_F(Retrieval, TheTemporaryFileIsOwnerOnlyWhileItExists) {
     ASSERT_EQ(seenFiles.size(), 2u); // progress 80, then the final 100
     EXPECT_EQ(seenFiles[0].substr(0, 3), "mbx");
     // The fixture checks at the end that the folder is empty again.
+}
+
+TEST(RetrievalFailure, TheErrorNamesWhatFailedAndWhyNeverTheMailsBytes) {
+    struct Row {
+        std::string name;
+        size_t mailLines;
+        rlim_t fileLimit; // RLIM_INFINITY: none
+        int code;
+        std::string text;
+    };
+    const std::vector<Row> rows = {
+        {"connection reset mid-mail", 3, RLIM_INFINITY, ECONNRESET,
+         SocketErrorText(ECONNRESET, "recv")},
+        {"temporary file cannot grow", 4000, 64 * 1024, EFBIG,
+         std::string("cannot write the temporary file: ") + std::strerror(EFBIG)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PrivateTempDir tmp;
+        ScriptedServer server;
+        server.Send("+OK ready\r\n");
+        server.AwaitLine();
+        server.Send("+OK 1 500000\r\n");
+        server.AwaitLine();
+        std::string mail = "+OK\r\nSubject: secret\r\n\r\n";
+        for (size_t i = 0; i < row.mailLines; ++i)
+            mail += "SECRET line " + std::to_string(i) + std::string(60, 's') + "\r\n";
+        server.Send(mail);
+        server.Pause(std::chrono::milliseconds(200)); // the mail's bytes are read first
+        server.Reset();
+        server.Start();
+        TMbxPOP pop;
+        PointAt(pop, server);
+        std::vector<std::string> errors;
+        pop.OnError = [&](TObject*, int code, const std::string& text) {
+            errors.push_back(std::to_string(code) + " " + text);
+        };
+        pop.Connect();
+        // A file size limit is what a full disk looks like to write(); the signal is not wanted.
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limited = old;
+        limited.rlim_cur = row.fileLimit;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        std::string thrown;
+        try {
+            pop.Retrieve(1);
+        } catch (const ESocketError& e) {
+            thrown = e.what();
+        }
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldSignal);
+        EXPECT_EQ(thrown, row.text);
+        EXPECT_EQ(errors, std::vector<std::string>{std::to_string(row.code) + " " + row.text});
+        EXPECT_FALSE(pop.Connected());
+        EXPECT_TRUE(tmp.Files().empty());
+    }
 }

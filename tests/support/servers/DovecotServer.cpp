@@ -13,6 +13,7 @@
 #include <netinet/in.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,6 +86,28 @@ void StartWatchdog(const std::string& folder) {
     }
 }
 
+// The mails written straight into the Maildir the sandbox made (thousands in a moment, where a
+// copy per mail would take seconds), named as the sandbox names them: in the order given, and
+// owned like the Maildir, so the server's mail processes read them as their own.
+void WriteMaildir(const fs::path& maildir, const std::vector<std::string>& mails) {
+    struct stat owner {};
+    if (::stat(maildir.c_str(), &owner) < 0)
+        throw std::runtime_error("DovecotServer: no Maildir at " + maildir.string());
+    for (size_t i = 0; i < mails.size(); ++i) {
+        const std::string n = std::to_string(i + 1);
+        const fs::path file =
+            maildir / "new" / (std::to_string(1000000000 + i + 1) + ".M" + n + "P1.sandbox");
+        {
+            std::ofstream out(file, std::ios::binary);
+            out << mails[i];
+            if (!out.flush())
+                throw std::runtime_error("DovecotServer: cannot write " + file.string());
+        }
+        if (::chmod(file.c_str(), 0600) < 0 || ::chown(file.c_str(), owner.st_uid, owner.st_gid) < 0)
+            throw std::runtime_error("DovecotServer: cannot hand over " + file.string());
+    }
+}
+
 std::string MakeFolder() {
     const char* env = std::getenv("TMPDIR");
     std::string pattern = std::string(env && *env ? env : "/tmp") + "/inbox-dovecot-XXXXXX";
@@ -105,17 +128,6 @@ DovecotServer::DovecotServer(std::string user, std::string password,
         // The unprivileged Dovecot processes must be able to pass through to the Maildir.
         fs::permissions(folder_,
                         fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-        const fs::path input = fs::path(folder_) / "input";
-        fs::create_directory(input);
-        std::vector<std::string> files;
-        for (size_t i = 0; i < mails.size(); ++i) {
-            const fs::path file = input / (std::to_string(i + 1) + ".eml");
-            std::ofstream out(file, std::ios::binary);
-            out << mails[i];
-            if (!out.flush())
-                throw std::runtime_error("DovecotServer: cannot write " + file.string());
-            files.push_back(file.string());
-        }
         for (int attempt = 0; attempt < 5 && !running_; ++attempt) {
             port_ = FreePort();
             std::vector<std::string> args{"start"};
@@ -128,11 +140,11 @@ DovecotServer::DovecotServer(std::string user, std::string password,
             }
             args.insert(args.end(),
                         {folder_ + "/sandbox", std::to_string(port_), user_, password_});
-            args.insert(args.end(), files.begin(), files.end());
             running_ = RunSandbox(args) == 0;
         }
         if (!running_)
             throw std::runtime_error("DovecotServer: the server did not start; log:\n" + Log());
+        WriteMaildir(fs::path(folder_) / "sandbox" / "mail" / user_ / "Maildir", mails);
         StartWatchdog(folder_);
     } catch (...) {
         std::error_code ignored;

@@ -44,30 +44,42 @@ ScriptedServer::~ScriptedServer() {
 }
 
 void ScriptedServer::Send(std::string bytes) {
-    steps_.push_back({StepKind::Send, std::move(bytes)});
+    steps_.push_back(Step(StepKind::Send, std::move(bytes)));
 }
 
 void ScriptedServer::Pause(std::chrono::milliseconds pause) {
-    steps_.push_back({StepKind::Pause, {}, pause});
+    steps_.push_back(Step(StepKind::Pause, {}, pause));
 }
+void ScriptedServer::AnswerEachLine(std::function<std::string(const std::string& line)> Answer,
+                                    std::string Last) {
+    steps_.push_back(Step(StepKind::AnswerEachLine, std::move(Last), {}, std::move(Answer)));
+}
+
+void ScriptedServer::UseSmallestBuffers() {
+    // Accepted connections inherit the listening socket's sizes; the kernel rounds 1 up.
+    const int smallest = 1;
+    ::setsockopt(listenFd_, SOL_SOCKET, SO_RCVBUF, &smallest, sizeof smallest);
+    ::setsockopt(listenFd_, SOL_SOCKET, SO_SNDBUF, &smallest, sizeof smallest);
+}
+
 void ScriptedServer::AwaitLine() {
-    steps_.push_back({StepKind::AwaitLine, {}});
+    steps_.push_back(Step(StepKind::AwaitLine));
 }
 
 void ScriptedServer::AwaitBytes() {
-    steps_.push_back({StepKind::AwaitBytes, {}});
+    steps_.push_back(Step(StepKind::AwaitBytes));
 }
 void ScriptedServer::AwaitClientClose() {
-    steps_.push_back({StepKind::AwaitClose, {}});
+    steps_.push_back(Step(StepKind::AwaitClose));
 }
 void ScriptedServer::Close() {
-    steps_.push_back({StepKind::Close, {}});
+    steps_.push_back(Step(StepKind::Close));
 }
 void ScriptedServer::Reset() {
-    steps_.push_back({StepKind::Reset, {}});
+    steps_.push_back(Step(StepKind::Reset));
 }
 void ScriptedServer::AcceptNext() {
-    steps_.push_back({StepKind::AcceptNext, {}});
+    steps_.push_back(Step(StepKind::AcceptNext));
 }
 
 void ScriptedServer::Start() {
@@ -260,8 +272,49 @@ bool ScriptedServer::runStep(const Step& step) {
         sentTotal_ = 0;
         clientRead_ = 0;
         return accept();
+    case StepKind::AnswerEachLine:
+        return answerEachLine(step);
     }
     return false;
+}
+
+bool ScriptedServer::answerEachLine(const Step& step) {
+    auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        std::string answers;
+        bool last = false;
+        {
+            std::lock_guard lock(mutex_);
+            for (size_t eol; !last && (eol = connReceived_.find("\r\n", lineScan_)) !=
+                                          std::string::npos;) {
+                const std::string line = connReceived_.substr(lineScan_, eol - lineScan_);
+                lineScan_ = eol + 2;
+                answers += step.answer(line);
+                last = line == step.bytes;
+            }
+        }
+        if (!answers.empty()) {
+            // No reading until every answer is out.
+            if (!sendAll(answers)) {
+                failScript(std::string("send failed: ") + std::strerror(errno));
+                return false;
+            }
+            sentTotal_ += answers.size();
+            start = std::chrono::steady_clock::now();
+        }
+        if (last)
+            return true;
+        if (stop_)
+            return false;
+        if (timedOut(start)) {
+            failScript("timed out waiting for a line to answer");
+            return false;
+        }
+        if (!readSome()) {
+            failScript("client closed before the line " + step.bytes);
+            return false;
+        }
+    }
 }
 
 void ScriptedServer::run() {

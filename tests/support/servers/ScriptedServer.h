@@ -24,9 +24,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class ScriptedServer {
@@ -48,6 +50,14 @@ public:
     void Reset();            // aborts the connection: the client sees a reset (ECONNRESET)
     void AcceptNext();       // closes the connection (if any) and waits for a new one
     void Pause(std::chrono::milliseconds pause); // a server that takes its time (keeps reading)
+    // Answers every line the client sends with Answer(line) (the line without CR LF), until the
+    // line Last has been answered. Like many servers it does not read while it writes: the
+    // answers to all lines read so far go out in full before it reads again.
+    void AnswerEachLine(std::function<std::string(const std::string& line)> Answer,
+                        std::string Last);
+    // The kernel's receive and send buffers of the connections, as small as it allows: a
+    // client that writes without reading meets a full socket at once.
+    void UseSmallestBuffers();
 
     void SetPaced(bool paced) { paced_ = paced; }
     // Fails the script when the client sends a line before the answer to its previous line:
@@ -80,13 +90,19 @@ private:
         Close,
         Reset,
         AcceptNext,
-        Pause
+        Pause,
+        AnswerEachLine
     };
     struct Step {
+        explicit Step(StepKind k, std::string b = {}, std::chrono::milliseconds p = {},
+                      std::function<std::string(const std::string&)> a = {})
+            : kind(k), bytes(std::move(b)), pause(p), answer(std::move(a)) {}
         StepKind kind;
         std::string bytes;
         std::chrono::milliseconds pause{0};
+        std::function<std::string(const std::string&)> answer;
     };
+    bool answerEachLine(const Step& step);
 
     void run();
     bool runStep(const Step& step);
