@@ -14,11 +14,13 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QShowEvent>
@@ -32,6 +34,13 @@
 namespace {
 // How long a close waits for a listing to reach the end of the message in progress.
 constexpr int CloseGraceMs = 2000;
+
+// Where on the screen the pointer was for a pointer event; now, for any other.
+QPoint PointerOf(const QEvent& event) {
+    if (event.isPointerEvent())
+        return static_cast<const QSinglePointEvent&>(event).globalPosition().toPoint();
+    return QCursor::pos();
+}
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
@@ -236,6 +245,16 @@ QString TForm1::HintFor(const QObject* control) const {
     return {};
 }
 
+bool TForm1::ShowHintFor(const QObject* control, QPoint pointer) {
+    const bool moved = FHintPointer.MovedTo(pointer);
+    const QString hint = HintFor(control);
+    if (hint.isEmpty())
+        return false;
+    if (moved && PanelText(2) != hint)
+        SetPanelText(2, hint);
+    return true;
+}
+
 void TForm1::FormMouseMove() {
     ShowMarkedSummary();
 }
@@ -254,20 +273,23 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             return FormKeyDown(key);
         break;
     }
-    case QEvent::Enter: {
-        const QString hint = HintFor(watched);
-        if (!hint.isEmpty())
-            SetPanelText(2, hint);
+    case QEvent::Enter:
+        ShowHintFor(watched, PointerOf(*event));
         break;
-    }
     case QEvent::Leave:
         // A hint belongs to the control under the mouse only.
         if (!HintFor(watched).isEmpty())
             ShowMarkedSummary();
         break;
     case QEvent::MouseMove:
-        if (watched == Panel1 || watched == centralWidget())
+        if (watched == Panel1 || watched == centralWidget()) {
+            FHintPointer.MovedTo(PointerOf(*event));
             FormMouseMove();
+        } else if (ShowHintFor(watched, PointerOf(*event)) &&
+                   static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) {
+            // Ends here: passed on, the move would reach the surface below and clear the hint.
+            return true;
+        }
         break;
     default:
         break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HintPointer.h"
 #include "KeyringStore.h"
 #include "LanguageTexts.h"
 #include "MbxMsg.h"
@@ -182,6 +183,9 @@ public:
 
     // The text of a hint for the control, in the window's language; empty for none.
     QString HintFor(const QObject* control) const;
+    // Shows the control's hint once the pointer (now at pointer) really moved; true when the
+    // control has one.
+    bool ShowHintFor(const QObject* control, QPoint pointer);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -267,6 +271,7 @@ private:
     // Set by AbortExchange until the next command starts.
     bool FAborted = false;
     bool FListingRunning = false;
+    THintPointer FHintPointer;
 
     QDialog* FAboutBox = nullptr;
     TForm2* FHeaderWindow = nullptr;

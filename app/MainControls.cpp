@@ -40,6 +40,8 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, TToolGlyph glyph,
     caption.setPixelSize(10);
     button->setFont(caption);
     button->setCursor(Qt::PointingHandCursor);
+    // Its hint follows the moving pointer (a window opening under a resting one shows none).
+    button->setMouseTracking(true);
     button->setGeometry(left, ToolButtonTop, width, ToolButtonHeight);
     return button;
 }
@@ -195,6 +197,7 @@ void TForm1::BuildLoginRow() {
     Password->setEchoMode(QLineEdit::Password);
     Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     Password->setGeometry(388, LoginRowTop, 80, LoginRowHeight);
+    Password->setMouseTracking(true); // for its hint, as the tool buttons
 
     Header_Nein = new QCheckBox(Panel1);
     Header_Nein->setObjectName(QStringLiteral("Header_Nein"));

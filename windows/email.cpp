@@ -3,9 +3,11 @@
 #include "ByteText.h"
 #include "ErrorMessage.h"
 #include "Glyphs.h"
+#include "MailHeaderBlock.h"
 #include "MbxMIME.h"
 #include "MbxMsg.h"
 #include "MemoLines.h"
+#include "OfflineTextView.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -58,11 +60,18 @@ void WriteFile(const QString& path, std::string bytes) {
 TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
     setObjectName("Form3");
 
+    mail_header = new TMailHeaderBlock(this);
+
     memo_email_anzeigen = new QPlainTextEdit(this);
     memo_email_anzeigen->setObjectName("memo_email_anzeigen");
     memo_email_anzeigen->setReadOnly(true);
     memo_email_anzeigen->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memo_email_anzeigen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    memo_email_html = new TOfflineTextView(this);
+    memo_email_html->setObjectName("memo_email_html");
+    memo_email_html->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo_email_html->hide();
 
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName("Bevel1");
@@ -96,7 +105,8 @@ TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
     connect(btn_save_attachments, &QToolButton::clicked, this, &TForm3::btn_save_attachmentsClick);
     connect(btn_close, &QToolButton::clicked, this, &TForm3::btn_closeClick);
 
-    setTabOrder(memo_email_anzeigen, attachment_list);
+    setTabOrder(memo_email_anzeigen, memo_email_html);
+    setTabOrder(memo_email_html, attachment_list);
 
     // The dialog titles are the same in both languages.
     save_dialog_email = {QStringLiteral("Save E-Mail"), QStringLiteral("ASCII; Text (*.txt)"),
@@ -117,7 +127,12 @@ void TForm3::PlaceControls() {
         wordsWidth = std::max(wordsWidth, label->sizeHint().width());
     const int wordsLeft = w - wordsWidth - 12;
     const int buttonsLeft = wordsLeft - 40;
-    memo_email_anzeigen->setGeometry(-2, 0, w, h - 130);
+    // The header lines above the text, at most a third of the text's room.
+    const int headerHeight = std::min(mail_header->NeededHeight(), (h - 130) / 3);
+    mail_header->setGeometry(0, 0, w, headerHeight);
+    for (QWidget* text : {static_cast<QWidget*>(memo_email_anzeigen),
+                          static_cast<QWidget*>(memo_email_html)})
+        text->setGeometry(-2, headerHeight, w, h - 130 - headerHeight);
     Bevel1->setGeometry(8, h - 125, w - 18, 3); // the line along the bottom of its band
     lab_anhang->move(8, h - 115);
     attachment_list->setGeometry(0, h - 99, std::max(buttonsLeft - 31, 40), 97);
@@ -192,8 +207,22 @@ QLabel* TForm3::MakeLabel(const char* name, int left, int top) {
     return label;
 }
 
+QWidget* TForm3::ShownText() const {
+    if (memo_email_html->isVisibleTo(this))
+        return memo_email_html;
+    return memo_email_anzeigen;
+}
+
 void TForm3::ShowMessageOf(const TMbxMsg& msg) {
+    mail_header->ShowFieldsOf(msg);
+    // The lines are what is saved, also when the HTML is what shows.
     AppendLines(*memo_email_anzeigen, msg.Text);
+    const bool html = !msg.Html.empty();
+    if (html)
+        memo_email_html->ShowHtml(FromMailText(msg.Html));
+    memo_email_html->setVisible(html);
+    memo_email_anzeigen->setVisible(!html);
+    PlaceControls();
     const QString subject = SafeFileName(FromMailText(DecodeEncodedWords(msg.Subject)));
     FProposedMailName = (subject.isEmpty() ? QStringLiteral("mail") : subject) + ".txt";
     save_dialog_email.FileName = FProposedMailName;
@@ -224,12 +253,13 @@ void TForm3::FormActivate() {
     }
     for (QLabel* label : {close_window, save_email, save_attachment, lab_anhang})
         label->adjustSize();
+    mail_header->SetGerman(GermanUI());
     PlaceControls();
     const bool hasAttachments = attachment_list->count() > 0;
     btn_save_attachments->setEnabled(hasAttachments);
     if (hasAttachments)
         attachment_list->setCurrentRow(0);
-    memo_email_anzeigen->setFocus();
+    ShownText()->setFocus();
 }
 
 void TForm3::btn_closeClick() {
@@ -277,6 +307,10 @@ void TForm3::btn_save_attachmentsClick() {
 }
 
 void TForm3::Empty() {
+    mail_header->Clear();
     memo_email_anzeigen->clear();
+    memo_email_html->clear();
+    memo_email_html->hide();
+    memo_email_anzeigen->show();
     attachment_list->clear();
 }

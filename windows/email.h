@@ -10,19 +10,26 @@ class QLabel;
 class QListWidget;
 class QPlainTextEdit;
 class QToolButton;
+class TMailHeaderBlock;
 class TMbxMsg;
+class TOfflineTextView;
 
 // A text as a file name: no path separators or characters file systems refuse, no leading
 // dots or blanks (a hidden file), no trailing ones; at most 100 characters; may be empty.
 QString SafeFileName(const QString& text);
 
-// The message window: a mail's text and its attachments, each of which can be saved.
+// The message window: a mail's sender, recipients, date and subject above its text, and its
+// attachments; the text and each attachment can be saved.
 class TForm3 : public TViewerDialog {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);
 
+    TMailHeaderBlock* mail_header;
+    // The text lines: shown for a plain mail, and what is saved for every mail.
     QPlainTextEdit* memo_email_anzeigen;
+    // An HTML-only mail, formatted, in the memo's place.
+    TOfflineTextView* memo_email_html;
     QFrame* Bevel1;
     QLabel* lab_anhang;
     // Kept sorted without regard to case; each entry holds its attachment's index in the
@@ -50,8 +57,8 @@ public:
         FCurrentMsg = std::move(source);
     }
 
-    // Appends the mail's text lines to the memo and lists its attachments in place of any
-    // listed before.
+    // Shows the mail's header fields, appends its text lines to the memo (its HTML, when it
+    // has only that, shows instead) and lists its attachments in place of any listed before.
     void ShowMessageOf(const TMbxMsg& msg);
     // Lists one attachment of the current mail under its name.
     void AddAttachmentEntry(const QString& fileName, int attachmentIndex);
@@ -75,6 +82,8 @@ private:
 
     QToolButton* MakeButton(const char* name, const QIcon& icon, int top);
     QLabel* MakeLabel(const char* name, int left, int top);
+    // The memo or the HTML view, whichever shows the mail.
+    QWidget* ShownText() const;
 
     std::function<const TMbxMsg*()> FCurrentMsg;
     QString FProposedMailName = QStringLiteral("mail.txt");

@@ -170,8 +170,17 @@ TEST_F(AppTest, BusyAnimationLoops) {
     EXPECT_FALSE(f.Status_avi->Active());
 }
 
+// Moves the pointer twice over the window's own surface: from then on it has really moved.
+void MovePointerOverSurface(TForm1& f) {
+    for (const QPoint at : {QPoint(550, 85), QPoint(551, 86)}) {
+        QCursor::setPos(f.Panel1->mapToGlobal(at));
+        QCoreApplication::processEvents();
+    }
+}
+
 TEST_F(AppTest, HintsInThirdPanelAndTheirClearing) {
     TForm1& f = Open({"de-DE"});
+    MovePointerOverSurface(f);
     QEvent enter(QEvent::Enter);
     QCoreApplication::sendEvent(f.BtnInfo, &enter);
     EXPECT_EQ(f.PanelText(2), "Information zu InboxPruner - Release: 28. Mai 2000");
@@ -189,8 +198,28 @@ TEST_F(AppTest, HintsInThirdPanelAndTheirClearing) {
     EXPECT_EQ(f.PanelText(2), "");
 
     TForm1& e = Open();
+    MovePointerOverSurface(e);
     QCoreApplication::sendEvent(e.btn_cancel, &enter);
     EXPECT_EQ(e.PanelText(2), "Stop current transmition ...");
+}
+
+// Regression: after a restart the window opens under the pointer at rest where Close was
+// clicked; the start text stays until the pointer really moves over a control.
+TEST_F(AppTest, StartTextStaysUntilThePointerMovesOverAControl) {
+    const QString hint = QStringLiteral("End InboxPruner ...");
+    TForm1& first = Open();
+    MovePointerOverSurface(first);
+    const QPoint overClose = first.BtnClose->mapToGlobal(first.BtnClose->rect().center());
+    QCursor::setPos(overClose);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return first.PanelText(2) == hint; }, 5000));
+    TForm1& f = Open();
+    ASSERT_EQ(f.BtnClose->mapToGlobal(f.BtnClose->rect().center()), overClose);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.PanelText(2), "");
+    for (const QPoint by : {QPoint(2, 1), QPoint(3, 2)}) {
+        QCursor::setPos(overClose + by);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f.PanelText(2) == hint; }, 5000)) << by.x();
+    }
 }
 
 TEST_F(AppTest, EmptyFieldsStopBeforeAnyNetworkActivity) {

@@ -71,7 +71,7 @@ TEST_F(HeaderWindowTest, EveryWayOfClosingEmptiesTheMemo) {
     const std::pair<const char*, std::function<void(TForm2&)>> ways[] = {
         {"close button", [](TForm2& f) { f.btn_close->click(); }},
         {"Enter", [](TForm2& f) { QTest::keyClick(f.btn_close, Qt::Key_Return); }},
-        {"Escape", [](TForm2& f) { QTest::keyClick(&f, Qt::Key_Escape); }},
+        {"Escape", [](TForm2& f) { QTest::keyClick(f.windowHandle(), Qt::Key_Escape); }},
         {"title bar", [](TForm2& f) { f.close(); }},
     };
     for (const auto& [name, closeIt] : ways) {

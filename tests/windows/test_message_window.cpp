@@ -1,18 +1,24 @@
 // The message window: language, attachment list, saving the mail and its attachments.
+#include "MailHeaderBlock.h"
 #include "MbxMsg.h"
+#include "OfflineTextView.h"
 #include "email.h"
 #include "viewer_test_support.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -270,10 +276,144 @@ TEST_F(MessageWindowTest, FileThatCannotBeCreatedIsReportedAndNothingChanges) {
     }
 }
 
+TEST_F(MessageWindowTest, HeaderLinesAboveTheTextLeaveOutMissingFields) {
+    using Lines = std::vector<std::pair<QString, QString>>;
+    const std::string from = "\"Anna Ärger\" <anna@example.org>";
+    const std::string to = "\"Bob\" <bob@example.org>";
+    const std::string date = "Tue, 1 Dec 2026 10:00:00 +0100";
+    std::string manyCc;
+    for (int i = 0; i < 200; ++i)
+        manyCc += (i ? ", <user"s : "<user"s) + std::to_string(i) + "@example.org>";
+    struct Row {
+        bool german;
+        std::string from, to, cc, date, subject;
+        Lines lines;
+    };
+    const Row rows[] = {
+        {false, from, to, "", date, "Grüße",
+         {{"From:", QString::fromUtf8(from)}, {"To:", QString::fromStdString(to)},
+          {"Date:", QString::fromStdString(date)}, {"Subject:", QString::fromUtf8("Grüße")}}},
+        {true, from, to, manyCc, date, "Re:\tfolded",
+         {{"Von:", QString::fromUtf8(from)}, {"An:", QString::fromStdString(to)},
+          {"Cc:", QString::fromStdString(manyCc)}, {"Datum:", QString::fromStdString(date)},
+          {"Betreff:", "Re: folded"}}},
+        {false, "", "", "", "", "only a subject", {{"Subject:", "only a subject"}}},
+        {false, "", "", "", "", "", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.subject);
+        german = row.german;
+        auto msg = Mail({"Body line"});
+        msg->From = row.from;
+        msg->SendTo = row.to;
+        msg->CC = row.cc;
+        msg->Date = row.date;
+        msg->Subject = row.subject;
+        Open(std::move(msg));
+        EXPECT_EQ(form.mail_header->Lines(), row.lines);
+        const QRect header = form.mail_header->geometry();
+        EXPECT_EQ(header.height() > 0, !row.lines.empty());
+        EXPECT_EQ(form.memo_email_anzeigen->geometry().top(), header.bottom() + 1);
+        EXPECT_EQ(Memo(), QStringLiteral("Body line")) << "the fields stay out of the text";
+        if (row.german) {
+            EXPECT_TRUE(SaveScreenshot(form, "message-window-header-lines"));
+        }
+        const auto values = form.mail_header->findChildren<QLabel*>();
+        for (const QLabel* value : values) {
+            // A value wider than its line ends in an ellipsis and shows whole as a tip.
+            if (!value->toolTip().isEmpty()) {
+                EXPECT_EQ(value->toolTip(), QString::fromStdString(manyCc));
+                EXPECT_TRUE(value->text().endsWith(QChar(0x2026)));
+                EXPECT_LE(value->geometry().right(), form.width());
+            }
+        }
+        answer.path = PathIn("saved.txt");
+        form.btn_save_email->click();
+        EXPECT_EQ(ReadFileBytes(answer.path), "Body line\r\n");
+        form.btn_close->click();
+        EXPECT_TRUE(form.mail_header->Lines().empty());
+    }
+}
+
+// Records what the program hands to the desktop to open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened.push_back(url); }
+};
+
+// An HTML-only mail shows formatted; nothing it names is fetched, read or opened.
+TEST_F(MessageWindowTest, HtmlOnlyMailShowsFormattedAndLoadsNothing) {
+    QImage big(300, 300, QImage::Format_RGB32);
+    big.fill(Qt::red);
+    const QString bigPath = PathIn("big.png");
+    ASSERT_TRUE(big.save(bigPath));
+    const QStringList sources = {"http://127.0.0.1:9/pixel.png", "https://127.0.0.1:9/logo.png",
+                                 "cid:part1@example.org", QUrl::fromLocalFile(bigPath).toString(),
+                                 bigPath};
+    QString html = "<p><b>Bold</b> and <a href=\"http://127.0.0.1:9/track\">a link</a></p>";
+    for (const QString& source : sources)
+        html += "<img src=\"" + source + "\">";
+    auto msg = Mail({"Bold and a link"});
+    msg->Html = html.toStdString();
+    OpenedUrls desktop;
+    for (const char* scheme : {"http", "https", "file"})
+        QDesktopServices::setUrlHandler(scheme, &desktop, "Open");
+    Open(std::move(msg));
+    TOfflineTextView& view = *form.memo_email_html;
+    ASSERT_TRUE(view.isVisible());
+    EXPECT_FALSE(form.memo_email_anzeigen->isVisible());
+    EXPECT_EQ(form.focusWidget(), &view);
+    view.grab(); // lays out and paints every image
+    EXPECT_TRUE(SaveScreenshot(form, "message-window-html"));
+    EXPECT_TRUE(view.toPlainText().startsWith("Bold and a link"));
+    QTextCursor bold = view.document()->find("Bold");
+    EXPECT_EQ(bold.charFormat().fontWeight(), QFont::Bold);
+    // A loaded image would make the text at least 300 pixels high.
+    EXPECT_LT(view.document()->size().height(), 150);
+    std::vector<QString> refused;
+    for (const QUrl& url : view.OfflineDocument()->Refused())
+        refused.push_back(url.toString());
+    for (const QString& source : sources) {
+        EXPECT_EQ(std::count(refused.begin(), refused.end(), QUrl(source).toString()), 1)
+            << source.toStdString();
+    }
+
+    // The click reaches the link, which is not followed.
+    QTextCursor link(view.document());
+    link.setPosition(view.document()->find("a link").selectionStart() + 2);
+    QSignalSpy clicked(&view, &QTextBrowser::anchorClicked);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.cursorRect(link).center());
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_TRUE(desktop.opened.empty());
+    EXPECT_TRUE(view.source().isEmpty());
+    for (const char* scheme : {"http", "https", "file"})
+        QDesktopServices::unsetUrlHandler(scheme);
+
+    answer.path = PathIn("html.txt");
+    form.btn_save_email->click();
+    EXPECT_EQ(ReadFileBytes(answer.path), "Bold and a link\r\n") << "saved as its text lines";
+    QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+
+    Open(Mail({"plain again"}));
+    EXPECT_TRUE(form.memo_email_anzeigen->isVisible());
+    EXPECT_FALSE(view.isVisible());
+    EXPECT_TRUE(view.toPlainText().isEmpty());
+}
+
 TEST_F(MessageWindowTest, EveryWayOfClosingEmptiesTextAndList) {
     const std::pair<const char*, std::function<void(TForm3&)>> ways[] = {
         {"close button", [](TForm3& f) { f.btn_close->click(); }},
-        {"Escape", [](TForm3& f) { QTest::keyClick(&f, Qt::Key_Escape); }},
+        // Through the window, as a key press arrives: to the focused text.
+        {"Escape", [](TForm3& f) { QTest::keyClick(f.windowHandle(), Qt::Key_Escape); }},
+        {"Escape in the list",
+         [](TForm3& f) {
+             f.attachment_list->setFocus();
+             QTest::keyClick(f.windowHandle(), Qt::Key_Escape);
+         }},
         {"title bar", [](TForm3& f) { f.close(); }},
     };
     for (const auto& [name, closeIt] : ways) {
@@ -323,3 +463,5 @@ TEST(SaveFileDialog, RealDialogCarriesTheSettingsAndAddsTheDefaultExtension) {
 }
 
 } // namespace
+
+#include "test_message_window.moc"
