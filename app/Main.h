@@ -219,7 +219,7 @@ private:
     void ShowCancelButton(bool shown);
     // Panel 2 shows how many mails are marked and their size while no hint is shown.
     void ShowMarkedSummary();
-    void RemoveDeletedRows();
+    void RemoveDeletedRows(const std::vector<TMsgNumber>& deleted);
     void ApplyLanguageTexts();
     // The security choice and what goes with it (SecureConnect.cpp).
     void WireSecurity();

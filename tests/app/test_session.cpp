@@ -133,31 +133,57 @@ TEST_F(AppTest, DeleteKeyAfterDisconnectDoesNothing) {
     EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 2, 3, 4, 5}));
 }
 
-TEST_F(AppTest, RefusedDeleStopsWithoutQuitAndWithoutSuccessLines) {
-    ScriptedServer server;
-    ScriptLogin(server, 3, 3000);
-    for (int n = 1; n <= 3; ++n)
-        ScriptMessage(server, n, kHeader, 100);
-    server.AwaitLine(); // DELE 3
-    server.Send("+OK deleted\r\n");
-    server.AwaitLine(); // DELE 1
-    server.Send("-ERR message 1 is locked\r\n");
-    server.AwaitClientClose();
-    server.Start();
-    TForm1& f = Open();
-    FillLogin(server.port(), "bob", "pw");
-    f.BtnConnectClick();
-    ASSERT_EQ(Rows().size(), 3);
-    f.mail_list->item(1)->setSelected(true);
-    f.mail_list->item(3)->setSelected(true);
-    const auto answered = AnswerDeletion(true);
-    f.BtnDeleteClick();
-    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
-    EXPECT_EQ(StatusLines(), "\rError: message 1 is locked\rYour connection has been terminated.");
-    EXPECT_FALSE(SentAny("QUIT")) << "without QUIT the server deletes nothing";
-    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-    EXPECT_EQ(Rows().size(), 3) << "the server still holds every mail";
-    EXPECT_TRUE(errorsShown.empty());
+// A pass that ends without QUIT deletes nothing, and the window says so in its language.
+TEST_F(AppTest, DeletionEndedWithoutQuitSaysNoMailWasDeleted) {
+    struct Row {
+        const char* name;
+        bool lost; // the connection drops after DELE 3 was answered; else DELE 1 is refused
+        QStringList languages;
+        QString statusStart;
+        QString statusEnd;
+    };
+    const Row rows[] = {
+        {"refused", false, {"en-US"}, "\rError: message 1 is locked",
+         "\rYour connection has been terminated.\rNo e-mail was deleted."},
+        {"lost", true, {"en-US"}, "\rError: ", "\rNo e-mail was deleted."},
+        {"lost-de", true, {"de-DE"}, "\rFehler: ",
+         QString::fromUtf8("\rEs wurde keine e-mail gelöscht.")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScriptedServer server;
+        ScriptLogin(server, 3, 3000);
+        for (int n = 1; n <= 3; ++n)
+            ScriptMessage(server, n, kHeader, 100);
+        server.AwaitLine(); // DELE 3
+        server.Send("+OK deleted\r\n");
+        if (row.lost) {
+            server.Close();
+        } else {
+            server.AwaitLine(); // DELE 1
+            server.Send("-ERR message 1 is locked\r\n");
+            server.AwaitClientClose();
+        }
+        server.Start();
+        TForm1& f = Open(row.languages);
+        FillLogin(server.port(), "bob", "pw");
+        f.BtnConnectClick();
+        ASSERT_EQ(Rows().size(), 3);
+        f.mail_list->item(1)->setSelected(true);
+        f.mail_list->item(3)->setSelected(true);
+        const auto answered = AnswerDeletion(true);
+        f.BtnDeleteClick();
+        EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+        const QString status = StatusLines();
+        EXPECT_TRUE(status.startsWith(row.statusStart)) << status.toStdString();
+        EXPECT_TRUE(status.endsWith(row.statusEnd)) << status.toStdString();
+        EXPECT_FALSE(SentAny("QUIT")) << "without QUIT the server deletes nothing";
+        EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+        EXPECT_EQ(Rows().size(), 3) << "the server still holds every mail";
+        EXPECT_FALSE(f.PanelText(2).startsWith(Tr(Texts::DeletingMail, f.GermanUI)))
+            << f.PanelText(2).toStdString();
+        EXPECT_TRUE(errorsShown.empty()) << errorsShown.front().toStdString();
+    }
 }
 
 TEST_F(AppTest, RefusedQuitIsNotReportedAsSuccess) {
