@@ -37,6 +37,18 @@ void TForm1::BtnDeleteClick() {
         numbers.push_back(static_cast<TMsgNumber>(MessageNumberOf(*mail_list->item(row))));
     // From the highest number down, as the rows were once visited from the last one up.
     std::sort(numbers.rbegin(), numbers.rend());
+    try {
+        DeleteNumbers(numbers, marked);
+    } catch (const ESocketError&) {
+        // The failure is in the status label already. Without QUIT the server keeps every
+        // mail: say so, and the deletion's progress is over.
+        StatusAppendText(Texts::NoneDeleted);
+        RecoverFromException(StateIdle);
+        ShowMarkedSummary();
+    }
+}
+
+void TForm1::DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked) {
     RunCancellable([&] {
         const auto end = pop3.DeleteMails(numbers, [this](TMsgNumber n) {
             SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n));
