@@ -3,6 +3,7 @@
 #include "E2eSupport.h"
 
 #include "ListColumns.h"
+#include "MailRows.h"
 #include "MultiLst.h"
 
 #include <QFile>
@@ -115,6 +116,51 @@ TEST_F(AppTest, MarkAllThenDeleteEmptiesTheMailbox) {
     EXPECT_EQ(server.RemainingMessages(), std::vector<int>{});
     EXPECT_EQ(f.mail_list->count(), 1) << "only the spacer is left";
     EXPECT_EQ(f.PanelText(0), "0 Mails");
+}
+
+TEST_F(AppTest, MarkAllOnManyRowsAsksAboutEveryMailAndItsSize) {
+    TForm1& f = Open();
+    TMailRowBatch batch;
+    for (int n = 1; n <= 20000; ++n)
+        batch.Add(QStringLiteral(" %1 | 1 KByte |d|f|s|").arg(n), MailRowData(n, 1000 + n % 2, {}));
+    f.mail_list->show();
+    batch.AddTo(*f.mail_list);
+    f.mail_list->CheckSpacer();
+    f.btn_aktivieren(TForm1::StateListed);
+    f.BtnMark->click();
+    EXPECT_EQ(f.mail_list->MarkedRows().size(), 20000u);
+    QString question;
+    auto asked = AnswerDeletion(false, &question);
+    f.BtnDelete->click();
+    EXPECT_TRUE(*asked);
+    const QString size = QString::fromStdString(DisplaySize(std::to_string(20000 * 1000 + 10000)));
+    EXPECT_EQ(question, QStringLiteral("Delete 20000 mails (%1) from the server?").arg(size))
+        << question.toStdString();
+}
+
+// While the deletion runs a click changes nothing; the rows removed are the deleted mails.
+TEST_F(AppTest, TheListIsLockedWhileDeletingAndLosesTheDeletedRows) {
+    DovecotServer server("bob", "secret", FiveMails());
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "secret");
+    f.BtnConnectClick();
+    ASSERT_EQ(Rows().size(), 5);
+    const QStringList before = Rows();
+    f.mail_list->clearSelection();
+    f.mail_list->item(2)->setSelected(true);
+    f.mail_list->item(4)->setSelected(true);
+    const auto record = f.pop3.OnSendTextToSocket;
+    f.pop3.OnSendTextToSocket = [&](TObject* sender, const std::string& text) {
+        record(sender, text);
+        if (text.rfind("DELE", 0) == 0) {
+            const QRect row5 = f.mail_list->visualItemRect(f.mail_list->item(5));
+            QTest::mouseClick(f.mail_list->viewport(), Qt::LeftButton, {}, row5.center());
+        }
+    };
+    const auto answered = AnswerDeletion(true);
+    f.BtnDeleteClick();
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(Rows(), (QStringList{before[0], before[2], before[4]}));
 }
 
 TEST_F(AppTest, DeleteKeyAfterDisconnectDoesNothing) {
