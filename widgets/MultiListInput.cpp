@@ -2,7 +2,6 @@
 #include "MultiLst.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QScrollBar>
 
 QModelIndex TMultiList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
@@ -17,28 +16,22 @@ void TMultiList::SetLocked(bool locked) {
     m_locked = locked;
 }
 
-void TMultiList::mousePressEvent(QMouseEvent* event) {
-    if (m_locked)
-        return event->accept();
-    QListWidget::mousePressEvent(event);
-}
-
-void TMultiList::mouseMoveEvent(QMouseEvent* event) {
-    if (m_locked)
-        return event->accept();
-    QListWidget::mouseMoveEvent(event);
-}
-
-void TMultiList::mouseReleaseEvent(QMouseEvent* event) {
-    if (m_locked)
-        return event->accept();
-    QListWidget::mouseReleaseEvent(event);
-}
-
-void TMultiList::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (m_locked)
-        return event->accept();
-    QListWidget::mouseDoubleClickEvent(event);
+bool TMultiList::viewportEvent(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        // Locked: a click neither marks nor moves the current row (the wheel still scrolls).
+        if (m_locked) {
+            event->accept();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QListWidget::viewportEvent(event);
 }
 
 void TMultiList::keyPressEvent(QKeyEvent* event) {

@@ -206,10 +206,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     // Home and End (with or without Ctrl) go to the first and the last data row.
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // One step of the animated column shift: moves the painted pixels inside `clip`.
     virtual void ScrollColumns(int dx, const QRect& clip);
