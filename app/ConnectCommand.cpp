@@ -10,6 +10,7 @@
 #include "SecurityTexts.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,26 +18,32 @@
 #include <QProgressBar>
 #include <QToolButton>
 
-#include <memory>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
 constexpr int MaxAccounts = 10;
 
-// Adds one message row. The list numbers rows from 1 once its spacer is in, and it marks the
+// Adds the waiting rows. The list numbers rows from 1 once its spacer is in, and it marks the
 // first row when the spacer arrives; a mark here must come from the user, never by itself.
-QListWidgetItem& AddRow(TMultiList* list, const QString& text) {
+void AddBatch(TMultiList* list, TMailRowBatch& batch) {
     const bool hadSpacer = list->count() > 0;
-    auto* row = new QListWidgetItem(text, list);
+    batch.AddTo(*list);
     list->CheckSpacer();
     if (!hadSpacer)
         list->clearSelection();
     list->setVisible(true);
-    return *row;
 }
+
+// Rows go to the list at most this often while a listing runs, so that painting and the
+// list's layout cost per batch rather than per mail.
+constexpr qint64 BatchIntervalMs = 100;
 
 // The number column grows to show the largest number whole.
 void FitNumberColumn(TMultiList* list, int largestNumber) {
+    if (largestNumber <= 0)
+        return;
     const int needed = NumberColumnWidth(*list, largestNumber);
     if (list->SectionWidth(0) >= needed)
         return;
@@ -51,9 +58,6 @@ constexpr TText ListedOf{"\rEs wurden %1 von %2 e-mails aufgelistet.",
 constexpr TText ListedOfPanel{"%1 von %2 Mails", "%1 of %2 Mails"};
 constexpr TText CancelledByUser{"\rAbgebrochen.", "\rCancelled."};
 
-void RemoveLastItem(TMultiList* list) {
-    std::unique_ptr<QListWidgetItem> surplus(list->takeItem(list->count() - 1));
-}
 
 } // namespace
 
@@ -262,11 +266,13 @@ void TForm1::RunCountOnlyListing() {
     ProgressBar->show();
     ProgressBar->setFocus();
     StatusAppendText(Texts::CountOnlyListing);
-    FitNumberColumn(mail_list, MailCount);
+    TMailRowBatch batch;
     for (int n = 1; n <= MailCount; ++n) {
-        SetRowData(AddRow(mail_list, QStringLiteral(" %1 | - | - | - | - |").arg(n)), n, -1, {});
+        batch.Add(QStringLiteral(" %1 | - | - | - | - |").arg(n), MailRowData(n, -1, {}));
         HeaderTexts.emplace_back(" ");
     }
+    FitNumberColumn(mail_list, batch.LargestNumber());
+    AddBatch(mail_list, batch);
     ShowCancelButton(false);
     btn_aktivieren(StateListed);
     // The first row becomes current without being marked: Delete removes marked mails only.
@@ -280,7 +286,6 @@ void TForm1::RunFullListing() {
     ProgressBar->setMaximum(MailCount);
     CancelRequested = false;
     StatusAppendText(Texts::FullListing);
-    FitNumberColumn(mail_list, MailCount);
     FListingRunning = true;
     const struct Running {
         bool& flag;
@@ -288,18 +293,46 @@ void TForm1::RunFullListing() {
     } running{FListingRunning};
 
     // Rows come in order as their answers arrive; with pipelining several mails are in flight.
-    const auto end = pop3.ListMails(
-        static_cast<TMsgNumber>(MailCount),
-        [this](TMsgNumber n, const std::string& header, const std::string& size) {
-            HeaderTexts.push_back(header + "|");
-            QListWidgetItem& row =
-                AddRow(mail_list, FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) +
-                                               " |" + filter(header, GermanUI, HeaderTextsAsSent)));
-            int32_t octets = -1;
-            SetRowData(row, n, ParseInt32(Trim(size), octets) ? octets : -1, header);
-            ProgressBar->setValue(n);
-        },
-        [this] { return CancelRequested; });
+    // They reach the list in batches; a sorted list sorts each batch in, so the interval grows
+    // with what that costs.
+    TMailRowBatch batch;
+    TMsgNumber lastListed = 0;
+    qint64 intervalMs = 0;
+    QElapsedTimer sinceBatch;
+    sinceBatch.start();
+    const auto addBatch = [&] {
+        if (batch.Size() == 0)
+            return;
+        QElapsedTimer adding;
+        adding.start();
+        FitNumberColumn(mail_list, batch.LargestNumber());
+        AddBatch(mail_list, batch);
+        ProgressBar->setValue(static_cast<int>(lastListed));
+        intervalMs = std::max(BatchIntervalMs, 4 * adding.elapsed());
+        sinceBatch.restart();
+    };
+    TMbxPOP::TPassEnd end = TMbxPOP::TPassEnd::Complete;
+    try {
+        end = pop3.ListMails(
+            static_cast<TMsgNumber>(MailCount),
+            [&](TMsgNumber n, const std::string& header, const std::string& size) {
+                HeaderTexts.push_back(header + "|");
+                int32_t octets = -1;
+                batch.Add(FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
+                                       filter(header, GermanUI, HeaderTextsAsSent)),
+                          MailRowData(static_cast<int>(n),
+                                      ParseInt32(Trim(size), octets) ? octets : -1, header));
+                lastListed = n;
+                if (sinceBatch.elapsed() >= intervalMs)
+                    addBatch();
+            },
+            [this] { return CancelRequested; });
+    } catch (...) {
+        // The rows read before the failure or the cancel stay listed.
+        addBatch();
+        throw;
+    }
+    addBatch();
     switch (end) {
     case TMbxPOP::TPassEnd::Complete:
         FinishFullListing();
@@ -333,8 +366,10 @@ void TForm1::FinishFullListing() {
 // Rows and kept headers must match one to one after a stop between messages.
 void TForm1::BringListInStep() {
     const auto headerCount = static_cast<int>(HeaderTexts.size());
-    while (mail_list->count() > headerCount + 1)
-        RemoveLastItem(mail_list);
+    std::vector<int> surplus;
+    for (int row = headerCount + 1; row < mail_list->count(); ++row)
+        surplus.push_back(row);
+    mail_list->RemoveRows(surplus);
     while (static_cast<int>(HeaderTexts.size()) > std::max(mail_list->count() - 1, 0))
         HeaderTexts.pop_back();
 }

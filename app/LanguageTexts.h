@@ -83,6 +83,8 @@ inline constexpr TText KeyringUnusable{"\rDer Schlüsselbund ist nicht zugängli
 inline constexpr TText DeletingMail{"Lösche Mail Nr.: ", "Deleting mail # "};
 inline constexpr TText AllDeleted{"\rAlle gewünschten e-mail(s) wurden erfolgreich gelöscht.",
                                   "\rAll marked mails were deleted."};
+// A deletion pass that ended without QUIT: the server keeps every mail.
+inline constexpr TText NoneDeleted{"\rEs wurde keine e-mail gelöscht.", "\rNo e-mail was deleted."};
 
 // Hints in the third status bar panel.
 inline constexpr TText HintConnect{"Verbindung zum Server aufbauen ...",

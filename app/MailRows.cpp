@@ -9,6 +9,8 @@
 #include <QFontMetrics>
 #include <QListWidgetItem>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int NumberRole = TMultiListSortKeyRole + 0;
@@ -33,13 +35,48 @@ QDateTime HeaderDate(const std::string& header) {
 
 } // namespace
 
-void SetRowData(QListWidgetItem& row, int number, long long octets, const std::string& header) {
-    row.setData(NumberRole, number);
-    if (octets >= 0)
-        row.setData(OctetsRole, octets);
+TMailRowData MailRowData(int number, long long octets, const std::string& header) {
+    TMailRowData data;
+    data.Number = number;
+    data.Octets = octets;
     const QDateTime date = HeaderDate(header);
-    if (date.isValid())
-        row.setData(DateRole, date.toMSecsSinceEpoch());
+    if (date.isValid()) {
+        data.HasDate = true;
+        data.DateMs = date.toMSecsSinceEpoch();
+    }
+    return data;
+}
+
+void SetRowData(QListWidgetItem& row, const TMailRowData& data) {
+    row.setData(NumberRole, data.Number);
+    if (data.Octets >= 0)
+        row.setData(OctetsRole, data.Octets);
+    if (data.HasDate)
+        row.setData(DateRole, static_cast<qint64>(data.DateMs));
+}
+
+void TMailRowBatch::Add(const QString& text, const TMailRowData& data) {
+    texts_ << text;
+    data_.push_back(data);
+    largest_ = std::max(largest_, data.Number);
+}
+
+void TMailRowBatch::AddTo(TMultiList& list) {
+    list.AddRows(texts_, [this](int index, QListWidgetItem& row) {
+        SetRowData(row, data_[static_cast<std::size_t>(index)]);
+    });
+    texts_.clear();
+    data_.clear();
+}
+
+std::vector<int> RowsOfNumbers(const TMultiList& list, std::vector<int> numbers) {
+    std::sort(numbers.begin(), numbers.end());
+    std::vector<int> rows;
+    for (int row = 1; row < list.count(); ++row) {
+        if (std::binary_search(numbers.begin(), numbers.end(), MessageNumberOf(*list.item(row))))
+            rows.push_back(row);
+    }
+    return rows;
 }
 
 int MessageNumberOf(const QListWidgetItem& row) {
@@ -57,10 +94,8 @@ long long OctetsOf(const QListWidgetItem& row) {
 
 TMarkedMails MarkedMails(const TMultiList& list) {
     TMarkedMails marked;
-    for (int n = 1; n < list.count(); ++n) {
+    for (const int n : list.MarkedRows()) {
         const QListWidgetItem& row = *list.item(n);
-        if (!row.isSelected())
-            continue;
         ++marked.Count;
         const long long octets = OctetsOf(row);
         if (octets < 0)

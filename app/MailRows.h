@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class QListWidgetItem;
 class TMultiList;
@@ -11,9 +14,32 @@ class TMultiList;
 // in octets and the date as a time. They are the row's sort keys, and they let marking,
 // showing and deleting act on the right message whatever order the rows are shown in.
 
-// Sets the row's data. `octets` below 0: size unknown (count-only listing); `header`: the
-// header text the row was made from (empty: no date).
-void SetRowData(QListWidgetItem& row, int number, long long octets, const std::string& header);
+// A row's data, read once from the server's answers. `Octets` below 0: size unknown
+// (count-only listing); `HasDate` false: no date.
+struct TMailRowData {
+    int Number = 0;
+    long long Octets = -1;
+    bool HasDate = false;
+    std::int64_t DateMs = 0;
+};
+// `header`: the header text the row is made from (empty: no date).
+TMailRowData MailRowData(int number, long long octets, const std::string& header);
+void SetRowData(QListWidgetItem& row, const TMailRowData& data);
+
+// Rows waiting to go into the list together: one insertion per batch, not one per mail.
+class TMailRowBatch {
+public:
+    void Add(const QString& text, const TMailRowData& data);
+    int Size() const { return static_cast<int>(texts_.size()); }
+    int LargestNumber() const { return largest_; }
+    // Adds the waiting rows to the list and starts an empty batch.
+    void AddTo(TMultiList& list);
+
+private:
+    QStringList texts_;
+    std::vector<TMailRowData> data_;
+    int largest_ = 0;
+};
 // The row's message number (from its text when it carries no data); 0 for none.
 int MessageNumberOf(const QListWidgetItem& row);
 // -1 when unknown.
@@ -27,6 +53,9 @@ struct TMarkedMails {
 TMarkedMails MarkedMails(const TMultiList& list);
 // The size as the list shows sizes ("1.3 MByte"); empty when unknown.
 QString SizeText(const TMarkedMails& mails);
+
+// The rows of these message numbers.
+std::vector<int> RowsOfNumbers(const TMultiList& list, std::vector<int> numbers);
 
 // Width for column 0 so that " N " of the largest number is shown whole.
 int NumberColumnWidth(const TMultiList& list, int largestNumber);

@@ -177,6 +177,8 @@ void TForm1::btn_aktivieren(int State) {
                                                           Header_Nein, Passwort_merken, Sicherheit})
         field->setEnabled(idle);
     Status_avi->SetActive(busy);
+    // Marks made while a command runs would not be the ones it acts on.
+    mail_list->SetLocked(busy);
 }
 
 void TForm1::SetFocusByRule() {

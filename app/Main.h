@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+struct TMarkedMails;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -225,7 +226,9 @@ private:
     void ShowCancelButton(bool shown);
     // Panel 2 shows how many mails are marked and their size while no hint is shown.
     void ShowMarkedSummary();
-    void RemoveDeletedRows();
+    // DELE for the numbers, then QUIT; a lost connection comes out as ESocketError.
+    void DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked);
+    void RemoveDeletedRows(const std::vector<TMsgNumber>& deleted);
     void ApplyLanguageTexts();
     // The security choice and what goes with it (SecureConnect.cpp).
     void WireSecurity();

@@ -277,6 +277,8 @@ void TForm1::ConfigureMailList() {
     mail_list->SetUpdateAlways(true);
     mail_list->SetIgnoreBitmap(false);
     mail_list->SetColumnSeperator(QStringLiteral("|"));
+    // A wider window gives From and Subject more room alike.
+    mail_list->SetStretchColumn(3);
     mail_list->SetHeaderSections({QString(), QStringLiteral("xxx"), QStringLiteral("xxx"),
                                   QStringLiteral("xxx"), QStringLiteral("xxx")});
 }

@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -34,12 +33,22 @@ void TForm1::BtnDeleteClick() {
     btn_aktivieren(StateBusy);
     ShowCancelButton(true);
     std::vector<TMsgNumber> numbers;
-    for (int row = 1; row < mail_list->count(); ++row) {
-        if (mail_list->item(row)->isSelected())
-            numbers.push_back(static_cast<TMsgNumber>(MessageNumberOf(*mail_list->item(row))));
-    }
+    for (const int row : mail_list->MarkedRows())
+        numbers.push_back(static_cast<TMsgNumber>(MessageNumberOf(*mail_list->item(row))));
     // From the highest number down, as the rows were once visited from the last one up.
     std::sort(numbers.rbegin(), numbers.rend());
+    try {
+        DeleteNumbers(numbers, marked);
+    } catch (const ESocketError&) {
+        // The failure is in the status label already. Without QUIT the server keeps every
+        // mail: say so, and the deletion's progress is over.
+        StatusAppendText(Texts::NoneDeleted);
+        RecoverFromException(StateIdle);
+        ShowMarkedSummary();
+    }
+}
+
+void TForm1::DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked) {
     RunCancellable([&] {
         const auto end = pop3.DeleteMails(numbers, [this](TMsgNumber n) {
             SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n));
@@ -50,6 +59,7 @@ void TForm1::BtnDeleteClick() {
             // The session was closed without QUIT, so nothing at all was deleted and every
             // row still stands for a mail on the server.
             StatusAppendText(Texts::Terminated);
+            StatusAppendText(Texts::NoneDeleted);
             ShowCancelButton(false);
             BtnDisconnectClick();
             ShowMarkedSummary();
@@ -67,7 +77,7 @@ void TForm1::BtnDeleteClick() {
             ShowMarkedSummary();
             return;
         }
-        RemoveDeletedRows();
+        RemoveDeletedRows(numbers);
         MailCount -= marked.Count;
         SetPanelText(0, QString::number(MailCount) + QStringLiteral(" Mails"));
         long long size = 0;
@@ -83,17 +93,14 @@ void TForm1::BtnDeleteClick() {
     });
 }
 
-// The rows still marked are the mails the server has just removed.
-void TForm1::RemoveDeletedRows() {
-    for (int row = mail_list->count() - 1; row >= 1; --row) {
-        if (mail_list->item(row)->isSelected())
-            std::unique_ptr<QListWidgetItem> deleted(mail_list->takeItem(row));
-    }
+// The rows of the mails the server has just removed, whatever is marked now.
+void TForm1::RemoveDeletedRows(const std::vector<TMsgNumber>& deleted) {
+    mail_list->RemoveRows(
+        RowsOfNumbers(*mail_list, std::vector<int>(deleted.begin(), deleted.end())));
 }
 
 void TForm1::BtnMarkClick() {
-    for (int row = 1; row < mail_list->count(); ++row)
-        mail_list->item(row)->setSelected(true);
+    mail_list->MarkAll();
 }
 
 void TForm1::BtnDisconnectClick() {

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QStandardItemModel>
+#include <QStyleOptionHeader>
 
 namespace {
 // Room around a caption besides its text.
@@ -85,6 +86,16 @@ void TMultiListHeader::SetSectionWidth(int index, int width) {
     m_storedWidths[index] = width;
     resizeSection(index, width);
     viewport()->update();
+}
+
+void TMultiListHeader::initStyleOptionForIndex(QStyleOptionHeader* option,
+                                               int logicalIndex) const {
+    QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+    // Qt's header gives an ascending order the arrow that points down.
+    if (option->sortIndicator == QStyleOptionHeader::SortDown)
+        option->sortIndicator = QStyleOptionHeader::SortUp;
+    else if (option->sortIndicator == QStyleOptionHeader::SortUp)
+        option->sortIndicator = QStyleOptionHeader::SortDown;
 }
 
 void TMultiListHeader::mousePressEvent(QMouseEvent* event) {

@@ -30,6 +30,8 @@ signals:
     void Sized(int section, int width);
 
 protected:
+    // The sort arrow points up for an ascending order (smallest first), down for descending.
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

@@ -1,5 +1,7 @@
 #include "MultiListItem.h"
 
+#include <algorithm>
+
 namespace {
 // Column 0 and the 16 columns after it that the painter walks through.
 constexpr int MaxFields = 17;
@@ -26,25 +28,51 @@ int ImageSlotOfPrefix(QChar first) {
     }
 }
 
-TMultiListItem ParseItem(const QString& item, QChar separator) {
-    TMultiListItem result;
+namespace {
+
+// Calls take(start, length) for field 0, 1, ... in turn while it returns true.
+template <class Take>
+void WalkFields(const QString& item, QChar separator, Take take) {
     if (item.isEmpty())
-        return result;
-    result.ImageSlot = ImageSlotOfPrefix(item.front());
-    const bool hasPrefix = result.ImageSlot >= 0 || item.front() == u'~';
+        return;
+    const bool hasPrefix = ImageSlotOfPrefix(item.front()) >= 0 || item.front() == u'~';
     // The first separator is searched from the first character, a prefix included.
     const qsizetype first = item.indexOf(separator);
     if (first < 0)
-        return result;
+        return;
     const qsizetype start = hasPrefix ? 1 : 0;
-    result.Fields.push_back(first > start ? item.mid(start, first - start) : QString());
+    if (!take(start, std::max<qsizetype>(first - start, 0)))
+        return;
     qsizetype pos = first + 1;
-    while (static_cast<int>(result.Fields.size()) < MaxFields) {
+    for (int field = 1; field < MaxFields; ++field) {
         const qsizetype next = item.indexOf(separator, pos);
-        if (next < 0)
-            break;
-        result.Fields.push_back(item.mid(pos, next - pos));
+        if (next < 0 || !take(pos, next - pos))
+            return;
         pos = next + 1;
     }
+}
+
+} // namespace
+
+TMultiListItem ParseItem(const QString& item, QChar separator) {
+    TMultiListItem result;
+    if (!item.isEmpty())
+        result.ImageSlot = ImageSlotOfPrefix(item.front());
+    WalkFields(item, separator, [&](qsizetype start, qsizetype length) {
+        result.Fields.push_back(item.mid(start, length));
+        return true;
+    });
     return result;
+}
+
+QString FieldOf(const QString& item, QChar separator, int column) {
+    QString field;
+    int index = 0;
+    WalkFields(item, separator, [&](qsizetype start, qsizetype length) {
+        if (index++ < column)
+            return true;
+        field = item.mid(start, length);
+        return false;
+    });
+    return field;
 }

@@ -16,3 +16,5 @@ struct TMultiListItem {
 // Image slot 0..15 named by a prefix character, -1 for any other character.
 int ImageSlotOfPrefix(QChar first);
 TMultiListItem ParseItem(const QString& item, QChar separator);
+// Field `column` as ParseItem would give it, without splitting the others; empty when absent.
+QString FieldOf(const QString& item, QChar separator, int column);

@@ -6,52 +6,43 @@
 #include <QDateTime>
 
 #include <algorithm>
-#include <memory>
+#include <numeric>
 #include <vector>
 
 namespace {
 
-bool IsNumber(const QVariant& key) {
+// A key read once per row, so that comparing costs no variant or case conversion.
+struct TSortKey {
+    bool Number = false;
+    double Value = 0;
+    QString Text; // case-folded
+};
+
+TSortKey MakeKey(const QVariant& key) {
     switch (key.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
     case QMetaType::Double:
-        return true;
+        return {true, key.toDouble(), {}};
+    case QMetaType::QDateTime:
+        return {true, static_cast<double>(key.toDateTime().toMSecsSinceEpoch()), {}};
     default:
-        return false;
+        return {false, 0, key.toString().toCaseFolded()};
     }
+}
+
+// Negative, zero or positive; numbers before texts when the kinds differ.
+int Compare(const TSortKey& a, const TSortKey& b) {
+    if (a.Number && b.Number)
+        return a.Value < b.Value ? -1 : (b.Value < a.Value ? 1 : 0);
+    if (a.Number != b.Number)
+        return a.Number ? -1 : 1;
+    return a.Text.compare(b.Text);
 }
 
 } // namespace
-
-int CompareSortKeys(const QVariant& a, const QVariant& b) {
-    const bool aNumber = IsNumber(a);
-    const bool bNumber = IsNumber(b);
-    if (aNumber && bNumber) {
-        const double x = a.toDouble();
-        const double y = b.toDouble();
-        return x < y ? -1 : (y < x ? 1 : 0);
-    }
-    if (aNumber != bNumber)
-        return aNumber ? -1 : 1;
-    if (a.typeId() == QMetaType::QDateTime && b.typeId() == QMetaType::QDateTime) {
-        const qint64 x = a.toDateTime().toMSecsSinceEpoch();
-        const qint64 y = b.toDateTime().toMSecsSinceEpoch();
-        return x < y ? -1 : (y < x ? 1 : 0);
-    }
-    return a.toString().compare(b.toString(), Qt::CaseInsensitive);
-}
-
-QVariant TMultiList::SortKey(const QListWidgetItem* row, int column) const {
-    const QVariant key = row->data(TMultiListSortKeyRole + column);
-    if (key.isValid())
-        return key;
-    const TMultiListItem fields = ParseItem(row->text(), m_separator);
-    const auto index = static_cast<std::size_t>(column);
-    return index < fields.Fields.size() ? fields.Fields[index].trimmed() : QString();
-}
 
 void TMultiList::SortByColumn(int column) {
     if (column < 0 || column >= ColumnCount)
@@ -61,39 +52,60 @@ void TMultiList::SortByColumn(int column) {
     m_sortColumn = column;
     if (m_header)
         m_header->setSortIndicator(column, m_sortOrder);
+    ApplySortOrder();
+    if (count() > 1)
+        setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    scrollToTop();
+}
+
+void TMultiList::ApplySortOrder() {
+    if (m_sortColumn < 0)
+        return;
     CheckSpacer();
-    if (count() < 3)
+    const int rows = count() - 1;
+    if (rows < 2)
+        return;
+    std::vector<TSortKey> keys;
+    keys.reserve(static_cast<std::size_t>(rows));
+    for (int n = 1; n <= rows; ++n) {
+        const QListWidgetItem* row = item(n);
+        const QVariant key = row->data(TMultiListSortKeyRole + m_sortColumn);
+        keys.push_back(key.isValid()
+                           ? MakeKey(key)
+                           : MakeKey(FieldOf(row->text(), m_separator, m_sortColumn).trimmed()));
+    }
+    std::vector<int> order(static_cast<std::size_t>(rows));
+    std::iota(order.begin(), order.end(), 0);
+    const bool descending = m_sortOrder == Qt::DescendingOrder;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int by = Compare(keys[static_cast<std::size_t>(a)], keys[static_cast<std::size_t>(b)]);
+        return descending ? by > 0 : by < 0;
+    });
+    bool moved = false;
+    for (int i = 0; i < rows && !moved; ++i)
+        moved = order[static_cast<std::size_t>(i)] != i;
+    if (!moved)
         return;
 
-    // Rows leave the list and come back in order; marks and the current row go with them.
-    const QListWidgetItem* current = currentItem();
-    struct Row {
-        std::unique_ptr<QListWidgetItem> item;
-        QVariant key;
-        bool marked;
-    };
-    std::vector<Row> rows;
-    for (int n = count() - 1; n >= 1; --n) {
-        const bool marked = item(n)->isSelected();
-        std::unique_ptr<QListWidgetItem> taken(takeItem(n));
-        QVariant key = SortKey(taken.get(), column);
-        rows.push_back({std::move(taken), std::move(key), marked});
+    // The rows' contents move, not the items: one pass without a signal per row. Marks and
+    // the current row go with their contents.
+    const std::vector<char> marked = MarkFlags();
+    const int current = currentRow();
+    std::vector<QListWidgetItem> contents;
+    contents.reserve(static_cast<std::size_t>(rows));
+    for (int n = 1; n <= rows; ++n)
+        contents.emplace_back(*item(n));
+    std::vector<char> placedMarks(marked.size(), 0);
+    int newCurrent = current;
+    for (int i = 0; i < rows; ++i) {
+        const int from = order[static_cast<std::size_t>(i)] + 1;
+        *item(i + 1) = contents[static_cast<std::size_t>(from - 1)];
+        placedMarks[static_cast<std::size_t>(i + 1)] = marked[static_cast<std::size_t>(from)];
+        if (from == current)
+            newCurrent = i + 1;
     }
-    std::reverse(rows.begin(), rows.end());
-    const bool descending = m_sortOrder == Qt::DescendingOrder;
-    std::stable_sort(rows.begin(), rows.end(), [descending](const Row& a, const Row& b) {
-        const int order = CompareSortKeys(a.key, b.key);
-        return descending ? order > 0 : order < 0;
-    });
-    QListWidgetItem* newCurrent = nullptr;
-    for (Row& row : rows) {
-        QListWidgetItem* placed = row.item.release();
-        addItem(placed);
-        placed->setSelected(row.marked);
-        if (placed == current)
-            newCurrent = placed;
-    }
-    if (newCurrent)
-        setCurrentItem(newCurrent, QItemSelectionModel::NoUpdate);
+    SelectFlagged(placedMarks);
+    if (newCurrent != current && newCurrent >= 0)
+        setCurrentRow(newCurrent, QItemSelectionModel::NoUpdate);
     viewport()->update();
 }

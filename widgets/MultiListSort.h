@@ -4,8 +4,6 @@
 #include <QVariant>
 
 // A row's sort key for column k is its data at TMultiListSortKeyRole + k when the row has one
-// (a number or a time compares as such), else the column's text without regard to case.
+// (a number or a time compares as such, before any text), else the column's text without
+// regard to case.
 inline constexpr int TMultiListSortKeyRole = Qt::UserRole + 16;
-
-// Orders two keys: negative, zero or positive. Numbers before texts when kinds differ.
-int CompareSortKeys(const QVariant& a, const QVariant& b);

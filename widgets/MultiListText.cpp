@@ -41,10 +41,6 @@ public:
         m_layout.endLayout();
     }
     qreal Width() const { return m_layout.lineCount() ? m_layout.lineAt(0).naturalTextWidth() : 0; }
-    // Where the character at `position` starts.
-    qreal X(int position) const {
-        return m_layout.lineCount() ? m_layout.lineAt(0).cursorToX(position) : 0;
-    }
     void Draw(QPainter& painter, const QPointF& pos) const { m_layout.draw(&painter, pos); }
 
 private:
@@ -60,13 +56,22 @@ void DrawLine(QPainter& painter, const QRect& rect, int top, const TMnemonicText
     qsizetype kept = text.size();
     const LineLayout full(text, line.Underlined, font, tabStop);
     if (full.Width() > rect.width()) {
-        // The longest start of the line that still leaves room for the ellipsis; a tab stop
-        // depends only on the text before it, so the positions of the full line hold.
+        // The longest start of the line, in reading order, that still leaves room for the
+        // ellipsis. Measured as a whole, so that right-to-left text keeps its visible start.
         const QString ellipsis = Ellipsis(metrics);
         const qreal room = rect.width() - metrics.horizontalAdvance(ellipsis);
-        kept = 0;
-        while (kept < text.size() && full.X(static_cast<int>(kept + 1)) <= room)
-            ++kept;
+        qsizetype low = 0;
+        qsizetype high = text.size() - 1;
+        while (low < high) {
+            const qsizetype mid = (low + high + 1) / 2;
+            if (LineLayout(text.left(mid), {}, font, tabStop).Width() <= room)
+                low = mid;
+            else
+                high = mid - 1;
+        }
+        kept = low;
+        if (kept > 0 && text[kept - 1].isHighSurrogate())
+            --kept;
         text = text.left(kept) + ellipsis;
     }
     QList<int> underlined;

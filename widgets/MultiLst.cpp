@@ -71,6 +71,8 @@ TMultiList::TMultiList(QWidget* parent)
     m_childHighlightTextColor = m_highlightColor;
     m_headerFont = font();
     setItemDelegate(new RowDelegate(this));
+    // Every row is ItemHeight high: the view need not ask each of 100,000 rows for its size.
+    setUniformItemSizes(true);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setViewportMargins(0, m_headerHeight, 0, 0);
@@ -98,7 +100,6 @@ QString TMultiList::SpacerText() {
 
 void TMultiList::Clear() {
     clear();
-    ResetSortOrder();
 }
 
 void TMultiList::ResetSortOrder() {
@@ -278,12 +279,8 @@ void TMultiList::LayoutPass() {
     const int controlWidth = viewport()->width();
     const bool widen = m_setHorizontalScroll && m_header->width() < m_scrollWidth;
     m_header->resize(HeaderWidth(), m_headerHeight);
-    if (controlWidth != m_lastSeenWidth) {
-        for (int k = 0; k < ColumnCount && k < m_header->SectionCount(); ++k) {
-            if (m_sectionWidth[k] > 0)
-                m_header->SetSectionWidth(k, m_sectionWidth[k]);
-        }
-    }
+    if (controlWidth != m_lastSeenWidth)
+        ImposeSectionWidths();
     m_lastSeenWidth = controlWidth;
     PlaceHeader();
     if (m_header->font() != m_headerFont)
@@ -293,6 +290,50 @@ void TMultiList::LayoutPass() {
         for (int k = 0; k < ColumnCount; ++k)
             m_sectionWidth[k] = m_header->SectionWidth(k);
     }
+}
+
+void TMultiList::SetStretchColumn(int column) {
+    m_stretchColumn = column;
+    if (m_header)
+        ImposeSectionWidths();
+    viewport()->update();
+}
+
+void TMultiList::ImposeSectionWidths() {
+    const int sections = std::min(ColumnCount, m_header->SectionCount());
+    int spare = 0;
+    if (m_stretchColumn >= 0 && m_stretchColumn < sections - 1) {
+        spare = m_header->width();
+        for (int k = 0; k < sections; ++k)
+            spare -= m_sectionWidth[k] > 0 ? m_sectionWidth[k] : m_header->SectionWidth(k);
+        spare = std::max(0, spare / 2);
+    }
+    m_stretchShare = spare;
+    for (int k = 0; k < sections; ++k) {
+        if (m_sectionWidth[k] > 0)
+            m_header->SetSectionWidth(k, m_sectionWidth[k] + (k == m_stretchColumn ? spare : 0));
+    }
+}
+
+void TMultiList::KeepStretchBase(const std::array<int, ColumnCount>& bases, int dragged) {
+    const int sections = m_header ? std::min(ColumnCount, m_header->SectionCount()) : 0;
+    if (m_stretchColumn < 0 || m_stretchColumn >= sections - 1)
+        return;
+    const int last = sections - 1;
+    // The last section only takes what is left: its base stays as it was.
+    m_sectionWidth[last] = bases[last];
+    if (dragged != m_stretchColumn) {
+        m_sectionWidth[m_stretchColumn] = bases[m_stretchColumn];
+        return;
+    }
+    // The base that, with its share of the free room, shows the width the user dragged to.
+    int others = 0;
+    for (int k = 0; k < sections; ++k) {
+        if (k != m_stretchColumn)
+            others += m_sectionWidth[k];
+    }
+    const int shown = m_header->SectionWidth(m_stretchColumn);
+    m_sectionWidth[m_stretchColumn] = std::max(1, 2 * shown - (m_header->width() - others));
 }
 
 int TMultiList::HeaderSectionWidth(int index) const {
@@ -435,15 +476,20 @@ void TMultiList::SectionResize(int section, int width) {
         viewport()->update();
         return;
     }
-    const std::array<int, ColumnCount> old = m_sectionWidth;
+    const std::array<int, ColumnCount> bases = m_sectionWidth;
+    // What the columns showed: the stretch column had its share on top of its base.
+    std::array<int, ColumnCount> old = bases;
+    if (m_stretchColumn >= 0 && m_stretchColumn < ColumnCount)
+        old[m_stretchColumn] += m_stretchShare;
     for (int k = 0; k < ColumnCount; ++k)
         m_sectionWidth[k] = m_header->SectionWidth(k);
+    KeepStretchBase(bases, section);
     int origin = 0;
     for (int k = 0; k <= section; ++k)
         origin += std::min(old[k], m_sectionWidth[k]);
-    origin += m_sectionWidth[section] - width;
+    origin += m_header->SectionWidth(section) - width;
     if (old[0] > 0)
-        ColumnShift(origin, m_sectionWidth[section] - old[section]);
+        ColumnShift(origin, m_header->SectionWidth(section) - old[section]);
     else
         viewport()->update();
 }

@@ -20,6 +20,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 class TMultiList : public QListWidget {
     Q_OBJECT
@@ -33,8 +35,15 @@ public:
     // The fixed text of the spacer item 0.
     static QString SpacerText();
 
-    // Removes every item, the spacer included; it comes back at the next painting.
+    // Removes every item, the spacer included; it comes back at the next painting. The sort
+    // order stays: rows added afterwards are shown in it.
     void Clear();
+    // Appends many rows at once (one insertion for the view, no per-row layout); `fill` gives
+    // row i of the batch its data before anyone sees it. A sorted list sorts them in.
+    void AddRows(const QStringList& texts,
+                 const std::function<void(int index, QListWidgetItem& row)>& fill = {});
+    // Removes the given rows (any order), spacer excluded, in runs rather than one by one.
+    void RemoveRows(std::vector<int> rows);
     // Inserts the spacer when the list holds items and item 0 is not the spacer yet, then
     // makes the first data row (DefaultItemSelected) or the spacer the current item. Painting
     // runs it; callers that need the numbering before the next painting may run it themselves.
@@ -109,13 +118,29 @@ public:
     // The header reports that section `section` is now `width` wide: the columns follow.
     void SectionResize(int section, int width);
 
+    // Marks rows 1 to the last as one range; with no data row nothing happens.
+    void MarkAll();
+    // The marked data rows, ascending.
+    std::vector<int> MarkedRows() const;
+    // While locked (a command runs) clicks and keys cannot change the marks or the current
+    // row; the list still scrolls and sorts.
+    void SetLocked(bool locked);
+    bool Locked() const { return m_locked; }
+    // Column whose width grows by half the room the sections leave free (-1: none); the
+    // last section takes the other half. The user's widths stay the base.
+    void SetStretchColumn(int column);
+    int StretchColumn() const { return m_stretchColumn; }
+
     // Orders the data rows by the column (a header click does this); the same column again
     // reverses the order. Rows keep their marks; sort keys are described in MultiListSort.h.
+    // The view then shows the top of the new order, its first row current.
     void SortByColumn(int column);
+    // Puts the rows in the kept order again (after rows were added); the view stays.
+    void ApplySortOrder();
     // -1 while the rows are in the order they were added.
     int SortColumn() const { return m_sortColumn; }
     Qt::SortOrder SortOrder() const { return m_sortOrder; }
-    // Forgets the order (Clear does too): new rows are shown as they come.
+    // Forgets the order: new rows are shown as they come.
     void ResetSortOrder();
 
 #define TMULTILIST_COLUMN_ACCESSORS(Suffix, Index)                                                 \
@@ -179,6 +204,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    // Home and End (with or without Ctrl) go to the first and the last data row.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     // One step of the animated column shift: moves the painted pixels inside `clip`.
     virtual void ScrollColumns(int dx, const QRect& clip);
 
@@ -196,7 +225,13 @@ private:
     QColor DrawColumns(QPainter& painter, const QRect& area, const QString& itemText, bool selected,
                        QColor brush, QColor text) const;
     void DrawFocusFrame(QPainter& painter, const QRect& area, const QColor& color) const;
-    QVariant SortKey(const QListWidgetItem* row, int column) const;
+    // The widths to give the header: the imposed ones, the stretch column with its share.
+    void ImposeSectionWidths();
+    // After a drag: the widths kept are bases, the stretch column's without its share.
+    void KeepStretchBase(const std::array<int, ColumnCount>& bases, int dragged);
+    // One flag per item: marked or not.
+    std::vector<char> MarkFlags() const;
+    void SelectFlagged(const std::vector<char>& flags);
 
     QPointer<TMultiListHeader> m_header;
     QStringList m_headerSections;
@@ -223,6 +258,9 @@ private:
     bool m_defaultItemSelected = true;
     bool m_updateAlways = true;
     bool m_ignoreBitmap = false;
+    bool m_locked = false;
+    int m_stretchColumn = -1;
+    int m_stretchShare = 0;
 
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -3,6 +3,7 @@
 #include "E2eSupport.h"
 
 #include "ListColumns.h"
+#include "MailRows.h"
 #include "MultiLst.h"
 
 #include <QFile>
@@ -117,6 +118,51 @@ TEST_F(AppTest, MarkAllThenDeleteEmptiesTheMailbox) {
     EXPECT_EQ(f.PanelText(0), "0 Mails");
 }
 
+TEST_F(AppTest, MarkAllOnManyRowsAsksAboutEveryMailAndItsSize) {
+    TForm1& f = Open();
+    TMailRowBatch batch;
+    for (int n = 1; n <= 20000; ++n)
+        batch.Add(QStringLiteral(" %1 | 1 KByte |d|f|s|").arg(n), MailRowData(n, 1000 + n % 2, {}));
+    f.mail_list->show();
+    batch.AddTo(*f.mail_list);
+    f.mail_list->CheckSpacer();
+    f.btn_aktivieren(TForm1::StateListed);
+    f.BtnMark->click();
+    EXPECT_EQ(f.mail_list->MarkedRows().size(), 20000u);
+    QString question;
+    auto asked = AnswerDeletion(false, &question);
+    f.BtnDelete->click();
+    EXPECT_TRUE(*asked);
+    const QString size = QString::fromStdString(DisplaySize(std::to_string(20000 * 1000 + 10000)));
+    EXPECT_EQ(question, QStringLiteral("Delete 20000 mails (%1) from the server?").arg(size))
+        << question.toStdString();
+}
+
+// While the deletion runs a click changes nothing; the rows removed are the deleted mails.
+TEST_F(AppTest, TheListIsLockedWhileDeletingAndLosesTheDeletedRows) {
+    DovecotServer server("bob", "secret", FiveMails());
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "secret");
+    f.BtnConnectClick();
+    ASSERT_EQ(Rows().size(), 5);
+    const QStringList before = Rows();
+    f.mail_list->clearSelection();
+    f.mail_list->item(2)->setSelected(true);
+    f.mail_list->item(4)->setSelected(true);
+    const auto record = f.pop3.OnSendTextToSocket;
+    f.pop3.OnSendTextToSocket = [&](TObject* sender, const std::string& text) {
+        record(sender, text);
+        if (text.rfind("DELE", 0) == 0) {
+            const QRect row5 = f.mail_list->visualItemRect(f.mail_list->item(5));
+            QTest::mouseClick(f.mail_list->viewport(), Qt::LeftButton, {}, row5.center());
+        }
+    };
+    const auto answered = AnswerDeletion(true);
+    f.BtnDeleteClick();
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(Rows(), (QStringList{before[0], before[2], before[4]}));
+}
+
 TEST_F(AppTest, DeleteKeyAfterDisconnectDoesNothing) {
     DovecotServer server("bob", "secret", FiveMails());
     TForm1& f = Open();
@@ -133,31 +179,57 @@ TEST_F(AppTest, DeleteKeyAfterDisconnectDoesNothing) {
     EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 2, 3, 4, 5}));
 }
 
-TEST_F(AppTest, RefusedDeleStopsWithoutQuitAndWithoutSuccessLines) {
-    ScriptedServer server;
-    ScriptLogin(server, 3, 3000);
-    for (int n = 1; n <= 3; ++n)
-        ScriptMessage(server, n, kHeader, 100);
-    server.AwaitLine(); // DELE 3
-    server.Send("+OK deleted\r\n");
-    server.AwaitLine(); // DELE 1
-    server.Send("-ERR message 1 is locked\r\n");
-    server.AwaitClientClose();
-    server.Start();
-    TForm1& f = Open();
-    FillLogin(server.port(), "bob", "pw");
-    f.BtnConnectClick();
-    ASSERT_EQ(Rows().size(), 3);
-    f.mail_list->item(1)->setSelected(true);
-    f.mail_list->item(3)->setSelected(true);
-    const auto answered = AnswerDeletion(true);
-    f.BtnDeleteClick();
-    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
-    EXPECT_EQ(StatusLines(), "\rError: message 1 is locked\rYour connection has been terminated.");
-    EXPECT_FALSE(SentAny("QUIT")) << "without QUIT the server deletes nothing";
-    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-    EXPECT_EQ(Rows().size(), 3) << "the server still holds every mail";
-    EXPECT_TRUE(errorsShown.empty());
+// A pass that ends without QUIT deletes nothing, and the window says so in its language.
+TEST_F(AppTest, DeletionEndedWithoutQuitSaysNoMailWasDeleted) {
+    struct Row {
+        const char* name;
+        bool lost; // the connection drops after DELE 3 was answered; else DELE 1 is refused
+        QStringList languages;
+        QString statusStart;
+        QString statusEnd;
+    };
+    const Row rows[] = {
+        {"refused", false, {"en-US"}, "\rError: message 1 is locked",
+         "\rYour connection has been terminated.\rNo e-mail was deleted."},
+        {"lost", true, {"en-US"}, "\rError: ", "\rNo e-mail was deleted."},
+        {"lost-de", true, {"de-DE"}, "\rFehler: ",
+         QString::fromUtf8("\rEs wurde keine e-mail gelöscht.")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScriptedServer server;
+        ScriptLogin(server, 3, 3000);
+        for (int n = 1; n <= 3; ++n)
+            ScriptMessage(server, n, kHeader, 100);
+        server.AwaitLine(); // DELE 3
+        server.Send("+OK deleted\r\n");
+        if (row.lost) {
+            server.Close();
+        } else {
+            server.AwaitLine(); // DELE 1
+            server.Send("-ERR message 1 is locked\r\n");
+            server.AwaitClientClose();
+        }
+        server.Start();
+        TForm1& f = Open(row.languages);
+        FillLogin(server.port(), "bob", "pw");
+        f.BtnConnectClick();
+        ASSERT_EQ(Rows().size(), 3);
+        f.mail_list->item(1)->setSelected(true);
+        f.mail_list->item(3)->setSelected(true);
+        const auto answered = AnswerDeletion(true);
+        f.BtnDeleteClick();
+        EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+        const QString status = StatusLines();
+        EXPECT_TRUE(status.startsWith(row.statusStart)) << status.toStdString();
+        EXPECT_TRUE(status.endsWith(row.statusEnd)) << status.toStdString();
+        EXPECT_FALSE(SentAny("QUIT")) << "without QUIT the server deletes nothing";
+        EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+        EXPECT_EQ(Rows().size(), 3) << "the server still holds every mail";
+        EXPECT_FALSE(f.PanelText(2).startsWith(Tr(Texts::DeletingMail, f.GermanUI)))
+            << f.PanelText(2).toStdString();
+        EXPECT_TRUE(errorsShown.empty()) << errorsShown.front().toStdString();
+    }
 }
 
 TEST_F(AppTest, RefusedQuitIsNotReportedAsSuccess) {

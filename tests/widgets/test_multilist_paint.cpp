@@ -93,6 +93,26 @@ TEST_F(MultiListPaintTest, LongFieldEndsWithAnEllipsisAndNeverSpillsOver) {
     EXPECT_GT(dotsTop, capTop + 4);
 }
 
+// A right-to-left sender too long for its cell keeps its start in reading order, not just "…".
+TEST_F(MultiListPaintTest, RightToLeftFieldElidesToItsVisibleStart) {
+    const QString fields[] = {
+        QString::fromUtf8("שלום עולם זה שולח ארוך מאוד מאוד"),
+        QString::fromUtf8("مرحبا بالعالم هذا مرسل طويل جدا جدا"),
+    };
+    for (const QString& field : fields) {
+        SCOPED_TRACE(field.toStdString());
+        list->Clear();
+        list->addItem("|" + field + "||");
+        ShowAndPaint(*list);
+        const QImage rows = Rows(*list);
+        const int first = FirstInkX(rows, S0, S1, 0, RowHeight);
+        const int last = LastInkX(rows, S0, S1, 0, RowHeight);
+        ASSERT_GE(first, 0) << "the cell shows something";
+        EXPECT_GT(last - first, (W1 - 6) / 2) << "more than an ellipsis";
+        EXPECT_EQ(RowInk(rows, 1, S1, rows.width()), 0) << "nothing spills over";
+    }
+}
+
 TEST_F(MultiListPaintTest, RowWithoutSeparatorShowsOnlyItsBackground) {
     list->addItem("no separator here");
     list->addItem("#also none");

@@ -1,0 +1,133 @@
+#!/usr/bin/env python3
+"""Window benchmark, one run against a private Dovecot on loopback.
+
+The real main window (offscreen platform) lists a mailbox of 100,000 small mails; its peer is
+`mbxpop list` on the same server in the same run. Target: the window at most 2x mbxpop's time,
+both measured as whole processes. On the listed rows the window also times Mark all, the
+marked-size summary and unmarking (each target under 100 ms) and a sort (under 300 ms), and
+reports its peak resident memory (target under 300 MB).
+
+The Maildir is written directly (one file per mail), not through the sandbox's arguments.
+Times are medians of alternating runs. Exit status 0 when every target is met, 1 otherwise.
+"""
+import argparse
+import os
+import pwd
+import shutil
+import socket
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+USER = "bench"
+PASSWORD = "bench-pass"
+COUNT = 100_000
+ROUNDS = 2
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def mail(n):
+    return (
+        f"From: Sender {n} <sender{n}@example.org>\r\n"
+        f"To: {USER}@example.org\r\n"
+        f"Subject: Benchmark message {n}\r\n"
+        f"Date: Tue, 8 Dec 2026 07:{n % 60:02d}:00 +0000\r\n"
+        f"Message-ID: <window-{n}@example.org>\r\n"
+        "\r\n"
+        f"Small body of message {n}.\r\n"
+    ).encode()
+
+
+def start_sandbox(script, root):
+    first = os.path.join(root, "first.eml")
+    with open(first, "wb") as f:
+        f.write(mail(1))
+    box = os.path.join(root, "box")
+    for _ in range(5):
+        port = free_port()
+        if subprocess.run(["bash", script, "start", box, str(port), USER, PASSWORD, first]).returncode == 0:
+            return box, port
+    raise SystemExit("the Dovecot sandbox did not start")
+
+
+def fill_maildir(box):
+    """Mails 2..COUNT straight into the Maildir's new/ folder, owned like the first one."""
+    maildir = os.path.join(box, "mail", USER, "Maildir")
+    new = os.path.join(maildir, "new")
+    owner = os.stat(maildir)
+    start = time.perf_counter()
+    for n in range(2, COUNT + 1):
+        path = os.path.join(new, f"{1700000000 + n}.M{n}P1.bench")
+        with open(path, "wb") as f:
+            f.write(mail(n))
+        if os.geteuid() == 0:
+            os.chown(path, owner.st_uid, owner.st_gid)
+    return time.perf_counter() - start
+
+
+def timed(cmd, env):
+    start = time.perf_counter()
+    done = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
+    elapsed = time.perf_counter() - start
+    if done.returncode != 0:
+        raise SystemExit(f"{' '.join(cmd)} failed ({done.returncode}): {done.stderr.decode(errors='replace')}")
+    return elapsed, done.stdout.decode()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--lister", required=True)
+    parser.add_argument("--mbxpop", required=True)
+    parser.add_argument("--sandbox", required=True)
+    args = parser.parse_args()
+
+    root = tempfile.mkdtemp(prefix="bench-window-", dir="/tmp")
+    os.chmod(root, 0o755)
+    box = None
+    try:
+        box, port = start_sandbox(args.sandbox, root)
+        print(f"Maildir of {COUNT} mails written in {fill_maildir(box):.1f} s")
+        config = os.path.join(root, "config")
+        os.makedirs(config)
+        env = dict(os.environ, MBXPOP_PASSWORD=PASSWORD, QT_QPA_PLATFORM="offscreen",
+                   XDG_CONFIG_HOME=config,
+                   DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/bench-window-bus")
+        peer = [args.mbxpop, "--security", "none", "--port", str(port), "127.0.0.1", USER, "list"]
+        window = [args.lister, str(port), USER, PASSWORD]
+        # Dovecot indexes the new mails at the first session: not part of any figure.
+        timed(peer, env)
+        peer_s, window_s, reports = [], [], []
+        for _ in range(ROUNDS):
+            peer_s.append(timed(peer, env)[0])
+            elapsed, out = timed(window, env)
+            window_s.append(elapsed)
+            words = out.split()
+            reports.append({words[i]: float(words[i + 1]) for i in range(0, len(words) - 1, 2)})
+        peer_t, window_t = statistics.median(peer_s), statistics.median(window_s)
+        fig = {k: statistics.median(r[k] for r in reports) for k in reports[0]}
+        ratio = window_t / peer_t
+        print(f"listing {COUNT}: mbxpop {peer_t:.2f} s, window {window_t:.2f} s "
+              f"(inside the window {fig['list_ms'] / 1000:.2f} s): {ratio:.2f}x (target <= 2x)")
+        print(f"rows {fig['rows']:.0f}, marked {fig['marked']:.0f}; Mark all {fig['mark_ms']:.1f} ms, "
+              f"summary {fig['summary_ms']:.1f} ms, unmark {fig['unmark_ms']:.1f} ms (targets < 100 ms); "
+              f"sort {fig['sort_ms']:.1f} ms (< 300 ms); peak {fig['peak_mb']:.0f} MB (< 300 MB)")
+        met = (ratio <= 2.0 and fig["rows"] == COUNT and fig["marked"] == COUNT
+               and max(fig["mark_ms"], fig["summary_ms"], fig["unmark_ms"]) < 100
+               and fig["sort_ms"] < 300 and fig["peak_mb"] < 300)
+        print("all targets met" if met else "a target was missed")
+        return 0 if met else 1
+    finally:
+        if box:
+            subprocess.run(["bash", args.sandbox, "stop", box], check=False)
+        shutil.rmtree(root, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,91 @@
+// Drives the real main window on the offscreen platform: lists a mailbox, then times Mark all,
+// the marked-size summary, unmarking and a sort on the listed rows. Prints one line of
+// "key value" pairs for bench_window.py.
+//   window_lister PORT USER PASSWORD
+#include "Application.h"
+#include "Header.h"
+#include "MailRows.h"
+#include "Main.h"
+#include "MultiLst.h"
+#include "SecurityChoice.h"
+#include "ServerAddress.h"
+#include "email.h"
+#include "info.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTextStream>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// Peak resident memory of this process in MB (VmHWM).
+double PeakMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+template <class F>
+double Milliseconds(F&& f) {
+    QElapsedTimer timer;
+    timer.start();
+    f();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: window_lister PORT USER PASSWORD\n");
+        return 64;
+    }
+    TApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Fenn-Labs"));
+    QApplication::setApplicationName(QStringLiteral("InboxPruner"));
+    TForm1 form;
+    form.SetWindows(new TAboutBox(&form), new TForm2(&form), new TForm3(&form));
+    form.UiLanguages = [] { return QStringList{QStringLiteral("en-US")}; };
+    form.show();
+    QApplication::processEvents();
+
+    const auto port = static_cast<uint16_t>(std::stoi(argv[1]));
+    form.servername->setEditText(QString::fromStdString(JoinHostPort("127.0.0.1", port)));
+    form.Username->setEditText(QString::fromLocal8Bit(argv[2]));
+    form.Password->setText(QString::fromLocal8Bit(argv[3]));
+    ChooseSecurity(*form.Sicherheit, TSecurity::None);
+
+    const double listMs = Milliseconds([&] { form.BtnConnectClick(); });
+    TMultiList& list = *form.mail_list;
+    const int rows = list.count() - 1;
+    QApplication::processEvents();
+    const double markMs = Milliseconds([&] {
+        form.BtnMarkClick();
+        QApplication::processEvents();
+    });
+    TMarkedMails marked;
+    const double summaryMs = Milliseconds([&] { marked = MarkedMails(list); });
+    const double unmarkMs = Milliseconds([&] {
+        list.clearSelection();
+        QApplication::processEvents();
+    });
+    const double sortMs = Milliseconds([&] {
+        list.SortByColumn(4);
+        QApplication::processEvents();
+    });
+    std::printf("rows %d marked %d list_ms %.1f mark_ms %.2f summary_ms %.2f unmark_ms %.2f "
+                "sort_ms %.1f peak_mb %.1f\n",
+                rows, marked.Count, listMs, markMs, summaryMs, unmarkMs, sortMs, PeakMegabytes());
+    form.BtnDisconnectClick();
+    return rows > 0 ? 0 : 1;
+}
