@@ -119,6 +119,56 @@ TEST(Parse, AlternativeShowsPlainTextOnceAndOffersHtml) {
     EXPECT_EQ(html.Data, "<html><body>Hi</body></html>");
 }
 
+// A mail whose only text is HTML: Html holds it as UTF-8, Text its plain reading; the HTML
+// is still offered as an attachment. A plain text part keeps Html empty.
+TEST(Parse, HtmlOnlyMails) {
+    const struct {
+        const char* what;
+        std::string mail;
+        std::vector<std::string> text;
+        std::string html;
+        int attachments;
+    } rows[] = {
+        {"single HTML part in Latin-1",
+         "Content-Type: text/html; charset=iso-8859-1\r\nContent-Transfer-Encoding: "
+         "quoted-printable\r\n\r\n<p>Gr=FC=DFe</p><p>x &amp; y<br>z</p>\r\n",
+         {"Grüße", "", "x & y", "z"},
+         "<p>Grüße</p><p>x &amp; y<br>z</p>",
+         1},
+        {"alternative without plain text",
+         "Content-Type: multipart/alternative; boundary=a\r\n\r\n--a\r\nContent-Type: "
+         "text/html\r\nContent-Transfer-Encoding: base64\r\n\r\nPGI+SGk8L2I+\r\n--a--\r\n",
+         {"Hi"},
+         "<b>Hi</b>",
+         1},
+        {"charset from the HTML's meta tag",
+         "Content-Type: text/html\r\n\r\n<meta charset=koi8-r><p>\xF0\xD2\xC9\xD7\xC5\xD4</p>\r\n",
+         {"Привет"},
+         "<meta charset=koi8-r><p>Привет</p>",
+         1},
+        {"plain text and HTML",
+         "Content-Type: multipart/alternative; boundary=a\r\n\r\n--a\r\n\r\nPlain\r\n--a\r\n"
+         "Content-Type: text/html\r\n\r\n<p>Rich</p>\r\n--a--\r\n",
+         {"Plain"},
+         "",
+         1},
+        {"an HTML file attached to a mail without text",
+         "Content-Type: multipart/mixed; boundary=a\r\n\r\n--a\r\nContent-Type: text/html; "
+         "name=page.html\r\n\r\n<p>Page</p>\r\n--a--\r\n",
+         {},
+         "",
+         1},
+    };
+    for (const auto& r : rows) {
+        auto msg = std::make_unique<TMbxMsg>();
+        msg->RawMail = MailLines(r.mail);
+        msg->Parse();
+        EXPECT_EQ(msg->Text, r.text) << r.what;
+        EXPECT_EQ(msg->Html, r.html) << r.what;
+        EXPECT_EQ(msg->Attachments.Count(), r.attachments) << r.what;
+    }
+}
+
 TEST(Parse, HtmlNameFromSubjectLosesPathCharacters) {
     const auto msg = ParseLines(L(
         {"Subject: ../../etc/passwd: see", "Content-Type: text/html", "", "<p>x</p>", "<p>y</p>"}));
