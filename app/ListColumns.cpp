@@ -57,7 +57,8 @@ const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 bool AllDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // "[Mon,] 1 May 2000 ..." (RFC 5322, with its obsolete two- and three-digit years) as
@@ -74,8 +75,8 @@ bool ReadDate(std::string value, std::string& shown) {
     }
     std::istringstream words(value);
     std::string day, month, year;
-    if (!(words >> day >> month >> year) || !AllDigits(day) || day.size() > 2 ||
-        !AllDigits(year) || year.size() < 2 || year.size() > 4)
+    if (!(words >> day >> month >> year) || !AllDigits(day) || day.size() > 2 || !AllDigits(year) ||
+        year.size() < 2 || year.size() > 4)
         return false;
     const int dayNumber = std::stoi(day);
     const auto known = std::find_if(std::begin(kMonths), std::end(kMonths), [&](const char* m) {
@@ -200,7 +201,6 @@ std::string filter(const std::string& HeaderText, bool GermanUI, bool AsSent) {
     const auto shown = [AsSent](const std::string& text) {
         return ListField(AsSent ? UnlabelledToUtf8(text) : DecodeEncodedWords(text));
     };
-    return shown(DateColumn(header, GermanUI)) + "|" +
-           shown(SenderColumn(header, GermanUI)) + "|" +
+    return shown(DateColumn(header, GermanUI)) + "|" + shown(SenderColumn(header, GermanUI)) + "|" +
            shown(SubjectColumn(header, GermanUI)) + "|";
 }

@@ -196,12 +196,12 @@ std::string normalName(std::string_view name) {
         if (alnum)
             key += u;
     }
-    // Mail labelled Latin-1 is written on systems that mean windows-1252 (€, „“ and – among
-    // its printable characters); browsers read the label the same way.
-    // The names registered for ISO-8859-1, and a common short form.
-    static constexpr std::string_view latin1[] = {
-        "ISO88591", "ISO885911987", "ISOIR100", "LATIN1", "L1",
-        "CP819",    "IBM819",       "CSISOLATIN1", "88591"};
+    // Mail labelled Latin-1 (any name registered for it, or the short "8859-1") is written on
+    // systems that mean windows-1252 (€, „“ and – among its printable characters); browsers
+    // read the label the same way.
+    static constexpr std::string_view latin1[] = {"ISO88591", "ISO885911987", "ISOIR100",
+                                                  "LATIN1",   "L1",           "CP819",
+                                                  "IBM819",   "CSISOLATIN1",  "88591"};
     if (std::find(std::begin(latin1), std::end(latin1), key) != std::end(latin1))
         return "WINDOWS-1252";
     return upper;

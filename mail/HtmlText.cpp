@@ -62,18 +62,17 @@ void appendCodePoint(std::string& out, uint32_t cp) {
 
 // The names of U+00A0 to U+00FF, in order.
 constexpr std::array<std::string_view, 96> kLatin1Names = {
-    "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",
-    "uml",    "copy",   "ordf",   "laquo",  "not",    "shy",    "reg",    "macr",
-    "deg",    "plusmn", "sup2",   "sup3",   "acute",  "micro",  "para",   "middot",
-    "cedil",  "sup1",   "ordm",   "raquo",  "frac14", "frac12", "frac34", "iquest",
-    "Agrave", "Aacute", "Acirc",  "Atilde", "Auml",   "Aring",  "AElig",  "Ccedil",
-    "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave", "Iacute", "Icirc",  "Iuml",
-    "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde", "Ouml",   "times",
-    "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",  "szlig",
-    "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",  "aelig",  "ccedil",
-    "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc",  "iuml",
-    "eth",    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide",
-    "oslash", "ugrave", "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml",
+    "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",   "uml",
+    "copy",   "ordf",   "laquo",  "not",    "shy",    "reg",    "macr",   "deg",    "plusmn",
+    "sup2",   "sup3",   "acute",  "micro",  "para",   "middot", "cedil",  "sup1",   "ordm",
+    "raquo",  "frac14", "frac12", "frac34", "iquest", "Agrave", "Aacute", "Acirc",  "Atilde",
+    "Auml",   "Aring",  "AElig",  "Ccedil", "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave",
+    "Iacute", "Icirc",  "Iuml",   "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde",
+    "Ouml",   "times",  "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",
+    "szlig",  "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",  "aelig",  "ccedil",
+    "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc",  "iuml",   "eth",
+    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide", "oslash", "ugrave",
+    "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml",
 };
 
 struct NamedCharacter {
@@ -83,17 +82,17 @@ struct NamedCharacter {
 
 // Beyond Latin-1, the references mailers write most.
 constexpr NamedCharacter kOtherNames[] = {
-    {"amp", '&'},       {"lt", '<'},         {"gt", '>'},         {"quot", '"'},
-    {"apos", '\''},     {"euro", 0x20AC},    {"ndash", 0x2013},   {"mdash", 0x2014},
-    {"lsquo", 0x2018},  {"rsquo", 0x2019},   {"sbquo", 0x201A},   {"ldquo", 0x201C},
-    {"rdquo", 0x201D},  {"bdquo", 0x201E},   {"bull", 0x2022},    {"hellip", 0x2026},
-    {"trade", 0x2122},  {"OElig", 0x152},    {"oelig", 0x153},    {"Scaron", 0x160},
-    {"scaron", 0x161},  {"Yuml", 0x178},     {"zwnj", 0x200C},    {"zwj", 0x200D},
-    {"lrm", 0x200E},    {"rlm", 0x200F},     {"thinsp", 0x2009},  {"ensp", 0x2002},
-    {"emsp", 0x2003},   {"dagger", 0x2020},  {"Dagger", 0x2021},  {"permil", 0x2030},
-    {"lsaquo", 0x2039}, {"rsaquo", 0x203A},  {"larr", 0x2190},    {"rarr", 0x2192},
-    {"uarr", 0x2191},   {"darr", 0x2193},    {"minus", 0x2212},   {"infin", 0x221E},
-    {"ne", 0x2260},     {"le", 0x2264},      {"ge", 0x2265},      {"hearts", 0x2665},
+    {"amp", '&'},       {"lt", '<'},        {"gt", '>'},        {"quot", '"'},
+    {"apos", '\''},     {"euro", 0x20AC},   {"ndash", 0x2013},  {"mdash", 0x2014},
+    {"lsquo", 0x2018},  {"rsquo", 0x2019},  {"sbquo", 0x201A},  {"ldquo", 0x201C},
+    {"rdquo", 0x201D},  {"bdquo", 0x201E},  {"bull", 0x2022},   {"hellip", 0x2026},
+    {"trade", 0x2122},  {"OElig", 0x152},   {"oelig", 0x153},   {"Scaron", 0x160},
+    {"scaron", 0x161},  {"Yuml", 0x178},    {"zwnj", 0x200C},   {"zwj", 0x200D},
+    {"lrm", 0x200E},    {"rlm", 0x200F},    {"thinsp", 0x2009}, {"ensp", 0x2002},
+    {"emsp", 0x2003},   {"dagger", 0x2020}, {"Dagger", 0x2021}, {"permil", 0x2030},
+    {"lsaquo", 0x2039}, {"rsaquo", 0x203A}, {"larr", 0x2190},   {"rarr", 0x2192},
+    {"uarr", 0x2191},   {"darr", 0x2193},   {"minus", 0x2212},  {"infin", 0x221E},
+    {"ne", 0x2260},     {"le", 0x2264},     {"ge", 0x2265},     {"hearts", 0x2665},
 };
 
 // The longest reference read; a longer one is taken as text.
@@ -125,7 +124,9 @@ bool characterReference(std::string_view html, size_t at, std::string& utf8, siz
         const size_t digits = i;
         for (; i < end; ++i) {
             const char c = lower(html[i]);
-            const int v = c >= '0' && c <= '9' ? c - '0' : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            const int v = c >= '0' && c <= '9'          ? c - '0'
+                          : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                        : -1;
             if (v < 0)
                 break;
             cp = std::min<uint32_t>(cp * (hex ? 16 : 10) + static_cast<uint32_t>(v), 0x110000);
@@ -201,15 +202,16 @@ bool oneOf(std::string_view name, std::initializer_list<std::string_view> names)
 
 // Elements that begin and end a paragraph (an empty line), or a line.
 bool isParagraph(std::string_view name) {
-    return oneOf(name, {"p", "h1", "h2", "h3", "h4", "h5", "h6", "blockquote", "pre", "table",
-                        "hr"});
+    return oneOf(name,
+                 {"p", "h1", "h2", "h3", "h4", "h5", "h6", "blockquote", "pre", "table", "hr"});
 }
 
 bool isBlock(std::string_view name) {
-    return oneOf(name, {"div", "li", "ul", "ol", "dl", "dt", "dd", "tr", "address", "article",
-                        "aside", "center", "details", "fieldset", "figure", "figcaption",
-                        "footer", "form", "header", "main", "nav", "section", "summary",
-                        "caption", "tbody", "thead", "tfoot", "body", "html"});
+    return oneOf(name, {"div",     "li",       "ul",      "ol",         "dl",      "dt",
+                        "dd",      "tr",       "address", "article",    "aside",   "center",
+                        "details", "fieldset", "figure",  "figcaption", "footer",  "form",
+                        "header",  "main",     "nav",     "section",    "summary", "caption",
+                        "tbody",   "thead",    "tfoot",   "body",       "html"});
 }
 
 // Elements whose content is no text to read.
@@ -334,7 +336,9 @@ std::string HtmlDeclaredCharset(std::string_view html) {
         while (at < tag.size() && (tag[at] == '"' || tag[at] == '\''))
             ++at;
         size_t stop = at;
-        while (stop < tag.size() && (isAlnum(tag[stop]) || std::string_view("-_.:").find(tag[stop]) != std::string_view::npos))
+        while (stop < tag.size() &&
+               (isAlnum(tag[stop]) ||
+                std::string_view("-_.:").find(tag[stop]) != std::string_view::npos))
             ++stop;
         if (stop > at)
             return std::string(html.substr(meta + at, stop - at));
