@@ -109,15 +109,6 @@ std::string withBlanksForNul(std::string_view bytes) {
     return out;
 }
 
-void appendCodePoint(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp == 0 ? ' ' : cp);
-    } else {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The UTF-8 of the bytes 0x80 to 0xFF in windows-1252, asked of iconv once.
 const std::array<std::string, 128>& windows1252High() {
     static const std::array<std::string, 128> table = [] {
@@ -136,7 +127,7 @@ const std::array<std::string, 128>& windows1252High() {
                     entry.assign(out, static_cast<size_t>(outp - out));
             }
             if (entry.empty())
-                appendCodePoint(entry, b);
+                AppendUtf8(entry, b);
         }
         if (cd != reinterpret_cast<iconv_t>(-1))
             iconv_close(cd);
@@ -381,4 +372,24 @@ bool IsValidUtf8(std::string_view bytes) {
         p += n;
     }
     return true;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        cp = 0xFFFD;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
 }

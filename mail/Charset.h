@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,3 +45,6 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
+
+// Appends the UTF-8 of a code point; NUL, surrogates and values past U+10FFFF give U+FFFD.
+void AppendUtf8(std::string& out, uint32_t cp);

@@ -40,26 +40,6 @@ bool startsWithLower(std::string_view text, size_t at, std::string_view word) {
     return true;
 }
 
-void appendCodePoint(std::string& out, uint32_t cp) {
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = 0xFFFD;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The names of U+00A0 to U+00FF, in order.
 constexpr std::array<std::string_view, 96> kLatin1Names = {
     "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",   "uml",
@@ -140,7 +120,7 @@ bool characterReference(std::string_view html, size_t at, std::string& utf8, siz
         if (cp >= 0x80 && cp <= 0x9F)
             utf8 = Windows1252ToUtf8(std::string(1, static_cast<char>(cp)));
         else
-            appendCodePoint(utf8, cp);
+            AppendUtf8(utf8, cp);
         after = i;
         return true;
     }
@@ -150,7 +130,7 @@ bool characterReference(std::string_view html, size_t at, std::string& utf8, siz
         return false;
     utf8.clear();
     // A no-break space is an ordinary blank in plain text.
-    appendCodePoint(utf8, cp == 0xA0 ? ' ' : cp);
+    AppendUtf8(utf8, cp == 0xA0 ? ' ' : cp);
     after = i + 1;
     return true;
 }
