@@ -3,8 +3,11 @@
 #include "Charset.h"
 #include "MbxMIME.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -28,20 +31,20 @@ std::string RoundDropping(const std::string& digits, std::size_t dropped) {
     return kept;
 }
 
-// 1-based position of `needle` in `text`, 0 when absent.
-std::size_t Pos(const std::string& text, const char* needle) {
-    const std::size_t at = text.find(needle);
-    return at == std::string::npos ? 0 : at + 1;
-}
-
-// Up to `count` characters from 1-based position `start`; a start before the first
-// character starts at the first.
-std::string Copy(const std::string& text, std::size_t start, std::size_t count) {
-    if (start < 1)
-        start = 1;
-    if (start > text.size())
-        return {};
-    return text.substr(start - 1, count);
+// The index after "Name:" of the header line that starts with it (in any case, as header
+// field names are), npos when the header has none. Only line starts count, so that a field
+// is never found inside another one ("X-Original-From:", "Resent-Date:").
+std::size_t FieldStart(const std::string& header, std::string_view name) {
+    const std::string wanted = AsciiUpper(std::string(name));
+    for (std::size_t line = 0; line < header.size();) {
+        if (AsciiUpper(header.substr(line, wanted.size())) == wanted)
+            return line + name.size();
+        const std::size_t next = header.find('\n', line);
+        if (next == std::string::npos)
+            break;
+        line = next + 1;
+    }
+    return std::string::npos;
 }
 
 // The trimmed text before the first CR LF; empty when there is none.
@@ -50,34 +53,83 @@ std::string FirstLine(const std::string& text) {
     return end == std::string::npos ? std::string() : Trim(text.substr(0, end));
 }
 
-std::string DateColumn(const std::string& header, bool german) {
-    const std::string t = Trim(Copy(header, Pos(header, "Date:"), 30));
-    const bool blankAt13 = t.size() >= 13 && t[12] == ' ';
-    std::string d = Trim(Copy(t, 12, blankAt13 ? 11 : 12));
-    if (d.size() == 10)
-        d = "0" + d;
-    if (d.empty())
-        d = german ? "Kein Datum" : "No date";
-    return d;
+const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The first line of the header text from `skip` characters after `field`, which is where
-// the field's value begins (sender) or the character after its colon (subject).
-std::string FieldLine(const std::string& header, const char* field, std::size_t skip) {
-    // Trimming first means an empty field line yields the next header line. The line is taken
-    // whole, however long: a cut inside it would leave no line end, and so an empty column.
-    return FirstLine(Trim(Copy(header, Pos(header, field) + skip, std::string::npos)));
+// "[Mon,] 1 May 2000 ..." (RFC 5322, with its obsolete two- and three-digit years) as
+// "01 May 2000"; false for a value that is no such date.
+bool ReadDate(std::string value, std::string& shown) {
+    const std::size_t comma = value.find(',');
+    if (comma != std::string::npos) {
+        const std::string weekday = Trim(value.substr(0, comma));
+        if (weekday.empty() || !std::all_of(weekday.begin(), weekday.end(), [](char c) {
+                return std::isalpha(static_cast<unsigned char>(c));
+            }))
+            return false;
+        value.erase(0, comma + 1);
+    }
+    std::istringstream words(value);
+    std::string day, month, year;
+    if (!(words >> day >> month >> year) || !AllDigits(day) || day.size() > 2 || !AllDigits(year) ||
+        year.size() < 2 || year.size() > 4)
+        return false;
+    const int dayNumber = std::stoi(day);
+    const auto known = std::find_if(std::begin(kMonths), std::end(kMonths), [&](const char* m) {
+        return AsciiUpper(month) == AsciiUpper(m);
+    });
+    if (dayNumber < 1 || dayNumber > 31 || known == std::end(kMonths))
+        return false;
+    int yearNumber = std::stoi(year);
+    if (year.size() == 2)
+        yearNumber += yearNumber < 50 ? 2000 : 1900;
+    else if (year.size() == 3)
+        yearNumber += 1900;
+    shown = (dayNumber < 10 ? "0" : "") + std::to_string(dayNumber) + " " + *known + " " +
+            std::to_string(yearNumber);
+    return true;
+}
+
+// A field's value up to its line end; the header's last line counts as well.
+std::string LineValue(const std::string& header, std::size_t start) {
+    const std::size_t end = header.find("\r\n", start);
+    return Trim(header.substr(start, end == std::string::npos ? end : end - start));
+}
+
+std::string DateColumn(const std::string& header, bool german) {
+    const std::size_t start = FieldStart(header, "Date:");
+    if (start == std::string::npos)
+        return {};
+    const std::string value = LineValue(header, start);
+    if (value.empty())
+        return german ? "Kein Datum" : "No date";
+    std::string shown;
+    return ReadDate(value, shown) ? shown : value;
 }
 
 std::string SenderColumn(const std::string& header, bool german) {
-    std::string s = FieldLine(header, "From:", 6);
+    const std::size_t start = FieldStart(header, "From:");
+    if (start == std::string::npos)
+        return {};
+    // The sender's own line only: an empty one never shows the next header line.
+    std::string s = FirstLine(header.substr(start));
     if (s.empty())
         s = german ? "Kein Absender" : "No sender";
     return s;
 }
 
 std::string SubjectColumn(const std::string& header, bool german) {
-    std::string u = FieldLine(header, "Subject:", 8);
+    const std::size_t start = FieldStart(header, "Subject:");
+    if (start == std::string::npos)
+        return {};
+    // Trimming first means an empty subject line yields the next header line. The line is
+    // taken whole, however long: a cut inside it would leave no line end, and so an empty
+    // column.
+    std::string u = FirstLine(Trim(header.substr(start)));
     if (u.find("Date: ") != std::string::npos)
         u = german ? "Die Betreff-Zeile ist leer" : "No subject";
     return u;
@@ -149,7 +201,6 @@ std::string filter(const std::string& HeaderText, bool GermanUI, bool AsSent) {
     const auto shown = [AsSent](const std::string& text) {
         return ListField(AsSent ? UnlabelledToUtf8(text) : DecodeEncodedWords(text));
     };
-    return shown(DateColumn(header, GermanUI)) + "|" +
-           shown(SenderColumn(header, GermanUI)) + "|" +
+    return shown(DateColumn(header, GermanUI)) + "|" + shown(SenderColumn(header, GermanUI)) + "|" +
            shown(SubjectColumn(header, GermanUI)) + "|";
 }

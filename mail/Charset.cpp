@@ -9,11 +9,15 @@
 
 #include <iconv.h>
 
+#include "HzFraming.h"
+
 struct CharsetConverter {
     iconv_t cd = reinterpret_cast<iconv_t>(-1);
     bool utf8 = false;
     // Bytes 1 to 127 stand for themselves, so plain ASCII text needs no conversion.
     bool asciiCompatible = false;
+    // HZ: its framing is undone before the GB2312 converter sees the bytes.
+    bool hz = false;
 
     CharsetConverter() = default;
     CharsetConverter(const CharsetConverter&) = delete;
@@ -105,15 +109,6 @@ std::string withBlanksForNul(std::string_view bytes) {
     return out;
 }
 
-void appendCodePoint(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp == 0 ? ' ' : cp);
-    } else {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The UTF-8 of the bytes 0x80 to 0xFF in windows-1252, asked of iconv once.
 const std::array<std::string, 128>& windows1252High() {
     static const std::array<std::string, 128> table = [] {
@@ -132,7 +127,7 @@ const std::array<std::string, 128>& windows1252High() {
                     entry.assign(out, static_cast<size_t>(outp - out));
             }
             if (entry.empty())
-                appendCodePoint(entry, b);
+                AppendUtf8(entry, b);
         }
         if (cd != reinterpret_cast<iconv_t>(-1))
             iconv_close(cd);
@@ -192,31 +187,51 @@ std::string normalName(std::string_view name) {
         if (alnum)
             key += u;
     }
-    // Mail labelled Latin-1 is written on systems that mean windows-1252 (€, „“ and – among
-    // its printable characters); browsers read the label the same way.
-    static constexpr std::string_view latin1[] = {"ISO88591", "ISO885911987", "LATIN1", "L1",
-                                                  "CP819",    "IBM819",       "88591"};
+    // Mail labelled Latin-1 (any name registered for it, or the short "8859-1") is written on
+    // systems that mean windows-1252 (€, „“ and – among its printable characters); browsers
+    // read the label the same way.
+    static constexpr std::string_view latin1[] = {"ISO88591", "ISO885911987", "ISOIR100",
+                                                  "LATIN1",   "L1",           "CP819",
+                                                  "IBM819",   "CSISOLATIN1",  "88591"};
     if (std::find(std::begin(latin1), std::end(latin1), key) != std::end(latin1))
         return "WINDOWS-1252";
     return upper;
 }
 
+// ASCII and the switching sequences of the 7-bit stateful sets (ISO-2022-JP and -KR, UTF-7,
+// HZ): a set that gives this back unchanged needs no converter for ASCII text.
+std::string asciiProbe() {
+    std::string probe;
+    for (int c = 1; c < 0x80; ++c)
+        probe += static_cast<char>(c);
+    return probe + "\x1b$B!!\x1b(B\x1b$)C\x0e!!\x0f~{!!~}+AGE-";
+}
+
+bool isHzName(const std::string& name) {
+    std::string key;
+    for (const char c : name)
+        if (c != '-' && c != '_')
+            key += c;
+    return key == "HZ" || key == "HZGB2312" || key == "CSHZGB2312";
+}
+
 std::shared_ptr<const CharsetConverter> openConverter(const std::string& name) {
     auto converter = std::make_shared<CharsetConverter>();
-    converter->cd = iconv_open("UTF-8", name.c_str());
+    converter->hz = isHzName(name);
+    converter->cd = iconv_open("UTF-8", converter->hz ? "GB2312" : name.c_str());
     if (converter->cd == reinterpret_cast<iconv_t>(-1))
         return nullptr;
     converter->utf8 = name == "UTF-8" || name == "UTF8";
-    std::string ascii;
-    for (int c = 1; c < 0x80; ++c)
-        ascii += static_cast<char>(c);
-    char out[512];
-    char* inp = ascii.data();
+    if (converter->hz)
+        return converter;
+    std::string probe = asciiProbe();
+    char out[1024];
+    char* inp = probe.data();
     char* outp = out;
-    size_t inLeft = ascii.size(), outLeft = sizeof out;
+    size_t inLeft = probe.size(), outLeft = sizeof out;
     converter->asciiCompatible =
         iconv(converter->cd, &inp, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1) &&
-        std::string_view(out, static_cast<size_t>(outp - out)) == ascii;
+        std::string_view(out, static_cast<size_t>(outp - out)) == asciiProbe();
     return converter;
 }
 
@@ -282,7 +297,9 @@ void convert(const CharsetConverter& converter, std::string_view bytes, std::str
 TCharset::TCharset(std::string_view name) : converter_(findConverter(name)) {}
 
 bool TCharset::Unchanged(std::string_view bytes) const {
-    if (!converter_ || converter_->utf8)
+    if (!converter_)
+        return cleanUtf8(bytes) && UnlabelledStatefulSet(bytes).empty();
+    if (converter_->utf8)
         return cleanUtf8(bytes);
     return converter_->asciiCompatible && cleanAscii(bytes);
 }
@@ -297,7 +314,10 @@ std::string TCharset::ToUtf8(std::string_view bytes) const {
         appendUtf8OrWindows1252(out, bytes);
         return out;
     }
-    convert(*converter_, bytes, out);
+    if (converter_->hz)
+        convert(*converter_, HzToEucCn(bytes), out);
+    else
+        convert(*converter_, bytes, out);
     if (cleanUtf8(out))
         return out;
     // iconv passes a few forms that strict UTF-8 refuses (code points past U+10FFFF).
@@ -310,7 +330,22 @@ std::string ToUtf8(std::string_view charset, std::string_view bytes) {
     return TCharset(charset).ToUtf8(bytes);
 }
 
+std::string_view UnlabelledStatefulSet(std::string_view bytes) {
+    if (bytes.find('\x1b') == std::string_view::npos || !cleanAscii(bytes))
+        return {};
+    if (bytes.find("\x1b$)C") != std::string_view::npos)
+        return "ISO-2022-KR";
+    // JIS X 0208 (both editions), JIS X 0212, JIS-Roman: the escapes of Japanese mail.
+    for (const std::string_view escape : {"\x1b$B", "\x1b$@", "\x1b$(D", "\x1b(J"})
+        if (bytes.find(escape) != std::string_view::npos)
+            return "ISO-2022-JP-2";
+    return {};
+}
+
 std::string UnlabelledToUtf8(std::string_view bytes) {
+    const std::string_view stateful = UnlabelledStatefulSet(bytes);
+    if (!stateful.empty())
+        return TCharset(stateful).ToUtf8(bytes);
     if (IsValidUtf8(bytes))
         return withBlanksForNul(bytes);
     return Windows1252ToUtf8(bytes);
@@ -337,4 +372,24 @@ bool IsValidUtf8(std::string_view bytes) {
         p += n;
     }
     return true;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        cp = 0xFFFD;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
 }

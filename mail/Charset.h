@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,8 +31,13 @@ private:
 std::string ToUtf8(std::string_view charset, std::string_view bytes);
 
 // Bytes of no known character set (raw 8-bit header text, unlabelled text): UTF-8 when they
-// are valid UTF-8, windows-1252 otherwise. A NUL becomes a blank.
+// are valid UTF-8, windows-1252 otherwise; 7-bit text with the escape sequences of Japanese
+// or Korean mail is read in that set (UnlabelledStatefulSet). A NUL becomes a blank.
 std::string UnlabelledToUtf8(std::string_view bytes);
+
+// "ISO-2022-JP-2" or "ISO-2022-KR" for 7-bit bytes that switch into that set with its escape
+// sequences (mailers write such header lines without encoded words); empty otherwise.
+std::string_view UnlabelledStatefulSet(std::string_view bytes);
 
 // Each byte as its windows-1252 character; the five bytes that code page leaves undefined
 // stand for the control characters of the same number.
@@ -39,3 +45,6 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
+
+// Appends the UTF-8 of a code point; NUL, surrogates and values past U+10FFFF give U+FFFD.
+void AppendUtf8(std::string& out, uint32_t cp);

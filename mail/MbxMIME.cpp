@@ -5,11 +5,17 @@
 #include "Charset.h"
 #include "mbx_util.h"
 
+// ESC, SO and SI switch 7-bit stateful character sets (ISO-2022-JP, -KR) in and out, so they
+// are part of the text they begin or end.
+static bool isTrimmed(char c) {
+    return static_cast<unsigned char>(c) <= ' ' && c != '\x1b' && c != '\x0e' && c != '\x0f';
+}
+
 std::string_view TrimView(std::string_view s) {
     size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
+    while (b < e && isTrimmed(s[b]))
         ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
+    while (e > b && isTrimmed(s[e - 1]))
         --e;
     return s.substr(b, e - b);
 }
@@ -187,12 +193,29 @@ bool FindHeader(const std::string& Name, LineRange Lines, std::string& Line) {
     return false;
 }
 
+// The first ";" of a header value that is no byte of a double-byte character: raw Japanese and
+// Korean header text switches into its set with escape sequences (ESC $ ..., SO) and back (ESC
+// ( ..., SI), and ";" is one of the bytes its characters are written with.
+static size_t valueEnd(const std::string& value) {
+    bool shifted = false;
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '\x1b' && i + 1 < value.size() && (value[i + 1] == '$' || value[i + 1] == '('))
+            shifted = value[i + 1] == '$';
+        else if (c == '\x0e' || c == '\x0f')
+            shifted = c == '\x0e';
+        else if (c == ';' && !shifted)
+            return i;
+    }
+    return std::string::npos;
+}
+
 std::string GetHeaderValue(const std::string& Key, const std::string& Line) {
     const size_t pos = AsciiUpper(Line).find(Key);
     if (pos == std::string::npos)
         return {};
     std::string value = Trim(Line.substr(pos + Key.size()));
-    const size_t semicolon = value.find(';');
+    const size_t semicolon = valueEnd(value);
     if (semicolon != std::string::npos)
         value = Trim(value.substr(0, semicolon));
     return value;

@@ -23,7 +23,8 @@ int32_t WordAsInt(const std::string& s, uint16_t n, int32_t def);
 TempFile MakeTempFileName();
 
 // Text helpers shared by the routines above and the mail parser.
-std::string Trim(const std::string& s); // drops bytes <= ' ' at both ends
+// Drops bytes <= ' ' at both ends, but ESC, SO and SI (shifts of 7-bit character sets).
+std::string Trim(const std::string& s);
 std::string_view TrimView(std::string_view s);
 bool ParseInt32(const std::string& s, int32_t& out); // optional sign, decimal digits only
 

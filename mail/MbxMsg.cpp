@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "Charset.h"
+#include "HtmlText.h"
 #include "LargeBuffer.h"
 #include "MbxMIME.h"
 #include "MimeParams.h"
@@ -22,6 +23,8 @@ struct PartInfo {
     std::string transferEncoding;
     std::string name; // UTF-8
     std::string charset;
+    // Sent as "Content-Disposition: attachment".
+    bool attachment = false;
 };
 
 struct Leaf {
@@ -44,8 +47,11 @@ PartInfo GetPartInfo(LineSpan part) {
     info.transferEncoding = FindHeader("CONTENT-TRANSFER-ENCODING:", part, line)
                                 ? AsciiUpper(GetHeaderValue("CONTENT-TRANSFER-ENCODING:", line))
                                 : "7BIT";
-    if (info.name.empty() && FindHeader("CONTENT-DISPOSITION:", part, line))
-        GetParameter(line, "filename", info.name);
+    if (FindHeader("CONTENT-DISPOSITION:", part, line)) {
+        info.attachment = AsciiUpper(GetHeaderValue("CONTENT-DISPOSITION:", line)) == "ATTACHMENT";
+        if (info.name.empty())
+            GetParameter(line, "filename", info.name);
+    }
     return info;
 }
 
@@ -86,8 +92,8 @@ bool UUDecoded(LineSpan lines, std::string& data) {
     }
 }
 
-void AddAttachment(TMbxMsg& msg, LineSpan lines, const std::string& contentType,
-                   const std::string& name, const std::string& transferEncoding) {
+TAttachedFile& AddAttachment(TMbxMsg& msg, LineSpan lines, const std::string& contentType,
+                             const std::string& name, const std::string& transferEncoding) {
     TAttachedFile& item = NewAttachment(msg, contentType, name);
     // The bytes are decoded straight into Data; the encoded lines are read where they lie.
     if (transferEncoding == "BASE64") {
@@ -102,6 +108,13 @@ void AddAttachment(TMbxMsg& msg, LineSpan lines, const std::string& contentType,
     } else {
         item.Data = WithoutLastBreak(lines.Text());
     }
+    return item;
+}
+
+// The decoded bytes of an HTML part that is the mail's text, as UTF-8 after Html. A part
+// without a charset parameter may name its own in a <meta> tag.
+void AppendHtml(TMbxMsg& msg, const std::string& bytes, const std::string& charset) {
+    msg.Html += TCharset(charset.empty() ? HtmlDeclaredCharset(bytes) : charset).ToUtf8(bytes);
 }
 
 bool IsEndLine(std::string_view line) {
@@ -134,6 +147,7 @@ void ProcessTextPart(TMbxMsg& msg, LineSpan body, const PartInfo& info) {
     // Uuencoded blocks leave the text as attachments; their "end" line stays in the text. The
     // rest of the text is kept as the stretches between the blocks. A block that does not
     // decode stays where it stood.
+    const TCharset charset(info.charset);
     std::vector<LineSpan> kept;
     size_t i = 0;
     size_t from = 0;
@@ -150,13 +164,12 @@ void ProcessTextPart(TMbxMsg& msg, LineSpan body, const PartInfo& info) {
             continue;
         }
         kept.push_back(body.subspan(i, begin - i));
-        NewAttachment(msg, "APPLICATION/OCTET-STREAM", UnlabelledToUtf8(uuName)).Data =
+        NewAttachment(msg, "APPLICATION/OCTET-STREAM", charset.ToUtf8(uuName)).Data =
             std::move(data);
         i = from = end;
     }
     kept.push_back(body.subspan(i));
 
-    const TCharset charset(info.charset);
     const std::string& transferEncoding = info.transferEncoding;
     if (transferEncoding == "QUOTED-PRINTABLE" || transferEncoding == "BASE64") {
         // Each run ends with a line break, which no escape spans, so the runs are decoded
@@ -222,8 +235,11 @@ void ProcessPart(TMbxMsg& msg, LineSpan part, int depth) {
     // HTML is offered as an attachment, so the text shows each alternative's plain text once.
     const bool html = ct == "TEXT/HTML";
     // Only the top-level type makes a text part ("application/vnd.oasis.opendocument.text"
-    // is a document to save).
-    if (ct.substr(0, ct.find('/')) == "TEXT" && !html) {
+    // is a document to save); a named one, or one sent as an attachment, is a file (a .txt
+    // attachment), kept byte for byte.
+    const bool text = ct.substr(0, ct.find('/')) == "TEXT";
+    const bool textFile = text && (!info.name.empty() || info.attachment);
+    if (text && !html && !textFile) {
         ProcessTextPart(msg, part.subspan(PartBodyStart(part)), info);
         return;
     }
@@ -239,8 +255,10 @@ void ProcessPart(TMbxMsg& msg, LineSpan part, int depth) {
         return;
     }
     const LineSpan body = part.subspan(PartBodyStart(part));
-    if (cte == "X-UUENCODE" || !info.name.empty() || html) {
-        AddAttachment(msg, body, ct, info.name, cte);
+    if (cte == "X-UUENCODE" || !info.name.empty() || html || info.attachment) {
+        const TAttachedFile& item = AddAttachment(msg, body, ct, info.name, cte);
+        if (html && !textFile)
+            AppendHtml(msg, item.Data, info.charset);
     } else if (ct == "MESSAGE/RFC822" && depth < kMaxNesting) {
         ProcessPart(msg, body, depth + 1);
     } else if (cte == "BASE64" || cte == "QUOTED-PRINTABLE") {
@@ -290,6 +308,12 @@ void TMbxMsg::Parse() {
 
     // The parts are read in place: nothing below changes RawMail.
     ProcessPart(*this, RawMail, 0);
+    // Without a plain text the HTML is the text, read as plain lines; with one, the HTML is
+    // only offered as an attachment.
+    if (!Text.empty())
+        Html.clear();
+    else if (!Html.empty())
+        AppendLines(*this, MailLines(HtmlToText(Html)));
     if (ClearRawMailAfterParse)
         RawMail.clear();
 }

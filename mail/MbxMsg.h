@@ -54,6 +54,8 @@ public:
 
     // Reads RawMail into the fields, Headers, Text and Attachments. Malformed mail gives a
     // best-effort result and never an error. Text, the fields and the attachments' names are
-    // UTF-8; Headers, RawMail and each attachment's Data keep the bytes of the mail.
+    // UTF-8; Headers, RawMail and each attachment's Data keep the bytes of the mail. A text
+    // part with a file name, or sent as an attachment, is an attachment. A mail whose only text
+    // is HTML fills Html, and Text with its plain reading.
     void Parse();
 };

@@ -142,6 +142,9 @@ bool GetParameter(std::string_view Line, std::string_view Name, std::string& Val
         return true;
     }
     if (plain) {
+        // Some mailers quote with single quotes (name='x.pdf'), which no name means.
+        if (plain->size() >= 2 && plain->front() == '\'' && plain->back() == '\'')
+            *plain = plain->substr(1, plain->size() - 2);
         Value = DecodeEncodedWords(*plain);
         return true;
     }

@@ -73,18 +73,43 @@ TEST(Filter, DateSenderAndSubjectColumns) {
          "Date: Mon, 15 May 2000 10:11:12 +0200\r\nSubject: \r\nX-Mailer: Test\r\n"
          "From: a@b\r\n\r\n.\r\n",
          "15 May 2000|a@b|X-Mailer: Test|", "15 May 2000|a@b|X-Mailer: Test|"},
-        {"no date, no sender, no subject line", "X: 1\r\n", "Kein Datum|Kein Absender||",
-         "No date|No sender||"},
-        {"no date line: characters 12 on of the first 30",
-         "Received: from mail.example.org by mx\r\nFrom: c@d\r\nSubject: s\r\n\r\n.\r\n",
-         "rom mail.exa|c@d|s|", "rom mail.exa|c@d|s|"},
+        {"no date, no sender, no subject line: empty cells", "X: 1\r\n", "|||", "|||"},
+        {"no date line: nothing of the other lines",
+         "Received: from mail.example.org by mx\r\nFrom: c@d\r\nSubject: s\r\n\r\n.\r\n", "|c@d|s|",
+         "|c@d|s|"},
+        {"no sender line: nothing of the other lines",
+         "Content-Type: multipart/mixed;\r\n boundary=x\r\nDate: Mon, 15 May 2000 10:11:12 "
+         "+0200\r\nSubject: s\r\n\r\n.\r\n",
+         "15 May 2000||s|", "15 May 2000||s|"},
+        {"no subject line: nothing of the other lines",
+         "Date: Mon, 15 May 2000 10:11:12 +0200\r\nFrom: a@b\r\n", "15 May 2000|a@b||",
+         "15 May 2000|a@b||"},
+        {"an empty sender line never shows the next line", "From:\r\nSubject: s\r\n\r\n.\r\n",
+         "|Kein Absender|s|", "|No sender|s|"},
+        {"fields only at line starts, their names in any case",
+         "X-Original-From: x@y\r\nResent-Date: Sat, 1 Jan 2011 00:00:00 +0000\r\nfrom: a@b\r\n"
+         "DATE: Tue, 2 May 2000 01:02:03 +0000\r\nSUBJECT: s\r\n\r\n.\r\n",
+         "02 May 2000|a@b|s|", "02 May 2000|a@b|s|"},
+        {"two-digit year 00", "Date: Mon, 1 May 00 10:11:12 +0200\r\n", "01 May 2000|||",
+         "01 May 2000|||"},
+        {"two-digit year 49", "Date: 9 Dec 49 10:00 GMT\r\n", "09 Dec 2049|||", "09 Dec 2049|||"},
+        {"two-digit year 50", "Date: 9 Dec 50 10:00 GMT\r\n", "09 Dec 1950|||", "09 Dec 1950|||"},
+        {"two-digit year 99, no weekday, month in lower case", "Date: 15 jan 99 10:00 GMT\r\n",
+         "15 Jan 1999|||", "15 Jan 1999|||"},
+        {"three-digit year", "Date: Fri, 3 Mar 101 10:00 GMT\r\n", "03 Mar 2001|||",
+         "03 Mar 2001|||"},
+        {"a date that cannot be read is shown as sent",
+         "Date: 2000-05-01T10:11:12Z\r\nFrom: a@b\r\n", "2000-05-01T10:11:12Z|a@b||",
+         "2000-05-01T10:11:12Z|a@b||"},
+        {"an asctime date is shown as sent", "Date: Mon May  1 10:11:12 2000\r\n",
+         "Mon May  1 10:11:12 2000|||", "Mon May  1 10:11:12 2000|||"},
+        {"an empty date line", "Date: \r\nFrom: a@b\r\n", "Kein Datum|a@b||", "No date|a@b||"},
         {"last line without CR LF after trimming gives an empty subject",
          "Date: Mon, 15 May 2000 10:11:12 +0200\r\nFrom: a@b\r\nSubject: s\r\n",
          "15 May 2000|a@b||", "15 May 2000|a@b||"},
         {"sender line without CR LF within reach gives no sender",
-         "Subject: s\r\nFrom: " + std::string(300, 'x'), "From: xxxxx|Kein Absender|s|",
-         "From: xxxxx|No sender|s|"},
-        {"empty header", "", "Kein Datum|Kein Absender||", "No date|No sender||"},
+         "Subject: s\r\nFrom: " + std::string(300, 'x'), "|Kein Absender|s|", "|No sender|s|"},
+        {"empty header", "", "|||", "|||"},
         {"texts stay as the server sent them",
          "Date: Tue, 2 May 2000 01:02:03 +0000\r\nFrom: =?ISO-8859-1?Q?J=F6rg?= <j@x>\r\n"
          "Subject: <b>bold</b>\r\n\r\n.\r\n",
@@ -140,8 +165,8 @@ TEST(Filter, DecodedTexts) {
 }
 
 TEST(Filter, HeaderShorterThanTheDateWindow) {
-    EXPECT_EQ(filter("Date: Mon, 1", false), "1|No sender||");
-    EXPECT_EQ(filter("Date:", false), "No date|No sender||");
+    EXPECT_EQ(filter("Date: Mon, 1", false), "Mon, 1|||");
+    EXPECT_EQ(filter("Date:", false), "No date|||");
 }
 
 } // namespace

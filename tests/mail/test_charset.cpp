@@ -103,6 +103,24 @@ TEST(Charset, RealWorldMails) {
          "Content-Type: application/vnd.oasis.opendocument.text; name=\"brief.odt\"\r\n"
          "Content-Transfer-Encoding: base64\r\n\r\nQUJD\r\n",
          [](const TMbxMsg& m) { return TextOf(m) + "|" + NameOf(m); }, "|brief.odt"},
+        {"ISO-2022-JP text", Part("ISO-2022-JP", "7bit", "\x1b$B;3EDB@O:$G$9\x1b(B"), TextOf,
+         "山田太郎です"},
+        {"ISO-2022-JP encoded word", "Subject: =?ISO-2022-JP?B?GyRCN29MPiVGJTklSBsoQg==?=\r\n\r\n",
+         SubjectOf, "件名テスト"},
+        {"raw ISO-2022-JP header", "Subject: Re: \x1b$B;3EDB@O:\x1b(B\r\n\r\n", SubjectOf,
+         "Re: 山田太郎"},
+        {"ISO-2022-KR text", Part("iso-2022-kr", "7bit", "\x1b$)C\x0e>H3gGO<<?d\x0f"), TextOf,
+         "안녕하세요"},
+        {"UTF-7 text", Part("UTF-7", "7bit", "+MFMwkzBrMGEwbw +ThZ1TA-"), TextOf,
+         "こんにちは 世界"},
+        {"HZ-GB-2312 encoded word", "Subject: =?HZ-GB-2312?Q?~{VPND~}_~~?=\r\n\r\n", SubjectOf,
+         "中文 ~"},
+        {"uuencoded file name in the part's charset",
+         Part("koi8-r", "8bit", "begin 644 \xF0\xD2\xC9\xD7\xC5\xD4.txt\r\n#86)C\r\nend"), NameOf,
+         "Привет.txt"},
+        {"single-quoted name", Attachment("Content-Type: application/pdf; name='x.pdf'"),
+         [](const TMbxMsg& m) { return NameOf(m) + " " + m.Attachments.Items(0).ContentType; },
+         "x.pdf application/pdf"},
         {"a NUL ends no text and shows as a blank",
          std::string("Subject: a\0b\r\n\r\nx\0y\r\nz\r\n", 22),
          [](const TMbxMsg& m) { return m.Subject + "|" + TextOf(m); }, "a b|x y\nz"},
@@ -130,6 +148,14 @@ TEST(Charset, ConverterRules) {
         {"windows-1252", "\x81", "\xC2\x81"},         // undefined there: the control of that number
         {"koi8-r", std::string("a\0b", 3), "a b"},
         {"UTF-16LE", std::string("A\0\xAC\x20", 4), "A€"},
+        {"iso-ir-100", "\xE9\x80", "é€"}, // the registered Latin-1 aliases
+        {"csISOLatin1", "\x93x\x94", "“x”"},
+        {"ISO_8859-1:1987", "\xFC", "ü"},
+        {"IBM819", "\x84", "„"},
+        {"", "\x1b$B;3EDB@O:\x1b(B", "山田太郎"}, // unlabelled, with Japanese escapes
+        {"", "\x1b$)C\x0e>H3gGO<<?d\x0f", "안녕하세요"},
+        {"", "\x1b[1m no set \x1b[0m", "\x1b[1m no set \x1b[0m"},
+        {"hz-gb-2312", "a~{VP\r\nb~", "a中\r\nb~"}, // a line end ends the run
     };
     for (const auto& r : rows) {
         EXPECT_EQ(ToUtf8(r.charset, r.bytes), r.utf8) << r.charset;
@@ -140,6 +166,9 @@ TEST(Charset, ConverterRules) {
     EXPECT_TRUE(TCharset("iso-8859-1").Unchanged("plain ascii"));
     EXPECT_FALSE(TCharset("iso-8859-1").Unchanged("\xE9"));
     EXPECT_FALSE(TCharset("UTF-7").Unchanged("a+b")); // not even ASCII stands for itself
+    // 7-bit stateful sets never take the ASCII fast path.
+    for (const char* name : {"ISO-2022-JP", "ISO-2022-KR", "HZ-GB-2312", ""})
+        EXPECT_FALSE(TCharset(name).Unchanged("\x1b$B;3\x1b(B")) << name;
 }
 
 TEST(Charset, Parameters) {
@@ -156,6 +185,8 @@ TEST(Charset, Parameters) {
         {"a; name*1=b; name*0=a", "name", true, "ab"},
         {"a; name*0*=utf-8''%C3; name*3=lost; name*1*=%A4", "name", true, "ä"},
         {"a; name*=no-quotes%41", "name", true, "no-quotesA"},
+        {"a; name='x.pdf'; b=1", "name", true, "x.pdf"},
+        {"a; name*=''x'", "name", true, "x'"},
         {"a; filename=x", "name", false, ""},
         {"a; name", "name", false, ""},
     };

@@ -119,6 +119,9 @@ TEST(GetHeaderValue, Table) {
         {"NAME", "Content-Type: application/pdf; name=\"a.pdf\"", "=\"a.pdf\""},
         {"NAME", "Content-Type: text/plain", ""},
         {"FILENAME", "Content-Disposition: attachment; filename=r.txt; size=3", "=r.txt"},
+        // A ";" inside Japanese or Korean characters ends nothing; after them it does.
+        {"SUBJECT:", "Subject: \x1b$B;3\x1b(B; x", "\x1b$B;3\x1b(B"},
+        {"SUBJECT:", "Subject: \x1b$)C\x0e;3\x0f; x", "\x1b$)C\x0e;3\x0f"},
     };
     for (const auto& r : rows)
         EXPECT_EQ(GetHeaderValue(r.key, r.line), r.out) << r.line;

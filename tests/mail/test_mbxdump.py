@@ -73,6 +73,27 @@ class MbxdumpTest(unittest.TestCase):
             self.assertEqual(doc["text"], ["Grüße € 5".encode("utf-8").decode("cp1252"),
                                            latin.decode("cp1252")])
 
+    def test_mails_as_written(self):
+        rows = [
+            # (sample, key, expected)
+            ("html-only.eml", "text",
+             ["Grüße", "", "One & two", "three", "", "- x", "- y"]),
+            # A NUL in a header line is a blank, in the fields and in the header lines alike.
+            ("html-only.eml", "subject", "Hello World"),
+            ("html-only.eml", "headers", ["From: News <news@example.org>", "Subject: Hello World",
+                                          "X-Note: a b",
+                                          'Content-Type: multipart/alternative; boundary="alt"']),
+            ("iso-2022-jp.eml", "from", "山田 <yamada@example.jp>"),
+            ("iso-2022-jp.eml", "subject", "件名テスト"),
+            ("iso-2022-jp.eml", "text", ["山田太郎です。", "よろしく"]),
+        ]
+        for sample, key, expected in rows:
+            result = run(os.path.join(DATA, sample))
+            self.assertEqual(result.returncode, 0, result.stderr)
+            doc = json.loads(result.stdout.decode("utf-8"))
+            self.assertEqual(doc[key], expected, (sample, key))
+        self.assertNotIn(b"\\u0000", run(os.path.join(DATA, "html-only.eml")).stdout)
+
     def test_bad_uuencoding_stays_text(self):
         result = run(os.path.join(DATA, "bad-uuencode.eml"))
         self.assertEqual(result.returncode, 0, result.stderr)

@@ -119,13 +119,62 @@ TEST(Parse, AlternativeShowsPlainTextOnceAndOffersHtml) {
     EXPECT_EQ(html.Data, "<html><body>Hi</body></html>");
 }
 
+// A mail whose only text is HTML: Html holds it as UTF-8, Text its plain reading; the HTML
+// is still offered as an attachment. A plain text part keeps Html empty.
+TEST(Parse, HtmlOnlyMails) {
+    const struct {
+        const char* what;
+        std::string mail;
+        std::vector<std::string> text;
+        std::string html;
+        int attachments;
+    } rows[] = {
+        {"single HTML part in Latin-1",
+         "Content-Type: text/html; charset=iso-8859-1\r\nContent-Transfer-Encoding: "
+         "quoted-printable\r\n\r\n<p>Gr=FC=DFe</p><p>x &amp; y<br>z</p>\r\n",
+         {"Grüße", "", "x & y", "z"},
+         "<p>Grüße</p><p>x &amp; y<br>z</p>",
+         1},
+        {"alternative without plain text",
+         "Content-Type: multipart/alternative; boundary=a\r\n\r\n--a\r\nContent-Type: "
+         "text/html\r\nContent-Transfer-Encoding: base64\r\n\r\nPGI+SGk8L2I+\r\n--a--\r\n",
+         {"Hi"},
+         "<b>Hi</b>",
+         1},
+        {"charset from the HTML's meta tag",
+         "Content-Type: text/html\r\n\r\n<meta charset=koi8-r><p>\xF0\xD2\xC9\xD7\xC5\xD4</p>\r\n",
+         {"Привет"},
+         "<meta charset=koi8-r><p>Привет</p>",
+         1},
+        {"plain text and HTML",
+         "Content-Type: multipart/alternative; boundary=a\r\n\r\n--a\r\n\r\nPlain\r\n--a\r\n"
+         "Content-Type: text/html\r\n\r\n<p>Rich</p>\r\n--a--\r\n",
+         {"Plain"},
+         "",
+         1},
+        {"an HTML file attached to a mail without text",
+         "Content-Type: multipart/mixed; boundary=a\r\n\r\n--a\r\nContent-Type: text/html; "
+         "name=page.html\r\n\r\n<p>Page</p>\r\n--a--\r\n",
+         {},
+         "",
+         1},
+    };
+    for (const auto& r : rows) {
+        auto msg = std::make_unique<TMbxMsg>();
+        msg->RawMail = MailLines(r.mail);
+        msg->Parse();
+        EXPECT_EQ(msg->Text, r.text) << r.what;
+        EXPECT_EQ(msg->Html, r.html) << r.what;
+        EXPECT_EQ(msg->Attachments.Count(), r.attachments) << r.what;
+    }
+}
+
 TEST(Parse, HtmlNameFromSubjectLosesPathCharacters) {
     const auto msg = ParseLines(L(
         {"Subject: ../../etc/passwd: see", "Content-Type: text/html", "", "<p>x</p>", "<p>y</p>"}));
     ASSERT_EQ(msg->Attachments.Count(), 1);
     EXPECT_EQ(msg->Attachments.Items(0).FileName, "....html");
     EXPECT_EQ(msg->Attachments.Items(0).Data, "<p>x</p>\r\n<p>y</p>");
-    EXPECT_TRUE(msg->Text.empty());
     EXPECT_EQ(ParseLines(L({"Content-Type: text/html", "", "x"}))->Attachments.Items(0).FileName,
               ".html");
 }
@@ -363,15 +412,58 @@ TEST(Parse, EncodedTextParts) {
         "",
         "cGxhaW4gdGV4dCBpbiBiYXNlNjQNCnNl",
         "Y29uZCBsaW5lDQo=",
-        "--e",
-        "Content-Type: text/enriched; name=\"named.txt\"",
-        "",
-        "text parts are text even with a name",
         "--e--",
     }));
-    EXPECT_EQ(msg->Text, L({"softbreak and \xC3\xA9", "plain text in base64", "second line",
-                            "text parts are text even with a name"}));
+    EXPECT_EQ(msg->Text, L({"softbreak and \xC3\xA9", "plain text in base64", "second line"}));
     EXPECT_EQ(msg->Attachments.Count(), 0);
+}
+
+// A text part with a file name, or sent as an attachment, is a file to save, byte for byte;
+// inline text without a name stays text.
+TEST(Parse, TextPartsAsFiles) {
+    const std::string body = "line 1\r\n\r\nGr\xFC\xDF"
+                             "e";
+    const struct {
+        const char* what;
+        std::string headers;
+        std::vector<std::string> text;
+        const char* fileName; // nullptr: no attachment
+    } rows[] = {
+        {"named text/plain",
+         "Content-Type: text/plain; name=\"notes.txt\"",
+         {"Hello"},
+         "notes.txt"},
+        {"named text/enriched", "Content-Type: text/enriched; name=\"n.txt\"", {"Hello"}, "n.txt"},
+        {"sent as an attachment, without a name",
+         "Content-Type: text/plain; charset=iso-8859-1\r\nContent-Disposition: attachment",
+         {"Hello"},
+         ""},
+        {"file name in the disposition",
+         "Content-Type: text/plain\r\nContent-Disposition: inline; filename=a.txt",
+         {"Hello"},
+         "a.txt"},
+        {"any type sent as an attachment",
+         "Content-Type: application/x-thing\r\nContent-Disposition: ATTACHMENT",
+         {"Hello"},
+         ""},
+        {"inline text without a name",
+         "Content-Type: text/plain; charset=iso-8859-1\r\nContent-Disposition: inline",
+         {"Hello", "line 1", "", "Grüße"},
+         nullptr},
+    };
+    for (const auto& r : rows) {
+        auto msg = std::make_unique<TMbxMsg>();
+        msg->RawMail = MailLines("Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\n"
+                                 "Hello\r\n--b\r\n" +
+                                 r.headers + "\r\n\r\n" + body + "\r\n--b--\r\n");
+        msg->Parse();
+        EXPECT_EQ(msg->Text, r.text) << r.what;
+        ASSERT_EQ(msg->Attachments.Count(), r.fileName ? 1 : 0) << r.what;
+        if (r.fileName) {
+            EXPECT_EQ(msg->Attachments.Items(0).FileName, r.fileName) << r.what;
+            EXPECT_EQ(msg->Attachments.Items(0).Data, body) << r.what;
+        }
+    }
 }
 
 TEST(Parse, UnknownSinglePartWithoutEncodingIsText) {

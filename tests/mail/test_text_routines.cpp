@@ -1,3 +1,4 @@
+#include "HtmlText.h"
 #include "MbxMIME.h"
 
 #include <gtest/gtest.h>
@@ -78,4 +79,59 @@ TEST(MakeTempFileName, HonoursTmpdirAndReportsFailure) {
     else
         unsetenv("TMPDIR");
     std::filesystem::remove_all(dir);
+}
+
+TEST(HtmlToText, Table) {
+    const struct {
+        const char* what;
+        std::string html;
+        std::string text;
+    } rows[] = {
+        {"tags dropped, blanks collapsed", "<b>Bold</b>  and\r\n <i>it</i>alic", "Bold and italic"},
+        {"paragraphs and headings", "<h1>T</h1><p>One</p><P CLASS=x>Two</p>", "T\n\nOne\n\nTwo"},
+        {"line breaks", "a<br>b<br/><br />c", "a\nb\n\nc"},
+        {"blocks and list items", "<div>a</div><ul><li>x<li>y</ul>z", "a\n- x\n- y\nz"},
+        {"table cells", "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>",
+         "a b\nc"},
+        {"named and numeric references",
+         "&lt;a&gt; &amp; &quot;&auml;&euro;&#8364;&#x20AC;&#128;&nbsp;x&hellip;",
+         "<a> & \"ä€€€€ x…"},
+        {"unknown or unended references stay", "&bogus; AT&T &#; &amp", "&bogus; AT&T &#; &amp"},
+        {"bad code points", "&#0;&#xD800;&#99999999;", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"script, style and title dropped",
+         "<head><title>T</title><style>p{}</style></head><script>if (a<b) x();</SCRIPT>Hi", "Hi"},
+        {"comments and declarations", "<!DOCTYPE html><!-- <p>no</p> -->Yes<?x?>", "Yes"},
+        {"quoted > inside a tag", "<a title=\"a>b\" href='x>y'>link</a>", "link"},
+        {"a lone < is text", "1 < 2 and 3<4", "1 < 2 and 3<4"},
+        {"preformatted text keeps its blanks and lines", "<pre>a  b\r\n\r\n  c</pre>d  e",
+         "a  b\n\n  c\n\nd e"},
+        {"blank lines are never more than one", "<p></p><p></p><div></div>a<p><br><br><br>b",
+         "a\n\nb"},
+        {"unended tag drops the rest", "text<a href=\"x", "text"},
+        {"unended comment drops the rest", "text<!-- x", "text"},
+        {"unended script drops the rest", "a<script>x", "a"},
+        {"UTF-8 passes", "<p>Grüße</p>", "Grüße"},
+        {"empty", "", ""},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(HtmlToText(r.html), r.text) << r.what;
+    // One pass: a long run of "<" and "&" that begin nothing, the last "<" a tag without end.
+    EXPECT_EQ(HtmlToText(std::string(1 << 18, '<') + "x").size(), (1u << 18) - 1);
+    EXPECT_EQ(HtmlToText("<p>" + std::string(1 << 18, '&')).size(), 1u << 18);
+}
+
+TEST(HtmlDeclaredCharset, Table) {
+    const struct {
+        std::string html;
+        const char* charset;
+    } rows[] = {
+        {"<html><head><meta charset=\"koi8-r\">", "koi8-r"},
+        {"<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=ISO-8859-2\">",
+         "ISO-8859-2"},
+        {"<meta name=x><p>charset=utf-8</p>", ""},
+        {std::string(5000, ' ') + "<meta charset=utf-8>", ""},
+        {"<meta charset=", ""},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(HtmlDeclaredCharset(r.html), r.charset) << r.html.substr(0, 80);
 }

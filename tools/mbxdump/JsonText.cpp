@@ -12,7 +12,10 @@ std::string JsonString(std::string_view text) {
     std::string out = "\"";
     for (const char ch : utf8) {
         const auto b = static_cast<unsigned char>(ch);
-        if (b == '"' || b == '\\') {
+        // A NUL shows as a blank, as in every text the message library hands out.
+        if (b == 0) {
+            out += ' ';
+        } else if (b == '"' || b == '\\') {
             out += '\\';
             out += ch;
         } else if (b < 0x20 || b == 0x7F) {

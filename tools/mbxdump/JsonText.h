@@ -4,7 +4,7 @@
 #include <string_view>
 
 // A JSON string literal of UTF-8 text; bytes that are not valid UTF-8 are read as
-// windows-1252 first, so the literal is always Unicode text.
+// windows-1252 first, so the literal is always Unicode text. A NUL becomes a blank.
 std::string JsonString(std::string_view text);
 
 // Lower-case hex SHA-256 of the bytes.
