@@ -126,11 +126,9 @@ std::string SubjectColumn(const std::string& header, bool german) {
     const std::size_t start = FieldStart(header, "Subject:");
     if (start == std::string::npos)
         return {};
-    // Trimming first means an empty subject line yields the next header line. The line is
-    // taken whole, however long: a cut inside it would leave no line end, and so an empty
-    // column.
-    std::string u = FirstLine(Trim(header.substr(start)));
-    if (u.find("Date: ") != std::string::npos)
+    // The subject's own line only, like the sender's: an empty one never shows the next line.
+    std::string u = LineValue(header, start);
+    if (u.empty())
         u = german ? "Die Betreff-Zeile ist leer" : "No subject";
     return u;
 }
