@@ -191,8 +191,9 @@ TEST_F(AppTest, DeletionEndedWithoutQuitSaysNoMailWasDeleted) {
     const Row rows[] = {
         {"refused", false, {"en-US"}, "\rError: message 1 is locked",
          "\rYour connection has been terminated.\rNo e-mail was deleted."},
-        {"lost", true, {"en-US"}, "\rError: ", "\rNo e-mail was deleted."},
-        {"lost-de", true, {"de-DE"}, "\rFehler: ",
+        {"lost", true, {"en-US"}, "\rError: The connection to the server was lost.",
+         "\rNo e-mail was deleted."},
+        {"lost-de", true, {"de-DE"}, "\rFehler: Die Verbindung zum Server ist abgebrochen.",
          QString::fromUtf8("\rEs wurde keine e-mail gelöscht.")},
     };
     for (const Row& row : rows) {
