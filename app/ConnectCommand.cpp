@@ -209,19 +209,23 @@ void TForm1::ConnectAndList() {
         EndCancelled();
         return;
     }
-    // A refused STAT leaves no count: the mailbox is treated as empty.
-    MailCount = FReportedErrors == errorsBefore ? pop3.MessageCount() : 0;
+    // A refused or unreadable STAT leaves no count; its error stays in the status, since the
+    // mailbox is not known to be empty.
+    const bool statFailed = FReportedErrors != errorsBefore;
+    MailCount = statFailed ? 0 : pop3.MessageCount();
     MailboxSizeText = pop3.MailboxSize();
     if (MailCount == 0)
         MailboxSizeText = "0";
 
-    StatusClear();
+    if (!statFailed)
+        StatusClear();
     SetPanelText(0, QString::number(MailCount) + QStringLiteral(" Mails"));
     SetPanelText(1, FromBytes(DisplaySize(MailboxSizeText)));
     ProgressBar->setValue(0);
 
     if (MailCount <= 0) {
-        StatusAppendText(Texts::NothingToDelete);
+        if (!statFailed)
+            StatusAppendText(Texts::NothingToDelete);
         StatusAppendText(Texts::Terminated);
         ShowCancelButton(false);
         BtnDisconnectClick();

@@ -248,26 +248,40 @@ TEST_F(AppTest, RefusedTopEndsTheListingIdle) {
     EXPECT_FALSE(SentAny("list 2"));
 }
 
-TEST_F(AppTest, RefusedStatCountsAsAnEmptyMailbox) {
-    ScriptedServer server;
-    server.Send("+OK ready\r\n");
-    server.AwaitLine();
-    server.Send("+OK\r\n");
-    server.AwaitLine();
-    server.Send("+OK\r\n");
-    server.AwaitLine(); // CAPA
-    server.Send("-ERR unknown command\r\n");
-    server.AwaitLine();
-    server.Send("-ERR maildrop locked\r\n");
-    server.AwaitClientClose();
-    server.Start();
-    TForm1& f = Open();
-    FillLogin(server.port(), "bob", "pw");
-    f.BtnConnectClick();
-    EXPECT_EQ(StatusLines(),
-              "\rThere is no need to delete e-mails.\rYour connection has been terminated.");
-    EXPECT_EQ(f.PanelText(0), "0 Mails");
-    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+TEST_F(AppTest, RefusedOrUnreadableStatKeepsItsErrorAndEndsTheSession) {
+    const struct {
+        const char* answer;
+        const char* status;
+    } rows[] = {
+        {"-ERR maildrop locked", "\rError: maildrop locked"},
+        {"+OK 3000000000 100", "\rError: the server's mail count 3000000000"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.answer);
+        ScriptedServer server;
+        server.Send("+OK ready\r\n");
+        server.AwaitLine();
+        server.Send("+OK\r\n");
+        server.AwaitLine();
+        server.Send("+OK\r\n");
+        server.AwaitLine(); // CAPA
+        server.Send("-ERR unknown command\r\n");
+        server.AwaitLine();
+        server.Send(std::string(row.answer) + "\r\n");
+        server.AwaitClientClose();
+        server.Start();
+        TForm1& f = Open();
+        FillLogin(server.port(), "bob", "pw");
+        f.BtnConnectClick();
+        const QString status = StatusLines();
+        EXPECT_TRUE(status.startsWith(row.status)) << status.toStdString();
+        EXPECT_TRUE(status.endsWith("\rYour connection has been terminated."))
+            << status.toStdString();
+        EXPECT_FALSE(status.contains("There is no need")) << status.toStdString();
+        EXPECT_EQ(f.PanelText(0), "0 Mails");
+        EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+        EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    }
 }
 
 TEST_F(AppTest, ServerMarkupInALoginRefusalIsShownAsText) {
