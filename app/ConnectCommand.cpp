@@ -10,8 +10,8 @@
 #include "SecurityTexts.h"
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -58,7 +58,6 @@ constexpr TText ListedOf{"\rEs wurden %1 von %2 e-mails aufgelistet.",
 constexpr TText ListedOfPanel{"%1 von %2 Mails", "%1 of %2 Mails"};
 constexpr TText CancelledByUser{"\rAbgebrochen.", "\rCancelled."};
 
-
 } // namespace
 
 void TForm1::pop3Error(TObject*, int Error, const std::string& Msg) {
@@ -77,9 +76,8 @@ void TForm1::pop3Error(TObject*, int Error, const std::string& Msg) {
     }
     // The transport failed (the error is its errno); Msg names what failed and why.
     SetSessionTimeout(pop3.ReceiveTimeout);
-    StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI), FailureCauseOf(Error),
-                              Msg, GermanUI,
-                              TimeoutSeconds(pop3.ReceiveTimeout)));
+    StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI), FailureCauseOf(Error), Msg,
+                              GermanUI, TimeoutSeconds(pop3.ReceiveTimeout)));
 }
 
 void TForm1::ShowListInPlaceOfIntroduction() {

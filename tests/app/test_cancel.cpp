@@ -134,7 +134,7 @@ TEST_F(AppTest, ClosingDuringRetrievalClosesPromptlyAndSavesTheSettings) {
     };
     const auto start = std::chrono::steady_clock::now();
     f.btn_mail->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 30000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.isVisible(); }, 30000));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     QCoreApplication::processEvents();
     EXPECT_FALSE(*shown) << "no window pops up after the close";

@@ -189,11 +189,20 @@ TEST_F(AppTest, DeletionEndedWithoutQuitSaysNoMailWasDeleted) {
         QString statusEnd;
     };
     const Row rows[] = {
-        {"refused", false, {"en-US"}, "\rError: message 1 is locked",
+        {"refused",
+         false,
+         {"en-US"},
+         "\rError: message 1 is locked",
          "\rYour connection has been terminated.\rNo e-mail was deleted."},
-        {"lost", true, {"en-US"}, "\rError: The connection to the server was lost.",
+        {"lost",
+         true,
+         {"en-US"},
+         "\rError: The connection to the server was lost.",
          "\rNo e-mail was deleted."},
-        {"lost-de", true, {"de-DE"}, "\rFehler: Die Verbindung zum Server ist abgebrochen.",
+        {"lost-de",
+         true,
+         {"de-DE"},
+         "\rFehler: Die Verbindung zum Server ist abgebrochen.",
          QString::fromUtf8("\rEs wurde keine e-mail gelöscht.")},
     };
     for (const Row& row : rows) {
@@ -294,7 +303,7 @@ TEST_F(AppTest, ClosingDuringAListingStopsItFirst) {
     EXPECT_FALSE(closedWhileRunning) << "the close waits for the running command";
     EXPECT_TRUE(f.isVisible());
     // The close is carried out once the listing has returned.
-    QTRY_VERIFY_WITH_TIMEOUT(!f.isVisible(), 10000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.isVisible(); }, 10000));
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_EQ(server.ReceivedLines(),
               (std::vector<std::string>{"USER bob", "PASS pw", "CAPA", "STAT", "TOP 1 0", "list 1",

@@ -128,7 +128,8 @@ TEST_F(AppTest, GeometryAndColumnWidthsAreReadAndWrittenOnResize) {
 
     f.mail_list->SetSectionWidth(2, 99);
     f.resize(640, 500);
-    QTRY_COMPARE_WITH_TIMEOUT(Store()->value("Width").toString(), QString("640"), 5000);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return Store()->value("Width").toString() == QString("640"); }, 5000));
     auto store = Store();
     EXPECT_EQ(store->value("Height").toString(), "500");
     EXPECT_EQ(store->value("XPos").toString(), "40");
@@ -144,7 +145,7 @@ TEST_F(AppTest, DamagedSettingsFileIsReportedOnceAndDefaultsApply) {
     file.write("[General\nXPos=40\n");
     file.close();
     TForm1& f = Open({"de-DE"});
-    QTRY_COMPARE_WITH_TIMEOUT(errorsShown.size(), std::size_t{1}, 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return errorsShown.size() == std::size_t{1}; }, 5000));
     EXPECT_TRUE(errorsShown[0].startsWith(QString::fromUtf8("Die Einstellungen in ") + StoreFile()))
         << errorsShown[0].toStdString();
     EXPECT_EQ(f.pos(), QPoint(283, 185));

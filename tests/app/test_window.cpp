@@ -165,7 +165,7 @@ TEST_F(AppTest, BusyAnimationLoops) {
     TForm1& f = Open();
     f.btn_aktivieren(TForm1::StateBusy);
     const int first = f.Status_avi->Frame();
-    QTRY_VERIFY_WITH_TIMEOUT(f.Status_avi->Frame() != first, 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.Status_avi->Frame() != first; }, 5000));
     f.btn_aktivieren(TForm1::StateIdle);
     EXPECT_FALSE(f.Status_avi->Active());
 }
