@@ -13,7 +13,6 @@ Exit status 0 when every target is met, 1 otherwise.
 """
 import argparse
 import os
-import poplib
 import shutil
 import socket
 import subprocess
@@ -23,7 +22,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from bench_pipelining import Proxy  # noqa: E402
-from bench_pop3 import PASSWORD, USER, Sandbox, run_process, small_mail  # noqa: E402
+from bench_pop3 import PASSWORD, USER, Sandbox, poplib_list, run_process, small_mail  # noqa: E402
 
 BIG_COUNT = 100_000
 DELETE_BOX = 12_000
@@ -121,19 +120,6 @@ def plain_delete(port, numbers):
     client.pipelined(len(numbers), lambda i: [f"DELE {numbers[i - 1]}\r\n".encode()],
                      lambda i: client.line())
     client.quit()
-    return time.perf_counter() - start
-
-
-def poplib_list(port):
-    start = time.perf_counter()
-    p = poplib.POP3("127.0.0.1", port)
-    p.user(USER)
-    p.pass_(PASSWORD)
-    count, _ = p.stat()
-    for n in range(1, count + 1):
-        p.top(n, 0)
-        p.list(n)
-    p.quit()
     return time.perf_counter() - start
 
 

@@ -12,64 +12,19 @@ Times are medians of alternating runs. Exit status 0 when every target is met, 1
 """
 import argparse
 import os
-import pwd
 import shutil
-import socket
 import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
-USER = "bench"
-PASSWORD = "bench-pass"
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "pop3"))
+from bench_big_mailbox import fill_maildir  # noqa: E402
+from bench_pop3 import PASSWORD, USER, Sandbox  # noqa: E402
+
 COUNT = 100_000
 ROUNDS = 2
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def mail(n):
-    return (
-        f"From: Sender {n} <sender{n}@example.org>\r\n"
-        f"To: {USER}@example.org\r\n"
-        f"Subject: Benchmark message {n}\r\n"
-        f"Date: Tue, 8 Dec 2026 07:{n % 60:02d}:00 +0000\r\n"
-        f"Message-ID: <window-{n}@example.org>\r\n"
-        "\r\n"
-        f"Small body of message {n}.\r\n"
-    ).encode()
-
-
-def start_sandbox(script, root):
-    first = os.path.join(root, "first.eml")
-    with open(first, "wb") as f:
-        f.write(mail(1))
-    box = os.path.join(root, "box")
-    for _ in range(5):
-        port = free_port()
-        if subprocess.run(["bash", script, "start", box, str(port), USER, PASSWORD, first]).returncode == 0:
-            return box, port
-    raise SystemExit("the Dovecot sandbox did not start")
-
-
-def fill_maildir(box):
-    """Mails 2..COUNT straight into the Maildir's new/ folder, owned like the first one."""
-    maildir = os.path.join(box, "mail", USER, "Maildir")
-    new = os.path.join(maildir, "new")
-    owner = os.stat(maildir)
-    start = time.perf_counter()
-    for n in range(2, COUNT + 1):
-        path = os.path.join(new, f"{1700000000 + n}.M{n}P1.bench")
-        with open(path, "wb") as f:
-            f.write(mail(n))
-        if os.geteuid() == 0:
-            os.chown(path, owner.st_uid, owner.st_gid)
-    return time.perf_counter() - start
 
 
 def timed(cmd, env):
@@ -92,8 +47,11 @@ def main():
     os.chmod(root, 0o755)
     box = None
     try:
-        box, port = start_sandbox(args.sandbox, root)
-        print(f"Maildir of {COUNT} mails written in {fill_maildir(box):.1f} s")
+        box = Sandbox(args.sandbox, root, "box", [])
+        port = box.port
+        filling = time.perf_counter()
+        fill_maildir(box, COUNT)
+        print(f"Maildir of {COUNT} mails written in {time.perf_counter() - filling:.1f} s")
         config = os.path.join(root, "config")
         os.makedirs(config)
         env = dict(os.environ, MBXPOP_PASSWORD=PASSWORD, QT_QPA_PLATFORM="offscreen",
@@ -125,7 +83,7 @@ def main():
         return 0 if met else 1
     finally:
         if box:
-            subprocess.run(["bash", args.sandbox, "stop", box], check=False)
+            box.stop()
         shutil.rmtree(root, ignore_errors=True)
 
 
