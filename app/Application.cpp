@@ -1,30 +1,20 @@
 #include "Application.h"
 
+#include "CommandOutcome.h"
 #include "ErrorMessage.h"
-#include "ErrorTexts.h"
-#include "ProgramLanguage.h"
+#include "FailureTexts.h"
+#include "Main.h"
+#include "Timeouts.h"
 
-#include <QStringDecoder>
-
-QString ExceptionText(const std::exception& error) {
-    const QByteArray bytes(error.what());
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    return text;
-}
-
-bool DeliverShowingErrors(const std::function<bool()>& deliver) {
+bool DeliverShowingErrors(const std::function<bool()>& deliver, const TForm1* form) {
     try {
         return deliver();
-    } catch (const ESocketError& error) {
-        // The layer's own text names an API; the user gets the reason in the window's words.
-        ShowErrorMessage(
-            QApplication::activeWindow(),
-            FailureMessage(error.Cause, error.what(), ProgramGermanUI(), SessionTimeoutSeconds()));
-    } catch (const std::exception& error) {
-        ShowErrorMessage(QApplication::activeWindow(), ExceptionText(error));
+    } catch (const std::exception&) {
+        const bool german = form && form->GermanUI;
+        const auto timeout = form ? form->pop3.ReceiveTimeout : pop3_timeouts::kReceive;
+        ShowErrorMessage(QApplication::activeWindow(),
+                         FailureDisplayText(TCommandOutcome::FromCurrentException(), german,
+                                            TimeoutSeconds(timeout)));
     } catch (...) {
         ShowErrorMessage(QApplication::activeWindow(), QStringLiteral("Unknown error"));
     }
@@ -34,5 +24,5 @@ bool DeliverShowingErrors(const std::function<bool()>& deliver) {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
-    return DeliverShowingErrors([&] { return QApplication::notify(receiver, event); });
+    return DeliverShowingErrors([&] { return QApplication::notify(receiver, event); }, form_);
 }

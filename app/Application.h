@@ -1,22 +1,25 @@
 #pragma once
 
 #include <QApplication>
-#include <QString>
 
-#include <exception>
 #include <functional>
 
-// The text of an exception for the user: UTF-8 when it is valid UTF-8, else Latin-1 bytes.
-QString ExceptionText(const std::exception& error);
+class TForm1;
 
 // Runs one event delivery; an exception that leaves it is shown to the user through the
-// program's error display and the delivery counts as handled.
-bool DeliverShowingErrors(const std::function<bool()>& deliver);
+// program's error display, in the main window's language and with its session's time-out
+// (the defaults without one), and the delivery counts as handled.
+bool DeliverShowingErrors(const std::function<bool()>& deliver, const TForm1* form);
 
 // The program's application object: the one place where exceptions that leave an event
-// handler are turned into a message box, so the event loop keeps running.
+// handler are turned into a message box, so the event loop keeps running. The message speaks
+// the main window's language.
 class TApplication : public QApplication {
 public:
     TApplication(int& argc, char** argv);
+    void SetMainWindow(const TForm1* form) { form_ = form; }
     bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    const TForm1* form_ = nullptr;
 };

@@ -2,7 +2,6 @@
 
 #include "FailureTexts.h"
 #include "LanguageTexts.h"
-#include "Timeouts.h"
 
 namespace {
 
@@ -21,25 +20,11 @@ QString WithDetailLine(QString lines, const QString& detail) {
     return lines;
 }
 
-std::chrono::milliseconds& SessionTimeout() {
-    static std::chrono::milliseconds timeout = pop3_timeouts::kReceive;
-    return timeout;
-}
-
 } // namespace
-
-void SetSessionTimeout(std::chrono::milliseconds timeout) {
-    SessionTimeout() = timeout;
-}
-
-int SessionTimeoutSeconds() {
-    return TimeoutSeconds(SessionTimeout());
-}
 
 QString FailureLines(const QString& lead, TFailureCause cause, const std::string& layerText,
                      bool germanUI, int seconds) {
-    return WithDetailLine(lead + Reason(cause, germanUI, seconds),
-                          Detail(layerText, germanUI));
+    return WithDetailLine(lead + Reason(cause, germanUI, seconds), Detail(layerText, germanUI));
 }
 
 QString FailureMessage(TFailureCause cause, const std::string& layerText, bool germanUI,
@@ -52,7 +37,7 @@ QString FailureMessage(TFailureCause cause, const std::string& layerText, bool g
 }
 
 QString LoginRefusedLines(const QString& lead, const std::string& serverText, bool germanUI) {
-    return WithDetailLine(lead + Tr(Texts::LoginRefused, germanUI),
-                          QString::fromUtf8(serverText.data(),
-                                            static_cast<qsizetype>(serverText.size())));
+    return WithDetailLine(
+        lead + Tr(Texts::LoginRefused, germanUI),
+        QString::fromUtf8(serverText.data(), static_cast<qsizetype>(serverText.size())));
 }

@@ -5,8 +5,6 @@
 
 #include <QString>
 
-#include <chrono>
-
 #include <string>
 
 // The one place where a failure becomes words for the user, in the window's language: what
@@ -25,8 +23,3 @@ QString FailureMessage(TFailureCause cause, const std::string& layerText, bool g
 // Status lines for a login that the server refused (USER or PASS): `lead` + what that means,
 // then "\r" + the server's own text in brackets.
 QString LoginRefusedLines(const QString& lead, const std::string& serverText, bool germanUI);
-
-// The receive time-out of the session in use, for failures that reach the program's error
-// display without passing the window (an exception leaving an event handler).
-void SetSessionTimeout(std::chrono::milliseconds timeout);
-int SessionTimeoutSeconds();

@@ -46,9 +46,8 @@ inline constexpr TText SecurityMayNotFit{
     "\r     - Vermutlich passt die Wahl unter \"Sicherheit:\" nicht zu diesem Server und Port.",
     "\r     - Probably the \"Security:\" choice does not fit this server and port."};
 // USER or PASS refused; the server's own text follows as a detail.
-inline constexpr TText LoginRefused{
-    "Der Server hat den Benutzernamen oder das Passwort abgelehnt.",
-    "The server refused the user name or password."};
+inline constexpr TText LoginRefused{"Der Server hat den Benutzernamen oder das Passwort abgelehnt.",
+                                    "The server refused the user name or password."};
 inline constexpr TText Terminated{"\rIhre Verbindung zum Server wurde getrennt.",
                                   "\rYour connection has been terminated."};
 inline constexpr TText NothingToDelete{"\rEs sind keine e-mails zum Löschen vorhanden.",

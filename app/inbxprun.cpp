@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     auto* headerWindow = new TForm2(&form);
     auto* messageWindow = new TForm3(&form);
     form.SetWindows(aboutBox, headerWindow, messageWindow);
+    application.SetMainWindow(&form);
 
     form.show();
     return QApplication::exec();

@@ -297,12 +297,12 @@ bool TMbxPOP::Login() {
     return true;
 }
 
-void TMbxPOP::Stat() {
+bool TMbxPOP::Stat() {
     if (!connected_)
         throw std::runtime_error("Not connected.");
     std::string reply;
     if (!Command("STAT", kErrCommand, reply))
-        return;
+        return false;
     const auto [number, size] = FirstTwoWords(replyText_);
     const auto count = ReadServerNumber(number, "mail count", kMaxMailCount);
     // A server that gives no size at all leaves the size unknown; one it gives must be a number.
@@ -312,10 +312,11 @@ void TMbxPOP::Stat() {
         messageCount_ = 0;
         mailboxSize_.clear();
         closeAndReport(this, kErrCommand, count.Error ? *count.Error : *octets.Error);
-        return;
+        return false;
     }
     messageCount_ = static_cast<TMsgNumber>(count.Value);
     mailboxSize_ = size;
+    return true;
 }
 
 void TMbxPOP::GetMsgSize(int MsgIndex, std::string& Size) {
@@ -357,16 +358,17 @@ void TMbxPOP::DeleteMsg(TMsgNumber MsgIndex) {
     noteDeleted(MsgIndex);
 }
 
-void TMbxPOP::Quit() {
+bool TMbxPOP::Quit() {
     if (!connected_)
-        return;
+        return true;
     std::string reply;
     if (!Command("QUIT", kErrQuit, reply))
-        return;
+        return false;
     socket_->Close();
     connected_ = false;
     processMessages();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return true;
 }
 
 bool TMbxPOP::RequestCapabilities() {

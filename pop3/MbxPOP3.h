@@ -136,9 +136,10 @@ public:
     // change with the login, RFC 2449) and, when it lists UTF8, the UTF8 command (RFC 6856);
     // a refusal of either ends nothing.
     bool Login();
-    // STAT into MessageCount and MailboxSize; error 2006, also when the count or the size is
-    // not a number this program holds (the session ends then, MessageCount 0).
-    void Stat();
+    // STAT into MessageCount and MailboxSize; true when both were read. False and error 2006
+    // on refusal, also when the count or the size is not a number this program holds (the
+    // session ends then, MessageCount 0).
+    bool Stat();
     // "list n": Size := the size word; error 2006 (Size untouched), also when the answer names
     // another mail or its size is not a number this program holds.
     void GetMsgSize(int MsgIndex, std::string& Size);
@@ -179,8 +180,10 @@ public:
     // server deletes nothing at all.
     TPassEnd DeleteMails(const std::vector<TMsgNumber>& Numbers,
                          const std::function<void(TMsgNumber n)>& Deleted);
-    // "QUIT" when connected, then closes (OnQuit); error 2002. Does nothing when closed.
-    void Quit();
+    // "QUIT" when connected, then closes (OnQuit); true when the server took it or the session
+    // was closed already. False and error 2002 on refusal: the server need not have carried
+    // out the deletions.
+    bool Quit();
 
     // "CAPA" into Capabilities(); true when the server listed them. A "-ERR" is no failure
     // here: Known stays false, Failed() false, no OnError, and the session goes on.

@@ -2,18 +2,17 @@
 
 #include <QDialog>
 
-#include <functional>
-
 // Common frame of the header and message windows: resizable, opened over the main window and
-// kept on the screen, the language read from the main window, and emptied by every way of
+// kept on the screen, in the main window's language, and emptied by every way of
 // closing.
 class TViewerDialog : public QDialog {
     Q_OBJECT
 public:
     TViewerDialog(QWidget* parent, int clientWidth, int clientHeight);
 
-    void SetGermanUISource(std::function<bool()> source) { FGermanUI = std::move(source); }
-    bool GermanUI() const { return FGermanUI && FGermanUI(); }
+    // The language of the main window, which sets it when it chooses one.
+    void SetGermanUI(bool german) { FGermanUI = german; }
+    bool GermanUI() const { return FGermanUI; }
 
     // Sets captions for the language; runs each time the window is shown.
     virtual void FormActivate() = 0;
@@ -30,6 +29,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    std::function<bool()> FGermanUI;
+    bool FGermanUI = false;
     QSize FDesignSize;
 };

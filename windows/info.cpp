@@ -2,7 +2,6 @@
 
 #include "Glyphs.h"
 #include "HyperLink.h"
-#include "ProgramLanguage.h"
 #include "WindowPlacement.h"
 
 #include <QFrame>
@@ -109,8 +108,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 }
 
 void TAboutBox::FormActivate() {
-    Comments->setText(ProgramGermanUI() ? QStringLiteral("28. Mai 2000")
-                                        : QStringLiteral("02 May 2000"));
+    Comments->setText(FGermanUI ? QStringLiteral("28. Mai 2000") : QStringLiteral("02 May 2000"));
 }
 
 void TAboutBox::showEvent(QShowEvent* event) {

@@ -24,9 +24,15 @@ public:
     QLabel* Comments;
     QPushButton* OKButton;
 
+    // The language of the main window, which sets it when it chooses one.
+    void SetGermanUI(bool german) { FGermanUI = german; }
+    bool GermanUI() const { return FGermanUI; }
     // Sets the release date for the program's language; runs each time the box is shown.
     void FormActivate();
 
 protected:
     void showEvent(QShowEvent* event) override;
+
+private:
+    bool FGermanUI = false;
 };

@@ -26,7 +26,7 @@ TEST_F(AppTest, ListShowsDecodedHeaderTextsOrTheSentOnes) {
 
     // The option takes effect at the next listing.
     f.Datei_H->trigger();
-    EXPECT_TRUE(f.HeaderTextsAsSent);
+    EXPECT_TRUE(f.HeaderTextsAsSent());
     f.BtnDisconnectClick();
     f.BtnConnectClick();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();

@@ -89,7 +89,7 @@ TEST_F(AppTest, WrongPasswordAgainstDovecot) {
         EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
         EXPECT_FALSE(f.pop3.Connected());
         EXPECT_EQ(f.servername->count(), 0) << "a refused login is not recorded";
-        EXPECT_TRUE(f.PasswordHistory.empty());
+        EXPECT_TRUE(f.Accounts.PasswordHistory().empty());
     }
 }
 
@@ -107,7 +107,7 @@ TEST_F(AppTest, EmptyMailboxAgainstDovecot) {
     EXPECT_EQ(Sent().back(), "QUIT");
     // The login succeeded, so the account is recorded.
     EXPECT_EQ(f.servername->count(), 1);
-    EXPECT_EQ(f.PasswordHistory, std::vector<std::string>{"secret"});
+    EXPECT_EQ(f.Accounts.PasswordHistory(), std::vector<std::string>{"secret"});
 }
 
 TEST_F(AppTest, FullListingAgainstDovecot) {
@@ -207,7 +207,7 @@ TEST_F(AppTest, CancelAfterMessageTwoKeepsTwoRowsInStep) {
                                    " 2 |2 KByte |16 May 2000|bob@example.org|Report|"}));
     EXPECT_EQ(f.HeaderTexts.size(), 2u);
     EXPECT_EQ(f.ControlState(), TForm1::StateListed);
-    EXPECT_TRUE(f.CancelRequested);
+    EXPECT_TRUE(f.ListingStopRequested());
     EXPECT_FALSE(f.btn_cancel->isVisible());
     EXPECT_TRUE(f.BtnDisconnect->isVisible());
     EXPECT_FALSE(f.ProgressBar->isVisible());
@@ -313,8 +313,11 @@ TEST_F(AppTest, ServerGoneMidListingEndsIdleAndReportsOnce) {
     server.Start();
     TForm1& f = Open();
     FillLogin(server.port(), "bob", "pw");
-    // A transport failure leaves the command as an exception, shown by the event loop.
-    EXPECT_ANY_THROW(f.BtnConnectClick());
+    // A transport failure ends the command and reaches the error display once.
+    f.BtnConnectClick();
+    ASSERT_EQ(errorsShown.size(), 1u);
+    EXPECT_TRUE(errorsShown[0].startsWith("The connection to the server was lost."))
+        << errorsShown[0].toStdString();
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
     EXPECT_FALSE(f.btn_cancel->isVisible());
     EXPECT_TRUE(f.BtnDisconnect->isVisible());

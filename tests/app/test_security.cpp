@@ -292,7 +292,7 @@ TEST_F(AppTest, SecureSessionsAgainstDovecotAskOnceAndRememberTheMode) {
         << f.Status_sicherheit->toolTip().toStdString();
     EXPECT_TRUE(f.Status_sicherheit->toolTip().contains("localhost"));
     EXPECT_EQ(ChosenSecurity(*f.Sicherheit), TSecurity::StartTls) << "the mode that worked";
-    EXPECT_EQ(f.HistorySecurity(f.servername->count() - 1), TSecurity::StartTls);
+    EXPECT_EQ(f.Accounts.Security(f.servername->count() - 1), TSecurity::StartTls);
     f.BtnDisconnectClick();
     EXPECT_FALSE(f.Status_sicherheit->isVisible());
 
@@ -363,7 +363,7 @@ TEST_F(AppTest, AutomaticModeAsksBeforeAPlainConnectionAndRemembersTheConsent) {
     }
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_EQ(ChosenSecurity(*f.Sicherheit), TSecurity::None);
-    EXPECT_EQ(f.HistorySecurity(0), TSecurity::None);
+    EXPECT_EQ(f.Accounts.Security(0), TSecurity::None);
 }
 
 } // namespace

@@ -29,7 +29,7 @@ TEST_F(AppTest, HistoryMovesAnAccountUsedAgainAndDropsTheOldest) {
     EXPECT_EQ(Items(f.servername),
               (QStringList{"localhost", ServerText(server.port()), ServerText(server.port())}));
     EXPECT_EQ(Items(f.Username), (QStringList{"anna", "bert", "anna"}));
-    EXPECT_EQ(f.PasswordHistory, (std::vector<std::string>{"a2", "b1", "new-a1"}));
+    EXPECT_EQ(f.Accounts.PasswordHistory(), (std::vector<std::string>{"a2", "b1", "new-a1"}));
 
     // Eight more accounts make eleven: the oldest one goes.
     for (int k = 1; k <= 8; ++k) {
@@ -38,10 +38,10 @@ TEST_F(AppTest, HistoryMovesAnAccountUsedAgainAndDropsTheOldest) {
     }
     ASSERT_EQ(f.servername->count(), 10);
     EXPECT_EQ(f.Username->count(), 10);
-    EXPECT_EQ(f.PasswordHistory.size(), 10u);
+    EXPECT_EQ(f.Accounts.PasswordHistory().size(), 10u);
     EXPECT_EQ(f.Username->itemText(0), "bert") << "the localhost entry was the oldest";
     EXPECT_EQ(f.Username->itemText(9), "user8");
-    EXPECT_EQ(f.PasswordHistory.back(), "pw8");
+    EXPECT_EQ(f.Accounts.PasswordHistory().back(), "pw8");
 
     // Choosing an account fills the fields from the same entry.
     f.servernameClick(1);
@@ -65,12 +65,9 @@ TEST_F(AppTest, ClosingWritesTheHistoryAndRemovesSurplusNumbers) {
     TForm1& f = Open();
     ASSERT_EQ(f.servername->count(), 5);
     // The history now holds three accounts, newest last.
-    for (int i = 4; i >= 3; --i) {
-        f.servername->removeItem(i);
-        f.Username->removeItem(i);
-        f.PasswordHistory.pop_back();
-    }
-    f.PasswordHistory[2] = std::string("\xC8\x38z", 3); // stored form holds a zero byte
+    for (int i = 4; i >= 3; --i)
+        f.Accounts.Remove(i);
+    f.Accounts.SetPassword(2, std::string("\xC8\x38z", 3)); // stored form holds a zero byte
     f.close();
 
     auto store = Store();
@@ -89,7 +86,7 @@ TEST_F(AppTest, ClosingWritesTheHistoryAndRemovesSurplusNumbers) {
     TForm1& again = Open();
     EXPECT_EQ(Items(again.servername), (QStringList{"s1", "s2", "s3"}));
     EXPECT_EQ(Items(again.Username), (QStringList{"u1", "u2", "u3"}));
-    EXPECT_EQ(again.PasswordHistory,
+    EXPECT_EQ(again.Accounts.PasswordHistory(),
               (std::vector<std::string>{"p1", "p2", std::string("\xC8\x38z", 3)}));
     EXPECT_EQ(again.Password->text(), QString::fromLatin1("\xC8\x38z"));
 }

@@ -9,7 +9,6 @@
 #include "ErrorTexts.h"
 #include "LanguageTexts.h"
 #include "MultiLst.h"
-#include "ProgramLanguage.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -32,7 +31,7 @@ TEST_F(AppTest, FirstStartWithoutSettings) {
     EXPECT_EQ(f.Username->count(), 0);
     EXPECT_TRUE(f.servername->currentText().isEmpty());
     EXPECT_TRUE(f.Password->text().isEmpty());
-    EXPECT_TRUE(f.PasswordHistory.empty());
+    EXPECT_TRUE(f.Accounts.PasswordHistory().empty());
     EXPECT_EQ(FocusOf(f), f.servername);
     EXPECT_EQ(f.pos(), QPoint(283, 185));
     // The stored default width of 458 is below the window's minimum: what the tool bar and the
@@ -60,7 +59,7 @@ TEST_F(AppTest, StartWithHistoryShowsTheNewestAccount) {
     EXPECT_EQ(f.servername->currentText(), "pop.new.example");
     EXPECT_EQ(f.Username->currentText(), "newest");
     EXPECT_EQ(f.Password->text(), "third");
-    EXPECT_EQ(f.PasswordHistory, (std::vector<std::string>{"first", "second", "third"}));
+    EXPECT_EQ(f.Accounts.PasswordHistory(), (std::vector<std::string>{"first", "second", "third"}));
     EXPECT_EQ(FocusOf(f), f.Password);
 }
 
@@ -90,7 +89,7 @@ TEST_F(AppTest, ChoosingAnAccountFillsTheOtherTwoFields) {
 TEST_F(AppTest, GermanInterface) {
     TForm1& f = Open({"de-DE", "de"});
     EXPECT_TRUE(f.GermanUI);
-    EXPECT_TRUE(ProgramGermanUI());
+    EXPECT_TRUE(about->GermanUI());
     EXPECT_TRUE(f.info_fenster->isVisible());
     EXPECT_FALSE(f.info_fenster_eng->isVisible());
     EXPECT_EQ(f.info_fenster->toPlainText(), IntroductionLines(true).join('\n'));
@@ -114,7 +113,7 @@ TEST_F(AppTest, EnglishInterface) {
          {QStringList{"de-AT"}, QStringList{"en", "de"}, QStringList{}}) {
         TForm1& f = Open(languages);
         EXPECT_FALSE(f.GermanUI) << languages.join(',').toStdString();
-        EXPECT_FALSE(ProgramGermanUI());
+        EXPECT_FALSE(about->GermanUI());
         EXPECT_TRUE(f.info_fenster_eng->isVisible());
         EXPECT_FALSE(f.info_fenster->isVisible());
         EXPECT_EQ(f.BtnClose->text(), "Close");
@@ -300,19 +299,24 @@ TEST_F(AppTest, AboutWindowOpensModally) {
 }
 
 TEST_F(AppTest, ExceptionTextsReachTheErrorDisplay) {
-    Open({"en-US"});
-    EXPECT_TRUE(DeliverShowingErrors([]() -> bool { throw std::runtime_error("Not connected."); }));
+    TForm1& f = Open({"en-US"});
     EXPECT_TRUE(DeliverShowingErrors(
-        []() -> bool { throw std::runtime_error("Datei \xE4.txt kann nicht erstellt werden"); }));
+        []() -> bool { throw std::runtime_error("Not connected."); }, &f));
+    EXPECT_TRUE(DeliverShowingErrors(
+        []() -> bool { throw std::runtime_error("Datei \xE4.txt kann nicht erstellt werden"); },
+        &f));
     ASSERT_EQ(errorsShown.size(), 2u);
     EXPECT_EQ(errorsShown[0], "Not connected.");
     EXPECT_EQ(errorsShown[1], QString::fromUtf8("Datei ä.txt kann nicht erstellt werden"));
-    EXPECT_FALSE(DeliverShowingErrors([] { return false; }));
+    EXPECT_FALSE(DeliverShowingErrors([] { return false; }, &f));
     // A transport failure is told by its cause in the window's language.
-    SetSessionTimeout(std::chrono::seconds(60));
-    EXPECT_TRUE(DeliverShowingErrors([]() -> bool {
-        throw ESocketError(SocketErrorText(ETIMEDOUT, "recv"), TFailureCause::Timeout, ETIMEDOUT);
-    }));
+    f.pop3.ReceiveTimeout = std::chrono::seconds(60);
+    EXPECT_TRUE(DeliverShowingErrors(
+        []() -> bool {
+            throw ESocketError(SocketErrorText(ETIMEDOUT, "recv"), TFailureCause::Timeout,
+                               ETIMEDOUT);
+        },
+        &f));
     ASSERT_EQ(errorsShown.size(), 3u);
     EXPECT_EQ(errorsShown[2],
               "The server did not answer within 60 seconds.\nConnection timed out (110)");

@@ -91,7 +91,7 @@ TEST_F(Keyring, FilePasswordMovesAtLoginAndComesBackFromTheKeyring) {
     // At the next start the newest account's password arrives from the keyring.
     TForm1& again = Open();
     EXPECT_TRUE(QTest::qWaitFor([&] { return again.Password->text() == "b1"; }, Patience));
-    EXPECT_EQ(again.PasswordHistory, (std::vector<std::string>{"a1", "b1"}));
+    EXPECT_EQ(again.Accounts.PasswordHistory(), (std::vector<std::string>{"a1", "b1"}));
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
 }
 
@@ -111,7 +111,7 @@ TEST_F(Keyring, RememberUncheckedRemovesEveryCopy) {
     f.Passwort_merken->setChecked(false);
     FillLogin(server.port(), "carl", "c2");
     f.BtnConnectClick();
-    EXPECT_EQ(f.PasswordHistory, (std::vector<std::string>{""}));
+    EXPECT_EQ(f.Accounts.PasswordHistory(), (std::vector<std::string>{""}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return f.Keyring->Pending() == 0; }, Patience));
     EXPECT_EQ(KeyringEntry(local, "carl"), std::nullopt);
     f.close();

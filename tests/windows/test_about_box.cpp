@@ -1,6 +1,5 @@
 // The about box: product name, release text per language, and the maker's links.
 #include "HyperLink.h"
-#include "ProgramLanguage.h"
 #include "info.h"
 
 #include <QApplication>
@@ -22,7 +21,6 @@ protected:
         for (THyperLink* link : {box.HyperLink1, box.HyperLink2})
             link->OpenUrl = [this](const QUrl& url) { opened.push_back(url); };
     }
-    void TearDown() override { SetProgramGermanUI(false); }
 
     void Show() {
         box.show();
@@ -80,12 +78,12 @@ TEST_F(AboutBoxTest, TabGoesFromLinkToLinkToOk) {
     EXPECT_TRUE(box.OKButton->hasFocus());
 }
 
-TEST_F(AboutBoxTest, ReleaseDateFollowsTheProgramLanguageAtEachShowing) {
-    SetProgramGermanUI(true);
+TEST_F(AboutBoxTest, ReleaseDateFollowsTheLanguageAtEachShowing) {
+    box.SetGermanUI(true);
     Show();
     EXPECT_EQ(box.Comments->text(), QStringLiteral("28. Mai 2000"));
     box.OKButton->click();
-    SetProgramGermanUI(false);
+    box.SetGermanUI(false);
     Show();
     EXPECT_EQ(box.Comments->text(), QStringLiteral("02 May 2000"));
 }

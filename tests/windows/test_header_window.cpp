@@ -17,7 +17,6 @@ namespace {
 class HeaderWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form.SetGermanUISource([this] { return german; });
     }
 
     void Show() {
@@ -26,18 +25,17 @@ protected:
     }
     QString Memo() const { return form.memo_header_anzeigen->toPlainText(); }
 
-    bool german = false;
     TForm2 form;
 };
 
 TEST_F(HeaderWindowTest, CaptionsFollowTheMainWindowsLanguageAtEachShowing) {
-    german = true;
+    form.SetGermanUI(true);
     Show();
     EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Header der e-mail  - InboxPruner -"));
     EXPECT_EQ(form.btn_close->text(), QString::fromUtf8("Schließen"));
     form.btn_close->click();
 
-    german = false;
+    form.SetGermanUI(false);
     Show();
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Mail header  - InboxPruner -"));
     EXPECT_EQ(form.btn_close->text(), QStringLiteral("Close"));

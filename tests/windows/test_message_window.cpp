@@ -47,7 +47,6 @@ class MessageWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        form.SetGermanUISource([this] { return german; });
         form.SetCurrentMsgSource([this] { return current.get(); });
         form.AskSaveFileName = answer.Asker();
     }
@@ -68,7 +67,6 @@ protected:
     QString Memo() const { return form.memo_email_anzeigen->toPlainText(); }
     QString PathIn(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
-    bool german = false;
     QTemporaryDir dir;
     std::unique_ptr<TMbxMsg> current;
     SaveAnswer answer;
@@ -91,7 +89,7 @@ TEST_F(MessageWindowTest, CaptionsFollowTheLanguageButDialogTitlesDoNot) {
          "Save attachment", "Close"},
     };
     for (const Row& row : rows) {
-        german = row.german;
+        form.SetGermanUI(row.german);
         Open(Mail({"Hello"}, {{"a.pdf", kPdfBytes}}));
         EXPECT_EQ(form.windowTitle(), QString::fromUtf8(row.title));
         EXPECT_EQ(form.lab_anhang->text(), QString::fromUtf8(row.attachments));
@@ -302,7 +300,7 @@ TEST_F(MessageWindowTest, HeaderLinesAboveTheTextLeaveOutMissingFields) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.subject);
-        german = row.german;
+        form.SetGermanUI(row.german);
         auto msg = Mail({"Body line"});
         msg->From = row.from;
         msg->SendTo = row.to;

@@ -1,5 +1,4 @@
 // Show the header or the whole mail of the chosen row.
-#include "CommandScope.h"
 #include "Header.h"
 #include "MailRows.h"
 #include "Main.h"
@@ -7,8 +6,6 @@
 #include "email.h"
 
 #include <QProgressBar>
-
-#include <stdexcept>
 
 namespace {
 
@@ -32,10 +29,9 @@ void TForm1::men_header_anzeigenClick() {
 
 void TForm1::men_email_anzeigenClick() {
     const int number = CurrentMessageNumber(*mail_list);
-    if (!FMessageWindow || FState != StateListed || number < 1)
+    if (!FMessageWindow || ControlState() != StateListed || number < 1)
         return;
     TCommandScope scope(*this, StateListed);
-    FAborted = false;
     ProgressBar->setMaximum(100);
     ProgressBar->setValue(0);
     ProgressBar->show();
@@ -43,19 +39,23 @@ void TForm1::men_email_anzeigenClick() {
     btn_aktivieren(StateBusy);
     ShowCancelButton(true);
     std::unique_ptr<TMbxMsg> msg;
-    RunCancellable([&] {
-        msg = pop3.Retrieve(static_cast<TMsgNumber>(number));
-        if (FAborted)
-            throw std::runtime_error("cancelled");
-    });
+    const TCommandOutcome outcome =
+        RunExchange([&] { msg = pop3.Retrieve(static_cast<TMsgNumber>(number)); });
+    if (outcome.IsCancelled()) {
+        // The session is gone and the window says so; no mail window pops up.
+        EndCancelled();
+        return;
+    }
+    if (outcome.IsFailed()) {
+        scope.Fail(outcome);
+        return;
+    }
     ProgressBar->hide();
-    if (FAborted)
-        return; // the session is gone and the window said so; no mail window pops up
     ShowCancelButton(false);
     if (!msg) {
         // Refused: the server's text is shown and the session is already closed.
         StatusAppendText(Texts::Terminated);
-        BtnDisconnectClick();
+        QuitSession();
         return;
     }
     CurrentMsg = std::move(msg);

@@ -11,12 +11,6 @@
 
 #include <QComboBox>
 
-namespace {
-
-constexpr int SecurityRole = Qt::UserRole;
-
-} // namespace
-
 void TForm1::WireSecurity() {
     pop3.OnCertificateProblem = [this](const TCertificateInfo& certificate) {
         return pop3CertificateProblem(certificate);
@@ -75,6 +69,17 @@ bool TForm1::pop3PlainTextConsent(const std::string& Host, int Port) {
     return false;
 }
 
+void TForm1::ReportOpenFailure() {
+    if (FSecurityDeclined) {
+        StatusClear();
+        StatusAppendText(Texts::SecurityDeclined);
+        return;
+    }
+    const bool timedOut = pop3.OpenCause() == TFailureCause::Timeout;
+    ReportConnectFailure(pop3.OpenCause(), pop3.OpenError(),
+                         timedOut ? pop3.ConnectTimeout : pop3.ReceiveTimeout);
+}
+
 void TForm1::ShowSessionSecurity() {
     // The mode that worked is the account's mode from now on (plain text after consent).
     ChooseSecurity(*Sicherheit, pop3.UsedSecurity());
@@ -82,15 +87,4 @@ void TForm1::ShowSessionSecurity() {
         Status_sicherheit->ShowPlain(GermanUI);
     else
         Status_sicherheit->ShowEncrypted(QString::fromUtf8(pop3.TlsSummary()), GermanUI);
-}
-
-TSecurity TForm1::HistorySecurity(int index) const {
-    const QVariant stored = servername->itemData(index, SecurityRole);
-    if (!stored.isValid())
-        return TSecurity::None;
-    return SecurityFromName(stored.toString().toStdString()).value_or(TSecurity::Auto);
-}
-
-void TForm1::SetHistorySecurity(int index, TSecurity security) {
-    servername->setItemData(index, QString::fromStdString(SecurityName(security)), SecurityRole);
 }

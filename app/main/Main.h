@@ -1,8 +1,10 @@
 #pragma once
 
+#include "AccountHistory.h"
 #include "HintPointer.h"
 #include "KeyringStore.h"
 #include "LanguageTexts.h"
+#include "MainCommands.h"
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
 #include "Security.h"
@@ -33,6 +35,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QStatusBar;
 class QToolButton;
+class TAboutBox;
 class TBusyAnimation;
 class TForm2;
 class TForm3;
@@ -42,6 +45,21 @@ struct TCertificateInfo;
 
 // The main window: tool bar, login row, message list, status texts, menus, and the one POP3
 // session. Handlers are public so that tests drive them as the controls do.
+//
+// One class over the files of this folder:
+//   Main.cpp            construction, wiring of controls to handlers, window events, status
+//   MainCommands.cpp    the command machinery: running with Cancel, control states, close
+//   MainConnect.cpp     connect and log in (BtnConnectClick), the account history's update
+//   MainListing.cpp     listing the mailbox after the login
+//   MainDelete.cpp      delete the marked mails, mark all, disconnect
+//   MainShow.cpp        show the header or the whole mail of a row
+//   MainErrors.cpp      how failures reach the status label and the error display
+//   MainSecurity.cpp    the security choice and the questions asked while connecting
+//   MainSettings.cpp    the settings file: history, geometry, column widths
+//   MainPasswords.cpp   remembered passwords (keyring or settings file)
+//   MainLanguage.cpp    the interface language and the texts of the controls
+//   MainControls.cpp    building the controls; MainFit.cpp fitting them to their captions
+//   MainHeaderTexts.cpp the choice of decoded or sent header texts
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -51,11 +69,11 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The about, header and message windows, created after this one; the header and
-    // message windows read the language and the current mail from here.
-    void SetWindows(QDialog* aboutBox, TForm2* headerWindow, TForm3* messageWindow);
+    // The about, header and message windows, created after this one; the main window tells
+    // them its language and hands the message window the current mail.
+    void SetWindows(TAboutBox* aboutBox, TForm2* headerWindow, TForm3* messageWindow);
 
-    // Controls, top to bottom.
+    // Controls, top to bottom (MainControls.cpp).
     QWidget* Panel1;
     QToolButton* BtnConnect;
     QToolButton* BtnDisconnect;
@@ -106,25 +124,22 @@ public:
     TMbxPOP pop3;
 
     // State.
-    bool GermanUI = false;
+    bool GermanUI = false; // chosen once, at the first showing (MainLanguage.cpp)
     TSettingsStore Settings;
     TTrustedCertificates TrustedCertificates{Settings};
-    // Passwords of the account history, parallel to the items of servername and Username.
-    std::vector<std::string> PasswordHistory;
+    // The accounts of earlier logins, shown by servername and Username, with their passwords.
+    TAccountHistory Accounts;
     // Where remembered passwords live when a keyring service ran at start; null: the file.
     TKeyringStore* Keyring = nullptr;
     // One header text per listed message; entry n - 1 belongs to list row n.
     std::vector<std::string> HeaderTexts;
     int MailCount = 0;
     std::string MailboxSizeText;
-    bool CancelRequested = false;
-    // The list shows the header texts as the server sent them instead of decoded.
-    bool HeaderTextsAsSent = false;
     std::unique_ptr<TMbxMsg> CurrentMsg;
     // Where the language choice reads the user's UI languages, first preferred first.
     std::function<QStringList()> UiLanguages;
 
-    // Window events.
+    // Window events (Main.cpp, MainLanguage.cpp).
     void FormCreate();
     void LanguageSelect();
     void FormClose();
@@ -137,7 +152,7 @@ public:
     void servernameClick(int index);
     void UsernameClick(int index);
 
-    // Commands.
+    // Commands (MainConnect.cpp, MainDelete.cpp, MainShow.cpp, MainCommands.cpp).
     void BtnConnectClick();
     void BtnDisconnectClick();
     void BtnDeleteClick();
@@ -149,8 +164,12 @@ public:
     void BtnCloseClick();
     // Switches the list between decoded and sent header texts for the next listing.
     void Datei_HClick();
+    // The list shows the header texts as the server sent them instead of decoded
+    // (MainHeaderTexts.cpp).
+    bool HeaderTextsAsSent() const { return FHeaderTextsAsSent; }
+    void SetHeaderTextsAsSent(bool asSent);
 
-    // POP3 events.
+    // POP3 events (MainErrors.cpp, MainSecurity.cpp).
     void pop3Error(TObject* Sender, int Error, const std::string& Msg);
     void pop3RetrieveProgress(TObject* Sender, uint16_t Percent);
     // A certificate that cannot be verified: true when the user trusts it for this server.
@@ -158,23 +177,25 @@ public:
     // Automatic mode, no encryption offered: true when the user consents to plain text.
     bool pop3PlainTextConsent(const std::string& Host, int Port);
 
+    // The command machinery (MainCommands.cpp).
     void btn_aktivieren(int State);
+    int ControlState() const { return FState; }
+    // Cancel asked the listing to stop after the message in progress.
+    bool ListingStopRequested() const { return CancelRequested; }
+    // A command runs now (they nest through the event processing of POP3 waits).
+    bool CommandRunning() const { return FRunningCommands > 0; }
     // Stops whatever waits for the server at once: the connection is dropped (no QUIT, so
     // nothing is deleted) and the running command ends as cancelled.
     void AbortExchange();
-    int ControlState() const { return FState; }
 
-    // Settings (account history, geometry, column widths).
+    // Settings (MainSettings.cpp, MainPasswords.cpp).
     void GetFromIniFile();
     void WriteToIniFile();
-    // The mode stored with history entry index; None for an entry from before there was one.
-    TSecurity HistorySecurity(int index) const;
-    void SetHistorySecurity(int index, TSecurity security);
     // True when account i's password is kept in the keyring rather than the file.
     bool PasswordInKeyring(int account) const;
 
     // The status label: commands clear it and append messages, each beginning with "\r",
-    // which is shown as a line break.
+    // which is shown as a line break (Main.cpp).
     void StatusClear();
     void StatusAppend(const QString& message);
     void StatusAppendText(const TText& text);
@@ -196,10 +217,9 @@ protected:
 
 private:
     friend class TCommandScope;
-    // After an exception left a command: back to the listed state when that command keeps
-    // the session (stateIfConnected) and it is still open, else end the session and go idle.
-    void RecoverFromException(int stateIfConnected);
+    friend class TListingRun;
 
+    // Building (MainControls.cpp, Main.cpp).
     void BuildControls();
     void BuildToolBar();
     void BuildLoginRow();
@@ -208,41 +228,71 @@ private:
     void Wire();
     void SetFocusByRule();
     void ChooseAccount(int index, QComboBox* other);
+    // Panel 2 shows how many mails are marked and their size while no hint is shown.
+    void ShowMarkedSummary();
+
+    // The command machinery (MainCommands.cpp).
+    // Runs a command's exchange with the server and says how it ended: a dropped connection
+    // after AbortExchange ends it as cancelled, a transport failure as failed with its cause.
+    TCommandOutcome RunExchange(const std::function<void()>& exchange);
+    // After AbortExchange: the rows listed so far stay, the session is gone.
+    void EndCancelled();
+    // A listing stopped by Cancel: how many of the mails it listed.
+    void EndStoppedListing();
+    // btn_cancel stands in BtnDisconnect's place while a command waits for the server.
+    void ShowCancelButton(bool shown);
+    // Back to the listed state when the command keeps the session (stateIfConnected) and it
+    // is still open, else the session ends and the window goes idle.
+    void Recover(int stateIfConnected);
+    // Aborted: the connection was dropped on purpose during the running command.
+    bool Aborted() const { return FAborted; }
+    // A close while a command runs waits for its end; true when the close must wait.
+    bool DeferClose();
+
+    // Connect and list (MainConnect.cpp, MainListing.cpp).
     void ShowListInPlaceOfIntroduction();
+    void ConnectAndList();
     void RecordAccount();
     void RunFullListing();
     void RunCountOnlyListing();
     void BringListInStep();
     void FinishFullListing();
     void EndAfterError();
-    void ConnectAndList();
+
+    // Delete and disconnect (MainDelete.cpp).
+    // QUIT and back to idle; false when the server refused QUIT. A broken connection throws.
+    bool QuitSession();
+    // DELE for the numbers, then QUIT.
+    void DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked);
+    void RemoveDeletedRows(const std::vector<TMsgNumber>& deleted);
+
+    // Failures (MainErrors.cpp).
     // The connect-failure lines for a cause, the layer's text and the wait that ran out.
     void ReportConnectFailure(TFailureCause cause, const std::string& why,
                               std::chrono::milliseconds waited);
-    // Runs a command's exchange; after AbortExchange whatever it throws ends it as cancelled.
-    void RunCancellable(const std::function<void()>& exchange);
-    void EndCancelled();
-    // btn_cancel stands in BtnDisconnect's place while a command waits for the server.
-    void ShowCancelButton(bool shown);
-    // Panel 2 shows how many mails are marked and their size while no hint is shown.
-    void ShowMarkedSummary();
-    // DELE for the numbers, then QUIT; a lost connection comes out as ESocketError.
-    void DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked);
-    void RemoveDeletedRows(const std::vector<TMsgNumber>& deleted);
-    void ApplyLanguageTexts();
-    // The security choice and what goes with it (SecureConnect.cpp).
+    // The status lines for a transport failure that ended a command.
+    void ReportTransportFailure(const TCommandOutcome& outcome);
+
+    // Security (MainSecurity.cpp).
     void WireSecurity();
     void ApplySecurityTexts();
     // Host, port, mode and trusted fingerprint from the login row into pop3; false (with
     // the reason in the status label) when the server field cannot be read.
     bool PrepareSecurity();
+    // A connect that found no usable server: what the user declined, or why it failed.
+    void ReportOpenFailure();
     void ShowSessionSecurity();
+
+    // Language and layout (MainLanguage.cpp, MainFit.cpp).
+    void ApplyLanguageTexts();
+    // The about, header and message windows speak the window's language.
+    void ShareLanguage();
     // Controls grow to their captions in the chosen language; the minimum size follows.
     void FitCaptions();
     // The window wholly on its screen, smaller if the screen is.
     void KeepOnScreen();
 
-    // Remembered passwords (keyring or settings file).
+    // Remembered passwords (MainPasswords.cpp).
     void BuildRememberOption();
     void ChoosePasswordStore();
     void LoadPasswordOptions();
@@ -253,17 +303,19 @@ private:
                              const QString& error);
     void KeyringPasswordWritten(const QString& server, const QString& user,
                                 TKeyringStore::Result result, const QString& error);
-    void ClearFilePassword(const QString& server, const QString& user);
     void KeyringNotice(bool& shown, const TText& text, const QString& error);
     void ShowKeyringNotices();
 
+    // Written by the command machinery only.
     int FState = StateIdle;
-    bool FLanguageChosen = false;
-    // Incremented by every error the POP3 component reports; commands compare it.
-    int FReportedErrors = 0;
-    // Commands running now (they nest through the event processing of POP3 waits).
     int FRunningCommands = 0;
+    bool FAborted = false;        // set by AbortExchange until the next command starts
+    bool CancelRequested = false; // Cancel during a listing: stop between two messages
+    bool FListingRunning = false;
     bool FCloseRequested = false;
+
+    bool FLanguageChosen = false;
+    bool FHeaderTextsAsSent = false;
     // Accounts ("server\nuser") whose password is in the keyring.
     QSet<QString> FKeyringAccounts;
     QStringList FKeyringNotices;
@@ -271,12 +323,9 @@ private:
     bool FKeyringUnusableShown = false;
     // The user declined a certificate or plain text during the current connect.
     bool FSecurityDeclined = false;
-    // Set by AbortExchange until the next command starts.
-    bool FAborted = false;
-    bool FListingRunning = false;
     THintPointer FHintPointer;
 
-    QDialog* FAboutBox = nullptr;
+    TAboutBox* FAboutBox = nullptr;
     TForm2* FHeaderWindow = nullptr;
     TForm3* FMessageWindow = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "MultiLst.h"
 #include "SecurityChoice.h"
 #include "email.h"
+#include "info.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,14 +27,10 @@
 #include <QShowEvent>
 #include <QToolButton>
 
-#include <QTimer>
-
 #include <exception>
 #include <tuple>
 
 namespace {
-// How long a close waits for a listing to reach the end of the message in progress.
-constexpr int CloseGraceMs = 2000;
 
 // Where on the screen the pointer was for a pointer event; now, for any other.
 QPoint PointerOf(const QEvent& event) {
@@ -66,14 +63,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 
 TForm1::~TForm1() = default;
 
-void TForm1::SetWindows(QDialog* aboutBox, TForm2* headerWindow, TForm3* messageWindow) {
+void TForm1::SetWindows(TAboutBox* aboutBox, TForm2* headerWindow, TForm3* messageWindow) {
     FAboutBox = aboutBox;
     FHeaderWindow = headerWindow;
     FMessageWindow = messageWindow;
-    if (FHeaderWindow)
-        FHeaderWindow->SetGermanUISource([this] { return GermanUI; });
+    ShareLanguage();
     if (FMessageWindow) {
-        FMessageWindow->SetGermanUISource([this] { return GermanUI; });
         FMessageWindow->SetCurrentMsgSource([this] { return CurrentMsg.get(); });
         // The save dialogs open where the last file was saved, also after a restart.
         FMessageWindow->LastFolder = Settings.ReadString(QStringLiteral("SaveFolder"));
@@ -105,7 +100,7 @@ void TForm1::Wire() {
     // moment between Cancel and the end of the current message, for example).
     const auto exchange = [this](void (TForm1::*handler)()) {
         return [this, handler] {
-            if (FRunningCommands == 0)
+            if (!CommandRunning())
                 (this->*handler)();
         };
     };
@@ -130,7 +125,7 @@ void TForm1::Wire() {
 
     // Double-click or Enter on a mail shows it, as the show-mail command does.
     connect(mail_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        if (FRunningCommands == 0 && mail_list->row(item) >= 1)
+        if (!CommandRunning() && mail_list->row(item) >= 1)
             men_email_anzeigenClick();
     });
     connect(mail_list, &QListWidget::itemSelectionChanged, this, &TForm1::ShowMarkedSummary);
@@ -150,35 +145,13 @@ void TForm1::Wire() {
 }
 
 void TForm1::FormCreate() {
-    PasswordHistory.clear();
     ChoosePasswordStore();
     GetFromIniFile();
     LoadPasswordOptions();
     servername->setCurrentIndex(servername->count() - 1);
     Username->setCurrentIndex(Username->count() - 1);
     if (servername->count() > 0)
-        ChooseSecurity(*Sicherheit, HistorySecurity(servername->count() - 1));
-}
-
-void TForm1::btn_aktivieren(int State) {
-    FState = State;
-    const bool idle = State == StateIdle;
-    const bool busy = State == StateBusy;
-    const bool listed = State == StateListed;
-    for (QObject* control : {static_cast<QObject*>(BtnConnect), static_cast<QObject*>(Datei_C)})
-        control->setProperty("enabled", idle);
-    for (QObject* control : std::initializer_list<QObject*>{
-             BtnDisconnect, Datei_D, BtnDelete, Datei_L, BtnMark, Datei_M, btn_header,
-             men_header_anzeigen, btn_mail, men_email_anzeigen})
-        control->setProperty("enabled", listed);
-    for (QObject* control : std::initializer_list<QObject*>{BtnInfo, help_I, BtnClose, Datei_Close})
-        control->setProperty("enabled", !busy);
-    for (QWidget* field : std::initializer_list<QWidget*>{servername, Username, Password,
-                                                          Header_Nein, Passwort_merken, Sicherheit})
-        field->setEnabled(idle);
-    Status_avi->SetActive(busy);
-    // Marks made while a command runs would not be the ones it acts on.
-    mail_list->SetLocked(busy);
+        ChooseSecurity(*Sicherheit, Accounts.Security(servername->count() - 1));
 }
 
 void TForm1::SetFocusByRule() {
@@ -202,24 +175,25 @@ void TForm1::UsernameClick(int index) {
 
 // Entry i of either history list chooses account i: the other list and the password follow.
 void TForm1::ChooseAccount(int index, QComboBox* other) {
-    if (index < 0 || index >= other->count() || index >= static_cast<int>(PasswordHistory.size()))
+    if (index < 0 || index >= other->count() ||
+        index >= static_cast<int>(Accounts.PasswordHistory().size()))
         return;
     other->setCurrentIndex(index);
-    Password->setText(FromBytes(PasswordHistory[static_cast<std::size_t>(index)]));
-    ChooseSecurity(*Sicherheit, HistorySecurity(index));
+    Password->setText(FromBytes(Accounts.Password(index)));
+    ChooseSecurity(*Sicherheit, Accounts.Security(index));
 }
 
 bool TForm1::FormKeyDown(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return false;
-    if (FRunningCommands == 0)
+    if (!CommandRunning())
         BtnConnectClick();
     return true;
 }
 
 bool TForm1::mail_listKeyDown(int key) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (FState == StateListed && FRunningCommands == 0)
+        if (ControlState() == StateListed && !CommandRunning())
             men_email_anzeigenClick();
         return true;
     }
@@ -227,7 +201,7 @@ bool TForm1::mail_listKeyDown(int key) {
         return false;
     // Only in the listed state: during a listing the session is open too, and a deletion
     // then would interleave with the listing's commands.
-    if (pop3.Connected() && FState == StateListed && FRunningCommands == 0)
+    if (pop3.Connected() && ControlState() == StateListed && !CommandRunning())
         BtnDeleteClick();
     return true;
 }
@@ -328,24 +302,10 @@ void TForm1::FormResize() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (FRunningCommands > 0) {
-        // Never QUIT from inside a running exchange: stop what runs, close when it returned.
-        // A listing stops after the message in progress and the session ends with QUIT; a
-        // server that keeps the window waiting longer than that is dropped.
-        FCloseRequested = true;
-        if (FListingRunning && !CancelRequested) {
-            CancelRequested = true;
-            QTimer::singleShot(CloseGraceMs, this, [this] {
-                if (FCloseRequested)
-                    AbortExchange();
-            });
-        } else {
-            AbortExchange();
-        }
+    if (DeferClose()) {
         event->ignore();
         return;
     }
-    FCloseRequested = false;
     FormClose();
     event->accept();
 }
@@ -400,21 +360,4 @@ void TForm1::SetPanelText(int panel, const QString& text) {
 
 QString TForm1::PanelText(int panel) const {
     return StatusPanels.at(static_cast<std::size_t>(panel))->text();
-}
-
-void TForm1::RecoverFromException(int stateIfConnected) {
-    ProgressBar->hide();
-    ShowCancelButton(false);
-    if (stateIfConnected == StateListed && pop3.Connected()) {
-        btn_aktivieren(StateListed);
-        return;
-    }
-    try {
-        pop3.Quit();
-    } catch (...) {
-        // The exception on its way to the user says what went wrong; a second one adds nothing.
-    }
-    HeaderTexts.clear();
-    btn_aktivieren(StateIdle);
-    SetFocusByRule();
 }

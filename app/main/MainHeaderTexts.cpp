@@ -5,5 +5,10 @@
 
 // The choice applies from the next listing on; rows already listed keep their texts.
 void TForm1::Datei_HClick() {
-    HeaderTextsAsSent = Datei_H->isChecked();
+    FHeaderTextsAsSent = Datei_H->isChecked();
+}
+
+void TForm1::SetHeaderTextsAsSent(bool asSent) {
+    FHeaderTextsAsSent = asSent;
+    Datei_H->setChecked(asSent);
 }

@@ -1,8 +1,10 @@
 // The interface language: chosen once, at the first showing of the main window.
 #include "ErrorMessage.h"
+#include "Header.h"
 #include "Main.h"
 #include "MultiLst.h"
-#include "ProgramLanguage.h"
+#include "email.h"
+#include "info.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,7 +16,7 @@
 void TForm1::LanguageSelect() {
     SetFocusByRule();
     GermanUI = IsGermanUiLanguage(UiLanguages ? UiLanguages() : QStringList());
-    SetProgramGermanUI(GermanUI);
+    ShareLanguage();
     ApplyLanguageTexts();
 
     // The introduction of the language fills the client area until the first connect.
@@ -36,6 +38,15 @@ void TForm1::LanguageSelect() {
             },
             Qt::QueuedConnection);
     }
+}
+
+void TForm1::ShareLanguage() {
+    if (FAboutBox)
+        FAboutBox->SetGermanUI(GermanUI);
+    if (FHeaderWindow)
+        FHeaderWindow->SetGermanUI(GermanUI);
+    if (FMessageWindow)
+        FMessageWindow->SetGermanUI(GermanUI);
 }
 
 void TForm1::ApplyLanguageTexts() {

@@ -191,6 +191,7 @@ void TForm1::BuildLoginRow() {
     servername = MakeHistoryCombo(Panel1, "servername", 54, 116);
     label2 = MakeBoldLabel(Panel1, "label2", QStringLiteral("User:"), 176, 38);
     Username = MakeHistoryCombo(Panel1, "Username", 216, 97);
+    Accounts.ShowIn(*servername, *Username);
     Label3 = MakeBoldLabel(Panel1, "Label3", QString(), 318, 68);
     Password = new QLineEdit(Panel1);
     Password->setObjectName(QStringLiteral("Password"));

@@ -13,16 +13,11 @@
 
 namespace {
 
-constexpr int MaxAccounts = 10;
 // How long closing waits for keyring jobs still running, so that none is cut off.
 constexpr int CloseWaitMilliseconds = 10000;
 
 QString AccountKey(const QString& server, const QString& user) {
     return server + u'\n' + user;
-}
-
-QString Numbered(const char* name, int number) {
-    return QLatin1String(name) + QString::number(number);
 }
 
 } // namespace
@@ -57,8 +52,9 @@ void TForm1::LoadPasswordOptions() {
     if (!Keyring)
         return;
     // Passwords still in the file move at their account's next login; the others are asked for.
-    for (int i = 0; i < Username->count() && i < static_cast<int>(PasswordHistory.size()); ++i) {
-        if (PasswordHistory[static_cast<std::size_t>(i)].empty())
+    const auto& passwords = Accounts.PasswordHistory();
+    for (int i = 0; i < Username->count() && i < static_cast<int>(passwords.size()); ++i) {
+        if (passwords[static_cast<std::size_t>(i)].empty())
             Keyring->Read(servername->itemText(i), Username->itemText(i));
     }
 }
@@ -79,15 +75,15 @@ void TForm1::RememberPassword() {
     const QString server = servername->itemText(newest);
     const QString user = Username->itemText(newest);
     if (!Passwort_merken->isChecked()) {
-        PasswordHistory.back().clear();
+        Accounts.SetPassword(newest, {});
         FKeyringAccounts.remove(AccountKey(server, user));
-        ClearFilePassword(server, user);
+        TAccountHistory::ForgetStoredPassword(Settings, server, user);
         if (Keyring)
             Keyring->Remove(server, user);
         return;
     }
     if (Keyring)
-        Keyring->Write(server, user, FromBytes(pop3.UserPasswd));
+        Keyring->Write(server, user, FromBytes(Accounts.Password(newest)));
 }
 
 void TForm1::KeyringPasswordRead(const QString& server, const QString& user,
@@ -97,14 +93,15 @@ void TForm1::KeyringPasswordRead(const QString& server, const QString& user,
         KeyringNotice(FKeyringUnusableShown, Texts::KeyringUnusable, error);
     if (result != TKeyringStore::Result::Done)
         return;
-    for (int i = 0; i < servername->count() && i < static_cast<int>(PasswordHistory.size()); ++i) {
-        auto& entry = PasswordHistory[static_cast<std::size_t>(i)];
+    for (int i = 0;
+         i < servername->count() && i < static_cast<int>(Accounts.PasswordHistory().size()); ++i) {
         // A password typed at a login meanwhile is newer than the keyring's.
-        if (servername->itemText(i) != server || Username->itemText(i) != user || !entry.empty())
+        if (servername->itemText(i) != server || Username->itemText(i) != user ||
+            !Accounts.Password(i).empty())
             continue;
-        entry = ToBytes(password);
+        Accounts.SetPassword(i, ToBytes(password));
         FKeyringAccounts.insert(AccountKey(server, user));
-        if (FState == StateIdle && Password->text().isEmpty() &&
+        if (ControlState() == StateIdle && Password->text().isEmpty() &&
             servername->currentText() == server && Username->currentText() == user)
             Password->setText(password);
     }
@@ -114,24 +111,12 @@ void TForm1::KeyringPasswordWritten(const QString& server, const QString& user,
                                     TKeyringStore::Result result, const QString& error) {
     if (result == TKeyringStore::Result::Done) {
         FKeyringAccounts.insert(AccountKey(server, user));
-        ClearFilePassword(server, user);
+        TAccountHistory::ForgetStoredPassword(Settings, server, user);
         return;
     }
     // The password stays in the history, so closing writes it to the file: nothing is lost.
     FKeyringAccounts.remove(AccountKey(server, user));
     KeyringNotice(FKeyringWriteFailShown, Texts::KeyringWriteFailed, error);
-}
-
-// The file's copy goes at once, so a program that is killed later keeps no stale copy.
-void TForm1::ClearFilePassword(const QString& server, const QString& user) {
-    for (int k = 1; k <= MaxAccounts; ++k) {
-        if (Settings.ReadString(Numbered("Server", k)) == server &&
-            Settings.ReadString(Numbered("User", k)) == user &&
-            !Settings.ReadBytes(Numbered("PWD", k)).empty()) {
-            Settings.DeleteValue(Numbered("PWD", k));
-            Settings.Flush();
-        }
-    }
 }
 
 // Said once per run; a command clears the status as it goes, so a notice that arrives while
@@ -145,7 +130,7 @@ void TForm1::KeyringNotice(bool& shown, const TText& text, const QString& error)
 }
 
 void TForm1::ShowKeyringNotices() {
-    if (FRunningCommands > 0 || FKeyringNotices.isEmpty())
+    if (CommandRunning() || FKeyringNotices.isEmpty())
         return;
     for (const QString& notice : std::as_const(FKeyringNotices))
         StatusAppend(notice);

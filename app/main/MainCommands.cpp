@@ -1,0 +1,188 @@
+// The command machinery: every command that talks to the server runs in a TCommandScope and
+// its exchange through RunExchange; Cancel, the control states and a close that waits for the
+// running command are here too.
+#include "MainCommands.h"
+
+#include "BusyAnimation.h"
+#include "ErrorMessage.h"
+#include "FailureTexts.h"
+#include "Main.h"
+#include "MultiLst.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QProgressBar>
+#include <QTimer>
+#include <QToolButton>
+
+#include <exception>
+
+namespace {
+
+// How long a close waits for a listing to reach the end of the message in progress.
+constexpr int CloseGraceMs = 2000;
+
+constexpr TText ListedOf{"\rEs wurden %1 von %2 e-mails aufgelistet.",
+                         "\r%1 of %2 e-mails are listed."};
+constexpr TText ListedOfPanel{"%1 von %2 Mails", "%1 of %2 Mails"};
+constexpr TText CancelledByUser{"\rAbgebrochen.", "\rCancelled."};
+
+} // namespace
+
+TCommandScope::TCommandScope(TForm1& form, int stateIfConnected)
+    : form_(form), stateIfConnected_(stateIfConnected),
+      uncaughtAtStart_(std::uncaught_exceptions()) {
+    if (form_.FRunningCommands == 0)
+        form_.FAborted = false;
+    ++form_.FRunningCommands;
+}
+
+TCommandScope::~TCommandScope() {
+    --form_.FRunningCommands;
+    if (std::uncaught_exceptions() > uncaughtAtStart_)
+        form_.Recover(stateIfConnected_);
+    if (form_.FRunningCommands == 0)
+        form_.ShowKeyringNotices();
+    if (form_.FRunningCommands == 0 && form_.FCloseRequested)
+        QMetaObject::invokeMethod(&form_, &QWidget::close, Qt::QueuedConnection);
+    if (failureText_)
+        ShowErrorMessage(QApplication::activeWindow(), *failureText_);
+}
+
+void TCommandScope::Fail(const TCommandOutcome& failure) {
+    if (failure.Transport)
+        form_.ReportTransportFailure(failure);
+    form_.Recover(stateIfConnected_);
+    failureText_ =
+        FailureDisplayText(failure, form_.GermanUI, TimeoutSeconds(form_.pop3.ReceiveTimeout));
+}
+
+TListingRun::TListingRun(TForm1& form) : form_(form) {
+    form_.FListingRunning = true;
+    form_.CancelRequested = false;
+}
+
+TListingRun::~TListingRun() {
+    form_.FListingRunning = false;
+}
+
+TCommandOutcome TForm1::RunExchange(const std::function<void()>& exchange) {
+    try {
+        exchange();
+    } catch (const std::exception&) {
+        // Dropping the connection makes the exchange fail somewhere; that is the cancel.
+        if (!FAborted)
+            return TCommandOutcome::FromCurrentException();
+    } catch (...) {
+        if (!FAborted)
+            throw;
+    }
+    return FAborted ? TCommandOutcome::Cancelled() : TCommandOutcome{};
+}
+
+void TForm1::EndCancelled() {
+    const int listed = std::max(mail_list->count() - 1, 0);
+    StatusClear();
+    StatusAppend(Tr(CancelledByUser, GermanUI));
+    if (MailCount > 0 && listed < MailCount) {
+        SetPanelText(0, Tr(ListedOfPanel, GermanUI).arg(listed).arg(MailCount));
+        StatusAppend(Tr(ListedOf, GermanUI).arg(listed).arg(MailCount));
+    }
+    StatusAppendText(Texts::Terminated);
+    ShowCancelButton(false);
+    QuitSession();
+}
+
+void TForm1::EndStoppedListing() {
+    const int listed = mail_list->count() - 1;
+    SetPanelText(0, Tr(ListedOfPanel, GermanUI).arg(listed).arg(MailCount));
+    StatusAppend(Tr(ListedOf, GermanUI).arg(listed).arg(MailCount));
+}
+
+void TForm1::ShowCancelButton(bool shown) {
+    btn_cancel->setVisible(shown);
+    BtnDisconnect->setVisible(!shown);
+}
+
+void TForm1::Recover(int stateIfConnected) {
+    ProgressBar->hide();
+    ShowCancelButton(false);
+    if (stateIfConnected == StateListed && pop3.Connected()) {
+        btn_aktivieren(StateListed);
+        return;
+    }
+    try {
+        pop3.Quit();
+    } catch (...) {
+        // The failure on its way to the user says what went wrong; a second one adds nothing.
+    }
+    HeaderTexts.clear();
+    btn_aktivieren(StateIdle);
+    SetFocusByRule();
+}
+
+void TForm1::btn_aktivieren(int State) {
+    FState = State;
+    const bool idle = State == StateIdle;
+    const bool busy = State == StateBusy;
+    const bool listed = State == StateListed;
+    for (QObject* control : {static_cast<QObject*>(BtnConnect), static_cast<QObject*>(Datei_C)})
+        control->setProperty("enabled", idle);
+    for (QObject* control : std::initializer_list<QObject*>{
+             BtnDisconnect, Datei_D, BtnDelete, Datei_L, BtnMark, Datei_M, btn_header,
+             men_header_anzeigen, btn_mail, men_email_anzeigen})
+        control->setProperty("enabled", listed);
+    for (QObject* control : std::initializer_list<QObject*>{BtnInfo, help_I, BtnClose, Datei_Close})
+        control->setProperty("enabled", !busy);
+    for (QWidget* field : std::initializer_list<QWidget*>{servername, Username, Password,
+                                                          Header_Nein, Passwort_merken, Sicherheit})
+        field->setEnabled(idle);
+    Status_avi->SetActive(busy);
+    // Marks made while a command runs would not be the ones it acts on.
+    mail_list->SetLocked(busy);
+}
+
+void TForm1::btn_cancelClick() {
+    // A listing stops between two messages and keeps its session; a second click, or any
+    // other wait (connect, login, retrieval, deletion), drops the connection at once.
+    if (FListingRunning && !CancelRequested) {
+        CancelRequested = true;
+        return;
+    }
+    AbortExchange();
+}
+
+void TForm1::AbortExchange() {
+    if (FRunningCommands == 0)
+        return;
+    FAborted = true;
+    CancelRequested = true;
+    // Closing from inside the wait's event hook: the socket layer sees the closed state when
+    // the hook returns and the waiting call gives up.
+    if (TClientWinSocket* socket = pop3.ClientSocket().Socket())
+        socket->Close();
+}
+
+bool TForm1::DeferClose() {
+    if (FRunningCommands == 0) {
+        FCloseRequested = false;
+        return false;
+    }
+    // Never QUIT from inside a running exchange: stop what runs, close when it returned. A
+    // listing stops after the message in progress and the session ends with QUIT; a server
+    // that keeps the window waiting longer than that is dropped.
+    FCloseRequested = true;
+    if (FListingRunning && !CancelRequested) {
+        CancelRequested = true;
+        QTimer::singleShot(CloseGraceMs, this, [this] {
+            if (FCloseRequested)
+                AbortExchange();
+        });
+    } else {
+        AbortExchange();
+    }
+    return true;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "CommandOutcome.h"
+
+#include <QString>
+
+#include <optional>
+
+class TForm1;
+
+// Marks a command of the main window as running. Commands nest (the POP3 waits process
+// window events), so a close asked for meanwhile is carried out when the outermost ends; an
+// exception leaving a command brings the window back to a usable state first. The outermost
+// command starts with no cancel pending.
+class TCommandScope {
+public:
+    TCommandScope(TForm1& form, int stateIfConnected);
+    ~TCommandScope();
+    TCommandScope(const TCommandScope&) = delete;
+    TCommandScope& operator=(const TCommandScope&) = delete;
+
+    // Ends the command after its exchange broke off: the status says why (a broken
+    // connection), the window is back in a usable state, and the error display tells the
+    // user once the command is over.
+    void Fail(const TCommandOutcome& failure);
+
+private:
+    TForm1& form_;
+    int stateIfConnected_;
+    int uncaughtAtStart_;
+    std::optional<QString> failureText_;
+};
+
+// A full listing runs: Cancel (and a close) then ask it to stop between two messages.
+class TListingRun {
+public:
+    explicit TListingRun(TForm1& form);
+    ~TListingRun();
+    TListingRun(const TListingRun&) = delete;
+    TListingRun& operator=(const TListingRun&) = delete;
+
+private:
+    TForm1& form_;
+};

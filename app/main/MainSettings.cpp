@@ -1,0 +1,41 @@
+// The account history, window geometry and column widths in the settings store.
+#include "ByteText.h"
+#include "Main.h"
+#include "MultiLst.h"
+
+#include <QLineEdit>
+
+namespace {
+
+constexpr int DefaultSectionWidths[5] = {25, 75, 80, 95, 75};
+
+QString Numbered(const char* name, int number) {
+    return QLatin1String(name) + QString::number(number);
+}
+
+} // namespace
+
+void TForm1::GetFromIniFile() {
+    Accounts.Load(Settings);
+    const auto& passwords = Accounts.PasswordHistory();
+    Password->setText(passwords.empty() ? QString() : FromBytes(passwords.back()));
+
+    SetHeaderTextsAsSent(Settings.ReadInteger(QStringLiteral("HeaderTextsAsSent"), 0) != 0);
+
+    const int width = Settings.ReadInteger(QStringLiteral("Width"), 458);
+    move(Settings.ReadInteger(QStringLiteral("XPos"), 283),
+         Settings.ReadInteger(QStringLiteral("YPos"), 185));
+    resize(width, Settings.ReadInteger(QStringLiteral("Height"), 452));
+    mail_list->SetListWidth(width - 9);
+    mail_list->resize(width - 9, mail_list->height());
+    for (int column = 0; column < 5; ++column)
+        mail_list->SetSectionWidth(column, Settings.ReadInteger(Numbered("Sec", column + 1),
+                                                                DefaultSectionWidths[column]));
+}
+
+void TForm1::WriteToIniFile() {
+    SavePasswordOptions();
+    Accounts.Save(Settings, [this](int account) { return PasswordInKeyring(account); });
+    Settings.WriteInteger(QStringLiteral("HeaderTextsAsSent"), HeaderTextsAsSent() ? 1 : 0);
+    Settings.Flush();
+}
