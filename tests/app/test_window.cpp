@@ -10,6 +10,7 @@
 #include "LanguageTexts.h"
 #include "MultiLst.h"
 #include "ProgramLanguage.h"
+#include "TextTable.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -22,8 +23,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-
-#include <functional>
 
 namespace {
 
@@ -92,12 +91,7 @@ TEST_F(AppTest, ChoosingAnAccountFillsTheOtherTwoFields) {
 // Captions, tooltips and menu texts in both languages: the first UI language decides.
 TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
     TForm1* f = nullptr;
-    const struct {
-        const char* control;
-        std::function<QString()> text;
-        const char* german;
-        const char* english;
-    } texts[] = {
+    const std::vector<TextInBothLanguages> texts = {
         {"BtnConnect", [&] { return f->BtnConnect->text(); }, "Verbinden", "Connect"},
         {"BtnConnect tip", [&] { return f->BtnConnect->toolTip(); }, "Verbindung zum Server",
          "Connect to Server"},
@@ -137,9 +131,7 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
         if (german) {
             EXPECT_EQ(f->info_fenster->toPlainText(), IntroductionLines(true).join('\n'));
         }
-        for (const auto& row : texts)
-            EXPECT_EQ(row.text(), QString::fromUtf8(german ? row.german : row.english))
-                << row.control;
+        ExpectTexts(texts, german);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "Header.h"
 #include "MbxMsg.h"
 #include "ProgramLanguage.h"
+#include "TextTable.h"
 #include "email.h"
 #include "info.h"
 
@@ -11,8 +12,6 @@
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
-
-#include <functional>
 
 namespace {
 
@@ -27,12 +26,7 @@ TEST(WindowTexts, FollowTheLanguageAtEachShowing) {
     message.SetGermanUISource([&] { return german; });
     message.SetCurrentMsgSource([&] { return &mail; });
     TAboutBox about;
-    const struct {
-        const char* control;
-        std::function<QString()> text;
-        const char* german;
-        const char* english;
-    } texts[] = {
+    const std::vector<TextInBothLanguages> texts = {
         {"header window", [&] { return header.windowTitle(); },
          "Header der e-mail  - InboxPruner -", "Mail header  - InboxPruner -"},
         {"header btn_close", [&] { return header.btn_close->text(); }, "Schließen", "Close"},
@@ -55,9 +49,7 @@ TEST(WindowTexts, FollowTheLanguageAtEachShowing) {
             window->show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         }
-        for (const auto& row : texts)
-            EXPECT_EQ(row.text(), QString::fromUtf8(german ? row.german : row.english))
-                << row.control;
+        ExpectTexts(texts, german);
         header.close();
         message.close();
         about.close();
