@@ -70,6 +70,7 @@ TEST_F(AppTest, TransportFailuresAreToldByTheirCause) {
 }
 
 TEST_F(AppTest, WrongPasswordAgainstDovecot) {
+    SKIP_WITHOUT_DOVECOT();
     DovecotServer server("bob", "secret", {Mail("a@example.org", "One", "Mon, 1 May 2000")});
     const std::pair<const char*, QString> cases[] = {
         {"de-DE", QString::fromUtf8("\rFehler: Der Server hat den Benutzernamen oder das Passwort "
@@ -94,6 +95,7 @@ TEST_F(AppTest, WrongPasswordAgainstDovecot) {
 }
 
 TEST_F(AppTest, EmptyMailboxAgainstDovecot) {
+    SKIP_WITHOUT_DOVECOT();
     DovecotServer server("bob", "secret", {});
     TForm1& f = Open();
     FillLogin(server.port(), "bob", "secret");
@@ -111,6 +113,7 @@ TEST_F(AppTest, EmptyMailboxAgainstDovecot) {
 }
 
 TEST_F(AppTest, FullListingAgainstDovecot) {
+    SKIP_WITHOUT_DOVECOT();
     const std::vector<std::string> mails = {
         Mail("Alice <alice@example.org>", "Lunch", "Mon, 1 May 2000 10:11:12 +0200"),
         Mail("bob@example.org", "Report", "Tue, 16 May 2000 08:00:00 +0200",

@@ -259,6 +259,7 @@ TEST_F(AppTest, StatusBarSaysWhileAPlainSessionIsOpen) {
 }
 
 TEST_F(AppTest, SecureSessionsAgainstDovecotAskOnceAndRememberTheMode) {
+    SKIP_WITHOUT_DOVECOT();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const TestAuthority ca(folder.path().toStdString(), "Test CA");

@@ -41,6 +41,7 @@ std::shared_ptr<bool> AnswerDeletion(bool remove, QString* question = nullptr) {
 }
 
 TEST_F(AppTest, DeleteAsksFirstCancelKeepsAllAndYesDeletesRowsTwoAndFour) {
+    SKIP_WITHOUT_DOVECOT();
     const std::vector<std::string> mails = FiveMails();
     DovecotServer server("bob", "secret", mails);
     TForm1& f = Open({"de-DE"});
@@ -84,6 +85,7 @@ TEST_F(AppTest, DeleteAsksFirstCancelKeepsAllAndYesDeletesRowsTwoAndFour) {
 }
 
 TEST_F(AppTest, DeleteWithNothingMarkedSaysSoAndKeepsTheSession) {
+    SKIP_WITHOUT_DOVECOT();
     DovecotServer server("bob", "secret", FiveMails());
     TForm1& f = Open();
     FillLogin(server.port(), "bob", "secret");
@@ -104,6 +106,7 @@ TEST_F(AppTest, DeleteWithNothingMarkedSaysSoAndKeepsTheSession) {
 }
 
 TEST_F(AppTest, MarkAllThenDeleteEmptiesTheMailbox) {
+    SKIP_WITHOUT_DOVECOT();
     DovecotServer server("bob", "secret", FiveMails());
     TForm1& f = Open();
     FillLogin(server.port(), "bob", "secret");
@@ -140,6 +143,7 @@ TEST_F(AppTest, MarkAllOnManyRowsAsksAboutEveryMailAndItsSize) {
 
 // While the deletion runs a click changes nothing; the rows removed are the deleted mails.
 TEST_F(AppTest, TheListIsLockedWhileDeletingAndLosesTheDeletedRows) {
+    SKIP_WITHOUT_DOVECOT();
     DovecotServer server("bob", "secret", FiveMails());
     TForm1& f = Open();
     FillLogin(server.port(), "bob", "secret");
@@ -164,6 +168,7 @@ TEST_F(AppTest, TheListIsLockedWhileDeletingAndLosesTheDeletedRows) {
 }
 
 TEST_F(AppTest, DeleteKeyAfterDisconnectDoesNothing) {
+    SKIP_WITHOUT_DOVECOT();
     DovecotServer server("bob", "secret", FiveMails());
     TForm1& f = Open();
     FillLogin(server.port(), "bob", "secret");
@@ -375,6 +380,7 @@ TEST_F(AppTest, ServerWithoutTopShowsTheMailThroughRetrAndSaysSo) {
 }
 
 TEST_F(AppTest, ShowMessageFetchesTheChosenMail) {
+    SKIP_WITHOUT_DOVECOT();
     DovecotServer server("bob", "secret", FiveMails());
     TForm1& f = Open();
     FillLogin(server.port(), "bob", "secret");

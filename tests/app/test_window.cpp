@@ -9,6 +9,7 @@
 #include "ErrorTexts.h"
 #include "LanguageTexts.h"
 #include "MultiLst.h"
+#include "TextTable.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -86,45 +87,51 @@ TEST_F(AppTest, ChoosingAnAccountFillsTheOtherTwoFields) {
     EXPECT_EQ(f.Password->text(), "pb");
 }
 
-TEST_F(AppTest, GermanInterface) {
-    TForm1& f = Open({"de-DE", "de"});
-    EXPECT_TRUE(f.GermanUI);
-    EXPECT_TRUE(about->GermanUI());
-    EXPECT_TRUE(f.info_fenster->isVisible());
-    EXPECT_FALSE(f.info_fenster_eng->isVisible());
-    EXPECT_EQ(f.info_fenster->toPlainText(), IntroductionLines(true).join('\n'));
-    EXPECT_EQ(f.BtnConnect->text(), "Verbinden");
-    EXPECT_EQ(f.BtnConnect->toolTip(), "Verbindung zum Server");
-    EXPECT_EQ(f.BtnInfo->toolTip(), "Über diese Programm");
-    EXPECT_EQ(f.BtnMark->text(), "Alle markieren");
-    EXPECT_EQ(f.btn_cancel->text(), "Abbrechen");
-    EXPECT_EQ(f.Label3->text(), "Passwort:");
-    EXPECT_EQ(f.Header_Nein->text(), "Kein Absender / Betreff / Größe / Datum anzeigen");
-    EXPECT_EQ(f.Datei->title(), "&Server");
-    EXPECT_EQ(f.Datei_L->text(), "&Lösche e-mails");
-    EXPECT_EQ(f.help_I->text(), "&Über");
-    EXPECT_EQ(f.men_email_anzeigen->text(), "e-mail anzeigen");
-    EXPECT_EQ(f.mail_list->HeaderSections(),
-              (QStringList{"", "Größe", "Datum", "Absender", "Betreff"}));
-}
-
-TEST_F(AppTest, EnglishInterface) {
-    for (const QStringList& languages :
-         {QStringList{"de-AT"}, QStringList{"en", "de"}, QStringList{}}) {
-        TForm1& f = Open(languages);
-        EXPECT_FALSE(f.GermanUI) << languages.join(',').toStdString();
-        EXPECT_FALSE(about->GermanUI());
-        EXPECT_TRUE(f.info_fenster_eng->isVisible());
-        EXPECT_FALSE(f.info_fenster->isVisible());
-        EXPECT_EQ(f.BtnClose->text(), "Close");
-        EXPECT_EQ(f.BtnClose->toolTip(), "Close programm");
-        EXPECT_EQ(f.Datei_C->text(), "Co&nnect");
-        EXPECT_EQ(f.Header_Nein->text(), "Don't show Sender / Subject / Date / Size of Mail");
-        EXPECT_EQ(f.mail_list->HeaderSections(),
-                  (QStringList{"", "Size", "Date", "From", "Subject"}));
+// Captions, tooltips and menu texts in both languages: the first UI language decides.
+TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
+    TForm1* f = nullptr;
+    const std::vector<TextInBothLanguages> texts = {
+        {"BtnConnect", [&] { return f->BtnConnect->text(); }, "Verbinden", "Connect"},
+        {"BtnConnect tip", [&] { return f->BtnConnect->toolTip(); }, "Verbindung zum Server",
+         "Connect to Server"},
+        {"BtnInfo tip", [&] { return f->BtnInfo->toolTip(); }, "Über diese Programm",
+         "About this program"},
+        {"BtnMark", [&] { return f->BtnMark->text(); }, "Alle markieren", "Mark all"},
+        {"BtnClose", [&] { return f->BtnClose->text(); }, "Verlassen", "Close"},
+        {"BtnClose tip", [&] { return f->BtnClose->toolTip(); }, "Programm beenden",
+         "Close programm"},
+        {"btn_cancel", [&] { return f->btn_cancel->text(); }, "Abbrechen", "Cancel"},
+        {"Label3", [&] { return f->Label3->text(); }, "Passwort:", "Password:"},
+        {"Header_Nein", [&] { return f->Header_Nein->text(); },
+         "Kein Absender / Betreff / Größe / Datum anzeigen",
+         "Don't show Sender / Subject / Date / Size of Mail"},
+        {"Datei", [&] { return f->Datei->title(); }, "&Server", "&Server"},
+        {"Datei_C", [&] { return f->Datei_C->text(); }, "&Verbinde", "Co&nnect"},
+        {"Datei_L", [&] { return f->Datei_L->text(); }, "&Lösche e-mails", "D&elete e-mails"},
+        {"Datei_H", [&] { return f->Datei_H->text(); }, "Kopfzeilen &wie vom Server gesendet",
+         "Header texts as the server &sent them"},
+        {"help_I", [&] { return f->help_I->text(); }, "&Über", "&About"},
+        {"men_email_anzeigen", [&] { return f->men_email_anzeigen->text(); }, "e-mail anzeigen",
+         "Show e-mail"},
+        {"mail_list", [&] { return f->mail_list->HeaderSections().join('|'); },
+         "|Größe|Datum|Absender|Betreff", "|Size|Date|From|Subject"},
+    };
+    const std::pair<QStringList, bool> languages[] = {
+        {{"de-DE", "de"}, true}, {{"de-CH"}, true}, {{"de-AT"}, false},
+        {{"en", "de"}, false},   {{}, false},
+    };
+    for (const auto& [uiLanguages, german] : languages) {
+        SCOPED_TRACE(uiLanguages.join(',').toStdString());
+        f = &Open(uiLanguages);
+        EXPECT_EQ(f->GermanUI, german);
+        EXPECT_EQ(about->GermanUI(), german);
+        EXPECT_EQ(f->info_fenster->isVisible(), german);
+        EXPECT_EQ(f->info_fenster_eng->isVisible(), !german);
+        if (german) {
+            EXPECT_EQ(f->info_fenster->toPlainText(), IntroductionLines(true).join('\n'));
+        }
+        ExpectTexts(texts, german);
     }
-    TForm1& swiss = Open({"de-CH"});
-    EXPECT_TRUE(swiss.GermanUI);
 }
 
 TEST_F(AppTest, ControlStates) {

@@ -19,6 +19,7 @@ namespace {
 using namespace std::string_literals;
 
 TEST_F(AppTest, WholeJourneyFromConnectToCloseLeavesExactlyTheUnmarkedMails) {
+    SKIP_WITHOUT_DOVECOT();
     const std::string attachment = "PK\x03\x04 zipped \0\xFF\xFE bytes\r\n"s;
     const std::vector<std::string> mails = {
         Mail("Anna <anna@example.org>", "One", "Mon, 01 May 2000 09:00:00 +0200"),

@@ -31,6 +31,7 @@ const std::string kTxt = "the b text\r\nsecond line\r\n";
 class ShowCommandsTest : public AppTest {
 protected:
     void SetUp() override {
+        SKIP_WITHOUT_DOVECOT();
         AppTest::SetUp();
         ASSERT_TRUE(files.isValid());
         mails = {Mail("Anna <anna@example.org>", "First", "Mon, 01 May 2000 09:00:00 +0200"),

@@ -15,7 +15,9 @@ namespace {
 
 class Dovecot : public ::testing::Test {
 protected:
-    Dovecot() : attachment_(AttachmentBytes()) {
+    void SetUp() override {
+        SKIP_WITHOUT_DOVECOT();
+        attachment_ = AttachmentBytes();
         for (int n = 1; n <= 5; ++n)
             mails_.push_back(n == 3 ? MultipartMail(n, attachment_) : PlainMail(n));
         server_ = std::make_unique<DovecotServer>("bob", "s3cret pass", mails_);
@@ -125,6 +127,7 @@ TEST_F(Dovecot, WholeMailThroughTopEqualsRetrAndLeavesTheMailUnseen) {
 }
 
 TEST(DovecotPipelining, PipelinedListingEqualsLockStepRowByRowAndDeletesTheSame) {
+    SKIP_WITHOUT_DOVECOT();
     std::vector<std::string> mails;
     constexpr int kMails = 3000; // a window of 16 KiB holds some 700 mails' commands
     for (int n = 1; n <= kMails; ++n)

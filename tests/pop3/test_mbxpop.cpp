@@ -51,7 +51,8 @@ Result Mbxpop(const std::vector<std::string>& args, const std::string& password,
     std::vector<std::string> envStrings{"MBXPOP_PASSWORD=" + password};
     envStrings.insert(envStrings.end(), locale.begin(), locale.end());
     const auto ours = [](const std::string& e) {
-        for (const char* name : {"MBXPOP_PASSWORD=", "LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG="})
+        for (const char* name :
+             {"MBXPOP_PASSWORD=", "LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG="})
             if (e.rfind(name, 0) == 0)
                 return true;
         return false;
@@ -113,6 +114,7 @@ private:
 } // namespace
 
 TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
+    SKIP_WITHOUT_DOVECOT();
     DovecotServer server("tool", "pa55 word", {Mail(1), Mail(2), Mail(3)});
     const std::string port = std::to_string(server.port());
     const std::string headerSize = std::to_string(Mail(1).find("\r\n\r\n") + 4 + 3);
@@ -178,6 +180,7 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
 }
 
 TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
+    SKIP_WITHOUT_DOVECOT();
     DovecotServer server("tool", "right", {Mail(1)});
     const std::string port = std::to_string(server.port());
 
@@ -217,6 +220,7 @@ TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
 }
 
 TEST(Mbxpop, SecurityOptionsAndExitStatus3) {
+    SKIP_WITHOUT_DOVECOT();
     const TlsToolServer tool("mbxpop-tls-");
     const TestAuthority& ca = tool.ca();
     const DovecotServer& server = tool.server();
@@ -251,15 +255,15 @@ TEST(Mbxpop, SecurityOptionsAndExitStatus3) {
 }
 
 TEST(Mbxpop, SpeaksTheLocalesLanguageInTheWindowsWords) {
+    SKIP_WITHOUT_DOVECOT();
     const TlsToolServer tool("mbxpop-lang-");
     const DovecotServer& server = tool.server();
     const StuckListener closed;
-    const std::vector<std::string> refused{"--security", "none", "--port",
-                                           std::to_string(closed.port()), "127.0.0.1", "tool",
-                                           "stat"};
-    const std::vector<std::string> untrusted{"--security", "tls", "--port",
-                                             std::to_string(server.tlsPort()), "localhost", "tool",
-                                             "stat"};
+    const std::vector<std::string> refused{
+        "--security", "none", "--port", std::to_string(closed.port()), "127.0.0.1", "tool", "stat"};
+    const std::vector<std::string> untrusted{
+        "--security", "tls",  "--port", std::to_string(server.tlsPort()),
+        "localhost",  "tool", "stat"};
     struct Row {
         std::vector<std::string> locale;
         std::vector<std::string> args;
@@ -267,20 +271,28 @@ TEST(Mbxpop, SpeaksTheLocalesLanguageInTheWindowsWords) {
         std::string said;
         std::string notSaid;
     } rows[] = {
-        {{"LANG=en_US.UTF-8"}, refused, 2,
+        {{"LANG=en_US.UTF-8"},
+         refused,
+         2,
          "mbxpop: cannot connect to 127.0.0.1: The server refused the connection. (Connection "
          "refused (111))\n",
          "API"},
-        {{"LANG=de_DE.UTF-8"}, refused, 2,
+        {{"LANG=de_DE.UTF-8"},
+         refused,
+         2,
          "mbxpop: keine Verbindung zu 127.0.0.1: Der Server hat die Verbindung abgelehnt. "
          "(Connection refused (111))\n",
          "Windows"},
         {{"LANGUAGE=de_AT:de", "LANG=de_DE.UTF-8"}, refused, 2, "The server refused", "Der"},
-        {{"LC_ALL=en_GB.UTF-8"}, untrusted, 3,
+        {{"LC_ALL=en_GB.UTF-8"},
+         untrusted,
+         3,
          "cannot connect to localhost: The server's certificate is not trusted. (The server's "
          "certificate is not trustworthy: ",
          "Zertifikat"},
-        {{"LANG=de_CH.UTF-8"}, untrusted, 3,
+        {{"LANG=de_CH.UTF-8"},
+         untrusted,
+         3,
          "keine Verbindung zu localhost: Dem Zertifikat des Servers wird nicht vertraut. (Das "
          "Zertifikat des Servers ist nicht vertrauenswürdig: ",
          "not trusted"},

@@ -1,7 +1,6 @@
 // TMultiList row painting, checked on the pixels of the painted list.
 #include "test_multilist_support.h"
 
-#include <QDir>
 #include <QFont>
 #include <QScrollBar>
 
@@ -287,37 +286,6 @@ TEST_F(MultiListPaintTest, HorizontalScrollMovesRowsAndHeaderTogether) {
     list->viewport()->repaint();
     EXPECT_EQ(list->horizontalScrollBar()->maximum(), 0);
     EXPECT_EQ(list->ListHeader()->width(), list->viewport()->width());
-}
-
-TEST(MultiListSampleTest, SavesAPictureOfTheMailList) {
-    TMultiList list;
-    list.setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list.SetAlignment0(Qt::AlignRight);
-    list.SetAlignment1(Qt::AlignRight);
-    const int widths[] = {25, 75, 80, 120, 75};
-    for (int k = 0; k < 5; ++k)
-        list.SetSectionWidth(k, widths[k]);
-    list.SetHeaderSections({"", "Size", "Date", "From", "Subject"});
-    list.SetItemHeight(14);
-    QFont bold = list.HeaderFont();
-    bold.setBold(true);
-    list.SetHeaderFont(bold);
-    list.SetShowColumnLines(true);
-    list.SetColumnLineColor(Qt::black);
-    list.addItem(" 1 |2 KB |08.12.2026 07:12|Alice Example|Minutes of the meeting|");
-    list.addItem(" 2 |17 KB |08.12.2026 07:40|bob@example.org|Re: Photos & more|");
-    list.addItem(" 3 |1,2 MB |08.12.2026 08:01|A very long sender name indeed|A subject far too "
-                 "long for its column|");
-    list.addItem(" 4 | - | - | - | - |");
-    list.resize(449, 140);
-    ShowAndPaint(list);
-    list.setCurrentRow(2, QItemSelectionModel::ClearAndSelect);
-    list.viewport()->repaint();
-    const QImage picture = list.grab().toImage();
-    const QString path = QDir(WIDGET_TEST_OUTPUT_DIR).filePath("multilist_sample.png");
-    ASSERT_TRUE(picture.save(path));
-    EXPECT_EQ(list.item(2)->text().left(3), " 2 ");
-    EXPECT_TRUE(list.item(2)->isSelected());
 }
 
 } // namespace

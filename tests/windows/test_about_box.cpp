@@ -1,4 +1,4 @@
-// The about box: product name, release text per language, and the maker's links.
+// The about box: product name, the maker's links and the keys.
 #include "HyperLink.h"
 #include "info.h"
 
@@ -76,16 +76,6 @@ TEST_F(AboutBoxTest, TabGoesFromLinkToLinkToOk) {
     EXPECT_TRUE(box.HyperLink2->hasFocus());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(box.OKButton->hasFocus());
-}
-
-TEST_F(AboutBoxTest, ReleaseDateFollowsTheLanguageAtEachShowing) {
-    box.SetGermanUI(true);
-    Show();
-    EXPECT_EQ(box.Comments->text(), QStringLiteral("28. Mai 2000"));
-    box.OKButton->click();
-    box.SetGermanUI(false);
-    Show();
-    EXPECT_EQ(box.Comments->text(), QStringLiteral("02 May 2000"));
 }
 
 TEST_F(AboutBoxTest, ClickingTheLinksOpensMailAndWeb) {

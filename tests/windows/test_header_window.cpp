@@ -1,4 +1,4 @@
-// The header window: language, appended header text, and closing in every way.
+// The header window: appended header text, and closing in every way.
 #include "Header.h"
 #include "viewer_test_support.h"
 
@@ -27,19 +27,6 @@ protected:
 
     TForm2 form;
 };
-
-TEST_F(HeaderWindowTest, CaptionsFollowTheMainWindowsLanguageAtEachShowing) {
-    form.SetGermanUI(true);
-    Show();
-    EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Header der e-mail  - InboxPruner -"));
-    EXPECT_EQ(form.btn_close->text(), QString::fromUtf8("Schließen"));
-    form.btn_close->click();
-
-    form.SetGermanUI(false);
-    Show();
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Mail header  - InboxPruner -"));
-    EXPECT_EQ(form.btn_close->text(), QStringLiteral("Close"));
-}
 
 TEST_F(HeaderWindowTest, HeaderTextIsShownLineByLineFromItsFirstLine) {
     std::string header = "Return-Path: <a@b.example>\r\n";

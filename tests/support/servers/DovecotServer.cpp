@@ -103,7 +103,8 @@ void WriteMaildir(const fs::path& maildir, const std::vector<std::string>& mails
             if (!out.flush())
                 throw std::runtime_error("DovecotServer: cannot write " + file.string());
         }
-        if (::chmod(file.c_str(), 0600) < 0 || ::chown(file.c_str(), owner.st_uid, owner.st_gid) < 0)
+        if (::chmod(file.c_str(), 0600) < 0 ||
+            ::chown(file.c_str(), owner.st_uid, owner.st_gid) < 0)
             throw std::runtime_error("DovecotServer: cannot hand over " + file.string());
     }
 }
@@ -120,6 +121,14 @@ std::string MakeFolder() {
 }
 
 } // namespace
+
+const std::string& DovecotMissing() {
+    static const std::string reason =
+        RunSandbox({"check"}) == 0
+            ? std::string()
+            : "scripts/dovecot-sandbox check found no dovecot program (Debian: dovecot-pop3d)";
+    return reason;
+}
 
 DovecotServer::DovecotServer(std::string user, std::string password,
                              const std::vector<std::string>& mails, const DovecotTls& tls)

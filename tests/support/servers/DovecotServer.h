@@ -13,9 +13,19 @@
 // the destructor stops it, waits until none of its processes is left and removes the folder.
 // Should the test process die before that, a detached watcher does the same.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// Empty when Dovecot can be started here, else why not. Asked once per test program.
+const std::string& DovecotMissing();
+
+// A test that needs Dovecot starts with this: without one it is skipped, not failed.
+#define SKIP_WITHOUT_DOVECOT()                                                                     \
+    if (const std::string& dovecotMissing_ = DovecotMissing(); !dovecotMissing_.empty())           \
+    GTEST_SKIP() << "dovecot not installed: " << dovecotMissing_
 
 // With a certificate and key (PEM files), the server offers STLS on port() and POP3 over TLS
 // on tlsPort().

@@ -13,6 +13,7 @@
 namespace {
 
 TEST_F(AppTest, ScreenshotsOfIntroductionAndListing) {
+    SKIP_WITHOUT_DOVECOT();
     const std::vector<std::string> mails = {
         Mail("Alice Example <alice@example.org>", "Lunch on Friday?",
              "Mon, 1 May 2000 10:11:12 +0200"),
@@ -56,7 +57,7 @@ TEST_F(AppTest, ScreenshotsOfTheTrustDialog) {
             ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
             EXPECT_LE(dialog.btn_trust->sizeHint().width(), dialog.btn_trust->width());
             SaveScreenshot(&dialog, QStringLiteral("trust-dialog%1-%2")
-                                  .arg(changed ? "-changed" : "", german ? "de" : "en"));
+                                        .arg(changed ? "-changed" : "", german ? "de" : "en"));
         }
     }
 }

@@ -9,6 +9,7 @@
 #include "info.h"
 
 #include "DovecotServer.h"
+#include "Screenshot.h"
 #include "ScriptedServer.h"
 
 #include <QSettings>
@@ -64,8 +65,10 @@ private:
 // The server field's text for a test server: host and port.
 QString ServerText(uint16_t port, const QString& host = QStringLiteral("127.0.0.1"));
 
-// Saves a picture of the widget as <build>/screenshots/<name>.png and checks it can be read.
-void SaveScreenshot(QWidget* widget, const QString& name);
+// Saves a picture of the widget (see Screenshot.h) as a check of the test.
+inline void SaveScreenshot(QWidget* widget, const QString& name) {
+    EXPECT_TRUE(SaveScreenshot(*widget, name)) << name.toStdString();
+}
 // The control that has the focus; an editable combo box counts, not its inner line edit.
 QWidget* FocusOf(TForm1& f);
 // The texts of a combo box's items, in order.

@@ -3,8 +3,8 @@
 
 #include "ErrorMessage.h"
 #include "SaveDialog.h"
+#include "Screenshot.h"
 
-#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QWidget>
@@ -50,11 +50,4 @@ inline std::string ReadFileBytes(const QString& path) {
         return "<missing>";
     const QByteArray bytes = file.readAll();
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-// Saves a picture of the widget as SCREENSHOT_DIR/<name>.png; true when written.
-inline bool SaveScreenshot(QWidget& widget, const QString& name) {
-    const QString dir = QStringLiteral(SCREENSHOT_DIR);
-    QDir().mkpath(dir);
-    return widget.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }

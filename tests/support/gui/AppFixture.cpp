@@ -159,24 +159,6 @@ void ScriptQuit(ScriptedServer& server) {
     server.Close();
 }
 
-void SaveScreenshot(QWidget* widget, const QString& name) {
-#ifdef APP_SCREENSHOT_DIR
-    const QString folder = QStringLiteral(APP_SCREENSHOT_DIR);
-#else
-    const QString folder = QStringLiteral(SCREENSHOT_DIR);
-#endif
-    QDir().mkpath(folder);
-    const QPixmap shot = widget->grab();
-    // Runs at other scale factors (QT_SCALE_FACTOR) keep their pictures apart: "name@2x".
-    const QString scale = shot.devicePixelRatio() == 1.0
-                              ? QString()
-                              : QStringLiteral("@%1x").arg(shot.devicePixelRatio());
-    const QString path = folder + "/" + name + scale + ".png";
-    ASSERT_FALSE(shot.isNull());
-    ASSERT_TRUE(shot.save(path)) << path.toStdString();
-    EXPECT_EQ(QImage(path).size(), shot.size());
-}
-
 QStringList Items(const QComboBox* combo) {
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
