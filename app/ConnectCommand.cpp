@@ -250,7 +250,9 @@ void TForm1::RecordAccount() {
     servername->addItem(server);
     SetHistorySecurity(servername->count() - 1, pop3.UsedSecurity());
     Username->addItem(user);
-    PasswordHistory.push_back(ToBytes(Password->text()));
+    // The client no longer holds the password once PASS went out; the field still does.
+    const std::string typed = ToBytes(Password->text());
+    PasswordHistory.push_back(typed);
     while (servername->count() > MaxAccounts) {
         servername->removeItem(0);
         Username->removeItem(0);
@@ -261,7 +263,7 @@ void TForm1::RecordAccount() {
     servername->setEditText(server);
     Username->setCurrentIndex(Username->count() - 1);
     Username->setEditText(user);
-    Password->setText(FromBytes(pop3.UserPasswd));
+    Password->setText(FromBytes(typed));
 }
 
 void TForm1::RunCountOnlyListing() {

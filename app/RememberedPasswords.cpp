@@ -87,7 +87,7 @@ void TForm1::RememberPassword() {
         return;
     }
     if (Keyring)
-        Keyring->Write(server, user, FromBytes(pop3.UserPasswd));
+        Keyring->Write(server, user, Password->text());
 }
 
 void TForm1::KeyringPasswordRead(const QString& server, const QString& user,
