@@ -1,5 +1,6 @@
 #include "Capabilities.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include <strings.h>
@@ -35,6 +36,22 @@ TCapabilities ParseCapabilities(const std::string& multiLineAnswer) {
         caps.Utf8 |= SameName(name, "UTF8");
         caps.User |= SameName(name, "USER");
         caps.Uidl |= SameName(name, "UIDL");
+        if (SameName(name, "SASL")) {
+            for (size_t at = name.size(); at < line.size();) {
+                const size_t start = line.find_first_not_of(' ', at);
+                if (start == std::string_view::npos)
+                    break;
+                at = std::min(line.find(' ', start), line.size());
+                caps.Sasl.emplace_back(line.substr(start, at - start));
+            }
+        }
     }
     return caps;
+}
+
+bool OffersSasl(const TCapabilities& caps, const char* mechanism) {
+    for (const std::string& m : caps.Sasl)
+        if (SameName(m, mechanism))
+            return true;
+    return false;
 }

@@ -7,6 +7,7 @@
 #include "ClientSocket.h"
 #include "MbxMIME.h"
 #include "MbxPOP3.h"
+#include "OAuthSasl.h"
 #include "Security.h"
 #include "TextPair.h"
 
@@ -60,6 +61,12 @@ constexpr TText kLayerSentences[] = {
     {kTextInjected, "Data came after the answer to STLS before the TLS handshake; the connection "
                     "is not used"},
     {kTextNoGreeting, "The server sent no greeting (it probably expects TLS)"},
+    {kTextSaslNeedsTls,
+     "Signing in with an access token needs an encrypted connection; nothing was sent"},
+    {kTextSaslNotOffered, "The server does not offer this sign-in"},
+    {kTextSaslNoContinuation, "The server did not begin the sign-in with an access token"},
+    {kTextTokenRefused, "The provider refused the access token"},
+    {kTextChallengeUnreadable, "The server refused the sign-in with a reason that cannot be read"},
 };
 
 void Replace(std::string& text, std::string_view what, std::string_view with) {

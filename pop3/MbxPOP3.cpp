@@ -285,9 +285,13 @@ bool TMbxPOP::Login() {
     if (!connected_)
         throw std::runtime_error("Invalid Op. Not connected.");
     std::string reply;
-    if (!Command("USER " + UserId, kErrLogin, reply) ||
-        !Command("PASS " + UserPasswd, kErrLogin, reply))
+    if (Auth != TAuthMethod::Password) {
+        if (!SaslLogin())
+            return false;
+    } else if (!Command("USER " + UserId, kErrLogin, reply) ||
+               !Command("PASS " + std::exchange(UserPasswd, {}), kErrLogin, reply)) {
         return false;
+    }
     // A CAPA without TOP decides nothing: some servers answer TOP without listing it.
     if (RequestCapabilities() && capabilities_.Top)
         topUse_ = TTopUse::Yes;

@@ -30,6 +30,7 @@
 #include "CertificateInfo.h"
 #include "ClientSocket.h"
 #include "MbxMsg.h"
+#include "OAuthSasl.h"
 #include "Security.h"
 #include "Timeouts.h"
 #include "mbx_events.h"
@@ -59,6 +60,10 @@ public:
     std::string UserPasswd;
     std::string Host; // host name, dotted IPv4 address or IPv6 address (without brackets)
     TSecurity Security = TSecurity::Auto;
+    // How Login signs in: USER and PASS, or AUTH with AccessToken (OAuthSasl.h). Login clears
+    // UserPasswd and AccessToken once they went out.
+    TAuthMethod Auth = TAuthMethod::Password;
+    std::string AccessToken;
     // Decimal text; empty (or not a port number): the mode's default. Auto: the TLS port, then
     // the plain port with STLS when the TLS port is refused or times out (in the TCP connect or
     // the handshake); Tls the TLS port; StartTls and None the plain port. Auto finds what a
@@ -132,8 +137,9 @@ public:
     // sent beyond CAPA and STLS then. A "-ERR" greeting sets Failed and keeps the connection.
     // Auto's first attempt, when the plain port is tried after it, fires no OnQuit.
     void Connect();
-    // USER, PASS. False and error 2001 on refusal. Once logged in: CAPA again (the list may
-    // change with the login, RFC 2449) and, when it lists UTF8, the UTF8 command (RFC 6856);
+    // USER, PASS; with Auth a SASL mechanism instead, AUTH and then the token (SaslLogin.cpp).
+    // False and error 2001 on refusal. Once logged in: CAPA again (the list may change with the
+    // login, RFC 2449) and, when it lists UTF8, the UTF8 command (RFC 6856);
     // a refusal of either ends nothing.
     bool Login();
     // STAT into MessageCount and MailboxSize; true when both were read. False and error 2006
@@ -205,6 +211,9 @@ private:
     // the terminating "." line, within the bounds given when its command was sent.
     void ReceiveMultiLine(std::string& Text);
     void ReportError(int Code);
+    // AUTH with AccessToken, only over TLS and as the CAPA answer's SASL line offers; a
+    // refusal ends the session with error 2001 and the provider's reason.
+    bool SaslLogin();
     // The close and events of every error: Failed, close (OnQuit), then OnError(Sender, Code,
     // Text).
     void closeAndReport(TObject* Sender, int Code, const std::string& Text);

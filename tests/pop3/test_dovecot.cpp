@@ -25,13 +25,14 @@ protected:
         pop_.Port = std::to_string(server_->port());
         pop_.Security = TSecurity::None;
         pop_.UserId = "bob";
-        pop_.UserPasswd = "s3cret pass";
         pop_.OnError = [this](TObject*, int code, const std::string& text) {
             errors_.push_back(std::to_string(code) + " " + text);
         };
     }
 
+    // The client gives the password up once PASS went out: each session is given it anew.
     void LogIn() {
+        pop_.UserPasswd = "s3cret pass";
         pop_.Connect();
         ASSERT_TRUE(pop_.Connected()) << pop_.OpenError();
         ASSERT_FALSE(pop_.Failed());

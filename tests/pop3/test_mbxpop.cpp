@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "DovecotServer.h"
+#include "OAuth2Stub.h"
 #include "StuckListener.h"
 #include "TestCertificates.h"
 
@@ -88,10 +89,10 @@ std::string Mail(int n) {
 // certificate; the folder goes with it.
 class TlsToolServer {
 public:
-    explicit TlsToolServer(const std::string& name)
+    explicit TlsToolServer(const std::string& name, const DovecotOAuth2& oauth2 = {})
         : folder_(MadeFolder(::testing::TempDir() + name + std::to_string(::getpid()))),
           ca_(folder_, "Tool CA"), cert_(ca_.Issue("tool", {"localhost"}, {"127.0.0.1"})),
-          server_("tool", "pw", {Mail(1)}, DovecotTls{cert_.CertFile, cert_.KeyFile}) {}
+          server_("tool", "pw", {Mail(1)}, DovecotTls{cert_.CertFile, cert_.KeyFile}, oauth2) {}
     ~TlsToolServer() {
         server_.Stop();
         std::error_code ignored;
@@ -306,6 +307,53 @@ TEST(Mbxpop, SpeaksTheLocalesLanguageInTheWindowsWords) {
     }
 }
 
+TEST(Mbxpop, SignsInWithAnAccessTokenFromTheTokenCommand) {
+    const OAuth2Stub provider;
+    const TlsToolServer tool("mbxpop-oauth-", DovecotOAuth2{provider.IntrospectionUrl()});
+    const std::string tls = std::to_string(tool.server().tlsPort());
+    const std::string plain = std::to_string(tool.server().port());
+    const std::string good = provider.TokenCommand("tool");
+    const std::string listed = "1\t" + std::to_string(Mail(1).size()) + "\t" +
+                               std::to_string(Mail(1).find("\r\n\r\n") + 7);
+    struct Row {
+        const char* name;
+        std::string auth, command, port;
+        int status;
+        std::string out, said; // said: in the trace or the messages
+    } rows[] = {
+        {"xoauth2", "xoauth2", good, tls, 0, listed + "\n", "sent AUTH XOAUTH2\\r\\n"},
+        {"oauthbearer", "oauthbearer", good, tls, 0, listed + "\n", "sent AUTH OAUTHBEARER"},
+        {"a wrong token", "xoauth2", "echo not-a-token", tls, 1, "",
+         "refused: 2001 The provider refused the access token: "},
+        {"an expired token", "oauthbearer", provider.TokenCommand("tool", "0"), tls, 1, "",
+         "refused: 2001 The provider refused the access token: "},
+        {"another user's token", "xoauth2", provider.TokenCommand("eve"), tls, 1, "",
+         "refused: 2001 The provider refused the access token"},
+        {"a plain connection", "xoauth2", good, plain, 1, "",
+         "needs an encrypted connection; nothing was sent"},
+        {"a failing token command", "xoauth2", "echo half; exit 3", tls, 1, "",
+         "mbxpop: the token command failed (exit status 3)\n"},
+        {"a token command without output", "oauthbearer", "true", tls, 1, "",
+         "mbxpop: the token command printed no token\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string security = row.port == plain ? "none" : "tls";
+        const Result r = Mbxpop({"--trace", "--security", security, "--port", row.port, "--ca-file",
+                                 tool.ca().CertFile(), "--auth", row.auth, "--token-command",
+                                 row.command, "localhost", "tool", "list"},
+                                "pw");
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_EQ(r.out, row.out);
+        EXPECT_NE(r.err.find(row.said), std::string::npos) << r.err;
+        // Never the password, never the token: the initial responses begin with
+        // base64("user=tool") and base64("n,a=tool,").
+        for (const char* secret :
+             {"sent USER", "sent PASS", "not-a-token", "dXNlcj10b29s", "bixhPXRvb2ws"})
+            EXPECT_EQ(r.err.find(secret), std::string::npos) << secret << "\n" << r.err;
+    }
+}
+
 // --help names every option the tool takes, and the man page names every one of them.
 TEST(Mbxpop, HelpAndManPageNameEveryOption) {
     const Result help = Mbxpop({"--help"}, "");
@@ -314,8 +362,8 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
     EXPECT_EQ(help.out.rfind("usage: mbxpop", 0), 0u) << help.out;
     const std::string manPage = ReadAll(MBXPOP_MAN_PAGE);
     ASSERT_FALSE(manPage.empty());
-    for (const std::string option :
-         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--help"}) {
+    for (const std::string option : {"--port", "--security", "--ca-file", "--trace", "--retr",
+                                     "--no-pipelining", "--auth", "--token-command", "--help"}) {
         SCOPED_TRACE(option);
         EXPECT_NE(help.out.find(option), std::string::npos);
         std::string roff; // "\-\-ca\-file" in roff

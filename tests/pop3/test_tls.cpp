@@ -356,6 +356,7 @@ TEST(TlsScripted, PlainTextWithConsentInAutoMode) {
     EXPECT_EQ(pop.UsedSecurity(), TSecurity::None);
     EXPECT_EQ(pop.TlsSummary(), "");
     EXPECT_TRUE(pop.Login());
+    EXPECT_EQ(pop.UserPasswd, "") << "no longer held once PASS went out";
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_EQ(server.ReceivedLines(),
               (std::vector<std::string>{"CAPA", "USER bob", "PASS pw", "CAPA"}));

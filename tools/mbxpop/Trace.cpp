@@ -1,6 +1,7 @@
 #include "Trace.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 std::string EscapedLine(std::string_view bytes) {
@@ -48,11 +49,22 @@ void AttachTrace(TMbxPOP& pop, std::ostream& out) {
         *o << "event progress " << percent << std::endl;
     };
     pop.OnDelete = [o](TObject*, TMsgNumber n) { *o << "event delete " << n << std::endl; };
-    pop.OnSendTextToSocket = [o](TObject*, const std::string& s) {
+    // Between AUTH and the server's final answer every line the client sends carries the
+    // token or belongs to the exchange about it.
+    auto inSasl = std::make_shared<bool>(false);
+    pop.OnSendTextToSocket = [o, inSasl](TObject*, const std::string& s) {
         const bool pass = s.compare(0, 5, "PASS ") == 0;
-        *o << "sent " << (pass ? std::string("PASS ****\\r\\n") : EscapedLine(s)) << std::endl;
+        const bool masked = *inSasl;
+        *inSasl |= s.compare(0, 5, "AUTH ") == 0;
+        *o << "sent "
+           << (pass     ? std::string("PASS ****\\r\\n")
+               : masked ? std::string("****\\r\\n")
+                        : EscapedLine(s))
+           << std::endl;
     };
-    pop.OnReceiveTextFromSocket = [o](TObject*, const std::string& s) {
+    pop.OnReceiveTextFromSocket = [o, inSasl](TObject*, const std::string& s) {
+        if (s.compare(0, 3, "+OK") == 0 || s.compare(0, 4, "-ERR") == 0)
+            *inSasl = false;
         *o << "received " << EscapedLine(s) << std::endl;
     };
     // A certificate that cannot be verified is shown, and not trusted: the tool never asks.

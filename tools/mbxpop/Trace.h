@@ -6,7 +6,8 @@
 #include "MbxPOP3.h"
 
 // Writes every event of the session and every command sent to out, one line each; received
-// bytes are escaped so that each receive stays on one line, and the password of PASS is masked.
+// bytes are escaped so that each receive stays on one line; the password of PASS and the lines
+// of a SASL exchange (the token) are masked.
 void AttachTrace(TMbxPOP& pop, std::ostream& out);
 
 // After a good connect: the security in use and, when encrypted, the TLS version, the cipher,

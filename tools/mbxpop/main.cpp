@@ -1,13 +1,17 @@
 // mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
-//        [--no-pipelining] HOST USER COMMAND [ARGS...]
+//        [--no-pipelining] [--auth password|xoauth2|oauthbearer] [--token-command CMD]
+//        HOST USER COMMAND [ARGS...]
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
 // retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
 // list and delete keep several commands in flight where the server lists PIPELINING, as the
 // window does; --no-pipelining sends one command at a time.
-// The password comes from MBXPOP_PASSWORD. Commands: stat | list | header N | retrieve N |
-// delete N [N ...]. The session ends with QUIT where it is still open. It never asks: where
-// the window would ask (a certificate that cannot be verified, no encryption offered) it stops.
-// Exit status: 0 success (--help included); 1 a refusal reported through OnError; 2 a failed
+// The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
+// is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
+// retrieve N | delete N [N ...]. The session ends with QUIT where it is still open. It never
+// asks: where the window would ask (a certificate that cannot be verified, no encryption
+// offered) it stops.
+// Exit status: 0 success (--help included); 1 a refusal reported through OnError, or a token
+// command that failed or printed no token; 2 a failed
 // connect, a transport failure or another exception; 3 a security failure; 64 bad usage.
 // Messages follow the locale: German where the window would speak German, else English.
 #include <cstdio>
@@ -24,6 +28,7 @@
 #include "MbxPOP3.h"
 #include "MessageJson.h"
 #include "Messages.h"
+#include "TokenCommand.h"
 #include "Trace.h"
 #include "UiLanguage.h"
 
@@ -36,7 +41,8 @@ constexpr int kExitUsage = 64;
 
 const char* const kUsage =
     "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
-    "              [--retr] [--no-pipelining] HOST USER COMMAND [ARGS...]\n"
+    "              [--retr] [--no-pipelining] [--auth password|xoauth2|oauthbearer]\n"
+    "              [--token-command CMD] HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
     "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
@@ -47,6 +53,9 @@ const char* const kUsage =
     "  --trace           every command, answer and event on stderr, the password masked\n"
     "  --retr            fetch a whole mail with RETR instead of TOP\n"
     "  --no-pipelining   one command at a time\n"
+    "  --auth METHOD     password (default: USER and PASS), or an OAuth2 access token with\n"
+    "                    SASL xoauth2 or oauthbearer, over an encrypted connection only\n"
+    "  --token-command CMD  the access token is the first line CMD prints (run by /bin/sh -c)\n"
     "  the password is read from the environment variable MBXPOP_PASSWORD\n";
 
 struct Options {
@@ -57,6 +66,8 @@ struct Options {
     bool trace = false;
     bool retr = false;
     bool pipelining = true;
+    TAuthMethod auth = TAuthMethod::Password;
+    std::string tokenCommand;
     std::string host;
     std::string user;
     std::string command;
@@ -108,10 +119,24 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return "--ca-file needs a file name";
             o.caFile = argv[++i];
+        } else if (option == "--auth") {
+            const auto auth = i + 1 < argc ? AuthMethodFromName(argv[i + 1]) : std::nullopt;
+            if (!auth)
+                return "--auth needs password, xoauth2 or oauthbearer";
+            o.auth = *auth;
+            ++i;
+        } else if (option == "--token-command") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0')
+                return "--token-command needs a command";
+            o.tokenCommand = argv[++i];
         } else {
             return "unknown option " + option;
         }
     }
+    if ((o.auth == TAuthMethod::Password) != o.tokenCommand.empty())
+        return o.tokenCommand.empty()
+                   ? "--auth " + AuthMethodName(o.auth) + " needs --token-command"
+                   : "--token-command goes with --auth xoauth2 or oauthbearer";
     if (argc - i < 3)
         return "HOST, USER and COMMAND are needed";
     o.host = argv[i++];
@@ -196,7 +221,7 @@ int main(int argc, char** argv) {
     }
     const bool german = GermanUiFromEnvironment();
     const char* password = std::getenv("MBXPOP_PASSWORD");
-    if (!password)
+    if (!password && o.auth == TAuthMethod::Password)
         return Usage("MBXPOP_PASSWORD is not set");
     if (o.command == "retrieve")
         UseHugePagesForTheHeap(argv);
@@ -207,14 +232,27 @@ int main(int argc, char** argv) {
     pop.Security = o.security;
     pop.CaFile = o.caFile;
     pop.UserId = o.user;
-    pop.UserPasswd = password;
+    pop.Auth = o.auth;
+    if (o.auth == TAuthMethod::Password) {
+        pop.UserPasswd = password;
+    } else {
+        // Before the connection: without a token there is nothing to sign in with.
+        const TTokenOutcome token = RunTokenCommand(o.tokenCommand);
+        if (token.Failure) {
+            std::cerr << "mbxpop: " << Pick(*token.Failure, german)
+                      << (token.Detail.empty() ? "" : " (" + token.Detail + ")") << "\n";
+            return kExitRefused;
+        }
+        pop.AccessToken = token.Token;
+    }
     pop.WholeMailByRetr = o.retr;
     pop.AllowPipelining = o.pipelining;
     if (o.trace)
         AttachTrace(pop, std::cerr);
     std::optional<std::string> refusal;
     pop.OnError = [&](TObject*, int code, const std::string& text) {
-        refusal = std::to_string(code) + " " + text;
+        // The client's own sentences in the locale's language; the server's as they came.
+        refusal = std::to_string(code) + " " + FailureDetail(text, german);
         if (o.trace)
             std::cerr << "event error " << code << ' ' << EscapedLine(text) << std::endl;
     };
@@ -226,17 +264,17 @@ int main(int argc, char** argv) {
                 const bool timedOut = pop.OpenCause() == TFailureCause::Timeout;
                 std::cerr << "mbxpop: " << Pick(mbxpop_texts::CannotConnect, german) << o.host
                           << ": "
-                          << FailureLine(pop.OpenCause(), pop.OpenError(), german,
-                                         TimeoutSeconds(timedOut ? pop.ConnectTimeout
-                                                                 : pop.ReceiveTimeout))
+                          << FailureLine(
+                                 pop.OpenCause(), pop.OpenError(), german,
+                                 TimeoutSeconds(timedOut ? pop.ConnectTimeout : pop.ReceiveTimeout))
                           << "\n";
                 if (timedOut)
                     std::cerr << "mbxpop: " << Pick(mbxpop_texts::SecurityMayNotFit, german)
                               << "\n";
                 return IsSecurityFailure(pop.OpenCause()) ? kExitInsecure : kExitFailed;
             }
-            std::cerr << "mbxpop: " << Pick(mbxpop_texts::SessionRefused, german)
-                      << pop.ReplyText() << "\n";
+            std::cerr << "mbxpop: " << Pick(mbxpop_texts::SessionRefused, german) << pop.ReplyText()
+                      << "\n";
             pop.Quit();
             return kExitFailed;
         }

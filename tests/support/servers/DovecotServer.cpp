@@ -131,7 +131,8 @@ const std::string& DovecotMissing() {
 }
 
 DovecotServer::DovecotServer(std::string user, std::string password,
-                             const std::vector<std::string>& mails, const DovecotTls& tls)
+                             const std::vector<std::string>& mails, const DovecotTls& tls,
+                             const DovecotOAuth2& oauth2)
     : user_(std::move(user)), password_(std::move(password)), folder_(MakeFolder()) {
     try {
         // The unprivileged Dovecot processes must be able to pass through to the Maildir.
@@ -147,6 +148,8 @@ DovecotServer::DovecotServer(std::string user, std::string password,
                 args.insert(args.end(),
                             {"--ssl", tls.CertFile, tls.KeyFile, std::to_string(tlsPort_)});
             }
+            if (!oauth2.IntrospectionUrl.empty())
+                args.insert(args.end(), {"--oauth2", oauth2.IntrospectionUrl});
             args.insert(args.end(),
                         {folder_ + "/sandbox", std::to_string(port_), user_, password_});
             running_ = RunSandbox(args) == 0;

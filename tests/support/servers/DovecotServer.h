@@ -34,10 +34,16 @@ struct DovecotTls {
     std::string KeyFile;
 };
 
+// With an introspection URL (OAuth2Stub::IntrospectionUrl()), the server also signs in with
+// SASL XOAUTH2 and OAUTHBEARER, asking that URL whether a token is good and whose it is.
+struct DovecotOAuth2 {
+    std::string IntrospectionUrl;
+};
+
 class DovecotServer {
 public:
     DovecotServer(std::string user, std::string password, const std::vector<std::string>& mails,
-                  const DovecotTls& tls = {});
+                  const DovecotTls& tls = {}, const DovecotOAuth2& oauth2 = {});
     ~DovecotServer();
     DovecotServer(const DovecotServer&) = delete;
     DovecotServer& operator=(const DovecotServer&) = delete;

@@ -7,6 +7,8 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -32,6 +34,21 @@ ScriptedServer::ScriptedServer() {
         throw std::runtime_error(std::string("ScriptedServer: listen: ") + std::strerror(err));
     }
     port_ = ntohs(addr.sin_port);
+}
+
+void ScriptedServer::ContextFree::operator()(ssl_ctx_st* ctx) const {
+    SSL_CTX_free(ctx);
+}
+void ScriptedServer::SslFree::operator()(ssl_st* ssl) const {
+    SSL_free(ssl);
+}
+
+void ScriptedServer::UseTls(const std::string& certFile, const std::string& keyFile) {
+    tlsContext_.reset(SSL_CTX_new(TLS_server_method()));
+    if (!tlsContext_ ||
+        SSL_CTX_use_certificate_chain_file(tlsContext_.get(), certFile.c_str()) != 1 ||
+        SSL_CTX_use_PrivateKey_file(tlsContext_.get(), keyFile.c_str(), SSL_FILETYPE_PEM) != 1)
+        throw std::runtime_error("ScriptedServer: cannot use the certificate " + certFile);
 }
 
 ScriptedServer::~ScriptedServer() {
@@ -109,6 +126,8 @@ bool ScriptedServer::accept() {
             if (connFd_ >= 0) {
                 const int one = 1;
                 ::setsockopt(connFd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+                if (tlsContext_ && !handshake())
+                    return false;
                 std::lock_guard lock(mutex_);
                 connReceived_.clear();
                 lineScan_ = 0;
@@ -126,7 +145,21 @@ bool ScriptedServer::accept() {
     return false;
 }
 
+bool ScriptedServer::handshake() {
+    // Blocking with a time-out: the client under test runs on another thread.
+    const timeval limit{10, 0};
+    ::setsockopt(connFd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    ::setsockopt(connFd_, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    tls_.reset(SSL_new(tlsContext_.get()));
+    if (tls_ && SSL_set_fd(tls_.get(), connFd_) == 1 && SSL_accept(tls_.get()) == 1)
+        return true;
+    failScript("TLS handshake failed");
+    ERR_clear_error();
+    return false;
+}
+
 void ScriptedServer::closeConnection() {
+    tls_.reset();
     if (connFd_ >= 0) {
         ::close(connFd_);
         connFd_ = -1;
@@ -137,10 +170,14 @@ bool ScriptedServer::readSome() {
     if (connFd_ < 0)
         return false;
     pollfd p{connFd_, POLLIN, 0};
-    if (::poll(&p, 1, kSliceMs) <= 0)
+    if ((!tls_ || SSL_pending(tls_.get()) == 0) && ::poll(&p, 1, kSliceMs) <= 0)
         return true;
     char buffer[4096];
-    const ssize_t n = ::recv(connFd_, buffer, sizeof buffer, 0);
+    const ssize_t n = tls_ ? SSL_read(tls_.get(), buffer, sizeof buffer)
+                           : ::recv(connFd_, buffer, sizeof buffer, 0);
+    // A TLS record without data (a ticket, a key update) is no close.
+    if (tls_ && n <= 0 && SSL_get_error(tls_.get(), static_cast<int>(n)) == SSL_ERROR_WANT_READ)
+        return true;
     std::lock_guard lock(mutex_);
     if (n <= 0) {
         if (n < 0 && errno == EINTR)
@@ -156,6 +193,9 @@ bool ScriptedServer::readSome() {
 }
 
 bool ScriptedServer::sendAll(const std::string& bytes) {
+    if (tls_)
+        return bytes.empty() ||
+               SSL_write(tls_.get(), bytes.data(), static_cast<int>(bytes.size())) > 0;
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n =

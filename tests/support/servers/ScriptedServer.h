@@ -25,11 +25,15 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
+
+struct ssl_ctx_st;
+struct ssl_st;
 
 class ScriptedServer {
 public:
@@ -58,6 +62,9 @@ public:
     // The kernel's receive and send buffers of the connections, as small as it allows: a
     // client that writes without reading meets a full socket at once.
     void UseSmallestBuffers();
+    // TLS from the first byte with this PEM certificate and key: each connection's handshake
+    // comes before the script's steps, which then send and read through TLS.
+    void UseTls(const std::string& certFile, const std::string& keyFile);
 
     void SetPaced(bool paced) { paced_ = paced; }
     // Fails the script when the client sends a line before the answer to its previous line:
@@ -107,12 +114,23 @@ private:
     void run();
     bool runStep(const Step& step);
     bool accept();
+    // The TLS handshake of a new connection (UseTls); false after failing the script.
+    bool handshake();
     void closeConnection();
     // Reads what is there (waiting at most one slice); false when the client has closed.
     bool readSome();
     bool sendAll(const std::string& bytes);
     void failScript(const std::string& why);
     bool timedOut(std::chrono::steady_clock::time_point start) const;
+
+    struct ContextFree {
+        void operator()(ssl_ctx_st* ctx) const;
+    };
+    struct SslFree {
+        void operator()(ssl_st* ssl) const;
+    };
+    std::unique_ptr<ssl_ctx_st, ContextFree> tlsContext_;
+    std::unique_ptr<ssl_st, SslFree> tls_; // the current connection's, with UseTls
 
     int listenFd_ = -1;
     int connFd_ = -1;
