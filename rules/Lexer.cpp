@@ -122,12 +122,14 @@ private:
     }
 
     uint64_t number() {
+        const int line = line_, col = column();
+        const auto tooLarge = [&]() { return ERuleError(line, col, "a number too large"); };
         uint64_t value = 0;
         constexpr uint64_t kMax = std::numeric_limits<uint64_t>::max();
         while (pos_ < s_.size() && IsDigit(s_[pos_])) {
             const uint64_t digit = static_cast<uint64_t>(s_[pos_] - '0');
             if (value > (kMax - digit) / 10)
-                fail("a number too large");
+                throw tooLarge();
             value = value * 10 + digit;
             advance();
         }
@@ -136,7 +138,7 @@ private:
             const int shift = q == 'K' ? 10 : q == 'M' ? 20 : q == 'G' ? 30 : 0;
             if (shift != 0) {
                 if (value > (kMax >> shift))
-                    fail("a number too large");
+                    throw tooLarge();
                 value <<= shift;
                 advance();
             }

@@ -18,7 +18,8 @@ struct TSenderLists {
 // lists are.
 std::string SenderListsText(const TSenderLists& lists);
 
-// The lists in the script's block; both empty when it has none. ERuleError (with the line in
+// The lists in the script's block, each with its addresses first, then its domains; both
+// empty when it has none. ERuleError (with the line in
 // the script) when the block is not one SenderListsText wrote.
 TSenderLists ReadSenderLists(std::string_view script);
 
