@@ -5,8 +5,9 @@
 // list and delete keep several commands in flight where the server lists PIPELINING, as the
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD. Commands: stat | list | header N | retrieve N |
-// delete N [N ...]. The session ends with QUIT where it is still open. It never asks: where
-// the window would ask (a certificate that cannot be verified, no encryption offered) it stops.
+// delete N [N ...] | prune --rules FILE [--dry-run | --yes] (Prune.h). The session ends with
+// QUIT where it is still open. It never asks: where the window would ask (a certificate that
+// cannot be verified, no encryption offered) it stops.
 // Exit status: 0 success (--help included); 1 a refusal reported through OnError; 2 a failed
 // connect, a transport failure or another exception; 3 a security failure; 64 bad usage.
 // Messages follow the locale: German where the window would speak German, else English.
@@ -24,6 +25,7 @@
 #include "MbxPOP3.h"
 #include "MessageJson.h"
 #include "Messages.h"
+#include "Prune.h"
 #include "Trace.h"
 #include "UiLanguage.h"
 
@@ -39,6 +41,9 @@ const char* const kUsage =
     "              [--retr] [--no-pipelining] HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
     "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
+    "            | prune --rules FILE [--dry-run | --yes]\n"
+    "  prune             lists the mails the rules in FILE (Sieve) mark: number, size, sender,\n"
+    "                    subject, rule; a dry run that deletes nothing unless --yes is given\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
     "                    with STLS), 110 otherwise\n"
     "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
@@ -61,6 +66,7 @@ struct Options {
     std::string user;
     std::string command;
     std::vector<TMsgNumber> numbers;
+    TPruneRequest prune;
 };
 
 int Usage(const std::string& why) {
@@ -117,6 +123,8 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
     o.host = argv[i++];
     o.user = argv[i++];
     o.command = argv[i++];
+    if (o.command == "prune")
+        return ParsePruneArguments(std::vector<std::string>(argv + i, argv + argc), o.prune);
     for (; i < argc; ++i) {
         TMsgNumber n = 0;
         if (!ParseNumber(argv[i], n))
@@ -155,7 +163,7 @@ bool IsSecurityFailure(TFailureCause cause) {
            cause == TFailureCause::Insecure;
 }
 
-void RunCommand(TMbxPOP& pop, const Options& o, bool german) {
+void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& prune, bool german) {
     if (o.command == "stat") {
         pop.Stat();
         if (pop.Connected())
@@ -181,6 +189,8 @@ void RunCommand(TMbxPOP& pop, const Options& o, bool german) {
             std::cout << MessageJson(*msg);
     } else if (o.command == "delete") {
         pop.DeleteMails(o.numbers, {});
+    } else if (o.command == "prune") {
+        prune->Run(pop, std::cout, std::cerr, german);
     }
 }
 
@@ -195,6 +205,10 @@ int main(int argc, char** argv) {
         return std::cout.flush() ? 0 : kExitFailed;
     }
     const bool german = GermanUiFromEnvironment();
+    std::optional<TPrune> prune;
+    if (o.command == "prune")
+        if (const int status = LoadPrune(o.prune, prune, std::cerr))
+            return status;
     const char* password = std::getenv("MBXPOP_PASSWORD");
     if (!password)
         return Usage("MBXPOP_PASSWORD is not set");
@@ -243,7 +257,7 @@ int main(int argc, char** argv) {
         if (o.trace)
             TraceSecurity(pop, std::cerr);
         if (pop.Login())
-            RunCommand(pop, o, german);
+            RunCommand(pop, o, prune, german);
         if (pop.Connected())
             pop.Quit();
     } catch (const ESocketError& e) {
