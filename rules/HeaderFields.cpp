@@ -51,6 +51,10 @@ std::vector<std::string> THeaderFields::Raw(std::string_view name) const {
         if (!named(f, name))
             continue;
         // Unfolding takes out the line breaks only (RFC 5322 2.2.3).
+        if (f.lines.find('\n') == std::string_view::npos) {
+            values.emplace_back(TrimView(f.lines));
+            continue;
+        }
         std::string value;
         value.reserve(f.lines.size());
         for (const char c : f.lines)

@@ -97,15 +97,15 @@ std::optional<int> NamedZone(const std::string& name) {
 }
 
 std::string TwoDigits(unsigned v) {
-    char buffer[4];
-    std::snprintf(buffer, sizeof buffer, "%02u", v % 100);
-    return buffer;
+    return {static_cast<char>('0' + v / 10 % 10), static_cast<char>('0' + v % 10)};
 }
 
 std::string ZoneText(int minutes) {
     const int a = minutes < 0 ? -minutes : minutes;
-    return (minutes < 0 ? "-" : "+") + TwoDigits(static_cast<unsigned>(a / 60)) +
-           TwoDigits(static_cast<unsigned>(a % 60));
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%c%02d%02d", minutes < 0 ? '-' : '+', a / 60 % 100,
+                  a % 60);
+    return buffer;
 }
 
 } // namespace
@@ -177,9 +177,11 @@ std::string DatePartText(int64_t utcSeconds, int zoneMinutes, std::string_view p
     const auto secs = static_cast<unsigned>(local - days * 86400);
     const TCivil c = CivilFromDays(days);
     const std::string year = std::to_string(c.year);
-    const std::string date = year + "-" + TwoDigits(c.month) + "-" + TwoDigits(c.day);
-    const std::string time =
-        TwoDigits(secs / 3600) + ":" + TwoDigits(secs / 60 % 60) + ":" + TwoDigits(secs % 60);
+    const auto date = [&] { return year + "-" + TwoDigits(c.month) + "-" + TwoDigits(c.day); };
+    const auto time = [&] {
+        return TwoDigits(secs / 3600) + ":" + TwoDigits(secs / 60 % 60) + ":" +
+               TwoDigits(secs % 60);
+    };
     const auto weekday = static_cast<unsigned>((days % 7 + 7 + 4) % 7); // 1970-01-01: Thursday
     if (part == "year")
         return year;
@@ -188,7 +190,7 @@ std::string DatePartText(int64_t utcSeconds, int zoneMinutes, std::string_view p
     if (part == "day")
         return TwoDigits(c.day);
     if (part == "date")
-        return date;
+        return date();
     if (part == "julian")
         return std::to_string(days + 40587); // the Modified Julian Day of 1970-01-01
     if (part == "hour")
@@ -198,10 +200,10 @@ std::string DatePartText(int64_t utcSeconds, int zoneMinutes, std::string_view p
     if (part == "second")
         return TwoDigits(secs % 60);
     if (part == "time")
-        return time;
+        return time();
     if (part == "iso8601") {
         const std::string zone = ZoneText(zoneMinutes);
-        return date + "T" + time + zone.substr(0, 3) + ":" + zone.substr(3);
+        return date() + "T" + time() + zone.substr(0, 3) + ":" + zone.substr(3);
     }
     if (part == "zone")
         return ZoneText(zoneMinutes);
@@ -210,5 +212,5 @@ std::string DatePartText(int64_t utcSeconds, int zoneMinutes, std::string_view p
     // std11
     return std::string(kWeekdays[weekday]) + ", " + TwoDigits(c.day) + " " +
            static_cast<char>(kMonths[c.month - 1][0] - 32) + (kMonths[c.month - 1] + 1) + " " +
-           year + " " + time + " " + ZoneText(zoneMinutes);
+           year + " " + time() + " " + ZoneText(zoneMinutes);
 }

@@ -189,7 +189,11 @@ std::string Folded(std::string_view text, TComparator comparator) {
 
 bool MatchesAnyKey(std::string_view value, const std::vector<std::string>& keys,
                    const TMatchSpec& match) {
-    const std::string folded = Folded(value, match.comparator);
+    return FoldedMatchesAnyKey(Folded(value, match.comparator), keys, match);
+}
+
+bool FoldedMatchesAnyKey(std::string_view folded, const std::vector<std::string>& keys,
+                         const TMatchSpec& match) {
     for (const std::string& key : keys)
         if (Matches(folded, key, match))
             return true;

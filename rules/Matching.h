@@ -21,3 +21,6 @@ std::string Folded(std::string_view text, TComparator comparator);
 // True when the value matches at least one of the keys; the keys are Folded already.
 bool MatchesAnyKey(std::string_view value, const std::vector<std::string>& keys,
                    const TMatchSpec& match);
+// The same for a value that is Folded already.
+bool FoldedMatchesAnyKey(std::string_view folded, const std::vector<std::string>& keys,
+                         const TMatchSpec& match);

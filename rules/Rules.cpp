@@ -1,6 +1,7 @@
 #include "Rules.h"
 
 #include <ctime>
+#include <deque>
 
 #include "Addresses.h"
 #include "HeaderFields.h"
@@ -93,8 +94,8 @@ private:
             return mail_.size < t.size;
         case TTest::Kind::Header:
             for (const std::string& name : t.names)
-                for (const std::string& value : fields_.Decoded(name))
-                    if (MatchesAnyKey(value, t.keys, t.match))
+                for (const std::string& value : cached(name, TCached::Decoded, t.match))
+                    if (FoldedMatchesAnyKey(value, t.keys, t.match))
                         return true;
             return false;
         case TTest::Kind::Address:
@@ -110,13 +111,41 @@ private:
 
     bool address(const TTest& t) {
         for (const std::string& name : t.names)
-            for (const std::string& value : fields_.Raw(name))
-                for (const std::string& a : AddressesOf(value)) {
-                    std::string_view part;
-                    if (AddressPartOf(a, t.part, part) && MatchesAnyKey(part, t.keys, t.match))
-                        return true;
-                }
+            for (const std::string& a : cached(name, TCached::Addresses, t.match)) {
+                std::string_view part;
+                if (AddressPartOf(a, t.part, part) && FoldedMatchesAnyKey(part, t.keys, t.match))
+                    return true;
+            }
         return false;
+    }
+
+    // A field's decoded values or addresses, folded as the comparator wants them: several
+    // rules (the sender lists above all) ask for the same ones.
+    struct TCached {
+        enum Kind { Decoded, Addresses } kind;
+        bool folded;
+        std::string_view name;
+        std::vector<std::string> values;
+    };
+    const std::vector<std::string>& cached(std::string_view name, TCached::Kind kind,
+                                           const TMatchSpec& match) {
+        const bool folded = match.comparator == TComparator::AsciiCasemap;
+        for (const TCached& c : cache_)
+            if (c.kind == kind && c.folded == folded && c.name == name)
+                return c.values;
+        std::vector<std::string> values;
+        if (kind == TCached::Decoded) {
+            values = fields_.Decoded(name);
+        } else {
+            for (const std::string& value : fields_.Raw(name))
+                for (std::string& a : AddressesOf(value))
+                    values.push_back(std::move(a));
+        }
+        if (folded)
+            for (std::string& v : values)
+                v = Folded(v, match.comparator);
+        cache_.push_back({kind, folded, name, std::move(values)});
+        return cache_.back().values;
     }
 
     bool date(const TTest& t) {
@@ -134,6 +163,7 @@ private:
     const TMailFacts& mail_;
     THeaderFields fields_;
     const TRule* rule_ = nullptr;
+    std::deque<TCached> cache_; // references to its values stay valid as it grows
     TRuleDecision kept_, discarded_;
     bool stopped_ = false;
 };
