@@ -158,11 +158,15 @@ private:
         return commands;
     }
 
+    // The identifier that names a command or a test.
+    const TToken& identifier(const char* what) {
+        if (peek().kind != TToken::Kind::Identifier)
+            fail(peek(), std::string("a ") + what + " expected, not " + shown(peek()));
+        return next();
+    }
+
     TCommand command(int depth) {
-        const TToken& name = peek();
-        if (name.kind != TToken::Kind::Identifier)
-            fail(name, "a command expected, not " + shown(name));
-        next();
+        const TToken& name = identifier("command");
         TCommand c;
         c.line = name.line;
         c.column = name.column;
@@ -227,10 +231,7 @@ private:
 
     TTest test(int depth) {
         deeper(depth);
-        const TToken& name = peek();
-        if (name.kind != TToken::Kind::Identifier)
-            fail(name, "a test expected, not " + shown(name));
-        next();
+        const TToken& name = identifier("test");
         TTest t;
         t.line = name.line;
         t.column = name.column;

@@ -101,6 +101,15 @@ void Remove(std::vector<std::string>& list, const std::string& entry) {
     list.erase(std::remove(list.begin(), list.end(), entry), list.end());
 }
 
+// The sender onto the friends or the blocked list and off the other one.
+std::string MovedSender(std::string_view script, std::string_view sender, bool friends) {
+    const std::string entry = SenderEntry(sender);
+    TSenderLists lists = ReadSenderLists(script);
+    AddOnce(friends ? lists.friends : lists.blocked, entry);
+    Remove(friends ? lists.blocked : lists.friends, entry);
+    return WithSenderLists(script, lists);
+}
+
 } // namespace
 
 std::string SenderEntry(std::string_view text) {
@@ -158,17 +167,9 @@ std::string WithSenderLists(std::string_view script, const TSenderLists& lists) 
 }
 
 std::string AlwaysKeepFrom(std::string_view script, std::string_view sender) {
-    const std::string entry = SenderEntry(sender);
-    TSenderLists lists = ReadSenderLists(script);
-    AddOnce(lists.friends, entry);
-    Remove(lists.blocked, entry);
-    return WithSenderLists(script, lists);
+    return MovedSender(script, sender, true);
 }
 
 std::string AlwaysMarkFrom(std::string_view script, std::string_view sender) {
-    const std::string entry = SenderEntry(sender);
-    TSenderLists lists = ReadSenderLists(script);
-    AddOnce(lists.blocked, entry);
-    Remove(lists.friends, entry);
-    return WithSenderLists(script, lists);
+    return MovedSender(script, sender, false);
 }

@@ -107,3 +107,50 @@ TEST(RulesDecide, KeepBeatsLaterDiscardAndNamesTheRule) {
         EXPECT_EQ(d.name, row.name);
     }
 }
+
+// Date fields in the forms mail really has, and the wildcards of :matches.
+TEST(RulesDecide, DateFormsAndWildcards) {
+    const struct {
+        std::string date;
+        std::string iso8601; // in the original zone; empty: no date, the test is false
+    } dates[] = {
+        {"Tue, 1 Dec 2026 23:30:00 -0200", "2026-12-01T23:30:00-02:00"},
+        {"1 Dec 26 23:30 EST", "2026-12-01T23:30:00-05:00"},
+        {"Thu, 02 Jan 099 01:02:03 GMT", "1999-01-02T01:02:03+00:00"},
+        {"Mon,2 Feb 2026 10:00:00 +0530 (IST)", "2026-02-02T10:00:00+05:30"},
+        {"(early) 29 Feb 2028 00:00:60 z", "2028-02-29T00:01:00+00:00"},
+        {"32 Dec 2026 10:00 +0000", ""},
+        {"1 Dez 2026 10:00 +0000", ""},
+        {"1 Dec 2026 10:00 +2500", ""},
+        {"yesterday", ""},
+    };
+    for (const auto& row : dates) {
+        SCOPED_TRACE(row.date);
+        const std::string header = "Date: " + row.date + "\r\n";
+        const TRules exact("require \"date\";\nif date :originalzone \"date\" \"iso8601\" \"" +
+                           row.iso8601 + "\" { discard; }\n");
+        const TRules any("require \"date\";\nif date :matches :originalzone \"date\" \"year\" \"*\" "
+                         "{ discard; }\n");
+        EXPECT_EQ(any.Decide({header, 1, {}}).action,
+                  row.iso8601.empty() ? TRuleAction::None : TRuleAction::Discard);
+        if (!row.iso8601.empty()) {
+            EXPECT_EQ(exact.Decide({header, 1, {}}).action, TRuleAction::Discard);
+        }
+    }
+
+    const struct {
+        std::string subject, pattern;
+        bool matches;
+    } globs[] = {
+        {"abc", "a*c", true},       {"abc", "a*b", false},         {"", "*", true},
+        {"a*c", "a\\\\*c", true},   {"abc", "a\\\\*c", false},     {"aXbXc", "*x*x*", true},
+        {"straße", "stra?e", true}, {"aaaa", "*a*a*a*a*a", false}, {"a?", "a\\\\?", true},
+    };
+    for (const auto& row : globs) {
+        SCOPED_TRACE(row.subject + " ~ " + row.pattern);
+        const std::string header = "Subject: " + row.subject + "\r\n";
+        const TRules rules("if header :matches \"subject\" \"" + row.pattern + "\" { discard; }");
+        EXPECT_EQ(rules.Decide({header, 1, {}}).action,
+                  row.matches ? TRuleAction::Discard : TRuleAction::None);
+    }
+}
