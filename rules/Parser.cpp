@@ -258,9 +258,8 @@ private:
             t.kind = n == "true" ? TTest::Kind::True : TTest::Kind::False;
             positional(name, args, 0, 0);
         } else if (n == "header" || n == "address") {
-            t.kind = n == "header" ? TTest::Kind::Header : TTest::Kind::Address;
-            const size_t first = options(name, args, t);
-            positional(name, args, first, 2);
+            const size_t first = tagged(
+                name, args, t, n == "header" ? TTest::Kind::Header : TTest::Kind::Address, 2);
             t.names = fieldNames(args[first]);
             t.keys = keys(args[first + 1].strings, t.match);
         } else if (n == "exists") {
@@ -271,9 +270,7 @@ private:
             sizeTest(name, args, t);
         } else if (n == "date") {
             needs(name, "date", "the date test");
-            t.kind = TTest::Kind::Date;
-            const size_t first = options(name, args, t);
-            positional(name, args, first, 3);
+            const size_t first = tagged(name, args, t, TTest::Kind::Date, 3);
             single(args[first], "the header field name");
             single(args[first + 1], "the date part");
             t.names = fieldNames(args[first]);
@@ -283,9 +280,7 @@ private:
             t.keys = keys(args[first + 2].strings, t.match);
         } else if (n == "spamtest") {
             needs(name, "spamtest", "the spamtest test");
-            t.kind = TTest::Kind::SpamTest;
-            const size_t first = options(name, args, t);
-            positional(name, args, first, 1);
+            const size_t first = tagged(name, args, t, TTest::Kind::SpamTest, 1);
             single(args[first], "the spam score");
             t.keys = keys(args[first].strings, t.match);
         } else {
@@ -307,6 +302,15 @@ private:
         }
         t.kind = args[0].tag == "over" ? TTest::Kind::SizeOver : TTest::Kind::SizeUnder;
         t.size = args[1].number;
+    }
+
+    // A test of this kind with its tags and then count string lists; the index of the first.
+    size_t tagged(const TToken& name, const std::vector<TArg>& args, TTest& t, TTest::Kind kind,
+                  size_t count) {
+        t.kind = kind;
+        const size_t first = options(name, args, t);
+        positional(name, args, first, count);
+        return first;
     }
 
     // The tags of header, address, date and spamtest; the index of the first other argument.

@@ -6,22 +6,13 @@
 #include <sstream>
 
 #include "HeaderFields.h"
+#include "Messages.h"
 #include "RuleError.h"
-#include "TextPair.h"
 
 namespace {
 
 constexpr int kExitFailed = 2;
 constexpr int kExitUsage = 64;
-
-// The numbers follow.
-constexpr TText NothingMarked{"keine e-mail ist nach den Regeln markiert",
-                              "no mail is marked by the rules"};
-constexpr TText MarkedDryRun{" e-mails markiert, Probelauf: nichts gelöscht (--yes löscht sie)",
-                             " mails marked, a dry run: nothing deleted (--yes deletes them)"};
-constexpr TText Deleted{" e-mails gelöscht", " mails deleted"};
-constexpr TText Line{"Zeile ", "line "};
-constexpr TText NotRead{"die Regeln sind nicht lesbar: ", "cannot read the rules: "};
 
 // One cell of a row: tabs and line breaks would split it.
 std::string Cell(std::string text) {
@@ -37,7 +28,7 @@ std::string FirstDecoded(const THeaderFields& fields, const char* name) {
 }
 
 std::string Label(const TRuleDecision& d, bool german) {
-    const std::string line = Pick(Line, german) + std::to_string(d.line);
+    const std::string line = Pick(mbxpop_texts::RuleLine, german) + std::to_string(d.line);
     return d.name.empty() ? line : Cell(d.name) + " (" + line + ")";
 }
 
@@ -108,13 +99,13 @@ void TPrune::Run(TMbxPOP& pop, std::ostream& out, std::ostream& err, bool german
     const std::string counted =
         std::to_string(marked.size()) + " (" + std::to_string(bytes) + " Byte)";
     if (marked.empty()) {
-        err << "mbxpop: " << Pick(NothingMarked, german) << "\n";
+        err << "mbxpop: " << Pick(mbxpop_texts::NothingMarked, german) << "\n";
     } else if (!yes_) {
-        err << "mbxpop: " << counted << Pick(MarkedDryRun, german) << "\n";
+        err << "mbxpop: " << counted << Pick(mbxpop_texts::MarkedDryRun, german) << "\n";
     } else if (pop.DeleteMails(marked, {}) == TMbxPOP::TPassEnd::Complete) {
         // The server deletes them only at QUIT.
         pop.Quit();
         if (!pop.Failed())
-            err << "mbxpop: " << counted << Pick(Deleted, german) << "\n";
+            err << "mbxpop: " << counted << Pick(mbxpop_texts::Deleted, german) << "\n";
     }
 }
