@@ -22,7 +22,7 @@ int LocalZoneMinutes(int64_t utcSeconds) {
 
 class TRun {
 public:
-    TRun(const TMailFacts& mail) : mail_(mail), fields_(mail.header) {}
+    explicit TRun(const TMailFacts& mail) : mail_(mail), fields_(mail.header) {}
 
     TRuleDecision Decide(const TScript& script) {
         for (const TRule& rule : script.rules) {

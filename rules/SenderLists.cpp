@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "Addresses.h"
+#include "HeaderFields.h"
 #include "MbxMIME.h"
 #include "Parser.h"
 #include "RuleError.h"
@@ -111,6 +113,15 @@ std::string MovedSender(std::string_view script, std::string_view sender, bool f
 }
 
 } // namespace
+
+std::string SenderOf(std::string_view header) {
+    for (const std::string& value : THeaderFields(header).Raw("from")) {
+        const std::vector<std::string> addresses = AddressesOf(value);
+        if (!addresses.empty())
+            return AsciiLower(addresses.front());
+    }
+    return {};
+}
 
 std::string SenderEntry(std::string_view text) {
     std::string entry = AsciiLower(std::string(TrimView(text)));

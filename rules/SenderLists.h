@@ -32,6 +32,11 @@ std::string WithSenderLists(std::string_view script, const TSenderLists& lists);
 std::string AlwaysKeepFrom(std::string_view script, std::string_view sender);
 std::string AlwaysMarkFrom(std::string_view script, std::string_view sender);
 
+// The first address in a listed header's From field as the lists hold it ("Anna
+// <Anna@Example.org>" gives "anna@example.org"), for "Always keep mails from ..."; empty when
+// the header names none.
+std::string SenderOf(std::string_view header);
+
 // An entry as the lists hold it: trimmed, without angle brackets, lower case.
 // std::invalid_argument when it is empty or holds blanks, quotes, backslashes or controls.
 std::string SenderEntry(std::string_view text);

@@ -46,7 +46,11 @@ TEST(SenderLists, WrittenReadBackAndActedOn) {
 
 TEST(SenderLists, AlwaysKeepAndAlwaysMarkMoveTheSender) {
     std::string script = "if true { discard; }\n";
-    script = AlwaysMarkFrom(script, " <Bob@Example.org> ");
+    const std::string bob =
+        SenderOf("Subject: x\r\nFrom: \"Bob, B.\" (home) <Bob@Example.org>\r\n");
+    EXPECT_EQ(bob, "bob@example.org");
+    EXPECT_EQ(SenderOf("Subject: x\r\n\r\nFrom: a@b.example\r\n"), "");
+    script = AlwaysMarkFrom(script, " <" + bob + "> ");
     script = AlwaysKeepFrom(script, "friends.example");
     EXPECT_EQ(ReadSenderLists(script).blocked, std::vector<std::string>{"bob@example.org"});
     script = AlwaysKeepFrom(script, "bob@example.org");
