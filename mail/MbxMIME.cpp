@@ -371,7 +371,7 @@ std::string AddressPart(std::string S, bool Angle) {
     return Angle ? '<' + S + '>' : S;
 }
 
-std::string NormalizeAddressList(const std::string& S) {
+std::vector<std::string> SplitAddressList(const std::string& S) {
     // Quoted strings go with their quotes; an unpaired quote is just dropped.
     std::string w;
     for (size_t i = 0; i < S.size(); ++i) {
@@ -383,17 +383,25 @@ std::string NormalizeAddressList(const std::string& S) {
         if (close != std::string::npos)
             i = close;
     }
-    std::string result;
+    std::vector<std::string> items;
     size_t pos = 0;
     for (;;) {
         const size_t comma = w.find(',', pos);
-        const std::string item = w.substr(pos, comma == std::string::npos ? comma : comma - pos);
-        result += NamePart(DecodeEncodedWords(item), true) + " " +
-                  UnlabelledToUtf8(AddressPart(item, true));
+        items.push_back(w.substr(pos, comma == std::string::npos ? comma : comma - pos));
         if (comma == std::string::npos)
             break;
-        result += ", ";
         pos = comma + 1;
+    }
+    return items;
+}
+
+std::string NormalizeAddressList(const std::string& S) {
+    std::string result;
+    for (const std::string& item : SplitAddressList(S)) {
+        if (!result.empty())
+            result += ", ";
+        result += NamePart(DecodeEncodedWords(item), true) + " " +
+                  UnlabelledToUtf8(AddressPart(item, true));
     }
     return result;
 }

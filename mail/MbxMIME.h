@@ -65,5 +65,8 @@ std::string RemoveChar(std::string S, char C);
 std::string NamePart(std::string S, bool Quote);
 // The address of one mailbox, in angle brackets when Angle.
 std::string AddressPart(std::string S, bool Angle);
+// The items of an address list, split at its commas; quoted strings (display names that may
+// hold commas) are left out of the items.
+std::vector<std::string> SplitAddressList(const std::string& S);
 // Rewrites an address list as "name" <address> items joined by ", ".
 std::string NormalizeAddressList(const std::string& S);

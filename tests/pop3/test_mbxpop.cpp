@@ -362,18 +362,105 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
     EXPECT_EQ(help.out.rfind("usage: mbxpop", 0), 0u) << help.out;
     const std::string manPage = ReadAll(MBXPOP_MAN_PAGE);
     ASSERT_FALSE(manPage.empty());
+    const auto roff = [](const std::string& option) { // "\\-\\-ca\\-file" in roff
+        std::string escaped;
+        for (const char c : option)
+            escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+        return escaped;
+    };
     for (const std::string option : {"--port", "--security", "--ca-file", "--trace", "--retr",
                                      "--no-pipelining", "--auth", "--token-command", "--help"}) {
         SCOPED_TRACE(option);
         EXPECT_NE(help.out.find(option), std::string::npos);
-        std::string roff; // "\-\-ca\-file" in roff
-        for (const char c : option)
-            roff += c == '-' ? std::string("\\-") : std::string(1, c);
-        EXPECT_NE(manPage.find(roff), std::string::npos);
+        EXPECT_NE(manPage.find(roff(option)), std::string::npos);
         if (option != "--help") {
             const Result bare = Mbxpop({option}, "");
             EXPECT_EQ(bare.status, 64) << "an option the parser does not know: " << bare.err;
             EXPECT_EQ(bare.err.find("unknown option"), std::string::npos) << bare.err;
         }
     }
+    // prune's own arguments, which follow the command.
+    for (const std::string argument : {"prune", "--rules", "--dry-run", "--yes"}) {
+        SCOPED_TRACE(argument);
+        EXPECT_NE(help.out.find(argument), std::string::npos);
+        EXPECT_NE(manPage.find(roff(argument)), std::string::npos);
+    }
+}
+
+// prune lists what the rules mark and deletes it only with --yes; a script error sends nothing.
+TEST(Mbxpop, PruneDeletesExactlyTheListedMailsOnlyWithYes) {
+    const std::vector<std::string> mails{
+        "From: friend@good.example\r\nSubject: offer\r\n\r\nbody\r\n",
+        "From: =?UTF-8?Q?B=C3=A4r?= <bear@shop.example>\r\nSubject: =?UTF-8?Q?Gro=C3=9Fes?= "
+        "offer\r\n\r\nbody\r\n",
+        "From: x@other.example\r\nSubject: hello\r\n\r\nbody\r\n",
+        "From: y@other.example\r\nSubject: offer\r\n\r\nbody\r\n"};
+    DovecotServer server("tool", "pw", mails);
+    const std::string port = std::to_string(server.port());
+    const std::string rules = ::testing::TempDir() + "prune-rules-" + std::to_string(::getpid());
+    const auto writeRules = [&](const std::string& text) { std::ofstream(rules) << text; };
+    const auto prune = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args{"--trace",   "--security", "none",  "--port",  port,
+                                      "127.0.0.1", "tool",       "prune", "--rules", rules};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Mbxpop(args, "pw");
+    };
+    writeRules("# rule: friends\nif address :domain \"from\" \"good.example\" { keep; }\n"
+               "# rule: offers\nif header :contains \"subject\" \"OFFER\" { discard; }\n");
+    const std::string listed = "2\t" + std::to_string(mails[1].size()) +
+                               "\tBär <bear@shop.example>\tGroßes offer\toffers (line 4)\n"
+                               "4\t" +
+                               std::to_string(mails[3].size()) +
+                               "\ty@other.example\toffer\toffers (line 4)\n";
+
+    for (const std::vector<std::string>& dry :
+         std::vector<std::vector<std::string>>{{"--dry-run"}, {}}) {
+        const Result r = prune(dry);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, listed);
+        EXPECT_EQ(r.err.find("DELE"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("2 (" + std::to_string(mails[1].size() + mails[3].size()) +
+                             " Byte) mails marked, a dry run: nothing deleted"),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 2, 3, 4}));
+
+    const Result yes = prune({"--yes"});
+    EXPECT_EQ(yes.status, 0) << yes.err;
+    EXPECT_EQ(yes.out, listed);
+    EXPECT_NE(yes.err.find("sent QUIT"), std::string::npos) << yes.err;
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3}));
+
+    // Nothing left to mark: exit 0 and no DELE.
+    const Result none = prune({"--yes"});
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out, "");
+    EXPECT_NE(none.err.find("no mail is marked"), std::string::npos) << none.err;
+    EXPECT_EQ(none.err.find("DELE"), std::string::npos) << none.err;
+
+    const struct {
+        std::string script;
+        std::vector<std::string> extra;
+        std::string said;
+    } refusals[] = {
+        {"keep;\nif header :contains \"subject\" \"x\" { fileinto \"Junk\"; }",
+         {"--yes"},
+         rules + ":2:37: unsupported command 'fileinto'"},
+        {"keep;", {"--yes", "--dry-run"}, "not both"},
+        {"keep;", {"--force"}, "prune does not take --force"},
+    };
+    for (const auto& row : refusals) {
+        SCOPED_TRACE(row.said);
+        writeRules(row.script);
+        const Result r = prune(row.extra);
+        EXPECT_EQ(r.status, 64);
+        EXPECT_NE(r.err.find(row.said), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("sent"), std::string::npos) << "nothing goes out: " << r.err;
+    }
+    const Result missing = Mbxpop({"127.0.0.1", "tool", "prune", "--rules", rules + ".none"}, "pw");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("No such file"), std::string::npos) << missing.err;
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3}));
+    ::unlink(rules.c_str());
 }

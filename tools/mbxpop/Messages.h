@@ -23,6 +23,16 @@ inline constexpr TText SecurityMayNotFit{
     "vermutlich passt --security nicht zu diesem Server und Port",
     "probably the --security choice does not fit this server and port"};
 
+// prune's outcome; the count of mails and bytes comes before MarkedDryRun and Deleted, the
+// line number after RuleLine.
+inline constexpr TText NothingMarked{"keine e-mail ist nach den Regeln markiert",
+                                     "no mail is marked by the rules"};
+inline constexpr TText MarkedDryRun{
+    " e-mails markiert, Probelauf: nichts gelöscht (--yes löscht sie)",
+    " mails marked, a dry run: nothing deleted (--yes deletes them)"};
+inline constexpr TText Deleted{" e-mails gelöscht", " mails deleted"};
+inline constexpr TText RuleLine{"Zeile ", "line "};
+
 } // namespace mbxpop_texts
 
 // The reason, then the layer's text in brackets, on one line; `seconds` for a time-out.

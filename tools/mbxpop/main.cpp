@@ -7,9 +7,9 @@
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
 // is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
-// retrieve N | delete N [N ...]. The session ends with QUIT where it is still open. It never
-// asks: where the window would ask (a certificate that cannot be verified, no encryption
-// offered) it stops.
+// retrieve N | delete N [N ...] | prune --rules FILE [--dry-run | --yes] (Prune.h). The
+// session ends with QUIT where it is still open. It never asks: where the window would ask (a
+// certificate that cannot be verified, no encryption offered) it stops.
 // Exit status: 0 success (--help included); 1 a refusal reported through OnError, or a token
 // command that failed or printed no token; 2 a failed
 // connect, a transport failure or another exception; 3 a security failure; 64 bad usage.
@@ -28,6 +28,7 @@
 #include "MbxPOP3.h"
 #include "MessageJson.h"
 #include "Messages.h"
+#include "Prune.h"
 #include "TokenCommand.h"
 #include "Trace.h"
 #include "UiLanguage.h"
@@ -45,6 +46,9 @@ const char* const kUsage =
     "              [--token-command CMD] HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
     "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
+    "            | prune --rules FILE [--dry-run | --yes]\n"
+    "  prune             lists the mails the rules in FILE (Sieve) mark: number, size, sender,\n"
+    "                    subject, rule; a dry run that deletes nothing unless --yes is given\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
     "                    with STLS), 110 otherwise\n"
     "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
@@ -72,6 +76,7 @@ struct Options {
     std::string user;
     std::string command;
     std::vector<TMsgNumber> numbers;
+    TPruneRequest prune;
 };
 
 int Usage(const std::string& why) {
@@ -142,6 +147,8 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
     o.host = argv[i++];
     o.user = argv[i++];
     o.command = argv[i++];
+    if (o.command == "prune")
+        return ParsePruneArguments(std::vector<std::string>(argv + i, argv + argc), o.prune);
     for (; i < argc; ++i) {
         TMsgNumber n = 0;
         if (!ParseNumber(argv[i], n))
@@ -180,7 +187,7 @@ bool IsSecurityFailure(TFailureCause cause) {
            cause == TFailureCause::Insecure;
 }
 
-void RunCommand(TMbxPOP& pop, const Options& o, bool german) {
+void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& prune, bool german) {
     if (o.command == "stat") {
         pop.Stat();
         if (pop.Connected())
@@ -206,6 +213,8 @@ void RunCommand(TMbxPOP& pop, const Options& o, bool german) {
             std::cout << MessageJson(*msg);
     } else if (o.command == "delete") {
         pop.DeleteMails(o.numbers, {});
+    } else if (o.command == "prune") {
+        prune->Run(pop, std::cout, std::cerr, german);
     }
 }
 
@@ -220,6 +229,10 @@ int main(int argc, char** argv) {
         return std::cout.flush() ? 0 : kExitFailed;
     }
     const bool german = GermanUiFromEnvironment();
+    std::optional<TPrune> prune;
+    if (o.command == "prune")
+        if (const int status = LoadPrune(o.prune, prune, std::cerr))
+            return status;
     const char* password = std::getenv("MBXPOP_PASSWORD");
     if (!password && o.auth == TAuthMethod::Password)
         return Usage("MBXPOP_PASSWORD is not set");
@@ -281,7 +294,7 @@ int main(int argc, char** argv) {
         if (o.trace)
             TraceSecurity(pop, std::cerr);
         if (pop.Login())
-            RunCommand(pop, o, german);
+            RunCommand(pop, o, prune, german);
         if (pop.Connected())
             pop.Quit();
     } catch (const ESocketError& e) {

@@ -1,0 +1,40 @@
+#pragma once
+
+// mbxpop prune --rules FILE [--dry-run | --yes]: lists the mails the rules mark (number, size,
+// sender, subject, rule, tab-separated) and deletes them with --yes, by the pipelined DELE
+// and QUIT the window uses. Without --yes nothing is deleted.
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "MbxPOP3.h"
+#include "Rules.h"
+
+struct TPruneRequest {
+    std::string rulesFile;
+    bool yes = false;
+};
+
+// prune's own arguments; an error text when they are not usable.
+std::optional<std::string> ParsePruneArguments(const std::vector<std::string>& args,
+                                               TPruneRequest& request);
+
+class TPrune {
+public:
+    TPrune(TRules rules, bool yes) : rules_(std::move(rules)), yes_(yes) {}
+
+    // After the login: STAT, the listing, and with --yes DELE of the marked mails and QUIT.
+    // The rows go to out, the outcome to err; refusals come through the client's OnError.
+    void Run(TMbxPOP& pop, std::ostream& out, std::ostream& err, bool german) const;
+
+private:
+    TRules rules_;
+    bool yes_;
+};
+
+// Reads and checks the rules before anything is sent: 0 with prune set, otherwise the exit
+// status (64 for a script error, told as FILE:LINE:COLUMN, 2 for a file not read) after the
+// message on err.
+int LoadPrune(const TPruneRequest& request, std::optional<TPrune>& prune, std::ostream& err);
