@@ -5,11 +5,12 @@
 // list and delete keep several commands in flight where the server lists PIPELINING, as the
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD. Commands: stat | list | header N | retrieve N |
-// delete N [N ...]. The session ends with QUIT where it is still open. It never asks: where
-// the window would ask (a certificate that cannot be verified, no encryption offered) it stops.
-// Exit status: 0 success (--help included); 1 a refusal reported through OnError; 2 a failed
-// connect, a transport failure or another exception; 3 a security failure; 64 bad usage.
-// Messages follow the locale: German where the window would speak German, else English.
+// delete [--keep-copy DIR] N [N ...]. The session ends with QUIT where it is still open. It never
+// asks: where the window would ask (a certificate that cannot be verified, no encryption offered)
+// it stops. Exit status: 0 success (--help included); 1 a refusal reported through OnError; 2 a
+// failed connect, a transport failure, a mail left for want of a copy, or another exception; 3 a
+// security failure; 64 bad usage. Messages follow the locale: German where the window would speak
+// German, else English.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -19,6 +20,7 @@
 
 #include <unistd.h>
 
+#include "CopyingDelete.h"
 #include "FailureTexts.h"
 #include "MbxMIME.h"
 #include "MbxPOP3.h"
@@ -38,7 +40,7 @@ const char* const kUsage =
     "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
     "              [--retr] [--no-pipelining] HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
-    "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
+    "  commands: stat | list | header N | retrieve N | delete [--keep-copy DIR] N [N ...]\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
     "                    with STLS), 110 otherwise\n"
     "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
@@ -47,6 +49,7 @@ const char* const kUsage =
     "  --trace           every command, answer and event on stderr, the password masked\n"
     "  --retr            fetch a whole mail with RETR instead of TOP\n"
     "  --no-pipelining   one command at a time\n"
+    "  --keep-copy DIR   (delete) a copy of each mail into DIR first; no copy, no DELE\n"
     "  the password is read from the environment variable MBXPOP_PASSWORD\n";
 
 struct Options {
@@ -61,6 +64,7 @@ struct Options {
     std::string user;
     std::string command;
     std::vector<TMsgNumber> numbers;
+    std::string keepCopy; // delete: the folder of copies; empty: none
 };
 
 int Usage(const std::string& why) {
@@ -117,6 +121,12 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
     o.host = argv[i++];
     o.user = argv[i++];
     o.command = argv[i++];
+    if (o.command == "delete" && i < argc && std::string(argv[i]) == "--keep-copy") {
+        if (i + 1 >= argc || argv[i + 1][0] == '\0')
+            return "--keep-copy needs a folder";
+        o.keepCopy = argv[i + 1];
+        i += 2;
+    }
     for (; i < argc; ++i) {
         TMsgNumber n = 0;
         if (!ParseNumber(argv[i], n))
@@ -155,20 +165,24 @@ bool IsSecurityFailure(TFailureCause cause) {
            cause == TFailureCause::Insecure;
 }
 
-void RunCommand(TMbxPOP& pop, const Options& o, bool german) {
+void RunCommand(TMbxPOP& pop, const Options& o, bool german, TCopyingDelete* copying) {
     if (o.command == "stat") {
         pop.Stat();
         if (pop.Connected())
             std::cout << pop.MessageCount() << ' ' << pop.MailboxSize() << '\n';
     } else if (o.command == "list") {
         pop.Stat();
-        // The window's listing, pipelined unless --no-pipelining.
+        // The window's listing, pipelined unless --no-pipelining; the unique id last, if any.
         if (pop.Connected())
-            pop.ListMails(pop.MessageCount(),
-                          [](TMsgNumber n, const std::string& header, const std::string& size) {
-                              std::cout << n << '\t' << size << '\t' << header.size() << '\n';
-                          },
-                          {});
+            pop.ListMailsWithIds(pop.MessageCount(),
+                                 [](TMsgNumber n, const std::string& header,
+                                    const std::string& size, const std::string& id) {
+                                     std::cout << n << '\t' << size << '\t' << header.size();
+                                     if (!id.empty())
+                                         std::cout << '\t' << id;
+                                     std::cout << '\n';
+                                 },
+                                 {});
     } else if (o.command == "header") {
         std::string header;
         pop.GetMsgHeader(o.numbers[0], header);
@@ -179,6 +193,8 @@ void RunCommand(TMbxPOP& pop, const Options& o, bool german) {
             std::cerr << "mbxpop: " << Pick(mbxpop_texts::FetchedWithRetr, german) << "\n";
         if (msg)
             std::cout << MessageJson(*msg);
+    } else if (o.command == "delete" && copying) {
+        copying->Run(pop, o.numbers);
     } else if (o.command == "delete") {
         pop.DeleteMails(o.numbers, {});
     }
@@ -219,6 +235,10 @@ int main(int argc, char** argv) {
             std::cerr << "event error " << code << ' ' << EscapedLine(text) << std::endl;
     };
 
+    // Outside the try: its copies are removed on every way out but a good QUIT.
+    std::optional<TCopyingDelete> copying;
+    if (!o.keepCopy.empty())
+        copying.emplace(o.keepCopy);
     try {
         pop.Connect();
         if (pop.Failed()) {
@@ -226,26 +246,31 @@ int main(int argc, char** argv) {
                 const bool timedOut = pop.OpenCause() == TFailureCause::Timeout;
                 std::cerr << "mbxpop: " << Pick(mbxpop_texts::CannotConnect, german) << o.host
                           << ": "
-                          << FailureLine(pop.OpenCause(), pop.OpenError(), german,
-                                         TimeoutSeconds(timedOut ? pop.ConnectTimeout
-                                                                 : pop.ReceiveTimeout))
+                          << FailureLine(
+                                 pop.OpenCause(), pop.OpenError(), german,
+                                 TimeoutSeconds(timedOut ? pop.ConnectTimeout : pop.ReceiveTimeout))
                           << "\n";
                 if (timedOut)
                     std::cerr << "mbxpop: " << Pick(mbxpop_texts::SecurityMayNotFit, german)
                               << "\n";
                 return IsSecurityFailure(pop.OpenCause()) ? kExitInsecure : kExitFailed;
             }
-            std::cerr << "mbxpop: " << Pick(mbxpop_texts::SessionRefused, german)
-                      << pop.ReplyText() << "\n";
+            std::cerr << "mbxpop: " << Pick(mbxpop_texts::SessionRefused, german) << pop.ReplyText()
+                      << "\n";
             pop.Quit();
             return kExitFailed;
         }
         if (o.trace)
             TraceSecurity(pop, std::cerr);
         if (pop.Login())
-            RunCommand(pop, o, german);
+            RunCommand(pop, o, german, copying ? &*copying : nullptr);
         if (pop.Connected())
             pop.Quit();
+        if (copying && !copying->Finish(!refusal && !pop.Failed(), std::cout, std::cerr, german) &&
+            !refusal) {
+            std::cout.flush();
+            return kExitFailed;
+        }
     } catch (const ESocketError& e) {
         std::cout.flush();
         std::cerr << "mbxpop: "
