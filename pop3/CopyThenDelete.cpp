@@ -49,8 +49,8 @@ bool TMbxPOP::keepCopies(const std::vector<TMarkedMail>& Marked, uint64_t MaxCop
     size_t nextToSend = 0;
     for (const TMarkedMail& mail : wanted) {
         // Until the server has shown whether TOP gives whole mails, one fetch at a time.
-        while (nextToSend < wanted.size() &&
-               !(pipe.InFlight() && (!pipelined || topUse_ == TTopUse::Unknown))) {
+        const auto undecided = [&] { return !WholeMailByRetr && topUse_ == TTopUse::Unknown; };
+        while (nextToSend < wanted.size() && !(pipe.InFlight() && (!pipelined || undecided()))) {
             const bool byTop = !WholeMailByRetr && topUse_ != TTopUse::No;
             if (!pipe.HasRoom(WholeMailTop(wanted[nextToSend].Number).size() + 2))
                 break;
@@ -59,7 +59,7 @@ bool TMbxPOP::keepCopies(const std::vector<TMarkedMail>& Marked, uint64_t MaxCop
         pipe.Push();
         std::string answer;
         bool answered = pipe.Next(answer);
-        const bool byTop = askedByTop.front();
+        bool byTop = askedByTop.front();
         askedByTop.pop_front();
         if (byTop && topUse_ == TTopUse::Unknown) {
             topUse_ = answered ? TTopUse::Yes : TTopUse::No;
@@ -69,6 +69,7 @@ bool TMbxPOP::keepCopies(const std::vector<TMarkedMail>& Marked, uint64_t MaxCop
                 queue(mail, false);
                 answered = pipe.Next(answer);
                 askedByTop.pop_front();
+                byTop = false;
             }
         }
         if (!answered) {
