@@ -264,8 +264,7 @@ private:
                       const std::function<bool()>& Cancelled, bool askIds);
     // The answer to UIDL n just read: its id into id; a refusal ("" id) stops askIds. False
     // once the session ended (a hostile id ends it, 2006).
-    bool takeUniqueId(TMsgNumber n, bool answered, TUniqueIds& ids, bool& askIds,
-                      std::string& id);
+    bool takeUniqueId(TMsgNumber n, bool answered, TUniqueIds& ids, bool& askIds, std::string& id);
     // Fetches the marked mails up to MaxCopySize for DeleteWithCopies; false once the session
     // ended.
     bool keepCopies(const std::vector<TMarkedMail>& Marked, uint64_t MaxCopySize,
