@@ -55,8 +55,7 @@ Result Mbxpop(const std::vector<std::string>& args, const std::string& password,
     std::vector<std::string> envStrings{"MBXPOP_PASSWORD=" + password};
     envStrings.insert(envStrings.end(), locale.begin(), locale.end());
     const auto ours = [](const std::string& e) {
-        for (const char* name :
-             {"MBXPOP_PASSWORD=", "LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG="})
+        for (const char* name : {"MBXPOP_PASSWORD=", "LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG="})
             if (e.rfind(name, 0) == 0)
                 return true;
         return false;
@@ -274,11 +273,12 @@ TEST(Mbxpop, SpeaksTheLocalesLanguageInTheWindowsWords) {
     const TlsToolServer tool("mbxpop-lang-");
     const DovecotServer& server = tool.server();
     const StuckListener closed;
-    const std::vector<std::string> refused{
-        "--security", "none", "--port", std::to_string(closed.port()), "127.0.0.1", "tool", "stat"};
-    const std::vector<std::string> untrusted{
-        "--security", "tls",  "--port", std::to_string(server.tlsPort()),
-        "localhost",  "tool", "stat"};
+    const std::vector<std::string> refused{"--security", "none", "--port",
+                                           std::to_string(closed.port()), "127.0.0.1", "tool",
+                                           "stat"};
+    const std::vector<std::string> untrusted{"--security", "tls", "--port",
+                                             std::to_string(server.tlsPort()), "localhost", "tool",
+                                             "stat"};
     struct Row {
         std::vector<std::string> locale;
         std::vector<std::string> args;
@@ -286,28 +286,20 @@ TEST(Mbxpop, SpeaksTheLocalesLanguageInTheWindowsWords) {
         std::string said;
         std::string notSaid;
     } rows[] = {
-        {{"LANG=en_US.UTF-8"},
-         refused,
-         2,
+        {{"LANG=en_US.UTF-8"}, refused, 2,
          "mbxpop: cannot connect to 127.0.0.1: The server refused the connection. (Connection "
          "refused (111))\n",
          "API"},
-        {{"LANG=de_DE.UTF-8"},
-         refused,
-         2,
+        {{"LANG=de_DE.UTF-8"}, refused, 2,
          "mbxpop: keine Verbindung zu 127.0.0.1: Der Server hat die Verbindung abgelehnt. "
          "(Connection refused (111))\n",
          "Windows"},
         {{"LANGUAGE=de_AT:de", "LANG=de_DE.UTF-8"}, refused, 2, "The server refused", "Der"},
-        {{"LC_ALL=en_GB.UTF-8"},
-         untrusted,
-         3,
+        {{"LC_ALL=en_GB.UTF-8"}, untrusted, 3,
          "cannot connect to localhost: The server's certificate is not trusted. (The server's "
          "certificate is not trustworthy: ",
          "Zertifikat"},
-        {{"LANG=de_CH.UTF-8"},
-         untrusted,
-         3,
+        {{"LANG=de_CH.UTF-8"}, untrusted, 3,
          "keine Verbindung zu localhost: Dem Zertifikat des Servers wird nicht vertraut. (Das "
          "Zertifikat des Servers ist nicht vertrauenswürdig: ",
          "not trusted"},
@@ -413,8 +405,9 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
     EXPECT_EQ(help.out.rfind("usage: mbxpop", 0), 0u) << help.out;
     const std::string manPage = ReadAll(MBXPOP_MAN_PAGE);
     ASSERT_FALSE(manPage.empty());
-    for (const std::string option : {"--port", "--security", "--ca-file", "--trace", "--retr",
-                                     "--no-pipelining", "--help", "--keep-copy"}) {
+    for (const std::string option :
+         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--help",
+          "--keep-copy"}) {
         SCOPED_TRACE(option);
         EXPECT_NE(help.out.find(option), std::string::npos);
         std::string roff; // "\-\-ca\-file" in roff

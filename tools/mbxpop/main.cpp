@@ -246,17 +246,17 @@ int main(int argc, char** argv) {
                 const bool timedOut = pop.OpenCause() == TFailureCause::Timeout;
                 std::cerr << "mbxpop: " << Pick(mbxpop_texts::CannotConnect, german) << o.host
                           << ": "
-                          << FailureLine(
-                                 pop.OpenCause(), pop.OpenError(), german,
-                                 TimeoutSeconds(timedOut ? pop.ConnectTimeout : pop.ReceiveTimeout))
+                          << FailureLine(pop.OpenCause(), pop.OpenError(), german,
+                                         TimeoutSeconds(timedOut ? pop.ConnectTimeout
+                                                                 : pop.ReceiveTimeout))
                           << "\n";
                 if (timedOut)
                     std::cerr << "mbxpop: " << Pick(mbxpop_texts::SecurityMayNotFit, german)
                               << "\n";
                 return IsSecurityFailure(pop.OpenCause()) ? kExitInsecure : kExitFailed;
             }
-            std::cerr << "mbxpop: " << Pick(mbxpop_texts::SessionRefused, german) << pop.ReplyText()
-                      << "\n";
+            std::cerr << "mbxpop: " << Pick(mbxpop_texts::SessionRefused, german)
+                      << pop.ReplyText() << "\n";
             pop.Quit();
             return kExitFailed;
         }

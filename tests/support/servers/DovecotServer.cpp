@@ -104,8 +104,7 @@ void WriteMaildir(const fs::path& maildir, const std::vector<std::string>& mails
             if (!out.flush())
                 throw std::runtime_error("DovecotServer: cannot write " + file.string());
         }
-        if (::chmod(file.c_str(), 0600) < 0 ||
-            ::chown(file.c_str(), owner.st_uid, owner.st_gid) < 0)
+        if (::chmod(file.c_str(), 0600) < 0 || ::chown(file.c_str(), owner.st_uid, owner.st_gid) < 0)
             throw std::runtime_error("DovecotServer: cannot hand over " + file.string());
     }
 }
