@@ -85,7 +85,14 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, TExist
         ::unlink(temporary.c_str());
         Fail(error, "cannot replace " + path);
     }
-    SyncFolder(folder);
+    try {
+        SyncFolder(folder);
+    } catch (...) {
+        // A new file that may not survive a crash is not there at all.
+        if (existing == TExistingFile::Keep)
+            ::unlink(path.c_str());
+        throw;
+    }
     return true;
 }
 
