@@ -4,6 +4,7 @@
 
 #include "MbxPOP3.h"
 #include "Pipeline.h"
+#include "UniqueIds.h"
 
 namespace {
 
@@ -15,11 +16,47 @@ std::string Numbered(const char* command, unsigned n, const char* suffix = "") {
 
 TMbxPOP::TPassEnd TMbxPOP::ListMails(TMsgNumber Count, const TListedRow& Row,
                                      const std::function<bool()>& Cancelled) {
+    return listPass(
+        Count,
+        [&](TMsgNumber n, const std::string& header, const std::string& size, const std::string&) {
+            Row(n, header, size);
+        },
+        Cancelled, false);
+}
+
+TMbxPOP::TPassEnd TMbxPOP::ListMailsWithIds(TMsgNumber Count, const TListedIdRow& Row,
+                                            const std::function<bool()>& Cancelled) {
+    // A CAPA that leaves UIDL out says the server has none; without CAPA it is tried.
+    return listPass(Count, Row, Cancelled, !capabilities_.Known || capabilities_.Uidl);
+}
+
+bool TMbxPOP::takeUniqueId(TMsgNumber n, bool answered, TUniqueIds& ids, bool& askIds,
+                           std::string& id) {
+    id.clear();
+    if (!answered) {
+        // A server without unique ids still lists; it is asked no more.
+        if (!connected_)
+            return false;
+        failed_ = false;
+        askIds = false;
+        return true;
+    }
+    if (const auto error = ids.Take(n, replyText_, id)) {
+        closeAndReport(this, kErrCommand, *error);
+        return false;
+    }
+    return true;
+}
+
+TMbxPOP::TPassEnd TMbxPOP::listPass(TMsgNumber Count, const TListedIdRow& Row,
+                                    const std::function<bool()>& Cancelled, bool askIds) {
     const auto cancelled = [&] { return Cancelled && Cancelled(); };
+    TUniqueIds ids;
+    std::string id;
     if (!AllowPipelining || !capabilities_.Pipelining) {
-        std::string header, size;
+        std::string header, size, reply;
         for (TMsgNumber n = 1; n <= Count && n != 0; ++n) {
-            // Cancel takes effect between mails, never between the two commands of one.
+            // Cancel takes effect between mails, never between the commands of one.
             if (cancelled())
                 return TPassEnd::Cancelled;
             GetMsgHeader(n, header);
@@ -28,7 +65,11 @@ TMbxPOP::TPassEnd TMbxPOP::ListMails(TMsgNumber Count, const TListedRow& Row,
             GetMsgSize(static_cast<int>(n), size);
             if (!connected_)
                 return TPassEnd::SessionEnded;
-            Row(n, header, size);
+            id.clear();
+            if (askIds &&
+                !takeUniqueId(n, TryCommand(Numbered("UIDL ", n), reply), ids, askIds, id))
+                return TPassEnd::SessionEnded;
+            Row(n, header, size, id);
         }
         return TPassEnd::Complete;
     }
@@ -37,25 +78,32 @@ TMbxPOP::TPassEnd TMbxPOP::ListMails(TMsgNumber Count, const TListedRow& Row,
         throw std::runtime_error("Not connected.");
     TPipeline pipe(*this);
     uint64_t nextToSend = 1;
+    uint64_t idsAskedUpTo = 0; // asking stops at the first refusal, never starts again
     bool stopped = false;
     for (uint64_t n = 1; n <= Count; ++n) {
-        // A mail's two commands always go out together, so each mail asked for gets its row.
+        // A mail's commands always go out together, so each mail asked for gets its row.
         while (!stopped && nextToSend <= Count) {
-            const std::string top = Numbered("TOP ", static_cast<unsigned>(nextToSend), " 0");
-            const std::string list = Numbered("list ", static_cast<unsigned>(nextToSend));
-            if (!pipe.HasRoom(top.size() + list.size() + 4))
+            const auto number = static_cast<unsigned>(nextToSend);
+            const std::string top = Numbered("TOP ", number, " 0");
+            const std::string list = Numbered("list ", number);
+            const std::string uidl = askIds ? Numbered("UIDL ", number) : "";
+            if (!pipe.HasRoom(top.size() + list.size() + uidl.size() + 6))
                 break;
             stopped = cancelled();
             if (stopped)
                 break;
             pipe.Queue(top, true);
             pipe.Queue(list, false);
+            if (askIds) {
+                pipe.Queue(uidl, false);
+                idsAskedUpTo = nextToSend;
+            }
             ++nextToSend;
         }
         pipe.Push();
         if (n >= nextToSend)
             break; // cancelled, and every answer asked for is in
-        std::string topAnswer, listAnswer;
+        std::string topAnswer, listAnswer, uidAnswer;
         const bool answered = pipe.Next(topAnswer);
         NoteTopAnswer();
         if (!answered) {
@@ -72,7 +120,11 @@ TMbxPOP::TPassEnd TMbxPOP::ListMails(TMsgNumber Count, const TListedRow& Row,
         std::string size;
         if (!listedSize(static_cast<TMsgNumber>(n), size))
             return TPassEnd::SessionEnded;
-        Row(static_cast<TMsgNumber>(n), header, size);
+        id.clear();
+        if (n <= idsAskedUpTo &&
+            !takeUniqueId(static_cast<TMsgNumber>(n), pipe.Next(uidAnswer), ids, askIds, id))
+            return TPassEnd::SessionEnded;
+        Row(static_cast<TMsgNumber>(n), header, size, id);
     }
     return stopped ? TPassEnd::Cancelled : TPassEnd::Complete;
 }

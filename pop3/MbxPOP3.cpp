@@ -276,6 +276,10 @@ bool TMbxPOP::TryCommand(const std::string& Line, std::string& Reply, TAnswerBud
     return false;
 }
 
+std::string TMbxPOP::WholeMailTop(TMsgNumber n) {
+    return "TOP " + Number(unsigned{n}) + kAllLines;
+}
+
 void TMbxPOP::NoteTopAnswer() {
     if (topUse_ == TTopUse::Unknown)
         topUse_ = failed_ ? TTopUse::No : TTopUse::Yes;
@@ -420,7 +424,7 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(TMsgNumber MsgIndex, bool HeaderOn
         // A look must stay a look: RETR counts as a download on some servers, TOP does not.
         bool answered = false;
         if (!WholeMailByRetr && topUse_ != TTopUse::No) {
-            answered = TryCommand("TOP " + number + kAllLines, data, budget);
+            answered = TryCommand(WholeMailTop(MsgIndex), data, budget);
             topUse_ = answered ? TTopUse::Yes : TTopUse::No;
         }
         if (!answered) {

@@ -35,6 +35,7 @@
 #include "Timeouts.h"
 #include "mbx_events.h"
 
+class TUniqueIds;
 // Error codes passed to OnError for refused commands.
 enum : int {
     kErrLogin = 2001,    // USER or PASS
@@ -181,11 +182,44 @@ public:
     // answers in flight were read and dropped.
     TPassEnd ListMails(TMsgNumber Count, const TListedRow& Row,
                        const std::function<bool()>& Cancelled);
+    // As ListMails, with "UIDL n" after each mail's list n; Row gets the mail's unique id, ""
+    // where the server gives none. Not asked when CAPA leaves UIDL out; the first "-ERR" to
+    // UIDL asks no more and ends nothing. An answer naming another mail, or an id that is
+    // empty, too long, not printable or that of another mail (UniqueIds.h) ends the session as
+    // a refused list n does (2006).
+    using TListedIdRow = std::function<void(TMsgNumber n, const std::string& header,
+                                            const std::string& size, const std::string& id)>;
+    TPassEnd ListMailsWithIds(TMsgNumber Count, const TListedIdRow& Row,
+                              const std::function<bool()>& Cancelled);
     // DELE for each number in the order given; Deleted(n) (and OnDelete) after each "+OK".
     // A refusal ends the pass and the session as DeleteMsg does (2003): no QUIT, so the
     // server deletes nothing at all.
     TPassEnd DeleteMails(const std::vector<TMsgNumber>& Numbers,
                          const std::function<void(TMsgNumber n)>& Deleted);
+    // A marked mail for DeleteWithCopies: its number and the size its listing gave.
+    struct TMarkedMail {
+        TMsgNumber Number;
+        uint64_t Size;
+    };
+    // Writes the copy of mail n (the whole mail as RETR gives it: dot-unstuffed, line ends as
+    // sent); "" once it is written, else why not, naming the folder or file.
+    using TKeepCopy = std::function<std::string(TMsgNumber n, const std::string& mail)>;
+    struct TCopyFailure {
+        TMsgNumber Number;
+        std::string Why;
+    };
+    // Keeps a copy of each marked mail up to MaxCopySize bytes, then deletes the marked mails:
+    // each such mail is fetched whole as Retrieve fetches it (TOP n 999999999, or RETR), with
+    // several in flight as ListMails has, and handed to Keep; then DeleteMails for the marked
+    // mails in the order given, but for those Keep could not write: they go into Failures
+    // and are never deleted. Mails above MaxCopySize are deleted without a copy. A refused
+    // fetch ends the session (2004) before any DELE, so nothing is deleted. The copies of
+    // mails that end up not deleted (the session ended before its QUIT) are the caller's to
+    // remove.
+    TPassEnd DeleteWithCopies(const std::vector<TMarkedMail>& Marked, uint64_t MaxCopySize,
+                              const TKeepCopy& Keep,
+                              const std::function<void(TMsgNumber n)>& Deleted,
+                              std::vector<TCopyFailure>& Failures);
     // "QUIT" when connected, then closes (OnQuit); true when the server took it or the session
     // was closed already. False and error 2002 on refusal: the server need not have carried
     // out the deletions.
@@ -237,6 +271,18 @@ private:
     // What TOP n 0 and list n give from their answers.
     static std::string headerOf(const std::string& answer);
     void noteDeleted(TMsgNumber MsgIndex);
+    // The listing of ListMails and ListMailsWithIds, asking UIDL n while askIds.
+    TPassEnd listPass(TMsgNumber Count, const TListedIdRow& Row,
+                      const std::function<bool()>& Cancelled, bool askIds);
+    // The answer to UIDL n just read: its id into id; a refusal ("" id) stops askIds. False
+    // once the session ended (a hostile id ends it, 2006).
+    bool takeUniqueId(TMsgNumber n, bool answered, TUniqueIds& ids, bool& askIds, std::string& id);
+    // Fetches the marked mails up to MaxCopySize for DeleteWithCopies; false once the session
+    // ended.
+    bool keepCopies(const std::vector<TMarkedMail>& Marked, uint64_t MaxCopySize,
+                    const TKeepCopy& Keep, std::vector<TCopyFailure>& Failures);
+    // "TOP n 999999999": the whole mail, without it counting as a download.
+    static std::string WholeMailTop(TMsgNumber n);
     // The first TOP answer of a session decides whether TOP serves for whole mails.
     void NoteTopAnswer();
 

@@ -21,7 +21,14 @@ bool TPipeline::HasRoom(size_t Bytes) {
     return filling_;
 }
 
-void TPipeline::Queue(const std::string& Command, bool MultiLine) {
+TAnswerBudget TPipeline::budgetOf(const TInFlight& command) const {
+    if (command.Budget)
+        return *command.Budget;
+    return command.MultiLine ? pop_.HeaderBudget() : TAnswerBudget{};
+}
+
+void TPipeline::Queue(const std::string& Command, bool MultiLine,
+                      std::optional<TAnswerBudget> Budget) {
     if (answered_ >= kCompactAt) {
         // The unsent bytes keep their content; a TLS write may go on from their new place.
         out_.erase(0, answered_);
@@ -32,7 +39,7 @@ void TPipeline::Queue(const std::string& Command, bool MultiLine) {
     }
     out_ += Command;
     out_ += "\r\n";
-    flight_.push_back({MultiLine, out_.size()});
+    flight_.push_back({MultiLine, out_.size(), std::move(Budget)});
 }
 
 void TPipeline::Push() {
@@ -52,11 +59,10 @@ bool TPipeline::Next(std::string& Answer) {
         if (!oldestSent() && pop_.Connected())
             pop_.socket_->Socket()->AwaitSendRoom();
     }
-    const TInFlight oldest = flight_.front();
+    const TInFlight oldest = std::move(flight_.front());
     flight_.pop_front();
     answered_ = oldest.End;
-    pop_.ReceiveAnswer(Answer, oldest.MultiLine,
-                       oldest.MultiLine ? pop_.HeaderBudget() : TAnswerBudget{});
+    pop_.ReceiveAnswer(Answer, oldest.MultiLine, budgetOf(oldest));
     Push();
     return pop_.ReplyStatus() == "+OK";
 }
@@ -69,10 +75,9 @@ void TPipeline::EndAfterRefusal(int ErrorCode) {
         std::string dropped;
         // A command that went out only in part is never answered.
         while (InFlight() && oldestSent() && pop_.Connected()) {
-            const TInFlight oldest = flight_.front();
+            const TInFlight oldest = std::move(flight_.front());
             flight_.pop_front();
-            pop_.ReceiveAnswer(dropped, oldest.MultiLine,
-                               oldest.MultiLine ? pop_.HeaderBudget() : TAnswerBudget{});
+            pop_.ReceiveAnswer(dropped, oldest.MultiLine, budgetOf(oldest));
         }
     } catch (const ESocketError&) {
         return; // the session is closed and reported already

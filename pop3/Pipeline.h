@@ -9,7 +9,10 @@
 
 #include <cstddef>
 #include <deque>
+#include <optional>
 #include <string>
+
+#include "AnswerReader.h"
 
 class TMbxPOP;
 
@@ -21,8 +24,10 @@ public:
     // flight. Once full, room comes back when half the window is answered, so commands go
     // out in large sends rather than one short packet per answer.
     bool HasRoom(size_t Bytes);
-    // Queues a command (without CR LF); it goes out with the next Push or Next.
-    void Queue(const std::string& Command, bool MultiLine);
+    // Queues a command (without CR LF); it goes out with the next Push or Next. A multi-line
+    // answer may hold the session's header budget unless Budget says otherwise.
+    void Queue(const std::string& Command, bool MultiLine,
+               std::optional<TAnswerBudget> Budget = std::nullopt);
     // Sends what the socket takes of the queued commands now, without waiting.
     void Push();
     bool InFlight() const { return !flight_.empty(); }
@@ -40,7 +45,9 @@ private:
     struct TInFlight {
         bool MultiLine;
         size_t End; // offset in out_ just after the command's CR LF
+        std::optional<TAnswerBudget> Budget;
     };
+    TAnswerBudget budgetOf(const TInFlight& command) const;
     // The oldest command in flight has gone out whole.
     bool oldestSent() const { return sent_ >= flight_.front().End; }
 

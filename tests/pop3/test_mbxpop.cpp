@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,9 +34,11 @@ std::string ReadAll(const std::string& path) {
     return s.str();
 }
 
-// Runs mbxpop with these arguments, the password and the locale's variables in its environment.
+// Runs mbxpop with these arguments, the password and the locale's variables in its environment;
+// through wrapper (a command that runs the rest of its arguments) when given.
 Result Mbxpop(const std::vector<std::string>& args, const std::string& password,
-              const std::vector<std::string>& locale = {"LC_ALL=C.UTF-8"}) {
+              const std::vector<std::string>& locale = {"LC_ALL=C.UTF-8"},
+              const std::vector<std::string>& wrapper = {}) {
     const std::string dir = ::testing::TempDir();
     const std::string out = dir + "mbxpop-out-" + std::to_string(::getpid());
     const std::string err = dir + "mbxpop-err-" + std::to_string(::getpid());
@@ -43,7 +46,8 @@ Result Mbxpop(const std::vector<std::string>& args, const std::string& password,
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> all{MBXPOP_PATH};
+    std::vector<std::string> all = wrapper;
+    all.push_back(MBXPOP_PATH);
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : all)
@@ -67,7 +71,7 @@ Result Mbxpop(const std::vector<std::string>& args, const std::string& password,
     env.push_back(nullptr);
     pid_t pid = 0;
     Result r;
-    if (::posix_spawn(&pid, MBXPOP_PATH, &actions, nullptr, argv.data(), env.data()) == 0) {
+    if (::posix_spawnp(&pid, all[0].c_str(), &actions, nullptr, argv.data(), env.data()) == 0) {
         int status = 0;
         ::waitpid(pid, &status, 0);
         r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
@@ -78,6 +82,18 @@ Result Mbxpop(const std::vector<std::string>& args, const std::string& password,
     ::unlink(out.c_str());
     ::unlink(err.c_str());
     return r;
+}
+
+// The rows of list without their last column, the unique id, which go into ids.
+std::string WithoutIds(const std::string& rows, std::set<std::string>& ids) {
+    std::istringstream in(rows);
+    std::string out;
+    for (std::string line; std::getline(in, line);) {
+        const size_t tab = line.rfind('\t');
+        ids.insert(line.substr(tab + 1));
+        out += line.substr(0, tab) + "\n";
+    }
+    return out;
 }
 
 std::string Mail(int n) {
@@ -132,7 +148,9 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
     std::string expected;
     for (int n = 1; n <= 3; ++n)
         expected += std::to_string(n) + "\t" + mailSize + "\t" + headerSize + "\n";
-    EXPECT_EQ(list.out, expected);
+    std::set<std::string> ids;
+    EXPECT_EQ(WithoutIds(list.out, ids), expected);
+    EXPECT_EQ(ids.size(), 3u) << list.out;
 
     // The same rows one command at a time; pipelined, several commands go out in one send.
     for (const bool pipelined : {true, false}) {
@@ -141,8 +159,9 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
         if (!pipelined)
             args.insert(args.begin(), "--no-pipelining");
         Result traced = Mbxpop(args, "pa55 word");
-        EXPECT_EQ(traced.out, expected);
-        EXPECT_EQ(traced.err.find("sent TOP 1 0\\r\\nlist 1\\r\\nTOP 2 0") != std::string::npos,
+        EXPECT_EQ(traced.out, list.out);
+        EXPECT_EQ(traced.err.find("sent TOP 1 0\\r\\nlist 1\\r\\nUIDL 1\\r\\nTOP 2 0") !=
+                      std::string::npos,
                   pipelined)
             << traced.err;
     }
@@ -344,7 +363,8 @@ TEST(Mbxpop, SignsInWithAnAccessTokenFromTheTokenCommand) {
                                  row.command, "localhost", "tool", "list"},
                                 "pw");
         EXPECT_EQ(r.status, row.status) << r.err;
-        EXPECT_EQ(r.out, row.out);
+        std::set<std::string> ids;
+        EXPECT_EQ(WithoutIds(r.out, ids), row.out);
         EXPECT_NE(r.err.find(row.said), std::string::npos) << r.err;
         // Never the password, never the token: the initial responses begin with
         // base64("user=tool") and base64("n,a=tool,").
@@ -352,6 +372,90 @@ TEST(Mbxpop, SignsInWithAnAccessTokenFromTheTokenCommand) {
              {"sent USER", "sent PASS", "not-a-token", "dXNlcj10b29s", "bixhPXRvb2ws"})
             EXPECT_EQ(r.err.find(secret), std::string::npos) << secret << "\n" << r.err;
     }
+}
+
+// No copy, no DELE: a folder that fills up midway (a small tmpfs of a mount namespace of its
+// own) leaves exactly the mails whose copies it could not take; a session that fails leaves
+// every mail and no copy.
+TEST(Mbxpop, KeepCopyDeletesExactlyTheMailsItCopied) {
+    if (std::system("unshare --mount true 2>/dev/null") != 0)
+        GTEST_SKIP() << "no mount namespace here for a small tmpfs";
+    std::vector<std::string> mails;
+    for (int n = 1; n <= 8; ++n)
+        mails.push_back(Mail(n) + std::string(10000, 'x') + "\r\n.dot\r\n");
+    const std::string folder = ::testing::TempDir() + "keep-" + std::to_string(::getpid());
+    const std::string tmpfs = folder + "/small", out = folder + "/out";
+    // Runs mbxpop on a tmpfs of 64 KiB at "small", then copies what it holds to "out".
+    const std::vector<std::string> onSmallDisk{
+        "unshare",
+        "--mount",
+        "sh",
+        "-c",
+        "d=$0; o=$1; shift; mount -t tmpfs -o size=64k none \"$d\" || exit 99; \"$@\"; rc=$?; "
+        "cp -a \"$d\"/. \"$o\"/ && exit $rc",
+        tmpfs,
+        out};
+    struct Row {
+        const char* what;
+        bool smallDisk;
+        std::vector<std::string> numbers;
+        int status;
+        std::string said; // on stderr
+    } rows[] = {
+        {"enough room", false, {"8", "2", "5"}, 0, ""},
+        {"full midway",
+         true,
+         {"1", "2", "3", "4", "5", "6", "7", "8"},
+         2,
+         "not deleted without a copy: mail "},
+        {"refused", false, {"1", "9"}, 1, "refused: 2006"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(tmpfs);
+        std::filesystem::create_directories(out);
+        DovecotServer server("tool", "pw", mails);
+        const std::string copies = (row.smallDisk ? tmpfs : out) + "/Deleted/acct";
+        std::vector<std::string> args{"--security", "none", "--port", std::to_string(server.port()),
+                                      "127.0.0.1",  "tool", "delete", "--keep-copy",
+                                      copies};
+        args.insert(args.end(), row.numbers.begin(), row.numbers.end());
+        const Result r = Mbxpop(args, "pw", {"LC_ALL=C.UTF-8"},
+                                row.smallDisk ? onSmallDisk : std::vector<std::string>{});
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_NE(r.err.find(row.said), std::string::npos) << r.err;
+
+        // Each line out names a mail deleted and its copy, now in out.
+        std::set<int> copied;
+        std::istringstream lines(r.out);
+        for (std::string line; std::getline(lines, line);) {
+            const int n = std::stoi(line);
+            const std::string copy = line.substr(line.find('\t') + 1);
+            ASSERT_EQ(copy.rfind(copies + "/", 0), 0u) << line;
+            const std::string found = out + "/Deleted/acct/" + copy.substr(copies.size() + 1);
+            EXPECT_TRUE(ReadAll(found) == mails[n - 1]) << "copy of mail " << n;
+            copied.insert(n);
+        }
+        std::error_code none;
+        const auto files =
+            std::distance(std::filesystem::directory_iterator(out + "/Deleted/acct", none),
+                          std::filesystem::directory_iterator());
+        EXPECT_EQ(files, static_cast<long>(copied.size())) << "a copy of a mail not deleted";
+        std::vector<int> remaining;
+        for (int n = 1; n <= 8; ++n)
+            if (!copied.count(n))
+                remaining.push_back(n);
+        EXPECT_EQ(server.RemainingMessages(), remaining) << server.Log();
+        if (row.smallDisk) {
+            EXPECT_GT(copied.size(), 0u);
+            EXPECT_LT(copied.size(), 8u);
+            EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+        } else {
+            EXPECT_EQ(copied.size(), row.status == 0 ? row.numbers.size() : 0u);
+        }
+    }
+    std::filesystem::remove_all(folder);
 }
 
 // --help names every option the tool takes, and the man page names every one of them.
@@ -374,6 +478,18 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
         EXPECT_NE(help.out.find(option), std::string::npos);
         EXPECT_NE(manPage.find(roff(option)), std::string::npos);
         if (option != "--help") {
+}
+
+    for (const std::string option :
+         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--help",
+          "--keep-copy"}) {
+        SCOPED_TRACE(option);
+        EXPECT_NE(help.out.find(option), std::string::npos);
+        std::string roff; // "\-\-ca\-file" in roff
+        for (const char c : option)
+            roff += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(manPage.find(roff), std::string::npos);
+        if (option != "--help" && option != "--keep-copy") { // the latter belongs to delete
             const Result bare = Mbxpop({option}, "");
             EXPECT_EQ(bare.status, 64) << "an option the parser does not know: " << bare.err;
             EXPECT_EQ(bare.err.find("unknown option"), std::string::npos) << bare.err;

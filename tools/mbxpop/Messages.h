@@ -19,6 +19,9 @@ inline constexpr TText Refused{"abgelehnt: ", "refused: "};
 inline constexpr TText FetchedWithRetr{
     "die e-mail wurde mit RETR geholt: der Server kann sie nun als heruntergeladen betrachten",
     "the mail was fetched with RETR: the server may count it as downloaded"};
+// The mail's number, then why its copy could not be written.
+inline constexpr TText NotDeletedWithoutCopy{"ohne Kopie nicht gelöscht: e-mail ",
+                                             "not deleted without a copy: mail "};
 inline constexpr TText SecurityMayNotFit{
     "vermutlich passt --security nicht zu diesem Server und Port",
     "probably the --security choice does not fit this server and port"};

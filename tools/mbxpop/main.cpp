@@ -7,12 +7,12 @@
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
 // is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
-// retrieve N | delete N [N ...] | prune --rules FILE [--dry-run | --yes] (Prune.h). The
-// session ends with QUIT where it is still open. It never asks: where the window would ask (a
-// certificate that cannot be verified, no encryption offered) it stops.
+// retrieve N | delete [--keep-copy DIR] N [N ...] | prune --rules FILE [--dry-run | --yes]
+// (Prune.h). The session ends with QUIT where it is still open. It never asks: where the window
+// would ask (a certificate that cannot be verified, no encryption offered) it stops.
 // Exit status: 0 success (--help included); 1 a refusal reported through OnError, or a token
-// command that failed or printed no token; 2 a failed
-// connect, a transport failure or another exception; 3 a security failure; 64 bad usage.
+// command that failed or printed no token; 2 a failed connect, a transport failure, a mail left
+// for want of a copy, or another exception; 3 a security failure; 64 bad usage.
 // Messages follow the locale: German where the window would speak German, else English.
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +23,7 @@
 
 #include <unistd.h>
 
+#include "CopyingDelete.h"
 #include "FailureTexts.h"
 #include "MbxMIME.h"
 #include "MbxPOP3.h"
@@ -45,7 +46,7 @@ const char* const kUsage =
     "              [--retr] [--no-pipelining] [--auth password|xoauth2|oauthbearer]\n"
     "              [--token-command CMD] HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
-    "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
+    "  commands: stat | list | header N | retrieve N | delete [--keep-copy DIR] N [N ...]\n"
     "            | prune --rules FILE [--dry-run | --yes]\n"
     "  prune             lists the mails the rules in FILE (Sieve) mark: number, size, sender,\n"
     "                    subject, rule; a dry run that deletes nothing unless --yes is given\n"
@@ -60,6 +61,7 @@ const char* const kUsage =
     "  --auth METHOD     password (default: USER and PASS), or an OAuth2 access token with\n"
     "                    SASL xoauth2 or oauthbearer, over an encrypted connection only\n"
     "  --token-command CMD  the access token is the first line CMD prints (run by /bin/sh -c)\n"
+    "  --keep-copy DIR   (delete) a copy of each mail into DIR first; no copy, no DELE\n"
     "  the password is read from the environment variable MBXPOP_PASSWORD\n";
 
 struct Options {
@@ -77,6 +79,7 @@ struct Options {
     std::string command;
     std::vector<TMsgNumber> numbers;
     TPruneRequest prune;
+    std::string keepCopy; // delete: the folder of copies; empty: none
 };
 
 int Usage(const std::string& why) {
@@ -149,6 +152,12 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
     o.command = argv[i++];
     if (o.command == "prune")
         return ParsePruneArguments(std::vector<std::string>(argv + i, argv + argc), o.prune);
+    if (o.command == "delete" && i < argc && std::string(argv[i]) == "--keep-copy") {
+        if (i + 1 >= argc || argv[i + 1][0] == '\0')
+            return "--keep-copy needs a folder";
+        o.keepCopy = argv[i + 1];
+        i += 2;
+    }
     for (; i < argc; ++i) {
         TMsgNumber n = 0;
         if (!ParseNumber(argv[i], n))
@@ -187,20 +196,25 @@ bool IsSecurityFailure(TFailureCause cause) {
            cause == TFailureCause::Insecure;
 }
 
-void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& prune, bool german) {
+void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& prune, bool german,
+                TCopyingDelete* copying) {
     if (o.command == "stat") {
         pop.Stat();
         if (pop.Connected())
             std::cout << pop.MessageCount() << ' ' << pop.MailboxSize() << '\n';
     } else if (o.command == "list") {
         pop.Stat();
-        // The window's listing, pipelined unless --no-pipelining.
+        // The window's listing, pipelined unless --no-pipelining; the unique id last, if any.
         if (pop.Connected())
-            pop.ListMails(pop.MessageCount(),
-                          [](TMsgNumber n, const std::string& header, const std::string& size) {
-                              std::cout << n << '\t' << size << '\t' << header.size() << '\n';
-                          },
-                          {});
+            pop.ListMailsWithIds(pop.MessageCount(),
+                                 [](TMsgNumber n, const std::string& header,
+                                    const std::string& size, const std::string& id) {
+                                     std::cout << n << '\t' << size << '\t' << header.size();
+                                     if (!id.empty())
+                                         std::cout << '\t' << id;
+                                     std::cout << '\n';
+                                 },
+                                 {});
     } else if (o.command == "header") {
         std::string header;
         pop.GetMsgHeader(o.numbers[0], header);
@@ -211,6 +225,8 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
             std::cerr << "mbxpop: " << Pick(mbxpop_texts::FetchedWithRetr, german) << "\n";
         if (msg)
             std::cout << MessageJson(*msg);
+    } else if (o.command == "delete" && copying) {
+        copying->Run(pop, o.numbers);
     } else if (o.command == "delete") {
         pop.DeleteMails(o.numbers, {});
     } else if (o.command == "prune") {
@@ -270,6 +286,10 @@ int main(int argc, char** argv) {
             std::cerr << "event error " << code << ' ' << EscapedLine(text) << std::endl;
     };
 
+    // Outside the try: its copies are removed on every way out but a good QUIT.
+    std::optional<TCopyingDelete> copying;
+    if (!o.keepCopy.empty())
+        copying.emplace(o.keepCopy);
     try {
         pop.Connect();
         if (pop.Failed()) {
@@ -294,9 +314,14 @@ int main(int argc, char** argv) {
         if (o.trace)
             TraceSecurity(pop, std::cerr);
         if (pop.Login())
-            RunCommand(pop, o, prune, german);
+            RunCommand(pop, o, prune, german, copying ? &*copying : nullptr);
         if (pop.Connected())
             pop.Quit();
+        if (copying && !copying->Finish(!refusal && !pop.Failed(), std::cout, std::cerr, german) &&
+            !refusal) {
+            std::cout.flush();
+            return kExitFailed;
+        }
     } catch (const ESocketError& e) {
         std::cout.flush();
         std::cerr << "mbxpop: "

@@ -89,14 +89,15 @@ void StartWatchdog(const std::string& folder) {
 // The mails written straight into the Maildir the sandbox made (thousands in a moment, where a
 // copy per mail would take seconds), named as the sandbox names them: in the order given, and
 // owned like the Maildir, so the server's mail processes read them as their own.
-void WriteMaildir(const fs::path& maildir, const std::vector<std::string>& mails) {
+void WriteMaildir(const fs::path& maildir, const std::vector<std::string>& mails,
+                  size_t first = 1) {
     struct stat owner {};
     if (::stat(maildir.c_str(), &owner) < 0)
         throw std::runtime_error("DovecotServer: no Maildir at " + maildir.string());
     for (size_t i = 0; i < mails.size(); ++i) {
-        const std::string n = std::to_string(i + 1);
+        const std::string n = std::to_string(first + i);
         const fs::path file =
-            maildir / "new" / (std::to_string(1000000000 + i + 1) + ".M" + n + "P1.sandbox");
+            maildir / "new" / (std::to_string(1000000000 + first + i) + ".M" + n + "P1.sandbox");
         {
             std::ofstream out(file, std::ios::binary);
             out << mails[i];
@@ -156,7 +157,8 @@ DovecotServer::DovecotServer(std::string user, std::string password,
         }
         if (!running_)
             throw std::runtime_error("DovecotServer: the server did not start; log:\n" + Log());
-        WriteMaildir(fs::path(folder_) / "sandbox" / "mail" / user_ / "Maildir", mails);
+        WriteMaildir(maildir(), mails);
+        mailCount_ = mails.size();
         StartWatchdog(folder_);
     } catch (...) {
         std::error_code ignored;
@@ -173,6 +175,15 @@ DovecotServer::~DovecotServer() {
     }
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
+}
+
+std::string DovecotServer::maildir() const {
+    return (fs::path(folder_) / "sandbox" / "mail" / user_ / "Maildir").string();
+}
+
+void DovecotServer::AddMails(const std::vector<std::string>& mails) {
+    WriteMaildir(maildir(), mails, mailCount_ + 1);
+    mailCount_ += mails.size();
 }
 
 void DovecotServer::Stop() {

@@ -64,11 +64,15 @@ public:
     // The server's log, for failure messages.
     std::string Log() const;
 
+    // Delivers more mails; they take the numbers after those given so far.
+    void AddMails(const std::vector<std::string>& mails);
+
     // Stops the server now; the destructor does nothing more than remove the folder then.
     void Stop();
 
 private:
     std::vector<int> messages(bool seenOnly) const;
+    std::string maildir() const;
 
     std::string user_;
     std::string password_;
@@ -76,4 +80,5 @@ private:
     uint16_t port_ = 0;
     uint16_t tlsPort_ = 0;
     bool running_ = false;
+    size_t mailCount_ = 0;
 };

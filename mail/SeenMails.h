@@ -1,0 +1,36 @@
+#pragma once
+
+// The unique ids (UIDL) one account's server listed, each with the time it was first listed,
+// kept from one listing to the next in a small file of its own.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+class TSeenMails {
+public:
+    // What one listing learns of one mail.
+    struct TSighting {
+        bool New = false;  // not listed the last time
+        int64_t Since = 0; // first listed then, in seconds since 1970; 0 without an id
+    };
+
+    // The file as the last Save left it; none there: no listing recorded yet. Throws
+    // std::runtime_error naming the file and line when it is damaged, std::system_error when
+    // it cannot be read.
+    static TSeenMails Load(const std::string& path);
+    // Writes the file atomically, owner-only. Throws std::system_error naming it.
+    void Save(const std::string& path) const;
+
+    // A listing was recorded before.
+    bool Listed() const { return listed_; }
+    // Takes the ids of a listing made at now, one per mail in order ("" where the server gave
+    // none): a sighting per id. Ids not listed any more are forgotten. The first listing of an
+    // account calls no mail new, as every one would be.
+    std::vector<TSighting> Note(const std::vector<std::string>& ids, int64_t now);
+
+private:
+    std::map<std::string, int64_t> firstListed_;
+    bool listed_ = false;
+};
