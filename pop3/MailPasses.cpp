@@ -22,7 +22,7 @@ TMbxPOP::TPassEnd TMbxPOP::ListMails(TMsgNumber Count, const TListedRow& Row,
             // Cancel takes effect between mails, never between the two commands of one.
             if (cancelled())
                 return TPassEnd::Cancelled;
-            GetMsgHeader(n, header);
+            GetMsgTop(n, ListBodyLines, header);
             if (!connected_)
                 return TPassEnd::SessionEnded;
             GetMsgSize(static_cast<int>(n), size);
@@ -41,7 +41,8 @@ TMbxPOP::TPassEnd TMbxPOP::ListMails(TMsgNumber Count, const TListedRow& Row,
     for (uint64_t n = 1; n <= Count; ++n) {
         // A mail's two commands always go out together, so each mail asked for gets its row.
         while (!stopped && nextToSend <= Count) {
-            const std::string top = Numbered("TOP ", static_cast<unsigned>(nextToSend), " 0");
+            const std::string top = Numbered("TOP ", static_cast<unsigned>(nextToSend),
+                                             (" " + std::to_string(ListBodyLines)).c_str());
             const std::string list = Numbered("list ", static_cast<unsigned>(nextToSend));
             if (!pipe.HasRoom(top.size() + list.size() + 4))
                 break;
