@@ -1,5 +1,5 @@
 // mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
-//        [--no-pipelining] HOST USER COMMAND [ARGS...]
+//        [--no-pipelining] [--score --scorer NAME ...] HOST USER COMMAND [ARGS...]
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
 // retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
 // list and delete keep several commands in flight where the server lists PIPELINING, as the
@@ -24,6 +24,8 @@
 #include "MbxPOP3.h"
 #include "MessageJson.h"
 #include "Messages.h"
+#include "ScoreListing.h"
+#include "ScoreOptions.h"
 #include "Trace.h"
 #include "UiLanguage.h"
 
@@ -36,7 +38,9 @@ constexpr int kExitUsage = 64;
 
 const char* const kUsage =
     "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
-    "              [--retr] [--no-pipelining] HOST USER COMMAND [ARGS...]\n"
+    "              [--retr] [--no-pipelining] [--score --scorer NAME [--spamd HOST:PORT |\n"
+    "              --rspamd HOST:PORT | --wordlist DIR] [--score-lines N]]\n"
+    "              HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
     "  commands: stat | list | header N | retrieve N | delete N [N ...]\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
@@ -61,10 +65,11 @@ struct Options {
     std::string user;
     std::string command;
     std::vector<TMsgNumber> numbers;
+    TScoreOptions score;
 };
 
 int Usage(const std::string& why) {
-    std::cerr << "mbxpop: " << why << "\n" << kUsage;
+    std::cerr << "mbxpop: " << why << "\n" << kUsage << kScoreUsage;
     return kExitUsage;
 }
 
@@ -109,7 +114,11 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
                 return "--ca-file needs a file name";
             o.caFile = argv[++i];
         } else {
-            return "unknown option " + option;
+            std::optional<std::string> error;
+            if (!ParseScoreOption(argc, argv, i, o.score, error))
+                return "unknown option " + option;
+            if (error)
+                return error;
         }
     }
     if (argc - i < 3)
@@ -136,7 +145,7 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
     } else {
         return "unknown command " + o.command;
     }
-    return std::nullopt;
+    return CheckScoreOptions(o.score, o.command);
 }
 
 // A retrieval fills tens of MB of fresh heap in small blocks, and first-touch page faults then
@@ -160,6 +169,8 @@ void RunCommand(TMbxPOP& pop, const Options& o, bool german) {
         pop.Stat();
         if (pop.Connected())
             std::cout << pop.MessageCount() << ' ' << pop.MailboxSize() << '\n';
+    } else if (o.command == "list" && o.score.Enabled) {
+        ListWithScores(pop, o.score, german, std::cout, std::cerr);
     } else if (o.command == "list") {
         pop.Stat();
         // The window's listing, pipelined unless --no-pipelining.
@@ -191,7 +202,7 @@ int main(int argc, char** argv) {
     if (auto error = ParseArguments(argc, argv, o))
         return Usage(*error);
     if (o.help) {
-        std::cout << kUsage;
+        std::cout << kUsage << kScoreUsage;
         return std::cout.flush() ? 0 : kExitFailed;
     }
     const bool german = GermanUiFromEnvironment();

@@ -94,7 +94,8 @@ void WriteMaildir(const fs::path& maildir, const std::vector<std::string>& mails
 
 DovecotServer::DovecotServer(std::string user, std::string password,
                              const std::vector<std::string>& mails, const DovecotTls& tls)
-    : user_(std::move(user)), password_(std::move(password)), folder_(MakeServerFolder("inbox-dovecot")) {
+    : user_(std::move(user)), password_(std::move(password)),
+      folder_(MakeServerFolder("inbox-dovecot")) {
     try {
         // The unprivileged Dovecot processes must be able to pass through to the Maildir.
         fs::permissions(folder_,
