@@ -2,10 +2,6 @@
 
 namespace {
 
-std::vector<std::string> Client(const TScorerConfig& config) {
-    return {ScorerProgram(config)};
-}
-
 // spamc takes the host and the port apart, or a socket.
 void AddSpamdAddress(const std::string& address, std::vector<std::string>& argv) {
     if (address.empty())
@@ -26,28 +22,26 @@ void AddSpamdAddress(const std::string& address, std::vector<std::string>& argv)
         argv.insert(argv.end(), {"-p", address.substr(colon + 1)});
 }
 
-// Without -x spamc answers "0/0" with success when spamd cannot be reached.
-std::vector<std::string> Spamc(const TScorerConfig& config, std::vector<std::string> tail) {
-    auto argv = Client(config);
-    argv.push_back("-x");
-    AddSpamdAddress(config.Address, argv);
-    argv.insert(argv.end(), tail.begin(), tail.end());
-    return argv;
-}
-
-std::vector<std::string> Rspamc(const TScorerConfig& config, std::vector<std::string> tail) {
-    auto argv = Client(config);
-    if (!config.Address.empty())
-        argv.insert(argv.end(), {"-h", config.Address});
-    argv.insert(argv.end(), tail.begin(), tail.end());
-    return argv;
-}
-
-std::vector<std::string> Bogofilter(const TScorerConfig& config, std::vector<std::string> tail) {
-    auto argv = Client(config);
-    if (!config.WordListDir.empty())
-        argv.insert(argv.end(), {"-d", config.WordListDir});
-    argv.insert(argv.end(), tail.begin(), tail.end());
+// The client with where it finds its server or word list, then what it is to do.
+std::vector<std::string> Command(const TScorerConfig& config,
+                                 std::initializer_list<const char*> what) {
+    std::vector<std::string> argv{ScorerProgram(config)};
+    switch (config.Kind) {
+    case TScorerKind::SpamAssassin:
+        // Without -x spamc answers "0/0" with success when spamd cannot be reached.
+        argv.push_back("-x");
+        AddSpamdAddress(config.Address, argv);
+        break;
+    case TScorerKind::Rspamd:
+        if (!config.Address.empty())
+            argv.insert(argv.end(), {"-h", config.Address});
+        break;
+    case TScorerKind::Bogofilter:
+        if (!config.WordListDir.empty())
+            argv.insert(argv.end(), {"-d", config.WordListDir});
+        break;
+    }
+    argv.insert(argv.end(), what.begin(), what.end());
     return argv;
 }
 
@@ -56,11 +50,11 @@ std::vector<std::string> Bogofilter(const TScorerConfig& config, std::vector<std
 std::vector<std::string> ScoreCommand(const TScorerConfig& config) {
     switch (config.Kind) {
     case TScorerKind::SpamAssassin:
-        return Spamc(config, {"-R"});
+        return Command(config, {"-R"});
     case TScorerKind::Rspamd:
-        return Rspamc(config, {});
+        return Command(config, {});
     case TScorerKind::Bogofilter:
-        return Bogofilter(config, {"-T", "-v"});
+        return Command(config, {"-T", "-v"});
     }
     return {};
 }
@@ -69,11 +63,11 @@ std::vector<std::string> LearnCommand(const TScorerConfig& config, TLearnAs as) 
     const bool spam = as == TLearnAs::Spam;
     switch (config.Kind) {
     case TScorerKind::SpamAssassin:
-        return Spamc(config, {"-L", spam ? "spam" : "ham"});
+        return Command(config, {"-L", spam ? "spam" : "ham"});
     case TScorerKind::Rspamd:
-        return Rspamc(config, {spam ? "learn_spam" : "learn_ham"});
+        return Command(config, {spam ? "learn_spam" : "learn_ham"});
     case TScorerKind::Bogofilter:
-        return Bogofilter(config, {spam ? "-s" : "-n"});
+        return Command(config, {spam ? "-s" : "-n"});
     }
     return {};
 }

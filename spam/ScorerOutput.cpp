@@ -61,21 +61,27 @@ double PerThreshold(double score, double threshold) {
     return threshold > 0 ? 5 * score / threshold : score;
 }
 
+// "SCORE/THRESHOLD" (spaces allowed around the slash) into s.
+bool ReadScoreAndThreshold(std::string_view text, TSpamScore& s) {
+    const size_t slash = text.find('/');
+    const auto score = Number(text.substr(0, slash));
+    const auto threshold =
+        slash == std::string_view::npos ? std::nullopt : Number(text.substr(slash + 1));
+    if (!score || !threshold)
+        return false;
+    s.Score = *score;
+    s.Threshold = *threshold;
+    return true;
+}
+
 std::optional<TSpamScore> Spamc(const std::string& output, std::string& why) {
     const auto lines = Lines(output);
-    const std::string_view first = lines.empty() ? std::string_view{} : Trimmed(lines[0]);
-    const size_t slash = first.find('/');
-    const auto score = Number(first.substr(0, slash));
-    const auto threshold =
-        slash == std::string_view::npos ? std::nullopt : Number(first.substr(slash + 1));
-    if (!score || !threshold) {
+    TSpamScore s;
+    if (lines.empty() || !ReadScoreAndThreshold(lines[0], s)) {
         why = "no \"score/threshold\" line";
         return std::nullopt;
     }
-    TSpamScore s;
-    s.Score = *score;
-    s.Threshold = *threshold;
-    s.IsSpam = *score >= *threshold;
+    s.IsSpam = s.Score >= *s.Threshold;
     // Rows of the table: points in the first columns, then the rule's name; wrapped
     // descriptions are indented far deeper.
     bool inTable = false;
@@ -96,7 +102,7 @@ std::optional<TSpamScore> Spamc(const std::string& output, std::string& why) {
             s.Rules.push_back({name, *value});
     }
     SortRules(s.Rules);
-    s.Normalised = Normalised(PerThreshold(s.Score, *threshold), s.IsSpam);
+    s.Normalised = Normalised(PerThreshold(s.Score, *s.Threshold), s.IsSpam);
     return s;
 }
 
@@ -111,16 +117,10 @@ std::optional<TSpamScore> Rspamc(const std::string& output, std::string& why) {
         if (const auto value = after("Spam:"); !value.empty()) {
             spam = value == "true";
         } else if (const auto text = after("Score:"); !text.empty()) {
-            const size_t slash = text.find('/');
-            const auto score = Number(text.substr(0, slash));
-            const auto threshold =
-                slash == std::string_view::npos ? std::nullopt : Number(text.substr(slash + 1));
-            if (!score || !threshold) {
+            if (!ReadScoreAndThreshold(text, s)) {
                 why = "unreadable \"Score:\" line";
                 return std::nullopt;
             }
-            s.Score = *score;
-            s.Threshold = *threshold;
             scored = true;
         } else if (const auto symbol = after("Symbol:"); !symbol.empty()) {
             const size_t open = symbol.find(" (");
