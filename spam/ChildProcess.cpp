@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,7 +34,7 @@ int Release(int& fd) {
 } // namespace
 
 int PollWait(bool awaitingExit, std::chrono::milliseconds left) {
-    // poll cannot see a child exit: one whose output is closed is looked at again soon.
+    // Without a pidfd (an old kernel) poll cannot see the exit: look again soon.
     const auto wait = awaitingExit ? std::min(left, std::chrono::milliseconds(10)) : left;
     return static_cast<int>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0)) + 1;
 }
@@ -78,6 +79,10 @@ TChildProcess::TChildProcess(const std::vector<std::string>& argv, std::string i
         startError_ = rc;
         return;
     }
+    // Readable once the child has exited (close-on-exec by itself), so poll waits for the
+    // exit as for the output.
+    // (glibc 2.36's <sys/pidfd.h> lacks extern "C", so the system call itself.)
+    pidFd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0));
     inFd_ = Release(in.Fd[0]);
     outFd_ = Release(out.Fd[0]);
     errFd_ = Release(err.Fd[0]);
@@ -94,6 +99,7 @@ TChildProcess::~TChildProcess() {
     closeFd(inFd_);
     closeFd(outFd_);
     closeFd(errFd_);
+    closeFd(pidFd_);
 }
 
 void TChildProcess::closeFd(int& fd) {
@@ -102,13 +108,17 @@ void TChildProcess::closeFd(int& fd) {
     fd = -1;
 }
 
-void TChildProcess::AddPollFds(std::vector<pollfd>& fds) const {
+bool TChildProcess::AddPollFds(std::vector<pollfd>& fds) const {
+    const size_t before = fds.size();
     if (inFd_ >= 0)
         fds.push_back({inFd_, POLLOUT, 0});
     if (outFd_ >= 0)
         fds.push_back({outFd_, POLLIN, 0});
     if (errFd_ >= 0)
         fds.push_back({errFd_, POLLIN, 0});
+    if (pidFd_ >= 0 && !reaped_)
+        fds.push_back({pidFd_, POLLIN, 0});
+    return fds.size() > before;
 }
 
 void TChildProcess::readInto(int& fd, std::string& to) {
@@ -154,6 +164,8 @@ void TChildProcess::Transfer(const std::vector<pollfd>& fds) {
             readInto(outFd_, out_);
         } else if (p.fd == errFd_ && errFd_ >= 0) {
             readInto(errFd_, err_);
+        } else if (p.fd == pidFd_ && pidFd_ >= 0) {
+            reap(WNOHANG);
         }
     }
 }
@@ -203,8 +215,8 @@ TChildResult RunChild(const std::vector<std::string>& argv, std::string input,
             break;
         }
         fds.clear();
-        child.AddPollFds(fds);
-        if (::poll(fds.data(), fds.size(), PollWait(fds.empty(), left)) < 0 && errno != EINTR) {
+        const bool awaitingExit = !child.AddPollFds(fds);
+        if (::poll(fds.data(), fds.size(), PollWait(awaitingExit, left)) < 0 && errno != EINTR) {
             child.Kill();
             break;
         }

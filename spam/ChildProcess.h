@@ -23,8 +23,9 @@ public:
 
     // 0, or the errno of the failed start (ENOENT: no such program).
     int StartError() const { return startError_; }
-    // The pipes still open, with the events they wait for, appended to fds.
-    void AddPollFds(std::vector<pollfd>& fds) const;
+    // The pipes still open and the exit to come, with the events they wait for, appended to
+    // fds; false when there is nothing to wait on but the exit and no pidfd to see it.
+    bool AddPollFds(std::vector<pollfd>& fds) const;
     // Moves the bytes of those of fds that are ours and ready.
     void Transfer(const std::vector<pollfd>& fds);
     // Output and error output have ended and the child has exited (and is reaped); never
@@ -47,7 +48,7 @@ private:
 
     pid_t pid_ = -1;
     int startError_ = 0;
-    int inFd_ = -1, outFd_ = -1, errFd_ = -1;
+    int inFd_ = -1, outFd_ = -1, errFd_ = -1, pidFd_ = -1;
     std::string input_;
     size_t written_ = 0;
     std::string out_, err_;
@@ -62,8 +63,8 @@ struct TChildResult {
     std::string Output, Errors;
 };
 
-// poll's time-out with `left` until the nearest deadline; awaitingExit: some child has closed
-// its output but not yet exited.
+// poll's time-out with `left` until the nearest deadline; awaitingExit: some child gave false
+// from AddPollFds.
 int PollWait(bool awaitingExit, std::chrono::milliseconds left);
 
 // Runs a child to its end in the caller's thread, killing it after timeout.

@@ -158,9 +158,7 @@ void TSpamScorer::run() {
         bool awaitingExit = false;
         auto nearest = std::chrono::steady_clock::time_point::max();
         for (const auto& r : running) {
-            const size_t before = fds.size();
-            r.Child->AddPollFds(fds);
-            awaitingExit = awaitingExit || fds.size() == before;
+            awaitingExit = !r.Child->AddPollFds(fds) || awaitingExit;
             nearest = std::min(nearest, r.Deadline);
         }
         int wait = -1;
