@@ -59,7 +59,7 @@ TMbxPOP::TPassEnd TMbxPOP::listPass(TMsgNumber Count, const TListedIdRow& Row,
             // Cancel takes effect between mails, never between the commands of one.
             if (cancelled())
                 return TPassEnd::Cancelled;
-            GetMsgHeader(n, header);
+            GetMsgTop(n, ListBodyLines, header);
             if (!connected_)
                 return TPassEnd::SessionEnded;
             GetMsgSize(static_cast<int>(n), size);
@@ -84,7 +84,8 @@ TMbxPOP::TPassEnd TMbxPOP::listPass(TMsgNumber Count, const TListedIdRow& Row,
         // A mail's commands always go out together, so each mail asked for gets its row.
         while (!stopped && nextToSend <= Count) {
             const auto number = static_cast<unsigned>(nextToSend);
-            const std::string top = Numbered("TOP ", number, " 0");
+            const std::string top =
+                Numbered("TOP ", number, (" " + std::to_string(ListBodyLines)).c_str());
             const std::string list = Numbered("list ", number);
             const std::string uidl = askIds ? Numbered("UIDL ", number) : "";
             if (!pipe.HasRoom(top.size() + list.size() + uidl.size() + 6))

@@ -336,17 +336,22 @@ void TMbxPOP::GetMsgSize(int MsgIndex, std::string& Size) {
 }
 
 void TMbxPOP::GetMsgHeader(TMsgNumber MsgIndex, std::string& Header) {
+    GetMsgTop(MsgIndex, 0, Header);
+}
+
+void TMbxPOP::GetMsgTop(TMsgNumber MsgIndex, uint32_t Lines, std::string& Text) {
     if (!connected_)
         throw std::runtime_error("Not connected.");
-    Header.clear();
+    Text.clear();
     std::string s;
     const bool answered =
-        Command("TOP " + Number(unsigned{MsgIndex}) + " 0", kErrHeader, s, HeaderBudget());
+        Command("TOP " + Number(unsigned{MsgIndex}) + " " + Number(unsigned{Lines}), kErrHeader, s,
+                HeaderBudget());
     NoteTopAnswer();
     if (!answered)
         return;
     ReceiveMultiLine(s);
-    Header = headerOf(s);
+    Text = headerOf(s);
 }
 
 void TMbxPOP::GetUIDL(int MsgIndex, std::string& UIDL) {

@@ -89,6 +89,9 @@ public:
     bool AllowPipelining = true;
     // Bytes of commands in flight at most (a command is some 12 bytes); at least one command.
     size_t PipelineBytes = 16 * 1024;
+    // ListMails asks "TOP n N" with this N, so each row's header is followed by the mail's
+    // first N body lines (what a spam scorer may want besides the header); 0: the header alone.
+    uint32_t ListBodyLines = 0;
 
     TNotifyEvent OnConnect; // Sender: the client socket component
     TNotifyEvent OnQuit;    // Sender: the client socket component
@@ -153,6 +156,8 @@ public:
     // "TOP n 0": Header := the header lines, the empty line and the "." line as sent; error
     // 2005 (Header empty).
     void GetMsgHeader(TMsgNumber MsgIndex, std::string& Header);
+    // "TOP n Lines": as GetMsgHeader, the mail's first Lines body lines after the header.
+    void GetMsgTop(TMsgNumber MsgIndex, uint32_t Lines, std::string& Text);
     // "UIDL n": UIDL := the unique-id word; error 2006 (UIDL empty).
     void GetUIDL(int MsgIndex, std::string& UIDL);
     // LIST n, then the whole mail through an owner-only temporary file, parsed. The mail is

@@ -15,6 +15,7 @@
 
 #include "DovecotServer.h"
 #include "OAuth2Stub.h"
+#include "SpamdServer.h"
 #include "StuckListener.h"
 #include "TestCertificates.h"
 
@@ -232,7 +233,16 @@ TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
                                                {"127.0.0.1", "tool", "header"},
                                                {"127.0.0.1", "tool", "delete", "0"},
                                                {"--port", "x", "127.0.0.1", "tool", "stat"},
-                                               {"--verbose", "127.0.0.1", "tool", "stat"}}) {
+                                               {"--verbose", "127.0.0.1", "tool", "stat"},
+                                               {"--score", "127.0.0.1", "tool", "stat"},
+                                               {"--score", "127.0.0.1", "tool", "list"},
+                                               {"--scorer", "spamc", "127.0.0.1", "tool", "list"},
+                                               {"--score", "--scorer", "spamd", "127.0.0.1",
+                                                "tool", "list"},
+                                               {"--score", "--scorer", "spamc", "--wordlist",
+                                                "/tmp", "127.0.0.1", "tool", "list"},
+                                               {"--score", "--scorer", "spamc", "--score-lines",
+                                                "-1", "127.0.0.1", "tool", "list"}}) {
         Result usage = Mbxpop(args, "right");
         EXPECT_EQ(usage.status, 64) << usage.err;
         EXPECT_NE(usage.err.find("usage: mbxpop"), std::string::npos);
@@ -472,31 +482,21 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
             escaped += c == '-' ? std::string("\\-") : std::string(1, c);
         return escaped;
     };
-    for (const std::string option : {"--port", "--security", "--ca-file", "--trace", "--retr",
-                                     "--no-pipelining", "--auth", "--token-command", "--help"}) {
+    for (const std::string option :
+         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--auth",
+          "--token-command", "--score", "--scorer", "--spamd", "--rspamd", "--wordlist",
+          "--score-lines", "--help"}) {
         SCOPED_TRACE(option);
         EXPECT_NE(help.out.find(option), std::string::npos);
         EXPECT_NE(manPage.find(roff(option)), std::string::npos);
         if (option != "--help") {
-}
-
-    for (const std::string option :
-         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--help",
-          "--keep-copy"}) {
-        SCOPED_TRACE(option);
-        EXPECT_NE(help.out.find(option), std::string::npos);
-        std::string roff; // "\-\-ca\-file" in roff
-        for (const char c : option)
-            roff += c == '-' ? std::string("\\-") : std::string(1, c);
-        EXPECT_NE(manPage.find(roff), std::string::npos);
-        if (option != "--help" && option != "--keep-copy") { // the latter belongs to delete
             const Result bare = Mbxpop({option}, "");
             EXPECT_EQ(bare.status, 64) << "an option the parser does not know: " << bare.err;
             EXPECT_EQ(bare.err.find("unknown option"), std::string::npos) << bare.err;
         }
     }
-    // prune's own arguments, which follow the command.
-    for (const std::string argument : {"prune", "--rules", "--dry-run", "--yes"}) {
+    // The commands' own arguments, which follow the command.
+    for (const std::string argument : {"prune", "--rules", "--dry-run", "--yes", "--keep-copy"}) {
         SCOPED_TRACE(argument);
         EXPECT_NE(help.out.find(argument), std::string::npos);
         EXPECT_NE(manPage.find(roff(argument)), std::string::npos);
@@ -579,4 +579,46 @@ TEST(Mbxpop, PruneDeletesExactlyTheListedMailsOnlyWithYes) {
     EXPECT_NE(missing.err.find("No such file"), std::string::npos) << missing.err;
     EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3}));
     ::unlink(rules.c_str());
+}
+
+// list --score: the rows of list with the scorer's columns; the body lines asked for reach it.
+TEST(Mbxpop, ListsWithScoresFromSpamd) {
+    if (!SpamdServer::Installed())
+        GTEST_SKIP() << "spamd is not installed (Debian: spamd, spamc)";
+    const std::string gtube =
+        "From: s@example.org\r\nSubject: offer\r\n\r\n"
+        "XJS*C4JDBQADN1.NSBN3*2IDNEN*GTUBE-STANDARD-ANTI-UBE-TEST-EMAIL*C.34X\r\n";
+    DovecotServer server("tool", "pw", {gtube, Mail(2)});
+    SpamdServer spamd;
+    struct Row {
+        std::string lines;
+        std::string firstVerdict; // GTUBE is in the body: only the body lines show it
+    } rows[] = {{"0", "ham"}, {"3", "spam"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE("--score-lines " + row.lines);
+        const Result r = Mbxpop({"--security", "none", "--port", std::to_string(server.port()),
+                                 "--score", "--scorer", "spamc", "--spamd", spamd.address(),
+                                 "--score-lines", row.lines, "127.0.0.1", "tool", "list"},
+                                "pw");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        std::istringstream out(r.out);
+        std::string line;
+        std::vector<std::vector<std::string>> table;
+        while (std::getline(out, line)) {
+            std::istringstream cells(line);
+            table.emplace_back();
+            for (std::string cell; std::getline(cells, cell, '\t');)
+                table.back().push_back(cell);
+        }
+        ASSERT_EQ(table.size(), 2u) << r.out;
+        EXPECT_EQ(table[0][0], "1");
+        EXPECT_EQ(table[0][1], std::to_string(gtube.size()));
+        ASSERT_EQ(table[0].size(), 7u) << r.out;
+        EXPECT_EQ(table[0][4], row.firstVerdict) << r.out;
+        EXPECT_EQ(table[0][6].rfind("GTUBE", 0) == 0, row.firstVerdict == "spam") << r.out;
+        ASSERT_EQ(table[1].size(), 7u) << r.out;
+        EXPECT_EQ(table[1][4], "ham") << r.out;
+        EXPECT_LT(std::stod(table[1][3]), 5.0) << r.out;
+    }
 }

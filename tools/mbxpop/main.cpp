@@ -1,6 +1,6 @@
 // mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
 //        [--no-pipelining] [--auth password|xoauth2|oauthbearer] [--token-command CMD]
-//        HOST USER COMMAND [ARGS...]
+//        [--score --scorer NAME ...] HOST USER COMMAND [ARGS...]
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
 // retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
 // list and delete keep several commands in flight where the server lists PIPELINING, as the
@@ -30,6 +30,8 @@
 #include "MessageJson.h"
 #include "Messages.h"
 #include "Prune.h"
+#include "ScoreListing.h"
+#include "ScoreOptions.h"
 #include "TokenCommand.h"
 #include "Trace.h"
 #include "UiLanguage.h"
@@ -44,7 +46,9 @@ constexpr int kExitUsage = 64;
 const char* const kUsage =
     "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
     "              [--retr] [--no-pipelining] [--auth password|xoauth2|oauthbearer]\n"
-    "              [--token-command CMD] HOST USER COMMAND [ARGS...]\n"
+    "              [--token-command CMD] [--score --scorer NAME [--spamd HOST:PORT |\n"
+    "              --rspamd HOST:PORT | --wordlist DIR] [--score-lines N]]\n"
+    "              HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
     "  commands: stat | list | header N | retrieve N | delete [--keep-copy DIR] N [N ...]\n"
     "            | prune --rules FILE [--dry-run | --yes]\n"
@@ -80,10 +84,11 @@ struct Options {
     std::vector<TMsgNumber> numbers;
     TPruneRequest prune;
     std::string keepCopy; // delete: the folder of copies; empty: none
+    TScoreOptions score;
 };
 
 int Usage(const std::string& why) {
-    std::cerr << "mbxpop: " << why << "\n" << kUsage;
+    std::cerr << "mbxpop: " << why << "\n" << kUsage << kScoreUsage;
     return kExitUsage;
 }
 
@@ -138,7 +143,11 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
                 return "--token-command needs a command";
             o.tokenCommand = argv[++i];
         } else {
-            return "unknown option " + option;
+            std::optional<std::string> error;
+            if (!ParseScoreOption(argc, argv, i, o.score, error))
+                return "unknown option " + option;
+            if (error)
+                return error;
         }
     }
     if ((o.auth == TAuthMethod::Password) != o.tokenCommand.empty())
@@ -177,7 +186,7 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
     } else {
         return "unknown command " + o.command;
     }
-    return std::nullopt;
+    return CheckScoreOptions(o.score, o.command);
 }
 
 // A retrieval fills tens of MB of fresh heap in small blocks, and first-touch page faults then
@@ -202,6 +211,8 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
         pop.Stat();
         if (pop.Connected())
             std::cout << pop.MessageCount() << ' ' << pop.MailboxSize() << '\n';
+    } else if (o.command == "list" && o.score.Enabled) {
+        ListWithScores(pop, o.score, german, std::cout, std::cerr);
     } else if (o.command == "list") {
         pop.Stat();
         // The window's listing, pipelined unless --no-pipelining; the unique id last, if any.
@@ -241,7 +252,7 @@ int main(int argc, char** argv) {
     if (auto error = ParseArguments(argc, argv, o))
         return Usage(*error);
     if (o.help) {
-        std::cout << kUsage;
+        std::cout << kUsage << kScoreUsage;
         return std::cout.flush() ? 0 : kExitFailed;
     }
     const bool german = GermanUiFromEnvironment();

@@ -1,4 +1,5 @@
 #include "DovecotServer.h"
+#include "ServerPlace.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,25 +25,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kSandboxScript = std::string(INBOX_SOURCE_DIR) + "/scripts/dovecot-sandbox";
-
-// A port that was free a moment ago; the sandbox start is retried if someone took it since.
-uint16_t FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        throw std::runtime_error(std::string("DovecotServer: socket: ") + std::strerror(errno));
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) < 0) {
-        const int err = errno;
-        ::close(fd);
-        throw std::runtime_error(std::string("DovecotServer: bind: ") + std::strerror(err));
-    }
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
 
 // Runs the sandbox script with these arguments; its exit status.
 int RunSandbox(const std::vector<std::string>& args) {
@@ -110,17 +92,6 @@ void WriteMaildir(const fs::path& maildir, const std::vector<std::string>& mails
     }
 }
 
-std::string MakeFolder() {
-    const char* env = std::getenv("TMPDIR");
-    std::string pattern = std::string(env && *env ? env : "/tmp") + "/inbox-dovecot-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (!::mkdtemp(name.data()))
-        throw std::runtime_error("DovecotServer: cannot create " + pattern + ": " +
-                                 std::strerror(errno));
-    return name.data();
-}
-
 } // namespace
 
 const std::string& DovecotMissing() {
@@ -134,7 +105,7 @@ const std::string& DovecotMissing() {
 DovecotServer::DovecotServer(std::string user, std::string password,
                              const std::vector<std::string>& mails, const DovecotTls& tls,
                              const DovecotOAuth2& oauth2)
-    : user_(std::move(user)), password_(std::move(password)), folder_(MakeFolder()) {
+    : user_(std::move(user)), password_(std::move(password)), folder_(MakeServerFolder("inbox-dovecot")) {
     try {
         // The unprivileged Dovecot processes must be able to pass through to the Maildir.
         fs::permissions(folder_,
