@@ -1,13 +1,11 @@
 #include "SignInChoice.h"
 
 #include "SignInTexts.h"
-
-#include <QComboBox>
+#include "ValueChoice.h"
 
 namespace {
 
 constexpr TSignIn Kinds[] = {TSignIn::Password, TSignIn::OAuth2};
-static_assert(std::size(Kinds) == std::size(Texts::SignInChoices));
 constexpr const char* Names[] = {"password", "oauth2"};
 
 } // namespace
@@ -25,18 +23,13 @@ std::optional<TSignIn> SignInFromName(const QString& name) {
 }
 
 void FillSignInChoice(QComboBox& choice, bool germanUI) {
-    const TSignIn chosen = choice.count() > 0 ? ChosenSignIn(choice) : TSignIn::Password;
-    choice.clear();
-    for (std::size_t i = 0; i < std::size(Kinds); ++i)
-        choice.addItem(Tr(Texts::SignInChoices[i], germanUI), static_cast<int>(Kinds[i]));
-    ChooseSignIn(choice, chosen);
+    FillValueChoice(choice, Kinds, Texts::SignInChoices, germanUI);
 }
 
 TSignIn ChosenSignIn(const QComboBox& choice) {
-    const QVariant kind = choice.currentData();
-    return kind.isValid() ? static_cast<TSignIn>(kind.toInt()) : TSignIn::Password;
+    return ChosenValue(choice, TSignIn::Password);
 }
 
 void ChooseSignIn(QComboBox& choice, TSignIn signIn) {
-    choice.setCurrentIndex(choice.findData(static_cast<int>(signIn)));
+    ChooseValue(choice, signIn);
 }

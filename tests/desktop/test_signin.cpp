@@ -2,6 +2,7 @@
 // the refresh tokens in a private keyring (see this folder's CMakeLists.txt).
 #include "AppFixture.h"
 #include "E2eSupport.h"
+#include "KeyringEntry.h"
 
 #include "KeyringStore.h"
 #include "OAuth2Providers.h"
@@ -48,20 +49,7 @@ struct TestBrowser {
 };
 
 std::optional<QString> KeyringToken(const QString& issuer, const QString& user) {
-    TKeyringStore store;
-    std::optional<TKeyringStore::Result> result;
-    QString token;
-    QObject::connect(&store, &TKeyringStore::ReadFinished,
-                     [&](const QString&, const QString&, TKeyringStore::Result r,
-                         const QString& read, const QString&) {
-                         result = r;
-                         token = read;
-                     });
-    store.Read(TOAuth2TokenStore::KeyringServer(issuer), user);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, Patience));
-    if (result != TKeyringStore::Result::Done)
-        return std::nullopt;
-    return token;
+    return KeyringEntry(TOAuth2TokenStore::KeyringServer(issuer), user);
 }
 
 void Revoke(const std::string& providerUrl, const QString& token) {
