@@ -8,6 +8,7 @@
 namespace {
 
 constexpr int SecurityRole = Qt::UserRole;
+constexpr int SignInRole = Qt::UserRole + 1;
 
 QString Numbered(const char* name, int number) {
     return QLatin1String(name) + QString::number(number);
@@ -57,6 +58,14 @@ void TAccountHistory::SetSecurity(int i, TSecurity security) {
     servers_->setItemData(i, QString::fromStdString(SecurityName(security)), SecurityRole);
 }
 
+TSignIn TAccountHistory::SignIn(int i) const {
+    return SignInFromName(servers_->itemData(i, SignInRole).toString()).value_or(TSignIn::Password);
+}
+
+void TAccountHistory::SetSignIn(int i, TSignIn signIn) {
+    servers_->setItemData(i, SignInName(signIn), SignInRole);
+}
+
 void TAccountHistory::Remove(int i) {
     servers_->removeItem(i);
     users_->removeItem(i);
@@ -100,6 +109,9 @@ void TAccountHistory::Load(const TSettingsStore& settings) {
                     mode.isEmpty()
                         ? TSecurity::None
                         : SecurityFromName(mode.toStdString()).value_or(TSecurity::Auto));
+        const QString signIn = settings.ReadString(Numbered("SignIn", k));
+        if (!signIn.isEmpty())
+            SetSignIn(servers_->count() - 1, SignInFromName(signIn).value_or(TSignIn::Password));
     }
     // One entry per account, empty where the file holds none (the password is in the keyring
     // or was not to be remembered), so that the passwords stay in step with the accounts.
@@ -118,6 +130,7 @@ void TAccountHistory::Save(TSettingsStore& settings,
         settings.WriteString(Numbered("Server", k), servers_->itemText(k - 1));
         settings.WriteString(Numbered("Security", k),
                              QString::fromStdString(SecurityName(Security(k - 1))));
+        settings.WriteString(Numbered("SignIn", k), SignInName(SignIn(k - 1)));
         const std::string password = Password(k - 1);
         if (password.empty() || inKeyring(k - 1))
             settings.DeleteValue(Numbered("PWD", k));
@@ -130,6 +143,7 @@ void TAccountHistory::Save(TSettingsStore& settings,
             settings.DeleteValue(Numbered("User", n));
             settings.DeleteValue(Numbered("PWD", n));
             settings.DeleteValue(Numbered("Security", n));
+            settings.DeleteValue(Numbered("SignIn", n));
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Security.h"
+#include "SignInChoice.h"
 
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,9 @@ public:
     // The mode stored with entry i; None for an entry from before there was one.
     TSecurity Security(int i) const;
     void SetSecurity(int i, TSecurity security);
+    // How entry i signs in; Password for an entry from before there was a choice.
+    TSignIn SignIn(int i) const;
+    void SetSignIn(int i, TSignIn signIn);
 
     // A successful login becomes the newest entry; an earlier entry of the same server and
     // user (exact comparison) goes. The oldest entries go beyond MaxAccounts.
@@ -43,7 +47,7 @@ public:
     void Remove(int i);
 
     // The history as the settings file holds it: "Server1".."Server10", "User1".., "Security1"..,
-    // and "PWD1".. (obfuscated). Load appends to what the boxes hold.
+    // "SignIn1".. and "PWD1".. (obfuscated). Load appends to what the boxes hold.
     void Load(const TSettingsStore& settings);
     // Writes every entry; the password of an account for which inKeyring is true stays out.
     void Save(TSettingsStore& settings, const std::function<bool(int account)>& inKeyring) const;

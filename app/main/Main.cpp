@@ -89,6 +89,7 @@ void TForm1::Wire() {
     };
     pop3.ProcessMessages = [] { QCoreApplication::processEvents(); };
     WireSecurity();
+    WireSignIn();
 
     const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
@@ -152,6 +153,7 @@ void TForm1::FormCreate() {
     Username->setCurrentIndex(Username->count() - 1);
     if (servername->count() > 0)
         ChooseSecurity(*Sicherheit, Accounts.Security(servername->count() - 1));
+    ChooseAccountSignIn(servername->count() - 1);
 }
 
 void TForm1::SetFocusByRule() {

@@ -11,6 +11,7 @@
 #include "SettingsStore.h"
 #include "TrustedCertificates.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QSet>
 #include <QStringList>
@@ -35,11 +36,14 @@ class QPlainTextEdit;
 class QProgressBar;
 class QStatusBar;
 class QToolButton;
+class QUrl;
 class TAboutBox;
 class TBusyAnimation;
 class TForm2;
 class TForm3;
 class TMultiList;
+class TOAuth2Flow;
+class TOAuth2TokenStore;
 class TSecurityIndicator;
 struct TCertificateInfo;
 
@@ -60,6 +64,7 @@ struct TCertificateInfo;
 //   MainLanguage.cpp    the interface language and the texts of the controls
 //   MainControls.cpp    building the controls; MainFit.cpp fitting them to their captions
 //   MainHeaderTexts.cpp the choice of decoded or sent header texts
+//   MainSignIn.cpp      the sign-in choice; OAuth2 tokens from the browser or a refresh
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -96,6 +101,8 @@ public:
     QCheckBox* Passwort_merken;
     QLabel* Label4;
     QComboBox* Sicherheit; // how the connection is protected
+    QLabel* Label5;
+    QComboBox* Anmeldung; // password, or OAuth2 in the browser (MainSignIn.cpp)
     TBusyAnimation* Status_avi;
     QPlainTextEdit* info_fenster;
     QPlainTextEdit* info_fenster_eng;
@@ -113,6 +120,7 @@ public:
     QAction* Datei_L;
     QAction* Datei_M;
     QAction* Datei_H; // the list's header texts as the server sent them (checkable)
+    QAction* Datei_O; // the OAuth2 provider of the server in the login row
     QAction* Datei_E;
     QAction* Datei_Close;
     QMenu* help_men;
@@ -168,6 +176,15 @@ public:
     // (MainHeaderTexts.cpp).
     bool HeaderTextsAsSent() const { return FHeaderTextsAsSent; }
     void SetHeaderTextsAsSent(bool asSent);
+
+    // OAuth2 sign-in (MainSignIn.cpp).
+    // Opens the authorization URL; the system browser unless a test puts its own.
+    std::function<void(const QUrl&)> OpenBrowser;
+    // The time an access token's expiry is measured against (UTC).
+    std::function<QDateTime()> SignInClock;
+    bool SignsInWithOAuth2() const;
+    // Edits the OAuth2 provider of the server in the login row.
+    void Datei_OClick();
 
     // POP3 events (MainErrors.cpp, MainSecurity.cpp).
     void pop3Error(TObject* Sender, int Error, const std::string& Msg);
@@ -306,6 +323,20 @@ private:
     void KeyringNotice(bool& shown, const TText& text, const QString& error);
     void ShowKeyringNotices();
 
+    // OAuth2 sign-in (MainSignIn.cpp).
+    void WireSignIn();
+    void ApplySignInTexts();
+    void ChooseAccountSignIn(int account);
+    // The exchange of a connect: the sign-in's token (when OAuth2), then connect and list.
+    void SignInAndList();
+    // The access token into pop3 when OAuth2 is chosen; false (with the reason in the status
+    // label) when there is none.
+    bool PrepareSignIn();
+    // After a login: the account's way of signing in, and its password if that was used.
+    void RememberSignIn();
+    // Cancel: a sign-in waiting for the browser or the provider ends.
+    void StopSignInWait();
+
     // Written by the command machinery only.
     int FState = StateIdle;
     int FRunningCommands = 0;
@@ -324,6 +355,9 @@ private:
     // The user declined a certificate or plain text during the current connect.
     bool FSecurityDeclined = false;
     THintPointer FHintPointer;
+    TOAuth2Flow* FSignInFlow = nullptr;
+    TOAuth2TokenStore* FTokens = nullptr; // made at the first OAuth2 sign-in
+    bool FSignInNotKeptShown = false;
 
     TAboutBox* FAboutBox = nullptr;
     TForm2* FHeaderWindow = nullptr;

@@ -137,9 +137,10 @@ void TForm1::btn_aktivieren(int State) {
         control->setProperty("enabled", listed);
     for (QObject* control : std::initializer_list<QObject*>{BtnInfo, help_I, BtnClose, Datei_Close})
         control->setProperty("enabled", !busy);
-    for (QWidget* field : std::initializer_list<QWidget*>{servername, Username, Password,
-                                                          Header_Nein, Passwort_merken, Sicherheit})
+    for (QWidget* field : std::initializer_list<QWidget*>{servername, Username, Header_Nein,
+                                                          Passwort_merken, Sicherheit, Anmeldung})
         field->setEnabled(idle);
+    Password->setEnabled(idle && !SignsInWithOAuth2());
     Status_avi->SetActive(busy);
     // Marks made while a command runs would not be the ones it acts on.
     mail_list->SetLocked(busy);
@@ -160,6 +161,7 @@ void TForm1::AbortExchange() {
         return;
     FAborted = true;
     CancelRequested = true;
+    StopSignInWait();
     // Closing from inside the wait's event hook: the socket layer sees the closed state when
     // the hook returns and the waiting call gives up.
     if (TClientWinSocket* socket = pop3.ClientSocket().Socket())

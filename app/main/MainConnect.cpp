@@ -40,11 +40,13 @@ void TForm1::BtnConnectClick() {
 
     // Blanks around a typed or pasted server name are never part of it.
     const QString server = servername->currentText().trimmed();
-    const std::pair<QString, const TText*> required[] = {
+    std::vector<std::pair<QString, const TText*>> required{
         {server, &Texts::NoServer},
         {Username->currentText(), &Texts::NoUser},
-        {Password->text(), &Texts::NoPassword},
     };
+    // With OAuth2 the provider signs the user in; no password is asked for.
+    if (!SignsInWithOAuth2())
+        required.emplace_back(Password->text(), &Texts::NoPassword);
     for (const auto& [text, missing] : required) {
         if (text.isEmpty()) {
             StatusClear();
@@ -61,7 +63,7 @@ void TForm1::BtnConnectClick() {
     ShowCancelButton(true);
     StatusClear();
     StatusAppendText(Texts::Connecting);
-    const TCommandOutcome outcome = RunExchange([this] { ConnectAndList(); });
+    const TCommandOutcome outcome = RunExchange([this] { SignInAndList(); });
     if (outcome.IsCancelled())
         EndCancelled();
     else if (outcome.IsFailed())
@@ -105,7 +107,7 @@ void TForm1::ConnectAndList() {
         return;
     }
     RecordAccount();
-    RememberPassword();
+    RememberSignIn();
 
     const bool counted = pop3.Stat();
     if (Aborted())

@@ -218,6 +218,13 @@ void TForm1::BuildLoginRow() {
     Sicherheit->setGeometry(128, securityTop, 108, LoginRowHeight);
     Label4->setBuddy(Sicherheit);
     FillSecurityChoice(*Sicherheit, false);
+    // How the user signs in, beside the security choice (MainSignIn.cpp).
+    Label5 = MakeBoldLabel(Panel1, "Label5", QString(), 244, 72);
+    Label5->move(244, securityTop);
+    Anmeldung = new QComboBox(Panel1);
+    Anmeldung->setObjectName(QStringLiteral("Anmeldung"));
+    Anmeldung->setGeometry(318, securityTop, 120, LoginRowHeight);
+    Label5->setBuddy(Anmeldung);
 }
 
 void TForm1::BuildMenus() {

@@ -2,6 +2,7 @@
 // keyring, "LockedKeyring" beside a locked one, "NoKeyring" with no session bus at all (see
 // this folder's CMakeLists.txt).
 #include "AppFixture.h"
+#include "KeyringEntry.h"
 
 #include "KeyringStore.h"
 #include "PasswordObfuscation.h"
@@ -17,25 +18,6 @@
 namespace {
 
 constexpr int Patience = 30000;
-
-// What the keyring holds for the account, read through a store of its own.
-std::optional<QString> KeyringEntry(const QString& server, const QString& user) {
-    TKeyringStore store;
-    std::optional<TKeyringStore::Result> result;
-    QString password;
-    QObject::connect(&store, &TKeyringStore::ReadFinished,
-                     [&](const QString&, const QString&, TKeyringStore::Result r,
-                         const QString& read, const QString&) {
-                         result = r;
-                         password = read;
-                     });
-    store.Read(server, user);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, Patience));
-    EXPECT_NE(result, TKeyringStore::Result::Failed);
-    if (result != TKeyringStore::Result::Done)
-        return std::nullopt;
-    return password;
-}
 
 QString Obfuscated(const std::string& password) {
     return QString::fromLatin1(VerschleierPW(password, PasswordStartValue));
