@@ -15,18 +15,7 @@
 #include <QMenu>
 
 #include <algorithm>
-#include <chrono>
 #include <exception>
-
-namespace {
-
-int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
 
 void TForm1::BuildCopyOptions() {
     Datei_K = new QAction(this);
@@ -105,7 +94,7 @@ void TForm1::DeleteKeepingCopies(const std::vector<TMsgNumber>& numbers,
         }
         marked.push_back({n, static_cast<uint64_t>(octets)});
     }
-    const auto end = pass.Run(pop3, marked, KeepCopiesLimit(), NowMs(), progress);
+    const auto end = pass.Run(pop3, marked, KeepCopiesLimit(), KeptCopyNow(), progress);
     if (Aborted())
         return;
     TMarkedMails deleted;
@@ -139,7 +128,7 @@ void TForm1::RemoveExpiredCopies() {
     try {
         for (const QString& folder : KeptCopyFolders(KeptCopiesRoot()))
             TKeptCopies(QFile::encodeName(folder).toStdString())
-                .RemoveOlderThan(FKeepCopiesDays, NowMs());
+                .RemoveOlderThan(FKeepCopiesDays, KeptCopyNow());
     } catch (const std::exception& e) {
         StatusAppend(
             Tr(CopyTexts::CopiesNotRemoved, GermanUI).arg(QString::fromLocal8Bit(e.what())));

@@ -4,16 +4,6 @@
 
 #include "Messages.h"
 
-namespace {
-
-int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
-
 void TCopyingDelete::Run(TMbxPOP& pop, const std::vector<TMsgNumber>& numbers) {
     numbers_ = numbers;
     std::vector<TMbxPOP::TMarkedMail> marked;
@@ -24,7 +14,7 @@ void TCopyingDelete::Run(TMbxPOP& pop, const std::vector<TMsgNumber>& numbers) {
             return;
         marked.push_back({n, std::stoull(size)});
     }
-    pass_.Run(pop, marked, kMaxKeptCopySize, NowMs(), {});
+    pass_.Run(pop, marked, kMaxKeptCopySize, KeptCopyNow(), {});
 }
 
 bool TCopyingDelete::Finish(bool quitDone, std::ostream& out, std::ostream& err, bool german) {
