@@ -45,10 +45,12 @@ QString MarkedSummary(const TMarkedMails& mails, bool germanUI) {
     return Tr(Marked, germanUI).arg(mails.Count).arg(ShownSize(mails, germanUI));
 }
 
-bool ConfirmDeletion(QWidget* parent, const TMarkedMails& mails, bool germanUI) {
+bool ConfirmDeletion(QWidget* parent, const TMarkedMails& mails, bool germanUI,
+                     const QString& note) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("InboxPruner"),
                     DeleteQuestion(mails, germanUI), QMessageBox::NoButton, parent);
     box.setObjectName(QStringLiteral("DeleteConfirmation"));
+    box.setInformativeText(note);
     QPushButton* remove = box.addButton(Tr(DeleteButton, germanUI), QMessageBox::AcceptRole);
     remove->setObjectName(QStringLiteral("DeleteButton"));
     QPushButton* keep = box.addButton(Tr(KeepButton, germanUI), QMessageBox::RejectRole);

@@ -16,5 +16,7 @@ QString NothingMarkedText(bool germanUI);
 QString MarkedSummary(const TMarkedMails& mails, bool germanUI);
 
 // Asks modally; true only when the user chose to delete. The box is named
-// "DeleteConfirmation"; its default button keeps the mails.
-bool ConfirmDeletion(QWidget* parent, const TMarkedMails& mails, bool germanUI);
+// "DeleteConfirmation"; its default button keeps the mails. A note, if any, stands below the
+// question.
+bool ConfirmDeletion(QWidget* parent, const TMarkedMails& mails, bool germanUI,
+                     const QString& note = {});

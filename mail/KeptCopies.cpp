@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -72,6 +73,12 @@ std::string HeaderOf(const fs::path& file) {
 }
 
 } // namespace
+
+int64_t KeptCopyNow() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 int64_t KeptCopyTime(std::string_view name) {
     if (name.size() != kNameLength || name.substr(8, 1) != "T" || name.substr(15, 1) != "." ||

@@ -45,5 +45,8 @@ private:
     unsigned next_ = 1; // number in the next name; one session's copies sort in their order
 };
 
+// Now, in milliseconds since 1970, as copies are timed.
+int64_t KeptCopyNow();
+
 // The deletion time in a copy's file name; -1 when the name is not one of a copy.
 int64_t KeptCopyTime(std::string_view fileName);

@@ -148,6 +148,7 @@ void TForm1::Wire() {
 void TForm1::FormCreate() {
     ChoosePasswordStore();
     GetFromIniFile();
+    RemoveExpiredCopies();
     LoadPasswordOptions();
     servername->setCurrentIndex(servername->count() - 1);
     Username->setCurrentIndex(Username->count() - 1);

@@ -65,6 +65,7 @@ struct TCertificateInfo;
 //   MainControls.cpp    building the controls; MainFit.cpp fitting them to their captions
 //   MainHeaderTexts.cpp the choice of decoded or sent header texts
 //   MainSignIn.cpp      the sign-in choice; OAuth2 tokens from the browser or a refresh
+//   MainCopies.cpp      copies of deleted mail: option, deletion, retention, their window
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -123,6 +124,8 @@ public:
     QAction* Datei_O; // the OAuth2 provider of the server in the login row
     QAction* Datei_E;
     QAction* Datei_Close;
+    QAction* Datei_K; // keep a copy of each deleted mail (checkable; MainCopies.cpp)
+    QAction* Datei_Z; // the window of recently deleted mails
     QMenu* help_men;
     QAction* help_I;
     QMenu* popmen_header;
@@ -172,6 +175,11 @@ public:
     void BtnCloseClick();
     // Switches the list between decoded and sent header texts for the next listing.
     void Datei_HClick();
+    // Copies of deleted mail (MainCopies.cpp): whether deleting keeps them, the largest mail
+    // that gets one, and their window.
+    bool KeepCopies() const;
+    uint64_t KeepCopiesLimit() const;
+    void Datei_ZClick();
     // The list shows the header texts as the server sent them instead of decoded
     // (MainHeaderTexts.cpp).
     bool HeaderTextsAsSent() const { return FHeaderTextsAsSent; }
@@ -282,6 +290,27 @@ private:
     // DELE for the numbers, then QUIT.
     void DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked);
     void RemoveDeletedRows(const std::vector<TMsgNumber>& deleted);
+    // After the DELEs of numbers (marked: their count and size): QUIT, the rows and panels;
+    // true when the server took QUIT, so the mails are gone.
+    bool FinishDeletion(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& numbers,
+                        const TMarkedMails& marked);
+
+    // Copies of deleted mail (MainCopies.cpp).
+    void BuildCopyOptions();
+    void ApplyCopyTexts();
+    void LoadCopyOptions();
+    void SaveCopyOptions();
+    // What the confirmation says of copies: how long they are kept, how many mails get none.
+    QString KeptCopiesNote() const;
+    // The account's folder name below the data folder, for the session's login.
+    QString AccountFolder() const;
+    // Copies first, then the DELEs, of the mails that got a copy or are over the limit.
+    void DeleteKeepingCopies(const std::vector<TMsgNumber>& numbers,
+                             const std::function<void(TMsgNumber)>& progress);
+    // Copies older than their retention go at start.
+    void RemoveExpiredCopies();
+    int FKeepCopiesLimitMB = 25;
+    int FKeepCopiesDays = 30;
 
     // Failures (MainErrors.cpp).
     // The connect-failure lines for a cause, the layer's text and the wait that ran out.

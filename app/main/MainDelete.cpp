@@ -22,8 +22,8 @@ void TForm1::BtnDeleteClick() {
         StatusAppend(NothingMarkedText(GermanUI));
         return;
     }
-    if (!ConfirmDeletion(this, marked, GermanUI) || ControlState() != StateListed ||
-        !pop3.Connected())
+    if (!ConfirmDeletion(this, marked, GermanUI, KeptCopiesNote()) ||
+        ControlState() != StateListed || !pop3.Connected())
         return;
 
     TCommandScope scope(*this, StateIdle);
@@ -49,11 +49,20 @@ void TForm1::BtnDeleteClick() {
 }
 
 void TForm1::DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked) {
-    const auto end = pop3.DeleteMails(numbers, [this](TMsgNumber n) {
+    const auto progress = [this](TMsgNumber n) {
         SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n));
-    });
-    if (Aborted())
+    };
+    if (KeepCopies()) {
+        DeleteKeepingCopies(numbers, progress);
         return;
+    }
+    FinishDeletion(pop3.DeleteMails(numbers, progress), numbers, marked);
+}
+
+bool TForm1::FinishDeletion(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& numbers,
+                            const TMarkedMails& marked) {
+    if (Aborted())
+        return false;
     if (end != TMbxPOP::TPassEnd::Complete) {
         // The session was closed without QUIT, so nothing at all was deleted and every row
         // still stands for a mail on the server.
@@ -62,18 +71,18 @@ void TForm1::DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarked
         ShowCancelButton(false);
         QuitSession();
         ShowMarkedSummary();
-        return;
+        return false;
     }
     StatusAppendText(Texts::Terminated);
     ShowCancelButton(false);
     const bool quitTaken = QuitSession();
     if (Aborted())
-        return;
+        return false;
     if (!quitTaken) {
         // A refused QUIT: the server need not have carried out the deletions.
         StatusAppendText(Texts::Terminated);
         ShowMarkedSummary();
-        return;
+        return false;
     }
     RemoveDeletedRows(numbers);
     MailCount -= marked.Count;
@@ -88,6 +97,7 @@ void TForm1::DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarked
     StatusClear();
     StatusAppendText(Texts::AllDeleted);
     StatusAppendText(Texts::Terminated);
+    return true;
 }
 
 // The rows of the mails the server has just removed, whatever is marked now.

@@ -79,5 +79,6 @@ void TForm1::ApplyLanguageTexts() {
     btn_cancel->setText(tr(Texts::CaptionCancel));
     ApplySecurityTexts();
     ApplySignInTexts();
+    ApplyCopyTexts();
     FitCaptions();
 }

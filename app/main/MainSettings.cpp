@@ -21,6 +21,7 @@ void TForm1::GetFromIniFile() {
     Password->setText(passwords.empty() ? QString() : FromBytes(passwords.back()));
 
     SetHeaderTextsAsSent(Settings.ReadInteger(QStringLiteral("HeaderTextsAsSent"), 0) != 0);
+    LoadCopyOptions();
 
     const int width = Settings.ReadInteger(QStringLiteral("Width"), 458);
     move(Settings.ReadInteger(QStringLiteral("XPos"), 283),
@@ -37,5 +38,6 @@ void TForm1::WriteToIniFile() {
     SavePasswordOptions();
     Accounts.Save(Settings, [this](int account) { return PasswordInKeyring(account); });
     Settings.WriteInteger(QStringLiteral("HeaderTextsAsSent"), HeaderTextsAsSent() ? 1 : 0);
+    SaveCopyOptions();
     Settings.Flush();
 }

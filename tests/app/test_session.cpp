@@ -227,6 +227,7 @@ TEST_F(AppTest, DeletionEndedWithoutQuitSaysNoMailWasDeleted) {
         }
         server.Start();
         TForm1& f = Open(row.languages);
+        f.Datei_K->setChecked(false); // the script has no fetches for copies
         FillLogin(server.port(), "bob", "pw");
         f.BtnConnectClick();
         ASSERT_EQ(Rows().size(), 3);
@@ -258,6 +259,7 @@ TEST_F(AppTest, RefusedQuitIsNotReportedAsSuccess) {
     server.AwaitClientClose();
     server.Start();
     TForm1& f = Open();
+    f.Datei_K->setChecked(false); // the script has no fetches for copies
     FillLogin(server.port(), "bob", "pw");
     f.BtnConnectClick();
     f.BtnMarkClick();

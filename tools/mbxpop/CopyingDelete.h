@@ -8,16 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "KeptCopies.h"
+#include "KeptCopyPass.h"
 #include "MbxPOP3.h"
 
 class TCopyingDelete {
 public:
-    explicit TCopyingDelete(std::string folder) : copies_(std::move(folder)) {}
-    // Removes the copies of this run unless Finish confirmed them.
-    ~TCopyingDelete();
-    TCopyingDelete(const TCopyingDelete&) = delete;
-    TCopyingDelete& operator=(const TCopyingDelete&) = delete;
+    explicit TCopyingDelete(std::string folder) : pass_(std::move(folder)) {}
 
     // The sizes (list n), then the copies and DELEs; mails above kMaxKeptCopySize get none.
     void Run(TMbxPOP& pop, const std::vector<TMsgNumber>& numbers);
@@ -27,10 +23,6 @@ public:
     bool Finish(bool quitDone, std::ostream& out, std::ostream& err, bool german);
 
 private:
-    TKeptCopies copies_;
+    TKeptCopyPass pass_; // removes the copies of this run unless Finish confirmed them
     std::vector<TMsgNumber> numbers_;
-    std::vector<std::pair<TMsgNumber, std::string>> kept_; // mail and its copy
-    std::vector<TMsgNumber> deleted_;
-    std::vector<TMbxPOP::TCopyFailure> failures_;
-    bool confirmed_ = false;
 };

@@ -18,6 +18,8 @@ void AppTest::SetUp() {
     // tests/desktop/with-private-keyring starts (and marks) is used.
     if (!qEnvironmentVariableIsSet("INBOXPRUNER_TEST_KEYRING"))
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/inboxpruner-test-bus");
+    // Kept copies and seen ids go to the private folder too.
+    qputenv("XDG_DATA_HOME", configDir_.filePath(QStringLiteral("data")).toLocal8Bit());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configDir_.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, configDir_.path());
     SetErrorDisplay([this](QWidget*, const QString& text) { errorsShown.push_back(text); });

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+// Where the window keeps what it learns per account, below the data folder
+// (QStandardPaths::AppDataLocation): copies of deleted mail and the unique ids seen.
+
+// "user@host:port", with characters a file name cannot hold made '_'.
+QString AccountFolderName(const std::string& user, const std::string& host, int port);
+// <data folder>/Deleted: one folder per account below it.
+QString KeptCopiesRoot();
+QString KeptCopiesFolder(const QString& account);
+// <data folder>/Seen/<account>: the unique ids listed before, with their first-seen times.
+QString SeenMailsFile(const QString& account);
+// The account folders below root, sorted; none when root is missing.
+QStringList KeptCopyFolders(const QString& root);

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "TextPair.h"
+
+// The texts of kept copies of deleted mail and of the mails new since the last listing.
+namespace CopyTexts {
+
+inline constexpr TText MenuKeepCopies{"&Kopie gelöschter Mails behalten",
+                                      "&Keep a copy of deleted mails"};
+inline constexpr TText MenuRecentlyDeleted{"&Zuletzt gelöscht …", "&Recently deleted …"};
+inline constexpr TText KeptFor{"Von jeder Mail wird %1 Tage lang eine Kopie behalten.",
+                               "A copy of each mail is kept for %1 days."};
+inline constexpr TText OverLimitOne{"1 Mail über %2 MB wird nicht behalten.",
+                                    "1 mail over %2 MB will not be kept."};
+inline constexpr TText OverLimitMany{"%1 Mails über %2 MB werden nicht behalten.",
+                                     "%1 mails over %2 MB will not be kept."};
+inline constexpr TText NotDeleted{"\rNicht gelöscht, da keine Kopie geschrieben werden konnte:",
+                                  "\rNot deleted, as no copy could be written:"};
+inline constexpr TText NotDeletedMail{"\r   Mail %1: %2", "\r   Mail %1: %2"};
+inline constexpr TText OthersDeleted{"\rDie übrigen e-mail(s) wurden gelöscht.",
+                                     "\rThe other e-mail(s) were deleted."};
+inline constexpr TText CopiesNotRemoved{"\rAlte Kopien gelöschter Mails: %1",
+                                        "\rOld copies of deleted mails: %1"};
+
+// The window of kept copies.
+inline constexpr TText RecentTitle{"Zuletzt gelöscht", "Recently deleted"};
+inline constexpr TText RecentColumns[5] = {{"Gelöscht", "Deleted"},
+                                           {"Konto", "Account"},
+                                           {"Absender", "Sender"},
+                                           {"Betreff", "Subject"},
+                                           {"Größe", "Size"}};
+inline constexpr TText RecentOpen{"Ö&ffnen", "&Open"};
+inline constexpr TText RecentSaveAs{"&Speichern unter …", "&Save as …"};
+inline constexpr TText RecentRemove{"&Jetzt entfernen", "&Remove now"};
+inline constexpr TText RecentClose{"S&chließen", "&Close"};
+inline constexpr TText RecentNote{
+    "POP3 kann keine Mail auf den Server zurücklegen: speichern Sie eine Kopie als .eml und "
+    "öffnen Sie sie in Ihrem Mailprogramm.",
+    "POP3 cannot put a mail back on the server: save a copy as .eml and open it in your mail "
+    "program."};
+inline constexpr TText RecentUnreadable{"Die Kopien können nicht gelesen werden: %1",
+                                        "The copies cannot be read: %1"};
+inline constexpr TText RecentNotRemoved{"Die Kopie kann nicht entfernt werden: %1",
+                                        "The copy cannot be removed: %1"};
+inline constexpr TText RecentNotSaved{"Die Kopie kann nicht gespeichert werden: %1",
+                                      "The copy cannot be saved: %1"};
+
+} // namespace CopyTexts

@@ -1,0 +1,151 @@
+// Copies of deleted mail: the option, the deletion that keeps them, their retention and the
+// window that lists them.
+#include "AccountData.h"
+#include "ByteText.h"
+#include "KeptCopyPass.h"
+#include "KeptCopyTexts.h"
+#include "MailRows.h"
+#include "Main.h"
+#include "MultiLst.h"
+#include "RecentlyDeleted.h"
+#include "email.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+
+#include <algorithm>
+#include <exception>
+
+void TForm1::BuildCopyOptions() {
+    Datei_K = new QAction(this);
+    Datei_K->setObjectName(QStringLiteral("Datei_K"));
+    Datei_K->setCheckable(true);
+    Datei_K->setChecked(true);
+    Datei_Z = new QAction(this);
+    Datei_Z->setObjectName(QStringLiteral("Datei_Z"));
+    Datei->insertActions(Datei_E, {Datei_K, Datei_Z});
+    connect(Datei_Z, &QAction::triggered, this, &TForm1::Datei_ZClick);
+}
+
+void TForm1::ApplyCopyTexts() {
+    Datei_K->setText(Tr(CopyTexts::MenuKeepCopies, GermanUI));
+    Datei_Z->setText(Tr(CopyTexts::MenuRecentlyDeleted, GermanUI));
+}
+
+void TForm1::LoadCopyOptions() {
+    Datei_K->setChecked(Settings.ReadInteger(QStringLiteral("KeepCopies"), 1) != 0);
+    FKeepCopiesLimitMB = std::max(0, Settings.ReadInteger(QStringLiteral("KeepCopiesLimitMB"), 25));
+    FKeepCopiesDays = std::max(1, Settings.ReadInteger(QStringLiteral("KeepCopiesDays"), 30));
+}
+
+void TForm1::SaveCopyOptions() {
+    Settings.WriteInteger(QStringLiteral("KeepCopies"), KeepCopies() ? 1 : 0);
+    Settings.WriteInteger(QStringLiteral("KeepCopiesLimitMB"), FKeepCopiesLimitMB);
+    Settings.WriteInteger(QStringLiteral("KeepCopiesDays"), FKeepCopiesDays);
+}
+
+bool TForm1::KeepCopies() const {
+    return Datei_K->isChecked();
+}
+
+uint64_t TForm1::KeepCopiesLimit() const {
+    return uint64_t(FKeepCopiesLimitMB) * 1024 * 1024;
+}
+
+QString TForm1::KeptCopiesNote() const {
+    if (!KeepCopies())
+        return {};
+    QString note = Tr(CopyTexts::KeptFor, GermanUI).arg(FKeepCopiesDays);
+    const auto rows = mail_list->MarkedRows();
+    const auto over = std::count_if(rows.begin(), rows.end(), [this](int row) {
+        return OctetsOf(*mail_list->item(row)) > static_cast<long long>(KeepCopiesLimit());
+    });
+    if (over > 0) {
+        const TText& text = over == 1 ? CopyTexts::OverLimitOne : CopyTexts::OverLimitMany;
+        QString line = Tr(text, GermanUI);
+        if (over != 1)
+            line = line.arg(over);
+        note += u'\n' + line.replace(QStringLiteral("%2"), QString::number(FKeepCopiesLimitMB));
+    }
+    return note;
+}
+
+QString TForm1::AccountFolder() const {
+    return AccountFolderName(pop3.UserId, pop3.Host, pop3.UsedPort());
+}
+
+void TForm1::DeleteKeepingCopies(const std::vector<TMsgNumber>& numbers,
+                                 const std::function<void(TMsgNumber)>& progress) {
+    TKeptCopyPass pass(QFile::encodeName(KeptCopiesFolder(AccountFolder())).toStdString());
+    std::vector<TMbxPOP::TMarkedMail> marked;
+    for (const TMsgNumber n : numbers) {
+        const auto rows = RowsOfNumbers(*mail_list, {static_cast<int>(n)});
+        long long octets = rows.empty() ? -1 : OctetsOf(*mail_list->item(rows.front()));
+        if (octets < 0) {
+            // A count-only listing knows no sizes; the limit needs them.
+            std::string size;
+            pop3.GetMsgSize(static_cast<int>(n), size);
+            if (!pop3.Connected() || Aborted()) {
+                FinishDeletion(TMbxPOP::TPassEnd::SessionEnded, {}, {});
+                return;
+            }
+            octets = std::stoll(size);
+        }
+        marked.push_back({n, static_cast<uint64_t>(octets)});
+    }
+    const auto end = pass.Run(pop3, marked, KeepCopiesLimit(), KeptCopyNow(), progress);
+    if (Aborted())
+        return;
+    TMarkedMails deleted;
+    for (const TMsgNumber n : pass.Deleted()) {
+        const auto rows = RowsOfNumbers(*mail_list, {static_cast<int>(n)});
+        const long long octets = rows.empty() ? -1 : OctetsOf(*mail_list->item(rows.front()));
+        ++deleted.Count;
+        deleted.SizeKnown = deleted.SizeKnown && octets >= 0;
+        deleted.Octets += std::max(octets, 0LL);
+    }
+    const bool gone = FinishDeletion(end, pass.Deleted(), deleted);
+    if (gone)
+        pass.Confirm();
+    if (pass.Failures().empty())
+        return;
+    if (gone) {
+        // The success line would claim them all.
+        StatusClear();
+        StatusAppendText(CopyTexts::OthersDeleted);
+    }
+    StatusAppendText(CopyTexts::NotDeleted);
+    for (const auto& failure : pass.Failures())
+        StatusAppend(Tr(CopyTexts::NotDeletedMail, GermanUI)
+                         .arg(failure.Number)
+                         .arg(QString::fromLocal8Bit(failure.Why.c_str())));
+    if (gone)
+        StatusAppendText(Texts::Terminated);
+}
+
+void TForm1::RemoveExpiredCopies() {
+    try {
+        for (const QString& folder : KeptCopyFolders(KeptCopiesRoot()))
+            TKeptCopies(QFile::encodeName(folder).toStdString())
+                .RemoveOlderThan(FKeepCopiesDays, KeptCopyNow());
+    } catch (const std::exception& e) {
+        StatusAppend(
+            Tr(CopyTexts::CopiesNotRemoved, GermanUI).arg(QString::fromLocal8Bit(e.what())));
+    }
+}
+
+void TForm1::Datei_ZClick() {
+    // An opened copy becomes the current mail, so that its attachments can be saved.
+    TRecentlyDeleted window(
+        KeptCopiesRoot(), GermanUI,
+        [this](std::unique_ptr<TMbxMsg> msg) {
+            if (!FMessageWindow)
+                return;
+            CurrentMsg = std::move(msg);
+            FMessageWindow->ShowMessageOf(*CurrentMsg);
+            FMessageWindow->exec();
+        },
+        this);
+    window.exec();
+}
