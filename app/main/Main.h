@@ -23,6 +23,9 @@
 
 struct TMarkedMails;
 class QAction;
+class QBoxLayout;
+class QItemSelection;
+class QPushButton;
 class QCheckBox;
 class QComboBox;
 class QDialog;
@@ -60,6 +63,7 @@ struct TCertificateInfo;
 //   MainLanguage.cpp    the interface language and the texts of the controls
 //   MainControls.cpp    building the controls; MainFit.cpp fitting them to their captions
 //   MainHeaderTexts.cpp the choice of decoded or sent header texts
+//   MainFind.cpp        find over the list and marking the rows it shows
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -117,6 +121,12 @@ public:
     QAction* Datei_Close;
     QMenu* help_men;
     QAction* help_I;
+    // Find over the list (MainFind.cpp), in a row below it; Ctrl+F goes to the field.
+    QWidget* FindRow;
+    QLineEdit* FindField;
+    QLabel* FindCount;
+    QPushButton* BtnMarkShown;
+    QAction* Find_F;
     QMenu* popmen_header;
     QAction* men_header_anzeigen;
     QAction* men_email_anzeigen;
@@ -164,6 +174,10 @@ public:
     void BtnCloseClick();
     // Switches the list between decoded and sent header texts for the next listing.
     void Datei_HClick();
+    // The list shows the rows whose sender or subject holds the field's text (MainFind.cpp).
+    void FindChanged();
+    // Marks the rows shown, adding to the marks there are.
+    void BtnMarkShownClick();
     // The list shows the header texts as the server sent them instead of decoded
     // (MainHeaderTexts.cpp).
     bool HeaderTextsAsSent() const { return FHeaderTextsAsSent; }
@@ -226,6 +240,13 @@ private:
     void BuildMenus();
     void ConfigureMailList();
     void Wire();
+
+    // Find (MainFind.cpp).
+    void BuildFindRow(QBoxLayout* layout);
+    void WireFind();
+    void ApplyFindTexts();
+    void KeepHiddenRowsUnmarked(const QItemSelection& selected);
+    void ShowFindCount();
     void SetFocusByRule();
     void ChooseAccount(int index, QComboBox* other);
     // Panel 2 shows how many mails are marked and their size while no hint is shown.

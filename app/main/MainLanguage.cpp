@@ -78,5 +78,6 @@ void TForm1::ApplyLanguageTexts() {
     BtnClose->setText(tr(Texts::CaptionClose));
     btn_cancel->setText(tr(Texts::CaptionCancel));
     ApplySecurityTexts();
+    ApplyFindTexts();
     FitCaptions();
 }
