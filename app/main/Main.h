@@ -4,6 +4,7 @@
 #include "HintPointer.h"
 #include "KeyringStore.h"
 #include "LanguageTexts.h"
+#include "ListingRules.h"
 #include "MainCommands.h"
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
@@ -64,6 +65,7 @@ struct TCertificateInfo;
 //   MainControls.cpp    building the controls; MainFit.cpp fitting them to their captions
 //   MainHeaderTexts.cpp the choice of decoded or sent header texts
 //   MainFind.cpp        find over the list and marking the rows it shows
+//   MainRules.cpp       the rules run on the listed headers
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -240,6 +242,15 @@ private:
     void BuildMenus();
     void ConfigureMailList();
     void Wire();
+
+    // Rules on listing (MainRules.cpp): the script read at connect; the row cell of a
+    // listed mail; marking what the rules discarded among the newest rows.
+    void LoadListingRules();
+    std::string RuleCell(int number, const std::string& header, long long octets);
+    void MarkRuleDecisions(int newRows);
+    int MarkedByRules() const;
+    TListingRules ListingRules;
+    QSet<int> FRuleMarked; // numbers of the mails the rules marked
 
     // Find (MainFind.cpp).
     void BuildFindRow(QBoxLayout* layout);

@@ -4,10 +4,15 @@
 #include "E2eSupport.h"
 
 #include "MultiLst.h"
+#include "SenderLists.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <set>
@@ -107,6 +112,73 @@ TEST_F(AppTest, FindAndMarkAllShownDeleteOnlyWhatWasShownAndMarked) {
     f.BtnDelete->click();
     EXPECT_TRUE(*asked);
     EXPECT_EQ(server.RemainingMessages(), NumbersOf(TKind::Lunch, false)) << server.Log();
+}
+
+TEST_F(AppTest, RulesAndABlockListMarkExactlyTheirMailsAndNeverAFriend) {
+    SKIP_WITHOUT_DOVECOT();
+    DovecotServer server("pruner", "secret", Mailbox());
+    // The friends' subjects hold "Lunch" too: the friends list keeps them all the same.
+    const std::string script =
+        WithSenderLists("# rule: lunch\nif header :contains \"subject\" \"lunch\" { discard; }\n"
+                        "# rule: note two\nif header :is \"subject\" \"Note 2\" { discard; }\n",
+                        {{"frieda@pals.example"}, {"junk.example"}});
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(QDir(folder).filePath("rules.sieve"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(script.data(), static_cast<qint64>(script.size()));
+    file.close();
+
+    TForm1& f = Open();
+    FillLogin(server.port(), "pruner", "secret");
+    f.BtnConnect->click();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    std::set<int> expected = {2};
+    for (const int n : NumbersOf(TKind::Junk, true))
+        expected.insert(n);
+    EXPECT_EQ(MarkedNumbers(f), expected);
+    const int junkRow = NumbersOf(TKind::Junk, true).front();
+    EXPECT_EQ(f.mail_list->item(junkRow)->text().section(u'|', 5, 5), QStringLiteral("blocked"));
+    EXPECT_EQ(f.mail_list->item(junkRow)->toolTip(), QStringLiteral("Marked by the rule blocked"));
+    EXPECT_EQ(f.mail_list->item(10)->toolTip(), QStringLiteral("Kept by the rule friends"));
+
+    QString question;
+    auto asked = WhenModalShown("DeleteConfirmation", [&](QWidget* box) {
+        question = static_cast<QMessageBox*>(box)->text();
+        box->findChild<QPushButton*>("DeleteButton")->click();
+    });
+    f.BtnDelete->click();
+    ASSERT_TRUE(*asked);
+    EXPECT_TRUE(
+        question.endsWith(QStringLiteral("\n%1 of them marked by rules.").arg(expected.size())))
+        << question.toStdString();
+    std::vector<int> rest;
+    for (int i = 1; i <= 50; ++i) {
+        if (!expected.count(i))
+            rest.push_back(i);
+    }
+    EXPECT_EQ(server.RemainingMessages(), rest) << server.Log();
+}
+
+TEST_F(AppTest, AScriptErrorIsToldWithItsPlaceAndMarksNothing) {
+    SKIP_WITHOUT_DOVECOT();
+    DovecotServer server("pruner", "secret", Mailbox());
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(QDir(folder).filePath(QStringLiteral("rules-%1-pruner.sieve")
+                                         .arg(ServerText(server.port()).replace(u':', u'_'))));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("if true { discard; }\nif true { fileinto \"x\"; }\n");
+    file.close();
+
+    TForm1& f = Open();
+    FillLogin(server.port(), "pruner", "secret");
+    f.BtnConnect->click();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed);
+    EXPECT_TRUE(StatusLines().contains(QStringLiteral("at 2:11:"))) << StatusLines().toStdString();
+    EXPECT_TRUE(StatusLines().contains(QStringLiteral("nothing is marked")));
+    EXPECT_TRUE(MarkedNumbers(f).empty());
+    f.BtnDisconnect->click();
 }
 
 } // namespace
