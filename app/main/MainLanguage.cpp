@@ -3,7 +3,6 @@
 #include "Header.h"
 #include "Main.h"
 #include "MultiLst.h"
-#include "RulesTexts.h"
 #include "email.h"
 #include "info.h"
 
@@ -27,7 +26,6 @@ void TForm1::LanguageSelect() {
     QStringList captions;
     for (const TText& caption : Texts::ListHeaderCaptions)
         captions << Tr(caption, GermanUI);
-    captions << Tr(RulesTexts::Column, GermanUI);
     mail_list->SetHeaderSections(captions);
 
     // Told once the window is up, in the language just chosen.

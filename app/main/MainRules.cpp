@@ -30,6 +30,11 @@ void TForm1::LoadListingRules() {
         ListingRules.Load(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
                           servername->currentText().trimmed(), FromBytes(pop3.UserId));
     FRuleMarked.clear();
+    // The rule column is there only while rules run.
+    QStringList captions = mail_list->HeaderSections().mid(0, RuleColumn);
+    if (load.Usable)
+        captions << Tr(RulesTexts::Column, GermanUI);
+    mail_list->SetHeaderSections(captions);
     mail_list->SetSectionWidth(RuleColumn, load.Usable ? 60 : 0);
     if (load.Usable || load.File.isEmpty())
         return;
@@ -46,6 +51,8 @@ void TForm1::LoadListingRules() {
 std::string TForm1::RuleCell(int number, const std::string& header, long long octets) {
     const TRuleDecision decision =
         ListingRules.Decide(number, header, octets < 0 ? 0 : static_cast<uint64_t>(octets));
+    if (!ListingRules.Active())
+        return {};
     if (decision.action == TRuleAction::None)
         return "|";
     return RuleName(decision, GermanUI).toStdString() + "|";

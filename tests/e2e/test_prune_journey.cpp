@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -74,6 +75,24 @@ std::set<int> MarkedNumbers(TForm1& f) {
     return numbers;
 }
 
+// A rules script in the data folder for one test; the fixture's folder is shared by the
+// tests of a run, so the script goes again at the end.
+class TRulesFile {
+public:
+    TRulesFile(const QString& name, const std::string& script)
+        : path_(QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                    .filePath(name)) {
+        QDir().mkpath(QFileInfo(path_).absolutePath());
+        QFile file(path_);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path_.toStdString();
+        file.write(script.data(), static_cast<qint64>(script.size()));
+    }
+    ~TRulesFile() { QFile::remove(path_); }
+
+private:
+    QString path_;
+};
+
 TEST_F(AppTest, FindAndMarkAllShownDeleteOnlyWhatWasShownAndMarked) {
     SKIP_WITHOUT_DOVECOT();
     DovecotServer server("pruner", "secret", Mailbox());
@@ -122,12 +141,10 @@ TEST_F(AppTest, RulesAndABlockListMarkExactlyTheirMailsAndNeverAFriend) {
         WithSenderLists("# rule: lunch\nif header :contains \"subject\" \"lunch\" { discard; }\n"
                         "# rule: note two\nif header :is \"subject\" \"Note 2\" { discard; }\n",
                         {{"frieda@pals.example"}, {"junk.example"}});
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    ASSERT_TRUE(QDir().mkpath(folder));
-    QFile file(QDir(folder).filePath("rules.sieve"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(script.data(), static_cast<qint64>(script.size()));
-    file.close();
+    // The account's own file, as tests of the run share the data folder.
+    const TRulesFile rules(
+        QStringLiteral("rules-%1-pruner.sieve").arg(ServerText(server.port()).replace(u':', u'_')),
+        script);
 
     TForm1& f = Open();
     FillLogin(server.port(), "pruner", "secret");
@@ -163,13 +180,9 @@ TEST_F(AppTest, RulesAndABlockListMarkExactlyTheirMailsAndNeverAFriend) {
 TEST_F(AppTest, AScriptErrorIsToldWithItsPlaceAndMarksNothing) {
     SKIP_WITHOUT_DOVECOT();
     DovecotServer server("pruner", "secret", Mailbox());
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    ASSERT_TRUE(QDir().mkpath(folder));
-    QFile file(QDir(folder).filePath(QStringLiteral("rules-%1-pruner.sieve")
-                                         .arg(ServerText(server.port()).replace(u':', u'_'))));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("if true { discard; }\nif true { fileinto \"x\"; }\n");
-    file.close();
+    const TRulesFile rules(
+        QStringLiteral("rules-%1-pruner.sieve").arg(ServerText(server.port()).replace(u':', u'_')),
+        "if true { discard; }\nif true { fileinto \"x\"; }\n");
 
     TForm1& f = Open();
     FillLogin(server.port(), "pruner", "secret");
