@@ -1,6 +1,7 @@
 #include "DeleteConfirmation.h"
 
 #include "LanguageTexts.h"
+#include "RulesTexts.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -32,7 +33,10 @@ QString DeleteQuestion(const TMarkedMails& mails, bool germanUI) {
     QString text = Tr(question, germanUI);
     if (mails.Count != 1)
         text = text.arg(mails.Count);
-    return text.replace(QStringLiteral("%2"), ShownSize(mails, germanUI));
+    text.replace(QStringLiteral("%2"), ShownSize(mails, germanUI));
+    if (mails.FromRules > 0)
+        text += Tr(RulesTexts::FromRules, germanUI).arg(mails.FromRules);
+    return text;
 }
 
 QString NothingMarkedText(bool germanUI) {

@@ -92,6 +92,14 @@ long long OctetsOf(const QListWidgetItem& row) {
     return octets.isValid() ? octets.toLongLong() : -1;
 }
 
+bool DateMsOf(const QListWidgetItem& row, std::int64_t& ms) {
+    const QVariant date = row.data(DateRole);
+    if (!date.isValid())
+        return false;
+    ms = date.toLongLong();
+    return true;
+}
+
 TMarkedMails MarkedMails(const TMultiList& list) {
     TMarkedMails marked;
     for (const int n : list.MarkedRows()) {

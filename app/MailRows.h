@@ -44,11 +44,14 @@ private:
 int MessageNumberOf(const QListWidgetItem& row);
 // -1 when unknown.
 long long OctetsOf(const QListWidgetItem& row);
+// False when the row has no date.
+bool DateMsOf(const QListWidgetItem& row, std::int64_t& ms);
 
 struct TMarkedMails {
     int Count = 0;
     long long Octets = 0;
     bool SizeKnown = true; // false when a marked row's size is unknown
+    int FromRules = 0;     // of them marked by the rules
 };
 TMarkedMails MarkedMails(const TMultiList& list);
 // The size as the list shows sizes ("1.3 MByte"); empty when unknown.

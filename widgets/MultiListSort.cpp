@@ -4,6 +4,7 @@
 #include "MultiLst.h"
 
 #include <QDateTime>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <numeric>
@@ -78,7 +79,8 @@ void TMultiList::ApplySortOrder() {
     std::iota(order.begin(), order.end(), 0);
     const bool descending = m_sortOrder == Qt::DescendingOrder;
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int by = Compare(keys[static_cast<std::size_t>(a)], keys[static_cast<std::size_t>(b)]);
+        const int by =
+            Compare(keys[static_cast<std::size_t>(a)], keys[static_cast<std::size_t>(b)]);
         return descending ? by > 0 : by < 0;
     });
     bool moved = false;
@@ -97,6 +99,7 @@ void TMultiList::ApplySortOrder() {
         contents.emplace_back(*item(n));
     std::vector<char> placedMarks(marked.size(), 0);
     int newCurrent = current;
+    const QScopedValueRollback moving(m_movingRows, true);
     for (int i = 0; i < rows; ++i) {
         const int from = order[static_cast<std::size_t>(i)] + 1;
         *item(i + 1) = contents[static_cast<std::size_t>(from - 1)];
@@ -107,5 +110,6 @@ void TMultiList::ApplySortOrder() {
     SelectFlagged(placedMarks);
     if (newCurrent != current && newCurrent >= 0)
         setCurrentRow(newCurrent, QItemSelectionModel::NoUpdate);
+    emit RowsReordered();
     viewport()->update();
 }

@@ -142,7 +142,14 @@ public:
     Qt::SortOrder SortOrder() const { return m_sortOrder; }
     // Forgets the order: new rows are shown as they come.
     void ResetSortOrder();
+    // True while a new order moves the rows' contents and marks to their new places.
+    bool MovingRows() const { return m_movingRows; }
 
+signals:
+    // A new order moved the rows' contents (per-row view state such as hiding stays behind).
+    void RowsReordered();
+
+public:
 #define TMULTILIST_COLUMN_ACCESSORS(Suffix, Index)                                                 \
     Qt::Alignment Alignment##Suffix() const {                                                      \
         return Alignment(Index);                                                                   \
@@ -263,6 +270,7 @@ private:
     int m_stretchShare = 0;
 
     int m_sortColumn = -1;
+    bool m_movingRows = false;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 
     // Working state.

@@ -90,6 +90,7 @@ void TForm1::Wire() {
     pop3.ProcessMessages = [] { QCoreApplication::processEvents(); };
     WireSecurity();
     WireSignIn();
+    WireFind();
 
     const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });

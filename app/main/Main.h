@@ -4,6 +4,7 @@
 #include "HintPointer.h"
 #include "KeyringStore.h"
 #include "LanguageTexts.h"
+#include "ListingRules.h"
 #include "MainCommands.h"
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
@@ -24,6 +25,9 @@
 
 struct TMarkedMails;
 class QAction;
+class QBoxLayout;
+class QItemSelection;
+class QPushButton;
 class QCheckBox;
 class QComboBox;
 class QDialog;
@@ -66,6 +70,8 @@ struct TCertificateInfo;
 //   MainHeaderTexts.cpp the choice of decoded or sent header texts
 //   MainSignIn.cpp      the sign-in choice; OAuth2 tokens from the browser or a refresh
 //   MainCopies.cpp      copies of deleted mail: option, deletion, retention, their window
+//   MainFind.cpp        find over the list and marking the rows it shows
+//   MainRules.cpp       the rules run on the listed headers
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -128,6 +134,12 @@ public:
     QAction* Datei_Z; // the window of recently deleted mails
     QMenu* help_men;
     QAction* help_I;
+    // Find over the list (MainFind.cpp), in a row below it; Ctrl+F goes to the field.
+    QWidget* FindRow;
+    QLineEdit* FindField;
+    QLabel* FindCount;
+    QPushButton* BtnMarkShown;
+    QAction* Find_F;
     QMenu* popmen_header;
     QAction* men_header_anzeigen;
     QAction* men_email_anzeigen;
@@ -180,6 +192,10 @@ public:
     bool KeepCopies() const;
     uint64_t KeepCopiesLimit() const;
     void Datei_ZClick();
+    // The list shows the rows whose sender or subject holds the field's text (MainFind.cpp).
+    void FindChanged();
+    // Marks the rows shown, adding to the marks there are.
+    void BtnMarkShownClick();
     // The list shows the header texts as the server sent them instead of decoded
     // (MainHeaderTexts.cpp).
     bool HeaderTextsAsSent() const { return FHeaderTextsAsSent; }
@@ -251,6 +267,22 @@ private:
     void BuildMenus();
     void ConfigureMailList();
     void Wire();
+
+    // Rules on listing (MainRules.cpp): the script read at connect; the row cell of a
+    // listed mail; marking what the rules discarded among the newest rows.
+    void LoadListingRules();
+    std::string RuleCell(int number, const std::string& header, long long octets);
+    void MarkRuleDecisions(int newRows);
+    int MarkedByRules() const;
+    TListingRules ListingRules;
+    QSet<int> FRuleMarked; // numbers of the mails the rules marked
+
+    // Find (MainFind.cpp).
+    void BuildFindRow(QBoxLayout* layout);
+    void WireFind();
+    void ApplyFindTexts();
+    void KeepHiddenRowsUnmarked(const QItemSelection& selected);
+    void ShowFindCount();
     void SetFocusByRule();
     void ChooseAccount(int index, QComboBox* other);
     // Panel 2 shows how many mails are marked and their size while no hint is shown.

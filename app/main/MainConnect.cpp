@@ -133,6 +133,7 @@ void TForm1::ConnectAndList() {
         QuitSession();
         return;
     }
+    LoadListingRules();
     if (Header_Nein->isChecked())
         RunCountOnlyListing();
     else

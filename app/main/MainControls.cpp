@@ -112,6 +112,7 @@ void TForm1::BuildControls() {
     mail_list->hide();
     layout->addWidget(mail_list, 1);
     ConfigureMailList();
+    BuildFindRow(layout);
 
     Status = new QLabel(central);
     Status->setObjectName(QStringLiteral("Status"));

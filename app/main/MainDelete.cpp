@@ -15,7 +15,8 @@
 void TForm1::BtnDeleteClick() {
     if (ControlState() != StateListed)
         return;
-    const TMarkedMails marked = MarkedMails(*mail_list);
+    TMarkedMails marked = MarkedMails(*mail_list);
+    marked.FromRules = MarkedByRules();
     if (marked.Count == 0) {
         // Nothing to do: the session stays as it is.
         StatusClear();

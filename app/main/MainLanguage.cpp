@@ -80,5 +80,6 @@ void TForm1::ApplyLanguageTexts() {
     ApplySecurityTexts();
     ApplySignInTexts();
     ApplyCopyTexts();
+    ApplyFindTexts();
     FitCaptions();
 }

@@ -83,7 +83,9 @@ void TForm1::RunFullListing() {
         QElapsedTimer adding;
         adding.start();
         FitNumberColumn(mail_list, batch.LargestNumber());
+        const int added = batch.Size();
         AddBatch(mail_list, batch);
+        MarkRuleDecisions(added);
         ProgressBar->setValue(static_cast<int>(lastListed));
         intervalMs = std::max(BatchIntervalMs, 4 * adding.elapsed());
         sinceBatch.restart();
@@ -95,10 +97,11 @@ void TForm1::RunFullListing() {
             [&](TMsgNumber n, const std::string& header, const std::string& size) {
                 HeaderTexts.push_back(header + "|");
                 int32_t octets = -1;
+                const bool sized = ParseInt32(Trim(size), octets);
                 batch.Add(FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
-                                       filter(header, GermanUI, HeaderTextsAsSent())),
-                          MailRowData(static_cast<int>(n),
-                                      ParseInt32(Trim(size), octets) ? octets : -1, header));
+                                       filter(header, GermanUI, HeaderTextsAsSent()) +
+                                       RuleCell(static_cast<int>(n), header, sized ? octets : -1)),
+                          MailRowData(static_cast<int>(n), sized ? octets : -1, header));
                 lastListed = n;
                 if (sinceBatch.elapsed() >= intervalMs)
                     addBatch();

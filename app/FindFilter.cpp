@@ -1,0 +1,71 @@
+#include "FindFilter.h"
+
+#include "MultiLst.h"
+
+#include <QStringView>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int SenderColumn = 3;
+constexpr int SubjectColumn = 4;
+
+// Field `column` of a row text, fields ended by '|'; empty when the row has fewer.
+QStringView Field(QStringView text, int column) {
+    qsizetype start = 0;
+    for (int k = 0; k < column; ++k) {
+        const qsizetype end = text.indexOf(u'|', start);
+        if (end < 0)
+            return {};
+        start = end + 1;
+    }
+    const qsizetype end = text.indexOf(u'|', start);
+    return text.mid(start, end < 0 ? -1 : end - start);
+}
+
+} // namespace
+
+bool RowMatchesFind(const QString& rowText, const QString& needle) {
+    if (needle.isEmpty())
+        return true;
+    return Field(rowText, SenderColumn).contains(needle, Qt::CaseInsensitive) ||
+           Field(rowText, SubjectColumn).contains(needle, Qt::CaseInsensitive);
+}
+
+void ApplyFind(TMultiList& list, const QString& needle, int first, int last) {
+    const int end = last < 0 ? list.count() - 1 : std::min(last, list.count() - 1);
+    // One layout for the whole pass, not one per hidden row.
+    const bool updates = list.updatesEnabled();
+    list.setUpdatesEnabled(false);
+    for (int row = std::max(first, 1); row <= end; ++row) {
+        const bool hide = !RowMatchesFind(list.item(row)->text(), needle);
+        if (hide != list.isRowHidden(row))
+            list.setRowHidden(row, hide);
+    }
+    list.setUpdatesEnabled(updates);
+}
+
+int ShownRowCount(const TMultiList& list) {
+    int shown = 0;
+    for (int row = 1; row < list.count(); ++row)
+        shown += list.isRowHidden(row) ? 0 : 1;
+    return shown;
+}
+
+QItemSelection RowRuns(const TMultiList& list, int first, int last, bool hidden) {
+    QItemSelection runs;
+    const int end = std::min(last, list.count() - 1);
+    for (int row = std::max(first, 1); row <= end;) {
+        if (list.isRowHidden(row) != hidden) {
+            ++row;
+            continue;
+        }
+        int runEnd = row;
+        while (runEnd + 1 <= end && list.isRowHidden(runEnd + 1) == hidden)
+            ++runEnd;
+        runs.select(list.model()->index(row, 0), list.model()->index(runEnd, 0));
+        row = runEnd + 1;
+    }
+    return runs;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QItemSelection>
+#include <QString>
+
+class TMultiList;
+
+// Find over the mail list: only the rows whose sender or subject holds the searched text stay
+// shown. The texts compared are those the rows show (decoded unless the sent ones were
+// chosen), without regard to case.
+
+// True when column 3 (sender) or 4 (subject) of the row text contains needle; an empty
+// needle matches every row.
+bool RowMatchesFind(const QString& rowText, const QString& needle);
+
+// Hides the data rows first..last (clamped to the list) that do not match and shows the
+// others, touching only rows whose state changes; the view lays out once afterwards.
+void ApplyFind(TMultiList& list, const QString& needle, int first = 1, int last = -1);
+
+// How many data rows are shown now.
+int ShownRowCount(const TMultiList& list);
+
+// The rows first..last whose hidden state is `hidden`, as one range per run of neighbours.
+QItemSelection RowRuns(const TMultiList& list, int first, int last, bool hidden);
