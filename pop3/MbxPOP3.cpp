@@ -101,8 +101,7 @@ void TMbxPOP::closeAndReport(TObject* Sender, int Code, const std::string& Text)
 
 // A failed send or receive of the socket: its text says what failed, never the last answer's
 // bytes (which may be a piece of a mail).
-void TMbxPOP::SocketError(TObject* Sender, TCustomWinSocket* Socket, TErrorEvent,
-                          int& ErrorCode) {
+void TMbxPOP::SocketError(TObject* Sender, TCustomWinSocket* Socket, TErrorEvent, int& ErrorCode) {
     closeAndReport(Sender, ErrorCode, Socket ? Socket->LastErrorText() : replyText_);
 }
 
@@ -221,9 +220,9 @@ void TMbxPOP::ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Bud
 }
 
 TAnswerBudget TMbxPOP::HeaderBudget() const {
-    return {AnswerLimits.MaxHeaderAnswer,
-            "the server's header answer (TOP n 0) is larger than " +
-                std::to_string(AnswerLimits.MaxHeaderAnswer) + " bytes"};
+    return {AnswerLimits.MaxHeaderAnswer, "the server's header answer (TOP n 0) is larger than " +
+                                              std::to_string(AnswerLimits.MaxHeaderAnswer) +
+                                              " bytes"};
 }
 
 std::string TMbxPOP::headerOf(const std::string& answer) {
@@ -314,8 +313,8 @@ bool TMbxPOP::Stat() {
     const auto [number, size] = FirstTwoWords(replyText_);
     const auto count = ReadServerNumber(number, "mail count", kMaxMailCount);
     // A server that gives no size at all leaves the size unknown; one it gives must be a number.
-    const auto octets = size.empty() ? TServerNumber{}
-                                     : ReadServerNumber(size, "mailbox size", kMaxMailboxSize);
+    const auto octets =
+        size.empty() ? TServerNumber{} : ReadServerNumber(size, "mailbox size", kMaxMailboxSize);
     if (count.Error || octets.Error) {
         messageCount_ = 0;
         mailboxSize_.clear();

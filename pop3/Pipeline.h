@@ -53,8 +53,8 @@ private:
 
     TMbxPOP& pop_;
     std::deque<TInFlight> flight_;
-    std::string out_;  // the commands not answered yet, from answered_ on
-    size_t sent_ = 0;  // bytes of out_ that went out
+    std::string out_;     // the commands not answered yet, from answered_ on
+    size_t sent_ = 0;     // bytes of out_ that went out
     size_t answered_ = 0; // bytes of out_ whose answers were read
     bool filling_ = true;
 };

@@ -382,6 +382,8 @@ private:
     void KeyringPasswordWritten(const QString& server, const QString& user,
                                 TKeyringStore::Result result, const QString& error);
     void KeyringNotice(bool& shown, const TText& text, const QString& error);
+    // A notice about the keyring for the status, shown once no command runs.
+    void QueueKeyringNotice(const QString& notice);
     void ShowKeyringNotices();
 
     // OAuth2 sign-in (MainSignIn.cpp).

@@ -125,7 +125,11 @@ void TForm1::KeyringNotice(bool& shown, const TText& text, const QString& error)
     if (shown)
         return;
     shown = true;
-    FKeyringNotices << Tr(text, GermanUI).arg(error);
+    QueueKeyringNotice(Tr(text, GermanUI).arg(error));
+}
+
+void TForm1::QueueKeyringNotice(const QString& notice) {
+    FKeyringNotices << notice;
     ShowKeyringNotices();
 }
 

@@ -137,12 +137,12 @@ bool TForm1::PrepareSignIn() {
         tokens = signIn.Tokens;
         renewed = true;
         if (!FTokens->KeepsRefreshTokens() && !std::exchange(FSignInNotKeptShown, true))
-            FKeyringNotices << Tr(Texts::SignInNotKept, GermanUI);
+            QueueKeyringNotice(Tr(Texts::SignInNotKept, GermanUI));
     }
     if (renewed) {
         const QString notStored = FTokens->Keep(issuer, user, tokens);
         if (!notStored.isEmpty())
-            FKeyringNotices << Tr(Texts::SignInNotStored, GermanUI).arg(notStored);
+            QueueKeyringNotice(Tr(Texts::SignInNotStored, GermanUI).arg(notStored));
     }
     pop3.Auth = TAuthMethod::XOAuth2;
     pop3.AccessToken = tokens.Access.toStdString();

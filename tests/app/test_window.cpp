@@ -307,8 +307,8 @@ TEST_F(AppTest, AboutWindowOpensModally) {
 
 TEST_F(AppTest, ExceptionTextsReachTheErrorDisplay) {
     TForm1& f = Open({"en-US"});
-    EXPECT_TRUE(DeliverShowingErrors(
-        []() -> bool { throw std::runtime_error("Not connected."); }, &f));
+    EXPECT_TRUE(
+        DeliverShowingErrors([]() -> bool { throw std::runtime_error("Not connected."); }, &f));
     EXPECT_TRUE(DeliverShowingErrors(
         []() -> bool { throw std::runtime_error("Datei \xE4.txt kann nicht erstellt werden"); },
         &f));

@@ -226,23 +226,21 @@ TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
     EXPECT_EQ(refused.status, 2); // the server is gone
     EXPECT_NE(refused.err.find("connect"), std::string::npos) << refused.err;
 
-    for (const auto& args :
-         std::vector<std::vector<std::string>>{{},
-                                               {"127.0.0.1", "tool"},
-                                               {"127.0.0.1", "tool", "frob"},
-                                               {"127.0.0.1", "tool", "header"},
-                                               {"127.0.0.1", "tool", "delete", "0"},
-                                               {"--port", "x", "127.0.0.1", "tool", "stat"},
-                                               {"--verbose", "127.0.0.1", "tool", "stat"},
-                                               {"--score", "127.0.0.1", "tool", "stat"},
-                                               {"--score", "127.0.0.1", "tool", "list"},
-                                               {"--scorer", "spamc", "127.0.0.1", "tool", "list"},
-                                               {"--score", "--scorer", "spamd", "127.0.0.1",
-                                                "tool", "list"},
-                                               {"--score", "--scorer", "spamc", "--wordlist",
-                                                "/tmp", "127.0.0.1", "tool", "list"},
-                                               {"--score", "--scorer", "spamc", "--score-lines",
-                                                "-1", "127.0.0.1", "tool", "list"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {},
+             {"127.0.0.1", "tool"},
+             {"127.0.0.1", "tool", "frob"},
+             {"127.0.0.1", "tool", "header"},
+             {"127.0.0.1", "tool", "delete", "0"},
+             {"--port", "x", "127.0.0.1", "tool", "stat"},
+             {"--verbose", "127.0.0.1", "tool", "stat"},
+             {"--score", "127.0.0.1", "tool", "stat"},
+             {"--score", "127.0.0.1", "tool", "list"},
+             {"--scorer", "spamc", "127.0.0.1", "tool", "list"},
+             {"--score", "--scorer", "spamd", "127.0.0.1", "tool", "list"},
+             {"--score", "--scorer", "spamc", "--wordlist", "/tmp", "127.0.0.1", "tool", "list"},
+             {"--score", "--scorer", "spamc", "--score-lines", "-1", "127.0.0.1", "tool",
+              "list"}}) {
         Result usage = Mbxpop(args, "right");
         EXPECT_EQ(usage.status, 64) << usage.err;
         EXPECT_NE(usage.err.find("usage: mbxpop"), std::string::npos);

@@ -129,8 +129,9 @@ TEST(RulesDecide, DateFormsAndWildcards) {
         const std::string header = "Date: " + row.date + "\r\n";
         const TRules exact("require \"date\";\nif date :originalzone \"date\" \"iso8601\" \"" +
                            row.iso8601 + "\" { discard; }\n");
-        const TRules any("require \"date\";\nif date :matches :originalzone \"date\" \"year\" \"*\" "
-                         "{ discard; }\n");
+        const TRules any(
+            "require \"date\";\nif date :matches :originalzone \"date\" \"year\" \"*\" "
+            "{ discard; }\n");
         EXPECT_EQ(any.Decide({header, 1, {}}).action,
                   row.iso8601.empty() ? TRuleAction::None : TRuleAction::Discard);
         if (!row.iso8601.empty()) {

@@ -16,8 +16,7 @@ namespace {
 
 class HeaderWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-    }
+    void SetUp() override {}
 
     void Show() {
         form.show();

@@ -105,7 +105,8 @@ const std::string& DovecotMissing() {
 DovecotServer::DovecotServer(std::string user, std::string password,
                              const std::vector<std::string>& mails, const DovecotTls& tls,
                              const DovecotOAuth2& oauth2)
-    : user_(std::move(user)), password_(std::move(password)), folder_(MakeServerFolder("inbox-dovecot")) {
+    : user_(std::move(user)), password_(std::move(password)),
+      folder_(MakeServerFolder("inbox-dovecot")) {
     try {
         // The unprivileged Dovecot processes must be able to pass through to the Maildir.
         fs::permissions(folder_,

@@ -325,8 +325,8 @@ bool ScriptedServer::answerEachLine(const Step& step) {
         bool last = false;
         {
             std::lock_guard lock(mutex_);
-            for (size_t eol; !last && (eol = connReceived_.find("\r\n", lineScan_)) !=
-                                          std::string::npos;) {
+            for (size_t eol;
+                 !last && (eol = connReceived_.find("\r\n", lineScan_)) != std::string::npos;) {
                 const std::string line = connReceived_.substr(lineScan_, eol - lineScan_);
                 lineScan_ = eol + 2;
                 answers += step.answer(line);
