@@ -250,8 +250,9 @@ private:
     // the terminating "." line, within the bounds given when its command was sent.
     void ReceiveMultiLine(std::string& Text);
     void ReportError(int Code);
-    // AUTH with AccessToken, only over TLS and as the CAPA answer's SASL line offers; a
-    // refusal ends the session with error 2001 and the provider's reason.
+    // AUTH with AccessToken, only over TLS and as the CAPA answer's SASL line offers (Auth's
+    // mechanism, or the other token mechanism when only that one is listed; Auth then names
+    // the one used); a refusal ends the session with error 2001 and the provider's reason.
     bool SaslLogin();
     // The close and events of every error: Failed, close (OnQuit), then OnError(Sender, Code,
     // Text).

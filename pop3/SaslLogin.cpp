@@ -17,7 +17,6 @@ std::string AskedAndOffered(const char* mechanism, const TCapabilities& caps) {
 } // namespace
 
 bool TMbxPOP::SaslLogin() {
-    const char* mechanism = SaslMechanism(Auth);
     // A token opens the mailbox as a password does: never in plain text. Connect let no
     // unverified certificate through unless the user trusted it.
     if (!socket_->Socket()->Tls()) {
@@ -28,6 +27,14 @@ bool TMbxPOP::SaslLogin() {
         RequestCapabilities();
     if (!connected_)
         return false;
+    // Both mechanisms carry the same access token: a server that lists only the other one
+    // gets that one.
+    const TAuthMethod other =
+        Auth == TAuthMethod::XOAuth2 ? TAuthMethod::OAuthBearer : TAuthMethod::XOAuth2;
+    if (!OffersSasl(capabilities_, SaslMechanism(Auth)) &&
+        OffersSasl(capabilities_, SaslMechanism(other)))
+        Auth = other;
+    const char* mechanism = SaslMechanism(Auth);
     if (!OffersSasl(capabilities_, mechanism)) {
         closeAndReport(this, kErrLogin,
                        std::string(kTextSaslNotOffered) + ": " +

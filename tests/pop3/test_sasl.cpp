@@ -2,7 +2,10 @@
 // server over TLS, and the provider's reason read from an error challenge.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,20 @@ constexpr const char* kGoogleExample =
     "JoZG1semRHRXVZMjl0Q2cBAQ==";
 // {"status":"invalid_token","scope":"mail"}
 constexpr const char* kChallenge = "eyJzdGF0dXMiOiJpbnZhbGlkX3Rva2VuIiwic2NvcGUiOiJtYWlsIn0=";
+
+// The mechanism is a word of the CAPA answer's SASL line, in any case.
+bool Offered(const std::string& saslLine, const std::string& mechanism) {
+    std::istringstream words(saslLine);
+    for (std::string word; words >> word;) {
+        if (word.size() == mechanism.size() &&
+            std::equal(word.begin(), word.end(), mechanism.begin(), [](char a, char b) {
+                return std::toupper(static_cast<unsigned char>(a)) ==
+                       std::toupper(static_cast<unsigned char>(b));
+            }))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -115,14 +132,22 @@ TEST_F(SaslScripted, TwoStepExchangeAndItsRefusals) {
          false,
          {"AUTH XOAUTH2", "*"},
          "[AUTH] Authentication failed."},
-        {"mechanism not offered",
+        {"only the other token mechanism offered: that one",
          TAuthMethod::OAuthBearer,
          true,
          "SASL PLAIN XOAUTH2",
+         "+OK",
+         true,
+         {"AUTH XOAUTH2", kGoogleExample, "CAPA"},
+         ""},
+        {"no token mechanism offered",
+         TAuthMethod::OAuthBearer,
+         true,
+         "SASL PLAIN",
          "",
          false,
          {},
-         std::string(kTextSaslNotOffered) + ": OAUTHBEARER (SASL: PLAIN XOAUTH2)"},
+         std::string(kTextSaslNotOffered) + ": OAUTHBEARER (SASL: PLAIN)"},
         {"plain connection",
          TAuthMethod::XOAuth2,
          false,
@@ -134,7 +159,6 @@ TEST_F(SaslScripted, TwoStepExchangeAndItsRefusals) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const std::string mechanism = SaslMechanism(row.method);
         ScriptedServer server;
         if (row.tls)
             server.UseTls(cert_.CertFile, cert_.KeyFile);
@@ -144,7 +168,7 @@ TEST_F(SaslScripted, TwoStepExchangeAndItsRefusals) {
             [&](const std::string& line) -> std::string {
                 if (line == "CAPA")
                     return "+OK\r\nUSER\r\n" + row.sasl + "\r\n.\r\n";
-                if (line == "AUTH " + mechanism)
+                if (line.rfind("AUTH ", 0) == 0 && Offered(row.sasl, line.substr(5)))
                     return "+ \r\n";
                 if (line.rfind("AUTH ", 0) == 0)
                     return "-ERR Protocol error\r\n";
