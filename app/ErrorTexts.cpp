@@ -2,6 +2,7 @@
 
 #include "FailureTexts.h"
 #include "LanguageTexts.h"
+#include "SignInTexts.h"
 
 namespace {
 
@@ -40,4 +41,9 @@ QString LoginRefusedLines(const QString& lead, const std::string& serverText, bo
     return WithDetailLine(
         lead + Tr(Texts::LoginRefused, germanUI),
         QString::fromUtf8(serverText.data(), static_cast<qsizetype>(serverText.size())));
+}
+
+QString TokenRefusedLines(const QString& lead, const std::string& layerText, bool germanUI) {
+    return WithDetailLine(lead + Tr(Texts::TokenLoginRefused, germanUI),
+                          Detail(layerText, germanUI));
 }

@@ -23,3 +23,6 @@ QString FailureMessage(TFailureCause cause, const std::string& layerText, bool g
 // Status lines for a login that the server refused (USER or PASS): `lead` + what that means,
 // then "\r" + the server's own text in brackets.
 QString LoginRefusedLines(const QString& lead, const std::string& serverText, bool germanUI);
+// The same for a sign-in with an access token: the detail is the client's own sentence (the
+// provider's reason, or why the token did not go out), in the window's language.
+QString TokenRefusedLines(const QString& lead, const std::string& layerText, bool germanUI);

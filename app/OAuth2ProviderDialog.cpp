@@ -4,11 +4,31 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QUrl>
+
+namespace {
+
+// The browser and the token request go to these addresses: https only, except a provider on
+// this machine.
+bool UsableEndpoint(const QString& text) {
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    if (url.scheme() == QLatin1String("https"))
+        return true;
+    const QString host = url.host();
+    return url.scheme() == QLatin1String("http") &&
+           (host == QLatin1String("127.0.0.1") || host == QLatin1String("localhost") ||
+            host == QLatin1String("::1"));
+}
+
+} // namespace
 
 TOAuth2ProviderDialog::TOAuth2ProviderDialog(QWidget* parent, const QString& host,
                                              const TOAuth2Provider& current, bool germanUI)
-    : QDialog(parent) {
+    : QDialog(parent), germanUI_(germanUI) {
     setObjectName(QStringLiteral("OAuth2ProviderDialog"));
     setWindowTitle(Tr(Texts::ProviderTitle, germanUI).arg(host));
     auto* form = new QFormLayout(this);
@@ -19,6 +39,13 @@ TOAuth2ProviderDialog::TOAuth2ProviderDialog(QWidget* parent, const QString& hos
         Fields[i]->setMinimumWidth(360);
         form->addRow(Tr(Texts::ProviderFields[i], germanUI), Fields[i]);
     }
+    Problem = new QLabel(this);
+    Problem->setWordWrap(true);
+    QPalette red = Problem->palette();
+    red.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    Problem->setPalette(red);
+    Problem->hide();
+    form->addRow(Problem);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -28,4 +55,26 @@ TOAuth2ProviderDialog::TOAuth2ProviderDialog(QWidget* parent, const QString& hos
 TOAuth2Provider TOAuth2ProviderDialog::Provider() const {
     return {Fields[0]->text().trimmed(), Fields[1]->text().trimmed(), Fields[2]->text().trimmed(),
             Fields[3]->text().trimmed(), Fields[4]->text().simplified()};
+}
+
+void TOAuth2ProviderDialog::accept() {
+    const TOAuth2Provider entered = Provider();
+    // The first field that a sign-in could not use, with what is wrong with it.
+    int bad = -1;
+    QString problem;
+    if (!UsableEndpoint(entered.AuthorizeUrl) || !UsableEndpoint(entered.TokenUrl)) {
+        bad = UsableEndpoint(entered.AuthorizeUrl) ? 1 : 0;
+        problem = Tr(Texts::ProviderBadUrl, germanUI_)
+                      .arg(Tr(Texts::ProviderFields[bad], germanUI_).chopped(1));
+    } else if (entered.ClientId.isEmpty()) {
+        bad = 2;
+        problem = Tr(Texts::ProviderNoClientId, germanUI_);
+    }
+    if (bad < 0) {
+        QDialog::accept();
+        return;
+    }
+    Problem->setText(problem);
+    Problem->show();
+    Fields[static_cast<std::size_t>(bad)]->setFocus();
 }

@@ -76,6 +76,19 @@ QString TOAuth2TokenStore::Keep(const QString& issuer, const QString& user,
     return done ? error : QStringLiteral("no answer from the keyring");
 }
 
+bool TOAuth2TokenStore::DropAccess(const QString& issuer, const QString& user) {
+    const auto known = tokens_.find(TokenKey(issuer, user));
+    if (known == tokens_.end())
+        return false;
+    if (known->Refresh.isEmpty()) {
+        tokens_.erase(known);
+        return false;
+    }
+    known->Access.clear();
+    known->Expires = {};
+    return true;
+}
+
 void TOAuth2TokenStore::Forget(const QString& issuer, const QString& user) {
     tokens_.remove(TokenKey(issuer, user));
     if (!keyring_)

@@ -24,6 +24,9 @@ public:
     // Keeps the tokens; the keyring's refresh token is replaced, waiting for the keyring.
     // The keyring's error text when it could not take the token, else empty.
     QString Keep(const QString& issuer, const QString& user, const TOAuth2Tokens& tokens);
+    // Drops the user's access token (the server refused it) and keeps the refresh token;
+    // true when there is one, so the next sign-in can be a refresh.
+    bool DropAccess(const QString& issuer, const QString& user);
     // Forgets the user's tokens (the provider refused them), the keyring's copy too (waits).
     void Forget(const QString& issuer, const QString& user);
     // The name under which the keyring holds the issuer's refresh tokens (the user beside it).

@@ -24,7 +24,7 @@ inline constexpr TText RefreshingToken{"\rDas Zugangstoken wird erneuert ....",
 inline constexpr TText NoProvider{
     "\rFehler: Für diesen Server ist kein OAuth2-Anbieter bekannt - tragen Sie ihn unter "
     "Server > OAuth2-Anbieter ein",
-    "\rError: No OAuth2 provider is known for this server - enter it under File > OAuth2 "
+    "\rError: No OAuth2 provider is known for this server - enter it under Server > OAuth2 "
     "provider"};
 inline constexpr TText NoClientId{
     "\rFehler: Für diesen Anbieter fehlt eine Client-ID - tragen Sie Ihre unter Server > "
@@ -38,6 +38,18 @@ inline constexpr TText SignInTimedOut{
 inline constexpr TText SignInAgain{
     "\rDer Anbieter hat die gespeicherte Anmeldung abgelehnt; bitte melden Sie sich neu an.",
     "\rThe provider refused the remembered sign-in; please sign in again."};
+// A sign-in with the access token that the server refused or could not begin.
+inline constexpr TText TokenLoginRefused{"Die Anmeldung mit dem Zugangstoken ist gescheitert.",
+                                         "The sign-in with the access token failed."};
+// After the server refused the access token.
+inline constexpr TText TokenDroppedRefresh{
+    "\rDas Zugangstoken wird nicht mehr verwendet; die nächste Verbindung holt ein neues beim "
+    "Anbieter.",
+    "\rThe access token is dropped; the next connect gets a new one from the provider."};
+inline constexpr TText TokenDroppedSignIn{
+    "\rDas Zugangstoken wird nicht mehr verwendet; die nächste Verbindung öffnet die Anmeldung "
+    "im Browser.",
+    "\rThe access token is dropped; the next connect opens the sign-in in your browser."};
 // Shown once per run after a browser sign-in without a keyring.
 inline constexpr TText SignInNotKept{
     "\rKein Schlüsselbund: Die Anmeldung gilt nur bis zum Programmende, beim nächsten Start "
@@ -63,6 +75,12 @@ inline constexpr TText ProviderFields[5] = {
     {"Client-ID:", "Client ID:"},           {"Client-Secret:", "Client secret:"},
     {"Berechtigungen:", "Scopes:"},
 };
+inline constexpr TText ProviderBadUrl{
+    "Die %1 muss mit https:// beginnen (http:// nur für diesen Rechner: 127.0.0.1 oder "
+    "localhost).",
+    "The %1 must begin with https:// (http:// only for this computer: 127.0.0.1 or "
+    "localhost)."};
+inline constexpr TText ProviderNoClientId{"Die Client-ID fehlt.", "The client ID is missing."};
 inline constexpr TText ProviderNeedsServer{"\rFehler: Zuerst einen Server eintragen",
                                            "\rError: Enter a server first"};
 

@@ -395,6 +395,9 @@ private:
     // The access token into pop3 when OAuth2 is chosen; false (with the reason in the status
     // label) when there is none.
     bool PrepareSignIn();
+    // After a refused login: with OAuth2 the access token that went out is dropped, and the
+    // status says what the next connect does. False for a password login.
+    bool SignInRefused();
     // After a login: the account's way of signing in, and its password if that was used.
     void RememberSignIn();
     // Cancel: a sign-in waiting for the browser or the provider ends.

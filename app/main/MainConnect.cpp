@@ -97,13 +97,16 @@ void TForm1::ConnectAndList() {
     if (Aborted())
         return;
     if (!loggedIn) {
-        // The server's refusal is already in the status label; the password is the likely
+        // The server's refusal is already in the status label; a password is the likely
         // fault, ready to be typed again.
+        const bool withToken = SignInRefused();
         StatusAppendText(Texts::Terminated);
         ShowCancelButton(false);
         QuitSession();
-        Password->setFocus();
-        Password->selectAll();
+        if (!withToken) {
+            Password->setFocus();
+            Password->selectAll();
+        }
         return;
     }
     RecordAccount();

@@ -11,7 +11,9 @@ void TForm1::pop3Error(TObject*, int Error, const std::string& Msg) {
         return;
     StatusClear();
     if (Error == kErrLogin) {
-        StatusAppend(LoginRefusedLines(Tr(Texts::ErrorPrefix, GermanUI), Msg, GermanUI));
+        const QString lead = Tr(Texts::ErrorPrefix, GermanUI);
+        StatusAppend(pop3.Auth == TAuthMethod::Password ? LoginRefusedLines(lead, Msg, GermanUI)
+                                                        : TokenRefusedLines(lead, Msg, GermanUI));
         return;
     }
     if (Error >= kErrLogin && Error <= kErrCommand) {

@@ -149,6 +149,19 @@ bool TForm1::PrepareSignIn() {
     return true;
 }
 
+bool TForm1::SignInRefused() {
+    // A token that did not go out (no TLS, no such mechanism) was not what the server refused.
+    if (pop3.Auth == TAuthMethod::Password || !pop3.AccessToken.empty() || !FTokens)
+        return pop3.Auth != TAuthMethod::Password;
+    // The provider may have revoked it before its time: the next connect must not send it
+    // again.
+    const auto provider = OAuth2ProviderFor(Settings, FromBytes(pop3.Host));
+    const bool refreshable =
+        provider && FTokens->DropAccess(OAuth2Issuer(*provider), FromBytes(pop3.UserId));
+    StatusAppendText(refreshable ? Texts::TokenDroppedRefresh : Texts::TokenDroppedSignIn);
+    return true;
+}
+
 void TForm1::RememberSignIn() {
     const int newest = servername->count() - 1;
     Accounts.SetSignIn(newest, ChosenSignIn(*Anmeldung));

@@ -5,6 +5,7 @@
 #include "KeyringEntry.h"
 
 #include "KeyringStore.h"
+#include "OAuth2ProviderDialog.h"
 #include "OAuth2Providers.h"
 #include "OAuth2Stub.h"
 #include "OAuth2TokenStore.h"
@@ -14,7 +15,12 @@
 #include "TestCertificates.h"
 #include "TrustDialog.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTest>
@@ -62,6 +68,21 @@ void Revoke(const std::string& providerUrl, const QString& token) {
     delete reply;
 }
 
+// The stub's record of the last /authorize query and /token form.
+QJsonObject Seen(const OAuth2Stub& provider) {
+    QNetworkAccessManager network;
+    QNetworkReply* reply =
+        network.get(QNetworkRequest(QUrl(QString::fromStdString(provider.Url() + "/seen"))));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, Patience));
+    const QJsonObject seen = QJsonDocument::fromJson(reply->readAll()).object();
+    delete reply;
+    return seen;
+}
+
+QString SeenValue(const OAuth2Stub& provider, const char* request, const char* name) {
+    return Seen(provider).value(request).toObject().value(name).toString();
+}
+
 class OAuth2SignIn : public AppTest {
 protected:
     // The access token of the last AUTH XOAUTH2, from its initial response.
@@ -77,32 +98,61 @@ protected:
         return token;
     }
 
-    TForm1& OpenSignedInWindow(const OAuth2Stub& provider, uint16_t port) {
+    // The window with the login row for OAuth2 over TLS; with scopes, the stub's provider
+    // entered for 127.0.0.1.
+    TForm1& OpenSignedInWindow(const OAuth2Stub& provider, uint16_t port,
+                               std::optional<QString> scopes = QStringLiteral("mail")) {
         TForm1& f = Open();
         f.OpenBrowser = browser.Opener();
         const QString url = QString::fromStdString(provider.Url());
-        SaveOAuth2Provider(f.Settings, "127.0.0.1",
-                           {url + "/authorize", url + "/token", "tests", {}, "mail"});
+        if (scopes)
+            SaveOAuth2Provider(f.Settings, "127.0.0.1",
+                               {url + "/authorize", url + "/token", "tests", {}, *scopes});
         FillLogin(port, "bob", {});
         ChooseSecurity(*f.Sicherheit, TSecurity::Tls);
         ChooseSignIn(*f.Anmeldung, TSignIn::OAuth2);
         return f;
     }
 
+    // A certificate for 127.0.0.1 from a test authority, the same for the whole test.
+    const TestCertificate& Certificate() {
+        if (!certificate) {
+            EXPECT_TRUE(folder.isValid());
+            ca.emplace(folder.path().toStdString(), "Test CA");
+            certificate = ca->Issue("localhost", {"localhost"}, {"127.0.0.1"});
+        }
+        return *certificate;
+    }
+
+    // A Dovecot over TLS whose tokens the stub checks, one mail for bob.
+    std::unique_ptr<DovecotServer> StartDovecot(const OAuth2Stub& provider) {
+        return std::make_unique<DovecotServer>(
+            "bob", "unused",
+            std::vector<std::string>{Mail("a@example.org", "Token", "Mon, 1 May 2000")},
+            DovecotTls{Certificate().CertFile, Certificate().KeyFile},
+            DovecotOAuth2{provider.IntrospectionUrl()});
+    }
+
+    // Connects, trusting the test certificate when asked.
+    void Connect(TForm1& f) {
+        auto trust = WhenModalShown("TrustDialog", [](QWidget* window) {
+            qobject_cast<TTrustDialog*>(window)->btn_trust->click();
+        });
+        f.BtnConnectClick();
+    }
+
+    QTemporaryDir folder;
+    std::optional<TestAuthority> ca;
+    std::optional<TestCertificate> certificate;
+
     TestBrowser browser;
 };
 
 TEST_F(OAuth2SignIn, SignsInRefreshesAndSignsInAgainWhenRefused) {
     SKIP_WITHOUT_DOVECOT();
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const TestAuthority ca(folder.path().toStdString(), "Test CA");
-    const TestCertificate certificate = ca.Issue("localhost", {"localhost"}, {"127.0.0.1"});
     const OAuth2Stub provider;
-    DovecotServer server("bob", "unused", {Mail("a@example.org", "Token", "Mon, 1 May 2000")},
-                         DovecotTls{certificate.CertFile, certificate.KeyFile},
-                         DovecotOAuth2{provider.IntrospectionUrl()});
-    TForm1* f = &OpenSignedInWindow(provider, server.tlsPort());
+    const auto server = StartDovecot(provider);
+    TForm1* f = &OpenSignedInWindow(provider, server->tlsPort());
     EXPECT_FALSE(f->Password->isEnabled()) << "no password with OAuth2";
     const QString issuer = QString::fromStdString(provider.Url());
     const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(7200);
@@ -112,17 +162,21 @@ TEST_F(OAuth2SignIn, SignsInRefreshesAndSignsInAgainWhenRefused) {
         std::function<void()> before;
         int visits;    // the browser's visits so far
         bool newToken; // another access token than the step before
+        bool refused;  // the server refuses the login
     } steps[] = {
-        {"the first sign-in opens the browser", [] {}, 1, true},
-        {"a token still good is used again", [] {}, 1, false},
+        {"the first sign-in opens the browser", [] {}, 1, true, false},
+        {"a token still good is used again", [] {}, 1, false, false},
+        {"an access token revoked before its time is refused and dropped",
+         [&] { Revoke(provider.Url(), QString::fromStdString(SentToken())); }, 1, false, true},
+        {"after the refusal a refresh without the browser", [] {}, 1, true, false},
         {"an expired token is refreshed without the browser",
-         [&] { f->SignInClock = [later] { return later; }; }, 1, true},
+         [&] { f->SignInClock = [later] { return later; }; }, 1, true, false},
         {"a revoked refresh token asks for a new sign-in",
          [&] {
              Revoke(provider.Url(), KeyringToken(issuer, "bob").value_or("none"));
              f->SignInClock = [later] { return later.addSecs(7200); };
          },
-         2, true},
+         2, true, false},
         {"a new start refreshes with the keyring's token",
          [&] {
              f->WriteToIniFile();
@@ -130,22 +184,28 @@ TEST_F(OAuth2SignIn, SignsInRefreshesAndSignsInAgainWhenRefused) {
              f->OpenBrowser = browser.Opener();
              f->SignInClock = [later] { return later.addSecs(7200); };
          },
-         2, true},
+         2, true, false},
     };
     std::string lastToken;
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
         step.before();
-        auto trust = WhenModalShown("TrustDialog", [](QWidget* window) {
-            qobject_cast<TTrustDialog*>(window)->btn_trust->click();
-        });
-        f->BtnConnectClick();
-        ASSERT_EQ(f->ControlState(), TForm1::StateListed) << StatusLines().toStdString();
-        EXPECT_EQ(Rows().size(), 1);
+        Connect(*f);
         EXPECT_EQ(browser.visits, step.visits);
         EXPECT_FALSE(SentAny("PASS"));
         EXPECT_EQ(SentToken() != lastToken, step.newToken);
         lastToken = SentToken();
+        if (step.refused) {
+            // The provider's reason, and what the next connect does.
+            EXPECT_EQ(f->ControlState(), TForm1::StateIdle);
+            for (const QString& said : {Tr(Texts::TokenLoginRefused, false),
+                                        QStringLiteral("(The provider refused the access token: "),
+                                        Tr(Texts::TokenDroppedRefresh, false)})
+                EXPECT_TRUE(StatusLines().contains(said)) << StatusLines().toStdString();
+            continue;
+        }
+        ASSERT_EQ(f->ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+        EXPECT_EQ(Rows().size(), 1);
         EXPECT_EQ(f->Accounts.SignIn(f->servername->count() - 1), TSignIn::OAuth2);
         f->BtnDisconnectClick();
     }
@@ -160,6 +220,126 @@ TEST_F(OAuth2SignIn, SignsInRefreshesAndSignsInAgainWhenRefused) {
     const QByteArray file = settings.readAll();
     EXPECT_FALSE(file.contains(kept->toUtf8()));
     EXPECT_TRUE(file.contains("SignIn1=oauth2")) << file.toStdString();
+}
+
+TEST_F(OAuth2SignIn, TheProviderDialogTakesOnlyUsableEntriesAndTheSignInUsesThem) {
+    SKIP_WITHOUT_DOVECOT();
+    const OAuth2Stub provider;
+    const auto server = StartDovecot(provider);
+    TForm1* f = &OpenSignedInWindow(provider, server->tlsPort(), std::nullopt);
+    Connect(*f);
+    EXPECT_TRUE(StatusLines().contains(Tr(Texts::NoProvider, false)));
+    EXPECT_EQ(browser.visits, 0);
+
+    const QString url = QString::fromStdString(provider.Url());
+    const QString authorize = url + "/authorize", token = url + "/token";
+    struct Entry {
+        QString authorize, token, client;
+        const char* problem; // a part of the dialog's message; nullptr: taken
+    } entries[] = {
+        {"", token, "mine", "Authorization URL must begin with https://"},
+        {"http://example.org/authorize", token, "mine", "Authorization URL must begin"},
+        {authorize, "http://example.org/token", "mine", "Token URL must begin"},
+        {authorize, token, " ", "The client ID is missing."},
+        {authorize, token, "mine", nullptr},
+    };
+    bool shown = false;
+    const auto fill = [&](QWidget* window) {
+        shown = true;
+        auto* dialog = qobject_cast<TOAuth2ProviderDialog*>(window);
+        for (const Entry& entry : entries) {
+            SCOPED_TRACE(entry.authorize.toStdString() + " " + entry.token.toStdString());
+            const std::array<QString, 5> values{entry.authorize, entry.token, entry.client, "",
+                                                "mail  offline"};
+            for (std::size_t i = 0; i < values.size(); ++i)
+                dialog->Fields[i]->setText(values[i]);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            if (!entry.problem)
+                break;
+            EXPECT_TRUE(dialog->Problem->isVisible());
+            EXPECT_TRUE(dialog->Problem->text().contains(entry.problem))
+                << dialog->Problem->text().toStdString();
+            EXPECT_FALSE(OAuth2ProviderFor(f->Settings, "127.0.0.1").has_value());
+        }
+    };
+    {
+        auto edit = WhenModalShown("OAuth2ProviderDialog", fill);
+        f->Datei_O->trigger();
+    }
+    ASSERT_TRUE(shown);
+    Connect(*f);
+    ASSERT_EQ(f->ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    EXPECT_EQ(SeenValue(provider, "authorize", "client_id"), "mine");
+    EXPECT_EQ(SeenValue(provider, "authorize", "scope"), "mail offline");
+    EXPECT_EQ(SeenValue(provider, "token", "client_id"), "mine");
+    f->BtnDisconnectClick();
+
+    // After a restart the refresh goes out as that client.
+    f->WriteToIniFile();
+    f = &Open();
+    f->OpenBrowser = browser.Opener();
+    Connect(*f);
+    ASSERT_EQ(f->ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    EXPECT_EQ(browser.visits, 1);
+    EXPECT_EQ(SeenValue(provider, "token", "grant_type"), "refresh_token");
+    EXPECT_EQ(SeenValue(provider, "token", "client_id"), "mine");
+    f->BtnDisconnectClick();
+}
+
+// Refusals before any token reaches the server: the cause in the window, nothing sent.
+TEST_F(OAuth2SignIn, RefusalsBeforeTheTokenSayWhyAndSendNothing) {
+    const OAuth2Stub provider;
+    ScriptedServer noSasl;
+    noSasl.UseTls(Certificate().CertFile, Certificate().KeyFile);
+    noSasl.Send("+OK ready\r\n");
+    noSasl.AnswerEachLine(
+        [](const std::string& line) {
+            return line == "CAPA"   ? std::string("+OK\r\nTOP\r\nUSER\r\nUIDL\r\n.\r\n")
+                   : line == "QUIT" ? std::string("+OK\r\n")
+                                    : std::string("-ERR no\r\n");
+        },
+        "QUIT");
+    noSasl.Start();
+    struct Row {
+        const char* name;
+        QString scopes;
+        uint16_t port;
+        QString said;
+    } rows[] = {
+        {"a scope the provider does not grant", "calendar", 1,
+         Tr(Texts::SignInFailed, false).arg("invalid_scope: the scope does not open the mailbox")},
+        {"no SASL in the CAPA answer", "mail", noSasl.port(),
+         "The server does not offer this sign-in: XOAUTH2 (SASL: -)"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TForm1& f = OpenSignedInWindow(provider, row.port, row.scopes);
+        Connect(f);
+        EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+        EXPECT_TRUE(StatusLines().contains(row.said)) << StatusLines().toStdString();
+        for (const char* command : {"USER", "PASS", "AUTH"})
+            EXPECT_FALSE(SentAny(command)) << command;
+    }
+}
+
+// Run outside the private keyring's session: no Secret Service at all.
+class OAuth2SignInNoKeyring : public OAuth2SignIn {};
+
+TEST_F(OAuth2SignInNoKeyring, TheWindowSaysTheSignInLastsUntilTheProgramEnds) {
+    SKIP_WITHOUT_DOVECOT();
+    const OAuth2Stub provider;
+    const auto server = StartDovecot(provider);
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        TForm1& f = OpenSignedInWindow(provider, server->tlsPort());
+        Connect(f);
+        ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+        EXPECT_EQ(browser.visits, start) << "a sign-in in the browser at each start";
+        EXPECT_TRUE(StatusLines().contains(Tr(Texts::SignInNotKept, false)))
+            << StatusLines().toStdString();
+        f.BtnDisconnectClick();
+        f.WriteToIniFile();
+    }
 }
 
 TEST_F(OAuth2SignIn, CancelEndsTheWaitForTheBrowser) {

@@ -4,8 +4,10 @@
   oauth2_stub.py serve
       Prints "port N" and serves until killed (or its parent is gone):
       GET  /authorize   response_type=code, redirect_uri (loopback only), state,
-                        code_challenge with code_challenge_method=S256, login_hint (the user):
-                        redirects to redirect_uri with code and state
+                        code_challenge with code_challenge_method=S256, login_hint (the user),
+                        scope (must hold "mail"): redirects to redirect_uri with code and
+                        state, or with error=invalid_scope and state
+      GET  /seen        the last /authorize query and /token form, as JSON
       POST /token       grant_type=authorization_code (code, redirect_uri, code_verifier) or
                         refresh_token (refresh_token); answers access_token, token_type,
                         expires_in, refresh_token. A test may ask for a lifetime with
@@ -51,6 +53,7 @@ class Provider:
         self.codes = {}  # code -> (user, redirect_uri, challenge)
         self.access = {}  # token -> (user, expiry)
         self.refresh = {}  # token -> user; revoked ones are removed
+        self.seen = {"authorize": {}, "token": {}}
 
     def issue(self, user, lifetime):
         access = secrets.token_urlsafe(24)
@@ -87,17 +90,26 @@ class Handler(BaseHTTPRequestHandler):
     def do_GET(self):
         url = urllib.parse.urlsplit(self.path)
         query = {k: v[0] for k, v in urllib.parse.parse_qs(url.query).items()}
+        if url.path == "/seen":
+            with PROVIDER.lock:
+                return self.answer(200, PROVIDER.seen)
         if url.path != "/authorize":
             return self.answer(404, {"error": "not_found"})
+        with PROVIDER.lock:
+            PROVIDER.seen["authorize"] = query
         redirect = query.get("redirect_uri", "")
         if (query.get("response_type") != "code" or not loopback(redirect)
                 or query.get("code_challenge_method") != "S256" or not query.get("code_challenge")):
             return self.answer(400, {"error": "invalid_request"})
-        code = secrets.token_urlsafe(16)
-        with PROVIDER.lock:
-            PROVIDER.codes[code] = (query.get("login_hint", "user"), redirect,
-                                    query["code_challenge"])
-        params = {"code": code}
+        if SCOPE not in query.get("scope", "").split():
+            params = {"error": "invalid_scope",
+                      "error_description": "the scope does not open the mailbox"}
+        else:
+            code = secrets.token_urlsafe(16)
+            with PROVIDER.lock:
+                PROVIDER.codes[code] = (query.get("login_hint", "user"), redirect,
+                                        query["code_challenge"])
+            params = {"code": code}
         if "state" in query:
             params["state"] = query["state"]
         sep = "&" if "?" in redirect else "?"
@@ -108,6 +120,7 @@ class Handler(BaseHTTPRequestHandler):
         form = self.form()
         with PROVIDER.lock:
             if path == "/token":
+                PROVIDER.seen["token"] = form
                 return self.token(form)
             if path == "/revoke":
                 PROVIDER.refresh.pop(form.get("token", ""), None)
@@ -167,7 +180,7 @@ def fetch_token(base, user, expires_in=None):
     redirect = "http://127.0.0.1:1/callback"  # never visited: the client reads the Location
     state = secrets.token_urlsafe(8)
     query = urllib.parse.urlencode({"response_type": "code", "client_id": "tests",
-                                    "redirect_uri": redirect, "state": state,
+                                    "redirect_uri": redirect, "state": state, "scope": SCOPE,
                                     "code_challenge": s256(verifier),
                                     "code_challenge_method": "S256", "login_hint": user})
     # Loopback only: no proxy of the environment may see the request.
