@@ -68,7 +68,8 @@ struct TCertificateInfo;
 //   MainLanguage.cpp    the interface language and the texts of the controls
 //   MainControls.cpp    building the controls; MainFit.cpp fitting them to their captions
 //   MainHeaderTexts.cpp the choice of decoded or sent header texts
-//   MainSignIn.cpp      the sign-in choice; OAuth2 tokens from the browser or a refresh
+//   MainSignIn.cpp      the sign-in choice; OAuth2 tokens from the browser or a refresh;
+//                       a token the server refused is dropped
 //   MainCopies.cpp      copies of deleted mail: option, deletion, retention, their window
 //   MainFind.cpp        find over the list and marking the rows it shows
 //   MainRules.cpp       the rules run on the listed headers
