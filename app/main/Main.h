@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AccountHistory.h"
+#include "ExtraColumns.h"
 #include "HintPointer.h"
 #include "KeyringStore.h"
 #include "LanguageTexts.h"
@@ -72,6 +73,7 @@ struct TCertificateInfo;
 //   MainCopies.cpp      copies of deleted mail: option, deletion, retention, their window
 //   MainFind.cpp        find over the list and marking the rows it shows
 //   MainRules.cpp       the rules run on the listed headers
+//   MainColumns.cpp     the list's columns after the subject: captions and widths
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -268,8 +270,14 @@ private:
     void ConfigureMailList();
     void Wire();
 
+    // The columns after the subject that the listing shows (MainColumns.cpp): their captions
+    // in the window's language, and a width for those shown, 0 for the others.
+    void ShowExtraColumns();
+    TExtraColumns ExtraColumns;
+
     // Rules on listing (MainRules.cpp): the script read at connect; the row cell of a
-    // listed mail; marking what the rules discarded among the newest rows.
+    // listed mail (empty when none decided); marking what the rules discarded among the newest
+    // rows.
     void LoadListingRules();
     std::string RuleCell(int number, const std::string& header, long long octets);
     void MarkRuleDecisions(int newRows);

@@ -1,5 +1,6 @@
 // List the mailbox after the login: every mail's header and size, or only their count.
 #include "ByteText.h"
+#include "ExtraColumns.h"
 #include "ListColumns.h"
 #include "MailRows.h"
 #include "Main.h"
@@ -98,10 +99,13 @@ void TForm1::RunFullListing() {
                 HeaderTexts.push_back(header + "|");
                 int32_t octets = -1;
                 const bool sized = ParseInt32(Trim(size), octets);
-                batch.Add(FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
-                                       filter(header, GermanUI, HeaderTextsAsSent()) +
-                                       RuleCell(static_cast<int>(n), header, sized ? octets : -1)),
-                          MailRowData(static_cast<int>(n), sized ? octets : -1, header));
+                batch.Add(
+                    FromMailText(
+                        " " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
+                        filter(header, GermanUI, HeaderTextsAsSent()) +
+                        ExtraColumns.Cells(
+                            {RuleCell(static_cast<int>(n), header, sized ? octets : -1), {}, {}})),
+                    MailRowData(static_cast<int>(n), sized ? octets : -1, header));
                 lastListed = n;
                 if (sinceBatch.elapsed() >= intervalMs)
                     addBatch();
