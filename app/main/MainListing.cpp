@@ -87,6 +87,7 @@ void TForm1::RunFullListing() {
         const int added = batch.Size();
         AddBatch(mail_list, batch);
         MarkRuleDecisions(added);
+        ShowWaitingScores();
         ProgressBar->setValue(static_cast<int>(lastListed));
         intervalMs = std::max(BatchIntervalMs, 4 * adding.elapsed());
         sinceBatch.restart();
@@ -95,7 +96,8 @@ void TForm1::RunFullListing() {
     try {
         end = pop3.ListMails(
             static_cast<TMsgNumber>(MailCount),
-            [&](TMsgNumber n, const std::string& header, const std::string& size) {
+            [&](TMsgNumber n, const std::string& listed, const std::string& size) {
+                const std::string header = ScoreListed(n, listed);
                 HeaderTexts.push_back(header + "|");
                 int32_t octets = -1;
                 const bool sized = ParseInt32(Trim(size), octets);

@@ -58,21 +58,24 @@ void TForm1::MarkRuleDecisions(int newRows) {
     // Unsorted, the new rows are the last ones; sorted in, they may be anywhere.
     const int first = mail_list->SortColumn() < 0 ? std::max(mail_list->count() - newRows, 1) : 1;
     QItemSelection discarded;
-    for (int row = first; row < mail_list->count(); ++row) {
-        QListWidgetItem& item = *mail_list->item(row);
-        const int number = MessageNumberOf(item);
-        const TRuleDecision& decision = ListingRules.DecisionOf(number);
-        if (decision.action == TRuleAction::None || !item.toolTip().isEmpty())
-            continue;
-        const bool discard = decision.action == TRuleAction::Discard;
-        item.setToolTip(Tr(discard ? RulesTexts::MarkedBy : RulesTexts::KeptBy, GermanUI)
-                            .arg(RuleName(decision, GermanUI)));
-        if (discard) {
-            FRuleMarked.insert(number);
-            discarded.select(mail_list->model()->index(row, 0), mail_list->model()->index(row, 0));
-        }
-    }
+    for (int row = first; row < mail_list->count(); ++row)
+        ShowRuleDecision(row, discarded);
     mail_list->selectionModel()->select(discarded, QItemSelectionModel::Select);
+}
+
+void TForm1::ShowRuleDecision(int row, QItemSelection& discarded) {
+    QListWidgetItem& item = *mail_list->item(row);
+    const int number = MessageNumberOf(item);
+    const TRuleDecision& decision = ListingRules.DecisionOf(number);
+    if (decision.action == TRuleAction::None || !item.toolTip().isEmpty())
+        return;
+    const bool discard = decision.action == TRuleAction::Discard;
+    item.setToolTip(Tr(discard ? RulesTexts::MarkedBy : RulesTexts::KeptBy, GermanUI)
+                        .arg(RuleName(decision, GermanUI)));
+    if (discard) {
+        FRuleMarked.insert(number);
+        discarded.select(mail_list->model()->index(row, 0), mail_list->model()->index(row, 0));
+    }
 }
 
 int TForm1::MarkedByRules() const {
