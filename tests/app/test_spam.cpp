@@ -4,6 +4,7 @@
 
 #include "ExtraColumns.h"
 #include "MultiLst.h"
+#include "SpamSettingsDialog.h"
 #include "SpamdServer.h"
 
 #include <QDir>
@@ -186,4 +187,31 @@ TEST_F(AppTest, TrainingHandsTheWholeMailToTheLearner) {
     EXPECT_TRUE(dump.readAllStandardOutput().contains("quokkabanana"));
     EXPECT_NE(Cell(Rows()[0], SpamColumn), "-") << "scored again after learning";
     f.BtnDisconnectClick();
+}
+
+// What the dialog is given comes back from it and through the settings file unchanged.
+TEST_F(AppTest, TheScorerSettingRoundTripsThroughTheDialogAndTheFile) {
+    TForm1& f = Open();
+    EXPECT_FALSE(f.SpamSetting.On()) << "off by default";
+    const TSpamSetting settings[] = {
+        {},
+        {TScorerKind::SpamAssassin, "/run/spamd.sock", "", 0, 10},
+        {TScorerKind::Rspamd, "127.0.0.1:11334", "/opt/bin/rspamc", 20, 5},
+        {TScorerKind::Bogofilter, "/home/u/.bogofilter", "", 3, 30},
+    };
+    for (const TSpamSetting& setting : settings) {
+        const TSpamSettingsDialog dialog(&f, setting, false);
+        EXPECT_EQ(dialog.Place->isEnabled(), setting.On());
+        EXPECT_TRUE(dialog.Setting() == setting);
+        WriteSpamSetting(f.Settings, dialog.Setting());
+        EXPECT_TRUE(ReadSpamSetting(f.Settings) == setting);
+    }
+    const auto place = [&](int index) {
+        TSpamSettingsDialog dialog(&f, {}, false);
+        dialog.Scorer->setCurrentIndex(index);
+        return qobject_cast<QLabel*>(dialog.findChild<QFormLayout*>()->labelForField(dialog.Place))
+            ->text();
+    };
+    EXPECT_EQ(place(1), "spamd (host:port or socket):");
+    EXPECT_EQ(place(3), "Word list folder:");
 }
