@@ -30,6 +30,7 @@ TListingRules::TLoad TListingRules::Load(const QString& folder, const QString& s
                                          const QString& user) {
     rules_.reset();
     decisions_.clear();
+    scores_.clear();
     const QString account = AccountRulesFile(folder, server, user);
     file_ = QFileInfo::exists(account) ? account : SharedRulesFile(folder);
     TLoad load;
@@ -53,7 +54,9 @@ TListingRules::TLoad TListingRules::Load(const QString& folder, const QString& s
 TRuleDecision TListingRules::Decide(int number, std::string_view header, uint64_t size) {
     if (!rules_)
         return {};
-    TRuleDecision decision = rules_->Decide({header, size, std::nullopt});
+    const auto score = scores_.find(number);
+    TRuleDecision decision = rules_->Decide(
+        {header, size, score == scores_.end() ? std::nullopt : std::optional(score->second)});
     decisions_[number] = decision;
     return decision;
 }

@@ -35,7 +35,9 @@ public:
     const QString& File() const { return file_; }
 
     // Judges a listed mail and keeps the decision under its number; None without rules.
+    // spamtest sees the mail's score once SetSpamScore gave it, else it is false.
     TRuleDecision Decide(int number, std::string_view header, uint64_t size);
+    void SetSpamScore(int number, int spamtest) { scores_[number] = spamtest; }
     // The decision kept for the number; None when there is none.
     const TRuleDecision& DecisionOf(int number) const;
     bool Kept(int number) const { return DecisionOf(number).action == TRuleAction::Keep; }
@@ -44,6 +46,7 @@ private:
     std::unique_ptr<TRules> rules_;
     QString file_;
     std::unordered_map<int, TRuleDecision> decisions_;
+    std::unordered_map<int, int> scores_;
 };
 
 // The script files in folder: the shared one, and the one of an account (server as typed,

@@ -79,6 +79,11 @@ std::vector<int> RowsOfNumbers(const TMultiList& list, std::vector<int> numbers)
     return rows;
 }
 
+int CurrentMessageNumber(const TMultiList& list) {
+    const int row = list.currentRow();
+    return row >= 1 && list.item(row) ? MessageNumberOf(*list.item(row)) : 0;
+}
+
 int MessageNumberOf(const QListWidgetItem& row) {
     const QVariant number = row.data(NumberRole);
     if (number.isValid())

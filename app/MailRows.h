@@ -42,6 +42,8 @@ private:
 };
 // The row's message number (from its text when it carries no data); 0 for none.
 int MessageNumberOf(const QListWidgetItem& row);
+// The message number of the list's current row; 0 for none.
+int CurrentMessageNumber(const TMultiList& list);
 // -1 when unknown.
 long long OctetsOf(const QListWidgetItem& row);
 // False when the row has no date.

@@ -485,6 +485,7 @@ std::unique_ptr<TMbxMsg> TMbxPOP::RetrieveMsg(TMsgNumber MsgIndex, bool HeaderOn
         return line.size() > 1 && line[0] == '.' ? 1 : 0;
     });
     msg->Size = listedSize;
+    msg->ClearRawMailAfterParse = !KeepRawMail;
     msg->Parse();
     if (GetUIDLsOnRetrieve)
         GetUIDL(MsgIndex, msg->UIDL);

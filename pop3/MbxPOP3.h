@@ -92,6 +92,8 @@ public:
     // ListMails asks "TOP n N" with this N, so each row's header is followed by the mail's
     // first N body lines (what a spam scorer may want besides the header); 0: the header alone.
     uint32_t ListBodyLines = 0;
+    // Retrieve leaves the mail as the server sent it in RawMail (to hand it on whole).
+    bool KeepRawMail = false;
 
     TNotifyEvent OnConnect; // Sender: the client socket component
     TNotifyEvent OnQuit;    // Sender: the client socket component

@@ -1,15 +1,19 @@
 #pragma once
 
 #include "AccountHistory.h"
+#include "ExtraColumns.h"
 #include "HintPointer.h"
 #include "KeyringStore.h"
 #include "LanguageTexts.h"
+#include "Learn.h"
 #include "ListingRules.h"
+#include "ListingScores.h"
 #include "MainCommands.h"
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
 #include "Security.h"
 #include "SettingsStore.h"
+#include "SpamSetting.h"
 #include "TrustedCertificates.h"
 
 #include <QDateTime>
@@ -18,7 +22,9 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +79,8 @@ struct TCertificateInfo;
 //   MainCopies.cpp      copies of deleted mail: option, deletion, retention, their window
 //   MainFind.cpp        find over the list and marking the rows it shows
 //   MainRules.cpp       the rules run on the listed headers
+//   MainColumns.cpp     the list's columns after the subject: captions and widths
+//   MainSpam.cpp        spam scores from the user's scorer: setting, column, marking, training
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -202,6 +210,22 @@ public:
     bool HeaderTextsAsSent() const { return FHeaderTextsAsSent; }
     void SetHeaderTextsAsSent(bool asSent);
 
+    // Spam scores from the user's own scorer (MainSpam.cpp): its setting and dialog, scores
+    // while listing into the Spam column and the rules, marking the spam, training the scorer.
+    QAction* Datei_S; // the scorer setting's dialog
+    QAction* Datei_P; // mark the mails the scorer rates as spam
+    QAction* men_spam;
+    QAction* men_ham;
+    TSpamSetting SpamSetting;
+    void Datei_SClick();
+    void Datei_PClick();
+    // The current row's mail, fetched whole, trained as spam or not; its row scored again.
+    void LearnCurrentMail(TLearnAs as);
+    // Mails the scorer has not answered yet in this session.
+    int SpamScoresOutstanding() const { return FListingScores.Outstanding(); }
+    // Training runs handed to the learner and not yet told.
+    int LearningRuns() const { return FLearningRuns; }
+
     // OAuth2 sign-in (MainSignIn.cpp).
     // Opens the authorization URL; the system browser unless a test puts its own.
     std::function<void(const QUrl&)> OpenBrowser;
@@ -269,14 +293,46 @@ private:
     void ConfigureMailList();
     void Wire();
 
+    // The columns after the subject that the listing shows (MainColumns.cpp): their captions
+    // in the window's language, and a width for those shown, 0 for the others.
+    void ShowExtraColumns();
+    TExtraColumns ExtraColumns;
+
     // Rules on listing (MainRules.cpp): the script read at connect; the row cell of a
-    // listed mail; marking what the rules discarded among the newest rows.
+    // listed mail (empty when none decided); marking what the rules discarded among the newest
+    // rows.
     void LoadListingRules();
     std::string RuleCell(int number, const std::string& header, long long octets);
     void MarkRuleDecisions(int newRows);
+    // The decision kept for the row's mail shown (once: a row with a tooltip is done);
+    // a discard goes into discarded.
+    void ShowRuleDecision(int row, QItemSelection& discarded);
     int MarkedByRules() const;
     TListingRules ListingRules;
     QSet<int> FRuleMarked; // numbers of the mails the rules marked
+
+    // Spam scores (MainSpam.cpp).
+    void BuildSpamEntries();
+    void ApplySpamTexts();
+    // At each connect: a scorer for the session when one is set, and its column.
+    void StartSpamScoring();
+    // Training needs the listed state; going idle ends the session's scorer, killing what
+    // is in flight.
+    void SpamSessionState(int state);
+    // A listed mail (TOP n N) goes to the scorer; gives its header for the row.
+    std::string ScoreListed(TMsgNumber number, const std::string& listed);
+    void TakeSpamScores();
+    // The scores in whose row is in the list now.
+    void ShowWaitingScores();
+    void ShowSpamScore(int row, const TScoreResult& result);
+    void JudgeWithSpamScore(int row, const TSpamScore& score);
+    void LearnedMail(int number, TLearnAs as, const TLearnOutcome& outcome);
+    std::unique_ptr<TSpamScorer> FScorer;
+    TListingScores FListingScores;
+    std::atomic<bool> FScoresPosted{false};
+    bool FScorerProblemShown = false;
+    int FLearningRuns = 0;
+    std::vector<std::future<void>> FLearning; // joined before the scorer goes
 
     // Find (MainFind.cpp).
     void BuildFindRow(QBoxLayout* layout);
@@ -314,6 +370,9 @@ private:
     void RunFullListing();
     void RunCountOnlyListing();
     void BringListInStep();
+    // The whole mail of a listed row, as the message window shows it; null when the
+    // exchange ended otherwise (the status says how).
+    std::unique_ptr<TMbxMsg> FetchWholeMail(TCommandScope& scope, int number);
     void FinishFullListing();
     void EndAfterError();
 

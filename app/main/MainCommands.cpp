@@ -144,6 +144,7 @@ void TForm1::btn_aktivieren(int State) {
     Status_avi->SetActive(busy);
     // Marks made while a command runs would not be the ones it acts on.
     mail_list->SetLocked(busy);
+    SpamSessionState(State);
 }
 
 void TForm1::btn_cancelClick() {

@@ -137,6 +137,7 @@ void TForm1::ConnectAndList() {
         return;
     }
     LoadListingRules();
+    StartSpamScoring();
     if (Header_Nein->isChecked())
         RunCountOnlyListing();
     else

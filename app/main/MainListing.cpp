@@ -1,5 +1,6 @@
 // List the mailbox after the login: every mail's header and size, or only their count.
 #include "ByteText.h"
+#include "ExtraColumns.h"
 #include "ListColumns.h"
 #include "MailRows.h"
 #include "Main.h"
@@ -86,6 +87,7 @@ void TForm1::RunFullListing() {
         const int added = batch.Size();
         AddBatch(mail_list, batch);
         MarkRuleDecisions(added);
+        ShowWaitingScores();
         ProgressBar->setValue(static_cast<int>(lastListed));
         intervalMs = std::max(BatchIntervalMs, 4 * adding.elapsed());
         sinceBatch.restart();
@@ -94,14 +96,18 @@ void TForm1::RunFullListing() {
     try {
         end = pop3.ListMails(
             static_cast<TMsgNumber>(MailCount),
-            [&](TMsgNumber n, const std::string& header, const std::string& size) {
+            [&](TMsgNumber n, const std::string& listed, const std::string& size) {
+                const std::string header = ScoreListed(n, listed);
                 HeaderTexts.push_back(header + "|");
                 int32_t octets = -1;
                 const bool sized = ParseInt32(Trim(size), octets);
-                batch.Add(FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
-                                       filter(header, GermanUI, HeaderTextsAsSent()) +
-                                       RuleCell(static_cast<int>(n), header, sized ? octets : -1)),
-                          MailRowData(static_cast<int>(n), sized ? octets : -1, header));
+                batch.Add(
+                    FromMailText(
+                        " " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
+                        filter(header, GermanUI, HeaderTextsAsSent()) +
+                        ExtraColumns.Cells(
+                            {RuleCell(static_cast<int>(n), header, sized ? octets : -1), {}, {}})),
+                    MailRowData(static_cast<int>(n), sized ? octets : -1, header));
                 lastListed = n;
                 if (sinceBatch.elapsed() >= intervalMs)
                     addBatch();

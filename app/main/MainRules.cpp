@@ -1,6 +1,7 @@
 // Rules on listing: the account's script is read at each connect and judges each header as
 // it arrives; the mails it discards are marked, and their row names the rule.
 #include "ByteText.h"
+#include "ExtraColumns.h"
 #include "ListingRules.h"
 #include "MailRows.h"
 #include "Main.h"
@@ -14,8 +15,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr int RuleColumn = 5;
 
 QString RuleName(const TRuleDecision& decision, bool germanUI) {
     if (!decision.name.empty())
@@ -31,11 +30,8 @@ void TForm1::LoadListingRules() {
                           servername->currentText().trimmed(), FromBytes(pop3.UserId));
     FRuleMarked.clear();
     // The rule column is there only while rules run.
-    QStringList captions = mail_list->HeaderSections().mid(0, RuleColumn);
-    if (load.Usable)
-        captions << Tr(RulesTexts::Column, GermanUI);
-    mail_list->SetHeaderSections(captions);
-    mail_list->SetSectionWidth(RuleColumn, load.Usable ? 60 : 0);
+    ExtraColumns.SetShown(RuleColumn, load.Usable);
+    ShowExtraColumns();
     if (load.Usable || load.File.isEmpty())
         return;
     if (load.Line == 0)
@@ -51,11 +47,9 @@ void TForm1::LoadListingRules() {
 std::string TForm1::RuleCell(int number, const std::string& header, long long octets) {
     const TRuleDecision decision =
         ListingRules.Decide(number, header, octets < 0 ? 0 : static_cast<uint64_t>(octets));
-    if (!ListingRules.Active())
-        return {};
     if (decision.action == TRuleAction::None)
-        return "|";
-    return RuleName(decision, GermanUI).toStdString() + "|";
+        return {};
+    return RuleName(decision, GermanUI).toStdString();
 }
 
 void TForm1::MarkRuleDecisions(int newRows) {
@@ -64,21 +58,24 @@ void TForm1::MarkRuleDecisions(int newRows) {
     // Unsorted, the new rows are the last ones; sorted in, they may be anywhere.
     const int first = mail_list->SortColumn() < 0 ? std::max(mail_list->count() - newRows, 1) : 1;
     QItemSelection discarded;
-    for (int row = first; row < mail_list->count(); ++row) {
-        QListWidgetItem& item = *mail_list->item(row);
-        const int number = MessageNumberOf(item);
-        const TRuleDecision& decision = ListingRules.DecisionOf(number);
-        if (decision.action == TRuleAction::None || !item.toolTip().isEmpty())
-            continue;
-        const bool discard = decision.action == TRuleAction::Discard;
-        item.setToolTip(Tr(discard ? RulesTexts::MarkedBy : RulesTexts::KeptBy, GermanUI)
-                            .arg(RuleName(decision, GermanUI)));
-        if (discard) {
-            FRuleMarked.insert(number);
-            discarded.select(mail_list->model()->index(row, 0), mail_list->model()->index(row, 0));
-        }
-    }
+    for (int row = first; row < mail_list->count(); ++row)
+        ShowRuleDecision(row, discarded);
     mail_list->selectionModel()->select(discarded, QItemSelectionModel::Select);
+}
+
+void TForm1::ShowRuleDecision(int row, QItemSelection& discarded) {
+    QListWidgetItem& item = *mail_list->item(row);
+    const int number = MessageNumberOf(item);
+    const TRuleDecision& decision = ListingRules.DecisionOf(number);
+    if (decision.action == TRuleAction::None || !item.toolTip().isEmpty())
+        return;
+    const bool discard = decision.action == TRuleAction::Discard;
+    item.setToolTip(Tr(discard ? RulesTexts::MarkedBy : RulesTexts::KeptBy, GermanUI)
+                        .arg(RuleName(decision, GermanUI)));
+    if (discard) {
+        FRuleMarked.insert(number);
+        discarded.select(mail_list->model()->index(row, 0), mail_list->model()->index(row, 0));
+    }
 }
 
 int TForm1::MarkedByRules() const {

@@ -22,6 +22,7 @@ void TForm1::GetFromIniFile() {
 
     SetHeaderTextsAsSent(Settings.ReadInteger(QStringLiteral("HeaderTextsAsSent"), 0) != 0);
     LoadCopyOptions();
+    SpamSetting = ReadSpamSetting(Settings);
 
     const int width = Settings.ReadInteger(QStringLiteral("Width"), 458);
     move(Settings.ReadInteger(QStringLiteral("XPos"), 283),

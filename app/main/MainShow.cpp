@@ -7,16 +7,6 @@
 
 #include <QProgressBar>
 
-namespace {
-
-// The server's number of the mail in the current row; 0 for none.
-int CurrentMessageNumber(const TMultiList& list) {
-    const int row = list.currentRow();
-    return row >= 1 && list.item(row) ? MessageNumberOf(*list.item(row)) : 0;
-}
-
-} // namespace
-
 void TForm1::men_header_anzeigenClick() {
     if (!FHeaderWindow)
         return;
@@ -32,6 +22,15 @@ void TForm1::men_email_anzeigenClick() {
     if (!FMessageWindow || ControlState() != StateListed || number < 1)
         return;
     TCommandScope scope(*this, StateListed);
+    std::unique_ptr<TMbxMsg> msg = FetchWholeMail(scope, number);
+    if (!msg)
+        return;
+    CurrentMsg = std::move(msg);
+    FMessageWindow->ShowMessageOf(*CurrentMsg);
+    FMessageWindow->exec();
+}
+
+std::unique_ptr<TMbxMsg> TForm1::FetchWholeMail(TCommandScope& scope, int number) {
     ProgressBar->setMaximum(100);
     ProgressBar->setValue(0);
     ProgressBar->show();
@@ -44,11 +43,11 @@ void TForm1::men_email_anzeigenClick() {
     if (outcome.IsCancelled()) {
         // The session is gone and the window says so; no mail window pops up.
         EndCancelled();
-        return;
+        return nullptr;
     }
     if (outcome.IsFailed()) {
         scope.Fail(outcome);
-        return;
+        return nullptr;
     }
     ProgressBar->hide();
     ShowCancelButton(false);
@@ -56,12 +55,10 @@ void TForm1::men_email_anzeigenClick() {
         // Refused: the server's text is shown and the session is already closed.
         StatusAppendText(Texts::Terminated);
         QuitSession();
-        return;
+        return nullptr;
     }
-    CurrentMsg = std::move(msg);
     if (pop3.LastRetrievalUsedRetr())
         StatusAppendText(Texts::FetchedWithRetr);
     btn_aktivieren(StateListed);
-    FMessageWindow->ShowMessageOf(*CurrentMsg);
-    FMessageWindow->exec();
+    return msg;
 }
