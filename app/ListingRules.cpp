@@ -30,6 +30,9 @@ TListingRules::TLoad TListingRules::Load(const QString& folder, const QString& s
                                          const QString& user) {
     rules_.reset();
     decisions_.clear();
+    folder_ = folder;
+    server_ = server;
+    user_ = user;
     const QString account = AccountRulesFile(folder, server, user);
     file_ = QFileInfo::exists(account) ? account : SharedRulesFile(folder);
     TLoad load;

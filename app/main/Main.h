@@ -21,9 +21,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct TMarkedMails;
+struct TAlikeRows;
+enum class TAlike;
 class QAction;
 class QBoxLayout;
 class QItemSelection;
@@ -72,6 +75,7 @@ struct TCertificateInfo;
 //   MainCopies.cpp      copies of deleted mail: option, deletion, retention, their window
 //   MainFind.cpp        find over the list and marking the rows it shows
 //   MainRules.cpp       the rules run on the listed headers
+//   MainAlike.cpp       mark alike and the sender lists from a row's context menu
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -143,6 +147,25 @@ public:
     QMenu* popmen_header;
     QAction* men_header_anzeigen;
     QAction* men_email_anzeigen;
+    // Mark alike and the sender lists, in popmen_header (MainAlike.cpp).
+    QAction* men_alike_sender;
+    QAction* men_alike_domain;
+    QAction* men_alike_subject;
+    QAction* men_alike_larger;
+    QAction* men_alike_older;
+    QAction* men_keep_sender;
+    QAction* men_mark_sender;
+    QAction* men_keep_domain;
+    QAction* men_mark_domain;
+    // Marks the shown rows alike to the current one, adding to the marks there are; rows the
+    // rules keep are left out.
+    void MarkAlike(TAlike kind);
+    // The current row's sender (or its domain) onto the friends (keep) or the blocked list of
+    // the rules script; then the rules run again.
+    void AlwaysFrom(bool keep, bool domain);
+    // The rules read again and run over the listed rows: new discards are marked, marks the
+    // rules made and no longer make go (MainRules.cpp).
+    void RerunListingRules();
 
     TMbxPOP pop3;
 
@@ -271,11 +294,23 @@ private:
     // Rules on listing (MainRules.cpp): the script read at connect; the row cell of a
     // listed mail; marking what the rules discarded among the newest rows.
     void LoadListingRules();
+    // The rule column and any error of the script read.
+    void ShowListingRules(const TListingRules::TLoad& load);
     std::string RuleCell(int number, const std::string& header, long long octets);
     void MarkRuleDecisions(int newRows);
     int MarkedByRules() const;
     TListingRules ListingRules;
     QSet<int> FRuleMarked; // numbers of the mails the rules marked
+
+    // Mark alike (MainAlike.cpp).
+    void BuildAlikeMenu();
+    void ApplyAlikeTexts();
+    // The listed header of a message number, empty for none.
+    std::string_view HeaderOf(int number) const;
+    std::string CurrentSender() const;
+    std::function<bool(int number)> KeptByRules() const;
+    // Adds the rows to the marks and says in the status how many, and how many were kept.
+    void MarkRows(const TAlikeRows& rows);
 
     // Find (MainFind.cpp).
     void BuildFindRow(QBoxLayout* layout);

@@ -255,6 +255,7 @@ void TForm1::BuildMenus() {
     men_header_anzeigen = MakeAction(this, "men_header_anzeigen");
     men_email_anzeigen = MakeAction(this, "men_email_anzeigen");
     popmen_header->addActions({men_header_anzeigen, men_email_anzeigen});
+    BuildAlikeMenu();
     mail_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(mail_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         popmen_header->popup(mail_list->viewport()->mapToGlobal(at));

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -23,12 +24,34 @@ QString RuleName(const TRuleDecision& decision, bool germanUI) {
     return Tr(RulesTexts::LineName, germanUI).arg(decision.line);
 }
 
+QString RuleTip(const TRuleDecision& decision, bool germanUI) {
+    if (decision.action == TRuleAction::None)
+        return {};
+    return Tr(decision.action == TRuleAction::Discard ? RulesTexts::MarkedBy : RulesTexts::KeptBy,
+              germanUI)
+        .arg(RuleName(decision, germanUI));
+}
+
+// The row text with its rule cell replaced by cell (which ends in "|" unless empty).
+QString WithRuleCell(const QString& text, const QString& cell) {
+    qsizetype end = -1;
+    for (int k = 0; k < RuleColumn; ++k) {
+        end = text.indexOf(u'|', end + 1);
+        if (end < 0)
+            return text;
+    }
+    return text.left(end + 1) + cell;
+}
+
 } // namespace
 
 void TForm1::LoadListingRules() {
-    const TListingRules::TLoad load =
+    ShowListingRules(
         ListingRules.Load(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                          servername->currentText().trimmed(), FromBytes(pop3.UserId));
+                          servername->currentText().trimmed(), FromBytes(pop3.UserId)));
+}
+
+void TForm1::ShowListingRules(const TListingRules::TLoad& load) {
     FRuleMarked.clear();
     // The rule column is there only while rules run.
     QStringList captions = mail_list->HeaderSections().mid(0, RuleColumn);
@@ -70,15 +93,53 @@ void TForm1::MarkRuleDecisions(int newRows) {
         const TRuleDecision& decision = ListingRules.DecisionOf(number);
         if (decision.action == TRuleAction::None || !item.toolTip().isEmpty())
             continue;
-        const bool discard = decision.action == TRuleAction::Discard;
-        item.setToolTip(Tr(discard ? RulesTexts::MarkedBy : RulesTexts::KeptBy, GermanUI)
-                            .arg(RuleName(decision, GermanUI)));
-        if (discard) {
+        item.setToolTip(RuleTip(decision, GermanUI));
+        if (decision.action == TRuleAction::Discard) {
             FRuleMarked.insert(number);
             discarded.select(mail_list->model()->index(row, 0), mail_list->model()->index(row, 0));
         }
     }
     mail_list->selectionModel()->select(discarded, QItemSelectionModel::Select);
+}
+
+void TForm1::RerunListingRules() {
+    std::vector<TRuleAction> before(static_cast<std::size_t>(std::max(mail_list->count(), 1)));
+    for (int row = 1; row < mail_list->count(); ++row)
+        before[static_cast<std::size_t>(row)] =
+            ListingRules.DecisionOf(MessageNumberOf(*mail_list->item(row))).action;
+    const QSet<int> ruleMarked = FRuleMarked;
+    // The login row may name another account by now: the session's script is read again.
+    ShowListingRules(ListingRules.Reload());
+    // Only marks the rules made are taken back; a newly discarded mail the user marked
+    // already stays the user's mark.
+    QItemSelection mark;
+    QItemSelection unmark;
+    for (int row = 1; row < mail_list->count(); ++row) {
+        QListWidgetItem& item = *mail_list->item(row);
+        const int number = MessageNumberOf(item);
+        const QString cell =
+            QString::fromStdString(RuleCell(number, std::string(HeaderOf(number)), OctetsOf(item)));
+        const QString text = WithRuleCell(item.text(), cell);
+        if (text != item.text())
+            item.setText(text);
+        const TRuleDecision& decision = ListingRules.DecisionOf(number);
+        const QString tip = RuleTip(decision, GermanUI);
+        if (tip != item.toolTip())
+            item.setToolTip(tip);
+        const QModelIndex index = mail_list->model()->index(row, 0);
+        const bool discard = decision.action == TRuleAction::Discard;
+        if (discard && ruleMarked.contains(number)) {
+            FRuleMarked.insert(number);
+        } else if (discard && before[static_cast<std::size_t>(row)] != TRuleAction::Discard &&
+                   !item.isSelected()) {
+            FRuleMarked.insert(number);
+            mark.select(index, index);
+        } else if (!discard && ruleMarked.contains(number) && item.isSelected()) {
+            unmark.select(index, index);
+        }
+    }
+    mail_list->selectionModel()->select(unmark, QItemSelectionModel::Deselect);
+    mail_list->selectionModel()->select(mark, QItemSelectionModel::Select);
 }
 
 int TForm1::MarkedByRules() const {
