@@ -207,7 +207,7 @@ void OpenRowMenu(TForm1& f, int row) {
     f.mail_list->scrollToItem(f.mail_list->item(row));
     const QPoint at = f.mail_list->visualItemRect(f.mail_list->item(row)).center();
     QTest::mouseClick(f.mail_list->viewport(), Qt::RightButton, {}, at);
-    QContextMenuEvent menu(QContextMenuEvent::Mouse, at);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, f.mail_list->viewport()->mapToGlobal(at));
     QApplication::sendEvent(f.mail_list->viewport(), &menu);
 }
 
@@ -248,6 +248,13 @@ TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
     EXPECT_TRUE(StatusLines().contains(
         QStringLiteral("0 mails marked, %1 kept by rules and not marked.").arg(junk.size())))
         << StatusLines().toStdString();
+
+    // Nor does "Mark all shown" mark them.
+    f.FindField->setText(QStringLiteral("watches"));
+    f.BtnMarkShown->click();
+    EXPECT_EQ(MarkedNumbers(f), std::set<int>{2});
+    EXPECT_TRUE(StatusLines().contains(QStringLiteral("%1 kept by rules").arg(junk.size())));
+    f.FindField->clear();
 
     OpenRowMenu(f, 1);
     EXPECT_EQ(f.men_mark_domain->text(), QStringLiteral("Always mark mails from work.example"));
