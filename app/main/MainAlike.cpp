@@ -8,6 +8,7 @@
 #include "MarkAlikeTexts.h"
 #include "MultiLst.h"
 #include "RuleError.h"
+#include "RulesTexts.h"
 #include "SenderLists.h"
 
 #include <QAction>
@@ -176,15 +177,17 @@ void TForm1::AlwaysFrom(bool keep, bool domain) {
     std::string script;
     QString why;
     if (QFileInfo::exists(file) && !ReadRulesFile(file, script, why)) {
-        StatusAppend(Tr(MarkAlikeTexts::NotWritten, GermanUI).arg(file, why));
+        StatusAppend(Tr(RulesTexts::ScriptUnreadable, GermanUI).arg(file, why));
         return;
     }
     const QString shown = QString::fromStdString(entry);
     std::string changed;
     try {
+        // Only a script the listing can run is changed, and errors are told at their place
+        // in the file as it is.
+        const TRules before(script);
         changed = keep ? AlwaysKeepFrom(script, entry) : AlwaysMarkFrom(script, entry);
-        // Only a script the listing can run is written.
-        const TRules check(changed);
+        const TRules after(changed);
     } catch (const ERuleError& error) {
         StatusAppend(Tr(MarkAlikeTexts::ListsNotChanged, GermanUI)
                          .arg(file)

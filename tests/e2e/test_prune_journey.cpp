@@ -101,6 +101,15 @@ private:
     QString path_;
 };
 
+// A right click on the row, as a person opens its context menu.
+void OpenRowMenu(TForm1& f, int row) {
+    f.mail_list->scrollToItem(f.mail_list->item(row));
+    const QPoint at = f.mail_list->visualItemRect(f.mail_list->item(row)).center();
+    QTest::mouseClick(f.mail_list->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, f.mail_list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(f.mail_list->viewport(), &menu);
+}
+
 TEST_F(AppTest, FindAndMarkAllShownDeleteOnlyWhatWasShownAndMarked) {
     SKIP_WITHOUT_DOVECOT();
     DovecotServer server("pruner", "secret", Mailbox());
@@ -199,16 +208,17 @@ TEST_F(AppTest, AScriptErrorIsToldWithItsPlaceAndMarksNothing) {
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("at 2:11:"))) << StatusLines().toStdString();
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("nothing is marked")));
     EXPECT_TRUE(MarkedNumbers(f).empty());
-    f.BtnDisconnect->click();
-}
 
-// A right click on the row, as a person opens its context menu.
-void OpenRowMenu(TForm1& f, int row) {
-    f.mail_list->scrollToItem(f.mail_list->item(row));
-    const QPoint at = f.mail_list->visualItemRect(f.mail_list->item(row)).center();
-    QTest::mouseClick(f.mail_list->viewport(), Qt::RightButton, {}, at);
-    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, f.mail_list->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(f.mail_list->viewport(), &menu);
+    // Nor does a sender go on the lists of a script that cannot run.
+    const std::string before = rules.Text();
+    OpenRowMenu(f, 7);
+    f.men_mark_sender->trigger();
+    f.popmen_header->hide();
+    EXPECT_TRUE(StatusLines().contains(QStringLiteral("at 2:11:"))) << StatusLines().toStdString();
+    EXPECT_TRUE(StatusLines().contains(QStringLiteral("the lists were not changed")));
+    EXPECT_EQ(rules.Text(), before);
+    EXPECT_TRUE(MarkedNumbers(f).empty());
+    f.BtnDisconnect->click();
 }
 
 TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
