@@ -17,6 +17,35 @@ std::string TExtraColumns::Cells(const std::array<std::string, ExtraColumnCount>
     return tail;
 }
 
+namespace {
+
+constexpr int TipPartCount = 3;
+// Each part is kept in a role of its own; the tooltip is their lines joined.
+constexpr int FirstTipRole = Qt::UserRole + 40;
+
+int TipRole(TRowTip part) {
+    return FirstTipRole + static_cast<int>(part);
+}
+
+} // namespace
+
+void SetRowTip(QListWidgetItem& row, TRowTip part, const QString& text) {
+    if (RowTip(row, part) == text)
+        return;
+    row.setData(TipRole(part), text);
+    QStringList lines;
+    for (int k = 0; k < TipPartCount; ++k) {
+        const QString line = row.data(FirstTipRole + k).toString();
+        if (!line.isEmpty())
+            lines << line;
+    }
+    row.setToolTip(lines.join(u'\n'));
+}
+
+QString RowTip(const QListWidgetItem& row, TRowTip part) {
+    return row.data(TipRole(part)).toString();
+}
+
 void SetRowCell(QListWidgetItem& row, int column, const QString& text) {
     QStringList cells = row.text().split(u'|');
     // A text ending with "|" splits into its cells and one empty tail.

@@ -30,6 +30,12 @@ private:
     std::array<bool, ExtraColumnCount> shown_{};
 };
 
+// A row's tooltip is made of parts, one line each, always in this order, so that each part
+// can be replaced without touching the others.
+enum class TRowTip : int { Rule, Seen, Spam };
+void SetRowTip(QListWidgetItem& row, TRowTip part, const QString& text);
+QString RowTip(const QListWidgetItem& row, TRowTip part);
+
 // Replaces cell `column` of the row's text (cells end with "|"), adding empty cells before it
 // when the row has fewer.
 void SetRowCell(QListWidgetItem& row, int column, const QString& text);

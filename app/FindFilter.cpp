@@ -11,8 +11,9 @@ namespace {
 constexpr int SenderColumn = 3;
 constexpr int SubjectColumn = 4;
 
-// Field `column` of a row text, fields ended by '|'; empty when the row has fewer.
-QStringView Field(QStringView text, int column) {
+} // namespace
+
+QStringView RowField(QStringView text, int column) {
     qsizetype start = 0;
     for (int k = 0; k < column; ++k) {
         const qsizetype end = text.indexOf(u'|', start);
@@ -24,13 +25,11 @@ QStringView Field(QStringView text, int column) {
     return text.mid(start, end < 0 ? -1 : end - start);
 }
 
-} // namespace
-
 bool RowMatchesFind(const QString& rowText, const QString& needle) {
     if (needle.isEmpty())
         return true;
-    return Field(rowText, SenderColumn).contains(needle, Qt::CaseInsensitive) ||
-           Field(rowText, SubjectColumn).contains(needle, Qt::CaseInsensitive);
+    return RowField(rowText, SenderColumn).contains(needle, Qt::CaseInsensitive) ||
+           RowField(rowText, SubjectColumn).contains(needle, Qt::CaseInsensitive);
 }
 
 void ApplyFind(TMultiList& list, const QString& needle, int first, int last) {

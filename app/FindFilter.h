@@ -5,6 +5,9 @@
 
 class TMultiList;
 
+// Field `column` of a row text, fields ended by '|'; empty when the row has fewer.
+QStringView RowField(QStringView rowText, int column);
+
 // Find over the mail list: only the rows whose sender or subject holds the searched text stay
 // shown. The texts compared are those the rows show (decoded unless the sent ones were
 // chosen), without regard to case.

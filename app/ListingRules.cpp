@@ -31,6 +31,9 @@ TListingRules::TLoad TListingRules::Load(const QString& folder, const QString& s
     rules_.reset();
     decisions_.clear();
     scores_.clear();
+    folder_ = folder;
+    server_ = server;
+    user_ = user;
     const QString account = AccountRulesFile(folder, server, user);
     file_ = QFileInfo::exists(account) ? account : SharedRulesFile(folder);
     TLoad load;

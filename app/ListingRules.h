@@ -29,6 +29,8 @@ public:
 
     // Forgets the rules and their decisions, then reads the account's script in folder.
     TLoad Load(const QString& folder, const QString& server, const QString& user);
+    // Load again for the same account, after its script changed.
+    TLoad Reload() { return Load(folder_, server_, user_); }
     bool Active() const { return rules_ != nullptr; }
     // The file the rules were read from, or the one a change goes to (the account's file when
     // it exists, else the shared one); empty before Load.
@@ -45,6 +47,9 @@ public:
 private:
     std::unique_ptr<TRules> rules_;
     QString file_;
+    QString folder_;
+    QString server_;
+    QString user_;
     std::unordered_map<int, TRuleDecision> decisions_;
     std::unordered_map<int, int> scores_;
 };

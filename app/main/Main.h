@@ -27,9 +27,12 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct TMarkedMails;
+struct TAlikeRows;
+enum class TAlike;
 class QAction;
 class QBoxLayout;
 class QItemSelection;
@@ -81,6 +84,7 @@ struct TCertificateInfo;
 //   MainRules.cpp       the rules run on the listed headers
 //   MainColumns.cpp     the list's columns after the subject: captions and widths
 //   MainSpam.cpp        spam scores from the user's scorer: setting, column, marking, training
+//   MainAlike.cpp       mark alike and the sender lists from a row's context menu
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -152,6 +156,25 @@ public:
     QMenu* popmen_header;
     QAction* men_header_anzeigen;
     QAction* men_email_anzeigen;
+    // Mark alike and the sender lists, in popmen_header (MainAlike.cpp).
+    QAction* men_alike_sender;
+    QAction* men_alike_domain;
+    QAction* men_alike_subject;
+    QAction* men_alike_larger;
+    QAction* men_alike_older;
+    QAction* men_keep_sender;
+    QAction* men_mark_sender;
+    QAction* men_keep_domain;
+    QAction* men_mark_domain;
+    // Marks the shown rows alike to the current one, adding to the marks there are; rows the
+    // rules keep are left out.
+    void MarkAlike(TAlike kind);
+    // The current row's sender (or its domain) onto the friends (keep) or the blocked list of
+    // the rules script; then the rules run again.
+    void AlwaysFrom(bool keep, bool domain);
+    // The rules read again and run over the listed rows: new discards are marked, marks the
+    // rules made and no longer make go (MainRules.cpp).
+    void RerunListingRules();
 
     TMbxPOP pop3;
 
@@ -302,11 +325,17 @@ private:
     // listed mail (empty when none decided); marking what the rules discarded among the newest
     // rows.
     void LoadListingRules();
+    // The rule column and any error of the script read.
+    void ShowListingRules(const TListingRules::TLoad& load);
     std::string RuleCell(int number, const std::string& header, long long octets);
     void MarkRuleDecisions(int newRows);
     // The decision kept for the row's mail shown (once: a row with a tooltip is done);
     // a discard goes into discarded.
     void ShowRuleDecision(int row, QItemSelection& discarded);
+    // After the rules judged the row's mail again (before: what they decided until then): its
+    // cell, tooltip and the rules' own mark follow; the user's marks stay.
+    void ShowChangedDecision(int row, TRuleAction before, QItemSelection& mark,
+                             QItemSelection& unmark);
     int MarkedByRules() const;
     TListingRules ListingRules;
     QSet<int> FRuleMarked; // numbers of the mails the rules marked
@@ -333,6 +362,15 @@ private:
     bool FScorerProblemShown = false;
     int FLearningRuns = 0;
     std::vector<std::future<void>> FLearning; // joined before the scorer goes
+    // Mark alike (MainAlike.cpp).
+    void BuildAlikeMenu();
+    void ApplyAlikeTexts();
+    // The listed header of a message number, empty for none.
+    std::string_view HeaderOf(int number) const;
+    std::string CurrentSender() const;
+    std::function<bool(int number)> KeptByRules() const;
+    // Adds the rows to the marks and says in the status how many, and how many were kept.
+    void MarkRows(const TAlikeRows& rows);
 
     // Find (MainFind.cpp).
     void BuildFindRow(QBoxLayout* layout);

@@ -256,6 +256,7 @@ void TForm1::BuildMenus() {
     men_email_anzeigen = MakeAction(this, "men_email_anzeigen");
     popmen_header->addActions({men_header_anzeigen, men_email_anzeigen});
     BuildSpamEntries();
+    BuildAlikeMenu();
     mail_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(mail_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         popmen_header->popup(mail_list->viewport()->mapToGlobal(at));

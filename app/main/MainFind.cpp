@@ -3,6 +3,7 @@
 #include "FindFilter.h"
 #include "FindTexts.h"
 #include "Main.h"
+#include "MarkAlike.h"
 #include "MultiLst.h"
 
 #include <QAction>
@@ -80,9 +81,11 @@ void TForm1::FindChanged() {
     ShowFindCount();
 }
 
+// Only the user's own click or "Mark all" marks a mail the rules keep.
 void TForm1::BtnMarkShownClick() {
-    mail_list->selectionModel()->select(RowRuns(*mail_list, 1, mail_list->count() - 1, false),
-                                        QItemSelectionModel::Select);
+    StatusClear();
+    MarkRows(MarkableRows(
+        *mail_list, [](int) { return true; }, KeptByRules()));
 }
 
 // A range marked with Shift or "Mark all" spans hidden rows too: those the user cannot see

@@ -82,5 +82,6 @@ void TForm1::ApplyLanguageTexts() {
     ApplyCopyTexts();
     ApplyFindTexts();
     ApplySpamTexts();
+    ApplyAlikeTexts();
     FitCaptions();
 }

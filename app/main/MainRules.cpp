@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -22,12 +23,28 @@ QString RuleName(const TRuleDecision& decision, bool germanUI) {
     return Tr(RulesTexts::LineName, germanUI).arg(decision.line);
 }
 
+QString RuleTip(const TRuleDecision& decision, bool germanUI) {
+    if (decision.action == TRuleAction::None)
+        return {};
+    return Tr(decision.action == TRuleAction::Discard ? RulesTexts::MarkedBy : RulesTexts::KeptBy,
+              germanUI)
+        .arg(RuleName(decision, germanUI));
+}
+
+// The rule cell: the name of the rule that decided, empty when none did.
+QString RuleCellText(const TRuleDecision& decision, bool germanUI) {
+    return decision.action == TRuleAction::None ? QString() : RuleName(decision, germanUI);
+}
+
 } // namespace
 
 void TForm1::LoadListingRules() {
-    const TListingRules::TLoad load =
+    ShowListingRules(
         ListingRules.Load(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                          servername->currentText().trimmed(), FromBytes(pop3.UserId));
+                          servername->currentText().trimmed(), FromBytes(pop3.UserId)));
+}
+
+void TForm1::ShowListingRules(const TListingRules::TLoad& load) {
     FRuleMarked.clear();
     // The rule column is there only while rules run.
     ExtraColumns.SetShown(RuleColumn, load.Usable);
@@ -45,11 +62,8 @@ void TForm1::LoadListingRules() {
 }
 
 std::string TForm1::RuleCell(int number, const std::string& header, long long octets) {
-    const TRuleDecision decision =
-        ListingRules.Decide(number, header, octets < 0 ? 0 : static_cast<uint64_t>(octets));
-    if (decision.action == TRuleAction::None)
-        return {};
-    return RuleName(decision, GermanUI).toStdString();
+    ListingRules.Decide(number, header, octets < 0 ? 0 : static_cast<uint64_t>(octets));
+    return RuleCellText(ListingRules.DecisionOf(number), GermanUI).toStdString();
 }
 
 void TForm1::MarkRuleDecisions(int newRows) {
@@ -67,15 +81,55 @@ void TForm1::ShowRuleDecision(int row, QItemSelection& discarded) {
     QListWidgetItem& item = *mail_list->item(row);
     const int number = MessageNumberOf(item);
     const TRuleDecision& decision = ListingRules.DecisionOf(number);
-    if (decision.action == TRuleAction::None || !item.toolTip().isEmpty())
+    // A row whose decision is shown already is done: a mark taken away by the user stays away.
+    if (decision.action == TRuleAction::None || !RowTip(item, TRowTip::Rule).isEmpty())
         return;
-    const bool discard = decision.action == TRuleAction::Discard;
-    item.setToolTip(Tr(discard ? RulesTexts::MarkedBy : RulesTexts::KeptBy, GermanUI)
-                        .arg(RuleName(decision, GermanUI)));
-    if (discard) {
+    SetRowTip(item, TRowTip::Rule, RuleTip(decision, GermanUI));
+    if (decision.action == TRuleAction::Discard) {
         FRuleMarked.insert(number);
         discarded.select(mail_list->model()->index(row, 0), mail_list->model()->index(row, 0));
     }
+}
+
+void TForm1::ShowChangedDecision(int row, TRuleAction before, QItemSelection& mark,
+                                 QItemSelection& unmark) {
+    QListWidgetItem& item = *mail_list->item(row);
+    const int number = MessageNumberOf(item);
+    const TRuleDecision& decision = ListingRules.DecisionOf(number);
+    SetRowCell(item, RuleColumn, RuleCellText(decision, GermanUI));
+    SetRowTip(item, TRowTip::Rule, RuleTip(decision, GermanUI));
+    const QModelIndex index = mail_list->model()->index(row, 0);
+    if (decision.action == TRuleAction::Discard) {
+        // A newly discarded mail the user marked already stays the user's mark.
+        if (!FRuleMarked.contains(number) && before != TRuleAction::Discard && !item.isSelected()) {
+            FRuleMarked.insert(number);
+            mark.select(index, index);
+        }
+    } else if (FRuleMarked.remove(number) && item.isSelected()) {
+        // Only marks the rules made are taken back.
+        unmark.select(index, index);
+    }
+}
+
+void TForm1::RerunListingRules() {
+    std::vector<TRuleAction> before(static_cast<std::size_t>(std::max(mail_list->count(), 1)));
+    for (int row = 1; row < mail_list->count(); ++row)
+        before[static_cast<std::size_t>(row)] =
+            ListingRules.DecisionOf(MessageNumberOf(*mail_list->item(row))).action;
+    const QSet<int> ruleMarked = FRuleMarked;
+    // The login row may name another account by now: the session's script is read again.
+    ShowListingRules(ListingRules.Reload());
+    FRuleMarked = ruleMarked;
+    QItemSelection mark;
+    QItemSelection unmark;
+    for (int row = 1; row < mail_list->count(); ++row) {
+        QListWidgetItem& item = *mail_list->item(row);
+        const int number = MessageNumberOf(item);
+        RuleCell(number, std::string(HeaderOf(number)), OctetsOf(item));
+        ShowChangedDecision(row, before[static_cast<std::size_t>(row)], mark, unmark);
+    }
+    mail_list->selectionModel()->select(unmark, QItemSelectionModel::Deselect);
+    mail_list->selectionModel()->select(mark, QItemSelectionModel::Select);
 }
 
 int TForm1::MarkedByRules() const {

@@ -16,27 +16,11 @@
 
 namespace {
 
-// The spam part of a row's tooltip, kept so that it can be replaced after the rules' part.
-constexpr int SpamTipRole = Qt::UserRole + 40;
-
 QString ProblemText(const TScorerProblem& problem, bool germanUI) {
     QString text = QString::fromStdString(ScorerProblemText(problem, germanUI));
     if (!text.isEmpty())
         text[0] = text[0].toUpper();
     return text;
-}
-
-// The tooltip with its spam part replaced by tip; the rules' part stays first.
-void SetSpamTip(QListWidgetItem& item, const QString& tip) {
-    QString rest = item.toolTip();
-    const QString old = item.data(SpamTipRole).toString();
-    if (!old.isEmpty() && rest.endsWith(old)) {
-        rest.chop(old.size());
-        if (rest.endsWith(u'\n'))
-            rest.chop(1);
-    }
-    item.setToolTip(rest.isEmpty() ? tip : rest + u'\n' + tip);
-    item.setData(SpamTipRole, tip);
 }
 
 } // namespace
@@ -141,8 +125,8 @@ void TForm1::ShowSpamScore(int row, const TScoreResult& result) {
     if (!result.Score) {
         SetRowCell(item, SpamColumn, QStringLiteral("-"));
         item.setData(TMultiListSortKeyRole + SpamColumn, QVariant());
-        SetSpamTip(
-            item,
+        SetRowTip(
+            item, TRowTip::Spam,
             result.Problem
                 ? Tr(SpamTexts::Unscored, GermanUI).arg(ProblemText(*result.Problem, GermanUI))
                 : QString());
@@ -151,7 +135,7 @@ void TForm1::ShowSpamScore(int row, const TScoreResult& result) {
     SetRowCell(item, SpamColumn, ScoreCell(*result.Score));
     item.setData(TMultiListSortKeyRole + SpamColumn, result.Score->Normalised);
     JudgeWithSpamScore(row, *result.Score);
-    SetSpamTip(item, VerdictText(*result.Score, GermanUI));
+    SetRowTip(item, TRowTip::Spam, VerdictText(*result.Score, GermanUI));
 }
 
 // The rules judge the mail again, now with spamtest answering; a changed decision is shown
@@ -165,25 +149,15 @@ void TForm1::JudgeWithSpamScore(int row, const TSpamScore& score) {
         return;
     ListingRules.SetSpamScore(number, SpamtestValue(score));
     const TRuleDecision before = ListingRules.DecisionOf(number);
-    std::string header = HeaderTexts[static_cast<std::size_t>(number - 1)];
-    if (!header.empty() && header.back() == '|')
-        header.pop_back();
-    const std::string cell = RuleCell(number, header, OctetsOf(item));
+    RuleCell(number, std::string(HeaderOf(number)), OctetsOf(item));
     const TRuleDecision& after = ListingRules.DecisionOf(number);
     if (after.action == before.action && after.line == before.line)
         return;
-    SetRowCell(item, RuleColumn, FromMailText(cell));
-    if (before.action == TRuleAction::Discard) {
-        FRuleMarked.remove(number);
-        mail_list->selectionModel()->select(mail_list->model()->index(row, 0),
-                                            QItemSelectionModel::Deselect);
-    }
-    // The rules' part of the tooltip is written anew; the spam part follows it again.
-    item.setToolTip(QString());
-    item.setData(SpamTipRole, QVariant());
-    QItemSelection discarded;
-    ShowRuleDecision(row, discarded);
-    mail_list->selectionModel()->select(discarded, QItemSelectionModel::Select);
+    QItemSelection mark;
+    QItemSelection unmark;
+    ShowChangedDecision(row, before.action, mark, unmark);
+    mail_list->selectionModel()->select(unmark, QItemSelectionModel::Deselect);
+    mail_list->selectionModel()->select(mark, QItemSelectionModel::Select);
 }
 
 void TForm1::Datei_PClick() {

@@ -6,11 +6,14 @@
 #include "MultiLst.h"
 #include "SenderLists.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -88,10 +91,24 @@ public:
         file.write(script.data(), static_cast<qint64>(script.size()));
     }
     ~TRulesFile() { QFile::remove(path_); }
+    std::string Text() const {
+        QFile file(path_);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path_.toStdString();
+        return file.readAll().toStdString();
+    }
 
 private:
     QString path_;
 };
+
+// A right click on the row, as a person opens its context menu.
+void OpenRowMenu(TForm1& f, int row) {
+    f.mail_list->scrollToItem(f.mail_list->item(row));
+    const QPoint at = f.mail_list->visualItemRect(f.mail_list->item(row)).center();
+    QTest::mouseClick(f.mail_list->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, f.mail_list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(f.mail_list->viewport(), &menu);
+}
 
 TEST_F(AppTest, FindAndMarkAllShownDeleteOnlyWhatWasShownAndMarked) {
     SKIP_WITHOUT_DOVECOT();
@@ -191,7 +208,75 @@ TEST_F(AppTest, AScriptErrorIsToldWithItsPlaceAndMarksNothing) {
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("at 2:11:"))) << StatusLines().toStdString();
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("nothing is marked")));
     EXPECT_TRUE(MarkedNumbers(f).empty());
+
+    // Nor does a sender go on the lists of a script that cannot run.
+    const std::string before = rules.Text();
+    OpenRowMenu(f, 7);
+    f.men_mark_sender->trigger();
+    f.popmen_header->hide();
+    EXPECT_TRUE(StatusLines().contains(QStringLiteral("at 2:11:"))) << StatusLines().toStdString();
+    EXPECT_TRUE(StatusLines().contains(QStringLiteral("the lists were not changed")));
+    EXPECT_EQ(rules.Text(), before);
+    EXPECT_TRUE(MarkedNumbers(f).empty());
     f.BtnDisconnect->click();
+}
+
+TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
+    SKIP_WITHOUT_DOVECOT();
+    DovecotServer server("pruner", "secret", Mailbox());
+    const TRulesFile rules(
+        QStringLiteral("rules-%1-pruner.sieve").arg(ServerText(server.port()).replace(u':', u'_')),
+        "# rule: watches\nif header :contains \"subject\" \"watches\" { discard; }\n");
+    TForm1& f = Open();
+    FillLogin(server.port(), "pruner", "secret");
+    f.BtnConnect->click();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    const std::vector<int> junk = NumbersOf(TKind::Junk, true);
+    EXPECT_EQ(MarkedNumbers(f), std::set<int>(junk.begin(), junk.end()));
+    // The user's own mark, which no rule takes away.
+    f.mail_list->item(2)->setSelected(true);
+
+    OpenRowMenu(f, junk.front());
+    ASSERT_TRUE(f.popmen_header->isVisible());
+    EXPECT_EQ(f.mail_list->currentRow(), junk.front());
+    EXPECT_EQ(f.mail_list->MarkedRows().size(), junk.size() + 1) << "a right click keeps marks";
+    EXPECT_EQ(f.men_keep_sender->text(),
+              QStringLiteral("Always keep mails from deals@junk.example"));
+    f.men_keep_sender->trigger();
+    f.popmen_header->hide();
+    EXPECT_EQ(MarkedNumbers(f), std::set<int>{2}) << StatusLines().toStdString();
+    EXPECT_EQ(ReadSenderLists(rules.Text()).friends,
+              std::vector<std::string>{"deals@junk.example"});
+    EXPECT_EQ(f.mail_list->item(junk.back())->toolTip(),
+              QStringLiteral("Kept by the rule friends"));
+    EXPECT_EQ(f.mail_list->item(junk.back())->text().section(u'|', 5, 5),
+              QStringLiteral("friends"));
+
+    // Mark alike by its keys leaves the kept mails out and says so.
+    QTest::keyClick(f.mail_list, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(MarkedNumbers(f), std::set<int>{2});
+    EXPECT_TRUE(StatusLines().contains(
+        QStringLiteral("0 mails marked, %1 kept by rules and not marked.").arg(junk.size())))
+        << StatusLines().toStdString();
+
+    // Nor does "Mark all shown" mark them.
+    f.FindField->setText(QStringLiteral("watches"));
+    f.BtnMarkShown->click();
+    EXPECT_EQ(MarkedNumbers(f), std::set<int>{2});
+    EXPECT_TRUE(StatusLines().contains(QStringLiteral("%1 kept by rules").arg(junk.size())));
+    f.FindField->clear();
+
+    OpenRowMenu(f, 1);
+    EXPECT_EQ(f.men_mark_domain->text(), QStringLiteral("Always mark mails from work.example"));
+    f.men_mark_domain->trigger();
+    f.popmen_header->hide();
+    std::set<int> expected = {2};
+    for (const int n : NumbersOf(TKind::Lunch, true))
+        expected.insert(n);
+    EXPECT_EQ(MarkedNumbers(f), expected) << StatusLines().toStdString();
+    EXPECT_EQ(f.mail_list->item(1)->toolTip(), QStringLiteral("Marked by the rule blocked"));
+    f.BtnDisconnect->click();
+    EXPECT_EQ(server.RemainingMessages().size(), 50u) << "marks alone delete nothing";
 }
 
 } // namespace
