@@ -1,7 +1,10 @@
 #include "ByteText.h"
+#include "ExtraColumns.h"
 #include "ListColumns.h"
 #include "MultiListItem.h"
 #include "MultiListText.h"
+
+#include <QListWidgetItem>
 
 #include <gtest/gtest.h>
 
@@ -169,6 +172,34 @@ TEST(Filter, DecodedTexts) {
 TEST(Filter, HeaderShorterThanTheDateWindow) {
     EXPECT_EQ(filter("Date: Mon, 1", false), "Mon, 1|||");
     EXPECT_EQ(filter("Date:", false), "No date|||");
+}
+
+// The columns after the subject: a row carries cells up to the last column shown, so a
+// listing without them keeps the rows it always had; a cell set later pads the row.
+TEST(ExtraColumns, CellsUpToTheLastShownAndTipsInTheirOrder) {
+    TExtraColumns columns;
+    EXPECT_EQ(columns.Cells({"r", "n", "s"}), "");
+    columns.SetShown(NewColumn, true);
+    EXPECT_EQ(columns.Cells({"r", "n", "s"}), "r|n|");
+    columns.SetShown(SpamColumn, true);
+    columns.SetShown(NewColumn, false);
+    EXPECT_EQ(columns.Cells({"", "", "7.5"}), "||7.5|");
+
+    QListWidgetItem row(QStringLiteral(" 1 |2 KByte |d|f|s|"));
+    SetRowCell(row, SpamColumn, QStringLiteral("9.0"));
+    EXPECT_EQ(row.text(), QStringLiteral(" 1 |2 KByte |d|f|s|||9.0|"));
+    SetRowCell(row, RuleColumn, QStringLiteral("spam"));
+    EXPECT_EQ(row.text(), QStringLiteral(" 1 |2 KByte |d|f|s|spam||9.0|"));
+
+    // Parts keep their order whichever comes first, and each is replaced alone.
+    SetRowTip(row, TRowTip::Spam, QStringLiteral("score 9"));
+    SetRowTip(row, TRowTip::Rule, QStringLiteral("rule"));
+    SetRowTip(row, TRowTip::Seen, QStringLiteral("since"));
+    EXPECT_EQ(row.toolTip(), QStringLiteral("rule\nsince\nscore 9"));
+    SetRowTip(row, TRowTip::Rule, QString());
+    SetRowTip(row, TRowTip::Spam, QStringLiteral("score 2"));
+    EXPECT_EQ(row.toolTip(), QStringLiteral("since\nscore 2"));
+    EXPECT_EQ(RowTip(row, TRowTip::Seen), QStringLiteral("since"));
 }
 
 } // namespace
