@@ -10,6 +10,7 @@
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
 #include "Security.h"
+#include "SeenMarkers.h"
 #include "SettingsStore.h"
 #include "TrustedCertificates.h"
 
@@ -24,6 +25,7 @@
 #include <string>
 #include <vector>
 
+struct TMailRowData;
 struct TMarkedMails;
 class QAction;
 class QBoxLayout;
@@ -74,6 +76,7 @@ struct TCertificateInfo;
 //   MainFind.cpp        find over the list and marking the rows it shows
 //   MainRules.cpp       the rules run on the listed headers
 //   MainColumns.cpp     the list's columns after the subject: captions and widths
+//   MainSeen.cpp        mails new since the last complete listing: column, tooltip, count
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -163,6 +166,10 @@ public:
     std::unique_ptr<TMbxMsg> CurrentMsg;
     // Where the language choice reads the user's UI languages, first preferred first.
     std::function<QStringList()> UiLanguages;
+    // New mails since the last complete listing (MainSeen.cpp): the status bar's count, and
+    // the time a listing is made at (seconds since 1970; the clock unless a test puts its own).
+    QLabel* StatusNew = nullptr;
+    std::function<int64_t()> SeenClock;
 
     // Window events (Main.cpp, MainLanguage.cpp).
     void FormCreate();
@@ -284,6 +291,18 @@ private:
     int MarkedByRules() const;
     TListingRules ListingRules;
     QSet<int> FRuleMarked; // numbers of the mails the rules marked
+
+    // New mails since the last complete listing (MainSeen.cpp): the account's seen file read
+    // before a full listing, each listed mail's cell, sort key and tooltip line, the file
+    // saved and the count shown after a complete listing.
+    void BuildSeenPanel();
+    void BeginSeenMarkers(bool fullListing);
+    std::string SeenCell(const std::string& id, TMailRowData& row);
+    void EndSeenMarkers(bool complete);
+    void ShowNewCount();
+    TSeenMarkers SeenMarkers;
+    bool FSeenListing = false; // a full listing notes the ids it gets
+    bool FSeenCounted = false; // the status bar counts the new rows
 
     // Find (MainFind.cpp).
     void BuildFindRow(QBoxLayout* layout);

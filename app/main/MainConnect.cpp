@@ -134,6 +134,7 @@ void TForm1::ConnectAndList() {
         return;
     }
     LoadListingRules();
+    BeginSeenMarkers(!Header_Nein->isChecked());
     if (Header_Nein->isChecked())
         RunCountOnlyListing();
     else

@@ -62,11 +62,16 @@ void TForm1::MarkRuleDecisions(int newRows) {
         QListWidgetItem& item = *mail_list->item(row);
         const int number = MessageNumberOf(item);
         const TRuleDecision& decision = ListingRules.DecisionOf(number);
-        if (decision.action == TRuleAction::None || !item.toolTip().isEmpty())
+        if (decision.action == TRuleAction::None)
             continue;
         const bool discard = decision.action == TRuleAction::Discard;
-        item.setToolTip(Tr(discard ? RulesTexts::MarkedBy : RulesTexts::KeptBy, GermanUI)
-                            .arg(RuleName(decision, GermanUI)));
+        const QString line = Tr(discard ? RulesTexts::MarkedBy : RulesTexts::KeptBy, GermanUI)
+                                 .arg(RuleName(decision, GermanUI));
+        // A row that says so already was judged in an earlier batch; the user's unmarking of
+        // it stands. Its tooltip may hold other lines.
+        if (item.toolTip().split(u'\n').contains(line))
+            continue;
+        AddToolTipLine(item, line);
         if (discard) {
             FRuleMarked.insert(number);
             discarded.select(mail_list->model()->index(row, 0), mail_list->model()->index(row, 0));
