@@ -295,7 +295,7 @@ private:
     // New mails since the last complete listing (MainSeen.cpp): the account's seen file read
     // before a full listing, each listed mail's cell, sort key and tooltip line, the file
     // saved and the count shown after a complete listing.
-    void BuildSeenPanel();
+    void BuildSeenMarkers();
     void BeginSeenMarkers(bool fullListing);
     std::string SeenCell(const std::string& id, TMailRowData& row);
     void EndSeenMarkers(bool complete);

@@ -129,7 +129,6 @@ void TForm1::RunFullListing() {
         FinishFullListing();
         break;
     case TMbxPOP::TPassEnd::Cancelled:
-        EndSeenMarkers(false);
         BringListInStep();
         ProgressBar->hide();
         ProgressBar->setValue(0);
@@ -137,6 +136,7 @@ void TForm1::RunFullListing() {
         ShowCancelButton(false);
         btn_aktivieren(StateListed);
         EndStoppedListing();
+        EndSeenMarkers(false);
         mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
         break;
     case TMbxPOP::TPassEnd::SessionEnded:

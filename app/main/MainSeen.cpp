@@ -29,7 +29,7 @@ QString LocalTime(int64_t secondsSince1970) {
 
 } // namespace
 
-void TForm1::BuildSeenPanel() {
+void TForm1::BuildSeenMarkers() {
     StatusNew = new QLabel(Status_leiste);
     StatusNew->setObjectName(QStringLiteral("StatusNew"));
     StatusNew->setTextFormat(Qt::PlainText);
