@@ -2,7 +2,7 @@
 
 #include "TextPair.h"
 
-// The texts of kept copies of deleted mail and of the mails new since the last listing.
+// The texts of kept copies of deleted mail.
 namespace CopyTexts {
 
 inline constexpr TText MenuKeepCopies{"&Kopie gelöschter Mails behalten",
@@ -14,6 +14,12 @@ inline constexpr TText OverLimitOne{"1 Mail über %2 MB wird nicht behalten.",
                                     "1 mail over %2 MB will not be kept."};
 inline constexpr TText OverLimitMany{"%1 Mails über %2 MB werden nicht behalten.",
                                      "%1 mails over %2 MB will not be kept."};
+inline constexpr TText SizeUnknownOne{
+    "Die Größe von 1 Mail ist nicht bekannt: ist sie über %2 MB, wird sie nicht behalten.",
+    "The size of 1 mail is not known: if it is over %2 MB, it will not be kept."};
+inline constexpr TText SizeUnknownMany{
+    "Die Größe von %1 Mails ist nicht bekannt: die über %2 MB werden nicht behalten.",
+    "The size of %1 mails is not known: those over %2 MB will not be kept."};
 inline constexpr TText NotDeleted{"\rNicht gelöscht, da keine Kopie geschrieben werden konnte:",
                                   "\rNot deleted, as no copy could be written:"};
 inline constexpr TText NotDeletedMail{"\r   Mail %1: %2", "\r   Mail %1: %2"};

@@ -1,6 +1,7 @@
 #include "MailRows.h"
 
 #include "ByteText.h"
+#include "ExtraColumns.h"
 #include "ListColumns.h"
 #include "MbxMIME.h"
 #include "MultiLst.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr int NumberRole = TMultiListSortKeyRole + 0;
 constexpr int OctetsRole = TMultiListSortKeyRole + 1;
 constexpr int DateRole = TMultiListSortKeyRole + 2;
+constexpr int NewRole = TMultiListSortKeyRole + NewColumn;
 // Room for the cell's indent and a little air on both sides of the number.
 constexpr int NumberColumnPadding = 10;
 
@@ -53,6 +55,11 @@ void SetRowData(QListWidgetItem& row, const TMailRowData& data) {
         row.setData(OctetsRole, data.Octets);
     if (data.HasDate)
         row.setData(DateRole, static_cast<qint64>(data.DateMs));
+    // New mails sort together, before or after the others.
+    if (data.SeenSince > 0)
+        row.setData(NewRole, data.New ? 1 : 0);
+    if (!data.SeenTip.isEmpty())
+        SetRowTip(row, TRowTip::Seen, data.SeenTip);
 }
 
 void TMailRowBatch::Add(const QString& text, const TMailRowData& data) {
@@ -95,6 +102,10 @@ int MessageNumberOf(const QListWidgetItem& row) {
 long long OctetsOf(const QListWidgetItem& row) {
     const QVariant octets = row.data(OctetsRole);
     return octets.isValid() ? octets.toLongLong() : -1;
+}
+
+bool IsNewRow(const QListWidgetItem& row) {
+    return row.data(NewRole).toInt() == 1;
 }
 
 bool DateMsOf(const QListWidgetItem& row, std::int64_t& ms) {

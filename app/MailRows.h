@@ -21,6 +21,11 @@ struct TMailRowData {
     long long Octets = -1;
     bool HasDate = false;
     std::int64_t DateMs = 0;
+    // Known by its unique id: first listed then (seconds since 1970), and New when that was
+    // this listing. SeenSince 0: the row says nothing of it.
+    std::int64_t SeenSince = 0;
+    bool New = false;
+    QString SeenTip; // the tooltip's line of when it was first listed; empty for none
 };
 // `header`: the header text the row is made from (empty: no date).
 TMailRowData MailRowData(int number, long long octets, const std::string& header);
@@ -46,6 +51,8 @@ int MessageNumberOf(const QListWidgetItem& row);
 int CurrentMessageNumber(const TMultiList& list);
 // -1 when unknown.
 long long OctetsOf(const QListWidgetItem& row);
+// Marked as new since the last complete listing.
+bool IsNewRow(const QListWidgetItem& row);
 // False when the row has no date.
 bool DateMsOf(const QListWidgetItem& row, std::int64_t& ms);
 

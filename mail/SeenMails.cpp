@@ -64,6 +64,14 @@ void TSeenMails::Save(const std::string& path) const {
     WriteFileAtomically(path, text.str());
 }
 
+TSeenMails::TSighting TSeenMails::Sight(const std::string& id, int64_t now) const {
+    if (id.empty())
+        return {};
+    const auto before = firstListed_.find(id);
+    const bool known = before != firstListed_.end();
+    return {listed_ && !known, known ? before->second : now};
+}
+
 std::vector<TSeenMails::TSighting> TSeenMails::Note(const std::vector<std::string>& ids,
                                                     int64_t now) {
     std::map<std::string, int64_t> listed;
@@ -74,11 +82,8 @@ std::vector<TSeenMails::TSighting> TSeenMails::Note(const std::vector<std::strin
             sightings.push_back({});
             continue;
         }
-        const auto before = firstListed_.find(id);
-        const bool known = before != firstListed_.end();
-        const int64_t since = known ? before->second : now;
-        listed.emplace(id, since);
-        sightings.push_back({listed_ && !known, since});
+        sightings.push_back(Sight(id, now));
+        listed.emplace(id, sightings.back().Since);
     }
     firstListed_ = std::move(listed);
     listed_ = true;

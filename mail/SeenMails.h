@@ -29,6 +29,8 @@ public:
     // none): a sighting per id. Ids not listed any more are forgotten. The first listing of an
     // account calls no mail new, as every one would be.
     std::vector<TSighting> Note(const std::vector<std::string>& ids, int64_t now);
+    // What Note would say of one id listed at now, before the listing is whole.
+    TSighting Sight(const std::string& id, int64_t now) const;
 
 private:
     std::map<std::string, int64_t> firstListed_;

@@ -12,6 +12,7 @@
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
 #include "Security.h"
+#include "SeenMarkers.h"
 #include "SettingsStore.h"
 #include "SpamSetting.h"
 #include "TrustedCertificates.h"
@@ -30,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+struct TMailRowData;
 struct TMarkedMails;
 struct TAlikeRows;
 enum class TAlike;
@@ -85,6 +87,7 @@ struct TCertificateInfo;
 //   MainColumns.cpp     the list's columns after the subject: captions and widths
 //   MainSpam.cpp        spam scores from the user's scorer: setting, column, marking, training
 //   MainAlike.cpp       mark alike and the sender lists from a row's context menu
+//   MainSeen.cpp        mails new since the last complete listing: column, tooltip, count
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -193,6 +196,10 @@ public:
     std::unique_ptr<TMbxMsg> CurrentMsg;
     // Where the language choice reads the user's UI languages, first preferred first.
     std::function<QStringList()> UiLanguages;
+    // New mails since the last complete listing (MainSeen.cpp): the status bar's count, and
+    // the time a listing is made at (seconds since 1970; the clock unless a test puts its own).
+    QLabel* StatusNew = nullptr;
+    std::function<int64_t()> SeenClock;
 
     // Window events (Main.cpp, MainLanguage.cpp).
     void FormCreate();
@@ -371,6 +378,18 @@ private:
     std::function<bool(int number)> KeptByRules() const;
     // Adds the rows to the marks and says in the status how many, and how many were kept.
     void MarkRows(const TAlikeRows& rows);
+
+    // New mails since the last complete listing (MainSeen.cpp): the account's seen file read
+    // before a full listing, each listed mail's cell, sort key and tooltip line, the file
+    // saved and the count shown after a complete listing.
+    void BuildSeenMarkers();
+    void BeginSeenMarkers(bool fullListing);
+    std::string SeenCell(const std::string& id, TMailRowData& row);
+    void EndSeenMarkers(bool complete);
+    void ShowNewCount();
+    TSeenMarkers SeenMarkers;
+    bool FSeenListing = false; // a full listing notes the ids it gets
+    bool FSeenCounted = false; // the status bar counts the new rows
 
     // Find (MainFind.cpp).
     void BuildFindRow(QBoxLayout* layout);

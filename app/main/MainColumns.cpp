@@ -4,6 +4,7 @@
 #include "Main.h"
 #include "MultiLst.h"
 #include "RulesTexts.h"
+#include "SeenTexts.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ struct TExtraColumnLook {
 const TExtraColumnLook& Look(int column) {
     static const TExtraColumnLook looks[ExtraColumnCount] = {
         {RulesTexts::Column, 60},
-        {{"Neu", "New"}, 34},
+        {SeenTexts::Column, 34},
         {{"Spam", "Spam"}, 44},
     };
     return looks[column - FirstExtraColumn];

@@ -138,6 +138,7 @@ void TForm1::ConnectAndList() {
     }
     LoadListingRules();
     StartSpamScoring();
+    BeginSeenMarkers(!Header_Nein->isChecked());
     if (Header_Nein->isChecked())
         RunCountOnlyListing();
     else

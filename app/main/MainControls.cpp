@@ -154,6 +154,7 @@ void TForm1::BuildControls() {
     Status_leiste->addWidget(StatusPanels[0]);
     Status_leiste->addWidget(StatusPanels[1]);
     Status_leiste->addWidget(StatusPanels[2], 1);
+    BuildSeenMarkers();
     Status_sicherheit = new TSecurityIndicator(Status_leiste);
     Status_leiste->addPermanentWidget(Status_sicherheit);
     setStatusBar(Status_leiste);

@@ -58,16 +58,25 @@ QString TForm1::KeptCopiesNote() const {
         return {};
     QString note = Tr(CopyTexts::KeptFor, GermanUI).arg(FKeepCopiesDays);
     const auto rows = mail_list->MarkedRows();
-    const auto over = std::count_if(rows.begin(), rows.end(), [this](int row) {
-        return OctetsOf(*mail_list->item(row)) > static_cast<long long>(KeepCopiesLimit());
-    });
-    if (over > 0) {
-        const TText& text = over == 1 ? CopyTexts::OverLimitOne : CopyTexts::OverLimitMany;
-        QString line = Tr(text, GermanUI);
-        if (over != 1)
-            line = line.arg(over);
+    const auto count = [&](const auto& holds) {
+        return std::count_if(rows.begin(), rows.end(),
+                             [&](int row) { return holds(OctetsOf(*mail_list->item(row))); });
+    };
+    const auto over = count(
+        [this](long long octets) { return octets > static_cast<long long>(KeepCopiesLimit()); });
+    // A count-only listing knows no sizes: the limit is applied once they are asked for, just
+    // before the copies, so the note can only say that some may go without one.
+    const auto unknown = count([](long long octets) { return octets < 0; });
+    const auto addLine = [&](long long mails, const TText& one, const TText& many) {
+        if (mails == 0)
+            return;
+        QString line = Tr(mails == 1 ? one : many, GermanUI);
+        if (mails != 1)
+            line = line.arg(mails);
         note += u'\n' + line.replace(QStringLiteral("%2"), QString::number(FKeepCopiesLimitMB));
-    }
+    };
+    addLine(over, CopyTexts::OverLimitOne, CopyTexts::OverLimitMany);
+    addLine(unknown, CopyTexts::SizeUnknownOne, CopyTexts::SizeUnknownMany);
     return note;
 }
 

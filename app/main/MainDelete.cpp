@@ -86,6 +86,7 @@ bool TForm1::FinishDeletion(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>
         return false;
     }
     RemoveDeletedRows(numbers);
+    ShowNewCount();
     MailCount -= marked.Count;
     SetPanelText(0, QString::number(MailCount) + QStringLiteral(" Mails"));
     long long size = 0;

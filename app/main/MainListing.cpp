@@ -93,26 +93,32 @@ void TForm1::RunFullListing() {
         sinceBatch.restart();
     };
     TMbxPOP::TPassEnd end = TMbxPOP::TPassEnd::Complete;
+    const auto row = [&](TMsgNumber n, const std::string& listed, const std::string& size,
+                         const std::string& id) {
+        const std::string header = ScoreListed(n, listed);
+        HeaderTexts.push_back(header + "|");
+        int32_t octets = -1;
+        const bool sized = ParseInt32(Trim(size), octets);
+        TMailRowData data = MailRowData(static_cast<int>(n), sized ? octets : -1, header);
+        const std::string rule = RuleCell(static_cast<int>(n), header, sized ? octets : -1);
+        const std::string seen = SeenCell(id, data);
+        batch.Add(FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
+                               filter(header, GermanUI, HeaderTextsAsSent()) +
+                               ExtraColumns.Cells({rule, seen, {}})),
+                  data);
+        lastListed = n;
+        if (sinceBatch.elapsed() >= intervalMs)
+            addBatch();
+    };
+    const auto stop = [this] { return ListingStopRequested(); };
     try {
-        end = pop3.ListMails(
-            static_cast<TMsgNumber>(MailCount),
-            [&](TMsgNumber n, const std::string& listed, const std::string& size) {
-                const std::string header = ScoreListed(n, listed);
-                HeaderTexts.push_back(header + "|");
-                int32_t octets = -1;
-                const bool sized = ParseInt32(Trim(size), octets);
-                batch.Add(
-                    FromMailText(
-                        " " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
-                        filter(header, GermanUI, HeaderTextsAsSent()) +
-                        ExtraColumns.Cells(
-                            {RuleCell(static_cast<int>(n), header, sized ? octets : -1), {}, {}})),
-                    MailRowData(static_cast<int>(n), sized ? octets : -1, header));
-                lastListed = n;
-                if (sinceBatch.elapsed() >= intervalMs)
-                    addBatch();
-            },
-            [this] { return ListingStopRequested(); });
+        const auto count = static_cast<TMsgNumber>(MailCount);
+        end = FSeenListing ? pop3.ListMailsWithIds(count, row, stop)
+                           : pop3.ListMails(
+                                 count,
+                                 [&](TMsgNumber n, const std::string& header,
+                                     const std::string& size) { row(n, header, size, {}); },
+                                 stop);
     } catch (...) {
         // The rows read before the failure or the cancel stay listed.
         addBatch();
@@ -121,6 +127,7 @@ void TForm1::RunFullListing() {
     addBatch();
     switch (end) {
     case TMbxPOP::TPassEnd::Complete:
+        EndSeenMarkers(true);
         FinishFullListing();
         break;
     case TMbxPOP::TPassEnd::Cancelled:
@@ -131,6 +138,7 @@ void TForm1::RunFullListing() {
         ShowCancelButton(false);
         btn_aktivieren(StateListed);
         EndStoppedListing();
+        EndSeenMarkers(false);
         mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
         break;
     case TMbxPOP::TPassEnd::SessionEnded:

@@ -113,7 +113,7 @@ TEST_F(AppTest, MarkAllThenDeleteEmptiesTheMailbox) {
     f.BtnConnectClick();
     f.BtnMark->click();
     EXPECT_EQ(MarkedRows(), (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_TRUE(Sent().back().rfind("list 5", 0) == 0) << "marking sends nothing";
+    EXPECT_TRUE(Sent().back().rfind("UIDL 5", 0) == 0) << "marking sends nothing";
     const auto answered = AnswerDeletion(true);
     f.BtnDeleteClick();
     EXPECT_EQ(server.RemainingMessages(), std::vector<int>{});

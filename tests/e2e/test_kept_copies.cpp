@@ -38,14 +38,25 @@ TEST_F(AppTest, DeletingKeepsByteIdenticalCopiesOrNothingIsDeleted) {
     const struct {
         const char* name;
         bool folderWritable;
+        bool countOnly;             // no sizes listed: the limit applies once they are asked for
         std::vector<int> remaining; // mail 4, over the limit, goes without a copy either way
-    } cases[] = {{"copies kept", true, {1, 3}}, {"folder is a file", false, {1, 2, 3}}};
+        const char* overLimit;      // the confirmation's line about the limit
+    } cases[] = {
+        {"copies kept", true, false, {1, 3}, "1 mail over 1 MB will not be kept."},
+        {"folder is a file", false, false, {1, 2, 3}, "1 mail over 1 MB will not be kept."},
+        {"sizes not listed",
+         true,
+         true,
+         {1, 3},
+         "The size of 2 mails is not known: those over 1 MB will not be kept."},
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         DovecotServer server("kept", "secret", mails);
         Store()->setValue("KeepCopiesLimitMB", 1);
         TForm1& f = Open();
         FillLogin(server.port(), "kept", "secret");
+        f.Header_Nein->setChecked(c.countOnly);
         f.BtnConnect->click();
         ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
         const QString folder =
@@ -57,8 +68,8 @@ TEST_F(AppTest, DeletingKeepsByteIdenticalCopiesOrNothingIsDeleted) {
         }
         QString question;
         DeleteRowsTwoAndFour(f, question);
-        EXPECT_EQ(question, "A copy of each mail is kept for 30 days.\n"
-                            "1 mail over 1 MB will not be kept.");
+        EXPECT_EQ(question, QStringLiteral("A copy of each mail is kept for 30 days.\n") +
+                                QString::fromUtf8(c.overLimit));
         EXPECT_EQ(server.RemainingMessages(), c.remaining) << StatusLines().toStdString();
         if (!c.folderWritable) {
             EXPECT_TRUE(StatusLines().contains(folder)) << StatusLines().toStdString();
