@@ -72,6 +72,7 @@ struct TCertificateInfo;
 //   MainCopies.cpp      copies of deleted mail: option, deletion, retention, their window
 //   MainFind.cpp        find over the list and marking the rows it shows
 //   MainRules.cpp       the rules run on the listed headers
+//   MainRulesDialog.cpp the rules dialog: its menu entry, and the rules read again after it
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -192,6 +193,13 @@ public:
     bool KeepCopies() const;
     uint64_t KeepCopiesLimit() const;
     void Datei_ZClick();
+    // The rules dialog (MainRulesDialog.cpp), from its entry in the Server menu; once it has
+    // saved them, the rules are read again so that they apply.
+    QAction* Datei_R = nullptr;
+    void Datei_RClick();
+    void RulesChanged();
+    void BuildRulesDialogEntry();
+    void ApplyRulesDialogTexts();
     // The list shows the rows whose sender or subject holds the field's text (MainFind.cpp).
     void FindChanged();
     // Marks the rows shown, adding to the marks there are.

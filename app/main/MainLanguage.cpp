@@ -81,5 +81,6 @@ void TForm1::ApplyLanguageTexts() {
     ApplySignInTexts();
     ApplyCopyTexts();
     ApplyFindTexts();
+    ApplyRulesDialogTexts();
     FitCaptions();
 }
