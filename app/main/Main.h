@@ -277,7 +277,9 @@ private:
     void Wire();
 
     // Rules on listing (MainRules.cpp): the script read at connect; the row cell of a
-    // listed mail; marking what the rules discarded among the newest rows.
+    // listed mail; marking what the rules discarded among the newest rows. The rules' user is
+    // the session's, or the login row's while none is open; the rules dialog edits its rules.
+    QString RulesUser() const;
     void LoadListingRules();
     std::string RuleCell(int number, const std::string& header, long long octets);
     void MarkRuleDecisions(int newRows);

@@ -25,10 +25,15 @@ QString RuleName(const TRuleDecision& decision, bool germanUI) {
 
 } // namespace
 
+QString TForm1::RulesUser() const {
+    // Before a login, and after one has ended, the login row names the account.
+    return pop3.Connected() ? FromBytes(pop3.UserId) : Username->currentText();
+}
+
 void TForm1::LoadListingRules() {
     const TListingRules::TLoad load =
         ListingRules.Load(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                          servername->currentText().trimmed(), FromBytes(pop3.UserId));
+                          servername->currentText().trimmed(), RulesUser());
     FRuleMarked.clear();
     // The rule column is there only while rules run.
     QStringList captions = mail_list->HeaderSections().mid(0, RuleColumn);

@@ -21,10 +21,9 @@ void TForm1::ApplyRulesDialogTexts() {
 }
 
 void TForm1::Datei_RClick() {
-    // The account as the next connect will name it.
+    // The account whose rules the listing reads.
     TRulesDialog dialog(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                        servername->currentText().trimmed(), Username->currentText(), GermanUI,
-                        this);
+                        servername->currentText().trimmed(), RulesUser(), GermanUI, this);
     if (dialog.exec() == QDialog::Accepted)
         RulesChanged();
 }

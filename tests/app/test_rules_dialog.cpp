@@ -106,6 +106,8 @@ TEST_F(AppTest, RulesDialogSavesRowsAndListsForTheAccount) {
     EXPECT_EQ(text, WithRuleRows(WithSenderLists("", {{"frieda@pals.example"}, {}}), rows, day));
     EXPECT_NO_THROW(ParseScript(text));
     EXPECT_FALSE(QFileInfo::exists(SharedRulesFile(DataFolder())));
+    // Saved before any login, they apply to the listing of the login row's account.
+    EXPECT_TRUE(f.mail_list->HeaderSections().contains("Rule"));
 
     // Opened again, the dialog shows the account's file.
     WithRulesDialog(f, [&](TRulesDialog& d) {
