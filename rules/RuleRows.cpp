@@ -349,13 +349,6 @@ bool SameTokens(const TToken& a, const TToken& b) {
     return a.kind == b.kind && a.text == b.text && a.number == b.number && a.ruleName == b.ruleName;
 }
 
-// Lines go in at a line's start, so that a comment line stays one.
-void InsertLines(std::string& script, size_t at, const std::string& lines) {
-    if (lines.empty())
-        return;
-    script.insert(at, at > 0 && script[at - 1] != '\n' ? "\n" + lines : lines);
-}
-
 } // namespace
 
 std::vector<TRowComparison> ComparisonsOf(TRowField field) {

@@ -142,8 +142,8 @@ std::string WithSenderLists(std::string_view script, const TSenderLists& lists) 
     std::string rest(script);
     if (block.Found())
         rest.erase(block.begin, block.end - block.begin);
-    const size_t at = ParseScript(rest).requireEnd;
-    return rest.substr(0, at) + SenderListsText(lists) + rest.substr(at);
+    InsertLines(rest, ParseScript(rest).requireEnd, SenderListsText(lists));
+    return rest;
 }
 
 std::string AlwaysKeepFrom(std::string_view script, std::string_view sender) {

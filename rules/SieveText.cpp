@@ -20,6 +20,14 @@ std::string SieveStringList(const std::vector<std::string>& strings) {
     return "[" + list + "]";
 }
 
+void InsertLines(std::string& script, size_t at, std::string_view lines) {
+    if (lines.empty())
+        return;
+    if (at > 0 && script[at - 1] != '\n')
+        script.insert(at++, 1, '\n');
+    script.insert(at, lines);
+}
+
 TScriptBlock FindScriptBlock(std::string_view script, std::string_view beginMark,
                              std::string_view endMark) {
     TScriptBlock block;

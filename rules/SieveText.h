@@ -13,6 +13,10 @@ std::string SieveQuoted(std::string_view text);
 // ["a", "b"], each quoted.
 std::string SieveStringList(const std::vector<std::string>& strings);
 
+// Puts lines into the script at a line's start, breaking the line at `at` when it has not ended
+// there, so that a comment line stays one.
+void InsertLines(std::string& script, size_t at, std::string_view lines);
+
 // A block over whole lines: from a line starting with its begin comment through the line of
 // its end comment. begin is npos when the script has none.
 struct TScriptBlock {
