@@ -3,11 +3,11 @@
 #include "LanguageTexts.h"
 #include "ListingRules.h"
 #include "Parser.h"
+#include "RelativeAges.h"
 #include "RuleError.h"
 #include "RulesDialogTexts.h"
 
 #include <QComboBox>
-#include <QDate>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -36,12 +36,6 @@ enum { AccountScope = 0, SharedScope = 1 };
 constexpr TRowField kListedFields[] = {TRowField::From,     TRowField::To,   TRowField::Cc,
                                        TRowField::Subject,  TRowField::Size, TRowField::Age,
                                        TRowField::SpamScore};
-
-std::chrono::sys_days Today() {
-    const QDate d = QDate::currentDate();
-    return std::chrono::sys_days{std::chrono::year(d.year()) / static_cast<unsigned>(d.month()) /
-                                 static_cast<unsigned>(d.day())};
-}
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -374,7 +368,7 @@ void TRulesDialog::ShowScript() {
     TSenderLists lists;
     try {
         ParseScript(script);
-        const TRuleRowsRead read = ReadRuleRows(script, Today());
+        const TRuleRowsRead read = ReadRuleRows(script, LocalToday());
         if (read.kind == TRuleRowsRead::Kind::Text)
             rowsNote = Text(T::ChangedByHand).arg(read.line) + '\n' + Text(T::EditAsText);
         else
@@ -430,7 +424,7 @@ bool TRulesDialog::TakeTab() {
                     return false;
                 }
             }
-            script = WithRuleRows(script, set, Today());
+            script = WithRuleRows(script, set, LocalToday());
         } else if (shownTab_ == ListsPage && listsEditable_) {
             script = WithSenderLists(script, ShownLists());
         }

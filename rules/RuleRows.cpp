@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <stdexcept>
 
@@ -11,6 +10,7 @@
 #include "Lexer.h"
 #include "MbxMIME.h"
 #include "Parser.h"
+#include "RelativeAges.h"
 #include "RuleError.h"
 #include "SenderLists.h"
 #include "SieveText.h"
@@ -21,8 +21,9 @@ using std::chrono::sys_days;
 
 constexpr std::string_view kBegin = "# begin rules";
 constexpr std::string_view kEnd = "# end rules";
-constexpr int kMaxDays = 36500;
 constexpr int kMaxScore = 10;
+// Of the tests after the first in a rule.
+const std::string kIndent(8, ' ');
 
 bool IsAddressField(TRowField f) {
     return f == TRowField::From || f == TRowField::To || f == TRowField::Cc;
@@ -92,27 +93,6 @@ std::optional<int> Bounded(std::string_view text, int most) {
     return static_cast<int>(*value);
 }
 
-std::string DateText(sys_days day) {
-    const std::chrono::year_month_day ymd{day};
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u", int(ymd.year()), unsigned(ymd.month()),
-                  unsigned(ymd.day()));
-    return text;
-}
-
-std::optional<sys_days> DateNamed(const std::string& text) {
-    int y = 0;
-    unsigned m = 0, d = 0;
-    char rest = 0;
-    if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2u-%2u%c", &y, &m, &d, &rest) != 3)
-        return std::nullopt;
-    const std::chrono::year_month_day ymd{std::chrono::year(y), std::chrono::month(m),
-                                          std::chrono::day(d)};
-    if (!ymd.ok())
-        return std::nullopt;
-    return sys_days(ymd);
-}
-
 void CheckText(const std::string& text, const char* what) {
     if (!IsValidUtf8(text))
         throw std::invalid_argument(std::string(what) + " is no UTF-8 text");
@@ -132,7 +112,7 @@ void CheckRow(const TRuleRow& row) {
                                         "\" is no size (bytes, or a number with K, M or G)");
         return;
     case TRowField::Age:
-        if (!Bounded(row.value, kMaxDays))
+        if (!Bounded(row.value, kMaxAgeDays))
             throw std::invalid_argument("\"" + row.value + "\" is no number of days");
         return;
     case TRowField::SpamScore:
@@ -164,11 +144,13 @@ std::string TestText(const TRuleRow& row, sys_days today) {
     case TRowField::Size:
         return std::string("size :") + (row.comparison == TRowComparison::Over ? "over" : "under") +
                " " + SizeText(*SizeBytes(row.value));
-    case TRowField::Age:
-        return std::string("date :value ") +
+    case TRowField::Age: {
+        // The days go with it, so that the date can be written anew on the day it runs.
+        const int days = *Bounded(row.value, kMaxAgeDays);
+        return AgeNoteLine(days) + kIndent + "date :value " +
                (row.comparison == TRowComparison::Older ? "\"lt\"" : "\"gt\"") +
-               " \"date\" \"date\" " +
-               SieveQuoted(DateText(today - std::chrono::days(*Bounded(row.value, kMaxDays))));
+               " \"date\" \"date\" " + SieveQuoted(AgeDate(today, days));
+    }
     case TRowField::SpamScore:
         return "spamtest :value \"ge\" :comparator \"i;ascii-numeric\" " +
                SieveQuoted(std::to_string(*Bounded(row.value, kMaxScore)));
@@ -213,8 +195,8 @@ struct TNotRows {
 // from what was read is compared too, so the reading itself may be lenient.
 class TRowReader {
 public:
-    TRowReader(std::string_view block, int firstLine, sys_days today)
-        : tokens_(Tokenize(block)), firstLine_(firstLine), today_(today) {}
+    TRowReader(std::string_view block, int firstLine)
+        : tokens_(Tokenize(block)), ages_(AgeNotes(block)), firstLine_(firstLine) {}
 
     TRuleSet Run() {
         TRuleSet set;
@@ -321,10 +303,14 @@ private:
             row.comparison = relation == "lt" ? TRowComparison::Older : TRowComparison::Younger;
             string();
             string();
-            const auto day = DateNamed(string());
-            if (!day)
+            // An age without its days is a date written by hand.
+            const size_t at = peek().offset;
+            const auto age = std::find_if(ages_.begin(), ages_.end(),
+                                          [&](const TAgeNote& a) { return a.offset == at; });
+            if (age == ages_.end())
                 fail();
-            row.value = std::to_string((today_ - *day).count());
+            string();
+            row.value = std::to_string(age->days);
         } else if (is(TToken::Kind::Identifier, "spamtest")) {
             row.field = TRowField::SpamScore;
             row.comparison = TRowComparison::AtLeast;
@@ -340,9 +326,9 @@ private:
     }
 
     std::vector<TToken> tokens_;
+    std::vector<TAgeNote> ages_;
     size_t pos_ = 0;
     int firstLine_;
-    sys_days today_;
 };
 
 bool SameTokens(const TToken& a, const TToken& b) {
@@ -396,8 +382,12 @@ std::string RuleRowsText(const TRuleSet& set, sys_days today) {
     std::string text = std::string(kBegin) + ": written by the rules dialog\n";
     for (const TGroup& g : groups) {
         std::string tests;
+        // A test led by its comment line starts on a line of its own.
         for (const std::string& t : g.tests)
-            tests += (tests.empty() ? "" : ",\n        ") + t;
+            tests += (!tests.empty()     ? ",\n" + kIndent
+                      : t.front() == '#' ? "\n" + kIndent
+                                         : "") +
+                     t;
         text += (name.empty() ? "" : "# rule: " + name + "\n") + "if " +
                 (set.all ? "allof" : "anyof") + " (" + tests + ") {\n    " +
                 (g.action == TRowAction::Keep ? "keep" : "discard") + ";\n}\n";
@@ -405,12 +395,17 @@ std::string RuleRowsText(const TRuleSet& set, sys_days today) {
     return text + std::string(kEnd) + "\n";
 }
 
-TRuleRowsRead ReadRuleRows(std::string_view script, sys_days today) {
+TScriptBlock RuleRowsBlock(std::string_view script) {
+    return FindScriptBlock(script, kBegin, kEnd);
+}
+
+TRuleRowsRead ReadRuleRows(std::string_view original, sys_days today) {
+    const std::string script = WithAgesFrom(original, today);
     ParseScript(script);
     TRuleRowsRead read;
     TScriptBlock block;
     try {
-        block = FindScriptBlock(script, kBegin, kEnd);
+        block = RuleRowsBlock(script);
     } catch (const ERuleError& e) {
         read.kind = TRuleRowsRead::Kind::Text;
         read.line = e.Line;
@@ -418,9 +413,10 @@ TRuleRowsRead ReadRuleRows(std::string_view script, sys_days today) {
     }
     if (!block.Found())
         return read;
-    const std::string_view text = script.substr(block.begin, block.end - block.begin);
+    const std::string_view text =
+        std::string_view(script).substr(block.begin, block.end - block.begin);
     try {
-        read.set = TRowReader(text, block.line, today).Run();
+        read.set = TRowReader(text, block.line).Run();
         const std::vector<TToken> mine = Tokenize(RuleRowsText(read.set, today));
         const std::vector<TToken> theirs = Tokenize(text);
         const auto differ =
@@ -439,7 +435,7 @@ TRuleRowsRead ReadRuleRows(std::string_view script, sys_days today) {
 
 std::string WithRuleRows(std::string_view script, const TRuleSet& set, sys_days today) {
     const std::string text = RuleRowsText(set, today);
-    const TScriptBlock block = FindScriptBlock(script, kBegin, kEnd);
+    const TScriptBlock block = RuleRowsBlock(script);
     std::string rest(script);
     size_t at = std::string::npos;
     if (block.Found()) {

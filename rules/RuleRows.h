@@ -12,13 +12,15 @@
 //   # end rules
 //
 // With "any", rows in a row with the same action share one rule; with "all", the rows of each
-// action make one rule. An age in days is written as the date that many days before the day
-// the rows are written, so it counts from then.
+// action make one rule. An age in days is a date test with the days in a comment line before
+// it (RelativeAges.h), so that it counts from the day the script runs.
 
 #include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "SieveText.h"
 
 enum class TRowField { From, To, Cc, Subject, Header, Size, Age, SpamScore };
 enum class TRowComparison {
@@ -65,6 +67,9 @@ void CheckRuleRows(const TRuleSet& set);
 // The rows' block, with its first and last comment lines; empty without rows. Checked first.
 std::string RuleRowsText(const TRuleSet& set, std::chrono::sys_days today);
 
+// Where the block stands in the script. ERuleError when it has no end line.
+TScriptBlock RuleRowsBlock(std::string_view script);
+
 // What a script's block gives the dialog.
 struct TRuleRowsRead {
     enum class Kind { None, Rows, Text };
@@ -73,7 +78,8 @@ struct TRuleRowsRead {
     int line = 0; // Text: where the block stops being one the rows wrote
 };
 
-// ERuleError when the script itself is not usable.
+// Ages are read as the days of their comments, the dates written from today. ERuleError when
+// the script itself is not usable.
 TRuleRowsRead ReadRuleRows(std::string_view script, std::chrono::sys_days today);
 
 // The script with its rows' block replaced, or put after the sender lists (or the require

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "RelativeAges.h"
 #include "RuleError.h"
 #include "RuleRows.h"
 #include "Rules.h"
@@ -86,6 +87,43 @@ TEST(RuleRows, WrittenReadBackAndActedOn) {
                   std::vector<std::string>{"friend@example.org"});
         EXPECT_EQ(TRules(script).Decide({row.header, row.size, 9}).action, row.action);
     }
+}
+
+TEST(RuleRows, AgesCountFromTheDayTheScriptRuns) {
+    const std::chrono::sys_days later = kToday + std::chrono::days(40);
+    const std::string own = "require [\"date\", \"relational\"];\n# rule: new year\n"
+                            "if date :value \"ge\" \"date\" \"date\" \"2027-01-01\" { keep; }\n";
+    const TRuleSet set{false, "old", {{F::Age, "", C::Older, "30", A::Mark}}};
+    // Saved today, run today and 40 days later.
+    const std::string script = WithRuleRows(own, set, kToday);
+    const struct {
+        std::chrono::sys_days day;
+        std::string date;
+        TRuleAction action;
+        std::string rule;
+    } rows[] = {
+        {kToday, "Fri, 20 Nov 2026 10:00:00 +0000", TRuleAction::None, ""},
+        {kToday, "Sun, 1 Nov 2026 10:00:00 +0000", TRuleAction::Discard, "old"},
+        {later, "Fri, 20 Nov 2026 10:00:00 +0000", TRuleAction::Discard, "old"},
+        {later, "Fri, 25 Dec 2026 10:00:00 +0000", TRuleAction::None, ""},
+        // The date written by hand outside the block stays what it is.
+        {later, "Sun, 10 Jan 2027 10:00:00 +0000", TRuleAction::Keep, "new year"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.date);
+        const TRuleDecision d =
+            TRules(WithAgesFrom(script, row.day)).Decide({"Date: " + row.date + "\r\n", 1, {}});
+        EXPECT_EQ(d.action, row.action);
+        EXPECT_EQ(d.name, row.rule);
+    }
+    // Later, the block is as if saved then, the rest untouched, and the dialog still shows 30.
+    EXPECT_EQ(Removed(WithAgesFrom(script, later), RuleRowsText(set, later)), own);
+    EXPECT_EQ(ReadRuleRows(script, later).set, set);
+    // Without its days, the date is one written by hand.
+    const std::string fixed = Removed(script, AgeNoteLine(30));
+    ASSERT_NE(fixed, script);
+    EXPECT_EQ(WithAgesFrom(fixed, later), fixed);
+    EXPECT_EQ(ReadRuleRows(fixed, later).kind, TRuleRowsRead::Kind::Text);
 }
 
 TEST(RuleRows, HandEditsStayText) {
