@@ -1,5 +1,6 @@
 #include "ListingRules.h"
 
+#include "RelativeAges.h"
 #include "RuleError.h"
 
 #include <QDir>
@@ -44,7 +45,7 @@ TListingRules::TLoad TListingRules::Load(const QString& folder, const QString& s
     if (!ReadRulesFile(file_, text, load.Why))
         return load;
     try {
-        rules_ = std::make_unique<TRules>(text);
+        rules_ = std::make_unique<TRules>(WithAgesFrom(text, LocalToday()));
         load.Usable = true;
     } catch (const ERuleError& error) {
         load.Line = error.Line;

@@ -8,6 +8,7 @@
 #include "MbxMIME.h"
 #include "Parser.h"
 #include "RuleError.h"
+#include "SieveText.h"
 
 namespace {
 
@@ -20,13 +21,6 @@ bool IsAddress(const std::string& entry) {
     return entry.find('@') != std::string::npos;
 }
 
-std::string Quoted(const std::vector<std::string>& entries) {
-    std::string list;
-    for (const std::string& e : entries)
-        list += (list.empty() ? "\"" : ", \"") + e + "\"";
-    return "[" + list + "]";
-}
-
 std::string ListRule(std::string_view name, const std::vector<std::string>& entries,
                      const char* action) {
     std::vector<std::string> addresses, domains;
@@ -34,41 +28,12 @@ std::string ListRule(std::string_view name, const std::vector<std::string>& entr
         (IsAddress(e) ? addresses : domains).push_back(e);
     std::string tests;
     if (!addresses.empty())
-        tests += "address :all :is \"from\" " + Quoted(addresses);
+        tests += "address :all :is \"from\" " + SieveStringList(addresses);
     if (!domains.empty())
         tests += (tests.empty() ? "" : ",\n        ") +
-                 ("address :domain :is \"from\" " + Quoted(domains));
+                 ("address :domain :is \"from\" " + SieveStringList(domains));
     return "# rule: " + std::string(name) + "\nif anyof (" + tests + ") {\n    " + action +
            ";\n}\n";
-}
-
-// Where the block stands in the script: [begin, end) over whole lines, and its first line.
-struct TBlock {
-    size_t begin = std::string_view::npos;
-    size_t end = 0;
-    int line = 0;
-};
-
-TBlock FindBlock(std::string_view script) {
-    TBlock block;
-    int line = 1;
-    for (size_t pos = 0; pos < script.size(); ++line) {
-        size_t next = script.find('\n', pos);
-        next = next == std::string_view::npos ? script.size() : next + 1;
-        const std::string_view row = TrimView(script.substr(pos, next - pos));
-        if (block.begin == std::string_view::npos && row.substr(0, kBegin.size()) == kBegin) {
-            block.begin = pos;
-            block.line = line;
-        } else if (block.begin != std::string_view::npos && row == kEnd) {
-            block.end = next;
-            return block;
-        }
-        pos = next;
-    }
-    if (block.begin != std::string_view::npos)
-        throw ERuleError(block.line, 1,
-                         "the sender lists have no line \"" + std::string(kEnd) + "\"");
-    return block;
 }
 
 // The entries of one list rule: an anyof of address tests on From, then keep or discard.
@@ -114,6 +79,10 @@ std::string MovedSender(std::string_view script, std::string_view sender, bool f
 
 } // namespace
 
+TScriptBlock SenderListsBlock(std::string_view script) {
+    return FindScriptBlock(script, kBegin, kEnd);
+}
+
 std::string SenderOf(std::string_view header) {
     for (const std::string& value : THeaderFields(header).Raw("from")) {
         const std::vector<std::string> addresses = AddressesOf(value);
@@ -147,9 +116,9 @@ std::string SenderListsText(const TSenderLists& lists) {
 }
 
 TSenderLists ReadSenderLists(std::string_view script) {
-    const TBlock block = FindBlock(script);
+    const TScriptBlock block = SenderListsBlock(script);
     TSenderLists lists;
-    if (block.begin == std::string_view::npos)
+    if (!block.Found())
         return lists;
     TScript parsed;
     try {
@@ -169,12 +138,12 @@ TSenderLists ReadSenderLists(std::string_view script) {
 }
 
 std::string WithSenderLists(std::string_view script, const TSenderLists& lists) {
-    const TBlock block = FindBlock(script);
+    const TScriptBlock block = SenderListsBlock(script);
     std::string rest(script);
-    if (block.begin != std::string_view::npos)
+    if (block.Found())
         rest.erase(block.begin, block.end - block.begin);
-    const size_t at = ParseScript(rest).requireEnd;
-    return rest.substr(0, at) + SenderListsText(lists) + rest.substr(at);
+    InsertLines(rest, ParseScript(rest).requireEnd, SenderListsText(lists));
+    return rest;
 }
 
 std::string AlwaysKeepFrom(std::string_view script, std::string_view sender) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "SieveText.h"
+
 struct TSenderLists {
     std::vector<std::string> friends;
     std::vector<std::string> blocked;
@@ -22,6 +24,9 @@ std::string SenderListsText(const TSenderLists& lists);
 // empty when it has none. ERuleError (with the line in
 // the script) when the block is not one SenderListsText wrote.
 TSenderLists ReadSenderLists(std::string_view script);
+
+// Where the block stands in the script. ERuleError when it has no end line.
+TScriptBlock SenderListsBlock(std::string_view script);
 
 // The script with its block replaced by one for these lists, or given one after its require
 // commands. ERuleError when the rest of the script cannot be read.

@@ -88,6 +88,7 @@ struct TCertificateInfo;
 //   MainSpam.cpp        spam scores from the user's scorer: setting, column, marking, training
 //   MainAlike.cpp       mark alike and the sender lists from a row's context menu
 //   MainSeen.cpp        mails new since the last complete listing: column, tooltip, count
+//   MainRulesDialog.cpp the rules dialog: its menu entry, and the list judged again after it
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -231,6 +232,13 @@ public:
     bool KeepCopies() const;
     uint64_t KeepCopiesLimit() const;
     void Datei_ZClick();
+    // The rules dialog (MainRulesDialog.cpp), from its entry in the Server menu; once it has
+    // saved them, the rules are read again so that they apply.
+    QAction* Datei_R = nullptr;
+    void Datei_RClick();
+    void RulesChanged();
+    void BuildRulesDialogEntry();
+    void ApplyRulesDialogTexts();
     // The list shows the rows whose sender or subject holds the field's text (MainFind.cpp).
     void FindChanged();
     // Marks the rows shown, adding to the marks there are.
@@ -330,7 +338,9 @@ private:
 
     // Rules on listing (MainRules.cpp): the script read at connect; the row cell of a
     // listed mail (empty when none decided); marking what the rules discarded among the newest
-    // rows.
+    // rows. The rules' user is the session's, or the login row's while none is open; the rules
+    // dialog edits its rules.
+    QString RulesUser() const;
     void LoadListingRules();
     // The rule column and any error of the script read.
     void ShowListingRules(const TListingRules::TLoad& load);

@@ -245,6 +245,7 @@ void TForm1::BuildMenus() {
     Datei_Close = MakeAction(this, "Datei_Close");
     Datei->addActions({Datei_C, Datei_D, Datei_L, Datei_M, Datei_H, Datei_E, Datei_Close});
     BuildCopyOptions();
+    BuildRulesDialogEntry();
     help_men = MainMenu1->addMenu(QString());
     help_men->setObjectName(QStringLiteral("help_men"));
     help_I = MakeAction(this, "help_I");

@@ -83,5 +83,6 @@ void TForm1::ApplyLanguageTexts() {
     ApplyFindTexts();
     ApplySpamTexts();
     ApplyAlikeTexts();
+    ApplyRulesDialogTexts();
     FitCaptions();
 }

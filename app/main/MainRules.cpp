@@ -38,10 +38,15 @@ QString RuleCellText(const TRuleDecision& decision, bool germanUI) {
 
 } // namespace
 
+QString TForm1::RulesUser() const {
+    // Before a login, and after one has ended, the login row names the account.
+    return pop3.Connected() ? FromBytes(pop3.UserId) : Username->currentText();
+}
+
 void TForm1::LoadListingRules() {
     ShowListingRules(
         ListingRules.Load(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                          servername->currentText().trimmed(), FromBytes(pop3.UserId)));
+                          servername->currentText().trimmed(), RulesUser()));
 }
 
 void TForm1::ShowListingRules(const TListingRules::TLoad& load) {

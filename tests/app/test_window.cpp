@@ -9,6 +9,7 @@
 #include "ErrorTexts.h"
 #include "LanguageTexts.h"
 #include "MultiLst.h"
+#include "RulesDialog.h"
 #include "TextTable.h"
 
 #include <QAction>
@@ -19,6 +20,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -114,6 +117,19 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
         {"Datei_P", [&] { return f->Datei_P->text(); }, "&Spam markieren", "M&ark spam"},
         {"men_spam", [&] { return f->men_spam->text(); }, "Das ist Spam", "This is spam"},
         {"men_ham", [&] { return f->men_ham->text(); }, "Das ist kein Spam", "This is not spam"},
+        {"Datei_R", [&] { return f->Datei_R->text(); }, "Regeln…", "Rules…"},
+        {"RulesDialog",
+         [&] {
+             const TRulesDialog d({}, {}, {}, f->GermanUI, f);
+             return QStringList{d.windowTitle(),    d.Tabs->tabText(0),   d.Tabs->tabText(1),
+                                d.Tabs->tabText(2), d.ForAccount->text(), d.ForAll->text(),
+                                d.Import->text(),   d.Export->text()}
+                 .join('|');
+         },
+         "Regeln|Regeln|Freunde und Sperrliste|Sieve|für dieses Konto|für alle Konten|"
+         "Importieren…|Exportieren…",
+         "Rules|Rules|Friends and blocked|Sieve|for this account|for all accounts|Import…|"
+         "Export…"},
         {"help_I", [&] { return f->help_I->text(); }, "&Über", "&About"},
         {"men_email_anzeigen", [&] { return f->men_email_anzeigen->text(); }, "e-mail anzeigen",
          "Show e-mail"},

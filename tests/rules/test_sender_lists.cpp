@@ -11,17 +11,28 @@
 TEST(SenderLists, WrittenReadBackAndActedOn) {
     const std::string own = "require \"relational\";\n# rule: big\nif size :over 1 { discard; }\n";
     const TSenderLists lists{{"anna@example.org", "friends.example"}, {"spam.example"}};
-    const std::string script = WithSenderLists(own, lists);
-    // The block follows the require and comes before the script's own rules.
-    EXPECT_EQ(script.find("require"), 0u);
-    EXPECT_LT(script.find("# rule: friends"), script.find("# rule: big"));
+    const struct {
+        std::string own, without; // the script, and what it is once the lists are gone again
+    } scripts[] = {
+        {own, own},
+        // A require line that ends the script without a line break.
+        {"require \"relational\";", "require \"relational\";\n"},
+    };
+    for (const auto& s : scripts) {
+        SCOPED_TRACE(s.own);
+        const std::string script = WithSenderLists(s.own, lists);
+        // The block follows the require and comes before the script's own rules.
+        EXPECT_EQ(script.find("require"), 0u);
+        EXPECT_LT(script.find("# rule: blocked"), script.find("# rule: big"));
 
-    const TSenderLists back = ReadSenderLists(script);
-    EXPECT_EQ(back.friends, lists.friends);
-    EXPECT_EQ(back.blocked, lists.blocked);
-    // Replaced, not added again; empty lists take the block away.
-    EXPECT_EQ(WithSenderLists(script, lists), script);
-    EXPECT_EQ(WithSenderLists(script, {}), own);
+        const TSenderLists back = ReadSenderLists(script);
+        EXPECT_EQ(back.friends, lists.friends);
+        EXPECT_EQ(back.blocked, lists.blocked);
+        // Replaced, not added again; empty lists take the block away.
+        EXPECT_EQ(WithSenderLists(script, lists), script);
+        EXPECT_EQ(WithSenderLists(script, {}), s.without);
+    }
+    const std::string script = WithSenderLists(own, lists);
 
     const struct {
         std::string from;

@@ -7,6 +7,7 @@
 
 #include "HeaderFields.h"
 #include "Messages.h"
+#include "RelativeAges.h"
 #include "RuleError.h"
 
 namespace {
@@ -66,7 +67,7 @@ int LoadPrune(const TPruneRequest& request, std::optional<TPrune>& prune, std::o
         return kExitFailed;
     }
     try {
-        prune.emplace(TRules(text.str()), request.yes);
+        prune.emplace(TRules(WithAgesFrom(text.str(), LocalToday())), request.yes);
     } catch (const ERuleError& e) {
         err << "mbxpop: " << request.rulesFile << ":" << e.Line << ":" << e.Column << ": "
             << e.what() << "\n";

@@ -1,0 +1,159 @@
+// The rules dialog from the Server menu: rows, lists and Sieve text saved into the rules file.
+#include "AppFixture.h"
+
+#include "ListingRules.h"
+#include "MultiLst.h"
+#include "Parser.h"
+#include "RuleRows.h"
+#include "RulesDialog.h"
+#include "SenderLists.h"
+
+#include <QDate>
+#include <QDir>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+QString DataFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+std::string FileText(const QString& file) {
+    std::string text;
+    QString why;
+    EXPECT_TRUE(ReadRulesFile(file, text, why)) << why.toStdString();
+    return text;
+}
+
+// Opens the dialog from the menu and drives it while it is shown; closes it if still open.
+void WithRulesDialog(TForm1& f, const std::function<void(TRulesDialog&)>& drive) {
+    bool driven = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TRulesDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        driven = true;
+        drive(*dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    f.Datei_R->trigger();
+    EXPECT_TRUE(driven);
+}
+
+void SetRow(TRulesDialog& d, int row, const QString& field, const QString& comparison,
+            const QString& value, const QString& action) {
+    qobject_cast<QComboBox*>(d.Table->cellWidget(row, 0))->setEditText(field);
+    auto* compare = qobject_cast<QComboBox*>(d.Table->cellWidget(row, 1));
+    compare->setCurrentIndex(compare->findText(comparison));
+    d.Table->item(row, 2)->setText(value);
+    qobject_cast<QComboBox*>(d.Table->cellWidget(row, 3))->setCurrentText(action);
+}
+
+void Click(QPushButton* button) {
+    ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+    button->click();
+}
+
+} // namespace
+
+TEST_F(AppTest, RulesDialogSavesRowsAndListsForTheAccount) {
+    TForm1& f = Open();
+    f.servername->setEditText(QStringLiteral("pop.example"));
+    f.Username->setEditText(QStringLiteral("anna"));
+    const QString file =
+        AccountRulesFile(DataFolder(), QStringLiteral("pop.example"), QStringLiteral("anna"));
+    WithRulesDialog(f, [&](TRulesDialog& d) {
+        EXPECT_TRUE(d.ForAll->isChecked()); // no file of the account's own yet
+        d.ForAccount->setChecked(true);
+        Click(d.AddRow);
+        Click(d.AddRow);
+        SetRow(d, 0, "Subject", "contains", "Sale \"50%\"", "mark");
+        SetRow(d, 1, "List-Id", "matches (* ?)", "*news*", "keep");
+        d.Table->setCurrentCell(1, 2);
+        Click(d.RowUp);
+        d.RuleName->setText("mine");
+
+        d.Tabs->setCurrentIndex(TRulesDialog::ListsPage);
+        for (const char* entry : {"<Frieda@Pals.Example>", "two words"}) {
+            d.Entries[0]->setText(entry);
+            Click(d.AddEntry[0]);
+        }
+        EXPECT_EQ(d.Error->text(), "No address or domain: two words");
+        ASSERT_EQ(d.Lists[0]->count(), 1);
+        EXPECT_EQ(d.Lists[0]->item(0)->text(), "frieda@pals.example");
+
+        // Back on the rows, they are as left, in their new order.
+        d.Tabs->setCurrentIndex(TRulesDialog::RulesPage);
+        ASSERT_EQ(d.Table->rowCount(), 2);
+        EXPECT_EQ(d.Table->item(0, 2)->text(), "*news*");
+        SaveScreenshot(&d, "rules-dialog");
+        d.findChild<QPushButton*>("Ok")->click();
+        EXPECT_FALSE(d.isVisible());
+    });
+    const QDate today = QDate::currentDate();
+    const TRuleSet rows{
+        false,
+        "mine",
+        {{TRowField::Header, "List-Id", TRowComparison::Matches, "*news*", TRowAction::Keep},
+         {TRowField::Subject, "", TRowComparison::Contains, "Sale \"50%\"", TRowAction::Mark}}};
+    const std::chrono::sys_days day{std::chrono::year(today.year()) /
+                                    static_cast<unsigned>(today.month()) /
+                                    static_cast<unsigned>(today.day())};
+    const std::string text = FileText(file);
+    EXPECT_EQ(text, WithRuleRows(WithSenderLists("", {{"frieda@pals.example"}, {}}), rows, day));
+    EXPECT_NO_THROW(ParseScript(text));
+    EXPECT_FALSE(QFileInfo::exists(SharedRulesFile(DataFolder())));
+    // Saved before any login, they apply to the listing of the login row's account.
+    EXPECT_TRUE(f.mail_list->HeaderSections().contains("Rule"));
+
+    // Opened again, the dialog shows the account's file.
+    WithRulesDialog(f, [&](TRulesDialog& d) {
+        EXPECT_TRUE(d.ForAccount->isChecked());
+        EXPECT_EQ(d.Table->rowCount(), 2);
+        EXPECT_EQ(d.Lists[0]->count(), 1);
+    });
+}
+
+TEST_F(AppTest, RulesDialogRefusesABrokenTextAndImportsAndExports) {
+    TForm1& f = Open();
+    const QString shared = SharedRulesFile(DataFolder());
+    QDir().mkpath(DataFolder());
+    const QString imported = QDir(DataFolder()).filePath("in.sieve");
+    const QString exported = QDir(DataFolder()).filePath("out.sieve");
+    const std::string script = "# rule: big\nif size :over 1M { discard; }\n";
+    QString why;
+    ASSERT_TRUE(WriteRulesFile(imported, script, why));
+    WithRulesDialog(f, [&](TRulesDialog& d) {
+        EXPECT_FALSE(d.ForAccount->isEnabled()); // no account in the login row
+        d.ChooseFile = [&](bool exporting) { return exporting ? exported : imported; };
+        Click(d.Import);
+        EXPECT_EQ(d.Script(), script);
+
+        d.Tabs->setCurrentIndex(TRulesDialog::SievePage);
+        d.SieveText->setPlainText(QString::fromStdString(script) +
+                                  "if header :contains \"subject\" { discard; }\n");
+        d.findChild<QPushButton*>("Ok")->click();
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_TRUE(d.Error->text().startsWith("Error at 3:4: ")) << d.Error->text().toStdString();
+        EXPECT_EQ(d.SieveText->textCursor().blockNumber(), 2);
+        EXPECT_FALSE(QFileInfo::exists(shared));
+        // The rows cannot be shown for a text that does not parse.
+        d.Tabs->setCurrentIndex(TRulesDialog::RulesPage);
+        EXPECT_FALSE(d.Table->isEnabled());
+        EXPECT_TRUE(d.RowsNote->text().startsWith("Error at 3:4: "));
+        SaveScreenshot(&d, "rules-dialog-broken-text");
+
+        d.Tabs->setCurrentIndex(TRulesDialog::SievePage);
+        d.SieveText->setPlainText(QString::fromStdString(script));
+        Click(d.Export);
+        d.findChild<QPushButton*>("Ok")->click();
+        EXPECT_FALSE(d.isVisible());
+    });
+    EXPECT_EQ(FileText(shared), script);
+    EXPECT_EQ(FileText(exported), script);
+    // Saved, the rules apply: the list has its rule column.
+    EXPECT_TRUE(f.mail_list->HeaderSections().contains("Rule"));
+}
