@@ -19,6 +19,12 @@
 #include "StuckListener.h"
 #include "TestCertificates.h"
 
+#ifdef MBXPOP_WINDOW_SETTINGS
+#include "Learn.h"
+#include "SettingsStore.h"
+#include "SpamSetting.h"
+#endif
+
 extern char** environ;
 
 namespace {
@@ -235,7 +241,6 @@ TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
              {"--port", "x", "127.0.0.1", "tool", "stat"},
              {"--verbose", "127.0.0.1", "tool", "stat"},
              {"--score", "127.0.0.1", "tool", "stat"},
-             {"--score", "127.0.0.1", "tool", "list"},
              {"--scorer", "spamc", "127.0.0.1", "tool", "list"},
              {"--score", "--scorer", "spamd", "127.0.0.1", "tool", "list"},
              {"--score", "--scorer", "spamc", "--wordlist", "/tmp", "127.0.0.1", "tool", "list"},
@@ -620,3 +625,98 @@ TEST(Mbxpop, ListsWithScoresFromSpamd) {
         EXPECT_LT(std::stod(table[1][3]), 5.0) << r.out;
     }
 }
+
+#ifdef MBXPOP_WINDOW_SETTINGS
+// list --score without --scorer: the scorer set in the window, written by the window's own
+// writer into a private settings folder; the command line's place wins over the setting's.
+TEST(Mbxpop, ListsWithScoresFromTheWindowsScorerSetting) {
+    if (::access("/usr/bin/bogofilter", X_OK) != 0)
+        GTEST_SKIP() << "bogofilter is not installed";
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
+                                      ("mbxpop-window-" + std::to_string(::getpid()));
+    const std::string words = (dir / "words").string();
+    std::filesystem::create_directories(words);
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    const std::string spam =
+        "From: s@example.org\r\nSubject: offer\r\n\r\n"
+        "XJS*C4JDBQADN1.NSBN3*2IDNEN*GTUBE-STANDARD-ANTI-UBE-TEST-EMAIL*C.34X\r\n";
+    const std::string ham = "From: anna@example.org\r\nSubject: Lunch on Friday\r\n\r\n"
+                            "Hi Bert, shall we meet at noon at the usual place? Anna\r\n";
+    TScorerConfig trainer;
+    trainer.Kind = TScorerKind::Bogofilter;
+    trainer.WordListDir = words;
+    for (int i = 0; i < 3; ++i)
+        for (const auto& [mail, as] : {std::pair{spam, TLearnAs::Spam}, {ham, TLearnAs::Ham}})
+            ASSERT_FALSE(LearnMail(trainer, as, mail).Problem);
+    DovecotServer server("tool", "pw", {spam, ham});
+    const std::vector<std::string> session{"--security", "none", "--port",
+                                           std::to_string(server.port())};
+    const TSpamSetting bogofilter{TScorerKind::Bogofilter, QString::fromStdString(words), "", 3,
+                                  20};
+    struct Row {
+        const char* what;
+        std::optional<TSpamSetting> setting; // nullopt: a damaged settings file
+        std::vector<std::string> options;
+        int status;
+        std::string verdicts; // of the two mails; or a part of the error
+    } rows[] = {
+        {"the setting alone", bogofilter, {}, 0, "spam ham"},
+        {"--wordlist over the setting's place",
+         TSpamSetting{TScorerKind::Bogofilter, "/nonexistent/words", "", 3, 20},
+         {"--wordlist", words},
+         0,
+         "spam ham"},
+        {"no setting",
+         TSpamSetting{},
+         {},
+         64,
+         "--score needs --scorer spamc, rspamc or bogofilter, or a scorer set in the window"},
+        {"a place of another scorer",
+         TSpamSetting{TScorerKind::SpamAssassin, "", "", 0, 10},
+         {"--wordlist", words},
+         64,
+         "--wordlist does not go with the window's scorer spamc"},
+        {"a damaged file", std::nullopt, {}, 2, "are damaged"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string file;
+        {
+            TSettingsStore store;
+            if (row.setting)
+                WriteSpamSetting(store, *row.setting);
+            store.Flush();
+            file = store.FileName().toStdString();
+        }
+        if (!row.setting)
+            std::ofstream(file) << "[General\nSpamScorer=bogofilter\n";
+        std::vector<std::string> args = session;
+        args.push_back("--score");
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        args.insert(args.end(), {"127.0.0.1", "tool", "list"});
+        const Result r = Mbxpop(args, "pw");
+        EXPECT_EQ(r.status, row.status) << r.err;
+        if (row.status != 0) {
+            EXPECT_NE(r.err.find(row.verdicts), std::string::npos) << r.err;
+            if (!row.setting) {
+                EXPECT_NE(r.err.find(file), std::string::npos) << r.err;
+            }
+            continue;
+        }
+        EXPECT_EQ(r.err, "");
+        std::istringstream out(r.out);
+        std::string verdicts;
+        for (std::string line; std::getline(out, line);) {
+            std::istringstream cells(line);
+            std::vector<std::string> cell;
+            for (std::string c; std::getline(cells, c, '\t');)
+                cell.push_back(c);
+            ASSERT_EQ(cell.size(), 7u) << r.out;
+            verdicts += (verdicts.empty() ? "" : " ") + cell[4];
+        }
+        EXPECT_EQ(verdicts, row.verdicts) << r.out;
+    }
+    ::unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(dir);
+}
+#endif

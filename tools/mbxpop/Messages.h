@@ -25,6 +25,11 @@ inline constexpr TText NotDeletedWithoutCopy{"ohne Kopie nicht gelöscht: e-mail
 inline constexpr TText SecurityMayNotFit{
     "vermutlich passt --security nicht zu diesem Server und Port",
     "probably the --security choice does not fit this server and port"};
+// The settings file's name comes between the two.
+inline constexpr TText WindowSettingsDamaged{"die Einstellungen des Fensters in ",
+                                             "the window's settings in "};
+inline constexpr TText WindowSettingsDamagedEnd{" sind beschädigt: den Scorer mit --scorer nennen",
+                                                " are damaged: name the scorer with --scorer"};
 
 // prune's outcome; the count of mails and bytes comes before MarkedDryRun and Deleted, the
 // line number after RuleLine.

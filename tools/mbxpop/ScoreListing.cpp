@@ -39,7 +39,7 @@ void ListWithScores(TMbxPOP& pop, const TScoreOptions& options, bool german, std
         return;
     TSpamScorer scorer(options.Config());
     std::map<TMsgNumber, TRow> rows;
-    pop.ListBodyLines = options.BodyLines;
+    pop.ListBodyLines = options.BodyLines.value_or(0);
     pop.ListMails(pop.MessageCount(),
                   [&](TMsgNumber n, const std::string& header, const std::string& size) {
                       rows[n] = {size, header.size()};

@@ -3,10 +3,7 @@
 #include <charconv>
 #include <cstring>
 
-namespace {
-
-// The option that says where each scorer finds its server or its data.
-const char* PlaceOptionOf(TScorerKind kind) {
+const char* ScorerPlaceOption(TScorerKind kind) {
     switch (kind) {
     case TScorerKind::SpamAssassin:
         return "--spamd";
@@ -18,12 +15,12 @@ const char* PlaceOptionOf(TScorerKind kind) {
     return "";
 }
 
-} // namespace
-
 TScorerConfig TScoreOptions::Config() const {
     TScorerConfig config;
     config.Kind = Kind.value_or(TScorerKind::SpamAssassin);
     (config.Kind == TScorerKind::Bogofilter ? config.WordListDir : config.Address) = Place;
+    config.Program = Program;
+    config.Timeout = Timeout;
     return config;
 }
 
@@ -48,10 +45,11 @@ bool ParseScoreOption(int argc, char** argv, int& i, TScoreOptions& o,
         o.Place = value ? value : "";
     } else if (option == "--score-lines") {
         const char* end = value ? value + std::strlen(value) : nullptr;
-        const auto parsed =
-            value ? std::from_chars(value, end, o.BodyLines) : std::from_chars_result{};
+        uint32_t lines = 0;
+        const auto parsed = value ? std::from_chars(value, end, lines) : std::from_chars_result{};
         if (!value || parsed.ec != std::errc() || parsed.ptr != end)
             error = "--score-lines needs a number of lines";
+        o.BodyLines = lines;
     } else {
         return false;
     }
@@ -67,9 +65,7 @@ std::optional<std::string> CheckScoreOptions(const TScoreOptions& o, const std::
     }
     if (command != "list")
         return "--score is for list only";
-    if (!o.Kind)
-        return "--score needs --scorer spamc, rspamc or bogofilter";
-    if (!o.PlaceOption.empty() && o.PlaceOption != PlaceOptionOf(*o.Kind))
+    if (o.Kind && !o.PlaceOption.empty() && o.PlaceOption != ScorerPlaceOption(*o.Kind))
         return o.PlaceOption + " does not go with --scorer " + ScorerProgramName(*o.Kind);
     return std::nullopt;
 }

@@ -1,6 +1,6 @@
 // mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
 //        [--no-pipelining] [--auth password|xoauth2|oauthbearer] [--token-command CMD]
-//        [--score --scorer NAME ...] HOST USER COMMAND [ARGS...]
+//        [--score [--scorer NAME] ...] HOST USER COMMAND [ARGS...]
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
 // retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
 // list and delete keep several commands in flight where the server lists PIPELINING, as the
@@ -35,6 +35,7 @@
 #include "TokenCommand.h"
 #include "Trace.h"
 #include "UiLanguage.h"
+#include "WindowScorer.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ constexpr int kExitUsage = 64;
 const char* const kUsage =
     "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
     "              [--retr] [--no-pipelining] [--auth password|xoauth2|oauthbearer]\n"
-    "              [--token-command CMD] [--score --scorer NAME [--spamd HOST:PORT |\n"
+    "              [--token-command CMD] [--score [--scorer NAME] [--spamd HOST:PORT |\n"
     "              --rspamd HOST:PORT | --wordlist DIR] [--score-lines N]]\n"
     "              HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
@@ -256,6 +257,14 @@ int main(int argc, char** argv) {
         return std::cout.flush() ? 0 : kExitFailed;
     }
     const bool german = GermanUiFromEnvironment();
+    if (o.score.Enabled && !o.score.Kind) {
+        if (auto error = TakeWindowScorer(o.score, german)) {
+            if (error->Usage)
+                return Usage(error->Text);
+            std::cerr << "mbxpop: " << error->Text << "\n";
+            return kExitFailed;
+        }
+    }
     std::optional<TPrune> prune;
     if (o.command == "prune")
         if (const int status = LoadPrune(o.prune, prune, std::cerr))
