@@ -116,7 +116,9 @@ TEST_F(AppTest, SpamdScoresTheListAndMarksTheSpam) {
     EXPECT_EQ(Cell(marked, 4), "Offer");
     EXPECT_EQ(Cell(marked, RuleColumn), "rated spam");
     const QString markedTip = f.mail_list->item(MarkedRows()[0])->toolTip();
-    EXPECT_TRUE(markedTip.startsWith("Marked by the rule rated spam\nSpam: "))
+    // The rule's line comes first, the scorer's verdict after it.
+    EXPECT_TRUE(markedTip.startsWith("Marked by the rule rated spam\n") &&
+                markedTip.contains("\nSpam: "))
         << markedTip.toStdString();
     f.BtnDisconnectClick();
 }

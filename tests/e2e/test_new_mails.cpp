@@ -110,9 +110,9 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
     EXPECT_EQ(f.mail_list->item(RowOfSubject(f, "Five"))->toolTip(), SinceLine(SecondListingAt));
     EXPECT_EQ(f.mail_list->item(RowOfSubject(f, "One"))->toolTip(), SinceLine(FirstListingAt));
     EXPECT_EQ(f.mail_list->item(RowOfSubject(f, "lunch today"))->toolTip(),
-              SinceLine(FirstListingAt) + "\nMarked by the rule lunch");
+              "Marked by the rule lunch\n" + SinceLine(FirstListingAt));
     EXPECT_EQ(f.mail_list->item(RowOfSubject(f, "lunch again"))->toolTip(),
-              SinceLine(SecondListingAt) + "\nMarked by the rule lunch");
+              "Marked by the rule lunch\n" + SinceLine(SecondListingAt));
 
     // Sorted by the column, the new ones stand together.
     f.mail_list->SortByColumn(NewColumn);
@@ -120,6 +120,7 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
     EXPECT_EQ(MarkedSubjects(f, &rows).size(), 3);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows.back() - rows.front(), 2);
+    f.BtnDisconnect->click();
 }
 
 TEST_F(AppTest, ADamagedSeenFileIsToldAndReplaced) {
