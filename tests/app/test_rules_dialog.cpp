@@ -1,6 +1,7 @@
 // The rules dialog from the Server menu: rows, lists and Sieve text saved into the rules file.
 #include "AppFixture.h"
 
+#include "ExtraColumns.h"
 #include "ListingRules.h"
 #include "MultiLst.h"
 #include "Parser.h"
@@ -156,4 +157,37 @@ TEST_F(AppTest, RulesDialogRefusesABrokenTextAndImportsAndExports) {
     EXPECT_EQ(FileText(exported), script);
     // Saved, the rules apply: the list has its rule column.
     EXPECT_TRUE(f.mail_list->HeaderSections().contains("Rule"));
+}
+
+// A save on a listed mailbox judges it again at once: a new discard marks, and a rule taken
+// away takes its mark back while the user's own mark stays.
+TEST_F(AppTest, RulesSavedWhileListedApplyAtOnce) {
+    SKIP_WITHOUT_DOVECOT();
+    std::vector<std::string> mails;
+    for (int n = 1; n <= 4; ++n)
+        mails.push_back(Mail("s" + std::to_string(n) + "@example.org", "Mail " + std::to_string(n),
+                             "Mon, 1 May 2000 10:11:12 +0200"));
+    DovecotServer server("listed", "secret", mails);
+    TForm1& f = Open();
+    FillLogin(server.port(), "listed", "secret");
+    f.BtnConnectClick();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    f.mail_list->item(1)->setSelected(true);
+
+    const auto save = [&](const QString& script) {
+        WithRulesDialog(f, [&](TRulesDialog& d) {
+            d.ForAll->setChecked(true);
+            d.Tabs->setCurrentIndex(TRulesDialog::SievePage);
+            d.SieveText->setPlainText(script);
+            d.findChild<QPushButton*>("Ok")->click();
+            EXPECT_FALSE(d.isVisible()) << d.Error->text().toStdString();
+        });
+    };
+    save("# rule: three\nif header :contains \"subject\" \"Mail 3\" { discard; }\n");
+    EXPECT_EQ(MarkedRows(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(f.mail_list->item(3)->text().section(u'|', RuleColumn, RuleColumn), "three");
+    save("# rule: one\nif header :contains \"subject\" \"Mail 1\" { keep; }\n");
+    EXPECT_EQ(MarkedRows(), (std::vector<int>{1}));
+    EXPECT_EQ(f.mail_list->item(3)->toolTip(), QString());
+    f.BtnDisconnectClick();
 }
