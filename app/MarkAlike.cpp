@@ -1,5 +1,6 @@
 #include "MarkAlike.h"
 
+#include "Addresses.h"
 #include "ByteText.h"
 #include "FindFilter.h"
 #include "ListColumns.h"
@@ -60,8 +61,9 @@ QString AlikeSubject(QStringView subject) {
 }
 
 std::string DomainOf(std::string_view address) {
-    const std::size_t at = address.rfind('@');
-    return at == std::string_view::npos ? std::string() : std::string(address.substr(at + 1));
+    std::string_view domain;
+    return AddressPartOf(address, TAddressPart::Domain, domain) ? std::string(domain)
+                                                                : std::string();
 }
 
 TAlikeRows MarkableRows(const TMultiList& list, const std::function<bool(int row)>& alike,
