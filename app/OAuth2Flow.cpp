@@ -1,19 +1,21 @@
 #include "OAuth2Flow.h"
 
+#include "OAuth2Redirect.h"
+
 #include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRandomGenerator>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <QUrlQuery>
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -45,10 +47,15 @@ QByteArray FormBody(const QList<std::pair<QString, QString>>& fields) {
     return body;
 }
 
-// A query value as a form encodes it ("+" for a blank).
-QString QueryValue(const QUrlQuery& query, const QString& name) {
-    QString value = query.queryItemValue(name, QUrl::FullyDecoded);
-    return value.replace(u'+', u' ');
+// A lifetime in seconds, as a number or (some providers) as text.
+std::optional<qint64> Seconds(const QJsonValue& value) {
+    bool ok = value.isDouble();
+    const double seconds =
+        value.isString() ? value.toString().trimmed().toDouble(&ok) : value.toDouble();
+    // Up to ten years; beyond, or below 0, it says nothing usable.
+    if (!ok || !(seconds >= 0 && seconds <= 10 * 365 * 86400.0))
+        return std::nullopt;
+    return static_cast<qint64>(seconds);
 }
 
 } // namespace
@@ -59,12 +66,13 @@ TOAuth2Flow::TOAuth2Flow(QObject* parent)
 }
 
 TOAuth2Flow::Outcome TOAuth2Flow::SignIn(const TOAuth2Provider& provider, const QString& user) {
-    QTcpServer listener;
-    if (!listener.listen(QHostAddress::LocalHost, 0))
-        return {Result::Failed, {}, listener.errorString()};
     const QString verifier = RandomText(32);
     const QString state = RandomText(16);
-    const QString redirect = QStringLiteral("http://127.0.0.1:%1/").arg(listener.serverPort());
+    delete redirect_;
+    redirect_ = new TOAuth2Redirect(state, DonePage.toUtf8(), RequestTime, this);
+    if (const QString error = redirect_->Listen(); !error.isEmpty())
+        return {Result::Failed, {}, error};
+    const QString redirect = QStringLiteral("http://127.0.0.1:%1/").arg(redirect_->Port());
 
     QUrl url(provider.AuthorizeUrl);
     QUrlQuery query(url);
@@ -85,20 +93,29 @@ TOAuth2Flow::Outcome TOAuth2Flow::SignIn(const TOAuth2Provider& provider, const 
     QTimer deadline;
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, this, [this] { Finish({Result::TimedOut, {}, {}}); });
-    AcceptRedirect(listener, state, [&](const QString& code) {
-        deadline.stop();
-        listener.close();
-        PostToken(provider,
-                  {{QStringLiteral("grant_type"), QStringLiteral("authorization_code")},
-                   {QStringLiteral("code"), code},
-                   {QStringLiteral("redirect_uri"), redirect},
-                   {QStringLiteral("code_verifier"), verifier}},
-                  QString());
-    });
+    connect(
+        redirect_, &TOAuth2Redirect::Answered, this,
+        [&](const QString& code, const QString& error) {
+            deadline.stop();
+            redirect_->Close();
+            if (!error.isEmpty() || code.isEmpty()) {
+                Finish({Result::Failed, {}, error.isEmpty() ? QStringLiteral("no code") : error});
+                return;
+            }
+            PostToken(provider,
+                      {{QStringLiteral("grant_type"), QStringLiteral("authorization_code")},
+                       {QStringLiteral("code"), code},
+                       {QStringLiteral("redirect_uri"), redirect},
+                       {QStringLiteral("code_verifier"), verifier}},
+                      QString());
+        });
     deadline.start(ListenTime);
     outcome_.reset();
     OpenBrowser(url);
-    return Wait();
+    Outcome outcome = Wait();
+    redirect_->disconnect(this);
+    redirect_->Close();
+    return outcome;
 }
 
 TOAuth2Flow::Outcome TOAuth2Flow::Refresh(const TOAuth2Provider& provider,
@@ -141,54 +158,6 @@ void TOAuth2Flow::Finish(Outcome outcome) {
         loop_->quit();
 }
 
-void TOAuth2Flow::AcceptRedirect(QTcpServer& listener, const QString& state,
-                                 const std::function<void(const QString& code)>& onCode) {
-    connect(&listener, &QTcpServer::newConnection, this, [this, &listener, state, onCode] {
-        while (QTcpSocket* socket = listener.nextPendingConnection()) {
-            // Unanswered, the socket goes with the listener; answered, it stays until its
-            // answer is out.
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket, state, onCode] {
-                if (!socket->canReadLine() || socket->property("answered").toBool())
-                    return;
-                socket->setProperty("answered", true);
-                // "GET /?code=...&state=... HTTP/1.1"
-                const QList<QByteArray> request = socket->readLine().trimmed().split(' ');
-                const QUrl target(QStringLiteral("http://127.0.0.1") +
-                                  QString::fromLatin1(request.value(1)));
-                const QUrlQuery query(target);
-                const bool signInAnswer = query.hasQueryItem(QStringLiteral("code")) ||
-                                          query.hasQueryItem(QStringLiteral("error"));
-                const QByteArray page = signInAnswer ? DonePage.toUtf8() : QByteArray();
-                socket->write(
-                    (signInAnswer ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n") +
-                    QByteArray("Content-Type: text/html; charset=utf-8\r\n"
-                               "Connection: close\r\nContent-Length: ") +
-                    QByteArray::number(page.size()) + "\r\n\r\n" + page);
-                socket->setParent(this);
-                socket->disconnectFromHost();
-                if (!signInAnswer)
-                    return; // a favicon or the like: the sign-in is still to come
-                if (QueryValue(query, QStringLiteral("state")) != state) {
-                    Finish({Result::Failed, {}, QStringLiteral("state mismatch")});
-                    return;
-                }
-                if (query.hasQueryItem(QStringLiteral("error"))) {
-                    const QString description =
-                        QueryValue(query, QStringLiteral("error_description"));
-                    Finish({Result::Failed,
-                            {},
-                            QueryValue(query, QStringLiteral("error")) +
-                                (description.isEmpty() ? QString()
-                                                       : QStringLiteral(": ") + description)});
-                    return;
-                }
-                onCode(QueryValue(query, QStringLiteral("code")));
-            });
-        }
-    });
-}
-
 void TOAuth2Flow::PostToken(const TOAuth2Provider& provider,
                             QList<std::pair<QString, QString>> form, const QString& keptRefresh) {
     form.append({QStringLiteral("client_id"), provider.ClientId});
@@ -224,9 +193,8 @@ void TOAuth2Flow::PostToken(const TOAuth2Provider& provider,
         TOAuth2Tokens tokens;
         tokens.Access = answer.value(QStringLiteral("access_token")).toString();
         tokens.Refresh = answer.value(QStringLiteral("refresh_token")).toString(keptRefresh);
-        const int lifetime = answer.value(QStringLiteral("expires_in")).toInt(-1);
-        if (lifetime >= 0)
-            tokens.Expires = QDateTime::currentDateTimeUtc().addSecs(lifetime);
+        if (const auto lifetime = Seconds(answer.value(QStringLiteral("expires_in"))))
+            tokens.Expires = QDateTime::currentDateTimeUtc().addSecs(*lifetime);
         if (tokens.Access.isEmpty()) {
             Finish({Result::Failed, {}, QStringLiteral("no access_token in the answer")});
             return;

@@ -14,7 +14,7 @@
 class QEventLoop;
 class QNetworkAccessManager;
 class QNetworkReply;
-class QTcpServer;
+class TOAuth2Redirect;
 
 // What a provider hands out for a user. Refresh is empty when it gave none.
 struct TOAuth2Tokens {
@@ -48,6 +48,8 @@ public:
     std::function<void(const QUrl&)> OpenBrowser;
     // How long the loopback listener waits for the browser to come back.
     std::chrono::milliseconds ListenTime = std::chrono::minutes(5);
+    // How long one connection to the listener may take to send its request.
+    std::chrono::milliseconds RequestTime = std::chrono::seconds(5);
     // The page the browser shows once the sign-in came back.
     QString DonePage;
 
@@ -62,15 +64,13 @@ public:
 private:
     Outcome Wait();
     void Finish(Outcome outcome);
-    // Takes the browser's request on the listener; onCode gets the code of a request that
-    // brought the state back.
-    void AcceptRedirect(QTcpServer& listener, const QString& state,
-                        const std::function<void(const QString& code)>& onCode);
     void PostToken(const TOAuth2Provider& provider, QList<std::pair<QString, QString>> form,
                    const QString& keptRefresh);
 
     QNetworkAccessManager* network_;
     QEventLoop* loop_ = nullptr;
     QNetworkReply* reply_ = nullptr;
+    // Kept until the next sign-in, so that the browser still gets its page after the wait.
+    TOAuth2Redirect* redirect_ = nullptr;
     std::optional<Outcome> outcome_;
 };

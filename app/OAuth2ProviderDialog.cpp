@@ -37,9 +37,12 @@ TOAuth2ProviderDialog::TOAuth2ProviderDialog(QWidget* parent, const QString& hos
     for (std::size_t i = 0; i < Fields.size(); ++i) {
         Fields[i] = new QLineEdit(values[i], this);
         Fields[i]->setMinimumWidth(360);
-        form->addRow(Tr(Texts::ProviderFields[i], germanUI), Fields[i]);
+        auto* label = new QLabel(Tr(Texts::ProviderFields[i], germanUI), this);
+        label->setTextFormat(Qt::PlainText);
+        form->addRow(label, Fields[i]);
     }
     Problem = new QLabel(this);
+    Problem->setTextFormat(Qt::PlainText);
     Problem->setWordWrap(true);
     QPalette red = Problem->palette();
     red.setColor(QPalette::WindowText, QColor(176, 0, 0));
@@ -76,5 +79,10 @@ void TOAuth2ProviderDialog::accept() {
     }
     Problem->setText(problem);
     Problem->show();
+    // A top-level window does not grow for a wrapped label by itself.
+    layout()->activate();
+    const int needed = layout()->totalHeightForWidth(width());
+    if (height() < needed)
+        resize(width(), needed);
     Fields[static_cast<std::size_t>(bad)]->setFocus();
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -15,8 +16,8 @@ TempFile TempFile::create() {
     std::string pattern = dir + "mbxXXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    // mkstemp creates the file with mode 0600 and O_EXCL.
-    const int fd = mkstemp(name.data());
+    // mkostemp creates the file with mode 0600 and O_EXCL, closed at exec: no child inherits it.
+    const int fd = mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0)
         throw std::system_error(errno, std::generic_category(),
                                 "cannot create a temporary file in " + dir);

@@ -59,6 +59,9 @@ TChildProcess::TChildProcess(const std::vector<std::string>& argv, std::string i
     posix_spawn_file_actions_adddup2(&actions, in.Fd[1], 0);
     posix_spawn_file_actions_adddup2(&actions, out.Fd[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err.Fd[1], 2);
+    // Nothing else of ours: not a mail's temporary file, not a socket some library opened
+    // without close-on-exec.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     sigset_t none, defaults;

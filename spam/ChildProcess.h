@@ -2,7 +2,8 @@
 
 // One child process started with posix_spawn (argv only, no shell): its standard input fed
 // from a string, its output and error output collected, driven by the caller's poll loop.
-// The child leads a process group of its own, so a kill reaches whatever it started too.
+// The child leads a process group of its own, so a kill reaches whatever it started too, and
+// gets no descriptor of ours but its three standard streams.
 
 #include <chrono>
 #include <string>

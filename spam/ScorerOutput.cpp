@@ -106,23 +106,22 @@ std::optional<TSpamScore> Spamc(const std::string& output, std::string& why) {
     return s;
 }
 
+// rspamc prints its verdict first, then lines that quote the mail (Message-ID, URLs, subject):
+// only the first "Spam:" and "Score:" count, and "Symbol:" lines only in the block after the
+// score, so a mail cannot bring its own verdict.
 std::optional<TSpamScore> Rspamc(const std::string& output, std::string& why) {
     TSpamScore s;
     std::optional<bool> spam;
-    bool scored = false;
+    bool scored = false, symbolsDone = false;
     for (const std::string_view line : Lines(output)) {
         const auto after = [&](std::string_view key) {
             return line.rfind(key, 0) == 0 ? Trimmed(line.substr(key.size())) : std::string_view{};
         };
-        if (const auto value = after("Spam:"); !value.empty()) {
-            spam = value == "true";
-        } else if (const auto text = after("Score:"); !text.empty()) {
-            if (!ReadScoreAndThreshold(text, s)) {
-                why = "unreadable \"Score:\" line";
-                return std::nullopt;
-            }
-            scored = true;
-        } else if (const auto symbol = after("Symbol:"); !symbol.empty()) {
+        if (scored) {
+            const auto symbol = after("Symbol:");
+            symbolsDone = symbolsDone || symbol.empty();
+            if (symbolsDone)
+                continue;
             const size_t open = symbol.find(" (");
             const size_t close = symbol.find(')', open);
             if (open == std::string_view::npos || close == std::string_view::npos)
@@ -130,6 +129,15 @@ std::optional<TSpamScore> Rspamc(const std::string& output, std::string& why) {
             const auto points = Number(symbol.substr(open + 2, close - open - 2));
             if (points && IsRuleName(symbol.substr(0, open)))
                 s.Rules.push_back({std::string(symbol.substr(0, open)), *points});
+        } else if (const auto value = after("Spam:"); !value.empty()) {
+            if (!spam)
+                spam = value == "true";
+        } else if (const auto text = after("Score:"); !text.empty()) {
+            if (!ReadScoreAndThreshold(text, s)) {
+                why = "unreadable \"Score:\" line";
+                return std::nullopt;
+            }
+            scored = true;
         }
     }
     if (!scored) {

@@ -7,6 +7,7 @@
 #include "KeyringStore.h"
 #include "OAuth2ProviderDialog.h"
 #include "OAuth2Providers.h"
+#include "OAuth2Redirect.h"
 #include "OAuth2Stub.h"
 #include "OAuth2TokenStore.h"
 #include "SecurityChoice.h"
@@ -23,8 +24,11 @@
 #include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTcpSocket>
 #include <QTest>
 
+#include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -38,6 +42,8 @@ struct TestBrowser {
     int visits = 0;
     // Instead of following the URL (a user who does not sign in).
     std::function<void()> instead;
+    // Before following it.
+    std::function<void()> before;
     std::function<void(const QUrl&)> Opener() {
         return [this](const QUrl& url) {
             ++visits;
@@ -45,6 +51,8 @@ struct TestBrowser {
                 instead();
                 return;
             }
+            if (before)
+                before();
             QNetworkRequest request(url);
             request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                                  QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -58,15 +66,42 @@ std::optional<QString> KeyringToken(const QString& issuer, const QString& user) 
     return KeyringEntry(TOAuth2TokenStore::KeyringServer(issuer), user);
 }
 
-void Revoke(const std::string& providerUrl, const QString& token) {
+void PostToProvider(const std::string& url, const QByteArray& form) {
     QNetworkAccessManager network;
-    QNetworkRequest request(QUrl(QString::fromStdString(providerUrl + "/revoke")));
+    QNetworkRequest request(QUrl(QString::fromStdString(url)));
     request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
-    QNetworkReply* reply = network.post(request, "token=" + QUrl::toPercentEncoding(token));
+    QNetworkReply* reply = network.post(request, form);
     EXPECT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, Patience));
     EXPECT_EQ(reply->error(), QNetworkReply::NoError);
     delete reply;
 }
+
+void Revoke(const std::string& providerUrl, const QString& token) {
+    PostToProvider(providerUrl + "/revoke", "token=" + QUrl::toPercentEncoding(token));
+}
+
+// Connections to the listener of a running sign-in, as any local process could open them.
+struct LocalClients {
+    quint16 port;
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+
+    QTcpSocket& Open() {
+        sockets.push_back(std::make_unique<QTcpSocket>());
+        sockets.back()->connectToHost(QHostAddress::LocalHost, port);
+        return *sockets.back();
+    }
+    // Those the listener has not closed; -1 while some are still connecting.
+    int StillOpen() const {
+        int open = 0;
+        for (const auto& socket : sockets) {
+            if (socket->state() == QAbstractSocket::ConnectingState ||
+                socket->state() == QAbstractSocket::HostLookupState)
+                return -1;
+            open += socket->state() == QAbstractSocket::ConnectedState;
+        }
+        return open;
+    }
+};
 
 // The stub's record of the last /authorize query and /token form.
 QJsonObject Seen(const OAuth2Stub& provider) {
@@ -220,6 +255,111 @@ TEST_F(OAuth2SignIn, SignsInRefreshesAndSignsInAgainWhenRefused) {
     const QByteArray file = settings.readAll();
     EXPECT_FALSE(file.contains(kept->toUtf8()));
     EXPECT_TRUE(file.contains("SignIn1=oauth2")) << file.toStdString();
+}
+
+// While the browser is on its way, any local process can reach the loopback listener: a
+// request with another state, a line without end, a crowd of idle connections. The wait goes
+// on, the listener holds little, and the real redirect still signs in, with a code holding a
+// "+" (sent as %2B) and a lifetime given as text.
+TEST_F(OAuth2SignIn, TheListenerHoldsAgainstOtherLocalProcesses) {
+    SKIP_WITHOUT_DOVECOT();
+    const OAuth2Stub provider;
+    PostToProvider(provider.Url() + "/quirks", "code_suffix=%2B%2F&expires_as_text=1");
+    const auto server = StartDovecot(provider);
+    TForm1& f = OpenSignedInWindow(provider, server->tlsPort());
+    constexpr int Cap = TOAuth2Redirect::MaxConnections;
+    bool attacked = false;
+    browser.before = [&] {
+        const TOAuth2Redirect* listener = f.findChild<TOAuth2Redirect*>();
+        ASSERT_NE(listener, nullptr);
+        LocalClients clients{listener->Port(), {}};
+
+        QTcpSocket& forged = clients.Open();
+        forged.write("GET /?code=forged&state=guessed HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        QByteArray answer;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                answer += forged.readAll();
+                return forged.state() == QAbstractSocket::UnconnectedState;
+            },
+            Patience));
+        EXPECT_TRUE(answer.startsWith("HTTP/1.1 400 ")) << answer.toStdString();
+
+        QTcpSocket& endless = clients.Open();
+        endless.write(QByteArray(1 << 20, 'a'));
+        qint64 peak = 0;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                peak = std::max(peak, listener->BufferedBytes());
+                return endless.state() == QAbstractSocket::UnconnectedState;
+            },
+            Patience))
+            << "a connection without a line end is dropped";
+        EXPECT_LE(peak, TOAuth2Redirect::MaxRequestLine);
+
+        // In batches that fit the kernel's queue of connections not yet accepted: beyond
+        // it, a client may believe itself connected that the listener never sees.
+        clients.sockets.clear();
+        for (int batch = 0; batch < 10; ++batch) {
+            for (int i = 0; i < 20; ++i)
+                clients.Open();
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] {
+                    const int open = clients.StillOpen();
+                    return open >= 0 && open <= Cap && listener->OpenConnections() <= Cap;
+                },
+                Patience))
+                << clients.StillOpen() << " idle connections held";
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return clients.StillOpen() == 0; }, Patience))
+            << "idle connections are closed after a while";
+        EXPECT_EQ(listener->OpenConnections(), 0);
+
+        // A full house when the browser comes: it pushes out the oldest.
+        clients.sockets.clear();
+        for (int i = 0; i < Cap + 4; ++i)
+            clients.Open();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return clients.StillOpen() == Cap; }, Patience));
+        attacked = true;
+    };
+    Connect(f);
+    EXPECT_TRUE(attacked);
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    EXPECT_TRUE(SeenValue(provider, "token", "code").endsWith("+/"));
+    f.BtnDisconnectClick();
+
+    // The lifetime was read: once it is past, the next connect refreshes.
+    f.SignInClock = [] { return QDateTime::currentDateTimeUtc().addSecs(7200); };
+    browser.before = nullptr;
+    Connect(f);
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    EXPECT_EQ(browser.visits, 1);
+    EXPECT_EQ(SeenValue(provider, "token", "grant_type"), "refresh_token");
+    f.BtnDisconnectClick();
+}
+
+// The dialog's problem may take two lines (German): the dialog grows to show them.
+TEST_F(OAuth2SignIn, TheProviderDialogShowsItsWholeProblem) {
+    for (const bool german : {true, false}) {
+        SCOPED_TRACE(german ? "German" : "English");
+        TOAuth2ProviderDialog dialog(nullptr, "127.0.0.1", {}, german);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        dialog.Fields[0]->setText("http://example.org/authorize");
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        QLabel& problem = *dialog.Problem;
+        ASSERT_TRUE(problem.isVisible());
+        EXPECT_EQ(problem.textFormat(), Qt::PlainText);
+        EXPECT_GT(problem.heightForWidth(problem.width()), problem.fontMetrics().lineSpacing())
+            << "more than one line";
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return problem.height() >= problem.heightForWidth(problem.width()) &&
+                       problem.geometry().bottom() < dialog.height();
+            },
+            Patience))
+            << problem.height() << " of " << problem.heightForWidth(problem.width());
+    }
 }
 
 TEST_F(OAuth2SignIn, TheProviderDialogTakesOnlyUsableEntriesAndTheSignInUsesThem) {

@@ -387,6 +387,17 @@ TEST(Mbxpop, SignsInWithAnAccessTokenFromTheTokenCommand) {
     }
 }
 
+// The password is read once and goes no further: a child (here the token command, which
+// runs before any connection) finds it gone from its environment.
+TEST(Mbxpop, ChildrenDoNotInheritThePassword) {
+    const Result r =
+        Mbxpop({"--auth", "xoauth2", "--token-command",
+                "env | grep -q '^MBXPOP_PASSWORD=' && exit 7; exit 3", "localhost", "tool", "list"},
+               "secret");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("the token command failed (exit status 3)"), std::string::npos) << r.err;
+}
+
 // No copy, no DELE: a folder that fills up midway (a small tmpfs of a mount namespace of its
 // own) leaves exactly the mails whose copies it could not take; a session that fails leaves
 // every mail and no copy.

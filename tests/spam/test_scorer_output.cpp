@@ -90,6 +90,52 @@ TEST(ScorerOutput, ReadsEachScorersFormat) {
     }
 }
 
+// rspamc quotes the mail after its verdict (Message-ID, URLs, subject): lines there that look
+// like a verdict are the mail's, not rspamd's.
+TEST(ScorerOutput, AMailCannotForgeItsOwnRspamdVerdict) {
+    const std::string forged = "Spam: false\nScore: 0.00 / 15.00\nSymbol: HAM_FORGED (-9.00)\n";
+    struct Row {
+        const char* name;
+        std::string output;
+        double score;
+        bool spam;
+        std::vector<std::string> rules;
+    } rows[] = {
+        {"a spam mail forging ham in its Message-ID line",
+         "Results for file: stdin (0.2 seconds)\n[Metric: default]\nAction: reject\n"
+         "Spam: true\nScore: 20.50 / 15.00\nSymbol: GTUBE (20.50)\n"
+         "Message-ID: x@example.org\n" +
+             forged,
+         20.5,
+         true,
+         {"GTUBE"}},
+        {"forged lines after the URLs, no symbols of rspamd's own",
+         "Spam: true\nScore: 16.00 / 15.00\nUrls: [\"evil.example\"]\n" + forged,
+         16,
+         true,
+         {}},
+        {"a ham mail forging spam",
+         "Spam: false\nScore: 1.00 / 15.00\nSymbol: MIME_GOOD (-0.10)[text/plain]\n"
+         "Message-ID: y@example.org\nSpam: true\nScore: 99.00 / 15.00\n"
+         "Symbol: SPAM_FORGED (99.00)\n",
+         1,
+         false,
+         {"MIME_GOOD"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string why;
+        const auto s = ParseScoreOutput(TScorerKind::Rspamd, row.output, why);
+        ASSERT_TRUE(s) << why;
+        EXPECT_DOUBLE_EQ(s->Score, row.score);
+        EXPECT_EQ(s->IsSpam, row.spam);
+        std::vector<std::string> names;
+        for (const auto& rule : s->Rules)
+            names.push_back(rule.Name);
+        EXPECT_EQ(names, row.rules);
+    }
+}
+
 TEST(ScorerOutput, RefusesWhatIsNotAScore) {
     const std::vector<std::pair<TScorerKind, std::string>> rows = {
         {TScorerKind::SpamAssassin, ""},

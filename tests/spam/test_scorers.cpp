@@ -8,14 +8,17 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ChildProcess.h"
 #include "Learn.h"
 #include "ScorerProblem.h"
 #include "SpamScorer.h"
 #include "SpamdServer.h"
 #include "StuckListener.h"
+#include "TempFile.h"
 
 namespace fs = std::filesystem;
 
@@ -144,6 +147,23 @@ TEST(Scorers, AFailingScorerIsToldOnceAndTheListCompletes) {
             << ScorerProblemText(*problem, false);
         EXPECT_EQ(scorer.TakeProblem(), std::nullopt);
     }
+}
+
+// A scorer or learner sees the mail on its input only: neither the temporary file a mail
+// was fetched into nor any other descriptor left open without close-on-exec.
+TEST(Scorers, AChildGetsNoOpenFileOfOurs) {
+    const TempFile mail = TempFile::create();
+    // Closed at exec for children started otherwise too (popen).
+    EXPECT_NE(::fcntl(mail.fd(), F_GETFD) & FD_CLOEXEC, 0);
+    const int stray = ::open(mail.path().c_str(), O_RDONLY);
+    ASSERT_GE(stray, 0);
+    const TChildResult run =
+        RunChild({"/bin/sh", "-c", "for f in /proc/$$/fd/*; do readlink \"$f\"; done"}, "mail",
+                 std::chrono::seconds(20));
+    ::close(stray);
+    EXPECT_EQ(run.StartError, 0);
+    EXPECT_FALSE(run.Output.empty()) << run.Errors;
+    EXPECT_EQ(run.Output.find(mail.path()), std::string::npos) << run.Output;
 }
 
 } // namespace

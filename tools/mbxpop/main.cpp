@@ -269,11 +269,14 @@ int main(int argc, char** argv) {
     if (o.command == "prune")
         if (const int status = LoadPrune(o.prune, prune, std::cerr))
             return status;
-    const char* password = std::getenv("MBXPOP_PASSWORD");
-    if (!password && o.auth == TAuthMethod::Password)
+    const char* passwordVariable = std::getenv("MBXPOP_PASSWORD");
+    if (!passwordVariable && o.auth == TAuthMethod::Password)
         return Usage("MBXPOP_PASSWORD is not set");
     if (o.command == "retrieve")
         UseHugePagesForTheHeap(argv);
+    // Past the re-exec: taken out of the environment that scorers and the token command inherit.
+    const std::string password = passwordVariable ? passwordVariable : "";
+    ::unsetenv("MBXPOP_PASSWORD");
 
     TMbxPOP pop;
     pop.Host = o.host;

@@ -15,6 +15,8 @@
       POST /revoke      token: a refresh token (or access token) no longer valid
       POST /introspect  token: {"active": true, "username": ..., "exp": ...} or
                         {"active": false} (RFC 7662)
+      POST /quirks      code_suffix: appended to each code from now on (a "+" reaches the
+                        redirect as %2B); expires_as_text=1: expires_in as a JSON string
   oauth2_stub.py token URL USER [EXPIRES_IN]
       Signs USER in at the provider URL by the code flow with PKCE and prints the access
       token (the first line), then the refresh token.
@@ -54,13 +56,16 @@ class Provider:
         self.access = {}  # token -> (user, expiry)
         self.refresh = {}  # token -> user; revoked ones are removed
         self.seen = {"authorize": {}, "token": {}}
+        self.code_suffix = ""
+        self.expires_as_text = False
 
     def issue(self, user, lifetime):
         access = secrets.token_urlsafe(24)
         refresh = secrets.token_urlsafe(24)
         self.access[access] = (user, time.time() + lifetime)
         self.refresh[refresh] = user
-        return {"access_token": access, "token_type": "Bearer", "expires_in": lifetime,
+        return {"access_token": access, "token_type": "Bearer",
+                "expires_in": str(lifetime) if self.expires_as_text else lifetime,
                 "refresh_token": refresh, "scope": SCOPE}
 
 
@@ -105,8 +110,8 @@ class Handler(BaseHTTPRequestHandler):
             params = {"error": "invalid_scope",
                       "error_description": "the scope does not open the mailbox"}
         else:
-            code = secrets.token_urlsafe(16)
             with PROVIDER.lock:
+                code = secrets.token_urlsafe(16) + PROVIDER.code_suffix
                 PROVIDER.codes[code] = (query.get("login_hint", "user"), redirect,
                                         query["code_challenge"])
             params = {"code": code}
@@ -122,6 +127,10 @@ class Handler(BaseHTTPRequestHandler):
             if path == "/token":
                 PROVIDER.seen["token"] = form
                 return self.token(form)
+            if path == "/quirks":
+                PROVIDER.code_suffix = form.get("code_suffix", "")
+                PROVIDER.expires_as_text = form.get("expires_as_text") == "1"
+                return self.answer(200, {})
             if path == "/revoke":
                 PROVIDER.refresh.pop(form.get("token", ""), None)
                 PROVIDER.access.pop(form.get("token", ""), None)
