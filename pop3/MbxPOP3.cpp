@@ -208,15 +208,17 @@ void TMbxPOP::ReceiveCutBody(std::string& Text, const TBodyCut& Cut) {
     const size_t statusEnd = Text.find(kCRLF);
     const size_t from = statusEnd == npos ? 0 : statusEnd;
     size_t searchFrom = from;
+    size_t blankFrom = from;
     size_t bodyStart = npos;
     for (;;) {
         const size_t end = Text.find(kTerminator, searchFrom);
         // Through the CR LF of the last line, without the "." line.
         const size_t answerEnd = end == npos ? Text.size() : end + 2;
         if (bodyStart == npos) {
-            const size_t blank = Text.find("\r\n\r\n", from);
+            const size_t blank = Text.find("\r\n\r\n", blankFrom);
             if (blank != npos && blank + 4 <= answerEnd)
                 bodyStart = blank + 4;
+            blankFrom = std::max(blankFrom, Text.size() >= 3 ? Text.size() - 3 : 0);
         }
         const size_t headerEnd = bodyStart == npos ? answerEnd : bodyStart;
         if (headerEnd > Cut.MaxHeader) {
