@@ -374,6 +374,13 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+size_t Utf8SequenceLength(std::string_view bytes) {
+    if (bytes.empty())
+        return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    return sequenceLength(p, p + bytes.size());
+}
+
 void AppendUtf8(std::string& out, uint32_t cp) {
     if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         cp = 0xFFFD;

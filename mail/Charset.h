@@ -45,6 +45,8 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsValidUtf8(std::string_view bytes);
+// The length of the strict UTF-8 sequence that bytes begin with; 0 when they begin with none.
+size_t Utf8SequenceLength(std::string_view bytes);
 
 // Appends the UTF-8 of a code point; NUL, surrogates and values past U+10FFFF give U+FFFD.
 void AppendUtf8(std::string& out, uint32_t cp);

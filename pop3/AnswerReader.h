@@ -30,6 +30,7 @@ struct TAnswerLimits {
     uint64_t MinRate = pop3_timeouts::kMinAnswerRate; // bytes per second; 0: none
     uint64_t MaxStatusLine = pop3_timeouts::kMaxStatusLine;
     uint64_t MaxHeaderAnswer = pop3_timeouts::kMaxHeaderAnswer;
+    uint64_t MaxListedBody = pop3_timeouts::kMaxListedBody;
     uint64_t RetrieveSlack = pop3_timeouts::kRetrieveSlack;
     uint64_t UnlistedRetrieveBudget = pop3_timeouts::kUnlistedRetrieveBudget;
 };

@@ -93,7 +93,7 @@ TMbxPOP::TPassEnd TMbxPOP::listPass(TMsgNumber Count, const TListedIdRow& Row,
             stopped = cancelled();
             if (stopped)
                 break;
-            pipe.Queue(top, true);
+            pipe.Queue(top, true, TopBudget(ListBodyLines), BodyCut(ListBodyLines));
             pipe.Queue(list, false);
             if (askIds) {
                 pipe.Queue(uidl, false);

@@ -203,7 +203,58 @@ void TMbxPOP::ReceiveMultiLine(std::string& Text) {
     }
 }
 
-void TMbxPOP::ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Budget) {
+void TMbxPOP::ReceiveCutBody(std::string& Text, const TBodyCut& Cut) {
+    constexpr size_t npos = std::string::npos;
+    const size_t statusEnd = Text.find(kCRLF);
+    const size_t from = statusEnd == npos ? 0 : statusEnd;
+    size_t searchFrom = from;
+    size_t blankFrom = from;
+    size_t bodyStart = npos;
+    for (;;) {
+        const size_t end = Text.find(kTerminator, searchFrom);
+        // Through the CR LF of the last line, without the "." line.
+        const size_t answerEnd = end == npos ? Text.size() : end + 2;
+        if (bodyStart == npos) {
+            const size_t blank = Text.find("\r\n\r\n", blankFrom);
+            if (blank != npos && blank + 4 <= answerEnd)
+                bodyStart = blank + 4;
+            blankFrom = std::max(blankFrom, Text.size() >= 3 ? Text.size() - 3 : 0);
+        }
+        const size_t headerEnd = bodyStart == npos ? answerEnd : bodyStart;
+        if (headerEnd > Cut.MaxHeader) {
+            endSession(EMSGSIZE, Cut.HeaderText);
+            throw ESocketError(Cut.HeaderText, TFailureCause::Bounds, EMSGSIZE);
+        }
+        if (bodyStart != npos && answerEnd - bodyStart > Cut.MaxBody)
+            break;
+        if (end != npos)
+            return;
+        searchFrom = std::max(searchFrom, Text.size() >= 4 ? Text.size() - 4 : 0);
+        std::string chunk;
+        ReceiveChunk(chunk);
+        Text += chunk;
+    }
+    // The body is cut: at its last line end within the limit, else at the limit itself.
+    size_t keep = bodyStart + Cut.MaxBody;
+    const size_t lineEnd = Text.rfind(kCRLF, keep - 2);
+    if (lineEnd != npos && lineEnd + 2 > bodyStart)
+        keep = lineEnd + 2;
+    std::string window = Text.substr(keep >= 4 ? keep - 4 : 0);
+    Text.resize(keep);
+    if (Text.compare(Text.size() - 2, 2, kCRLF) != 0)
+        Text += kCRLF;
+    // The rest is read and dropped, but for a few bytes to find the terminator across chunks.
+    while (window.find(kTerminator) == npos) {
+        std::string chunk;
+        ReceiveChunk(chunk);
+        window = window.substr(window.size() >= 4 ? window.size() - 4 : 0) + chunk;
+    }
+    Text += "." + kCRLF;
+    Text.append(window, window.find(kTerminator) + kTerminator.size());
+}
+
+void TMbxPOP::ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Budget,
+                            const TBodyCut* Cut) {
     // The bytes kept for the next answer count for it again; a receive that brings the start
     // of later answers counts for this one too (at most one receive, 1 KiB, too many).
     beginAnswer(std::move(Budget));
@@ -211,7 +262,10 @@ void TMbxPOP::ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Bud
     size_t end = Text.find(kCRLF);
     end = end == std::string::npos ? Text.size() : end + 2;
     if (MultiLine && replyStatus_ == "+OK") {
-        ReceiveMultiLine(Text);
+        if (Cut)
+            ReceiveCutBody(Text, *Cut);
+        else
+            ReceiveMultiLine(Text);
         end = Text.find(kTerminator, end - 2) + kTerminator.size();
     }
     pending_.insert(0, Text, end);
@@ -219,10 +273,25 @@ void TMbxPOP::ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Bud
     judge(Text); // this answer's status, not that of a later one or of a chunk
 }
 
-TAnswerBudget TMbxPOP::HeaderBudget() const {
-    return {AnswerLimits.MaxHeaderAnswer, "the server's header answer (TOP n 0) is larger than " +
-                                              std::to_string(AnswerLimits.MaxHeaderAnswer) +
-                                              " bytes"};
+TAnswerBudget TMbxPOP::HeaderBudget(uint32_t Lines) const {
+    return {AnswerLimits.MaxHeaderAnswer,
+            "the server's header answer (TOP n " + std::to_string(Lines) + ") is larger than " +
+                std::to_string(AnswerLimits.MaxHeaderAnswer) + " bytes"};
+}
+
+TAnswerBudget TMbxPOP::TopBudget(uint32_t Lines) const {
+    if (Lines == 0)
+        return HeaderBudget();
+    return {AnswerLimits.UnlistedRetrieveBudget,
+            "the server's answer to TOP n " + std::to_string(Lines) + " is larger than " +
+                std::to_string(AnswerLimits.UnlistedRetrieveBudget) + " bytes"};
+}
+
+std::optional<TMbxPOP::TBodyCut> TMbxPOP::BodyCut(uint32_t Lines) const {
+    if (Lines == 0)
+        return std::nullopt;
+    return TBodyCut{AnswerLimits.MaxHeaderAnswer, AnswerLimits.MaxListedBody,
+                    HeaderBudget(Lines).Text};
 }
 
 std::string TMbxPOP::headerOf(const std::string& answer) {
@@ -345,11 +414,14 @@ void TMbxPOP::GetMsgTop(TMsgNumber MsgIndex, uint32_t Lines, std::string& Text) 
     std::string s;
     const bool answered =
         Command("TOP " + Number(unsigned{MsgIndex}) + " " + Number(unsigned{Lines}), kErrHeader, s,
-                HeaderBudget());
+                TopBudget(Lines));
     NoteTopAnswer();
     if (!answered)
         return;
-    ReceiveMultiLine(s);
+    if (const auto cut = BodyCut(Lines))
+        ReceiveCutBody(s, *cut);
+    else
+        ReceiveMultiLine(s);
     Text = headerOf(s);
 }
 

@@ -42,7 +42,7 @@ enum : int {
     kErrQuit = 2002,     // QUIT
     kErrDelete = 2003,   // DELE
     kErrRetrieve = 2004, // RETR, or TOP n 0 in a header-only retrieval
-    kErrHeader = 2005,   // TOP n 0
+    kErrHeader = 2005,   // TOP n 0, or a listing's TOP n L
     kErrCommand = 2006,  // STAT, list, UIDL
 };
 
@@ -91,6 +91,7 @@ public:
     size_t PipelineBytes = 16 * 1024;
     // ListMails asks "TOP n N" with this N, so each row's header is followed by the mail's
     // first N body lines (what a spam scorer may want besides the header); 0: the header alone.
+    // The header keeps its budget; the body part is cut at AnswerLimits.MaxListedBody (GetMsgTop).
     uint32_t ListBodyLines = 0;
     // Retrieve leaves the mail as the server sent it in RawMail (to hand it on whole).
     bool KeepRawMail = false;
@@ -158,7 +159,11 @@ public:
     // "TOP n 0": Header := the header lines, the empty line and the "." line as sent; error
     // 2005 (Header empty).
     void GetMsgHeader(TMsgNumber MsgIndex, std::string& Header);
-    // "TOP n Lines": as GetMsgHeader, the mail's first Lines body lines after the header.
+    // "TOP n Lines": as GetMsgHeader, the mail's first Lines body lines after the header. The
+    // header keeps the header budget; of the body at most AnswerLimits.MaxListedBody bytes are
+    // kept (up to the last line end within them, else cut there and ended with CR LF), the
+    // rest is read and dropped; the text then ends with the "." line all the same. The whole
+    // answer is bounded as a retrieval of a mail whose size is not known.
     void GetMsgTop(TMsgNumber MsgIndex, uint32_t Lines, std::string& Text);
     // "UIDL n": UIDL := the unique-id word; error 2006 (UIDL empty).
     void GetUIDL(int MsgIndex, std::string& UIDL);
@@ -242,6 +247,14 @@ public:
 private:
     friend class TPipeline;
 
+    // How the answer to a listing's TOP n L is held: the header within MaxHeader (past it the
+    // session ends with HeaderText), at most MaxBody bytes of the body.
+    struct TBodyCut {
+        uint64_t MaxHeader;
+        uint64_t MaxBody;
+        std::string HeaderText;
+    };
+
     // Sends one command; its answer, read next, may hold at most Budget.
     void SendText(const std::string& Text, TAnswerBudget Budget = {});
     // The answer to a command: receives until its first line is complete, then judges it.
@@ -272,10 +285,21 @@ private:
     // that RETR replaces). True on "+OK".
     bool TryCommand(const std::string& Line, std::string& Reply, TAnswerBudget Budget = {});
     // Exactly one answer, within Budget: its status line, and when MultiLine and "+OK" up to
-    // its "." line. Bytes of later answers that came with it wait in pending_ for the next read.
-    void ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Budget = {});
-    // A header answer (TOP n 0) is held in memory: this much at most.
-    TAnswerBudget HeaderBudget() const;
+    // its "." line (its body cut as Cut says, if given). Bytes of later answers that came with
+    // it wait in pending_ for the next read.
+    void ReceiveAnswer(std::string& Text, bool MultiLine, TAnswerBudget Budget = {},
+                       const TBodyCut* Cut = nullptr);
+    // A header answer (TOP n 0) is held in memory: this much at most. Its text names the
+    // command as sent, with Lines body lines.
+    TAnswerBudget HeaderBudget(uint32_t Lines = 0) const;
+    // The whole answer to TOP n Lines: the header budget for 0 lines; with body lines the body
+    // part is cut (TBodyCut) and the answer bounded as an unlisted retrieval.
+    TAnswerBudget TopBudget(uint32_t Lines) const;
+    // Nothing for 0 lines: the answer is the header alone.
+    std::optional<TBodyCut> BodyCut(uint32_t Lines) const;
+    // As ReceiveMultiLine, keeping of the body only what Cut allows; the bytes of later
+    // answers after the terminator stay behind it in Text, as ReceiveMultiLine leaves them.
+    void ReceiveCutBody(std::string& Text, const TBodyCut& Cut);
     // What TOP n 0 and list n give from their answers.
     static std::string headerOf(const std::string& answer);
     void noteDeleted(TMsgNumber MsgIndex);

@@ -28,7 +28,7 @@ TAnswerBudget TPipeline::budgetOf(const TInFlight& command) const {
 }
 
 void TPipeline::Queue(const std::string& Command, bool MultiLine,
-                      std::optional<TAnswerBudget> Budget) {
+                      std::optional<TAnswerBudget> Budget, std::optional<TMbxPOP::TBodyCut> Cut) {
     if (answered_ >= kCompactAt) {
         // The unsent bytes keep their content; a TLS write may go on from their new place.
         out_.erase(0, answered_);
@@ -39,7 +39,7 @@ void TPipeline::Queue(const std::string& Command, bool MultiLine,
     }
     out_ += Command;
     out_ += "\r\n";
-    flight_.push_back({MultiLine, out_.size(), std::move(Budget)});
+    flight_.push_back({MultiLine, out_.size(), std::move(Budget), std::move(Cut)});
 }
 
 void TPipeline::Push() {
@@ -62,7 +62,8 @@ bool TPipeline::Next(std::string& Answer) {
     const TInFlight oldest = std::move(flight_.front());
     flight_.pop_front();
     answered_ = oldest.End;
-    pop_.ReceiveAnswer(Answer, oldest.MultiLine, budgetOf(oldest));
+    pop_.ReceiveAnswer(Answer, oldest.MultiLine, budgetOf(oldest),
+                       oldest.Cut ? &*oldest.Cut : nullptr);
     Push();
     return pop_.ReplyStatus() == "+OK";
 }
@@ -77,7 +78,8 @@ void TPipeline::EndAfterRefusal(int ErrorCode) {
         while (InFlight() && oldestSent() && pop_.Connected()) {
             const TInFlight oldest = std::move(flight_.front());
             flight_.pop_front();
-            pop_.ReceiveAnswer(dropped, oldest.MultiLine, budgetOf(oldest));
+            pop_.ReceiveAnswer(dropped, oldest.MultiLine, budgetOf(oldest),
+                               oldest.Cut ? &*oldest.Cut : nullptr);
         }
     } catch (const ESocketError&) {
         return; // the session is closed and reported already

@@ -13,8 +13,7 @@
 #include <string>
 
 #include "AnswerReader.h"
-
-class TMbxPOP;
+#include "MbxPOP3.h"
 
 class TPipeline {
 public:
@@ -25,9 +24,11 @@ public:
     // out in large sends rather than one short packet per answer.
     bool HasRoom(size_t Bytes);
     // Queues a command (without CR LF); it goes out with the next Push or Next. A multi-line
-    // answer may hold the session's header budget unless Budget says otherwise.
+    // answer may hold the session's header budget unless Budget says otherwise; with Cut its
+    // body is cut as a listing's TOP n L is (TMbxPOP::GetMsgTop).
     void Queue(const std::string& Command, bool MultiLine,
-               std::optional<TAnswerBudget> Budget = std::nullopt);
+               std::optional<TAnswerBudget> Budget = std::nullopt,
+               std::optional<TMbxPOP::TBodyCut> Cut = std::nullopt);
     // Sends what the socket takes of the queued commands now, without waiting.
     void Push();
     bool InFlight() const { return !flight_.empty(); }
@@ -46,6 +47,7 @@ private:
         bool MultiLine;
         size_t End; // offset in out_ just after the command's CR LF
         std::optional<TAnswerBudget> Budget;
+        std::optional<TMbxPOP::TBodyCut> Cut;
     };
     TAnswerBudget budgetOf(const TInFlight& command) const;
     // The oldest command in flight has gone out whole.

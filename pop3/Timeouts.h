@@ -29,6 +29,10 @@ inline constexpr uint64_t kMaxCapabilityAnswer = 64 * 1024;
 // A header answer (TOP n 0) is held in memory, and a listing asks for one per mail: one this
 // large is a server streaming without end. At the minimum rate it ends within some 17 minutes.
 inline constexpr uint64_t kMaxHeaderAnswer = 1024 * 1024;
+// A listing that asks for body lines besides the header (TOP n L, for a spam scorer) keeps this
+// much of the body per mail; the rest of the answer is read and dropped, so a body without line
+// breaks costs its bytes on the line but never the listing.
+inline constexpr uint64_t kMaxListedBody = 64 * 1024;
 // A retrieval may hold kRetrieveSizeFactor times the listed size plus kRetrieveSlack (room for
 // line-end and dot-stuffing differences between the listed and the sent form) ...
 inline constexpr uint64_t kRetrieveSizeFactor = 2;

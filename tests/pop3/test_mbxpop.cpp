@@ -15,6 +15,7 @@
 
 #include "DovecotServer.h"
 #include "OAuth2Stub.h"
+#include "ScriptedServer.h"
 #include "SpamdServer.h"
 #include "StuckListener.h"
 #include "TestCertificates.h"
@@ -175,7 +176,7 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
 
     Result header = Mbxpop(
         {"--security", "none", "--port", port, "127.0.0.1", "tool", "header", "2"}, "pa55 word");
-    EXPECT_EQ(header.out, "From: s2@example.org\r\nSubject: tool 2\r\n\r\n.\r\n");
+    EXPECT_EQ(header.out, "From: s2@example.org\r\nSubject: tool 2\r\n\r\n");
 
     // The whole mail comes through TOP unless --retr asks for RETR; the trace tells which.
     for (const bool retr : {false, true}) {
@@ -726,6 +727,169 @@ TEST(Mbxpop, ListsWithScoresFromTheWindowsScorerSetting) {
             verdicts += (verdicts.empty() ? "" : " ") + cell[4];
         }
         EXPECT_EQ(verdicts, row.verdicts) << r.out;
+    }
+    ::unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(dir);
+}
+#endif
+
+namespace {
+
+// A mailbox of one mail on a scripted server, as mbxpop's sessions ask it (no CAPA, one command
+// at a time); greeting and the answer to PASS as given.
+void ScriptOneMail(ScriptedServer& server, const std::string& mail, const std::string& greeting,
+                   const std::string& passAnswer) {
+    server.Send(greeting);
+    const std::string header = mail.substr(0, mail.find("\r\n\r\n") + 4);
+    const std::string size = std::to_string(mail.size());
+    server.AnswerEachLine(
+        [=](const std::string& line) -> std::string {
+            if (line.starts_with("PASS "))
+                return passAnswer;
+            if (line == "CAPA")
+                return "-ERR\r\n";
+            if (line == "STAT")
+                return "+OK 1 " + size + "\r\n";
+            if (line == "TOP 1 0")
+                return "+OK\r\n" + header + ".\r\n";
+            if (line == "TOP 1 999999999")
+                return "+OK\r\n" + mail + ".\r\n";
+            if (line == "list 1" || line == "LIST 1")
+                return "+OK 1 " + size + "\r\n";
+            return "+OK\r\n";
+        },
+        "QUIT");
+}
+
+} // namespace
+
+// Nothing a server or a mail says drives the terminal: ESC, BEL and the C1 CSI (U+009B) come
+// out escaped in every output, the trace included.
+TEST(Mbxpop, HostileTextsReachTheTerminalEscaped) {
+    const std::string mail = "From: =?UTF-8?Q?Eve=1B[2J?= <eve@x.example>\r\n"
+                             "Subject: =?UTF-8?Q?=1B]0=3Bpwned=07=C2=9B2J?=\r\n"
+                             "X-Raw: a\x1b[31mb\x07\r\n"
+                             "\r\nbody\r\n";
+    const std::string rules = ::testing::TempDir() + "hostile-rules-" + std::to_string(::getpid());
+    std::ofstream(rules) << "if header :contains \"subject\" \"pwned\" { discard; }\n";
+    const std::string ok = "+OK ready\r\n";
+    struct Row {
+        const char* what;
+        std::vector<std::string> command;
+        std::string greeting, passAnswer;
+        int status;
+        std::string out, err; // a part of each that must be there
+    } rows[] = {
+        {"prune's sender and subject",
+         {"prune", "--rules", rules},
+         ok,
+         "+OK\r\n",
+         0,
+         "1\t" + std::to_string(mail.size()) +
+             "\tEve\\x1B[2J <eve@x.example>\t\\x1B]0;pwned\\x07\\xC2\\x9B2J\tline 1\n",
+         "received "},
+        {"header N", {"header", "1"}, ok, "+OK\r\n", 0, "X-Raw: a\\x1B[31mb\\x07\r\n\r\n", ""},
+        {"retrieve's JSON",
+         {"retrieve", "1"},
+         ok,
+         "+OK\r\n",
+         0,
+         "\\u001b]0;pwned\\u0007\\u009b2J",
+         ""},
+        {"a refused login",
+         {"stat"},
+         ok,
+         "-ERR [AUTH] no\x1b[2J\xc2\x9b"
+         "31m way\r\n",
+         1,
+         "",
+         "refused: 2001 [AUTH] no\\x1B[2J\\xC2\\x9B31m way\n"},
+        {"a refused session",
+         {"stat"},
+         "-ERR busy\x1b]0;x\x07 now\r\n",
+         "+OK\r\n",
+         2,
+         "",
+         "the server refused the session: busy\\x1B]0;x\\x07 now\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScriptedServer server;
+        ScriptOneMail(server, mail, row.greeting, row.passAnswer);
+        server.Start();
+        std::vector<std::string> args{
+            "--trace",   "--security", "none", "--port", std::to_string(server.port()),
+            "127.0.0.1", "tool"};
+        args.insert(args.end(), row.command.begin(), row.command.end());
+        const Result r = Mbxpop(args, "pw");
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_NE(r.out.find(row.out), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
+        for (const std::string& printed : {r.out, r.err}) {
+            for (const std::string raw : {"\x1b", "\x07", "\xc2\x9b"})
+                EXPECT_EQ(printed.find(raw), std::string::npos)
+                    << ::testing::PrintToString(printed);
+        }
+    }
+    ::unlink(rules.c_str());
+}
+
+#ifdef MBXPOP_WINDOW_SETTINGS
+// --port without --security: the mode the window remembered for host, port and user, so a TLS
+// port is not first probed for a plain greeting; plain text remembered in the window is not
+// taken over.
+TEST(Mbxpop, UsesTheSecurityTheWindowRememberedForTheAccount) {
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
+                                      ("mbxpop-remembered-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    const TestAuthority ca(dir.string(), "Remembered CA");
+    const TestCertificate cert = ca.Issue("remembered", {"localhost"}, {"127.0.0.1"});
+    struct Row {
+        const char* what;
+        bool tls;               // the server speaks TLS from the first byte
+        std::string remembered; // the window's mode for the account
+        int status;
+        std::string traced;
+    } rows[] = {
+        {"tls on a TLS port", true, "tls", 0,
+         "security mode tls, remembered by the window for this account\n"},
+        {"plain text is not taken over", false, "none", 3, "security mode auto\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScriptedServer server;
+        if (row.tls)
+            server.UseTls(cert.CertFile, cert.KeyFile);
+        server.Send("+OK ready\r\n");
+        server.AnswerEachLine(
+            [](const std::string& line) -> std::string {
+                if (line == "CAPA")
+                    return "+OK\r\nUSER\r\n.\r\n";
+                return line == "STAT" ? "+OK 0 0\r\n" : "+OK\r\n";
+            },
+            "QUIT");
+        server.Start();
+        const std::string port = std::to_string(server.port());
+        // Written as the file stands: this process's settings keep the folder they first saw.
+        std::filesystem::create_directories(dir / "config" / "Fenn-Labs");
+        // Another user's and another port's entries of the same host come first.
+        std::ofstream(dir / "config" / "Fenn-Labs" / "InboxPruner.conf")
+            << "[General]\nServer1=127.0.0.1:" << port << "\nUser1=other\nSecurity1=starttls\n"
+            << "Server2=127.0.0.1:1\nUser2=tool\nSecurity2=starttls\n"
+            << "Server3=127.0.0.1:" << port << "\nUser3=tool\nSecurity3=" << row.remembered << "\n";
+        const Result r = Mbxpop(
+            {"--trace", "--port", port, "--ca-file", ca.CertFile(), "127.0.0.1", "tool", "stat"},
+            "pw");
+        EXPECT_EQ(r.status, row.status) << r.err;
+        EXPECT_NE(r.err.find(row.traced), std::string::npos) << r.err;
+        if (row.status == 0) {
+            EXPECT_EQ(r.out, "0 0\n");
+            EXPECT_NE(r.err.find("security tls port " + port), std::string::npos) << r.err;
+            EXPECT_EQ(server.Connections(), 1) << "probed for a plain greeting first";
+        } else {
+            EXPECT_EQ(r.err.find("sent USER"), std::string::npos) << r.err;
+        }
     }
     ::unsetenv("XDG_CONFIG_HOME");
     std::filesystem::remove_all(dir);

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "EscapedLine.h"
 #include "LargeBuffer.h"
 #include "MailLines.h"
 #include "MappedFile.h"
@@ -78,7 +79,10 @@ int main(int argc, char** argv) {
     }
     TMbxMsg msg;
     if (!readMail(argv[1], msg.RawMail)) {
-        std::cerr << "mbxdump: cannot read " << argv[1] << ": " << std::strerror(errno) << "\n";
+        const int error = errno;
+        // A saved mail's file name may carry the mail's own words.
+        std::cerr << "mbxdump: cannot read " << EscapedLine(argv[1]) << ": " << std::strerror(error)
+                  << "\n";
         return 1;
     }
     msg.Parse();

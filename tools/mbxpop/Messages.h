@@ -25,6 +25,10 @@ inline constexpr TText NotDeletedWithoutCopy{"ohne Kopie nicht gelöscht: e-mail
 inline constexpr TText SecurityMayNotFit{
     "vermutlich passt --security nicht zu diesem Server und Port",
     "probably the --security choice does not fit this server and port"};
+inline constexpr TText RememberedMayNotFit{
+    "die Sicherheit hat das Fenster für dieses Konto gemerkt; --security auto sucht sie neu",
+    "the security mode is the one the window remembered for this account; --security auto "
+    "looks for it anew"};
 // The settings file's name comes between the two.
 inline constexpr TText WindowSettingsDamaged{"die Einstellungen des Fensters in ",
                                              "the window's settings in "};
@@ -43,6 +47,7 @@ inline constexpr TText RuleLine{"Zeile ", "line "};
 
 } // namespace mbxpop_texts
 
-// The reason, then the layer's text in brackets, on one line; `seconds` for a time-out.
+// The reason, then the layer's text in brackets (escaped, EscapedLine.h), on one line; `seconds`
+// for a time-out.
 std::string FailureLine(TFailureCause cause, const std::string& layerText, bool german,
                         int seconds);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "EscapedLine.h"
 #include "HeaderFields.h"
 #include "Messages.h"
 #include "RelativeAges.h"
@@ -15,12 +16,13 @@ namespace {
 constexpr int kExitFailed = 2;
 constexpr int kExitUsage = 64;
 
-// One cell of a row: tabs and line breaks would split it.
+// One cell of a row: tabs and line breaks would split it, and a mail's controls would reach
+// the terminal.
 std::string Cell(std::string text) {
     for (char& c : text)
         if (c == '\t' || c == '\r' || c == '\n')
             c = ' ';
-    return text;
+    return EscapedLine(text);
 }
 
 std::string FirstDecoded(const THeaderFields& fields, const char* name) {

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "EscapedLine.h"
 #include "ScorerProblem.h"
 #include "SpamScorer.h"
 
@@ -25,7 +26,7 @@ std::string ScoreColumns(const std::optional<TSpamScore>& score) {
         return "-\t-\t-\t-";
     std::string rules;
     for (const auto& rule : score->Rules)
-        rules += (rules.empty() ? "" : ",") + rule.Name;
+        rules += (rules.empty() ? "" : ",") + EscapedLine(rule.Name); // the scorer's words
     return Decimal(score->Normalised, "%.1f") + '\t' + (score->IsSpam ? "spam" : "ham") + '\t' +
            Decimal(score->Score, "%g") + '\t' + (rules.empty() ? "-" : rules);
 }
@@ -52,7 +53,7 @@ void ListWithScores(TMbxPOP& pop, const TScoreOptions& options, bool german, std
     for (auto& result : scorer.TakeResults())
         scores[static_cast<TMsgNumber>(result.Id)] = std::move(result.Score);
     if (auto problem = scorer.TakeProblem())
-        err << "mbxpop: " << ScorerProblemText(*problem, german) << "\n";
+        err << "mbxpop: " << EscapedLine(ScorerProblemText(*problem, german)) << "\n";
     for (const auto& [n, row] : rows)
         out << n << '\t' << row.Size << '\t' << row.HeaderBytes << '\t' << ScoreColumns(scores[n])
             << '\n';

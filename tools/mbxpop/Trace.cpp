@@ -1,39 +1,7 @@
 #include "Trace.h"
 
-#include <cstdio>
 #include <memory>
 #include <string>
-
-std::string EscapedLine(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        switch (c) {
-        case '\r':
-            out += "\\r";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            if (b < 0x20 || b >= 0x7F) {
-                char hex[5];
-                std::snprintf(hex, sizeof hex, "\\x%02X", b);
-                out += hex;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out;
-}
 
 void AttachTrace(TMbxPOP& pop, std::ostream& out) {
     std::ostream* o = &out;
@@ -69,10 +37,12 @@ void AttachTrace(TMbxPOP& pop, std::ostream& out) {
     };
     // A certificate that cannot be verified is shown, and not trusted: the tool never asks.
     pop.OnCertificateProblem = [o](const TCertificateInfo& c) {
-        *o << "certificate not trusted: " << c.VerifyError << std::endl
-           << "certificate subject " << c.Subject << std::endl
-           << "certificate issuer " << c.Issuer << std::endl
-           << "certificate valid " << c.NotBefore << " to " << c.NotAfter << std::endl
+        // The names are the server's own words.
+        *o << "certificate not trusted: " << EscapedLine(c.VerifyError) << std::endl
+           << "certificate subject " << EscapedLine(c.Subject) << std::endl
+           << "certificate issuer " << EscapedLine(c.Issuer) << std::endl
+           << "certificate valid " << EscapedLine(c.NotBefore) << " to " << EscapedLine(c.NotAfter)
+           << std::endl
            << "certificate sha256 " << c.Fingerprint << std::endl;
         return false;
     };
@@ -83,7 +53,7 @@ void TraceSecurity(TMbxPOP& pop, std::ostream& out) {
     out << "security " << SecurityName(pop.UsedSecurity()) << " port " << pop.UsedPort()
         << std::endl;
     if (const TTlsLayer* tls = pop.ClientSocket().Socket()->Tls()) {
-        out << "tls " << tls->Summary() << std::endl;
+        out << "tls " << EscapedLine(tls->Summary()) << std::endl;
         out << "certificate sha256 " << tls->Certificate().Fingerprint << std::endl;
     }
 }

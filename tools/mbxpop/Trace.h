@@ -1,8 +1,8 @@
 #pragma once
 
 #include <ostream>
-#include <string_view>
 
+#include "EscapedLine.h"
 #include "MbxPOP3.h"
 
 // Writes every event of the session and every command sent to out, one line each; received
@@ -13,6 +13,3 @@ void AttachTrace(TMbxPOP& pop, std::ostream& out);
 // After a good connect: the security in use and, when encrypted, the TLS version, the cipher,
 // and the certificate's subject and SHA-256 fingerprint.
 void TraceSecurity(TMbxPOP& pop, std::ostream& out);
-
-// C-style escaping of CR, LF, tab, backslash and non-printable bytes.
-std::string EscapedLine(std::string_view bytes);

@@ -8,8 +8,11 @@
 // The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
 // is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
 // retrieve N | delete [--keep-copy DIR] N [N ...] | prune --rules FILE [--dry-run | --yes]
-// (Prune.h). The session ends with QUIT where it is still open. It never asks: where the window
-// would ask (a certificate that cannot be verified, no encryption offered) it stops.
+// (Prune.h). With --port and no --security the mode the window remembered for the account is
+// used (WindowSecurity.h). header N prints the header without the answer's "." line. The
+// server's and the mails' texts are printed escaped (EscapedLine.h). The session ends with QUIT
+// where it is still open. It never asks: where the window would ask (a certificate that cannot
+// be verified, no encryption offered) it stops.
 // Exit status: 0 success (--help included); 1 a refusal reported through OnError, or a token
 // command that failed or printed no token; 2 a failed connect, a transport failure, a mail left
 // for want of a copy, or another exception; 3 a security failure; 64 bad usage.
@@ -19,6 +22,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <unistd.h>
@@ -36,6 +40,7 @@
 #include "Trace.h"
 #include "UiLanguage.h"
 #include "WindowScorer.h"
+#include "WindowSecurity.h"
 
 namespace {
 
@@ -58,7 +63,8 @@ const char* const kUsage =
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
     "                    with STLS), 110 otherwise\n"
     "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
-    "                    tls, starttls or none\n"
+    "                    tls, starttls or none; with --port and without it, the mode the\n"
+    "                    window remembered for HOST, the port and USER (tls or starttls)\n"
     "  --ca-file FILE    extra trust anchors (PEM) besides the system's\n"
     "  --trace           every command, answer and event on stderr, the password masked\n"
     "  --retr            fetch a whole mail with RETR instead of TOP\n"
@@ -73,6 +79,7 @@ struct Options {
     bool help = false;
     std::string port; // empty: the security mode's default
     TSecurity security = TSecurity::Auto;
+    bool securityGiven = false;
     std::string caFile;
     bool trace = false;
     bool retr = false;
@@ -128,6 +135,7 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
             if (!security)
                 return "--security needs auto, tls, starttls or none";
             o.security = *security;
+            o.securityGiven = true;
             ++i;
         } else if (option == "--ca-file") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
@@ -201,6 +209,22 @@ void UseHugePagesForTheHeap(char** argv) {
     ::unsetenv("GLIBC_TUNABLES"); // not possible here: carry on without
 }
 
+// header N: the header as the mail has it, without the answer's "." line and with a doubled
+// leading dot undone; each line escaped (a tab stays) and ended with CR LF, as sent.
+void PrintHeader(const std::string& answer, std::ostream& out) {
+    std::string_view rest(answer);
+    while (!rest.empty()) {
+        const size_t eol = rest.find("\r\n");
+        std::string_view line = rest.substr(0, eol);
+        rest = eol == std::string_view::npos ? std::string_view() : rest.substr(eol + 2);
+        if (line == "." && rest.empty())
+            break;
+        if (!line.empty() && line[0] == '.')
+            line.remove_prefix(1);
+        out << EscapedLine(line, true) << "\r\n";
+    }
+}
+
 bool IsSecurityFailure(TFailureCause cause) {
     return cause == TFailureCause::Tls || cause == TFailureCause::Certificate ||
            cause == TFailureCause::Insecure;
@@ -230,7 +254,7 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
     } else if (o.command == "header") {
         std::string header;
         pop.GetMsgHeader(o.numbers[0], header);
-        std::cout.write(header.data(), static_cast<std::streamsize>(header.size()));
+        PrintHeader(header, std::cout);
     } else if (o.command == "retrieve") {
         auto msg = pop.Retrieve(o.numbers[0]);
         if (msg && pop.LastRetrievalUsedRetr())
@@ -281,7 +305,11 @@ int main(int argc, char** argv) {
     TMbxPOP pop;
     pop.Host = o.host;
     pop.Port = o.port;
-    pop.Security = o.security;
+    // A port without --security: the window's mode for the account spares the probe of Auto.
+    const std::optional<TSecurity> remembered =
+        o.securityGiven || o.port.empty() ? std::nullopt
+                                          : RememberedSecurity(o.host, std::stoi(o.port), o.user);
+    pop.Security = remembered.value_or(o.security);
     pop.CaFile = o.caFile;
     pop.UserId = o.user;
     pop.Auth = o.auth;
@@ -299,12 +327,19 @@ int main(int argc, char** argv) {
     }
     pop.WholeMailByRetr = o.retr;
     pop.AllowPipelining = o.pipelining;
-    if (o.trace)
+    if (o.trace) {
         AttachTrace(pop, std::cerr);
+        std::cerr << "security mode " << SecurityName(pop.Security)
+                  << (remembered        ? ", remembered by the window for this account"
+                      : o.securityGiven ? ", as --security gives it"
+                                        : "")
+                  << std::endl;
+    }
     std::optional<std::string> refusal;
     pop.OnError = [&](TObject*, int code, const std::string& text) {
-        // The client's own sentences in the locale's language; the server's as they came.
-        refusal = std::to_string(code) + " " + FailureDetail(text, german);
+        // The client's own sentences in the locale's language; the server's as they came, but
+        // never a control that the terminal would obey.
+        refusal = std::to_string(code) + " " + EscapedLine(FailureDetail(text, german));
         if (o.trace)
             std::cerr << "event error " << code << ' ' << EscapedLine(text) << std::endl;
     };
@@ -324,13 +359,16 @@ int main(int argc, char** argv) {
                                  pop.OpenCause(), pop.OpenError(), german,
                                  TimeoutSeconds(timedOut ? pop.ConnectTimeout : pop.ReceiveTimeout))
                           << "\n";
-                if (timedOut)
+                if (remembered)
+                    std::cerr << "mbxpop: " << Pick(mbxpop_texts::RememberedMayNotFit, german)
+                              << "\n";
+                else if (timedOut)
                     std::cerr << "mbxpop: " << Pick(mbxpop_texts::SecurityMayNotFit, german)
                               << "\n";
                 return IsSecurityFailure(pop.OpenCause()) ? kExitInsecure : kExitFailed;
             }
-            std::cerr << "mbxpop: " << Pick(mbxpop_texts::SessionRefused, german) << pop.ReplyText()
-                      << "\n";
+            std::cerr << "mbxpop: " << Pick(mbxpop_texts::SessionRefused, german)
+                      << EscapedLine(pop.ReplyText()) << "\n";
             pop.Quit();
             return kExitFailed;
         }
@@ -353,7 +391,7 @@ int main(int argc, char** argv) {
         return kExitFailed;
     } catch (const std::exception& e) {
         std::cout.flush();
-        std::cerr << "mbxpop: " << e.what() << "\n";
+        std::cerr << "mbxpop: " << EscapedLine(e.what()) << "\n";
         return kExitFailed;
     }
     std::cout.flush();
