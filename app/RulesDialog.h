@@ -5,12 +5,14 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
 #include <string>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -21,10 +23,10 @@ class QTabWidget;
 class QTableWidget;
 
 // The rules of one account or of all accounts, edited as rows, as the friends and blocked
-// lists, or as the Sieve text itself. The text is what is kept: the rows and the lists are
-// written into it when their tab is left and read from it when it is shown. OK writes it only
-// when the whole script parses; otherwise the error's line and column are shown and the
-// dialog stays open.
+// lists, or as the Sieve text itself. The account's rules add to those for all accounts. The text
+// is what is kept: the rows and the lists are written into it when their tab is left and read from
+// it when it is shown. OK writes it only when the whole script parses; otherwise the error's line
+// and column are shown and the dialog stays open.
 class TRulesDialog : public QDialog {
     Q_OBJECT
 public:
@@ -41,6 +43,10 @@ public:
     // Asks for the file to import from or export to; empty: none. A file dialog unless a
     // test puts its own.
     std::function<QString(bool exporting)> ChooseFile;
+
+    // Asks before a save takes friends off the list their file had; true: save. A message box
+    // unless a test puts its own.
+    std::function<bool(const QStringList& dropped)> ConfirmDropped;
 
     void accept() override;
 
@@ -68,7 +74,11 @@ public:
     QPushButton* Import;
     QPushButton* Export;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    static QLabel* NoteLabel(QWidget* parent, const char* name);
     QWidget* BuildRulesPage();
     QWidget* BuildListsPage();
     void AddTableRow(const TRuleRow& row);
@@ -87,6 +97,8 @@ private:
     void TabChosen(int index);
     void ScopeChosen();
     void ShowError(const QString& text);
+    QStringList DroppedFriends() const;
+    bool AskDropped(const QStringList& dropped);
     void ImportFile();
     void ExportFile();
 
@@ -95,6 +107,7 @@ private:
     bool german_;
     std::array<QString, 2> files_; // the account's and the shared one
     std::array<std::string, 2> scripts_;
+    std::array<std::string, 2> originals_; // as the files were when the dialog opened
     int scope_ = 1;
     int shownTab_ = RulesPage;
     bool rowsEditable_ = true;

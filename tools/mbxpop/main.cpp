@@ -7,7 +7,7 @@
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
 // is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
-// retrieve N | delete [--keep-copy DIR] N [N ...] | prune --rules FILE [--dry-run | --yes]
+// retrieve N | delete [--keep-copy DIR] N [N ...] | prune [--rules FILE ...] [--dry-run | --yes]
 // (Prune.h). The session ends with QUIT where it is still open. It never asks: where the window
 // would ask (a certificate that cannot be verified, no encryption offered) it stops.
 // Exit status: 0 success (--help included); 1 a refusal reported through OnError, or a token
@@ -52,9 +52,10 @@ const char* const kUsage =
     "              HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
     "  commands: stat | list | header N | retrieve N | delete [--keep-copy DIR] N [N ...]\n"
-    "            | prune --rules FILE [--dry-run | --yes]\n"
-    "  prune             lists the mails the rules in FILE (Sieve) mark: number, size, sender,\n"
-    "                    subject, rule; a dry run that deletes nothing unless --yes is given\n"
+    "            | prune [--rules FILE ...] [--dry-run | --yes]\n"
+    "  prune             lists the mails the rules mark: number, size, sender, subject, rule;\n"
+    "                    a dry run that deletes nothing unless --yes is given. The rules are\n"
+    "                    the window's for HOST and USER, or those in each FILE (Sieve), together\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
     "                    with STLS), 110 otherwise\n"
     "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
@@ -267,7 +268,7 @@ int main(int argc, char** argv) {
     }
     std::optional<TPrune> prune;
     if (o.command == "prune")
-        if (const int status = LoadPrune(o.prune, prune, std::cerr))
+        if (const int status = LoadPrune(o.prune, o.host, o.user, german, prune, std::cerr))
             return status;
     const char* password = std::getenv("MBXPOP_PASSWORD");
     if (!password && o.auth == TAuthMethod::Password)
