@@ -2,9 +2,6 @@
 
 #include "LanguageTexts.h"
 #include "ListingRules.h"
-#include "Parser.h"
-#include "RelativeAges.h"
-#include "RuleError.h"
 #include "RulesDialogTexts.h"
 
 #include <QComboBox>
@@ -14,24 +11,18 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTextBlock>
 #include <QVBoxLayout>
 
-#include <stdexcept>
 
 namespace T = RulesDialogTexts;
 
 namespace {
-
-enum { FieldColumn, ComparisonColumn, ValueColumn, ActionColumn };
-enum { AccountScope = 0, SharedScope = 1 };
 
 constexpr TRowField kListedFields[] = {TRowField::From,     TRowField::To,   TRowField::Cc,
                                        TRowField::Subject,  TRowField::Size, TRowField::Age,
@@ -47,6 +38,11 @@ std::string ToUtf8(const QString& text) {
 
 } // namespace
 
+void TRulesDialog::ShowNote(QLabel* note, const QString& text) {
+    note->setText(text);
+    note->setVisible(!text.isEmpty());
+}
+
 QLabel* TRulesDialog::NoteLabel(QWidget* parent, const char* name) {
     auto* note = new QLabel(parent);
     note->setObjectName(QString::fromLatin1(name));
@@ -56,15 +52,6 @@ QLabel* TRulesDialog::NoteLabel(QWidget* parent, const char* name) {
     note->hide();
     return note;
 }
-
-namespace {
-
-void ShowNote(QLabel* note, const QString& text) {
-    note->setText(text);
-    note->setVisible(!text.isEmpty());
-}
-
-} // namespace
 
 TRulesDialog::TRulesDialog(const QString& folder, const QString& server, const QString& user,
                            bool germanUI, QWidget* parent)
@@ -301,94 +288,6 @@ QString TRulesDialog::File() const {
 std::string TRulesDialog::Script() {
     TakeTab();
     return scripts_[scope_];
-}
-
-void TRulesDialog::ShowScript() {
-    const std::string& script = scripts_[scope_];
-    {
-        const QSignalBlocker blocker(SieveText);
-        SieveText->setPlainText(FromUtf8(script));
-    }
-    QString rowsNote, listsNote;
-    TRuleSet set;
-    TSenderLists lists;
-    try {
-        ParseScript(script);
-        const TRuleRowsRead read = ReadRuleRows(script, LocalToday());
-        if (read.kind == TRuleRowsRead::Kind::Text)
-            rowsNote = Text(T::ChangedByHand).arg(read.line) + '\n' + Text(T::EditAsText);
-        else
-            set = read.set;
-        try {
-            lists = ReadSenderLists(script);
-        } catch (const ERuleError& e) {
-            listsNote = Text(T::ChangedByHand).arg(e.Line) + '\n' + Text(T::EditAsText);
-        }
-    } catch (const ERuleError& e) {
-        // Neither tab can write into a script that does not parse.
-        rowsNote = listsNote = Text(T::ScriptError)
-                                   .arg(e.Line)
-                                   .arg(e.Column)
-                                   .arg(QString::fromStdString(e.Text.In(german_))) +
-                               '\n' + Text(T::EditAsText);
-    }
-    rowsEditable_ = rowsNote.isEmpty();
-    listsEditable_ = listsNote.isEmpty();
-    SetRows(set);
-    for (QWidget* w : std::initializer_list<QWidget*>{AllOrAny, RuleName, Table, AddRow, RemoveRow,
-                                                      RowUp, RowDown})
-        w->setEnabled(rowsEditable_);
-    ShowNote(RowsNote, rowsNote);
-    for (int i = 0; i < 2; ++i) {
-        Lists[i]->clear();
-        for (const std::string& e : i == 0 ? lists.friends : lists.blocked)
-            Lists[i]->addItem(FromUtf8(e));
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{Lists[i], Entries[i], AddEntry[i], RemoveEntry[i]})
-            w->setEnabled(listsEditable_);
-    }
-    ShowNote(ListsNote, listsNote);
-    // The account's rules run together with those for all accounts.
-    ShowNote(ScopeNote, scope_ == AccountScope ? Text(T::SharedApplyToo)
-                        : !files_[AccountScope].isEmpty() && QFileInfo::exists(files_[AccountScope])
-                            ? Text(T::AccountAddsRules)
-                            : QString());
-}
-
-bool TRulesDialog::TakeTab() {
-    std::string& script = scripts_[scope_];
-    if (shownTab_ == SievePage) {
-        script = ToUtf8(SieveText->toPlainText());
-        return true;
-    }
-    try {
-        if (shownTab_ == RulesPage && rowsEditable_) {
-            const TRuleSet set = ShownSet();
-            for (size_t i = 0; i < set.rows.size(); ++i) {
-                try {
-                    CheckRuleRows({set.all, {}, {set.rows[i]}});
-                } catch (const ERuleValueError& e) {
-                    ShowError(
-                        Text(T::BadRow).arg(i + 1).arg(QString::fromStdString(e.Text.In(german_))));
-                    Table->setCurrentCell(static_cast<int>(i), ValueColumn);
-                    return false;
-                }
-            }
-            script = WithRuleRows(script, set, LocalToday());
-        } else if (shownTab_ == ListsPage && listsEditable_) {
-            script = WithSenderLists(script, ShownLists());
-        }
-    } catch (const ERuleValueError& e) {
-        ShowError(QString::fromStdString(e.Text.In(german_)));
-        return false;
-    } catch (const ERuleError& e) {
-        ShowError(Text(T::ScriptError)
-                      .arg(e.Line)
-                      .arg(e.Column)
-                      .arg(QString::fromStdString(e.Text.In(german_))));
-        return false;
-    }
-    return true;
 }
 
 void TRulesDialog::TabChosen(int index) {

@@ -51,6 +51,7 @@ public:
     void accept() override;
 
     enum { RulesPage = 0, ListsPage = 1, SievePage = 2 };
+    enum { FieldColumn, ComparisonColumn, ValueColumn, ActionColumn }; // of Table
     QRadioButton* ForAccount;
     QRadioButton* ForAll;
     QLabel* ScopeNote;
@@ -78,7 +79,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    enum { AccountScope = 0, SharedScope = 1 };
+    // A note below a tab or the dialog's error, shown while it has text.
     static QLabel* NoteLabel(QWidget* parent, const char* name);
+    static void ShowNote(QLabel* note, const QString& text);
     QWidget* BuildRulesPage();
     QWidget* BuildListsPage();
     void AddTableRow(const TRuleRow& row);

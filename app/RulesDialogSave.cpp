@@ -15,21 +15,27 @@
 #include <QTextBlock>
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 namespace T = RulesDialogTexts;
 
 QStringList TRulesDialog::DroppedFriends() const {
-    // A file that cannot be read as lists (or not at all) has no friends to lose here; a
-    // script whose lists do not parse is refused before.
+    const auto friendsOf = [](const std::string& script) {
+        try {
+            return std::optional(ReadSenderLists(script).friends);
+        } catch (const ERuleError&) {
+            return std::optional<std::vector<std::string>>();
+        }
+    };
+    // A file whose lists cannot be read has no friends to lose here; lists changed by hand
+    // into something else may have lost them all.
+    const auto before = friendsOf(originals_[scope_]);
+    const auto after = friendsOf(scripts_[scope_]).value_or(std::vector<std::string>());
     QStringList dropped;
-    try {
-        const TSenderLists before = ReadSenderLists(originals_[scope_]);
-        const TSenderLists after = ReadSenderLists(scripts_[scope_]);
-        for (const std::string& entry : before.friends)
-            if (std::find(after.friends.begin(), after.friends.end(), entry) == after.friends.end())
-                dropped << QString::fromStdString(entry);
-    } catch (const ERuleError&) {
-    }
+    for (const std::string& entry : before.value_or(std::vector<std::string>()))
+        if (std::find(after.begin(), after.end(), entry) == after.end())
+            dropped << QString::fromStdString(entry);
     return dropped;
 }
 
