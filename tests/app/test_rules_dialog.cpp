@@ -222,6 +222,16 @@ TEST_F(AppTest, AccountRulesAddToTheSharedFriends) {
     // Written by the program, the rules are the owner's alone.
     EXPECT_EQ(FileMode(account), 0600);
     EXPECT_EQ(FileMode(SharedRulesFile(DataFolder())), 0600);
+
+    // An error in the account's script is told in the window's language, and nothing is
+    // marked by the rules then.
+    ASSERT_TRUE(WriteRulesFile(account, "if true { fileinto \"x\"; }\n", why));
+    f.RulesChanged();
+    EXPECT_TRUE(StatusLines().contains(
+        QStringLiteral("Regeln: Fehler in %1 bei 1:11: nicht unterstützter Befehl 'fileinto'")
+            .arg(account)))
+        << StatusLines().toStdString();
+    EXPECT_EQ(MarkedRows(), std::vector<int>{});
     f.BtnDisconnectClick();
 }
 
