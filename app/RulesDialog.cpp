@@ -19,7 +19,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-
 namespace T = RulesDialogTexts;
 
 namespace {
