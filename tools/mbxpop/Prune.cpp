@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -56,8 +57,9 @@ std::optional<std::string> ParsePruneArguments(const std::vector<std::string>& a
     return std::nullopt;
 }
 
-int LoadPrune(const TPruneRequest& request, const std::string& host, const std::string& user,
-              bool german, std::optional<TPrune>& prune, std::ostream& err) {
+int LoadPrune(const TPruneRequest& request, const std::string& host, const std::string& port,
+              const std::string& user, bool german, std::optional<TPrune>& prune,
+              std::ostream& err) {
     TAccountRules rules;
     TRulesLoad load;
     if (!request.rulesFiles.empty()) {
@@ -68,8 +70,14 @@ int LoadPrune(const TPruneRequest& request, const std::string& host, const std::
             err << "mbxpop: " << kNoWindowRules << "\n";
             return kExitUsage;
         }
-        // The same rules the window runs for this account.
-        load = LoadAccountRules(*folder, host, user, rules, LocalToday());
+        // The same rules the window runs for this account, whose server field may have held
+        // the port as well.
+        const std::string withPort = host + ":" + port;
+        const bool typedWithPort =
+            !port.empty() && std::filesystem::exists(std::filesystem::path(*folder) /
+                                                     AccountRulesName(withPort, user));
+        load =
+            LoadAccountRules(*folder, typedWithPort ? withPort : host, user, rules, LocalToday());
         if (load.failed.empty() && load.files.empty()) {
             err << "mbxpop: " << Pick(NoWindowRulesFound, german) << *folder << "\n";
             return kExitUsage;

@@ -36,8 +36,10 @@ private:
     bool yes_;
 };
 
-// Reads and checks the rules of the account (host, user) before anything is sent: 0 with prune
-// set, otherwise the exit status (64 for a script error, told as FILE:LINE:COLUMN, or for no
-// rules at all; 2 for a file not read) after the message on err.
-int LoadPrune(const TPruneRequest& request, const std::string& host, const std::string& user,
-              bool german, std::optional<TPrune>& prune, std::ostream& err);
+// Reads and checks the rules before anything is sent: those given, or the window's for the
+// account (host, or host:port where the window has that file, and user). 0 with prune set,
+// otherwise the exit status (64 for a script error, told as FILE:LINE:COLUMN, or for no rules
+// at all; 2 for a file not read) after the message on err.
+int LoadPrune(const TPruneRequest& request, const std::string& host, const std::string& port,
+              const std::string& user, bool german, std::optional<TPrune>& prune,
+              std::ostream& err);

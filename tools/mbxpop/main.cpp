@@ -268,7 +268,7 @@ int main(int argc, char** argv) {
     }
     std::optional<TPrune> prune;
     if (o.command == "prune")
-        if (const int status = LoadPrune(o.prune, o.host, o.user, german, prune, std::cerr))
+        if (const int status = LoadPrune(o.prune, o.host, o.port, o.user, german, prune, std::cerr))
             return status;
     const char* password = std::getenv("MBXPOP_PASSWORD");
     if (!password && o.auth == TAuthMethod::Password)
