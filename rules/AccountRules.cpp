@@ -58,9 +58,15 @@ TRulesLoad LoadRulesFiles(const std::vector<std::string>& files, TAccountRules& 
     TRulesLoad load;
     TAccountRules read;
     for (const std::string& file : files) {
-        std::error_code absent;
-        if (missing == TMissingRules::Skip && !std::filesystem::exists(file, absent))
-            continue;
+        // Only a file that is not there is passed over; one that cannot be looked at is told.
+        std::error_code unknown;
+        if (missing == TMissingRules::Skip && !std::filesystem::exists(file, unknown)) {
+            if (!unknown)
+                continue;
+            load.failed = file;
+            load.readError = unknown.message();
+            return load;
+        }
         std::ifstream in(file, std::ios::binary);
         std::ostringstream text;
         const int opened = in.is_open() ? 0 : errno;
