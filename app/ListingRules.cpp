@@ -1,28 +1,13 @@
 #include "ListingRules.h"
 
+#include "AtomicFile.h"
 #include "RelativeAges.h"
-#include "RuleError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-namespace {
-
-QString FileNamePart(const QString& text) {
-    QString part = text;
-    for (QChar& c : part) {
-        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-                           (c >= u'0' && c <= u'9') || c == u'.' || c == u'@' || c == u'_' ||
-                           c == u'-';
-        if (!plain)
-            c = u'_';
-    }
-    return part;
-}
-
-} // namespace
+#include <system_error>
 
 TListingRules::TListingRules() = default;
 TListingRules::~TListingRules() = default;
@@ -37,21 +22,22 @@ TListingRules::TLoad TListingRules::Load(const QString& folder, const QString& s
     user_ = user;
     const QString account = AccountRulesFile(folder, server, user);
     file_ = QFileInfo::exists(account) ? account : SharedRulesFile(folder);
+    auto rules = std::make_unique<TAccountRules>();
+    const TRulesLoad read =
+        LoadAccountRules(QFile::encodeName(folder).toStdString(), server.toStdString(),
+                         user.toStdString(), *rules, LocalToday());
     TLoad load;
-    if (!QFileInfo::exists(file_))
-        return load;
-    load.File = file_;
-    std::string text;
-    if (!ReadRulesFile(file_, text, load.Why))
-        return load;
-    try {
-        rules_ = std::make_unique<TRules>(WithAgesFrom(text, LocalToday()));
-        load.Usable = true;
-    } catch (const ERuleError& error) {
-        load.Line = error.Line;
-        load.Column = error.Column;
-        load.Why = QString::fromUtf8(error.what());
-    }
+    load.Usable = read.Usable();
+    if (!read.failed.empty())
+        load.File = QFile::decodeName(QByteArray::fromStdString(read.failed));
+    else if (!read.files.empty())
+        load.File = QFile::decodeName(QByteArray::fromStdString(read.files.back()));
+    load.Line = read.line;
+    load.Column = read.column;
+    load.Error = read.error;
+    load.Why = QString::fromLocal8Bit(read.readError);
+    if (load.Usable)
+        rules_ = std::move(rules);
     return load;
 }
 
@@ -72,12 +58,12 @@ const TRuleDecision& TListingRules::DecisionOf(int number) const {
 }
 
 QString SharedRulesFile(const QString& folder) {
-    return QDir(folder).filePath(QStringLiteral("rules.sieve"));
+    return QDir(folder).filePath(QString::fromStdString(SharedRulesName()));
 }
 
 QString AccountRulesFile(const QString& folder, const QString& server, const QString& user) {
     return QDir(folder).filePath(
-        QStringLiteral("rules-%1-%2.sieve").arg(FileNamePart(server), FileNamePart(user)));
+        QString::fromStdString(AccountRulesName(server.toStdString(), user.toStdString())));
 }
 
 bool ReadRulesFile(const QString& file, std::string& text, QString& why) {
@@ -92,16 +78,14 @@ bool ReadRulesFile(const QString& file, std::string& text, QString& why) {
 }
 
 bool WriteRulesFile(const QString& file, const std::string& text, QString& why) {
-    if (!QDir().mkpath(QFileInfo(file).absolutePath())) {
-        why = QStringLiteral("cannot create %1").arg(QFileInfo(file).absolutePath());
-        return false;
-    }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !out.commit()) {
-        why = out.errorString();
+    // Friends and rules say whom the user writes with: owner-only, as copies and seen files.
+    const std::string path = QFile::encodeName(QFileInfo(file).absoluteFilePath()).toStdString();
+    const std::string folder = QFile::encodeName(QFileInfo(file).absolutePath()).toStdString();
+    try {
+        MakeOwnerOnlyFolder(folder);
+        WriteFileAtomically(path, text);
+    } catch (const std::system_error& e) {
+        why = QString::fromLocal8Bit(e.what());
         return false;
     }
     return true;

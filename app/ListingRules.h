@@ -1,33 +1,35 @@
 #pragma once
 
-#include "Rules.h"
+#include "AccountRules.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 // The rules a listing runs on each header as it arrives, and what they decided per message
-// number. The script is a file in the data folder: rules-SERVER-USER.sieve for one account
-// when there is one, else rules.sieve for all accounts.
+// number. The scripts are files in the data folder: rules.sieve for all accounts and
+// rules-SERVER-USER.sieve for one, run together (AccountRules.h).
 class TListingRules {
 public:
-    // How reading the script ended: no file (no rules), a usable script, or an error with
-    // its place (line and column 0 when the file itself could not be read).
+    // How reading the scripts ended: no file (no rules), usable scripts, or an error with its
+    // file and place (line and column 0 when the file itself could not be read).
     struct TLoad {
         bool Usable = false;
-        QString File; // the file read; empty when there is none
+        QString File; // the file that failed, or the last one read; empty when there is none
         int Line = 0;
         int Column = 0;
-        QString Why;
+        std::optional<TRuleText> Error; // what is wrong in the script
+        QString Why;                    // the system's reason when it could not be read
     };
 
     TListingRules();
     ~TListingRules();
 
-    // Forgets the rules and their decisions, then reads the account's script in folder.
+    // Forgets the rules and their decisions, then reads the account's scripts in folder.
     TLoad Load(const QString& folder, const QString& server, const QString& user);
     // Load again for the same account, after its script changed.
     TLoad Reload() { return Load(folder_, server_, user_); }
@@ -45,7 +47,7 @@ public:
     bool Kept(int number) const { return DecisionOf(number).action == TRuleAction::Keep; }
 
 private:
-    std::unique_ptr<TRules> rules_;
+    std::unique_ptr<TAccountRules> rules_;
     QString file_;
     QString folder_;
     QString server_;
@@ -55,10 +57,11 @@ private:
 };
 
 // The script files in folder: the shared one, and the one of an account (server as typed,
-// user), its name kept to letters, digits and ". @ _ -".
+// user).
 QString SharedRulesFile(const QString& folder);
 QString AccountRulesFile(const QString& folder, const QString& server, const QString& user);
 
-// Reads or replaces a script file; false with the reason when that fails.
+// Reads or replaces a script file (owner-only, in an owner-only folder); false with the reason
+// when that fails.
 bool ReadRulesFile(const QString& file, std::string& text, QString& why);
 bool WriteRulesFile(const QString& file, const std::string& text, QString& why);

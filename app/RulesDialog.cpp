@@ -2,9 +2,6 @@
 
 #include "LanguageTexts.h"
 #include "ListingRules.h"
-#include "Parser.h"
-#include "RelativeAges.h"
-#include "RuleError.h"
 #include "RulesDialogTexts.h"
 
 #include <QComboBox>
@@ -14,24 +11,17 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTextBlock>
 #include <QVBoxLayout>
-
-#include <stdexcept>
 
 namespace T = RulesDialogTexts;
 
 namespace {
-
-enum { FieldColumn, ComparisonColumn, ValueColumn, ActionColumn };
-enum { AccountScope = 0, SharedScope = 1 };
 
 constexpr TRowField kListedFields[] = {TRowField::From,     TRowField::To,   TRowField::Cc,
                                        TRowField::Subject,  TRowField::Size, TRowField::Age,
@@ -45,20 +35,22 @@ std::string ToUtf8(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
-QLabel* NoteLabel(QWidget* parent, const char* name) {
-    auto* note = new QLabel(parent);
-    note->setObjectName(QString::fromLatin1(name));
-    note->setWordWrap(true);
-    note->hide();
-    return note;
-}
+} // namespace
 
-void ShowNote(QLabel* note, const QString& text) {
+void TRulesDialog::ShowNote(QLabel* note, const QString& text) {
     note->setText(text);
     note->setVisible(!text.isEmpty());
 }
 
-} // namespace
+QLabel* TRulesDialog::NoteLabel(QWidget* parent, const char* name) {
+    auto* note = new QLabel(parent);
+    note->setObjectName(QString::fromLatin1(name));
+    // Notes quote the script and file names: never read as rich text (an <img> would load).
+    note->setTextFormat(Qt::PlainText);
+    note->setWordWrap(true);
+    note->hide();
+    return note;
+}
 
 TRulesDialog::TRulesDialog(const QString& folder, const QString& server, const QString& user,
                            bool germanUI, QWidget* parent)
@@ -68,6 +60,7 @@ TRulesDialog::TRulesDialog(const QString& folder, const QString& server, const Q
     const bool hasAccount = !server.isEmpty() && !user.isEmpty();
     files_ = {hasAccount ? AccountRulesFile(folder, server, user) : QString(),
               SharedRulesFile(folder)};
+    ConfirmDropped = [this](const QStringList& dropped) { return AskDropped(dropped); };
     ChooseFile = [this](bool exporting) {
         return exporting ? QFileDialog::getSaveFileName(this, Text(T::Export), QString(),
                                                         Text(T::FileFilter))
@@ -132,6 +125,7 @@ TRulesDialog::TRulesDialog(const QString& folder, const QString& server, const Q
         if (!files_[s].isEmpty() && QFileInfo::exists(files_[s]) &&
             !ReadRulesFile(files_[s], scripts_[s], why))
             ShowError(Text(T::NotRead).arg(files_[s], why));
+        originals_[s] = scripts_[s];
     }
     connect(ForAll, &QRadioButton::toggled, this, &TRulesDialog::ScopeChosen);
     connect(Tabs, &QTabWidget::currentChanged, this, &TRulesDialog::TabChosen);
@@ -198,42 +192,6 @@ QWidget* TRulesDialog::BuildRulesPage() {
     });
     connect(RowUp, &QPushButton::clicked, this, [this] { MoveRow(-1); });
     connect(RowDown, &QPushButton::clicked, this, [this] { MoveRow(1); });
-    return page;
-}
-
-QWidget* TRulesDialog::BuildListsPage() {
-    auto* page = new QWidget(this);
-    auto* layout = new QVBoxLayout(page);
-    auto* columns = new QHBoxLayout;
-    const TText* captions[] = {&T::Friends, &T::Blocked};
-    const char* names[] = {"Friends", "Blocked"};
-    for (int i = 0; i < 2; ++i) {
-        auto* column = new QVBoxLayout;
-        column->addWidget(new QLabel(Text(*captions[i]), page));
-        Lists[i] = new QListWidget(page);
-        Lists[i]->setObjectName(QString::fromLatin1(names[i]));
-        column->addWidget(Lists[i], 1);
-        auto* row = new QHBoxLayout;
-        Entries[i] = new QLineEdit(page);
-        Entries[i]->setObjectName(QString::fromLatin1(names[i]) + QStringLiteral("Entry"));
-        Entries[i]->setPlaceholderText(Text(T::Entry));
-        AddEntry[i] = new QPushButton(Text(T::AddRow), page);
-        AddEntry[i]->setObjectName(QString::fromLatin1(names[i]) + QStringLiteral("Add"));
-        RemoveEntry[i] = new QPushButton(Text(T::RemoveRow), page);
-        RemoveEntry[i]->setObjectName(QString::fromLatin1(names[i]) + QStringLiteral("Remove"));
-        row->addWidget(Entries[i], 1);
-        row->addWidget(AddEntry[i]);
-        row->addWidget(RemoveEntry[i]);
-        column->addLayout(row);
-        columns->addLayout(column);
-        connect(AddEntry[i], &QPushButton::clicked, this, [this, i] { AddToList(i); });
-        connect(Entries[i], &QLineEdit::returnPressed, this, [this, i] { AddToList(i); });
-        connect(RemoveEntry[i], &QPushButton::clicked, this,
-                [this, i] { qDeleteAll(Lists[i]->selectedItems()); });
-    }
-    layout->addLayout(columns, 1);
-    ListsNote = NoteLabel(page, "ListsNote");
-    layout->addWidget(ListsNote);
     return page;
 }
 
@@ -322,32 +280,6 @@ void TRulesDialog::MoveRow(int by) {
     Table->setCurrentCell(from + by, ValueColumn);
 }
 
-void TRulesDialog::AddToList(int list) {
-    const QString text = Entries[list]->text();
-    std::string entry;
-    try {
-        entry = SenderEntry(ToUtf8(text));
-    } catch (const std::invalid_argument&) {
-        ShowError(Text(T::BadEntry).arg(text.trimmed()));
-        return;
-    }
-    ShowError({});
-    const QString shown = FromUtf8(entry);
-    // An entry is on one list only: adding it moves it.
-    qDeleteAll(Lists[1 - list]->findItems(shown, Qt::MatchExactly));
-    if (Lists[list]->findItems(shown, Qt::MatchExactly).isEmpty())
-        Lists[list]->addItem(shown);
-    Entries[list]->clear();
-}
-
-TSenderLists TRulesDialog::ShownLists() const {
-    TSenderLists lists;
-    for (int i = 0; i < 2; ++i)
-        for (int r = 0; r < Lists[i]->count(); ++r)
-            (i == 0 ? lists.friends : lists.blocked).push_back(ToUtf8(Lists[i]->item(r)->text()));
-    return lists;
-}
-
 QString TRulesDialog::File() const {
     return files_[scope_];
 }
@@ -355,87 +287,6 @@ QString TRulesDialog::File() const {
 std::string TRulesDialog::Script() {
     TakeTab();
     return scripts_[scope_];
-}
-
-void TRulesDialog::ShowScript() {
-    const std::string& script = scripts_[scope_];
-    {
-        const QSignalBlocker blocker(SieveText);
-        SieveText->setPlainText(FromUtf8(script));
-    }
-    QString rowsNote, listsNote;
-    TRuleSet set;
-    TSenderLists lists;
-    try {
-        ParseScript(script);
-        const TRuleRowsRead read = ReadRuleRows(script, LocalToday());
-        if (read.kind == TRuleRowsRead::Kind::Text)
-            rowsNote = Text(T::ChangedByHand).arg(read.line) + '\n' + Text(T::EditAsText);
-        else
-            set = read.set;
-        try {
-            lists = ReadSenderLists(script);
-        } catch (const ERuleError& e) {
-            listsNote = Text(T::ChangedByHand).arg(e.Line) + '\n' + Text(T::EditAsText);
-        }
-    } catch (const ERuleError& e) {
-        // Neither tab can write into a script that does not parse.
-        rowsNote = listsNote =
-            Text(T::ScriptError).arg(e.Line).arg(e.Column).arg(QString::fromUtf8(e.what())) + '\n' +
-            Text(T::EditAsText);
-    }
-    rowsEditable_ = rowsNote.isEmpty();
-    listsEditable_ = listsNote.isEmpty();
-    SetRows(set);
-    for (QWidget* w : std::initializer_list<QWidget*>{AllOrAny, RuleName, Table, AddRow, RemoveRow,
-                                                      RowUp, RowDown})
-        w->setEnabled(rowsEditable_);
-    ShowNote(RowsNote, rowsNote);
-    for (int i = 0; i < 2; ++i) {
-        Lists[i]->clear();
-        for (const std::string& e : i == 0 ? lists.friends : lists.blocked)
-            Lists[i]->addItem(FromUtf8(e));
-        for (QWidget* w :
-             std::initializer_list<QWidget*>{Lists[i], Entries[i], AddEntry[i], RemoveEntry[i]})
-            w->setEnabled(listsEditable_);
-    }
-    ShowNote(ListsNote, listsNote);
-    ShowNote(ScopeNote, scope_ == SharedScope && !files_[AccountScope].isEmpty() &&
-                                QFileInfo::exists(files_[AccountScope])
-                            ? Text(T::AccountOverrides)
-                            : QString());
-}
-
-bool TRulesDialog::TakeTab() {
-    std::string& script = scripts_[scope_];
-    if (shownTab_ == SievePage) {
-        script = ToUtf8(SieveText->toPlainText());
-        return true;
-    }
-    try {
-        if (shownTab_ == RulesPage && rowsEditable_) {
-            const TRuleSet set = ShownSet();
-            for (size_t i = 0; i < set.rows.size(); ++i) {
-                try {
-                    CheckRuleRows({set.all, {}, {set.rows[i]}});
-                } catch (const std::invalid_argument& e) {
-                    ShowError(Text(T::BadRow).arg(i + 1).arg(QString::fromUtf8(e.what())));
-                    Table->setCurrentCell(static_cast<int>(i), ValueColumn);
-                    return false;
-                }
-            }
-            script = WithRuleRows(script, set, LocalToday());
-        } else if (shownTab_ == ListsPage && listsEditable_) {
-            script = WithSenderLists(script, ShownLists());
-        }
-    } catch (const std::invalid_argument& e) {
-        ShowError(QString::fromUtf8(e.what()));
-        return false;
-    } catch (const ERuleError& e) {
-        ShowError(Text(T::ScriptError).arg(e.Line).arg(e.Column).arg(QString::fromUtf8(e.what())));
-        return false;
-    }
-    return true;
 }
 
 void TRulesDialog::TabChosen(int index) {
@@ -465,62 +316,4 @@ void TRulesDialog::ScopeChosen() {
 
 void TRulesDialog::ShowError(const QString& text) {
     ShowNote(Error, text);
-}
-
-void TRulesDialog::ImportFile() {
-    const QString file = ChooseFile(false);
-    if (file.isEmpty())
-        return;
-    std::string text;
-    QString why;
-    if (!ReadRulesFile(file, text, why)) {
-        ShowError(Text(T::NotRead).arg(file, why));
-        return;
-    }
-    ShowError({});
-    scripts_[scope_] = std::move(text);
-    ShowScript();
-}
-
-void TRulesDialog::ExportFile() {
-    if (!TakeTab())
-        return;
-    const QString file = ChooseFile(true);
-    if (file.isEmpty())
-        return;
-    QString why;
-    if (!WriteRulesFile(file, scripts_[scope_], why))
-        ShowError(Text(T::NotWritten).arg(file, why));
-    else
-        ShowError({});
-}
-
-void TRulesDialog::accept() {
-    if (!TakeTab())
-        return;
-    const std::string& script = scripts_[scope_];
-    try {
-        ParseScript(script);
-    } catch (const ERuleError& e) {
-        {
-            const QSignalBlocker blocker(Tabs);
-            Tabs->setCurrentIndex(SievePage);
-        }
-        shownTab_ = SievePage;
-        ShowScript();
-        ShowError(Text(T::ScriptError).arg(e.Line).arg(e.Column).arg(QString::fromUtf8(e.what())));
-        const QTextBlock line = SieveText->document()->findBlockByNumber(e.Line - 1);
-        QTextCursor cursor(line);
-        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor,
-                            std::max(0, std::min(e.Column - 1, line.length() - 1)));
-        SieveText->setTextCursor(cursor);
-        SieveText->setFocus();
-        return;
-    }
-    QString why;
-    if (!WriteRulesFile(File(), script, why)) {
-        ShowError(Text(T::NotWritten).arg(File(), why));
-        return;
-    }
-    QDialog::accept();
 }

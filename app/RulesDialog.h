@@ -5,12 +5,14 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
 #include <string>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -21,10 +23,10 @@ class QTabWidget;
 class QTableWidget;
 
 // The rules of one account or of all accounts, edited as rows, as the friends and blocked
-// lists, or as the Sieve text itself. The text is what is kept: the rows and the lists are
-// written into it when their tab is left and read from it when it is shown. OK writes it only
-// when the whole script parses; otherwise the error's line and column are shown and the
-// dialog stays open.
+// lists, or as the Sieve text itself. The account's rules add to those for all accounts. The text
+// is what is kept: the rows and the lists are written into it when their tab is left and read from
+// it when it is shown. OK writes it only when the whole script parses; otherwise the error's line
+// and column are shown and the dialog stays open.
 class TRulesDialog : public QDialog {
     Q_OBJECT
 public:
@@ -42,9 +44,14 @@ public:
     // test puts its own.
     std::function<QString(bool exporting)> ChooseFile;
 
+    // Asks before a save takes friends off the list their file had; true: save. A message box
+    // unless a test puts its own.
+    std::function<bool(const QStringList& dropped)> ConfirmDropped;
+
     void accept() override;
 
     enum { RulesPage = 0, ListsPage = 1, SievePage = 2 };
+    enum { FieldColumn, ComparisonColumn, ValueColumn, ActionColumn }; // of Table
     QRadioButton* ForAccount;
     QRadioButton* ForAll;
     QLabel* ScopeNote;
@@ -68,7 +75,14 @@ public:
     QPushButton* Import;
     QPushButton* Export;
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    enum { AccountScope = 0, SharedScope = 1 };
+    // A note below a tab or the dialog's error, shown while it has text.
+    static QLabel* NoteLabel(QWidget* parent, const char* name);
+    static void ShowNote(QLabel* note, const QString& text);
     QWidget* BuildRulesPage();
     QWidget* BuildListsPage();
     void AddTableRow(const TRuleRow& row);
@@ -87,6 +101,8 @@ private:
     void TabChosen(int index);
     void ScopeChosen();
     void ShowError(const QString& text);
+    QStringList DroppedFriends() const;
+    bool AskDropped(const QStringList& dropped);
     void ImportFile();
     void ExportFile();
 
@@ -95,6 +111,7 @@ private:
     bool german_;
     std::array<QString, 2> files_; // the account's and the shared one
     std::array<std::string, 2> scripts_;
+    std::array<std::string, 2> originals_; // as the files were when the dialog opened
     int scope_ = 1;
     int shownTab_ = RulesPage;
     bool rowsEditable_ = true;

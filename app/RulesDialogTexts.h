@@ -10,9 +10,13 @@ inline constexpr TText Title{"Regeln", "Rules"};
 
 inline constexpr TText ForAccount{"für dieses Konto", "for this account"};
 inline constexpr TText ForAll{"für alle Konten", "for all accounts"};
-inline constexpr TText AccountOverrides{
-    "Dieses Konto hat eigene Regeln; die für alle Konten gelten für es nicht.",
-    "This account has rules of its own; those for all accounts do not apply to it."};
+// The account's rules run together with those for all accounts.
+inline constexpr TText AccountAddsRules{
+    "Dieses Konto hat zusätzlich eigene Regeln; sie gelten neben diesen.",
+    "This account also has rules of its own; they apply besides these."};
+inline constexpr TText SharedApplyToo{
+    "Die Regeln für alle Konten gelten auch hier; was eine von beiden behält, wird nicht markiert.",
+    "The rules for all accounts apply here too; a mail either of them keeps is not marked."};
 
 inline constexpr TText RulesTab{"Regeln", "Rules"};
 inline constexpr TText ListsTab{"Freunde und Sperrliste", "Friends and blocked"};
@@ -73,6 +77,13 @@ inline constexpr TText ScriptError{"Fehler bei %1:%2: %3", "Error at %1:%2: %3"}
 // %1 the row's number, %2 what is wrong.
 inline constexpr TText BadRow{"Regelzeile %1: %2", "Rule row %1: %2"};
 inline constexpr TText BadEntry{"Keine Adresse oder Domain: %1", "No address or domain: %1"};
+// Saving takes friends off the list: %1 the addresses and domains.
+inline constexpr TText DropFriends{
+    "Diese Einträge werden von der Freundesliste genommen, ihre Mails sind dann nicht mehr "
+    "geschützt: %1",
+    "These entries are taken off the friends list, and their mails are no longer protected: %1"};
+inline constexpr TText SaveAnyway{"Trotzdem speichern", "Save anyway"};
+inline constexpr TText KeepEditing{"Weiter bearbeiten", "Keep editing"};
 // %1 file, %2 the reason.
 inline constexpr TText NotRead{"%1 kann nicht gelesen werden (%2).", "%1 cannot be read (%2)."};
 inline constexpr TText NotWritten{"%1 kann nicht geschrieben werden (%2).",

@@ -4,8 +4,11 @@
 
 #include "MbxMIME.h"
 #include "RuleError.h"
+#include "RuleTexts.h"
 
 namespace {
+
+namespace T = RuleTexts;
 
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
@@ -39,7 +42,9 @@ public:
 
 private:
     int column() const { return static_cast<int>(pos_ - lineStart_) + 1; }
-    [[noreturn]] void fail(const std::string& why) const { throw ERuleError(line_, column(), why); }
+    [[noreturn]] void fail(TRuleText why) const {
+        throw ERuleError(line_, column(), std::move(why));
+    }
 
     void advance() {
         if (s_[pos_] == '\n') {
@@ -61,7 +66,7 @@ private:
             } else if (c == '/' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '*') {
                 const size_t end = s_.find("*/", pos_ + 2);
                 if (end == std::string_view::npos)
-                    fail("a comment that is never closed with */");
+                    fail({T::CommentNotClosed});
                 while (pos_ < end + 2)
                     advance();
             } else {
@@ -85,7 +90,7 @@ private:
         } else if (c == ':') {
             advance();
             if (pos_ >= s_.size() || !IsLetter(s_[pos_]))
-                fail("a ':' that starts no tag");
+                fail({T::ColonNoTag});
             t.kind = TToken::Kind::Tag;
             t.text = word();
         } else if (IsDigit(c)) {
@@ -105,12 +110,11 @@ private:
             t.text = std::string(1, c);
             advance();
         } else {
-            fail(std::string("unexpected character '") +
-                 (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f
-                      ? std::string("\\x") + "0123456789abcdef"[(c >> 4) & 15] +
-                            "0123456789abcdef"[c & 15]
-                      : std::string(1, c)) +
-                 "'");
+            fail({T::UnexpectedCharacter,
+                  {static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f
+                       ? std::string("\\x") + "0123456789abcdef"[(c >> 4) & 15] +
+                             "0123456789abcdef"[c & 15]
+                       : std::string(1, c)}});
         }
     }
 
@@ -123,7 +127,7 @@ private:
 
     uint64_t number() {
         const int line = line_, col = column();
-        const auto tooLarge = [&]() { return ERuleError(line, col, "a number too large"); };
+        const auto tooLarge = [&]() { return ERuleError(line, col, {T::NumberTooLarge}); };
         uint64_t value = 0;
         constexpr uint64_t kMax = std::numeric_limits<uint64_t>::max();
         while (pos_ < s_.size() && IsDigit(s_[pos_])) {
@@ -144,7 +148,7 @@ private:
             }
         }
         if (pos_ < s_.size() && (IsLetter(s_[pos_]) || IsDigit(s_[pos_])))
-            fail("a number followed by letters");
+            fail({T::NumberWithLetters});
         return value;
     }
 
@@ -160,7 +164,7 @@ private:
             advance();
         }
         if (pos_ >= s_.size())
-            throw ERuleError(line, col, "a string that is never closed with '\"'");
+            throw ERuleError(line, col, {T::StringNotClosed});
         advance();
         return out;
     }
@@ -177,7 +181,7 @@ private:
         if (pos_ < s_.size() && s_[pos_] == '\r')
             advance();
         if (pos_ >= s_.size() || s_[pos_] != '\n')
-            fail("text: must end its line");
+            fail({T::TextLineEnd});
         advance();
         std::string out;
         while (pos_ < s_.size()) {
@@ -196,7 +200,7 @@ private:
             out.append(row);
             out += "\r\n";
         }
-        throw ERuleError(line, col, "a text: that never ends with a line holding only '.'");
+        throw ERuleError(line, col, {T::TextNotEnded});
     }
 
     std::string_view s_;
@@ -210,7 +214,6 @@ private:
 
 std::vector<TToken> Tokenize(std::string_view script) {
     if (script.size() > kMaxScriptBytes)
-        throw ERuleError(1, 1,
-                         "the script is larger than " + std::to_string(kMaxScriptBytes) + " bytes");
+        throw ERuleError(1, 1, {T::ScriptTooLarge, {std::to_string(kMaxScriptBytes)}});
     return TLexer(script).Run();
 }

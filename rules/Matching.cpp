@@ -1,7 +1,9 @@
 #include "Matching.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cwctype>
+#include <functional>
 
 #include <locale.h>
 
@@ -101,45 +103,105 @@ bool Holds(TRelation r, int c) {
     return false;
 }
 
+// A pattern's piece between two stars: its code points, each literal bytes or "?" (empty),
+// and the literal bytes before its first "?", which are searched for.
+struct TGlobPiece {
+    std::vector<std::string_view> points;
+    std::string lead;
+    bool wild = false; // holds a "?"
+};
+
 // Sieve's wildcards: "*" any run, "?" one character, "\" takes the next one as it stands.
-// Greedy with one remembered star, so the time stays within value length times pattern length.
-bool Glob(std::string_view value, std::string_view pattern) {
-    size_t v = 0, p = 0;
-    size_t starP = std::string_view::npos, starV = 0;
-    while (v < value.size()) {
-        size_t vLength = 0;
-        NextCodePoint(value, v, vLength);
-        if (p < pattern.size() && pattern[p] == '*') {
-            starP = ++p;
-            starV = v;
-            continue;
-        }
-        if (p < pattern.size() && pattern[p] == '?') {
+std::vector<TGlobPiece> GlobPieces(std::string_view pattern) {
+    std::vector<TGlobPiece> pieces(1);
+    for (size_t p = 0; p < pattern.size();) {
+        if (pattern[p] == '*') {
+            pieces.emplace_back();
             ++p;
-            v += vLength;
             continue;
         }
-        if (p < pattern.size()) {
-            const size_t at = pattern[p] == '\\' && p + 1 < pattern.size() ? p + 1 : p;
-            size_t pLength = 0;
-            NextCodePoint(pattern, at, pLength);
-            if (pattern.substr(at, pLength) == value.substr(v, vLength) && pLength == vLength) {
-                p = at + pLength;
-                v += vLength;
-                continue;
-            }
+        TGlobPiece& piece = pieces.back();
+        if (pattern[p] == '?') {
+            piece.points.emplace_back();
+            piece.wild = true;
+            ++p;
+            continue;
         }
-        if (starP == std::string_view::npos)
-            return false;
-        size_t skipped = 0;
-        NextCodePoint(value, starV, skipped);
-        starV += skipped;
-        v = starV;
-        p = starP;
+        const size_t at = pattern[p] == '\\' && p + 1 < pattern.size() ? p + 1 : p;
+        size_t length = 0;
+        NextCodePoint(pattern, at, length);
+        piece.points.push_back(pattern.substr(at, length));
+        if (!piece.wild)
+            piece.lead += piece.points.back();
+        p = at + length;
     }
-    while (p < pattern.size() && pattern[p] == '*')
-        ++p;
-    return p == pattern.size();
+    return pieces;
+}
+
+// Where the piece ends when it starts at v; npos when it does not match there.
+size_t PieceEnd(std::string_view value, const TGlobPiece& piece, size_t v) {
+    for (const std::string_view point : piece.points) {
+        if (v >= value.size())
+            return std::string_view::npos;
+        size_t length = 0;
+        NextCodePoint(value, v, length);
+        if (!point.empty() && point != value.substr(v, length))
+            return std::string_view::npos;
+        v += length;
+    }
+    return v;
+}
+
+// The end of the piece's first match at or after v; npos when there is none. Its literal
+// lead is searched for in linear time; only a piece that starts with "?" is tried at each
+// character.
+size_t FindPiece(std::string_view value, const TGlobPiece& piece, size_t v) {
+    if (piece.lead.empty()) {
+        for (size_t length = 0; v <= value.size(); v += length) {
+            const size_t end = PieceEnd(value, piece, v);
+            if (end != std::string_view::npos || v == value.size())
+                return end;
+            NextCodePoint(value, v, length);
+        }
+        return std::string_view::npos;
+    }
+    const std::boyer_moore_searcher searcher(piece.lead.begin(), piece.lead.end());
+    for (auto at = value.begin() + static_cast<std::ptrdiff_t>(v);;) {
+        at = std::search(at, value.end(), searcher);
+        if (at == value.end())
+            return std::string_view::npos;
+        const size_t end = PieceEnd(value, piece, static_cast<size_t>(at - value.begin()));
+        if (end != std::string_view::npos)
+            return end;
+        ++at;
+    }
+}
+
+// The first piece is matched at the value's start, the last one at its end, and each one
+// between at its first place after the one before: with fixed-length pieces the leftmost
+// match leaves the most room to the rest.
+bool Glob(std::string_view value, std::string_view pattern) {
+    const std::vector<TGlobPiece> pieces = GlobPieces(pattern);
+    size_t v = PieceEnd(value, pieces.front(), 0);
+    if (pieces.size() == 1 || v == std::string_view::npos)
+        return v == value.size();
+    for (size_t i = 1; i + 1 < pieces.size(); ++i) {
+        v = FindPiece(value, pieces[i], v);
+        if (v == std::string_view::npos)
+            return false;
+    }
+    const TGlobPiece& last = pieces.back();
+    if (!last.wild)
+        return value.size() - v >= last.lead.size() && value.ends_with(last.lead);
+    // The last piece has a fixed number of characters: it starts that many before the end.
+    size_t characters = 0;
+    for (size_t at = v, length = 0; at < value.size(); at += length, ++characters)
+        NextCodePoint(value, at, length);
+    if (characters < last.points.size())
+        return false;
+    for (size_t skip = characters - last.points.size(), length = 0; skip > 0; --skip, v += length)
+        NextCodePoint(value, v, length);
+    return PieceEnd(value, last, v) == value.size();
 }
 
 bool Matches(std::string_view value, std::string_view key, const TMatchSpec& m) {

@@ -7,8 +7,11 @@
 #include "Matching.h"
 #include "MbxMIME.h"
 #include "RuleError.h"
+#include "RuleTexts.h"
 
 namespace {
+
+namespace T = RuleTexts;
 
 // One argument of a test, before the test's own rules give it a meaning.
 struct TArg {
@@ -43,7 +46,7 @@ public:
             const TToken& first = peek();
             if (first.kind == TToken::Kind::Identifier && first.text == "require") {
                 if (othersBegun)
-                    fail(first, "require must come before every other command");
+                    fail(first, {T::RequireFirst});
                 next();
                 requireList();
                 script.requireEnd = lineEndAfter(tokens_[pos_ - 1].offset);
@@ -72,29 +75,29 @@ private:
     bool isPunct(const char* p) const {
         return peek().kind == TToken::Kind::Punct && peek().text == p;
     }
-    [[noreturn]] static void fail(const TToken& at, const std::string& why) {
-        throw ERuleError(at.line, at.column, why);
+    [[noreturn]] static void fail(const TToken& at, TRuleText why) {
+        throw ERuleError(at.line, at.column, std::move(why));
     }
-    [[noreturn]] static void fail(const TArg& at, const std::string& why) {
-        throw ERuleError(at.line, at.column, why);
+    [[noreturn]] static void fail(const TArg& at, TRuleText why) {
+        throw ERuleError(at.line, at.column, std::move(why));
     }
-    static std::string shown(const TToken& t) {
+    static TRuleText::TPart shown(const TToken& t) {
         switch (t.kind) {
         case TToken::Kind::End:
-            return "the end of the script";
+            return T::EndOfScript;
         case TToken::Kind::Tag:
             return "':" + t.text + "'";
         case TToken::Kind::Number:
-            return "a number";
+            return T::ANumber;
         case TToken::Kind::String:
-            return "a string";
+            return T::AString;
         default:
             return "'" + t.text + "'";
         }
     }
     void expect(const char* p) {
         if (!isPunct(p))
-            fail(peek(), std::string("'") + p + "' expected, not " + shown(peek()));
+            fail(peek(), {T::Expected, {p, shown(peek())}});
         next();
     }
     size_t lineEndAfter(size_t offset) const {
@@ -103,7 +106,7 @@ private:
     }
     void deeper(int depth) const {
         if (depth > kMaxRuleDepth)
-            fail(peek(), "nested deeper than " + std::to_string(kMaxRuleDepth) + " levels");
+            fail(peek(), {T::TooDeep, {std::to_string(kMaxRuleDepth)}});
     }
 
     void requireList() {
@@ -112,16 +115,16 @@ private:
         for (const std::string& name : names) {
             if (std::find(std::begin(kCapabilities), std::end(kCapabilities), name) ==
                 std::end(kCapabilities))
-                fail(at, "unsupported extension \"" + name + "\"");
+                fail(at, {T::UnsupportedExtension, {name}});
             if (std::find(required_.begin(), required_.end(), name) == required_.end())
                 required_.push_back(name);
         }
         expect(";");
     }
 
-    void needs(const TToken& at, const std::string& capability, const std::string& what) {
+    void needs(const TToken& at, const std::string& capability, const TText& what) {
         if (std::find(required_.begin(), required_.end(), capability) == required_.end())
-            fail(at, what + " needs require \"" + capability + "\"");
+            fail(at, {T::NeedsRequire, {what, capability}});
     }
 
     std::vector<std::string> stringList() {
@@ -131,11 +134,11 @@ private:
             return strings;
         }
         if (!isPunct("["))
-            fail(peek(), "a string or a list of strings expected, not " + shown(peek()));
+            fail(peek(), {T::StringOrListExpected, {shown(peek())}});
         next();
         for (;;) {
             if (peek().kind != TToken::Kind::String)
-                fail(peek(), "a string expected in the list, not " + shown(peek()));
+                fail(peek(), {T::StringInListExpected, {shown(peek())}});
             strings.push_back(next().text);
             if (isPunct("]"))
                 break;
@@ -151,7 +154,7 @@ private:
         std::vector<TCommand> commands;
         while (!isPunct("}")) {
             if (peek().kind == TToken::Kind::End)
-                fail(peek(), "'}' expected, not the end of the script");
+                fail(peek(), {T::Expected, {"}", T::EndOfScript}});
             commands.push_back(command(depth + 1));
         }
         next();
@@ -159,14 +162,14 @@ private:
     }
 
     // The identifier that names a command or a test.
-    const TToken& identifier(const char* what) {
+    const TToken& identifier(const TText& what) {
         if (peek().kind != TToken::Kind::Identifier)
-            fail(peek(), std::string("a ") + what + " expected, not " + shown(peek()));
+            fail(peek(), {what, {shown(peek())}});
         return next();
     }
 
     TCommand command(int depth) {
-        const TToken& name = identifier("command");
+        const TToken& name = identifier(T::CommandExpected);
         TCommand c;
         c.line = name.line;
         c.column = name.column;
@@ -194,16 +197,15 @@ private:
                      : name.text == "discard" ? TCommand::Kind::Discard
                                               : TCommand::Kind::Stop;
             if (!isPunct(";"))
-                fail(peek(), name.text + " takes no arguments: ';' expected");
+                fail(peek(), {T::TakesNoArguments, {name.text}});
             next();
             return c;
         }
         if (name.text == "elsif" || name.text == "else")
-            fail(name, name.text + " without an if before it");
+            fail(name, {T::WithoutIf, {name.text}});
         if (name.text == "require")
-            fail(name, "require must come before every other command");
-        fail(name, "unsupported command '" + name.text +
-                       "': only require, if, elsif, else, keep, discard and stop are known");
+            fail(name, {T::RequireFirst});
+        fail(name, {T::UnsupportedCommand, {name.text}});
     }
 
     std::vector<TArg> arguments() {
@@ -231,7 +233,7 @@ private:
 
     TTest test(int depth) {
         deeper(depth);
-        const TToken& name = identifier("test");
+        const TToken& name = identifier(T::TestExpected);
         TTest t;
         t.line = name.line;
         t.column = name.column;
@@ -269,24 +271,22 @@ private:
         } else if (n == "size") {
             sizeTest(name, args, t);
         } else if (n == "date") {
-            needs(name, "date", "the date test");
+            needs(name, "date", T::DateTest);
             const size_t first = tagged(name, args, t, TTest::Kind::Date, 3);
-            single(args[first], "the header field name");
-            single(args[first + 1], "the date part");
+            single(args[first], T::FieldNameWord);
+            single(args[first + 1], T::DatePartWord);
             t.names = fieldNames(args[first]);
             t.datePart = AsciiLower(args[first + 1].strings[0]);
             if (!IsDatePart(t.datePart))
-                fail(args[first + 1], "unknown date part \"" + args[first + 1].strings[0] + "\"");
+                fail(args[first + 1], {T::UnknownDatePart, {args[first + 1].strings[0]}});
             t.keys = keys(args[first + 2].strings, t.match);
         } else if (n == "spamtest") {
-            needs(name, "spamtest", "the spamtest test");
+            needs(name, "spamtest", T::SpamTest);
             const size_t first = tagged(name, args, t, TTest::Kind::SpamTest, 1);
-            single(args[first], "the spam score");
+            single(args[first], T::SpamScoreWord);
             t.keys = keys(args[first].strings, t.match);
         } else {
-            fail(name, "unsupported test '" + n +
-                           "': only address, allof, anyof, date, exists, false, header, not, "
-                           "size, spamtest and true are known");
+            fail(name, {T::UnsupportedTest, {n}});
         }
         return t;
     }
@@ -297,8 +297,8 @@ private:
             (args[0].tag != "over" && args[0].tag != "under") ||
             args[1].kind != TArg::Kind::Number) {
             if (args.empty())
-                fail(name, "size takes :over or :under and a number");
-            fail(args[0], "size takes :over or :under and a number");
+                fail(name, {T::SizeArguments});
+            fail(args[0], {T::SizeArguments});
         }
         t.kind = args[0].tag == "over" ? TTest::Kind::SizeOver : TTest::Kind::SizeUnder;
         t.size = args[1].number;
@@ -317,65 +317,65 @@ private:
     size_t options(const TToken& name, const std::vector<TArg>& args, TTest& t) {
         bool typed = false, compared = false, parted = false, zoned = false;
         size_t i = 0;
-        const auto once = [&](bool& seen, const TArg& a, const char* what) {
+        const auto once = [&](bool& seen, const TArg& a, const TText& what) {
             if (seen)
-                fail(a, std::string("a second ") + what);
+                fail(a, {T::Twice, {what}});
             seen = true;
         };
         const auto value = [&](const TArg& tag) -> const std::string& {
             if (i + 1 >= args.size() || args[i + 1].kind != TArg::Kind::Strings ||
                 args[i + 1].strings.size() != 1)
-                fail(tag, ":" + tag.tag + " needs one string after it");
+                fail(tag, {T::NeedsOneString, {tag.tag}});
             return args[++i].strings[0];
         };
         for (; i < args.size() && args[i].kind == TArg::Kind::Tag; ++i) {
             const TArg& a = args[i];
             const std::string& tag = a.tag;
             if (tag == "is" || tag == "contains" || tag == "matches") {
-                once(typed, a, "match type");
+                once(typed, a, T::MatchType);
                 t.match.type = tag == "is"         ? TMatchType::Is
                                : tag == "contains" ? TMatchType::Contains
                                                    : TMatchType::Matches;
             } else if (tag == "value") {
-                once(typed, a, "match type");
-                needs(name, "relational", "the :value match type");
+                once(typed, a, T::MatchType);
+                needs(name, "relational", T::ValueMatch);
                 t.match.type = TMatchType::Value;
                 const auto relation = RelationNamed(value(a));
                 if (!relation)
-                    fail(args[i], "unknown relation: gt, ge, lt, le, eq or ne expected");
+                    fail(args[i], {T::UnknownRelation});
                 t.match.relation = *relation;
             } else if (tag == "comparator") {
-                once(compared, a, "comparator");
+                once(compared, a, T::Comparator);
                 const std::string& which = value(a);
                 const auto comparator = ComparatorNamed(which);
                 if (!comparator)
-                    fail(args[i], "unsupported comparator \"" + which + "\"");
+                    fail(args[i], {T::UnsupportedComparator, {which}});
                 if (*comparator == TComparator::AsciiNumeric)
-                    needs(name, "comparator-i;ascii-numeric", "the comparator i;ascii-numeric");
+                    needs(name, "comparator-i;ascii-numeric", T::NumericComparator);
                 t.match.comparator = *comparator;
             } else if (t.kind == TTest::Kind::Address &&
                        (tag == "all" || tag == "localpart" || tag == "domain")) {
-                once(parted, a, "address part");
+                once(parted, a, T::AddressPart);
                 t.part = tag == "all"         ? TAddressPart::All
                          : tag == "localpart" ? TAddressPart::LocalPart
                                               : TAddressPart::Domain;
             } else if (t.kind == TTest::Kind::Date && tag == "originalzone") {
-                once(zoned, a, "zone");
+                once(zoned, a, T::Zone);
                 t.zone = TTest::Zone::Original;
             } else if (t.kind == TTest::Kind::Date && tag == "zone") {
-                once(zoned, a, "zone");
+                once(zoned, a, T::Zone);
                 const auto minutes = ZoneMinutes(value(a));
                 if (!minutes)
-                    fail(args[i], "a zone such as \"+0100\" or \"-0500\" expected");
+                    fail(args[i], {T::ZoneExpected});
                 t.zone = TTest::Zone::Fixed;
                 t.zoneMinutes = *minutes;
             } else {
-                fail(a, "unsupported tag :" + tag + " for " + name.text);
+                fail(a, {T::UnsupportedTag, {tag, name.text}});
             }
         }
         if (t.match.comparator == TComparator::AsciiNumeric &&
             (t.match.type == TMatchType::Contains || t.match.type == TMatchType::Matches))
-            fail(name, "i;ascii-numeric compares with :is or :value only");
+            fail(name, {T::NumericIsOrValue});
         return i;
     }
 
@@ -383,26 +383,25 @@ private:
                            size_t count) {
         for (size_t i = first; i < args.size() && i < first + count; ++i)
             if (args[i].kind != TArg::Kind::Strings)
-                fail(args[i], name.text + ": a string or a list of strings expected here");
+                fail(args[i], {T::ListExpectedHere, {name.text}});
         if (args.size() > first + count)
-            fail(args[first + count], name.text + " takes " + std::to_string(count) +
-                                          (count == 1 ? " string list" : " string lists") +
-                                          " after its tags, this one is too many");
+            fail(args[first + count], {count == 1 ? T::OneListTooMany : T::ListsTooMany,
+                                       {name.text, std::to_string(count)}});
         if (args.size() < first + count)
-            fail(name, name.text + " takes " + std::to_string(count) +
-                           (count == 1 ? " string list" : " string lists") + " after its tags");
+            fail(name, {count == 1 ? T::OneListNeeded : T::ListsNeeded,
+                        {name.text, std::to_string(count)}});
     }
 
-    static void single(const TArg& a, const char* what) {
+    static void single(const TArg& a, const TText& what) {
         if (a.strings.size() != 1)
-            fail(a, std::string(what) + " is one string, not a list");
+            fail(a, {T::OneString, {what}});
     }
 
     static std::vector<std::string> fieldNames(const TArg& a) {
         std::vector<std::string> names;
         for (const std::string& s : a.strings) {
             if (!IsFieldName(s))
-                fail(a, "\"" + s + "\" is no header field name");
+                fail(a, {T::NoFieldName, {s}});
             names.push_back(AsciiLower(s));
         }
         return names;

@@ -12,6 +12,7 @@
 #include "Parser.h"
 #include "RelativeAges.h"
 #include "RuleError.h"
+#include "RuleTexts.h"
 #include "SenderLists.h"
 #include "SieveText.h"
 
@@ -93,31 +94,30 @@ std::optional<int> Bounded(std::string_view text, int most) {
     return static_cast<int>(*value);
 }
 
-void CheckText(const std::string& text, const char* what) {
+void CheckText(const std::string& text, const TText& what) {
     if (!IsValidUtf8(text))
-        throw std::invalid_argument(std::string(what) + " is no UTF-8 text");
+        throw ERuleValueError({RuleTexts::NotUtf8, {what}});
     for (const char c : text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            throw std::invalid_argument(std::string(what) + " holds a control character");
+            throw ERuleValueError({RuleTexts::HoldsControl, {what}});
 }
 
 void CheckRow(const TRuleRow& row) {
     const auto offered = ComparisonsOf(row.field);
     if (std::find(offered.begin(), offered.end(), row.comparison) == offered.end())
-        throw std::invalid_argument("a comparison the field does not offer");
+        throw ERuleValueError(TRuleText(RuleTexts::ComparisonNotOffered));
     switch (row.field) {
     case TRowField::Size:
         if (!SizeBytes(row.value))
-            throw std::invalid_argument("\"" + row.value +
-                                        "\" is no size (bytes, or a number with K, M or G)");
+            throw ERuleValueError({RuleTexts::NoSize, {row.value}});
         return;
     case TRowField::Age:
         if (!Bounded(row.value, kMaxAgeDays))
-            throw std::invalid_argument("\"" + row.value + "\" is no number of days");
+            throw ERuleValueError({RuleTexts::NoDays, {row.value}});
         return;
     case TRowField::SpamScore:
         if (!Bounded(row.value, kMaxScore))
-            throw std::invalid_argument("\"" + row.value + "\" is no spam score from 0 to 10");
+            throw ERuleValueError({RuleTexts::NoScore, {row.value}});
         return;
     default:
         break;
@@ -126,11 +126,11 @@ void CheckRow(const TRuleRow& row) {
         const std::string name = FieldName(row);
         if (name.empty() || !std::all_of(name.begin(), name.end(),
                                          [](char c) { return c > ' ' && c < 0x7f && c != ':'; }))
-            throw std::invalid_argument("\"" + row.header + "\" is no header field name");
+            throw ERuleValueError({RuleTexts::NoFieldName, {row.header}});
     }
     if (row.value.empty())
-        throw std::invalid_argument("a rule without a value");
-    CheckText(row.value, "the value");
+        throw ERuleValueError(TRuleText(RuleTexts::NoValue));
+    CheckText(row.value, RuleTexts::TheValue);
 }
 
 const char* MatchTag(TRowComparison c) {
@@ -352,7 +352,7 @@ std::vector<TRowComparison> ComparisonsOf(TRowField field) {
 }
 
 void CheckRuleRows(const TRuleSet& set) {
-    CheckText(set.name, "the name");
+    CheckText(set.name, RuleTexts::TheName);
     for (const TRuleRow& row : set.rows)
         CheckRow(row);
 }

@@ -8,6 +8,7 @@
 #include "MbxMIME.h"
 #include "Parser.h"
 #include "RuleError.h"
+#include "RuleTexts.h"
 #include "SieveText.h"
 
 namespace {
@@ -40,9 +41,7 @@ std::string ListRule(std::string_view name, const std::vector<std::string>& entr
 std::vector<std::string> ListEntries(const TRule& rule, TCommand::Kind action, int firstLine) {
     const TCommand& c = rule.command;
     const auto damaged = [&]() {
-        return ERuleError(firstLine + c.line - 1, c.column,
-                          "the sender list \"" + rule.name +
-                              "\" was changed outside the rules dialog");
+        return ERuleError(firstLine + c.line - 1, c.column, {RuleTexts::ListChanged, {rule.name}});
     };
     if (c.kind != TCommand::Kind::If || c.branches.size() != 1 || !c.branches[0].test ||
         c.branches[0].block.size() != 1 || c.branches[0].block[0].kind != action ||
@@ -92,15 +91,23 @@ std::string SenderOf(std::string_view header) {
     return {};
 }
 
+std::string ShownRuleName(std::string_view name, bool german) {
+    if (name == kFriends)
+        return Pick(RuleTexts::FriendsName, german);
+    if (name == kBlocked)
+        return Pick(RuleTexts::BlockedName, german);
+    return std::string(name);
+}
+
 std::string SenderEntry(std::string_view text) {
     std::string entry = AsciiLower(std::string(TrimView(text)));
     if (entry.size() >= 2 && entry.front() == '<' && entry.back() == '>')
         entry = entry.substr(1, entry.size() - 2);
     if (entry.empty())
-        throw std::invalid_argument("an empty sender");
+        throw ERuleValueError(TRuleText(RuleTexts::EmptySender));
     for (const char c : entry)
         if (static_cast<unsigned char>(c) <= ' ' || c == '"' || c == '\\' || c == 0x7f)
-            throw std::invalid_argument("no address or domain: \"" + std::string(text) + "\"");
+            throw ERuleValueError({RuleTexts::NoSender, {std::string(text)}});
     return entry;
 }
 
@@ -124,13 +131,13 @@ TSenderLists ReadSenderLists(std::string_view script) {
     try {
         parsed = ParseScript(script.substr(block.begin, block.end - block.begin));
     } catch (const ERuleError& e) {
-        throw ERuleError(block.line + e.Line - 1, e.Column, e.what());
+        throw ERuleError(block.line + e.Line - 1, e.Column, e.Text);
     }
     for (const TRule& rule : parsed.rules) {
         const bool friends = rule.name == kFriends;
         if (!friends && rule.name != kBlocked)
             throw ERuleError(block.line + rule.command.line - 1, rule.command.column,
-                             "a rule that is no sender list inside the sender lists");
+                             {RuleTexts::NoSenderList});
         (friends ? lists.friends : lists.blocked) =
             ListEntries(rule, friends ? TCommand::Kind::Keep : TCommand::Kind::Discard, block.line);
     }

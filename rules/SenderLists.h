@@ -37,6 +37,10 @@ std::string WithSenderLists(std::string_view script, const TSenderLists& lists);
 std::string AlwaysKeepFrom(std::string_view script, std::string_view sender);
 std::string AlwaysMarkFrom(std::string_view script, std::string_view sender);
 
+// A rule's name as the list shows it: the sender lists' own names ("friends", "blocked") in
+// the language shown, any other as the script has it.
+std::string ShownRuleName(std::string_view name, bool german);
+
 // The first address in a listed header's From field as the lists hold it ("Anna
 // <Anna@Example.org>" gives "anna@example.org"), for "Always keep mails from ..."; empty when
 // the header names none.

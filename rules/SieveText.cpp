@@ -2,6 +2,7 @@
 
 #include "MbxMIME.h"
 #include "RuleError.h"
+#include "RuleTexts.h"
 
 std::string SieveQuoted(std::string_view text) {
     std::string quoted = "\"";
@@ -47,7 +48,6 @@ TScriptBlock FindScriptBlock(std::string_view script, std::string_view beginMark
     }
     if (block.Found())
         throw ERuleError(block.line, 1,
-                         "\"" + std::string(beginMark) + "\" has no line \"" +
-                             std::string(endMark) + "\" after it");
+                         {RuleTexts::NoEndLine, {std::string(beginMark), std::string(endMark)}});
     return block;
 }

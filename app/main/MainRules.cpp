@@ -7,6 +7,7 @@
 #include "Main.h"
 #include "MultiLst.h"
 #include "RulesTexts.h"
+#include "SenderLists.h"
 
 #include <QComboBox>
 #include <QItemSelection>
@@ -19,7 +20,7 @@ namespace {
 
 QString RuleName(const TRuleDecision& decision, bool germanUI) {
     if (!decision.name.empty())
-        return QString::fromStdString(decision.name);
+        return QString::fromStdString(ShownRuleName(decision.name, germanUI));
     return Tr(RulesTexts::LineName, germanUI).arg(decision.line);
 }
 
@@ -56,14 +57,14 @@ void TForm1::ShowListingRules(const TListingRules::TLoad& load) {
     ShowExtraColumns();
     if (load.Usable || load.File.isEmpty())
         return;
-    if (load.Line == 0)
+    if (!load.Error)
         StatusAppend(Tr(RulesTexts::ScriptUnreadable, GermanUI).arg(load.File, load.Why));
     else
         StatusAppend(Tr(RulesTexts::ScriptError, GermanUI)
                          .arg(load.File)
                          .arg(load.Line)
                          .arg(load.Column)
-                         .arg(load.Why));
+                         .arg(QString::fromStdString(load.Error->In(GermanUI))));
 }
 
 std::string TForm1::RuleCell(int number, const std::string& header, long long octets) {

@@ -2,6 +2,7 @@
 #include "AppFixture.h"
 
 #include "ExtraColumns.h"
+#include "FileMode.h"
 #include "ListingRules.h"
 #include "MultiLst.h"
 #include "Parser.h"
@@ -9,8 +10,14 @@
 #include "RulesDialog.h"
 #include "SenderLists.h"
 
+#include <QClipboard>
 #include <QDate>
 #include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -190,4 +197,143 @@ TEST_F(AppTest, RulesSavedWhileListedApplyAtOnce) {
     EXPECT_EQ(MarkedRows(), (std::vector<int>{1}));
     EXPECT_EQ(f.mail_list->item(3)->toolTip(), QString());
     f.BtnDisconnectClick();
+}
+
+// An account's rules add to the shared ones: the friend of rules.sieve is kept although the
+// account's own script discards everything; the list names the rule in the window's language.
+TEST_F(AppTest, AccountRulesAddToTheSharedFriends) {
+    SKIP_WITHOUT_DOVECOT();
+    DovecotServer server("friends", "secret",
+                         {Mail("anna@pals.example", "Hello", "Mon, 1 May 2000 10:11:12 +0200"),
+                          Mail("shop@sale.example", "Offer", "Mon, 1 May 2000 10:11:12 +0200")});
+    TForm1& f = Open({QStringLiteral("de-DE")});
+    FillLogin(server.port(), "friends", "secret");
+    QString why;
+    ASSERT_TRUE(WriteRulesFile(SharedRulesFile(DataFolder()),
+                               WithSenderLists("", {{"anna@pals.example"}, {}}), why));
+    const QString account =
+        AccountRulesFile(DataFolder(), f.servername->currentText().trimmed(), "friends");
+    ASSERT_TRUE(WriteRulesFile(account, "# rule: alles\nif true { discard; }\n", why));
+    f.BtnConnectClick();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    EXPECT_EQ(MarkedRows(), (std::vector<int>{2}));
+    EXPECT_EQ(f.mail_list->item(1)->text().section(u'|', RuleColumn, RuleColumn), "Freunde");
+    EXPECT_EQ(f.mail_list->item(2)->text().section(u'|', RuleColumn, RuleColumn), "alles");
+    // Written by the program, the rules are the owner's alone.
+    EXPECT_EQ(FileMode(account), 0600);
+    EXPECT_EQ(FileMode(SharedRulesFile(DataFolder())), 0600);
+
+    // An error in the account's script is told in the window's language, and nothing is
+    // marked by the rules then.
+    ASSERT_TRUE(WriteRulesFile(account, "if true { fileinto \"x\"; }\n", why));
+    f.RulesChanged();
+    EXPECT_TRUE(StatusLines().contains(
+        QStringLiteral("Regeln: Fehler in %1 bei 1:11: nicht unterstützter Befehl 'fileinto'")
+            .arg(account)))
+        << StatusLines().toStdString();
+    EXPECT_EQ(MarkedRows(), std::vector<int>{});
+    f.BtnDisconnectClick();
+}
+
+// OK on an unchanged script writes nothing: choosing "for this account" alone makes no file
+// that would stand beside the shared one. Taking friends off a list asks first.
+TEST_F(AppTest, RulesDialogWritesNothingUnchangedAndAsksBeforeDroppingFriends) {
+    TForm1& f = Open();
+    f.servername->setEditText(QStringLiteral("pop.example"));
+    f.Username->setEditText(QStringLiteral("anna"));
+    const QString shared = SharedRulesFile(DataFolder());
+    const QString account =
+        AccountRulesFile(DataFolder(), QStringLiteral("pop.example"), QStringLiteral("anna"));
+    const std::string friends = WithSenderLists("", {{"frieda@pals.example", "pals.example"}, {}});
+    QString why;
+    ASSERT_TRUE(WriteRulesFile(shared, friends, why));
+    WithRulesDialog(f, [&](TRulesDialog& d) {
+        d.ForAccount->setChecked(true);
+        d.Tabs->setCurrentIndex(TRulesDialog::ListsPage);
+        d.findChild<QPushButton*>("Ok")->click();
+        EXPECT_FALSE(d.isVisible());
+    });
+    EXPECT_FALSE(QFileInfo::exists(account));
+    EXPECT_EQ(FileText(shared), friends);
+
+    QStringList asked;
+    bool answer = false;
+    const auto dropFriend = [&](TRulesDialog& d) {
+        d.ConfirmDropped = [&](const QStringList& dropped) {
+            asked = dropped;
+            return answer;
+        };
+        d.Tabs->setCurrentIndex(TRulesDialog::ListsPage);
+        d.Lists[0]->item(1)->setSelected(true);
+        Click(d.RemoveEntry[0]);
+        d.findChild<QPushButton*>("Ok")->click();
+    };
+    WithRulesDialog(f, [&](TRulesDialog& d) {
+        EXPECT_TRUE(d.ForAll->isChecked());
+        dropFriend(d);
+        EXPECT_TRUE(d.isVisible()); // not saved: still open with the change
+    });
+    EXPECT_EQ(asked, QStringList{"pals.example"});
+    EXPECT_EQ(FileText(shared), friends);
+    answer = true;
+    WithRulesDialog(f, [&](TRulesDialog& d) {
+        dropFriend(d);
+        EXPECT_FALSE(d.isVisible());
+    });
+    EXPECT_EQ(FileText(shared), WithSenderLists("", {{"frieda@pals.example"}, {}}));
+    EXPECT_EQ(FileMode(shared), 0600);
+}
+
+// Enter in the address field adds the entry and leaves the dialog open; several addresses
+// pasted at once are each added, and those that are none are named and stay in the field.
+TEST_F(AppTest, RulesDialogAddsOnEnterAndTakesSeveralPastedSenders) {
+    TForm1& f = Open();
+    WithRulesDialog(f, [&](TRulesDialog& d) {
+        d.Tabs->setCurrentIndex(TRulesDialog::ListsPage);
+        QLineEdit* entry = d.Entries[0];
+        entry->setFocus();
+        QTest::keyClicks(entry, "anna@pals.example");
+        QTest::keyClick(entry, Qt::Key_Return);
+        EXPECT_TRUE(d.isVisible());
+        ASSERT_EQ(d.Lists[0]->count(), 1);
+
+        QGuiApplication::clipboard()->setText(
+            "b@x.example\nc.example, two words;<D@Y.example>\r\n\nnot\"this");
+        entry->paste();
+        QTest::keyClick(entry, Qt::Key_Enter);
+        EXPECT_TRUE(d.isVisible());
+        QStringList listed;
+        for (int r = 0; r < d.Lists[0]->count(); ++r)
+            listed << d.Lists[0]->item(r)->text();
+        EXPECT_EQ(listed,
+                  (QStringList{"anna@pals.example", "b@x.example", "c.example", "d@y.example"}));
+        EXPECT_EQ(d.Error->text(), "No address or domain: two words, not\"this");
+        EXPECT_EQ(entry->text(), "two words, not\"this");
+    });
+}
+
+// Notes that quote a script are plain text: an imported <img> is shown, never loaded.
+TEST_F(AppTest, RulesDialogShowsScriptTextPlain) {
+    TForm1& f = Open();
+    QDir().mkpath(DataFolder());
+    const QString imported = QDir(DataFolder()).filePath("img.sieve");
+    QString why;
+    ASSERT_TRUE(WriteRulesFile(
+        imported, "if header :is \"<img src=file:///etc/passwd>\" \"x\" { discard; }\n", why));
+    WithRulesDialog(f, [&](TRulesDialog& d) {
+        d.ChooseFile = [&](bool) { return imported; };
+        Click(d.Import);
+        d.findChild<QPushButton*>("Ok")->click();
+        EXPECT_TRUE(d.isVisible());
+        int quoting = 0;
+        for (const QLabel* label : d.findChildren<QLabel*>()) {
+            if (!label->text().contains("<img"))
+                continue;
+            ++quoting;
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+        }
+        EXPECT_GE(quoting, 2); // the rows' note and the error at least
+        EXPECT_TRUE(d.Error->text().contains("\"<img src=file:///etc/passwd>\" is no header"))
+            << d.Error->text().toStdString();
+    });
 }

@@ -596,6 +596,52 @@ TEST(Mbxpop, PruneDeletesExactlyTheListedMailsOnlyWithYes) {
     ::unlink(rules.c_str());
 }
 
+// Without --rules, prune runs the window's rules of the account: the shared friends list
+// protects a friend from the account's own discard. Script errors follow the locale.
+TEST(Mbxpop, PruneAddsTheAccountsRulesToTheShared) {
+    const std::vector<std::string> mails{
+        "From: Anna <anna@pals.example>\r\nSubject: hi\r\n\r\nbody\r\n",
+        "From: shop@sale.example\r\nSubject: offer\r\n\r\nbody\r\n"};
+    DovecotServer server("tool", "pw", mails);
+    const std::string port = std::to_string(server.port());
+    const std::filesystem::path data =
+        std::filesystem::path(::testing::TempDir()) / ("prune-data-" + std::to_string(::getpid()));
+    const std::filesystem::path folder = data / "Fenn-Labs" / "InboxPruner";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "rules.sieve")
+        << "# begin sender lists: written by the rules dialog\n# rule: friends\n"
+           "if anyof (address :all :is \"from\" [\"anna@pals.example\"]) {\n    keep;\n}\n"
+           "# end sender lists\n";
+    const std::filesystem::path account = folder / "rules-127.0.0.1-tool.sieve";
+    std::ofstream(account) << "# rule: everything\nif true { discard; }\n";
+    const auto prune = [&](const std::string& locale) {
+        return Mbxpop(
+            {"--security", "none", "--port", port, "127.0.0.1", "tool", "prune", "--dry-run"}, "pw",
+            {locale, "XDG_DATA_HOME=" + data.string()});
+    };
+    const Result r = prune("LC_ALL=C.UTF-8");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "2\t" + std::to_string(mails[1].size()) +
+                         "\tshop@sale.example\toffer\teverything (line 2)\n");
+
+    // The window's server field may hold the port: that file is the account's then.
+    const std::filesystem::path withPort = folder / ("rules-127.0.0.1_" + port + "-tool.sieve");
+    std::ofstream(withPort) << "if true { fileinto \"x\"; }\n";
+    const struct {
+        std::string locale, said;
+    } errors[] = {
+        {"LC_ALL=C.UTF-8", withPort.string() + ":1:11: unsupported command 'fileinto'"},
+        {"LC_ALL=de_DE.UTF-8", withPort.string() + ":1:11: nicht unterstützter Befehl 'fileinto'"},
+    };
+    for (const auto& row : errors) {
+        SCOPED_TRACE(row.locale);
+        const Result e = prune(row.locale);
+        EXPECT_EQ(e.status, 64);
+        EXPECT_NE(e.err.find(row.said), std::string::npos) << e.err;
+    }
+    std::filesystem::remove_all(data);
+}
+
 // list --score: the rows of list with the scorer's columns; the body lines asked for reach it.
 TEST(Mbxpop, ListsWithScoresFromSpamd) {
     if (!SpamdServer::Installed())

@@ -143,12 +143,33 @@ TEST(RulesDecide, DateFormsAndWildcards) {
         std::string subject, pattern;
         bool matches;
     } globs[] = {
-        {"abc", "a*c", true},       {"abc", "a*b", false},         {"", "*", true},
-        {"a*c", "a\\\\*c", true},   {"abc", "a\\\\*c", false},     {"aXbXc", "*x*x*", true},
-        {"straße", "stra?e", true}, {"aaaa", "*a*a*a*a*a", false}, {"a?", "a\\\\?", true},
+        {"abc", "a*c", true},
+        {"abc", "a*b", false},
+        {"", "*", true},
+        {"a*c", "a\\\\*c", true},
+        {"abc", "a\\\\*c", false},
+        {"aXbXc", "*x*x*", true},
+        {"straße", "stra?e", true},
+        {"aaaa", "*a*a*a*a*a", false},
+        {"a?", "a\\\\?", true},
+        {"abab", "*ab*ab", true},
+        {"aab", "a*?b", true},
+        {"ab", "a*?b", false},
+        {"xay", "*?a?*", true},
+        {"", "?", false},
+        {"ä", "?", true},
+        {"bahnsteig", "*ß*", false},
+        {"straßenbahn", "*ß*?n", true},
+        // A long subject: the pieces between stars are found, at the start, the end and between.
+        {std::string(1 << 20, 'a') + "b", "*a?b", true},
+        {std::string(1 << 20, 'a') + "b", "a*aab", true},
+        {std::string(1 << 20, 'a') + "b", "*ab*b", false},
+        {"ab" + std::string(1 << 20, 'x') + "needle" + std::string(1 << 20, 'y') + "cd",
+         "ab*ne?dle*?cd", true},
+        {"ab" + std::string(1 << 20, 'x') + "cd", "ab*needle*cd", false},
     };
     for (const auto& row : globs) {
-        SCOPED_TRACE(row.subject + " ~ " + row.pattern);
+        SCOPED_TRACE(row.subject.substr(0, 20) + " ~ " + row.pattern);
         const std::string header = "Subject: " + row.subject + "\r\n";
         const TRules rules("if header :matches \"subject\" \"" + row.pattern + "\" { discard; }");
         EXPECT_EQ(rules.Decide({header, 1, {}}).action,

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -10,6 +11,7 @@
 #include "Messages.h"
 #include "RelativeAges.h"
 #include "RuleError.h"
+#include "WindowRules.h"
 
 namespace {
 
@@ -42,7 +44,7 @@ std::optional<std::string> ParsePruneArguments(const std::vector<std::string>& a
     bool dryRun = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--rules" && i + 1 < args.size() && !args[i + 1].empty())
-            request.rulesFile = args[++i];
+            request.rulesFiles.push_back(args[++i]);
         else if (args[i] == "--yes")
             request.yes = true;
         else if (args[i] == "--dry-run")
@@ -52,29 +54,47 @@ std::optional<std::string> ParsePruneArguments(const std::vector<std::string>& a
         else
             return "prune does not take " + args[i];
     }
-    if (request.rulesFile.empty())
-        return "prune needs --rules FILE";
     if (dryRun && request.yes)
         return "prune takes --dry-run or --yes, not both";
     return std::nullopt;
 }
 
-int LoadPrune(const TPruneRequest& request, std::optional<TPrune>& prune, std::ostream& err) {
-    std::ifstream in(request.rulesFile, std::ios::binary);
-    std::ostringstream text;
-    if (in.is_open())
-        text << in.rdbuf();
-    if (!in.is_open() || in.bad()) {
-        err << "mbxpop: " << request.rulesFile << ": " << std::strerror(errno) << "\n";
+int LoadPrune(const TPruneRequest& request, const std::string& host, const std::string& port,
+              const std::string& user, bool german, std::optional<TPrune>& prune,
+              std::ostream& err) {
+    TAccountRules rules;
+    TRulesLoad load;
+    if (!request.rulesFiles.empty()) {
+        load = LoadRulesFiles(request.rulesFiles, rules, LocalToday(), TMissingRules::Fail);
+    } else {
+        const std::optional<std::string> folder = WindowDataFolder();
+        if (!folder) {
+            err << "mbxpop: " << kNoWindowRules << "\n";
+            return kExitUsage;
+        }
+        // The same rules the window runs for this account, whose server field may have held
+        // the port as well.
+        const std::string withPort = host + ":" + port;
+        const bool typedWithPort =
+            !port.empty() && std::filesystem::exists(std::filesystem::path(*folder) /
+                                                     AccountRulesName(withPort, user));
+        load =
+            LoadAccountRules(*folder, typedWithPort ? withPort : host, user, rules, LocalToday());
+        if (load.failed.empty() && load.files.empty()) {
+            err << "mbxpop: " << Pick(NoWindowRulesFound, german) << *folder << "\n";
+            return kExitUsage;
+        }
+    }
+    if (!load.failed.empty() && !load.error) {
+        err << "mbxpop: " << load.failed << ": " << load.readError << "\n";
         return kExitFailed;
     }
-    try {
-        prune.emplace(TRules(WithAgesFrom(text.str(), LocalToday())), request.yes);
-    } catch (const ERuleError& e) {
-        err << "mbxpop: " << request.rulesFile << ":" << e.Line << ":" << e.Column << ": "
-            << e.what() << "\n";
+    if (load.error) {
+        err << "mbxpop: " << load.failed << ":" << load.line << ":" << load.column << ": "
+            << load.error->In(german) << "\n";
         return kExitUsage;
     }
+    prune.emplace(std::move(rules), request.yes);
     return 0;
 }
 

@@ -1,19 +1,21 @@
 #pragma once
 
-// mbxpop prune --rules FILE [--dry-run | --yes]: lists the mails the rules mark (number, size,
-// sender, subject, rule, tab-separated) and deletes them with --yes, by the pipelined DELE
-// and QUIT the window uses. Without --yes nothing is deleted.
+// mbxpop prune [--rules FILE ...] [--dry-run | --yes]: lists the mails the rules mark (number,
+// size, sender, subject, rule, tab-separated) and deletes them with --yes, by the pipelined DELE
+// and QUIT the window uses. Without --yes nothing is deleted. Without --rules the rules are the
+// window's for HOST and USER (rules.sieve and rules-SERVER-USER.sieve in its data folder); with
+// it, the files given, each adding to the ones before.
 
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "AccountRules.h"
 #include "MbxPOP3.h"
-#include "Rules.h"
 
 struct TPruneRequest {
-    std::string rulesFile;
+    std::vector<std::string> rulesFiles; // empty: the window's for the account
     bool yes = false;
 };
 
@@ -23,18 +25,21 @@ std::optional<std::string> ParsePruneArguments(const std::vector<std::string>& a
 
 class TPrune {
 public:
-    TPrune(TRules rules, bool yes) : rules_(std::move(rules)), yes_(yes) {}
+    TPrune(TAccountRules rules, bool yes) : rules_(std::move(rules)), yes_(yes) {}
 
     // After the login: STAT, the listing, and with --yes DELE of the marked mails and QUIT.
     // The rows go to out, the outcome to err; refusals come through the client's OnError.
     void Run(TMbxPOP& pop, std::ostream& out, std::ostream& err, bool german) const;
 
 private:
-    TRules rules_;
+    TAccountRules rules_;
     bool yes_;
 };
 
-// Reads and checks the rules before anything is sent: 0 with prune set, otherwise the exit
-// status (64 for a script error, told as FILE:LINE:COLUMN, 2 for a file not read) after the
-// message on err.
-int LoadPrune(const TPruneRequest& request, std::optional<TPrune>& prune, std::ostream& err);
+// Reads and checks the rules before anything is sent: those given, or the window's for the
+// account (host, or host:port where the window has that file, and user). 0 with prune set,
+// otherwise the exit status (64 for a script error, told as FILE:LINE:COLUMN, or for no rules
+// at all; 2 for a file not read) after the message on err.
+int LoadPrune(const TPruneRequest& request, const std::string& host, const std::string& port,
+              const std::string& user, bool german, std::optional<TPrune>& prune,
+              std::ostream& err);

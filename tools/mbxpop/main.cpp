@@ -7,7 +7,7 @@
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
 // is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
-// retrieve N | delete [--keep-copy DIR] N [N ...] | prune --rules FILE [--dry-run | --yes]
+// retrieve N | delete [--keep-copy DIR] N [N ...] | prune [--rules FILE ...] [--dry-run | --yes]
 // (Prune.h). With --port and no --security the mode the window remembered for the account is
 // used (WindowSecurity.h). header N prints the header without the answer's "." line. The
 // server's and the mails' texts are printed escaped (EscapedLine.h). The session ends with QUIT
@@ -57,9 +57,10 @@ const char* const kUsage =
     "              HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
     "  commands: stat | list | header N | retrieve N | delete [--keep-copy DIR] N [N ...]\n"
-    "            | prune --rules FILE [--dry-run | --yes]\n"
-    "  prune             lists the mails the rules in FILE (Sieve) mark: number, size, sender,\n"
-    "                    subject, rule; a dry run that deletes nothing unless --yes is given\n"
+    "            | prune [--rules FILE ...] [--dry-run | --yes]\n"
+    "  prune             lists the mails the rules mark: number, size, sender, subject, rule;\n"
+    "                    a dry run that deletes nothing unless --yes is given. The rules are\n"
+    "                    the window's for HOST and USER, or those in each FILE (Sieve), together\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
     "                    with STLS), 110 otherwise\n"
     "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
@@ -291,7 +292,7 @@ int main(int argc, char** argv) {
     }
     std::optional<TPrune> prune;
     if (o.command == "prune")
-        if (const int status = LoadPrune(o.prune, prune, std::cerr))
+        if (const int status = LoadPrune(o.prune, o.host, o.port, o.user, german, prune, std::cerr))
             return status;
     const char* passwordVariable = std::getenv("MBXPOP_PASSWORD");
     if (!passwordVariable && o.auth == TAuthMethod::Password)
