@@ -6,6 +6,7 @@
 #include "RelativeAges.h"
 #include "RuleError.h"
 #include "RulesDialogTexts.h"
+#include "SaveDialog.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -69,10 +70,11 @@ TRulesDialog::TRulesDialog(const QString& folder, const QString& server, const Q
     files_ = {hasAccount ? AccountRulesFile(folder, server, user) : QString(),
               SharedRulesFile(folder)};
     ChooseFile = [this](bool exporting) {
-        return exporting ? QFileDialog::getSaveFileName(this, Text(T::Export), QString(),
-                                                        Text(T::FileFilter))
-                         : QFileDialog::getOpenFileName(this, Text(T::Import), QString(),
-                                                        Text(T::FileFilter));
+        return exporting
+                   ? QFileDialog::getSaveFileName(this, Text(T::Export), SaveFolderOf(this).Start(),
+                                                  Text(T::FileFilter))
+                   : QFileDialog::getOpenFileName(this, Text(T::Import), SaveFolderOf(this).Start(),
+                                                  Text(T::FileFilter));
     };
 
     auto* layout = new QVBoxLayout(this);
