@@ -32,7 +32,8 @@ constexpr int SortKeyRole = Qt::UserRole + 1; // times and sizes sort as numbers
 // Sender and subject at first at most this many average characters wide.
 constexpr int TextColumnChars = 48;
 
-// Times and sizes sort by their values, a mail without a date first; the texts alphabetically.
+// Times and sizes sort by their values, a mail without a date first; the texts alphabetically
+// without regard to case.
 class TDeletedRow : public QTreeWidgetItem {
 public:
     using QTreeWidgetItem::QTreeWidgetItem;
@@ -45,7 +46,8 @@ public:
                 return !mine.isValid();
             return mine.toLongLong() < theirs.toLongLong();
         }
-        return text(column).localeAwareCompare(other.text(column)) < 0;
+        const int order = text(column).compare(other.text(column), Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : text(column) < other.text(column);
     }
 };
 

@@ -112,6 +112,10 @@ TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
     btn_save_eml->setFocusPolicy(Qt::NoFocus);
     btn_save_eml->setCursor(Qt::PointingHandCursor);
     btn_save_eml->setEnabled(false);
+    // Underlined as a link: a second way to save, beside the first.
+    QFont link = btn_save_eml->font();
+    link.setUnderline(true);
+    btn_save_eml->setFont(link);
     btn_save_attachments = MakeButton("btn_save_attachments", SaveAttachmentGlyph(), 368);
     save_attachment = MakeLabel("save_attachment", 352, 376);
     btn_close = MakeButton("btn_close", CloseGlyph(), 408);

@@ -70,6 +70,7 @@ TEST_F(AppTest, TheMailAsSentIsSavedAsEmlOwnerOnly) {
         auto shown = WhenShown(messageWindow, [&] {
             EXPECT_TRUE(messageWindow->btn_save_eml->isEnabled());
             EXPECT_EQ(messageWindow->btn_save_eml->text(), QString::fromUtf8(c.button));
+            SaveScreenshot(messageWindow, QStringLiteral("message-window-eml-") + c.ui);
             messageWindow->btn_save_eml->click();
             messageWindow->reject();
         });
