@@ -30,11 +30,14 @@ inline constexpr TText CopiesNotRemoved{"\rAlte Kopien gelöschter Mails: %1",
 
 // The window of kept copies.
 inline constexpr TText RecentTitle{"Zuletzt gelöscht", "Recently deleted"};
-inline constexpr TText RecentColumns[5] = {{"Gelöscht", "Deleted"},
-                                           {"Konto", "Account"},
-                                           {"Absender", "Sender"},
-                                           {"Betreff", "Subject"},
-                                           {"Größe", "Size"}};
+// Deleted, the mail's own date, sender, subject, size, account.
+inline constexpr TText RecentColumns[6] = {{"Gelöscht", "Deleted"}, {"Datum", "Date"},
+                                           {"Absender", "Sender"},  {"Betreff", "Subject"},
+                                           {"Größe", "Size"},       {"Konto", "Account"}};
+inline constexpr TText RecentSearch{"Absender oder Betreff suchen", "Search sender or subject"};
+inline constexpr TText RecentTotals{"%1 Mails, zusammen %2", "%1 mails, %2 in all"};
+inline constexpr TText RecentTotalsShown{"%1 von %2 Mails, zusammen %3",
+                                         "%1 of %2 mails, %3 in all"};
 inline constexpr TText RecentOpen{"Ö&ffnen", "&Open"};
 inline constexpr TText RecentSaveAs{"&Speichern unter …", "&Save as …"};
 inline constexpr TText RecentRemove{"&Jetzt entfernen", "&Remove now"};

@@ -1,6 +1,6 @@
 #include "RecentlyDeleted.h"
 
-#include "AccountData.h"
+#include "AtomicFile.h"
 #include "ByteText.h"
 #include "ErrorMessage.h"
 #include "KeptCopyTexts.h"
@@ -14,7 +14,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -23,12 +26,34 @@
 
 namespace {
 
-// The header fields of a copy, decoded as the message window shows them.
-TMbxMsg ParsedHeader(const std::string& header) {
-    TMbxMsg msg;
-    msg.RawMail = MailLines(header);
-    msg.Parse();
-    return msg;
+enum { ColDeleted, ColDate, ColSender, ColSubject, ColSize, ColAccount };
+constexpr int MailIndexRole = Qt::UserRole;   // the row's entry in mails_
+constexpr int SortKeyRole = Qt::UserRole + 1; // times and sizes sort as numbers
+// Sender and subject at first at most this many average characters wide.
+constexpr int TextColumnChars = 48;
+
+// Times and sizes sort by their values, a mail without a date first; the texts alphabetically
+// without regard to case.
+class TDeletedRow : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : ColDeleted;
+        const QVariant mine = data(column, SortKeyRole);
+        const QVariant theirs = other.data(column, SortKeyRole);
+        if (column == ColDate || column == ColDeleted || column == ColSize) {
+            if (mine.isValid() != theirs.isValid())
+                return !mine.isValid();
+            return mine.toLongLong() < theirs.toLongLong();
+        }
+        const int order = text(column).compare(other.text(column), Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : text(column) < other.text(column);
+    }
+};
+
+QString LocalTime(int64_t ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString(
+        QStringLiteral("yyyy-MM-dd hh:mm"));
 }
 
 std::unique_ptr<TMbxMsg> ParsedMail(const QString& file) {
@@ -39,6 +64,8 @@ std::unique_ptr<TMbxMsg> ParsedMail(const QString& file) {
     auto msg = std::make_unique<TMbxMsg>();
     msg->RawMail = MailLines(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
     msg->Size = static_cast<int32_t>(std::min<qint64>(bytes.size(), INT32_MAX));
+    // The message window can save it again as it came.
+    msg->ClearRawMailAfterParse = false;
     msg->Parse();
     return msg;
 }
@@ -57,15 +84,23 @@ TRecentlyDeleted::TRecentlyDeleted(QString root, bool germanUI,
     : QDialog(parent), root_(std::move(root)), germanUI_(germanUI), show_(std::move(show)) {
     setObjectName(QStringLiteral("RecentlyDeleted"));
     setWindowTitle(Tr(CopyTexts::RecentTitle, germanUI_));
-    resize(640, 360);
+    search_field = new QLineEdit(this);
+    search_field->setObjectName(QStringLiteral("search_field"));
+    search_field->setPlaceholderText(Tr(CopyTexts::RecentSearch, germanUI_));
+    search_field->setClearButtonEnabled(true);
     copy_list = new QTreeWidget(this);
     copy_list->setObjectName(QStringLiteral("copy_list"));
     copy_list->setRootIsDecorated(false);
     copy_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    copy_list->setUniformRowHeights(true);
     QStringList captions;
     for (const TText& caption : CopyTexts::RecentColumns)
         captions << Tr(caption, germanUI_);
     copy_list->setHeaderLabels(captions);
+    copy_list->header()->setSortIndicator(ColDeleted, Qt::DescendingOrder);
+    copy_list->setSortingEnabled(true);
+    totals = new QLabel(this);
+    totals->setObjectName(QStringLiteral("totals"));
     note = new QLabel(Tr(CopyTexts::RecentNote, germanUI_), this);
     note->setWordWrap(true);
     btn_open = MakeButton(this, "btn_open", CopyTexts::RecentOpen, germanUI_);
@@ -78,92 +113,154 @@ TRecentlyDeleted::TRecentlyDeleted(QString root, bool germanUI,
     buttons->addStretch();
     buttons->addWidget(btn_close);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(search_field);
     layout->addWidget(copy_list);
+    layout->addWidget(totals);
     layout->addWidget(note);
     layout->addLayout(buttons);
+    connect(search_field, &QLineEdit::textChanged, this, &TRecentlyDeleted::Search);
     connect(btn_open, &QPushButton::clicked, this, &TRecentlyDeleted::OpenCurrent);
     connect(copy_list, &QTreeWidget::itemDoubleClicked, this, &TRecentlyDeleted::OpenCurrent);
     connect(btn_save, &QPushButton::clicked, this, &TRecentlyDeleted::SaveCurrent);
     connect(btn_remove, &QPushButton::clicked, this, &TRecentlyDeleted::RemoveSelected);
     connect(btn_close, &QPushButton::clicked, this, &QDialog::accept);
     Reload();
+    FitToContents();
 }
 
 void TRecentlyDeleted::Reload() {
-    copies_.clear();
+    mails_.clear();
     copy_list->clear();
     try {
-        for (const QString& folder : KeptCopyFolders(root_)) {
-            auto copies = TKeptCopies(QFile::encodeName(folder).toStdString()).List();
-            copies_.insert(copies_.end(), copies.begin(), copies.end());
-        }
+        mails_ = ReadDeletedMails(root_);
     } catch (const std::exception& e) {
         Fail(CopyTexts::RecentUnreadable, QString::fromLocal8Bit(e.what()));
     }
-    std::stable_sort(copies_.begin(), copies_.end(), [](const TKeptCopy& a, const TKeptCopy& b) {
-        return a.DeletedAt > b.DeletedAt;
-    });
-    for (const TKeptCopy& copy : copies_) {
-        const TMbxMsg header = ParsedHeader(copy.Header);
-        auto* row = new QTreeWidgetItem(copy_list);
-        row->setText(0, QDateTime::fromMSecsSinceEpoch(copy.DeletedAt)
-                            .toLocalTime()
-                            .toString(QStringLiteral("yyyy-MM-dd hh:mm")));
-        row->setText(1, QFile::decodeName(copy.Account.c_str()));
-        row->setText(2, FromMailText(header.From));
-        row->setText(3, FromMailText(header.Subject));
-        row->setText(4, FromMailText(DisplaySize(std::to_string(copy.Size))));
-        row->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);
+    // One sort after the rows are in, not one per row.
+    copy_list->setSortingEnabled(false);
+    for (std::size_t i = 0; i < mails_.size(); ++i) {
+        const TDeletedMail& mail = mails_[i];
+        auto* row = new TDeletedRow(copy_list);
+        row->setData(ColDeleted, MailIndexRole, static_cast<qulonglong>(i));
+        row->setText(ColDeleted, LocalTime(mail.Copy.DeletedAt));
+        row->setData(ColDeleted, SortKeyRole, static_cast<qlonglong>(mail.Copy.DeletedAt));
+        if (mail.HasDate) {
+            row->setText(ColDate, LocalTime(mail.DateMs));
+            row->setData(ColDate, SortKeyRole, static_cast<qlonglong>(mail.DateMs));
+        }
+        row->setText(ColSender, mail.From);
+        row->setText(ColSubject, mail.Subject);
+        row->setText(ColSize, FromMailText(DisplaySize(std::to_string(mail.Copy.Size))));
+        row->setData(ColSize, SortKeyRole, static_cast<qlonglong>(mail.Copy.Size));
+        row->setTextAlignment(ColSize, Qt::AlignRight | Qt::AlignVCenter);
+        row->setText(ColAccount, QFile::decodeName(mail.Copy.Account.c_str()));
     }
+    copy_list->setSortingEnabled(true);
     if (copy_list->topLevelItemCount() > 0)
         copy_list->setCurrentItem(copy_list->topLevelItem(0));
-    for (int column = 0; column < 4; ++column)
-        copy_list->resizeColumnToContents(column);
+    Search();
 }
 
-const TKeptCopy* TRecentlyDeleted::Current() const {
-    const int row = copy_list->indexOfTopLevelItem(copy_list->currentItem());
-    return row >= 0 && row < static_cast<int>(copies_.size()) ? &copies_[static_cast<size_t>(row)]
-                                                              : nullptr;
+void TRecentlyDeleted::Search() {
+    const QString text = search_field->text().trimmed();
+    TDeletedTotals shown;
+    for (int i = 0; i < copy_list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = copy_list->topLevelItem(i);
+        const TDeletedMail* mail = MailOf(row);
+        const bool match = mail && MatchesSearch(*mail, text);
+        row->setHidden(!match);
+        if (match)
+            shown.Add(*mail);
+    }
+    totals->setText(TotalsText(shown, static_cast<int>(mails_.size()), germanUI_));
+}
+
+void TRecentlyDeleted::FitToContents() {
+    const int textLimit = fontMetrics().averageCharWidth() * TextColumnChars;
+    int width = 0;
+    for (int column = 0; column < copy_list->columnCount(); ++column) {
+        copy_list->resizeColumnToContents(column);
+        if (column == ColSender || column == ColSubject)
+            copy_list->setColumnWidth(column, std::min(copy_list->columnWidth(column), textLimit));
+        width += copy_list->columnWidth(column);
+    }
+    const QMargins margins = layout()->contentsMargins();
+    width += copy_list->verticalScrollBar()->sizeHint().width() + 2 * copy_list->frameWidth() +
+             margins.left() + margins.right();
+    const QSize least = sizeHint().expandedTo(QSize(640, 360));
+    QSize size(std::max(width, least.width()), least.height());
+    if (const QScreen* shown = screen())
+        size = size.boundedTo(shown->availableGeometry().size() * 9 / 10);
+    resize(size);
+}
+
+const TDeletedMail* TRecentlyDeleted::MailOf(const QTreeWidgetItem* row) const {
+    if (!row)
+        return nullptr;
+    const auto index = row->data(ColDeleted, MailIndexRole).toULongLong();
+    return index < mails_.size() ? &mails_[index] : nullptr;
+}
+
+const TDeletedMail* TRecentlyDeleted::Current() const {
+    const QTreeWidgetItem* row = copy_list->currentItem();
+    return row && !row->isHidden() ? MailOf(row) : nullptr;
 }
 
 void TRecentlyDeleted::OpenCurrent() {
-    const TKeptCopy* copy = Current();
-    if (!copy || !show_)
+    const TDeletedMail* mail = Current();
+    if (!mail || !show_)
         return;
-    auto msg = ParsedMail(QFile::decodeName(copy->File.c_str()));
+    const QString file = QFile::decodeName(mail->Copy.File.c_str());
+    auto msg = ParsedMail(file);
     if (!msg) {
-        Fail(CopyTexts::RecentUnreadable, QFile::decodeName(copy->File.c_str()));
+        Fail(CopyTexts::RecentUnreadable, file);
         return;
     }
     show_(std::move(msg));
 }
 
 void TRecentlyDeleted::SaveCurrent() {
-    const TKeptCopy* copy = Current();
-    if (!copy)
+    const TDeletedMail* mail = Current();
+    if (!mail)
         return;
-    const TMbxMsg header = ParsedHeader(copy->Header);
-    QString name = SafeFileName(FromMailText(header.Subject));
-    TSaveDialog dialog{Tr(CopyTexts::RecentSaveAs, germanUI_).remove(u'&'),
-                       QStringLiteral("E-Mail (*.eml)"),
-                       QStringLiteral("eml"),
-                       (name.isEmpty() ? QStringLiteral("mail") : name) + QStringLiteral(".eml"),
-                       {}};
+    const QString name = SafeFileName(mail->Subject);
+    TSaveFolder& folder = SaveFolderOf(this);
+    const TSaveDialog dialog{
+        Tr(CopyTexts::RecentSaveAs, germanUI_).remove(u'&'), QStringLiteral("E-Mail (*.eml)"),
+        QStringLiteral("eml"),
+        (name.isEmpty() ? QStringLiteral("mail") : name) + QStringLiteral(".eml"), folder.Start()};
     const QString target = AskSaveFileName(this, dialog);
     if (target.isEmpty())
         return;
-    // The dialog asked before replacing a file.
-    QFile::remove(target);
-    QFile source(QFile::decodeName(copy->File.c_str()));
-    if (!source.copy(target))
-        Fail(CopyTexts::RecentNotSaved, target + QStringLiteral(": ") + source.errorString());
+    folder.Used(target);
+    const QString file = QFile::decodeName(mail->Copy.File.c_str());
+    QFile source(file);
+    if (!source.open(QIODevice::ReadOnly)) {
+        Fail(CopyTexts::RecentNotSaved, file + QStringLiteral(": ") + source.errorString());
+        return;
+    }
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError) {
+        Fail(CopyTexts::RecentNotSaved, file + QStringLiteral(": ") + source.errorString());
+        return;
+    }
+    // Written beside the target and renamed onto it: the target chosen may be the copy
+    // itself, which must never be removed first. Owner-only, as the copy is.
+    try {
+        WriteFileAtomically(QFile::encodeName(target).toStdString(),
+                            std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    } catch (const std::exception& e) {
+        Fail(CopyTexts::RecentNotSaved, QFile::decodeName(e.what()));
+    }
 }
 
 void TRecentlyDeleted::RemoveSelected() {
+    // Only what the user sees marked: a search may hide rows marked before.
     for (QTreeWidgetItem* item : copy_list->selectedItems()) {
-        const int row = copy_list->indexOfTopLevelItem(item);
-        const QString file = QFile::decodeName(copies_[static_cast<size_t>(row)].File.c_str());
+        const TDeletedMail* mail = MailOf(item);
+        if (!mail || item->isHidden())
+            continue;
+        const QString file = QFile::decodeName(mail->Copy.File.c_str());
         QFile copy(file);
         if (!copy.remove())
             Fail(CopyTexts::RecentNotRemoved, file + QStringLiteral(": ") + copy.errorString());

@@ -3,6 +3,7 @@
 #include "LanguageTexts.h"
 #include "ListingRules.h"
 #include "RulesDialogTexts.h"
+#include "SaveDialog.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -62,10 +63,11 @@ TRulesDialog::TRulesDialog(const QString& folder, const QString& server, const Q
               SharedRulesFile(folder)};
     ConfirmDropped = [this](const QStringList& dropped) { return AskDropped(dropped); };
     ChooseFile = [this](bool exporting) {
-        return exporting ? QFileDialog::getSaveFileName(this, Text(T::Export), QString(),
-                                                        Text(T::FileFilter))
-                         : QFileDialog::getOpenFileName(this, Text(T::Import), QString(),
-                                                        Text(T::FileFilter));
+        return exporting
+                   ? QFileDialog::getSaveFileName(this, Text(T::Export), SaveFolderOf(this).Start(),
+                                                  Text(T::FileFilter))
+                   : QFileDialog::getOpenFileName(this, Text(T::Import), SaveFolderOf(this).Start(),
+                                                  Text(T::FileFilter));
     };
 
     auto* layout = new QVBoxLayout(this);

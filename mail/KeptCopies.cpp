@@ -56,17 +56,31 @@ bool IsHex(std::string_view text) {
     return text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
-// The header of a copy: its bytes up to and with the first empty line.
+// The header of a copy: its bytes up to and with the first empty line, at most
+// kMaxListedHeader of them, so that a copy without line breaks costs no more than that.
 std::string HeaderOf(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
         throw std::system_error(errno, std::generic_category(), "cannot read " + file.string());
     std::string header;
-    std::string line;
-    while (header.size() < kMaxListedHeader && std::getline(in, line)) {
-        header += line;
-        header += '\n';
-        if (line.empty() || line == "\r")
+    size_t lineStart = 0;
+    char chunk[4096];
+    while (header.size() < kMaxListedHeader) {
+        in.read(chunk, static_cast<std::streamsize>(
+                           std::min(sizeof chunk, kMaxListedHeader - header.size())));
+        if (in.bad())
+            throw std::system_error(errno, std::generic_category(), "cannot read " + file.string());
+        const auto got = static_cast<size_t>(in.gcount());
+        header.append(chunk, got);
+        for (size_t end; (end = header.find('\n', lineStart)) != std::string::npos;
+             lineStart = end + 1) {
+            const size_t length = end - lineStart;
+            if (length == 0 || (length == 1 && header[lineStart] == '\r')) {
+                header.resize(end + 1);
+                return header;
+            }
+        }
+        if (got == 0)
             break;
     }
     return header;

@@ -1,5 +1,6 @@
 #include "email.h"
 
+#include "AtomicFile.h"
 #include "ByteText.h"
 #include "ErrorMessage.h"
 #include "Glyphs.h"
@@ -8,9 +9,9 @@
 #include "MbxMsg.h"
 #include "MemoLines.h"
 #include "OfflineTextView.h"
+#include "TextPair.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -25,6 +26,19 @@ namespace {
 
 constexpr int kAttachmentIndexRole = Qt::UserRole;
 constexpr int kItemHeight = 13;
+// Room between "Save e-mail" and the .eml button beside it.
+constexpr int kEmlGap = 6;
+
+constexpr TText SaveEml{"als .eml", "as .eml"};
+constexpr TText SaveEmlTip{"Die ganze Mail so, wie der Server sie gesandt hat",
+                           "The whole mail as the server sent it"};
+constexpr TText SaveEmlTitle{"E-Mail als .eml speichern", "Save e-mail as .eml"};
+constexpr TText EmlNotSaved{"Die Mail kann nicht gespeichert werden: %1",
+                            "The mail cannot be saved: %1"};
+
+QString Text(const TText& text, bool german) {
+    return QString::fromUtf8(Pick(text, german));
+}
 
 // An entry of the attachment list: ordered by name without regard to case, then by its
 // place in the mail, so that the order never depends on when an entry was added.
@@ -92,6 +106,16 @@ TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
 
     btn_save_email = MakeButton("btn_save_email", SaveMailGlyph(), 328);
     save_email = MakeLabel("save_email", 352, 336);
+    btn_save_eml = new QToolButton(this);
+    btn_save_eml->setObjectName("btn_save_eml");
+    btn_save_eml->setAutoRaise(true);
+    btn_save_eml->setFocusPolicy(Qt::NoFocus);
+    btn_save_eml->setCursor(Qt::PointingHandCursor);
+    btn_save_eml->setEnabled(false);
+    // Underlined as a link: a second way to save, beside the first.
+    QFont link = btn_save_eml->font();
+    link.setUnderline(true);
+    btn_save_eml->setFont(link);
     btn_save_attachments = MakeButton("btn_save_attachments", SaveAttachmentGlyph(), 368);
     save_attachment = MakeLabel("save_attachment", 352, 376);
     btn_close = MakeButton("btn_close", CloseGlyph(), 408);
@@ -103,6 +127,7 @@ TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
 
     connect(btn_save_email, &QToolButton::clicked, this, &TForm3::btn_save_emailClick);
     connect(btn_save_attachments, &QToolButton::clicked, this, &TForm3::btn_save_attachmentsClick);
+    connect(btn_save_eml, &QToolButton::clicked, this, &TForm3::btn_save_emlClick);
     connect(btn_close, &QToolButton::clicked, this, &TForm3::btn_closeClick);
 
     setTabOrder(memo_email_anzeigen, memo_email_html);
@@ -114,6 +139,8 @@ TForm3::TForm3(QWidget* parent) : TViewerDialog(parent, 467, 443) {
     // "*" is every file here, as "*.*" is on the system the dialog's pattern comes from.
     save_dialog_attachment = {QStringLiteral("Save Attachment"), QStringLiteral("*"), QString(),
                               QString(), QString()};
+    save_dialog_eml = {Text(SaveEmlTitle, false), QStringLiteral("E-Mail (*.eml)"),
+                       QStringLiteral("eml"), QString(), QString()};
     PlaceControls();
 }
 
@@ -125,13 +152,15 @@ void TForm3::PlaceControls() {
     int wordsWidth = 103;
     for (const QLabel* label : {save_email, save_attachment, close_window})
         wordsWidth = std::max(wordsWidth, label->sizeHint().width());
+    const QSize emlSize = btn_save_eml->sizeHint();
+    wordsWidth = std::max(wordsWidth, save_email->sizeHint().width() + kEmlGap + emlSize.width());
     const int wordsLeft = w - wordsWidth - 12;
     const int buttonsLeft = wordsLeft - 40;
     // The header lines above the text, at most a third of the text's room.
     const int headerHeight = std::min(mail_header->NeededHeight(), (h - 130) / 3);
     mail_header->setGeometry(0, 0, w, headerHeight);
-    for (QWidget* text : {static_cast<QWidget*>(memo_email_anzeigen),
-                          static_cast<QWidget*>(memo_email_html)})
+    for (QWidget* text :
+         {static_cast<QWidget*>(memo_email_anzeigen), static_cast<QWidget*>(memo_email_html)})
         text->setGeometry(-2, headerHeight, w, h - 130 - headerHeight);
     Bevel1->setGeometry(8, h - 125, w - 18, 3); // the line along the bottom of its band
     lab_anhang->move(8, h - 115);
@@ -146,6 +175,9 @@ void TForm3::PlaceControls() {
         words->move(wordsLeft, top + 8);
         top += 40;
     }
+    const int emlTop = h - 115 + 8 + (save_email->sizeHint().height() - emlSize.height()) / 2;
+    btn_save_eml->setGeometry(wordsLeft + save_email->sizeHint().width() + kEmlGap, emlTop,
+                              emlSize.width(), emlSize.height());
     setMinimumWidth(std::max(467 / 2, wordsWidth + 12 + 40 + 16 + 80));
 }
 
@@ -180,10 +212,13 @@ QString SafeFileName(const QString& text) {
     return name;
 }
 
-void TForm3::FolderUsed(const QString& path) {
-    LastFolder = QFileInfo(path).absolutePath();
-    if (OnFolderChosen)
-        OnFolderChosen(LastFolder);
+QString TForm3::AskInSaveFolder(TSaveDialog& dialog) {
+    TSaveFolder& folder = SaveFolderOf(this);
+    dialog.Folder = folder.Start();
+    const QString path = AskSaveFileName(this, dialog);
+    if (!path.isEmpty())
+        folder.Used(path);
+    return path;
 }
 
 QToolButton* TForm3::MakeButton(const char* name, const QIcon& icon, int top) {
@@ -224,8 +259,11 @@ void TForm3::ShowMessageOf(const TMbxMsg& msg) {
     memo_email_anzeigen->setVisible(!html);
     PlaceControls();
     const QString subject = SafeFileName(FromMailText(DecodeEncodedWords(msg.Subject)));
-    FProposedMailName = (subject.isEmpty() ? QStringLiteral("mail") : subject) + ".txt";
+    FProposedBase = subject.isEmpty() ? QStringLiteral("mail") : subject;
+    FProposedMailName = FProposedBase + ".txt";
     save_dialog_email.FileName = FProposedMailName;
+    // Only a mail kept as it came can be saved as it came.
+    btn_save_eml->setEnabled(!msg.RawMail.empty());
     // Entries always stand for this mail's attachments: an entry left from another mail
     // would save bytes of the wrong attachment.
     attachment_list->clear();
@@ -253,6 +291,9 @@ void TForm3::FormActivate() {
     }
     for (QLabel* label : {close_window, save_email, save_attachment, lab_anhang})
         label->adjustSize();
+    btn_save_eml->setText(Text(SaveEml, GermanUI()));
+    btn_save_eml->setToolTip(Text(SaveEmlTip, GermanUI()));
+    btn_save_eml->adjustSize();
     mail_header->SetGerman(GermanUI());
     PlaceControls();
     const bool hasAttachments = attachment_list->count() > 0;
@@ -267,12 +308,10 @@ void TForm3::btn_closeClick() {
 }
 
 void TForm3::btn_save_emailClick() {
-    save_dialog_email.Folder = LastFolder;
-    const QString path = AskSaveFileName(this, save_dialog_email);
+    const QString path = AskInSaveFolder(save_dialog_email);
     save_dialog_email.FileName = FProposedMailName; // proposed again next time
     if (path.isEmpty())
         return;
-    FolderUsed(path);
     try {
         WriteFile(path, JoinLines(MemoLines(*memo_email_anzeigen)));
     } catch (const std::exception& error) {
@@ -293,16 +332,30 @@ void TForm3::btn_save_attachmentsClick() {
     while (proposed.startsWith(u'.'))
         proposed.remove(0, 1);
     save_dialog_attachment.FileName = proposed;
-    save_dialog_attachment.Folder = LastFolder;
-    const QString path = AskSaveFileName(this, save_dialog_attachment);
+    const QString path = AskInSaveFolder(save_dialog_attachment);
     save_dialog_attachment.FileName.clear();
     if (path.isEmpty())
         return;
-    FolderUsed(path);
     try {
         msg->Attachments.Items(index).SaveToFile(PathBytes(path));
     } catch (const std::exception& error) {
         ShowErrorMessage(this, QFile::decodeName(error.what()));
+    }
+}
+
+void TForm3::btn_save_emlClick() {
+    const TMbxMsg* msg = FCurrentMsg ? FCurrentMsg() : nullptr;
+    if (!msg || msg->RawMail.empty())
+        return;
+    save_dialog_eml.Title = Text(SaveEmlTitle, GermanUI());
+    save_dialog_eml.FileName = FProposedBase + ".eml";
+    const QString path = AskInSaveFolder(save_dialog_eml);
+    if (path.isEmpty())
+        return;
+    try {
+        WriteFileAtomically(PathBytes(path), msg->RawMail.Text());
+    } catch (const std::exception& error) {
+        ShowErrorMessage(this, Text(EmlNotSaved, GermanUI()).arg(QFile::decodeName(error.what())));
     }
 }
 
@@ -313,4 +366,5 @@ void TForm3::Empty() {
     memo_email_html->hide();
     memo_email_anzeigen->show();
     attachment_list->clear();
+    btn_save_eml->setEnabled(false);
 }

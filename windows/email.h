@@ -38,6 +38,8 @@ public:
     QFrame* Bevel2;
     QToolButton* btn_save_email;
     QLabel* save_email;
+    // Beside "Save e-mail": the whole mail as the server sent it, as an .eml file.
+    QToolButton* btn_save_eml;
     QToolButton* btn_save_attachments;
     QLabel* save_attachment;
     QToolButton* btn_close;
@@ -45,12 +47,10 @@ public:
 
     TSaveDialog save_dialog_email;
     TSaveDialog save_dialog_attachment;
+    TSaveDialog save_dialog_eml;
     // Asks for the file to save to; the file dialog unless replaced (tests answer themselves).
+    // Every dialog opens in the window's save folder (SaveFolderOf).
     TAskSaveFileName AskSaveFileName = RunSaveFileDialog;
-    // The folder both save dialogs open in: the last one a file was saved to. The owner
-    // restores it at start and stores it when it changes.
-    QString LastFolder;
-    std::function<void(const QString& folder)> OnFolderChosen;
 
     // Where saving an attachment finds the mail (the main window's CurrentMsg).
     void SetCurrentMsgSource(std::function<const TMbxMsg*()> source) {
@@ -69,6 +69,8 @@ public:
     QString ProposedMailName() const { return FProposedMailName; }
     void btn_save_emailClick();
     void btn_save_attachmentsClick();
+    // Writes the current mail as the server sent it, owner-only: it may be private.
+    void btn_save_emlClick();
 
 protected:
     void Empty() override;
@@ -77,8 +79,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Remembers the folder of a chosen file for the next dialog.
-    void FolderUsed(const QString& path);
+    // Asks for a file in the save folder; empty when cancelled. The folder of a chosen file
+    // is where the next dialog opens.
+    QString AskInSaveFolder(TSaveDialog& dialog);
 
     QToolButton* MakeButton(const char* name, const QIcon& icon, int top);
     QLabel* MakeLabel(const char* name, int left, int top);
@@ -87,4 +90,5 @@ private:
 
     std::function<const TMbxMsg*()> FCurrentMsg;
     QString FProposedMailName = QStringLiteral("mail.txt");
+    QString FProposedBase = QStringLiteral("mail"); // the same without its extension
 };

@@ -6,6 +6,7 @@
 #include "Header.h"
 #include "MailRows.h"
 #include "MultiLst.h"
+#include "SaveDialog.h"
 #include "SecurityChoice.h"
 #include "email.h"
 #include "info.h"
@@ -68,15 +69,16 @@ void TForm1::SetWindows(TAboutBox* aboutBox, TForm2* headerWindow, TForm3* messa
     FHeaderWindow = headerWindow;
     FMessageWindow = messageWindow;
     ShareLanguage();
-    if (FMessageWindow) {
+    if (FMessageWindow)
         FMessageWindow->SetCurrentMsgSource([this] { return CurrentMsg.get(); });
-        // The save dialogs open where the last file was saved, also after a restart.
-        FMessageWindow->LastFolder = Settings.ReadString(QStringLiteral("SaveFolder"));
-        FMessageWindow->OnFolderChosen = [this](const QString& folder) {
-            Settings.WriteString(QStringLiteral("SaveFolder"), folder);
-            Settings.Flush();
-        };
-    }
+    // The save dialogs of this window and of those over it open where the last file was
+    // saved, also after a restart.
+    TSaveFolder& folder = SaveFolderOf(this);
+    folder.SetLast(Settings.ReadString(QStringLiteral("SaveFolder")));
+    connect(&folder, &TSaveFolder::Chosen, this, [this](const QString& chosen) {
+        Settings.WriteString(QStringLiteral("SaveFolder"), chosen);
+        Settings.Flush();
+    });
 }
 
 void TForm1::Wire() {
@@ -91,6 +93,7 @@ void TForm1::Wire() {
     WireSecurity();
     WireSignIn();
     WireFind();
+    WireStatus();
 
     const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });

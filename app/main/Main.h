@@ -88,6 +88,7 @@ struct TCertificateInfo;
 //   MainSpam.cpp        spam scores from the user's scorer: setting, column, marking, training
 //   MainAlike.cpp       mark alike and the sender lists from a row's context menu
 //   MainSeen.cpp        mails new since the last complete listing: column, tooltip, count
+//   MainStatus.cpp      status lines that follow the state they tell
 //   MainRulesDialog.cpp the rules dialog: its menu entry, and the list judged again after it
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -303,6 +304,9 @@ public:
     void StatusClear();
     void StatusAppend(const QString& message);
     void StatusAppendText(const TText& text);
+    // A line that counts marks: from now on it follows the marks, until the status tells of
+    // something else (MainStatus.cpp).
+    void StatusAppendMarks(const QString& message);
     QString StatusText() const;
     void SetPanelText(int panel, const QString& text);
     QString PanelText(int panel) const;
@@ -397,6 +401,8 @@ private:
     std::string SeenCell(const std::string& id, TMailRowData& row);
     void EndSeenMarkers(bool complete);
     void ShowNewCount();
+    // No count of new mails until a listing completes.
+    void ForgetNewCount();
     TSeenMarkers SeenMarkers;
     bool FSeenListing = false; // a full listing notes the ids it gets
     bool FSeenCounted = false; // the status bar counts the new rows
@@ -412,6 +418,13 @@ private:
     // Panel 2 shows how many mails are marked and their size while no hint is shown.
     void ShowMarkedSummary();
 
+    // Status lines that follow the state they tell (MainStatus.cpp).
+    void WireStatus();
+    // Replaces the status line of a message by another; false when it is not shown.
+    bool StatusReplace(const TText& line, const QString& by);
+    void FollowMarks();
+    QString FMarksLine; // the status line counting marks, as shown; empty for none
+
     // The command machinery (MainCommands.cpp).
     // Runs a command's exchange with the server and says how it ended: a dropped connection
     // after AbortExchange ends it as cancelled, a transport failure as failed with its cause.
@@ -420,6 +433,8 @@ private:
     void EndCancelled();
     // A listing stopped by Cancel: how many of the mails it listed.
     void EndStoppedListing();
+    // In place of the line of the running listing: how many mails it listed.
+    void ReportListed();
     // btn_cancel stands in BtnDisconnect's place while a command waits for the server.
     void ShowCancelButton(bool shown);
     // Back to the listed state when the command keeps the session (stateIfConnected) and it

@@ -162,9 +162,9 @@ void TForm1::MarkAlike(TAlike kind) {
 void TForm1::MarkRows(const TAlikeRows& rows) {
     mail_list->selectionModel()->select(rows.Rows, QItemSelectionModel::Select);
     if (rows.Kept == 0)
-        StatusAppend(Tr(MarkAlikeTexts::Marked, GermanUI).arg(rows.Count));
+        StatusAppendMarks(Tr(MarkAlikeTexts::Marked, GermanUI).arg(rows.Count));
     else
-        StatusAppend(Tr(MarkAlikeTexts::MarkedKept, GermanUI).arg(rows.Count).arg(rows.Kept));
+        StatusAppendMarks(Tr(MarkAlikeTexts::MarkedKept, GermanUI).arg(rows.Count).arg(rows.Kept));
 }
 
 void TForm1::AlwaysFrom(bool keep, bool domain) {

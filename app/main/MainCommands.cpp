@@ -99,7 +99,14 @@ void TForm1::EndCancelled() {
 void TForm1::EndStoppedListing() {
     const int listed = mail_list->count() - 1;
     SetPanelText(0, Tr(ListedOfPanel, GermanUI).arg(listed).arg(MailCount));
-    StatusAppend(Tr(ListedOf, GermanUI).arg(listed).arg(MailCount));
+    ReportListed();
+}
+
+void TForm1::ReportListed() {
+    const QString listed =
+        Tr(ListedOf, GermanUI).arg(std::max(mail_list->count() - 1, 0)).arg(MailCount);
+    if (!StatusReplace(Texts::FullListing, listed))
+        StatusAppend(listed);
 }
 
 void TForm1::ShowCancelButton(bool shown) {

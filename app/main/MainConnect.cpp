@@ -32,6 +32,8 @@ void TForm1::BtnConnectClick() {
     StatusClear();
     for (int panel = 0; panel < static_cast<int>(StatusPanels.size()); ++panel)
         SetPanelText(panel, QString());
+    // The count of new mails belonged to the rows that go now.
+    ForgetNewCount();
     if (info_fenster->isVisible() || info_fenster_eng->isVisible())
         ShowListInPlaceOfIntroduction();
     else

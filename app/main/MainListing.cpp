@@ -148,6 +148,7 @@ void TForm1::RunFullListing() {
 }
 
 void TForm1::FinishFullListing() {
+    ReportListed();
     ProgressBar->hide();
     ShowCancelButton(false);
     btn_aktivieren(StateListed);

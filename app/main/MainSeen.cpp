@@ -44,9 +44,7 @@ void TForm1::BuildSeenMarkers() {
 void TForm1::BeginSeenMarkers(bool fullListing) {
     ExtraColumns.SetShown(NewColumn, false);
     ShowExtraColumns();
-    StatusNew->clear();
-    StatusNew->hide();
-    FSeenCounted = false;
+    ForgetNewCount();
     // A count-only listing learns no ids, and a server that does not list UIDL among its
     // capabilities is listed with the very commands it always was; the file stays as it is.
     FSeenListing = fullListing && pop3.Capabilities().Known && pop3.Capabilities().Uidl;
@@ -110,6 +108,12 @@ void TForm1::EndSeenMarkers(bool complete) {
         StatusNew->setText(Tr(SeenTexts::FirstListing, GermanUI));
         StatusNew->show();
     }
+}
+
+void TForm1::ForgetNewCount() {
+    StatusNew->clear();
+    StatusNew->hide();
+    FSeenCounted = false;
 }
 
 void TForm1::ShowNewCount() {

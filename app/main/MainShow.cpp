@@ -38,8 +38,11 @@ std::unique_ptr<TMbxMsg> TForm1::FetchWholeMail(TCommandScope& scope, int number
     btn_aktivieren(StateBusy);
     ShowCancelButton(true);
     std::unique_ptr<TMbxMsg> msg;
+    // The mail as it came stays with it, for the message window to save as .eml.
+    pop3.KeepRawMail = true;
     const TCommandOutcome outcome =
         RunExchange([&] { msg = pop3.Retrieve(static_cast<TMsgNumber>(number)); });
+    pop3.KeepRawMail = false;
     if (outcome.IsCancelled()) {
         // The session is gone and the window says so; no mail window pops up.
         EndCancelled();

@@ -176,7 +176,7 @@ void TForm1::Datei_PClick() {
         ++count;
     }
     mail_list->selectionModel()->select(spam, QItemSelectionModel::Select);
-    StatusAppend(Tr(SpamTexts::Marked, GermanUI).arg(count));
+    StatusAppendMarks(Tr(SpamTexts::Marked, GermanUI).arg(count));
 }
 
 void TForm1::LearnCurrentMail(TLearnAs as) {

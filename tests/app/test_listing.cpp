@@ -150,7 +150,7 @@ TEST_F(AppTest, FullListingAgainstDovecot) {
     EXPECT_EQ(f.mail_list->currentRow(), 1);
     EXPECT_TRUE(MarkedRows().empty()) << "nothing is marked unless the user marks it";
     EXPECT_EQ(f.PanelText(0), "3 Mails");
-    EXPECT_EQ(StatusLines(), "\rSender, Subject, Size, and Date are displayed ...");
+    EXPECT_EQ(StatusLines(), "\r3 of 3 e-mails are listed.");
     EXPECT_FALSE(f.ProgressBar->isVisible());
     EXPECT_FALSE(f.btn_cancel->isVisible());
     EXPECT_TRUE(f.BtnDisconnect->isVisible());

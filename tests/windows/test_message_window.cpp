@@ -203,14 +203,15 @@ TEST_F(MessageWindowTest, SavingProposesVisibleNamesInTheLastFolderUsed) {
     EXPECT_EQ(ReadFileBytes(PathIn("x.txt")), "one\r\n");
 
     QString remembered;
-    form.OnFolderChosen = [&](const QString& folder) { remembered = folder; };
+    QObject::connect(&SaveFolderOf(&form), &TSaveFolder::Chosen,
+                     [&](const QString& folder) { remembered = folder; });
     Open(Mail({"two"}, {{"../../evil.png", kTxtBytes}}));
     answer.path = PathIn("sub.png");
     form.btn_save_attachments->click();
     ASSERT_EQ(answer.asked.size(), 1u);
     EXPECT_EQ(answer.asked[0].FileName, QStringLiteral("evil.png")) << "no leading dots";
     EXPECT_EQ(remembered, QFileInfo(dir.path()).absoluteFilePath());
-    form.LastFolder = QStringLiteral("/elsewhere");
+    SaveFolderOf(&form).SetLast(QStringLiteral("/elsewhere"));
     form.btn_save_email->click();
     EXPECT_EQ(answer.asked[1].Folder, QStringLiteral("/elsewhere"));
 }
