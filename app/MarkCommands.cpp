@@ -6,6 +6,7 @@
 #include "MultiLst.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
 #include <QMetaObject>
 #include <QWidget>
@@ -21,8 +22,9 @@ QAction* MakeEntry(QWidget* window, const char* name) {
 } // namespace
 
 TMarkCommands::TMarkCommands(TMultiList* list, QMenu* menu, QAction* before, QWidget* window)
-    : QObject(window), Undo(MakeEntry(window, "Datei_U")), Unmark(MakeEntry(window, "Datei_A")),
-      Invert(MakeEntry(window, "Datei_I")), OnlyMarked(MakeEntry(window, "Datei_N")), list_(list) {
+    : QObject(window), Undo(MakeEntry(window, "Datei_Undo")),
+      Unmark(MakeEntry(window, "Datei_Unmark")), Invert(MakeEntry(window, "Datei_Invert")),
+      OnlyMarked(MakeEntry(window, "Datei_OnlyMarked")), list_(list) {
     Undo->setShortcut(QKeySequence::Undo);
     Undo->setShortcutContext(Qt::WindowShortcut);
     window->addAction(Undo);
@@ -35,6 +37,8 @@ TMarkCommands::TMarkCommands(TMultiList* list, QMenu* menu, QAction* before, QWi
     connect(OnlyMarked, &QAction::triggered, this, &TMarkCommands::ShowOnlyMarked);
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TMarkCommands::MarksChanged);
+    list->installEventFilter(this);
+    list->viewport()->installEventFilter(this);
     // Deleted mails take their marks along; that is no change to undo.
     connect(list->model(), &QAbstractItemModel::rowsRemoved, this, [this] {
         taken_ = true;
@@ -49,6 +53,15 @@ TMarkCommands::TMarkCommands(TMultiList* list, QMenu* menu, QAction* before, QWi
         ShowStates();
     });
     ShowStates();
+}
+
+bool TMarkCommands::eventFilter(QObject*, QEvent* event) {
+    // A click or key starts a change of its own: the one before is noted first.
+    const QEvent::Type type = event->type();
+    if (noteQueued_ && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+                        type == QEvent::KeyPress))
+        NoteMarks();
+    return false;
 }
 
 void TMarkCommands::ApplyTexts(bool germanUI) {
@@ -73,7 +86,6 @@ void TMarkCommands::MarksChanged() {
         taken_ = true;
         return;
     }
-    // One click may change the marks in steps: the change is noted once they are done.
     if (noteQueued_)
         return;
     noteQueued_ = true;

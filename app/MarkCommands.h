@@ -44,7 +44,11 @@ signals:
     // Showing only marked began or ended: the list's filter changed.
     void FilterChanged();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // One click may change the marks in steps: they are noted once it is done.
     void MarksChanged();
     // The marks as they are now go into the history: as the user's change, unless marks
     // changed by a command or rows went since the last note.
