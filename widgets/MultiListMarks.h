@@ -8,7 +8,8 @@
 class TMultiList;
 
 // A click or a moving key replaces the marks with a Clear; here that Clear spares the rows
-// the list hides, so that a filter over the list never costs the marks nobody can see.
+// the list hides, so that a filter over the list never costs the marks nobody can see. A
+// replacement takes time linear in the rows, however scattered the marks are.
 class TMultiListMarks : public QItemSelectionModel {
 public:
     explicit TMultiListMarks(TMultiList* list);
@@ -25,6 +26,9 @@ public:
 private:
     // The marked rows that are hidden, as runs of neighbours.
     QItemSelection HiddenMarks() const;
+    // Every mark replaced by `marks`. Qt would compare the old ranges with the new ones pair
+    // by pair: seconds for thousands of scattered marks.
+    void Replace(const QItemSelection& marks);
 
     TMultiList* list_;
     bool exact_ = false;

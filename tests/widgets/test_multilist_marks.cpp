@@ -3,6 +3,10 @@
 #include "MultiListSort.h"
 #include "test_multilist_support.h"
 
+#include <QSignalSpy>
+
+#include <algorithm>
+
 using namespace multilist_test;
 
 namespace {
@@ -81,6 +85,71 @@ TEST(MultiListMarksTest, HiddenRowsKeepTheirMarksWhenAClickOrKeyReplacesTheOther
         ASSERT_EQ(list->MarkedRows(), (Rows{2, 4, 9}));
         row.act(*list);
         EXPECT_EQ(list->MarkedRows(), row.marked);
+    }
+}
+
+Rows RowsOf(const QItemSelection& selection) {
+    Rows rows;
+    for (const QItemSelectionRange& range : selection) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// Many scattered ranges at once go by flags rather than Qt's pairwise merge: the marks and the
+// change told to the view must be the same.
+TEST(MultiListMarksTest, ManyRangesAtOnceMarkAndTellExactlyWhatChanged) {
+    auto list = MakeList({"", ""}, {60, 100}, QSize(300, 400));
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    QStringList texts;
+    for (int n = 1; n <= 100; ++n)
+        texts << QStringLiteral(" %1 |Subject|").arg(n);
+    list->AddRows(texts);
+    ShowAndPaint(*list);
+    const auto every = [&](int step, int from) {
+        Rows rows;
+        for (int row = from; row <= 100; row += step)
+            rows.push_back(row);
+        return rows;
+    };
+    list->SetMarks(RowsSelection(*list, every(3, 1)));
+    QSignalSpy changes(list->selectionModel(), &QItemSelectionModel::selectionChanged);
+    struct Step {
+        Rows given;
+        QItemSelectionModel::SelectionFlags command;
+    };
+    const Step steps[] = {{every(2, 2), QItemSelectionModel::Select},
+                          {every(5, 5), QItemSelectionModel::Deselect},
+                          {every(4, 1), QItemSelectionModel::ClearAndSelect}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.command.toInt());
+        const Rows before = list->MarkedRows();
+        std::vector<char> expected(101, 0);
+        if (!step.command.testFlag(QItemSelectionModel::Clear)) {
+            for (const int row : before)
+                expected[static_cast<std::size_t>(row)] = 1;
+        }
+        for (const int row : step.given)
+            expected[static_cast<std::size_t>(row)] =
+                step.command.testFlag(QItemSelectionModel::Select);
+        Rows after, selected, deselected;
+        for (int row = 1; row <= 100; ++row) {
+            const bool was = std::binary_search(before.begin(), before.end(), row);
+            if (expected[static_cast<std::size_t>(row)])
+                after.push_back(row);
+            if (expected[static_cast<std::size_t>(row)] && !was)
+                selected.push_back(row);
+            if (!expected[static_cast<std::size_t>(row)] && was)
+                deselected.push_back(row);
+        }
+        changes.clear();
+        list->selectionModel()->select(RowsSelection(*list, step.given), step.command);
+        EXPECT_EQ(list->MarkedRows(), after);
+        ASSERT_EQ(changes.count(), 1);
+        EXPECT_EQ(RowsOf(changes[0][0].value<QItemSelection>()), selected);
+        EXPECT_EQ(RowsOf(changes[0][1].value<QItemSelection>()), deselected);
     }
 }
 
