@@ -44,12 +44,11 @@ TMarkCommands::TMarkCommands(TMultiList* list, QMenu* menu, QAction* before, QWi
         taken_ = true;
         MarksChanged();
     });
-    // A new listing: marks and changes of the last one mean nothing for its numbers.
+    // A new listing: marks and changes of the last one mean nothing for its numbers. (Showing
+    // only marked ended with that session.)
     connect(list->model(), &QAbstractItemModel::modelReset, this, [this] {
         history_.Forget();
         taken_ = false;
-        if (shownOnly_)
-            ShowOnlyMarked(false);
         ShowStates();
     });
     ShowStates();
