@@ -1,5 +1,6 @@
 #include "FindFilter.h"
 
+#include "MailRows.h"
 #include "MultiLst.h"
 
 #include <QStringView>
@@ -32,13 +33,19 @@ bool RowMatchesFind(const QString& rowText, const QString& needle) {
            RowField(rowText, SubjectColumn).contains(needle, Qt::CaseInsensitive);
 }
 
-void ApplyFind(TMultiList& list, const QString& needle, int first, int last) {
+bool RowShown(const QString& rowText, int number, const TRowFilter& filter) {
+    return (!filter.Only || filter.Only->Contains(number)) &&
+           RowMatchesFind(rowText, filter.Needle);
+}
+
+void ApplyFind(TMultiList& list, const TRowFilter& filter, int first, int last) {
     const int end = last < 0 ? list.count() - 1 : std::min(last, list.count() - 1);
     // One layout for the whole pass, not one per hidden row.
     const bool updates = list.updatesEnabled();
     list.setUpdatesEnabled(false);
     for (int row = std::max(first, 1); row <= end; ++row) {
-        const bool hide = !RowMatchesFind(list.item(row)->text(), needle);
+        const QListWidgetItem& item = *list.item(row);
+        const bool hide = !RowShown(item.text(), filter.Only ? MessageNumberOf(item) : 0, filter);
         if (hide != list.isRowHidden(row))
             list.setRowHidden(row, hide);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NumberRuns.h"
+
 #include <QItemSelection>
 #include <QString>
 
@@ -16,9 +18,18 @@ QStringView RowField(QStringView rowText, int column);
 // needle matches every row.
 bool RowMatchesFind(const QString& rowText, const QString& needle);
 
-// Hides the data rows first..last (clamped to the list) that do not match and shows the
-// others, touching only rows whose state changes; the view lays out once afterwards.
-void ApplyFind(TMultiList& list, const QString& needle, int first = 1, int last = -1);
+// What the list shows: the rows that match Needle and, while only marked mails are shown,
+// of those the mails in Only (the mails marked when that began).
+struct TRowFilter {
+    QString Needle;
+    const TNumberRuns* Only = nullptr; // null: any mail
+    bool Active() const { return !Needle.isEmpty() || Only; }
+};
+bool RowShown(const QString& rowText, int number, const TRowFilter& filter);
+
+// Hides the data rows first..last (clamped to the list) that the filter does not show and
+// shows the others, touching only rows whose state changes; the view lays out once afterwards.
+void ApplyFind(TMultiList& list, const TRowFilter& filter, int first = 1, int last = -1);
 
 // How many data rows are shown now.
 int ShownRowCount(const TMultiList& list);

@@ -86,6 +86,39 @@ std::vector<int> RowsOfNumbers(const TMultiList& list, std::vector<int> numbers)
     return rows;
 }
 
+QItemSelection RowRunsOf(const TMultiList& list, const TNumberRuns& numbers) {
+    QItemSelection runs;
+    const int rows = list.count();
+    for (int row = 1; row < rows;) {
+        if (!numbers.Contains(MessageNumberOf(*list.item(row)))) {
+            ++row;
+            continue;
+        }
+        int last = row;
+        while (last + 1 < rows && numbers.Contains(MessageNumberOf(*list.item(last + 1))))
+            ++last;
+        runs.append(QItemSelectionRange(list.model()->index(row, 0), list.model()->index(last, 0)));
+        row = last + 1;
+    }
+    return runs;
+}
+
+TNumberRuns MarkedNumbers(const TMultiList& list) {
+    std::vector<int> numbers;
+    for (const int row : list.MarkedRows())
+        numbers.push_back(MessageNumberOf(*list.item(row)));
+    return TNumberRuns::Of(std::move(numbers));
+}
+
+TNumberRuns ShownNumbers(const TMultiList& list) {
+    std::vector<int> numbers;
+    for (int row = 1; row < list.count(); ++row) {
+        if (!list.isRowHidden(row))
+            numbers.push_back(MessageNumberOf(*list.item(row)));
+    }
+    return TNumberRuns::Of(std::move(numbers));
+}
+
 int CurrentMessageNumber(const TMultiList& list) {
     const int row = list.currentRow();
     return row >= 1 && list.item(row) ? MessageNumberOf(*list.item(row)) : 0;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "NumberRuns.h"
+
+#include <QItemSelection>
 #include <QString>
 #include <QStringList>
 
@@ -68,6 +71,11 @@ QString SizeText(const TMarkedMails& mails);
 
 // The rows of these message numbers.
 std::vector<int> RowsOfNumbers(const TMultiList& list, std::vector<int> numbers);
+// The same as runs of neighbouring rows, to be marked in one go.
+QItemSelection RowRunsOf(const TMultiList& list, const TNumberRuns& numbers);
+// The message numbers of the marked rows, and of the rows shown.
+TNumberRuns MarkedNumbers(const TMultiList& list);
+TNumberRuns ShownNumbers(const TMultiList& list);
 
 // Width for column 0 so that " N " of the largest number is shown whole.
 int NumberColumnWidth(const TMultiList& list, int largestNumber);

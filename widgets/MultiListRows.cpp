@@ -1,6 +1,8 @@
 // Rows in bulk: adding, removing and marking many at once.
 #include "MultiLst.h"
 
+#include "MultiListMarks.h"
+
 #include <QItemSelection>
 #include <QSignalBlocker>
 
@@ -81,5 +83,13 @@ void TMultiList::SelectFlagged(const std::vector<char>& flags) {
         selection.select(model()->index(row, 0), model()->index(last, 0));
         row = last + 1;
     }
-    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_marks->Exactly([&] { m_marks->select(selection, QItemSelectionModel::ClearAndSelect); });
+}
+
+void TMultiList::SetMarks(const QItemSelection& rows) {
+    m_marks->Exactly([&] { m_marks->select(rows, QItemSelectionModel::ClearAndSelect); });
+}
+
+bool TMultiList::SettingMarks() const {
+    return m_marks->Exact();
 }

@@ -1,6 +1,7 @@
 #include "MultiLst.h"
 
 #include "MultiListItem.h"
+#include "MultiListMarks.h"
 #include "MultiListText.h"
 
 #include <QAbstractItemDelegate>
@@ -71,6 +72,10 @@ TMultiList::TMultiList(QWidget* parent)
     m_childHighlightTextColor = m_highlightColor;
     m_headerFont = font();
     setItemDelegate(new RowDelegate(this));
+    QItemSelectionModel* plainMarks = selectionModel();
+    m_marks = new TMultiListMarks(this);
+    setSelectionModel(m_marks);
+    delete plainMarks;
     // Every row is ItemHeight high: the view need not ask each of 100,000 rows for its size.
     setUniformItemSizes(true);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -91,7 +96,9 @@ TMultiList::TMultiList(QWidget* parent)
     connect(m_header, &QHeaderView::sectionClicked, this, &TMultiList::SortByColumn);
 }
 
-TMultiList::~TMultiList() = default;
+TMultiList::~TMultiList() {
+    m_marks->Detach();
+}
 
 QString TMultiList::SpacerText() {
     // Control characters never occur in a listed row.

@@ -23,6 +23,8 @@
 #include <functional>
 #include <vector>
 
+class TMultiListMarks;
+
 class TMultiList : public QListWidget {
     Q_OBJECT
 public:
@@ -122,6 +124,12 @@ public:
     void MarkAll();
     // The marked data rows, ascending.
     std::vector<int> MarkedRows() const;
+    // A click or a moving key that replaces the marks replaces those of the shown rows only:
+    // rows hidden by setRowHidden keep theirs. SetMarks puts exactly the given rows marked,
+    // hidden ones too, and no others, as one change.
+    void SetMarks(const QItemSelection& rows);
+    // True while SetMarks (or a new order) puts the marks.
+    bool SettingMarks() const;
     // While locked (a command runs) clicks and keys cannot change the marks or the current
     // row; the list still scrolls and sorts.
     void SetLocked(bool locked);
@@ -241,6 +249,7 @@ private:
     void SelectFlagged(const std::vector<char>& flags);
 
     QPointer<TMultiListHeader> m_header;
+    TMultiListMarks* m_marks; // the selection model, a child of the list
     QStringList m_headerSections;
     std::array<Qt::Alignment, ColumnCount> m_alignment;
     std::array<int, ColumnCount> m_sectionWidth{};

@@ -56,6 +56,7 @@ class TAboutBox;
 class TBusyAnimation;
 class TForm2;
 class TForm3;
+class TMarkCommands;
 class TMultiList;
 class TOAuth2Flow;
 class TOAuth2TokenStore;
@@ -158,6 +159,8 @@ public:
     QLabel* FindCount;
     QPushButton* BtnMarkShown;
     QAction* Find_F;
+    // Undo for marks, unmark all, invert, show only marked (MarkCommands.h), in the Server menu.
+    TMarkCommands* Marks = nullptr;
     QMenu* popmen_header;
     QAction* men_header_anzeigen;
     QAction* men_email_anzeigen;

@@ -7,6 +7,7 @@
 #include "ErrorMessage.h"
 #include "FailureTexts.h"
 #include "Main.h"
+#include "MarkCommands.h"
 #include "MultiLst.h"
 
 #include <QApplication>
@@ -151,6 +152,7 @@ void TForm1::btn_aktivieren(int State) {
     Status_avi->SetActive(busy);
     // Marks made while a command runs would not be the ones it acts on.
     mail_list->SetLocked(busy);
+    Marks->SetUsable(listed, idle);
     SpamSessionState(State);
 }
 

@@ -2,6 +2,7 @@
 #include "BusyAnimation.h"
 #include "Glyphs.h"
 #include "Main.h"
+#include "MarkCommands.h"
 #include "MultiLst.h"
 #include "SecurityChoice.h"
 #include "SecurityIndicator.h"
@@ -244,6 +245,7 @@ void TForm1::BuildMenus() {
     Datei_E->setSeparator(true);
     Datei_Close = MakeAction(this, "Datei_Close");
     Datei->addActions({Datei_C, Datei_D, Datei_L, Datei_M, Datei_H, Datei_E, Datei_Close});
+    Marks = new TMarkCommands(mail_list, Datei, Datei_H, this);
     BuildCopyOptions();
     BuildRulesDialogEntry();
     help_men = MainMenu1->addMenu(QString());

@@ -1,9 +1,10 @@
 // Find over the list: a field that hides the rows whose sender and subject do not hold its
-// text, and a button that marks the rows shown.
+// text, and a button that marks the rows shown. Showing only marked mails filters as well.
 #include "FindFilter.h"
 #include "FindTexts.h"
 #include "Main.h"
 #include "MarkAlike.h"
+#include "MarkCommands.h"
 #include "MultiLst.h"
 
 #include <QAction>
@@ -14,6 +15,14 @@
 #include <QPushButton>
 
 #include <algorithm>
+
+namespace {
+
+TRowFilter ListFilter(const QLineEdit& field, const TMarkCommands& marks) {
+    return {field.text(), marks.ShownOnly()};
+}
+
+} // namespace
 
 void TForm1::BuildFindRow(QBoxLayout* layout) {
     FindRow = new QWidget(layout->parentWidget());
@@ -53,16 +62,19 @@ void TForm1::WireFind() {
     // rows' contents, so the whole list is filtered again.
     connect(mail_list->model(), &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex&, int first, int last) {
-                if (!FindField->text().isEmpty())
-                    ApplyFind(*mail_list, FindField->text(), first, last);
+                const TRowFilter filter = ListFilter(*FindField, *Marks);
+                if (filter.Active())
+                    ApplyFind(*mail_list, filter, first, last);
                 FindRow->show();
                 ShowFindCount();
             });
     connect(mail_list->model(), &QAbstractItemModel::rowsRemoved, this, &TForm1::ShowFindCount);
     connect(mail_list, &TMultiList::RowsReordered, this, [this] {
-        if (!FindField->text().isEmpty())
-            ApplyFind(*mail_list, FindField->text());
+        const TRowFilter filter = ListFilter(*FindField, *Marks);
+        if (filter.Active())
+            ApplyFind(*mail_list, filter);
     });
+    connect(Marks, &TMarkCommands::FilterChanged, this, &TForm1::FindChanged);
     connect(mail_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected) { KeepHiddenRowsUnmarked(selected); });
 }
@@ -73,11 +85,12 @@ void TForm1::ApplyFindTexts() {
     // Its caption whole in either language, also before the row was first laid out.
     BtnMarkShown->setMinimumWidth(BtnMarkShown->sizeHint().width());
     BtnMarkShown->resize(BtnMarkShown->sizeHint());
+    Marks->ApplyTexts(GermanUI);
     ShowFindCount();
 }
 
 void TForm1::FindChanged() {
-    ApplyFind(*mail_list, FindField->text());
+    ApplyFind(*mail_list, ListFilter(*FindField, *Marks));
     ShowFindCount();
 }
 
@@ -90,9 +103,9 @@ void TForm1::BtnMarkShownClick() {
 
 // A range marked with Shift or "Mark all" spans hidden rows too: those the user cannot see
 // are left as they were, so that Delete never takes a mail nobody saw marked. A new order
-// only carries the marks along.
+// only carries the marks along, and undo puts back marks the rows had.
 void TForm1::KeepHiddenRowsUnmarked(const QItemSelection& selected) {
-    if (FindField->text().isEmpty() || mail_list->MovingRows())
+    if (!ListFilter(*FindField, *Marks).Active() || mail_list->SettingMarks())
         return;
     QItemSelection hidden;
     for (const QItemSelectionRange& range : selected)
@@ -105,7 +118,7 @@ void TForm1::KeepHiddenRowsUnmarked(const QItemSelection& selected) {
 void TForm1::ShowFindCount() {
     const int total = std::max(mail_list->count() - 1, 0);
     FindCount->setText(
-        FindField->text().isEmpty()
+        !ListFilter(*FindField, *Marks).Active()
             ? QString()
             : Tr(FindTexts::Shown, GermanUI).arg(ShownRowCount(*mail_list)).arg(total));
 }

@@ -8,6 +8,7 @@
 #include "ClientSocket.h"
 #include "ErrorTexts.h"
 #include "LanguageTexts.h"
+#include "MarkCommands.h"
 #include "MultiLst.h"
 #include "RulesDialog.h"
 #include "TextTable.h"
@@ -118,6 +119,15 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
         {"men_spam", [&] { return f->men_spam->text(); }, "Das ist Spam", "This is spam"},
         {"men_ham", [&] { return f->men_ham->text(); }, "Das ist kein Spam", "This is not spam"},
         {"Datei_R", [&] { return f->Datei_R->text(); }, "Regeln…", "Rules…"},
+        {"Marks",
+         [&] {
+             return QStringList{f->Marks->Undo->text(), f->Marks->Unmark->text(),
+                                f->Marks->Invert->text(), f->Marks->OnlyMarked->text()}
+                 .join('|');
+         },
+         "Markierung &rückgängig|Alle Markierungen au&fheben|Markierungen &umkehren|"
+         "Nur markierte a&nzeigen",
+         "&Undo marking|Unmark a&ll|&Invert marks|Show onl&y marked"},
         {"RulesDialog",
          [&] {
              const TRulesDialog d({}, {}, {}, f->GermanUI, f);
