@@ -193,11 +193,11 @@ void TForm1::AlwaysFrom(bool keep, bool domain) {
                          .arg(file)
                          .arg(error.Line)
                          .arg(error.Column)
-                         .arg(QString::fromUtf8(error.what())));
+                         .arg(QString::fromStdString(error.Text.In(GermanUI))));
         return;
-    } catch (const std::invalid_argument& error) {
-        StatusAppend(
-            Tr(MarkAlikeTexts::NoEntry, GermanUI).arg(shown, QString::fromUtf8(error.what())));
+    } catch (const ERuleValueError& error) {
+        StatusAppend(Tr(MarkAlikeTexts::NoEntry, GermanUI)
+                         .arg(shown, QString::fromStdString(error.Text.In(GermanUI))));
         return;
     }
     if (!WriteRulesFile(file, changed, why)) {
