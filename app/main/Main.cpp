@@ -91,6 +91,7 @@ void TForm1::Wire() {
     WireSecurity();
     WireSignIn();
     WireFind();
+    WireRuleMarks();
 
     const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
