@@ -2,9 +2,37 @@
 
 #include "AtomicFile.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <set>
+#include <unordered_map>
 #include <utility>
+
+namespace {
+
+constexpr const char* kUnconfirmedFirstLine = "inboxpruner unconfirmed deletions 1";
+
+// Beside the account's seen file.
+std::string UnconfirmedFile(const std::string& seenFile) {
+    return seenFile + ".unconfirmed";
+}
+
+// The ids noted; none when there is no note, or it is not one.
+std::set<std::string> ReadUnconfirmed(const std::string& file) {
+    std::set<std::string> ids;
+    std::ifstream in(file, std::ios::binary);
+    std::string line;
+    if (!in || !std::getline(in, line) || line != kUnconfirmedFirstLine)
+        return ids;
+    while (std::getline(in, line))
+        if (!line.empty())
+            ids.insert(line);
+    return ids;
+}
+
+} // namespace
 
 std::string TSeenMarkers::Begin(std::string path, int64_t now) {
     path_ = std::move(path);
@@ -33,4 +61,50 @@ void TSeenMarkers::Save() {
     MakeOwnerOnlyFolder(std::filesystem::path(path_).parent_path().string());
     seen_.Note(ids_, now_);
     seen_.Save(path_);
+}
+
+std::string TSeenMarkers::IdOf(int number) const {
+    if (number < 1 || number > static_cast<int>(ids_.size()))
+        return {};
+    return ids_[static_cast<size_t>(number - 1)];
+}
+
+void TSeenMarkers::NoteUnconfirmed(const std::vector<std::string>& ids) const {
+    const std::string file = UnconfirmedFile(path_);
+    std::set<std::string> noted = ReadUnconfirmed(file);
+    for (const std::string& id : ids)
+        if (!id.empty())
+            noted.insert(id);
+    if (noted.empty())
+        return;
+    std::string text = std::string(kUnconfirmedFirstLine) + '\n';
+    for (const std::string& id : noted)
+        text += id + '\n';
+    MakeOwnerOnlyFolder(std::filesystem::path(path_).parent_path().string());
+    WriteFileAtomically(file, text);
+}
+
+std::optional<TSeenMarkers::TUnconfirmed> TSeenMarkers::TakeUnconfirmed() {
+    const std::string file = UnconfirmedFile(path_);
+    std::error_code none;
+    if (path_.empty() || !std::filesystem::exists(file, none))
+        return std::nullopt;
+    const std::set<std::string> noted = ReadUnconfirmed(file);
+    std::filesystem::remove(file, none);
+    if (noted.empty())
+        return std::nullopt;
+    std::unordered_map<std::string, int> listed;
+    for (size_t i = 0; i < ids_.size(); ++i)
+        listed.emplace(ids_[i], static_cast<int>(i + 1));
+    TUnconfirmed told;
+    told.Noted = static_cast<int>(noted.size());
+    for (const std::string& id : noted) {
+        const auto there = listed.find(id);
+        if (there == listed.end())
+            ++told.Gone;
+        else
+            told.Listed.push_back(there->second);
+    }
+    std::sort(told.Listed.begin(), told.Listed.end());
+    return told;
 }

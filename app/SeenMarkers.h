@@ -3,6 +3,7 @@
 #include "SeenMails.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,24 @@ public:
     // The file as this listing leaves it, its folder made where missing. Throws
     // std::system_error naming it.
     void Save();
+
+    // The unique id this listing took for mail number (the mails are listed from 1 on); ""
+    // when it took none.
+    std::string IdOf(int number) const;
+    // Mails whose deletion the server did not confirm (QUIT went out, its "+OK" never came):
+    // their ids are noted beside the seen file, added to those noted before, so that the next
+    // complete listing can tell which of them are gone. Throws std::system_error naming the
+    // file.
+    void NoteUnconfirmed(const std::vector<std::string>& ids) const;
+    // After a complete listing that took an id for every mail: of the ids noted unconfirmed,
+    // how many are gone and the numbers of those listed again. The note is removed, so each
+    // is told once; nullopt when none was noted (or the note cannot be read: it is removed).
+    struct TUnconfirmed {
+        int Noted = 0;
+        int Gone = 0;
+        std::vector<int> Listed;
+    };
+    std::optional<TUnconfirmed> TakeUnconfirmed();
 
 private:
     TSeenMails seen_;

@@ -99,8 +99,13 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, TExist
 void MakeOwnerOnlyFolder(const std::string& folder) {
     for (size_t at = folder.find('/', 1);; at = folder.find('/', at + 1)) {
         const std::string step = at == std::string::npos ? folder : folder.substr(0, at);
-        if (!step.empty() && ::mkdir(step.c_str(), 0700) < 0 && errno != EEXIST)
+        if (!step.empty() && ::mkdir(step.c_str(), 0700) == 0) {
+            // A new folder survives a crash only once the folder holding it is on disk: a
+            // copy written into it may be all that is left of a deleted mail.
+            SyncFolder(FolderOf(step));
+        } else if (!step.empty() && errno != EEXIST) {
             Fail(errno, "cannot create the folder " + step);
+        }
         if (at == std::string::npos)
             break;
     }

@@ -15,6 +15,6 @@ enum class TExistingFile { Replace, Keep };
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          TExistingFile existing = TExistingFile::Replace);
 
-// Creates the folder (and those above it) owner-only where missing. Throws std::system_error
-// naming the folder.
+// Creates the folder (and those above it) owner-only where missing, each one created made
+// durable (the folder holding it fsynced). Throws std::system_error naming the folder.
 void MakeOwnerOnlyFolder(const std::string& folder);

@@ -445,9 +445,24 @@ void TMbxPOP::DeleteMsg(TMsgNumber MsgIndex) {
 bool TMbxPOP::Quit() {
     if (!connected_)
         return true;
+    // Cancel may close the socket in the event hook before the send: then nothing went out.
+    const std::string quit = "QUIT" + kCRLF;
+    processMessages();
+    if (socket_->Socket()->SendBytes(quit.data(), static_cast<int>(quit.size())) ==
+        static_cast<int>(quit.size()))
+        quitState_ = TQuitState::Sent;
+    beginAnswer();
+    if (OnSendTextToSocket)
+        OnSendTextToSocket(this, quit);
     std::string reply;
-    if (!Command("QUIT", kErrQuit, reply))
+    ReceiveText(reply);
+    if (failed_) {
+        ReportError(kErrQuit);
         return false;
+    }
+    // A session closed meanwhile (Cancel) answers nothing: that is no "+OK".
+    if (replyStatus_ == "+OK")
+        quitState_ = TQuitState::Taken;
     socket_->Close();
     connected_ = false;
     processMessages();

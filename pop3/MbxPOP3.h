@@ -236,6 +236,11 @@ public:
     // was closed already. False and error 2002 on refusal: the server need not have carried
     // out the deletions.
     bool Quit();
+    // How far this session's QUIT got: NotSent until it went out whole; Sent once it did (the
+    // server may have removed the mails its DELEs marked, RFC 1939, whatever comes back:
+    // a refusal, no answer, a dropped connection); Taken once it was answered "+OK".
+    enum class TQuitState { NotSent, Sent, Taken };
+    TQuitState QuitState() const { return quitState_; }
 
     // "CAPA" into Capabilities(); true when the server listed them. A "-ERR" is no failure
     // here: Known stays false, Failed() false, no OnError, and the session goes on.
@@ -383,6 +388,7 @@ private:
     // lists TOP, else by the first TOP answered or refused; a refused whole-mail TOP ends it.
     enum class TTopUse { Unknown, Yes, No } topUse_ = TTopUse::Unknown;
     bool lastUsedRetr_ = false;
+    TQuitState quitState_ = TQuitState::NotSent;
     TSecurity usedSecurity_ = TSecurity::None;
     int usedPort_ = 0;
     uint16_t NextProgress = 0;

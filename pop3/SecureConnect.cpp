@@ -225,6 +225,7 @@ void TMbxPOP::Connect() {
     capabilities_ = {};
     topUse_ = TTopUse::Unknown;
     lastUsedRetr_ = false;
+    quitState_ = TQuitState::NotSent;
     failed_ = false;
     openError_.clear();
     openCause_ = TFailureCause::Other;

@@ -94,6 +94,7 @@ void TForm1::Wire() {
     WireSignIn();
     WireFind();
     WireStatus();
+    WireRuleMarks();
 
     const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });

@@ -31,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+struct TDeletionProgress;
 struct TMailRowData;
 struct TMarkedMails;
 struct TAlikeRows;
@@ -361,6 +362,9 @@ private:
     void ShowChangedDecision(int row, TRuleAction before, QItemSelection& mark,
                              QItemSelection& unmark);
     int MarkedByRules() const;
+    // A mark the rules made and that was taken away is theirs no more: marked again, it is the
+    // user's.
+    void WireRuleMarks();
     TListingRules ListingRules;
     QSet<int> FRuleMarked; // numbers of the mails the rules marked
 
@@ -406,6 +410,11 @@ private:
     void ShowNewCount();
     // No count of new mails until a listing completes.
     void ForgetNewCount();
+    // The ids of the mails whose deletion QUIT's end left unconfirmed, for the next listing;
+    // false when the listing gave them none (or they cannot be saved: the status says why).
+    bool NoteUnconfirmedDeletions(const std::vector<TMsgNumber>& numbers);
+    // At a complete listing with ids: which of those mails are gone, told once.
+    void ShowUnconfirmedDeletions();
     TSeenMarkers SeenMarkers;
     bool FSeenListing = false; // a full listing notes the ids it gets
     bool FSeenCounted = false; // the status bar counts the new rows
@@ -471,6 +480,16 @@ private:
     // true when the server took QUIT, so the mails are gone.
     bool FinishDeletion(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& numbers,
                         const TMarkedMails& marked);
+    // The progress bar and panel while deleting: the copies fetched, then the DELEs taken
+    // (the last one: mail n).
+    void ShowDeletionProgress(TMsgNumber n, const TDeletionProgress& progress);
+    // The status after a deletion that did not end with QUIT taken: once QUIT went out after
+    // DELEs the server took, the outcome is not known and the copies stay; before, nothing
+    // was deleted.
+    void TellDeletionEnd();
+    // The deletion running: the mails whose DELE the server took, and how many have a copy.
+    std::vector<TMsgNumber> FDeleAccepted;
+    std::size_t FCopiesOfAccepted = 0;
 
     // Copies of deleted mail (MainCopies.cpp).
     void BuildCopyOptions();
@@ -483,7 +502,7 @@ private:
     QString AccountFolder() const;
     // Copies first, then the DELEs, of the mails that got a copy or are over the limit.
     void DeleteKeepingCopies(const std::vector<TMsgNumber>& numbers,
-                             const std::function<void(TMsgNumber)>& progress);
+                             const std::function<void(TMsgNumber)>& deleted);
     // Copies older than their retention go at start.
     void RemoveExpiredCopies();
     int FKeepCopiesLimitMB = 25;

@@ -4,6 +4,7 @@
 #include "ByteText.h"
 #include "KeptCopyPass.h"
 #include "KeptCopyTexts.h"
+#include "ListColumns.h"
 #include "MailRows.h"
 #include "Main.h"
 #include "MultiLst.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <unordered_map>
 
 void TForm1::BuildCopyOptions() {
     Datei_K = new QAction(this);
@@ -77,6 +79,16 @@ QString TForm1::KeptCopiesNote() const {
     };
     addLine(over, CopyTexts::OverLimitOne, CopyTexts::OverLimitMany);
     addLine(unknown, CopyTexts::SizeUnknownOne, CopyTexts::SizeUnknownMany);
+    // What the copies take on the local disk: the listed sizes of the mails that get one.
+    unsigned long long disk = 0;
+    for (const int row : rows) {
+        const long long octets = OctetsOf(*mail_list->item(row));
+        if (octets >= 0 && octets <= static_cast<long long>(KeepCopiesLimit()))
+            disk += static_cast<unsigned long long>(octets);
+    }
+    if (disk > 0 || unknown == 0)
+        note += u'\n' + Tr(unknown == 0 ? CopyTexts::DiskAbout : CopyTexts::DiskAtLeast, GermanUI)
+                            .arg(FromBytes(DisplaySize(std::to_string(disk))));
     return note;
 }
 
@@ -85,12 +97,21 @@ QString TForm1::AccountFolder() const {
 }
 
 void TForm1::DeleteKeepingCopies(const std::vector<TMsgNumber>& numbers,
-                                 const std::function<void(TMsgNumber)>& progress) {
+                                 const std::function<void(TMsgNumber)>& deleted) {
     TKeptCopyPass pass(QFile::encodeName(KeptCopiesFolder(AccountFolder())).toStdString());
+    // Each row's size, looked up once: thousands of marked mails are usual.
+    std::unordered_map<TMsgNumber, long long> listed;
+    for (const int row :
+         RowsOfNumbers(*mail_list, std::vector<int>(numbers.begin(), numbers.end())))
+        listed.emplace(static_cast<TMsgNumber>(MessageNumberOf(*mail_list->item(row))),
+                       OctetsOf(*mail_list->item(row)));
+    const auto octetsOf = [&](TMsgNumber n) {
+        const auto found = listed.find(n);
+        return found == listed.end() ? -1LL : found->second;
+    };
     std::vector<TMbxPOP::TMarkedMail> marked;
     for (const TMsgNumber n : numbers) {
-        const auto rows = RowsOfNumbers(*mail_list, {static_cast<int>(n)});
-        long long octets = rows.empty() ? -1 : OctetsOf(*mail_list->item(rows.front()));
+        long long octets = octetsOf(n);
         if (octets < 0) {
             // A count-only listing knows no sizes; the limit needs them.
             std::string size;
@@ -103,20 +124,26 @@ void TForm1::DeleteKeepingCopies(const std::vector<TMsgNumber>& numbers,
         }
         marked.push_back({n, static_cast<uint64_t>(octets)});
     }
-    const auto end = pass.Run(pop3, marked, KeepCopiesLimit(), KeptCopyNow(), progress);
+    TMsgNumber last = 0; // the last mail whose DELE was taken
+    const auto end = pass.Run(
+        pop3, marked, KeepCopiesLimit(), KeptCopyNow(),
+        [&](TMsgNumber n) {
+            last = n;
+            deleted(n);
+        },
+        [&](const TDeletionProgress& progress) { ShowDeletionProgress(last, progress); });
+    // Once QUIT goes out these copies stay, whatever comes back (the pass keeps them).
+    FCopiesOfAccepted = pass.CopiesOfDeleted();
     if (Aborted())
         return;
-    TMarkedMails deleted;
+    TMarkedMails deletedMails;
     for (const TMsgNumber n : pass.Deleted()) {
-        const auto rows = RowsOfNumbers(*mail_list, {static_cast<int>(n)});
-        const long long octets = rows.empty() ? -1 : OctetsOf(*mail_list->item(rows.front()));
-        ++deleted.Count;
-        deleted.SizeKnown = deleted.SizeKnown && octets >= 0;
-        deleted.Octets += std::max(octets, 0LL);
+        const long long octets = octetsOf(n);
+        ++deletedMails.Count;
+        deletedMails.SizeKnown = deletedMails.SizeKnown && octets >= 0;
+        deletedMails.Octets += std::max(octets, 0LL);
     }
-    const bool gone = FinishDeletion(end, pass.Deleted(), deleted);
-    if (gone)
-        pass.Confirm();
+    const bool gone = FinishDeletion(end, pass.Deleted(), deletedMails);
     if (pass.Failures().empty())
         return;
     if (gone) {

@@ -1,6 +1,8 @@
 // Delete the marked mails, mark all, and disconnect.
 #include "ByteText.h"
 #include "DeleteConfirmation.h"
+#include "KeptCopyPass.h"
+#include "KeptCopyTexts.h"
 #include "ListColumns.h"
 #include "MailRows.h"
 #include "Main.h"
@@ -35,13 +37,17 @@ void TForm1::BtnDeleteClick() {
         numbers.push_back(static_cast<TMsgNumber>(MessageNumberOf(*mail_list->item(row))));
     // From the highest number down, as the rows were once visited from the last one up.
     std::sort(numbers.rbegin(), numbers.rend());
+    FDeleAccepted.clear();
+    FCopiesOfAccepted = 0;
     const TCommandOutcome outcome = RunExchange([&] { DeleteNumbers(numbers, marked); });
     if (outcome.IsCancelled()) {
         EndCancelled();
+        TellDeletionEnd();
+        ShowMarkedSummary();
     } else if (outcome.IsFailed() && outcome.Transport) {
-        // Without QUIT the server keeps every mail: say so, and the deletion's progress is over.
+        // The deletion's progress is over; what the server did depends on whether QUIT went out.
         ReportTransportFailure(outcome);
-        StatusAppendText(Texts::NoneDeleted);
+        TellDeletionEnd();
         Recover(StateIdle);
         ShowMarkedSummary();
     } else if (outcome.IsFailed()) {
@@ -50,14 +56,66 @@ void TForm1::BtnDeleteClick() {
 }
 
 void TForm1::DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked) {
-    const auto progress = [this](TMsgNumber n) {
-        SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n));
-    };
+    const auto accepted = [this](TMsgNumber n) { FDeleAccepted.push_back(n); };
     if (KeepCopies()) {
-        DeleteKeepingCopies(numbers, progress);
+        DeleteKeepingCopies(numbers, accepted);
         return;
     }
-    FinishDeletion(pop3.DeleteMails(numbers, progress), numbers, marked);
+    TDeletionProgress done;
+    done.ToDelete = numbers.size();
+    ShowDeletionProgress(0, done);
+    const auto end = pop3.DeleteMails(numbers, [&](TMsgNumber n) {
+        accepted(n);
+        ++done.Deleted;
+        ShowDeletionProgress(n, done);
+    });
+    FinishDeletion(end, numbers, marked);
+}
+
+void TForm1::ShowDeletionProgress(TMsgNumber n, const TDeletionProgress& progress) {
+    const auto percent = [](uint64_t part, uint64_t all) {
+        return all == 0 ? 100 : static_cast<int>(std::min<uint64_t>(part, all) * 100 / all);
+    };
+    ProgressBar->setRange(0, 100);
+    ProgressBar->show();
+    if (progress.Deleted == 0 && progress.ToCopy > 0) {
+        const auto size = [](uint64_t bytes) {
+            return FromBytes(DisplaySize(std::to_string(bytes)));
+        };
+        // The listed size is what the copies will take; the fetched form may differ a little.
+        const uint64_t fetched = std::min(progress.BytesFetched, progress.BytesToFetch);
+        ProgressBar->setValue(progress.BytesToFetch > 0
+                                  ? percent(fetched, progress.BytesToFetch)
+                                  : percent(progress.Copied, progress.ToCopy));
+        SetPanelText(2, Tr(CopyTexts::CopyingProgress, GermanUI)
+                            .arg(progress.Copied)
+                            .arg(progress.ToCopy)
+                            .arg(size(fetched), size(progress.BytesToFetch)));
+        return;
+    }
+    ProgressBar->setValue(percent(progress.Deleted, progress.ToDelete));
+    if (n != 0)
+        SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n) +
+                            Tr(CopyTexts::DeletingProgress, GermanUI)
+                                .arg(progress.Deleted)
+                                .arg(progress.ToDelete));
+}
+
+void TForm1::TellDeletionEnd() {
+    const TMbxPOP::TQuitState quit = pop3.QuitState();
+    if (quit == TMbxPOP::TQuitState::Taken)
+        return;
+    // Without QUIT the server keeps every mail; with it, it may have removed those it took a
+    // DELE for, whatever it answered.
+    if (quit == TMbxPOP::TQuitState::NotSent || FDeleAccepted.empty()) {
+        StatusAppendText(Texts::NoneDeleted);
+        return;
+    }
+    StatusAppendText(CopyTexts::QuitUnconfirmed);
+    if (FCopiesOfAccepted > 0)
+        StatusAppend(Tr(CopyTexts::CopiesKept, GermanUI).arg(FCopiesOfAccepted));
+    if (NoteUnconfirmedDeletions(FDeleAccepted))
+        StatusAppendText(CopyTexts::NextListingTells);
 }
 
 bool TForm1::FinishDeletion(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& numbers,
@@ -75,13 +133,15 @@ bool TForm1::FinishDeletion(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>
         return false;
     }
     StatusAppendText(Texts::Terminated);
-    ShowCancelButton(false);
+    // Cancel stays while QUIT is answered: a server removing many mails may take long.
     const bool quitTaken = QuitSession();
+    ShowCancelButton(false);
     if (Aborted())
         return false;
     if (!quitTaken) {
-        // A refused QUIT: the server need not have carried out the deletions.
+        // A refused QUIT: the server need not have carried out the deletions, or may have.
         StatusAppendText(Texts::Terminated);
+        TellDeletionEnd();
         ShowMarkedSummary();
         return false;
     }

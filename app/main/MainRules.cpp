@@ -138,6 +138,19 @@ void TForm1::RerunListingRules() {
     mail_list->selectionModel()->select(mark, QItemSelectionModel::Select);
 }
 
+void TForm1::WireRuleMarks() {
+    connect(mail_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection&, const QItemSelection& deselected) {
+                // A new order carries the marks along; nobody took them away.
+                if (FRuleMarked.isEmpty() || mail_list->MovingRows())
+                    return;
+                for (const QItemSelectionRange& range : deselected)
+                    for (int row = range.top(); row <= range.bottom(); ++row)
+                        if (const QListWidgetItem* item = mail_list->item(row))
+                            FRuleMarked.remove(MessageNumberOf(*item));
+            });
+}
+
 int TForm1::MarkedByRules() const {
     int count = 0;
     for (const int row : mail_list->MarkedRows())

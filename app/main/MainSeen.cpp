@@ -4,6 +4,7 @@
 // status bar counts them.
 #include "AccountData.h"
 #include "ExtraColumns.h"
+#include "KeptCopyTexts.h"
 #include "MailRows.h"
 #include "Main.h"
 #include "MultiLst.h"
@@ -16,6 +17,7 @@
 #include <QStatusBar>
 
 #include <exception>
+#include <system_error>
 
 namespace {
 
@@ -48,6 +50,8 @@ void TForm1::BeginSeenMarkers(bool fullListing) {
     // A count-only listing learns no ids, and a server that does not list UIDL among its
     // capabilities is listed with the very commands it always was; the file stays as it is.
     FSeenListing = fullListing && pop3.Capabilities().Known && pop3.Capabilities().Uidl;
+    // The ids of an earlier listing name the mails of another session.
+    SeenMarkers = TSeenMarkers();
     if (!FSeenListing)
         return;
     const QString file = SeenMailsFile(AccountFolder());
@@ -95,6 +99,7 @@ void TForm1::EndSeenMarkers(bool complete) {
         StatusAppendText(SeenTexts::IdsMissing);
         return;
     }
+    ShowUnconfirmedDeletions();
     const bool recorded = SeenMarkers.Recorded();
     try {
         SeenMarkers.Save();
@@ -125,4 +130,42 @@ void TForm1::ShowNewCount() {
     StatusNew->setText(count == 1 ? Tr(SeenTexts::NewOne, GermanUI)
                                   : Tr(SeenTexts::NewMany, GermanUI).arg(count));
     StatusNew->show();
+}
+
+bool TForm1::NoteUnconfirmedDeletions(const std::vector<TMsgNumber>& numbers) {
+    std::vector<std::string> ids;
+    for (const TMsgNumber n : numbers)
+        if (std::string id = SeenMarkers.IdOf(static_cast<int>(n)); !id.empty())
+            ids.push_back(std::move(id));
+    if (ids.empty())
+        return false;
+    try {
+        SeenMarkers.NoteUnconfirmed(ids);
+    } catch (const std::system_error& e) {
+        StatusAppend(
+            Tr(CopyTexts::UnconfirmedNotNoted, GermanUI).arg(QString::fromLocal8Bit(e.what())));
+        return false;
+    }
+    return true;
+}
+
+void TForm1::ShowUnconfirmedDeletions() {
+    const auto told = SeenMarkers.TakeUnconfirmed();
+    if (!told)
+        return;
+    if (told->Listed.empty()) {
+        StatusAppend(Tr(CopyTexts::UnconfirmedAllGone, GermanUI).arg(told->Noted));
+        return;
+    }
+    // A line of numbers, not a page of them.
+    constexpr std::size_t MaxNumbers = 20;
+    QStringList numbers;
+    for (std::size_t i = 0; i < told->Listed.size() && i < MaxNumbers; ++i)
+        numbers << QString::number(told->Listed[i]);
+    if (told->Listed.size() > MaxNumbers)
+        numbers << QStringLiteral("…");
+    StatusAppend(Tr(CopyTexts::UnconfirmedSomeLeft, GermanUI)
+                     .arg(told->Noted)
+                     .arg(told->Gone)
+                     .arg(numbers.join(QStringLiteral(", "))));
 }

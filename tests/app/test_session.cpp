@@ -266,7 +266,9 @@ TEST_F(AppTest, RefusedQuitIsNotReportedAsSuccess) {
     const auto answered = AnswerDeletion(true);
     f.BtnDeleteClick();
     EXPECT_EQ(StatusLines(),
-              "\rError: could not remove messages\rYour connection has been terminated.");
+              "\rError: could not remove messages\rYour connection has been terminated."
+              "\rQUIT was sent but not confirmed: whether the server deleted the e-mail(s) is "
+              "not known.");
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
     EXPECT_EQ(Rows().size(), 1) << "the mail may still be on the server";
 }

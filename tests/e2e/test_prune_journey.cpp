@@ -194,6 +194,34 @@ TEST_F(AppTest, RulesAndABlockListMarkExactlyTheirMailsAndNeverAFriend) {
     EXPECT_EQ(server.RemainingMessages(), rest) << server.Log();
 }
 
+// Only the marks the rules made count as theirs: one the user took away and gave again is the
+// user's own.
+TEST_F(AppTest, TheConfirmationCountsOnlyTheRulesOwnMarks) {
+    SKIP_WITHOUT_DOVECOT();
+    DovecotServer server("pruner", "secret", Mailbox());
+    const TRulesFile rules(
+        QStringLiteral("rules-%1-pruner.sieve").arg(ServerText(server.port()).replace(u':', u'_')),
+        "if header :is \"subject\" \"Note 2\" { discard; }\n"
+        "if header :is \"subject\" \"Note 3\" { discard; }\n");
+    TForm1& f = Open();
+    FillLogin(server.port(), "pruner", "secret");
+    f.BtnConnect->click();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    ASSERT_EQ(MarkedNumbers(f), (std::set<int>{2, 3}));
+    f.mail_list->item(2)->setSelected(false);
+    f.mail_list->item(2)->setSelected(true);
+    QString question;
+    auto asked = WhenModalShown("DeleteConfirmation", [&](QWidget* box) {
+        question = static_cast<QMessageBox*>(box)->text();
+        box->findChild<QPushButton*>("KeepButton")->click();
+    });
+    f.BtnDelete->click();
+    ASSERT_TRUE(*asked);
+    EXPECT_TRUE(question.endsWith(QStringLiteral("\n1 of them marked by rules.")))
+        << question.toStdString();
+    f.BtnDisconnectClick();
+}
+
 TEST_F(AppTest, AScriptErrorIsToldWithItsPlaceAndMarksNothing) {
     SKIP_WITHOUT_DOVECOT();
     DovecotServer server("pruner", "secret", Mailbox());

@@ -1,11 +1,16 @@
 // The mbxpop tool end to end against Dovecot: output, exit status, trace.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -15,6 +20,7 @@
 
 #include "DovecotServer.h"
 #include "OAuth2Stub.h"
+#include "QuitEndings.h"
 #include "ScriptedServer.h"
 #include "SpamdServer.h"
 #include "StuckListener.h"
@@ -43,10 +49,12 @@ std::string ReadAll(const std::string& path) {
 }
 
 // Runs mbxpop with these arguments, the password and the locale's variables in its environment;
-// through wrapper (a command that runs the rest of its arguments) when given.
+// through wrapper (a command that runs the rest of its arguments) when given. whileRunning gets
+// the process while it runs.
 Result Mbxpop(const std::vector<std::string>& args, const std::string& password,
               const std::vector<std::string>& locale = {"LC_ALL=C.UTF-8"},
-              const std::vector<std::string>& wrapper = {}) {
+              const std::vector<std::string>& wrapper = {},
+              const std::function<void(pid_t)>& whileRunning = {}) {
     const std::string dir = ::testing::TempDir();
     const std::string out = dir + "mbxpop-out-" + std::to_string(::getpid());
     const std::string err = dir + "mbxpop-err-" + std::to_string(::getpid());
@@ -80,6 +88,8 @@ Result Mbxpop(const std::vector<std::string>& args, const std::string& password,
     pid_t pid = 0;
     Result r;
     if (::posix_spawnp(&pid, all[0].c_str(), &actions, nullptr, argv.data(), env.data()) == 0) {
+        if (whileRunning)
+            whileRunning(pid);
         int status = 0;
         ::waitpid(pid, &status, 0);
         r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
@@ -451,10 +461,13 @@ TEST(Mbxpop, KeepCopyDeletesExactlyTheMailsItCopied) {
         EXPECT_EQ(r.status, row.status) << r.err;
         EXPECT_NE(r.err.find(row.said), std::string::npos) << r.err;
 
-        // Each line out names a mail deleted and its copy, now in out.
+        // Each line out names a mail deleted and its copy, now in out; the lines of four
+        // columns before them name the mails to delete.
         std::set<int> copied;
         std::istringstream lines(r.out);
         for (std::string line; std::getline(lines, line);) {
+            if (std::count(line.begin(), line.end(), '\t') == 3)
+                continue;
             const int n = std::stoi(line);
             const std::string copy = line.substr(line.find('\t') + 1);
             ASSERT_EQ(copy.rfind(copies + "/", 0), 0u) << line;
@@ -483,6 +496,90 @@ TEST(Mbxpop, KeepCopyDeletesExactlyTheMailsItCopied) {
     std::filesystem::remove_all(folder);
 }
 
+// QUIT's endings, for delete --keep-copy and prune --yes --keep-copy: once QUIT went out, the
+// copies of the mails whose DELE the server took stay whatever came back (a clean "+OK" too),
+// and mbxpop says the outcome is not known, never that nothing was deleted; a session that
+// ended before QUIT removes them. What is deleted is printed first.
+TEST(Mbxpop, CopiesOutliveEveryQuitThatWentOut) {
+    const std::string folder = ::testing::TempDir() + "quit-" + std::to_string(::getpid());
+    const std::string copies = folder + "/copies", rules = folder + "/rules.sieve";
+    std::filesystem::create_directories(folder);
+    std::ofstream(rules) << "# rule: one\nif header :is \"subject\" \"mail 1\" { discard; }\n"
+                            "# rule: two\nif header :is \"subject\" \"mail 2\" { discard; }\n";
+    const auto row = [](int n, const std::string& rule) {
+        return std::to_string(n) + "\t" + std::to_string(EndingMail(n).size()) + "\tsender" +
+               std::to_string(n) + "@example.org\tmail " + std::to_string(n) + rule + "\n";
+    };
+    const struct {
+        std::vector<std::string> command;
+        std::string printed;    // before the first DELE
+        std::vector<int> order; // of the DELEs
+    } commands[] = {
+        {{"delete", "--keep-copy", copies, "2", "1"}, row(2, "") + row(1, ""), {2, 1}},
+        {{"prune", "--rules", rules, "--yes", "--keep-copy", copies},
+         row(1, "\tone (line 2)") + row(2, "\ttwo (line 4)"),
+         {1, 2}},
+    };
+    std::vector<TQuitEndingRow> endings = QuitEndings();
+    endings.push_back({"+OK to QUIT", TQuitEnding::Answered, true});
+    for (const auto& command : commands) {
+        for (const TQuitEndingRow& ending : endings) {
+            SCOPED_TRACE(command.command[0] + ", " + ending.Name);
+            std::filesystem::remove_all(copies);
+            ScriptedServer server;
+            ScriptEndingSession(server, {1, 2, 3}, ending.Ending,
+                                "DELE " + std::to_string(command.order.back()));
+            server.Start();
+            // Ctrl+C while QUIT is answered.
+            const auto interrupt = [&](pid_t pid) {
+                if (ending.Ending != TQuitEnding::Cancelled)
+                    return;
+                const auto quitArrived = [&] {
+                    const auto lines = server.ReceivedLines();
+                    return std::find(lines.begin(), lines.end(), "QUIT") != lines.end();
+                };
+                for (int i = 0; i < 1000 && !quitArrived(); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                ::kill(pid, SIGINT);
+            };
+            std::vector<std::string> args{"--security", "none",   "--timeout",
+                                          "1",          "--port", std::to_string(server.port()),
+                                          "127.0.0.1",  "bob"};
+            args.insert(args.end(), command.command.begin(), command.command.end());
+            const Result r = Mbxpop(args, "pw", {"LC_ALL=C.UTF-8"}, {}, interrupt);
+            EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+            const int status = ending.Ending == TQuitEnding::Answered    ? 0
+                               : ending.Ending == TQuitEnding::Refused   ? 1
+                               : ending.Ending == TQuitEnding::Cancelled ? 130
+                                                                         : 2;
+            EXPECT_EQ(r.status, status) << r.err;
+            ASSERT_EQ(r.out.substr(0, command.printed.size()), command.printed);
+            std::error_code none;
+            const long files = std::distance(std::filesystem::directory_iterator(copies, none),
+                                             std::filesystem::directory_iterator());
+            EXPECT_EQ(files, ending.QuitSent ? 2 : 0);
+            EXPECT_EQ(r.err.find("no mail was deleted") != std::string::npos, !ending.QuitSent)
+                << r.err;
+            EXPECT_EQ(r.err.find("QUIT was sent but not confirmed: whether the server deleted the "
+                                 "2 mails is not known; their copies are kept in " +
+                                 copies + "\n") != std::string::npos,
+                      ending.QuitSent && ending.Ending != TQuitEnding::Answered)
+                << r.err;
+            if (!ending.QuitSent)
+                continue;
+            // Each mail whose DELE was taken with its copy, which holds the mail.
+            std::istringstream lines(r.out.substr(command.printed.size()));
+            for (const int n : command.order) {
+                std::string line;
+                ASSERT_TRUE(std::getline(lines, line)) << r.out;
+                ASSERT_EQ(line.rfind(std::to_string(n) + "\t" + copies + "/", 0), 0u) << line;
+                EXPECT_EQ(ReadAll(line.substr(line.find('\t') + 1)), EndingMail(n));
+            }
+        }
+    }
+    std::filesystem::remove_all(folder);
+}
+
 // --help names every option the tool takes, and the man page names every one of them.
 TEST(Mbxpop, HelpAndManPageNameEveryOption) {
     const Result help = Mbxpop({"--help"}, "");
@@ -498,8 +595,8 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
         return escaped;
     };
     for (const std::string option :
-         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--auth",
-          "--token-command", "--score", "--scorer", "--spamd", "--rspamd", "--wordlist",
+         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--timeout",
+          "--auth", "--token-command", "--score", "--scorer", "--spamd", "--rspamd", "--wordlist",
           "--score-lines", "--help"}) {
         SCOPED_TRACE(option);
         EXPECT_NE(help.out.find(option), std::string::npos);
@@ -579,6 +676,7 @@ TEST(Mbxpop, PruneDeletesExactlyTheListedMailsOnlyWithYes) {
          {"--yes"},
          rules + ":2:37: unsupported command 'fileinto'"},
         {"keep;", {"--yes", "--dry-run"}, "not both"},
+        {"keep;", {"--keep-copy", "/tmp/x"}, "--keep-copy with --yes"},
         {"keep;", {"--force"}, "prune does not take --force"},
     };
     for (const auto& row : refusals) {

@@ -22,6 +22,17 @@ inline constexpr TText FetchedWithRetr{
 // The mail's number, then why its copy could not be written.
 inline constexpr TText NotDeletedWithoutCopy{"ohne Kopie nicht gelöscht: e-mail ",
                                              "not deleted without a copy: mail "};
+// How a deletion ended when QUIT was not confirmed: the count of mails comes between
+// QuitUnconfirmed and QuitUnconfirmedEnd, the folder after CopiesKeptIn.
+inline constexpr TText QuitUnconfirmed{
+    "QUIT wurde gesendet, aber nicht bestätigt: ob der Server die ",
+    "QUIT was sent but not confirmed: whether the server deleted the "};
+inline constexpr TText QuitUnconfirmedEnd{" e-mails gelöscht hat, ist nicht bekannt",
+                                          " mails is not known"};
+inline constexpr TText CopiesKeptIn{"; ihre Kopien bleiben in ", "; their copies are kept in "};
+inline constexpr TText EndedBeforeQuit{"die Sitzung endete vor QUIT: keine e-mail wurde gelöscht",
+                                       "the session ended before QUIT: no mail was deleted"};
+inline constexpr TText Interrupted{"abgebrochen", "interrupted"};
 inline constexpr TText SecurityMayNotFit{
     "vermutlich passt --security nicht zu diesem Server und Port",
     "probably the --security choice does not fit this server and port"};

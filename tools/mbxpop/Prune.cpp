@@ -6,11 +6,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "CopyingDelete.h"
 #include "EscapedLine.h"
 #include "HeaderFields.h"
 #include "Messages.h"
 #include "RelativeAges.h"
 #include "RuleError.h"
+#include "SenderLists.h"
 #include "WindowRules.h"
 
 namespace {
@@ -34,10 +36,16 @@ std::string FirstDecoded(const THeaderFields& fields, const char* name) {
 
 std::string Label(const TRuleDecision& d, bool german) {
     const std::string line = Pick(mbxpop_texts::RuleLine, german) + std::to_string(d.line);
-    return d.name.empty() ? line : Cell(d.name) + " (" + line + ")";
+    return d.name.empty() ? line : Cell(ShownRuleName(d.name, german)) + " (" + line + ")";
 }
 
 } // namespace
+
+std::string MailLine(TMsgNumber n, const std::string& size, const std::string& header) {
+    const THeaderFields fields(header);
+    return std::to_string(n) + '\t' + size + '\t' + FirstDecoded(fields, "from") + '\t' +
+           FirstDecoded(fields, "subject");
+}
 
 std::optional<std::string> ParsePruneArguments(const std::vector<std::string>& args,
                                                TPruneRequest& request) {
@@ -49,13 +57,19 @@ std::optional<std::string> ParsePruneArguments(const std::vector<std::string>& a
             request.yes = true;
         else if (args[i] == "--dry-run")
             dryRun = true;
+        else if (args[i] == "--keep-copy" && i + 1 < args.size() && !args[i + 1].empty())
+            request.keepCopy = args[++i];
         else if (args[i] == "--rules")
             return "--rules needs a file name";
+        else if (args[i] == "--keep-copy")
+            return "--keep-copy needs a folder";
         else
             return "prune does not take " + args[i];
     }
     if (dryRun && request.yes)
         return "prune takes --dry-run or --yes, not both";
+    if (!request.keepCopy.empty() && !request.yes)
+        return "prune takes --keep-copy with --yes";
     return std::nullopt;
 }
 
@@ -98,11 +112,12 @@ int LoadPrune(const TPruneRequest& request, const std::string& host, const std::
     return 0;
 }
 
-void TPrune::Run(TMbxPOP& pop, std::ostream& out, std::ostream& err, bool german) const {
+void TPrune::Run(TMbxPOP& pop, TDeletion& deletion, std::ostream& out, std::ostream& err,
+                 bool german) const {
     pop.Stat();
     if (!pop.Connected())
         return;
-    std::vector<TMsgNumber> marked;
+    std::vector<TMbxPOP::TMarkedMail> marked;
     uint64_t bytes = 0;
     const auto row = [&](TMsgNumber n, const std::string& header, const std::string& size) {
         uint64_t listed = 0;
@@ -110,10 +125,8 @@ void TPrune::Run(TMbxPOP& pop, std::ostream& out, std::ostream& err, bool german
         const TRuleDecision d = rules_.Decide({header, listed, std::nullopt});
         if (d.action != TRuleAction::Discard)
             return;
-        const THeaderFields fields(header);
-        out << n << '\t' << size << '\t' << FirstDecoded(fields, "from") << '\t'
-            << FirstDecoded(fields, "subject") << '\t' << Label(d, german) << '\n';
-        marked.push_back(n);
+        out << MailLine(n, size, header) << '\t' << Label(d, german) << '\n';
+        marked.push_back({n, listed});
         bytes += listed;
     };
     if (pop.ListMails(pop.MessageCount(), row, {}) != TMbxPOP::TPassEnd::Complete)
@@ -125,10 +138,9 @@ void TPrune::Run(TMbxPOP& pop, std::ostream& out, std::ostream& err, bool german
         err << "mbxpop: " << Pick(mbxpop_texts::NothingMarked, german) << "\n";
     } else if (!yes_) {
         err << "mbxpop: " << counted << Pick(mbxpop_texts::MarkedDryRun, german) << "\n";
-    } else if (pop.DeleteMails(marked, {}) == TMbxPOP::TPassEnd::Complete) {
+    } else if (deletion.Run(pop, marked) == TMbxPOP::TPassEnd::Complete) {
         // The server deletes them only at QUIT.
-        pop.Quit();
-        if (!pop.Failed())
+        if (pop.Quit() && deletion.AllDeleted())
             err << "mbxpop: " << counted << Pick(mbxpop_texts::Deleted, german) << "\n";
     }
 }

@@ -1,10 +1,11 @@
 #pragma once
 
-// mbxpop prune [--rules FILE ...] [--dry-run | --yes]: lists the mails the rules mark (number,
-// size, sender, subject, rule, tab-separated) and deletes them with --yes, by the pipelined DELE
-// and QUIT the window uses. Without --yes nothing is deleted. Without --rules the rules are the
-// window's for HOST and USER (rules.sieve and rules-SERVER-USER.sieve in its data folder); with
-// it, the files given, each adding to the ones before.
+// mbxpop prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]]: lists the mails the
+// rules mark (number, size, sender, subject, rule, tab-separated) and deletes them with --yes, by
+// the pipelined DELE and QUIT the window uses, with a copy of each into DIR first as delete
+// --keep-copy does. Without --yes nothing is deleted. Without --rules the rules are the window's
+// for HOST and USER (rules.sieve and rules-SERVER-USER.sieve in its data folder); with it, the
+// files given, each adding to the ones before.
 
 #include <optional>
 #include <ostream>
@@ -14,10 +15,18 @@
 #include "AccountRules.h"
 #include "MbxPOP3.h"
 
+class TDeletion;
+
 struct TPruneRequest {
     std::vector<std::string> rulesFiles; // empty: the window's for the account
     bool yes = false;
+    std::string keepCopy; // the folder of copies; empty: none
 };
+
+// The line printed for a mail (prune's rows, the mails delete names): number, size, sender and
+// subject, tab-separated, without a line end; header is the mail's header as the server sent it.
+// Every line that names a mail comes from here.
+std::string MailLine(TMsgNumber n, const std::string& size, const std::string& header);
 
 // prune's own arguments; an error text when they are not usable.
 std::optional<std::string> ParsePruneArguments(const std::vector<std::string>& args,
@@ -27,9 +36,11 @@ class TPrune {
 public:
     TPrune(TAccountRules rules, bool yes) : rules_(std::move(rules)), yes_(yes) {}
 
-    // After the login: STAT, the listing, and with --yes DELE of the marked mails and QUIT.
-    // The rows go to out, the outcome to err; refusals come through the client's OnError.
-    void Run(TMbxPOP& pop, std::ostream& out, std::ostream& err, bool german) const;
+    // After the login: STAT, the listing, and with --yes the marked mails deleted by deletion
+    // and QUIT. The rows go to out, the outcome to err; refusals come through the client's
+    // OnError. What a QUIT not confirmed means is deletion's to tell (TDeletion::Finish).
+    void Run(TMbxPOP& pop, TDeletion& deletion, std::ostream& out, std::ostream& err,
+             bool german) const;
 
 private:
     TAccountRules rules_;

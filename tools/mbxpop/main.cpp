@@ -1,22 +1,27 @@
 // mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
-//        [--no-pipelining] [--auth password|xoauth2|oauthbearer] [--token-command CMD]
-//        [--score [--scorer NAME] ...] HOST USER COMMAND [ARGS...]
+//        [--no-pipelining] [--timeout SECONDS] [--auth password|xoauth2|oauthbearer]
+//        [--token-command CMD] [--score [--scorer NAME] ...] HOST USER COMMAND [ARGS...]
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
 // retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
 // list and delete keep several commands in flight where the server lists PIPELINING, as the
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
 // is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
-// retrieve N | delete [--keep-copy DIR] N [N ...] | prune [--rules FILE ...] [--dry-run | --yes]
-// (Prune.h). With --port and no --security the mode the window remembered for the account is
-// used (WindowSecurity.h). header N prints the header without the answer's "." line. The
-// server's and the mails' texts are printed escaped (EscapedLine.h). The session ends with QUIT
-// where it is still open. It never asks: where the window would ask (a certificate that cannot
-// be verified, no encryption offered) it stops.
+// retrieve N | delete [--keep-copy DIR] N [N ...] | prune [--rules FILE ...] [--dry-run | --yes
+// [--keep-copy DIR]] (Prune.h). delete prints each mail it deletes as prune does before the
+// first DELE (CopyingDelete.h). With --port and no --security the mode the window remembered for
+// the account is used (WindowSecurity.h). header N prints the header without the answer's "."
+// line. The server's and the mails' texts are printed escaped (EscapedLine.h). The session ends
+// with QUIT where it is still open. It never asks: where the window would ask (a certificate that
+// cannot be verified, no encryption offered) it stops. SIGINT or SIGTERM ends the session at once
+// without QUIT (before QUIT nothing is deleted; once it went out the copies stay).
 // Exit status: 0 success (--help included); 1 a refusal reported through OnError, or a token
 // command that failed or printed no token; 2 a failed connect, a transport failure, a mail left
-// for want of a copy, or another exception; 3 a security failure; 64 bad usage.
+// for want of a copy, or another exception; 3 a security failure; 64 bad usage; 130 ended by
+// SIGINT or SIGTERM.
 // Messages follow the locale: German where the window would speak German, else English.
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -48,19 +53,26 @@ constexpr int kExitRefused = 1;
 constexpr int kExitFailed = 2;
 constexpr int kExitInsecure = 3;
 constexpr int kExitUsage = 64;
+constexpr int kExitInterrupted = 130;
+
+// Set by SIGINT and SIGTERM; the waits of the session look at it between their slices.
+volatile std::sig_atomic_t interrupted = 0;
 
 const char* const kUsage =
     "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
-    "              [--retr] [--no-pipelining] [--auth password|xoauth2|oauthbearer]\n"
+    "              [--retr] [--no-pipelining] [--timeout SECONDS]\n"
+    "              [--auth password|xoauth2|oauthbearer]\n"
     "              [--token-command CMD] [--score [--scorer NAME] [--spamd HOST:PORT |\n"
     "              --rspamd HOST:PORT | --wordlist DIR] [--score-lines N]]\n"
     "              HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
     "  commands: stat | list | header N | retrieve N | delete [--keep-copy DIR] N [N ...]\n"
-    "            | prune [--rules FILE ...] [--dry-run | --yes]\n"
+    "            | prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]]\n"
+    "  delete            prints each mail's number, size, sender and subject, then deletes\n"
     "  prune             lists the mails the rules mark: number, size, sender, subject, rule;\n"
     "                    a dry run that deletes nothing unless --yes is given. The rules are\n"
     "                    the window's for HOST and USER, or those in each FILE (Sieve), together\n"
+    "                    (a keep in either protects the mail)\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
     "                    with STLS), 110 otherwise\n"
     "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
@@ -70,10 +82,13 @@ const char* const kUsage =
     "  --trace           every command, answer and event on stderr, the password masked\n"
     "  --retr            fetch a whole mail with RETR instead of TOP\n"
     "  --no-pipelining   one command at a time\n"
+    "  --timeout SECONDS how long the server may stay silent before an answer (default 60);\n"
+    "                    a server removing many mails at QUIT may need longer\n"
     "  --auth METHOD     password (default: USER and PASS), or an OAuth2 access token with\n"
     "                    SASL xoauth2 or oauthbearer, over an encrypted connection only\n"
     "  --token-command CMD  the access token is the first line CMD prints (run by /bin/sh -c)\n"
-    "  --keep-copy DIR   (delete) a copy of each mail into DIR first; no copy, no DELE\n"
+    "  --keep-copy DIR   (delete, prune --yes) a copy of each mail into DIR first; no copy,\n"
+    "                    no DELE; once QUIT went out the copies stay, whatever its answer\n"
     "  the password is read from the environment variable MBXPOP_PASSWORD\n";
 
 struct Options {
@@ -85,6 +100,7 @@ struct Options {
     bool trace = false;
     bool retr = false;
     bool pipelining = true;
+    int timeoutSeconds = 0; // 0: the client's default
     TAuthMethod auth = TAuthMethod::Password;
     std::string tokenCommand;
     std::string host;
@@ -125,6 +141,12 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
             o.retr = true;
         } else if (option == "--no-pipelining") {
             o.pipelining = false;
+        } else if (option == "--timeout") {
+            TMsgNumber seconds = 0;
+            if (i + 1 >= argc || !ParseNumber(argv[i + 1], seconds) || seconds > 86400)
+                return "--timeout needs a number of seconds from 1 to 86400";
+            o.timeoutSeconds = static_cast<int>(seconds);
+            ++i;
         } else if (option == "--port") {
             TMsgNumber port = 0;
             if (i + 1 >= argc || !ParseNumber(argv[i + 1], port) || port > 65535)
@@ -232,7 +254,7 @@ bool IsSecurityFailure(TFailureCause cause) {
 }
 
 void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& prune, bool german,
-                TCopyingDelete* copying) {
+                TDeletion& deletion) {
     if (o.command == "stat") {
         pop.Stat();
         if (pop.Connected())
@@ -262,13 +284,39 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
             std::cerr << "mbxpop: " << Pick(mbxpop_texts::FetchedWithRetr, german) << "\n";
         if (msg)
             std::cout << MessageJson(*msg);
-    } else if (o.command == "delete" && copying) {
-        copying->Run(pop, o.numbers);
     } else if (o.command == "delete") {
-        pop.DeleteMails(o.numbers, {});
+        // What is deleted is printed first: the numbers are those of this session.
+        const auto marked = NameMails(pop, o.numbers, std::cout);
+        if (pop.Connected())
+            deletion.Run(pop, marked);
     } else if (o.command == "prune") {
-        prune->Run(pop, std::cout, std::cerr, german);
+        prune->Run(pop, deletion, std::cout, std::cerr, german);
     }
+}
+
+void OnInterrupt(int) {
+    interrupted = 1;
+}
+
+// SIGINT and SIGTERM end the session's wait (as the window's Cancel does): the socket is
+// closed from the client's event hook, and the run ends through its usual outcome.
+void StopOnInterrupt(TMbxPOP& pop) {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    pop.ProcessMessages = [&pop] {
+        if (interrupted)
+            if (TClientWinSocket* socket = pop.ClientSocket().Socket())
+                socket->Close();
+    };
+}
+
+int Interrupted(bool german) {
+    std::cout.flush();
+    std::cerr << "mbxpop: " << Pick(mbxpop_texts::Interrupted, german) << "\n";
+    return kExitInterrupted;
 }
 
 } // namespace
@@ -328,6 +376,9 @@ int main(int argc, char** argv) {
     }
     pop.WholeMailByRetr = o.retr;
     pop.AllowPipelining = o.pipelining;
+    if (o.timeoutSeconds > 0)
+        pop.ReceiveTimeout = std::chrono::seconds(o.timeoutSeconds);
+    StopOnInterrupt(pop);
     if (o.trace) {
         AttachTrace(pop, std::cerr);
         std::cerr << "security mode " << SecurityName(pop.Security)
@@ -345,14 +396,16 @@ int main(int argc, char** argv) {
             std::cerr << "event error " << code << ' ' << EscapedLine(text) << std::endl;
     };
 
-    // Outside the try: its copies are removed on every way out but a good QUIT.
-    std::optional<TCopyingDelete> copying;
-    if (!o.keepCopy.empty())
-        copying.emplace(o.keepCopy);
+    // Outside the try: its copies stay on every way out once QUIT went out, and go on the others.
+    TDeletion deletion(o.command == "prune" ? o.prune.keepCopy : o.keepCopy);
+    const bool deleting = o.command == "delete" || (o.command == "prune" && o.prune.yes);
+    std::optional<int> failed; // the exit status of a failure told already
     try {
         pop.Connect();
         if (pop.Failed()) {
             if (!pop.Connected()) {
+                if (interrupted)
+                    return Interrupted(german);
                 const bool timedOut = pop.OpenCause() == TFailureCause::Timeout;
                 std::cerr << "mbxpop: " << Pick(mbxpop_texts::CannotConnect, german) << o.host
                           << ": "
@@ -376,29 +429,31 @@ int main(int argc, char** argv) {
         if (o.trace)
             TraceSecurity(pop, std::cerr);
         if (pop.Login())
-            RunCommand(pop, o, prune, german, copying ? &*copying : nullptr);
+            RunCommand(pop, o, prune, german, deletion);
         if (pop.Connected())
             pop.Quit();
-        if (copying && !copying->Finish(!refusal && !pop.Failed(), std::cout, std::cerr, german) &&
-            !refusal) {
-            std::cout.flush();
-            return kExitFailed;
-        }
     } catch (const ESocketError& e) {
         std::cout.flush();
-        std::cerr << "mbxpop: "
-                  << FailureLine(e.Cause, e.what(), german, TimeoutSeconds(pop.ReceiveTimeout))
-                  << "\n";
-        return kExitFailed;
+        if (!interrupted)
+            std::cerr << "mbxpop: "
+                      << FailureLine(e.Cause, e.what(), german, TimeoutSeconds(pop.ReceiveTimeout))
+                      << "\n";
+        failed = kExitFailed;
     } catch (const std::exception& e) {
         std::cout.flush();
         std::cerr << "mbxpop: " << EscapedLine(e.what()) << "\n";
-        return kExitFailed;
+        failed = kExitFailed;
     }
+    // However the session ended: what it means for the mails asked to be deleted.
+    const bool allDeleted = !deleting || deletion.Finish(pop, std::cout, std::cerr, german);
     std::cout.flush();
+    if (interrupted)
+        return Interrupted(german);
+    if (failed)
+        return *failed;
     if (refusal) {
         std::cerr << "mbxpop: " << Pick(mbxpop_texts::Refused, german) << *refusal << "\n";
         return kExitRefused;
     }
-    return std::cout ? 0 : kExitFailed;
+    return std::cout && allDeleted ? 0 : kExitFailed;
 }
