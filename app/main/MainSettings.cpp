@@ -28,11 +28,29 @@ void TForm1::GetFromIniFile() {
     move(Settings.ReadInteger(QStringLiteral("XPos"), 283),
          Settings.ReadInteger(QStringLiteral("YPos"), 185));
     resize(width, Settings.ReadInteger(QStringLiteral("Height"), 452));
+    // Shown maximised again; the stored place and size are those to restore it to. Either way
+    // the first showing keeps the window on its screen (KeepOnScreen).
+    if (Settings.ReadInteger(QStringLiteral("Maximized"), 0) != 0)
+        setWindowState(windowState() | Qt::WindowMaximized);
     mail_list->SetListWidth(width - 9);
     mail_list->resize(width - 9, mail_list->height());
     for (int column = 0; column < 5; ++column)
         mail_list->SetSectionWidth(column, Settings.ReadInteger(Numbered("Sec", column + 1),
                                                                 DefaultSectionWidths[column]));
+}
+
+void TForm1::WriteGeometry() {
+    const bool maximized = isMaximized() || isFullScreen();
+    Settings.WriteInteger(QStringLiteral("Maximized"), maximized ? 1 : 0);
+    if (!maximized) {
+        Settings.WriteInteger(QStringLiteral("XPos"), x());
+        Settings.WriteInteger(QStringLiteral("YPos"), y());
+        Settings.WriteInteger(QStringLiteral("Width"), width());
+        Settings.WriteInteger(QStringLiteral("Height"), height());
+    }
+    for (int column = 0; column < 5; ++column)
+        Settings.WriteInteger(Numbered("Sec", column + 1), mail_list->SectionWidth(column));
+    Settings.Flush();
 }
 
 void TForm1::WriteToIniFile() {
