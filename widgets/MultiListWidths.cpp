@@ -31,6 +31,23 @@ bool TMultiList::ColumnHidden(int index) const {
     return index >= 0 && index < ColumnCount && m_hidden[index];
 }
 
+int TMultiList::NeededWidth() const {
+    if (!m_header)
+        return 0;
+    const int sections = std::min(ColumnCount, m_header->SectionCount());
+    const int fill = m_fillColumn >= 0 && m_fillColumn < sections ? m_fillColumn : sections - 1;
+    int others = 0;
+    int own = 0;
+    for (int k = 0; k < sections; ++k) {
+        const int base = m_hidden[k] ? 0 : std::max(0, m_sectionWidth[k]);
+        (k == fill ? own : others) += base;
+    }
+    int columns = others + own;
+    if (m_fillMinimumShare > 0 && m_fillMinimumShare < 1)
+        columns = std::max(columns, static_cast<int>(std::ceil(others / (1 - m_fillMinimumShare))));
+    return columns + width() - viewport()->width();
+}
+
 void TMultiList::ImposeWidths() {
     if (!m_header)
         return;

@@ -140,6 +140,9 @@ public:
     // Hides column k (its section and cells take no room) or shows it again.
     void SetColumnHidden(int index, bool hidden);
     bool ColumnHidden(int index) const;
+    // The width the control needs to show every column at its own width and the fill column
+    // at its least share.
+    int NeededWidth() const;
     // Gives the header the section widths with their shares now, as a new list width does
     // (after the owner changed captions and widths together).
     void ImposeWidths();

@@ -249,7 +249,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // A panel's text changed its size: after the status bar's own layout, the window follows.
     if (watched == static_cast<QObject*>(Status_leiste)) {
         if (event->type() == QEvent::LayoutRequest)
-            QMetaObject::invokeMethod(this, &TForm1::FitStatusBar, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &TForm1::FitWidth, Qt::QueuedConnection);
         return QMainWindow::eventFilter(watched, event);
     }
     switch (event->type()) {
@@ -299,6 +299,13 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     FormResize();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Maximised or back: the desktop may tell it after the resize.
+    if (event->type() == QEvent::WindowStateChange)
+        WriteGeometry();
 }
 
 void TForm1::FormResize() {

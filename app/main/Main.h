@@ -320,6 +320,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -498,8 +499,8 @@ private:
     // Controls grow to their captions in the chosen language; the minimum size follows.
     void FitCaptions();
     // The window at least as wide as the status bar's panels need for their texts (after
-    // each change of them).
-    void FitStatusBar();
+    // each change of them) and as the list's columns need.
+    void FitWidth();
     int FCaptionsWidth = 0;
     bool FStatusBarWatched = false;
     // The window wholly on its screen, smaller if the screen is.

@@ -55,4 +55,5 @@ void TForm1::ShowExtraColumns() {
         mail_list->SetColumnHidden(column, !shown);
     }
     mail_list->ImposeWidths();
+    FitWidth();
 }

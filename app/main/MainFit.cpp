@@ -1,5 +1,6 @@
 // Every caption whole in either language: controls grow to their text, the tool bar moves up.
 #include "Main.h"
+#include "MultiLst.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -86,17 +87,20 @@ void TForm1::FitCaptions() {
         FStatusBarWatched = true;
         Status_leiste->installEventFilter(this);
     }
-    FitStatusBar();
+    FitWidth();
 }
 
-void TForm1::FitStatusBar() {
-    // The panels' texts whole: the window is at least as wide as they need, but never wider
-    // than its screen.
+void TForm1::FitWidth() {
+    // The panels' texts whole and the list's columns readable: the window is at least as wide
+    // as they need, but never wider than its screen.
     int needed = std::max(FCaptionsWidth, Status_leiste->minimumSizeHint().width() + HintPanelRoom);
+    if (mail_list->isVisible())
+        needed = std::max(needed, mail_list->NeededWidth() + width() - mail_list->width());
     if (const QScreen* shown = screen())
         needed = std::min(needed, shown->availableGeometry().width());
+    needed = std::max(FCaptionsWidth, needed);
     if (needed != minimumWidth())
-        setMinimumWidth(std::max(FCaptionsWidth, needed));
+        setMinimumWidth(needed);
 }
 
 void TForm1::KeepOnScreen() {

@@ -42,11 +42,13 @@ void TForm1::GetFromIniFile() {
 void TForm1::WriteGeometry() {
     const bool maximized = isMaximized() || isFullScreen();
     Settings.WriteInteger(QStringLiteral("Maximized"), maximized ? 1 : 0);
-    if (!maximized) {
-        Settings.WriteInteger(QStringLiteral("XPos"), x());
-        Settings.WriteInteger(QStringLiteral("YPos"), y());
-        Settings.WriteInteger(QStringLiteral("Width"), width());
-        Settings.WriteInteger(QStringLiteral("Height"), height());
+    // While maximised, the place and size it goes back to.
+    const QRect normal = maximized ? normalGeometry() : QRect(pos(), size());
+    if (normal.isValid()) {
+        Settings.WriteInteger(QStringLiteral("XPos"), normal.x());
+        Settings.WriteInteger(QStringLiteral("YPos"), normal.y());
+        Settings.WriteInteger(QStringLiteral("Width"), normal.width());
+        Settings.WriteInteger(QStringLiteral("Height"), normal.height());
     }
     for (int column = 0; column < 5; ++column)
         Settings.WriteInteger(Numbered("Sec", column + 1), mail_list->SectionWidth(column));
@@ -55,6 +57,7 @@ void TForm1::WriteGeometry() {
 
 void TForm1::WriteToIniFile() {
     SavePasswordOptions();
+    Settings.WriteInteger(QStringLiteral("Maximized"), isMaximized() || isFullScreen() ? 1 : 0);
     Accounts.Save(Settings, [this](int account) { return PasswordInKeyring(account); });
     Settings.WriteInteger(QStringLiteral("HeaderTextsAsSent"), HeaderTextsAsSent() ? 1 : 0);
     SaveCopyOptions();
