@@ -6,6 +6,11 @@
 
 class TForm1;
 
+// Qt's own texts (file dialogs, standard buttons, key names such as "Strg+Umschalt+A") in the
+// window's language: Qt's German translation installed for German, removed for English. False
+// when German was asked for and the translation could not be loaded (Qt then speaks English).
+bool UseQtTexts(bool german);
+
 // Runs one event delivery; an exception that leaves it is shown to the user through the
 // program's error display, in the main window's language and with its session's time-out
 // (the defaults without one), and the delivery counts as handled.

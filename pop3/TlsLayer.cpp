@@ -247,6 +247,7 @@ TCertificateInfo TTlsLayer::Certificate() const {
     TCertificateInfo info;
     X509* cert = SSL_get0_peer_certificate(ssl_.get());
     if (!cert) {
+        info.VerifyCode = TCertificateInfo::NoCertificate;
         info.VerifyError = "no certificate";
         return info;
     }
@@ -256,8 +257,10 @@ TCertificateInfo TTlsLayer::Certificate() const {
     info.NotAfter = TimeText(X509_get0_notAfter(cert));
     info.Fingerprint = Sha256Fingerprint(cert);
     const long result = SSL_get_verify_result(ssl_.get());
-    if (result != X509_V_OK)
+    if (result != X509_V_OK) {
+        info.VerifyCode = result;
         info.VerifyError = X509_verify_cert_error_string(result);
+    }
     return info;
 }
 

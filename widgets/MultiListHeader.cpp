@@ -88,8 +88,11 @@ void TMultiListHeader::SetSectionWidth(int index, int width) {
     viewport()->update();
 }
 
-void TMultiListHeader::initStyleOptionForIndex(QStyleOptionHeader* option,
-                                               int logicalIndex) const {
+int TMultiListHeader::FittedWidth(int index) const {
+    return index >= 0 && index < SectionCount() ? sectionSizeFromContents(index).width() : 0;
+}
+
+void TMultiListHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const {
     QHeaderView::initStyleOptionForIndex(option, logicalIndex);
     // Qt's header gives an ascending order the arrow that points down.
     if (option->sortIndicator == QStyleOptionHeader::SortDown)

@@ -23,6 +23,9 @@ public:
     int SectionWidth(int index) const;
     // Ignored outside the sections.
     void SetSectionWidth(int index, int width);
+    // The width that shows section k's caption whole, with the style's margins and room for
+    // the sort arrow.
+    int FittedWidth(int index) const;
 
 signals:
     // The user drags a divider: Sizing on every move, Sized once at the release.

@@ -160,8 +160,10 @@ void TMultiList::SetHeaderSections(const QStringList& captions) {
     if (&captions == &m_headerSections)
         return;
     m_headerSections = captions.mid(0, ColumnCount);
-    if (m_header)
+    if (m_header) {
         m_header->SetCaptions(m_headerSections);
+        ApplyHiddenColumns();
+    }
     m_pendingFullRepaint = true;
     viewport()->update();
 }
@@ -280,8 +282,10 @@ void TMultiList::LayoutPass() {
         CheckSpacer();
         return;
     }
-    if (m_header->Captions() != m_headerSections)
+    if (m_header->Captions() != m_headerSections) {
         m_header->SetCaptions(m_headerSections);
+        ApplyHiddenColumns();
+    }
     m_resizeWhileDragging = m_smoothScroll;
     const int controlWidth = viewport()->width();
     const bool widen = m_setHorizontalScroll && m_header->width() < m_scrollWidth;
@@ -297,50 +301,6 @@ void TMultiList::LayoutPass() {
         for (int k = 0; k < ColumnCount; ++k)
             m_sectionWidth[k] = m_header->SectionWidth(k);
     }
-}
-
-void TMultiList::SetStretchColumn(int column) {
-    m_stretchColumn = column;
-    if (m_header)
-        ImposeSectionWidths();
-    viewport()->update();
-}
-
-void TMultiList::ImposeSectionWidths() {
-    const int sections = std::min(ColumnCount, m_header->SectionCount());
-    int spare = 0;
-    if (m_stretchColumn >= 0 && m_stretchColumn < sections - 1) {
-        spare = m_header->width();
-        for (int k = 0; k < sections; ++k)
-            spare -= m_sectionWidth[k] > 0 ? m_sectionWidth[k] : m_header->SectionWidth(k);
-        spare = std::max(0, spare / 2);
-    }
-    m_stretchShare = spare;
-    for (int k = 0; k < sections; ++k) {
-        if (m_sectionWidth[k] > 0)
-            m_header->SetSectionWidth(k, m_sectionWidth[k] + (k == m_stretchColumn ? spare : 0));
-    }
-}
-
-void TMultiList::KeepStretchBase(const std::array<int, ColumnCount>& bases, int dragged) {
-    const int sections = m_header ? std::min(ColumnCount, m_header->SectionCount()) : 0;
-    if (m_stretchColumn < 0 || m_stretchColumn >= sections - 1)
-        return;
-    const int last = sections - 1;
-    // The last section only takes what is left: its base stays as it was.
-    m_sectionWidth[last] = bases[last];
-    if (dragged != m_stretchColumn) {
-        m_sectionWidth[m_stretchColumn] = bases[m_stretchColumn];
-        return;
-    }
-    // The base that, with its share of the free room, shows the width the user dragged to.
-    int others = 0;
-    for (int k = 0; k < sections; ++k) {
-        if (k != m_stretchColumn)
-            others += m_sectionWidth[k];
-    }
-    const int shown = m_header->SectionWidth(m_stretchColumn);
-    m_sectionWidth[m_stretchColumn] = std::max(1, 2 * shown - (m_header->width() - others));
 }
 
 int TMultiList::HeaderSectionWidth(int index) const {
@@ -369,7 +329,7 @@ void TMultiList::DrawColumnLines(QPainter& painter) const {
     painter.setPen(m_columnLineColor);
     const int bottom = viewport()->height();
     for (int k = 0; k < ColumnCount; ++k) {
-        if (m_sectionWidth[k] > 0) {
+        if (m_sectionWidth[k] > 0 && !m_hidden[k]) {
             const int x = ColumnRight(k);
             painter.drawLine(x, 0, x, bottom);
         }
@@ -484,10 +444,10 @@ void TMultiList::SectionResize(int section, int width) {
         return;
     }
     const std::array<int, ColumnCount> bases = m_sectionWidth;
-    // What the columns showed: the stretch column had its share on top of its base.
+    // What the columns showed: the stretch and fill columns had their shares on their bases.
     std::array<int, ColumnCount> old = bases;
-    if (m_stretchColumn >= 0 && m_stretchColumn < ColumnCount)
-        old[m_stretchColumn] += m_stretchShare;
+    for (int k = 0; k < ColumnCount; ++k)
+        old[k] += m_shares[k];
     for (int k = 0; k < ColumnCount; ++k)
         m_sectionWidth[k] = m_header->SectionWidth(k);
     KeepStretchBase(bases, section);

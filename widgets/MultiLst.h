@@ -138,6 +138,22 @@ public:
     // last section takes the other half. The user's widths stay the base.
     void SetStretchColumn(int column);
     int StretchColumn() const { return m_stretchColumn; }
+    // The column that takes the last section's half instead, and all of any lack of room
+    // (-1: the last section itself); a last section after it keeps its own width. It is at
+    // least minimumShare of the list's width, the room taken from the stretch column down to
+    // MinimumStretchPercent of its own width.
+    void SetFillColumn(int column, double minimumShare = 0);
+    int FillColumn() const { return m_fillColumn; }
+    static constexpr int MinimumStretchPercent = 60;
+    // Hides column k (its section and cells take no room) or shows it again.
+    void SetColumnHidden(int index, bool hidden);
+    bool ColumnHidden(int index) const;
+    // The width the control needs to show every column at its own width and the fill column
+    // at its least share.
+    int NeededWidth() const;
+    // Gives the header the section widths with their shares now, as a new list width does
+    // (after the owner changed captions and widths together).
+    void ImposeWidths();
 
     // Orders the data rows by the column (a header click does this); the same column again
     // reverses the order. Rows keep their marks; sort keys are described in MultiListSort.h.
@@ -240,10 +256,12 @@ private:
     QColor DrawColumns(QPainter& painter, const QRect& area, const QString& itemText, bool selected,
                        QColor brush, QColor text) const;
     void DrawFocusFrame(QPainter& painter, const QRect& area, const QColor& color) const;
-    // The widths to give the header: the imposed ones, the stretch column with its share.
+    // The widths to give the header: the imposed ones, the stretch and fill columns with their
+    // shares (MultiListWidths.cpp).
     void ImposeSectionWidths();
-    // After a drag: the widths kept are bases, the stretch column's without its share.
+    // After a drag: the widths kept are bases, the stretch and fill columns' without shares.
     void KeepStretchBase(const std::array<int, ColumnCount>& bases, int dragged);
+    void ApplyHiddenColumns();
     // One flag per item: marked or not.
     std::vector<char> MarkFlags() const;
     void SelectFlagged(const std::vector<char>& flags);
@@ -276,7 +294,11 @@ private:
     bool m_ignoreBitmap = false;
     bool m_locked = false;
     int m_stretchColumn = -1;
-    int m_stretchShare = 0;
+    int m_fillColumn = -1;
+    double m_fillMinimumShare = 0;
+    // What the layout added to each column's base (negative: took away).
+    std::array<int, ColumnCount> m_shares{};
+    std::array<bool, ColumnCount> m_hidden{};
 
     int m_sortColumn = -1;
     bool m_movingRows = false;

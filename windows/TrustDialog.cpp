@@ -1,5 +1,8 @@
 #include "TrustDialog.h"
 
+#include "CertificateTexts.h"
+#include "TextPair.h"
+
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -10,39 +13,34 @@
 
 namespace {
 
-struct TPair {
-    const char* German;
-    const char* English;
-};
-
-QString Pick(const TPair& text, bool german) {
-    return QString::fromUtf8(german ? text.German : text.English);
+QString Text(const TText& text, bool german) {
+    return QString::fromUtf8(Pick(text, german));
 }
 
-constexpr TPair Title{"Zertifikat des Servers - InboxPruner -",
+constexpr TText Title{"Zertifikat des Servers - InboxPruner -",
                       "Server certificate - InboxPruner -"};
-constexpr TPair Changed{
+constexpr TText Changed{
     "ACHTUNG: Das Zertifikat dieses Servers hat sich geändert, seit Sie ihm vertraut haben! "
     "Vielleicht hat der Anbieter es erneuert - es kann aber auch jemand die Verbindung "
     "abfangen. Vertrauen Sie ihm nur, wenn Sie sicher sind, dass die Änderung echt ist.",
     "WARNING: The certificate of this server has changed since you trusted it! The provider "
     "may have renewed it - but someone may also be intercepting the connection. Trust it only "
     "if you are sure that the change is genuine."};
-constexpr TPair Intro{
+constexpr TText Intro{
     "Das Zertifikat des Servers konnte nicht überprüft werden. Bisher wurde nichts an den "
     "Server gesendet, auch nicht Ihr Passwort.",
     "The server's certificate could not be verified. Nothing has been sent to the server yet, "
     "not even your password."};
-constexpr TPair Server{"Server:", "Server:"};
-constexpr TPair Subject{"Inhaber:", "Subject:"};
-constexpr TPair Issuer{"Aussteller:", "Issuer:"};
-constexpr TPair ValidFrom{"Gültig ab:", "Valid from:"};
-constexpr TPair ValidUntil{"Gültig bis:", "Valid until:"};
-constexpr TPair Fingerprint{"SHA-256-Fingerabdruck:", "SHA-256 fingerprint:"};
-constexpr TPair Problem{"Fehler:", "Problem:"};
-constexpr TPair Trust{"Diesem Zertifikat für diesen Server &vertrauen",
+constexpr TText Server{"Server:", "Server:"};
+constexpr TText Subject{"Inhaber:", "Subject:"};
+constexpr TText Issuer{"Aussteller:", "Issuer:"};
+constexpr TText ValidFrom{"Gültig ab:", "Valid from:"};
+constexpr TText ValidUntil{"Gültig bis:", "Valid until:"};
+constexpr TText Fingerprint{"SHA-256-Fingerabdruck:", "SHA-256 fingerprint:"};
+constexpr TText Problem{"Fehler:", "Problem:"};
+constexpr TText Trust{"Diesem Zertifikat für diesen Server &vertrauen",
                       "&Trust this certificate for this server"};
-constexpr TPair Cancel{"Abbrechen", "Cancel"};
+constexpr TText Cancel{"Abbrechen", "Cancel"};
 
 // Certificate texts come from the server: shown as plain text, never as markup.
 QLabel* Field(QWidget* parent, const char* name, const QString& text) {
@@ -79,11 +77,11 @@ QString ServerText(const TCertificateInfo& certificate) {
 TTrustDialog::TTrustDialog(const TCertificateInfo& certificate, bool germanUI, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("TrustDialog"));
-    setWindowTitle(Pick(Title, germanUI));
+    setWindowTitle(Text(Title, germanUI));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
 
-    lbl_changed = Field(this, "lbl_changed", Pick(Changed, germanUI));
+    lbl_changed = Field(this, "lbl_changed", Text(Changed, germanUI));
     QFont bold = lbl_changed->font();
     bold.setBold(true);
     lbl_changed->setFont(bold);
@@ -92,7 +90,7 @@ TTrustDialog::TTrustDialog(const TCertificateInfo& certificate, bool germanUI, Q
     lbl_changed->setPalette(red);
     lbl_changed->setVisible(certificate.Changed);
     layout->addWidget(lbl_changed);
-    layout->addWidget(Field(this, "lbl_intro", Pick(Intro, germanUI)));
+    layout->addWidget(Field(this, "lbl_intro", Text(Intro, germanUI)));
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
@@ -104,22 +102,25 @@ TTrustDialog::TTrustDialog(const TCertificateInfo& certificate, bool germanUI, Q
     lbl_fingerprint = Field(this, "lbl_fingerprint", FingerprintLines(certificate.Fingerprint));
     lbl_fingerprint->setWordWrap(false);
     lbl_fingerprint->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    lbl_reason = Field(this, "lbl_reason", VerifyReasonText(certificate.VerifyCode, germanUI));
+    lbl_reason->setFont(bold);
+    // OpenSSL's words below it, as the detail.
     lbl_error = Field(this, "lbl_error", FromUtf8(certificate.VerifyError));
-    lbl_error->setFont(bold);
-    const std::pair<const TPair*, QLabel*> rows[] = {
+    const std::pair<const TText*, QLabel*> rows[] = {
         {&Server, lbl_server},          {&Subject, lbl_subject},
         {&Issuer, lbl_issuer},          {&ValidFrom, lbl_valid_from},
         {&ValidUntil, lbl_valid_until}, {&Fingerprint, lbl_fingerprint},
-        {&Problem, lbl_error},
+        {&Problem, lbl_reason},
     };
     for (const auto& [caption, field] : rows)
-        form->addRow(Pick(*caption, germanUI), field);
+        form->addRow(Text(*caption, germanUI), field);
+    form->addRow(QString(), lbl_error);
     layout->addLayout(form);
 
     auto* buttons = new QDialogButtonBox(this);
-    btn_trust = buttons->addButton(Pick(Trust, germanUI), QDialogButtonBox::AcceptRole);
+    btn_trust = buttons->addButton(Text(Trust, germanUI), QDialogButtonBox::AcceptRole);
     btn_trust->setObjectName(QStringLiteral("btn_trust"));
-    btn_cancel = buttons->addButton(Pick(Cancel, germanUI), QDialogButtonBox::RejectRole);
+    btn_cancel = buttons->addButton(Text(Cancel, germanUI), QDialogButtonBox::RejectRole);
     btn_cancel->setObjectName(QStringLiteral("btn_cancel"));
     // Enter must not trust by accident.
     btn_trust->setAutoDefault(false);

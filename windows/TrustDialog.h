@@ -22,7 +22,8 @@ public:
     QLabel* lbl_valid_from;
     QLabel* lbl_valid_until;
     QLabel* lbl_fingerprint;
-    QLabel* lbl_error;
+    QLabel* lbl_reason; // why it could not be verified, in the window's language
+    QLabel* lbl_error;  // OpenSSL's own words, as the detail
     QPushButton* btn_trust;
     QPushButton* btn_cancel;
 };

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include <algorithm>
+
 namespace {
 
 const QColor kNavy(0, 0, 128);
@@ -102,6 +104,15 @@ TAboutBox::TAboutBox(QWidget* parent)
     OKButton->setGeometry(103, 124, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    // The design's width, wider when a text needs more (the mail address in a larger font).
+    int right = 0;
+    for (const QWidget* child : Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        right = std::max(right, child->geometry().right() + 1);
+    const int width = std::max(281, right + 8);
+    setFixedSize(width, 149);
+    Panel1->resize(width, Panel1->height());
+    OKButton->move((width - OKButton->width()) / 2, OKButton->y());
 
     setTabOrder(HyperLink1, HyperLink2);
     setTabOrder(HyperLink2, OKButton);

@@ -26,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include <exception>
@@ -44,7 +45,8 @@ QPoint PointerOf(const QEvent& event) {
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("InboxPruner"));
-    // System menu and minimize button only: the window has no maximized form.
+    // System menu and minimize button only; a desktop that maximises it anyway is followed
+    // (the state is kept for the next start, MainSettings.cpp).
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -248,6 +250,12 @@ void TForm1::ShowMarkedSummary() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // A panel's text changed its size: after the status bar's own layout, the window follows.
+    if (watched == static_cast<QObject*>(Status_leiste)) {
+        if (event->type() == QEvent::LayoutRequest)
+            QMetaObject::invokeMethod(this, &TForm1::FitWidth, Qt::QueuedConnection);
+        return QMainWindow::eventFilter(watched, event);
+    }
     switch (event->type()) {
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -297,16 +305,16 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     FormResize();
 }
 
+void TForm1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Maximised or back: the desktop may tell it after the resize.
+    if (event->type() == QEvent::WindowStateChange)
+        WriteGeometry();
+}
+
 void TForm1::FormResize() {
     mail_list->viewport()->update();
-    Settings.WriteInteger(QStringLiteral("XPos"), x());
-    Settings.WriteInteger(QStringLiteral("YPos"), y());
-    Settings.WriteInteger(QStringLiteral("Width"), width());
-    Settings.WriteInteger(QStringLiteral("Height"), height());
-    for (int column = 0; column < 5; ++column)
-        Settings.WriteInteger(QStringLiteral("Sec%1").arg(column + 1),
-                              mail_list->SectionWidth(column));
-    Settings.Flush();
+    WriteGeometry();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

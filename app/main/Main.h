@@ -300,6 +300,9 @@ public:
     // Settings (MainSettings.cpp, MainPasswords.cpp).
     void GetFromIniFile();
     void WriteToIniFile();
+    // The window's place, size and column widths; while maximised only that it is, so that
+    // the place and size before it stay for the next start.
+    void WriteGeometry();
     // True when account i's password is kept in the keyring rather than the file.
     bool PasswordInKeyring(int account) const;
 
@@ -325,6 +328,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -531,6 +535,11 @@ private:
     void ShareLanguage();
     // Controls grow to their captions in the chosen language; the minimum size follows.
     void FitCaptions();
+    // The window at least as wide as the status bar's panels need for their texts (after
+    // each change of them) and as the list's columns need.
+    void FitWidth();
+    int FCaptionsWidth = 0;
+    bool FStatusBarWatched = false;
     // The window wholly on its screen, smaller if the screen is.
     void KeepOnScreen();
 

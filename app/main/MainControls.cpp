@@ -6,6 +6,7 @@
 #include "MultiLst.h"
 #include "SecurityChoice.h"
 #include "SecurityIndicator.h"
+#include "StatusPanel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -140,18 +141,16 @@ void TForm1::BuildControls() {
     Status_leiste = new QStatusBar(this);
     Status_leiste->setObjectName(QStringLiteral("Status_leiste"));
     Status_leiste->setSizeGripEnabled(false);
+    // Count and size as wide as their text ("373 of 2007 Mails", "1512.7 MByte"); the hints
+    // take what is left (the window leaves them more where its screen allows, MainFit.cpp).
+    const std::pair<int, TStatusPanel::TFit> panels[] = {{70, TStatusPanel::TFit::Text},
+                                                         {70, TStatusPanel::TFit::Text},
+                                                         {80, TStatusPanel::TFit::Gives}};
     for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
-        auto* panel = new QLabel(Status_leiste);
+        auto* panel = new TStatusPanel(panels[i].first, panels[i].second, Status_leiste);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
-        panel->setTextFormat(Qt::PlainText);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
         StatusPanels[i] = panel;
     }
-    // Panel 0 grows for "373 of 2007 Mails" after a cancelled listing.
-    StatusPanels[0]->setMinimumWidth(70);
-    StatusPanels[1]->setFixedWidth(70);
-    StatusPanels[2]->setMinimumWidth(50);
     Status_leiste->addWidget(StatusPanels[0]);
     Status_leiste->addWidget(StatusPanels[1]);
     Status_leiste->addWidget(StatusPanels[2], 1);
@@ -293,8 +292,10 @@ void TForm1::ConfigureMailList() {
     mail_list->SetUpdateAlways(true);
     mail_list->SetIgnoreBitmap(false);
     mail_list->SetColumnSeperator(QStringLiteral("|"));
-    // A wider window gives From and Subject more room alike.
+    // A wider window gives From and Subject more room alike; Subject keeps a third of the
+    // list, also when shorter columns follow it.
     mail_list->SetStretchColumn(3);
+    mail_list->SetFillColumn(4, 1.0 / 3);
     mail_list->SetHeaderSections({QString(), QStringLiteral("xxx"), QStringLiteral("xxx"),
                                   QStringLiteral("xxx"), QStringLiteral("xxx")});
 }

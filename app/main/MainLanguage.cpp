@@ -1,4 +1,5 @@
 // The interface language: chosen once, at the first showing of the main window.
+#include "Application.h"
 #include "ErrorMessage.h"
 #include "Header.h"
 #include "Main.h"
@@ -16,6 +17,8 @@
 void TForm1::LanguageSelect() {
     SetFocusByRule();
     GermanUI = IsGermanUiLanguage(UiLanguages ? UiLanguages() : QStringList());
+    // Before any text is set: Qt's own texts (dialogs, buttons, key names) speak it too.
+    UseQtTexts(GermanUI);
     ShareLanguage();
     ApplyLanguageTexts();
 

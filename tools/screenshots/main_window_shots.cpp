@@ -2,6 +2,7 @@
 #include "AppFixture.h"
 
 #include "MultiLst.h"
+#include "SpamSettingsDialog.h"
 #include "TrustDialog.h"
 
 #include <QDir>
@@ -31,8 +32,35 @@ TEST_F(AppTest, ScreenshotsOfIntroductionAndListing) {
         f.BtnConnectClick();
         ASSERT_EQ(Rows().size(), 3);
         f.mail_list->item(2)->setSelected(true);
+        // The window follows the status bar's new texts once their layout has run.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
         SaveScreenshot(&f, "main-listed-" + language);
         f.BtnDisconnectClick();
+    }
+}
+
+// The about box, the spam scorer's dialog and a save dialog (Qt's own, in the window's
+// language).
+TEST_F(AppTest, ScreenshotsOfTheSmallDialogs) {
+    for (bool german : {true, false}) {
+        const QString language = german ? "de" : "en";
+        TForm1& f = Open({german ? "de-DE" : "en-US"});
+        about->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+        SaveScreenshot(about, "about-" + language);
+        about->hide();
+        TSpamSettingsDialog spam(&f, TSpamSetting{}, german);
+        spam.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&spam));
+        SaveScreenshot(&spam, "spam-settings-" + language);
+        QFileDialog save(&f);
+        save.setOption(QFileDialog::DontUseNativeDialog);
+        save.setAcceptMode(QFileDialog::AcceptSave);
+        save.setDirectory(QDir::tempPath());
+        save.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&save));
+        SaveScreenshot(&save, "save-dialog-" + language);
     }
 }
 
@@ -47,6 +75,7 @@ TEST_F(AppTest, ScreenshotsOfTheTrustDialog) {
     for (int i = 0; i < 32; ++i)
         certificate.Fingerprint +=
             (i ? ":" : "") + QByteArray::number(0xA0 + i * 3 % 90, 16).toUpper().toStdString();
+    certificate.VerifyCode = 18; // X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT
     certificate.VerifyError = "self-signed certificate";
     for (bool german : {true, false}) {
         TForm1& f = Open({german ? "de-DE" : "en-US"});
