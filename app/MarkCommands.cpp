@@ -117,8 +117,11 @@ void TMarkCommands::UndoMarks() {
         return;
     if (noteQueued_)
         NoteMarks();
-    if (history_.Steps() > 0)
+    if (history_.Steps() > 0) {
+        undoing_ = true;
         PutMarks(history_.Undo(), true);
+        undoing_ = false;
+    }
 }
 
 void TMarkCommands::UnmarkAll() {

@@ -29,6 +29,8 @@ public:
     const TNumberRuns* ShownOnly() const { return shownOnly_ ? &*shownOnly_ : nullptr; }
 
     void UndoMarks();
+    // True while an undo puts the marks back: they are restored, not made anew.
+    bool Undoing() const { return undoing_; }
     // Every mark goes, hidden rows' too.
     void UnmarkAll();
     // Of the shown rows the marked ones are unmarked and the others marked.
@@ -62,5 +64,6 @@ private:
     std::optional<TNumberRuns> shownOnly_;
     bool usable_ = false;
     bool noteQueued_ = false;
+    bool undoing_ = false;
     bool taken_ = false; // the next note takes the marks as they are, as no change of the user's
 };

@@ -371,6 +371,7 @@ private:
     void WireRuleMarks();
     TListingRules ListingRules;
     QSet<int> FRuleMarked; // numbers of the mails the rules marked
+    QSet<int> FRuleTaken;  // rules' marks the user took away; an undo gives them back
 
     // Spam scores (MainSpam.cpp).
     void BuildSpamEntries();

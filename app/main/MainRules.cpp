@@ -5,6 +5,7 @@
 #include "ListingRules.h"
 #include "MailRows.h"
 #include "Main.h"
+#include "MarkCommands.h"
 #include "MultiLst.h"
 #include "RulesTexts.h"
 #include "SenderLists.h"
@@ -52,6 +53,7 @@ void TForm1::LoadListingRules() {
 
 void TForm1::ShowListingRules(const TListingRules::TLoad& load) {
     FRuleMarked.clear();
+    FRuleTaken.clear();
     // The rule column is there only while rules run.
     ExtraColumns.SetShown(RuleColumn, load.Usable);
     ShowExtraColumns();
@@ -111,9 +113,11 @@ void TForm1::ShowChangedDecision(int row, TRuleAction before, QItemSelection& ma
             FRuleMarked.insert(number);
             mark.select(index, index);
         }
-    } else if (FRuleMarked.remove(number) && item.isSelected()) {
+    } else {
+        FRuleTaken.remove(number);
         // Only marks the rules made are taken back.
-        unmark.select(index, index);
+        if (FRuleMarked.remove(number) && item.isSelected())
+            unmark.select(index, index);
     }
 }
 
@@ -123,9 +127,11 @@ void TForm1::RerunListingRules() {
         before[static_cast<std::size_t>(row)] =
             ListingRules.DecisionOf(MessageNumberOf(*mail_list->item(row))).action;
     const QSet<int> ruleMarked = FRuleMarked;
+    const QSet<int> ruleTaken = FRuleTaken;
     // The login row may name another account by now: the session's script is read again.
     ShowListingRules(ListingRules.Reload());
     FRuleMarked = ruleMarked;
+    FRuleTaken = ruleTaken;
     QItemSelection mark;
     QItemSelection unmark;
     for (int row = 1; row < mail_list->count(); ++row) {
@@ -140,14 +146,26 @@ void TForm1::RerunListingRules() {
 
 void TForm1::WireRuleMarks() {
     connect(mail_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this](const QItemSelection&, const QItemSelection& deselected) {
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
                 // A new order carries the marks along; nobody took them away.
-                if (FRuleMarked.isEmpty() || mail_list->MovingRows())
+                if ((FRuleMarked.isEmpty() && FRuleTaken.isEmpty()) || mail_list->MovingRows())
                     return;
-                for (const QItemSelectionRange& range : deselected)
-                    for (int row = range.top(); row <= range.bottom(); ++row)
-                        if (const QListWidgetItem* item = mail_list->item(row))
-                            FRuleMarked.remove(MessageNumberOf(*item));
+                const auto numbers = [this](const QItemSelection& rows, const auto& each) {
+                    for (const QItemSelectionRange& range : rows)
+                        for (int row = range.top(); row <= range.bottom(); ++row)
+                            if (const QListWidgetItem* item = mail_list->item(row))
+                                each(MessageNumberOf(*item));
+                };
+                numbers(deselected, [this](int n) {
+                    if (FRuleMarked.remove(n))
+                        FRuleTaken.insert(n);
+                });
+                // An undo gives the rules their marks back; a mark set anew is the user's.
+                const bool undoing = Marks->Undoing();
+                numbers(selected, [this, undoing](int n) {
+                    if (FRuleTaken.remove(n) && undoing)
+                        FRuleMarked.insert(n);
+                });
             });
 }
 
