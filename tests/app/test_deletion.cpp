@@ -18,12 +18,6 @@
 
 namespace {
 
-std::shared_ptr<bool> ConfirmDeletion() {
-    return WhenModalShown("DeleteConfirmation", [](QWidget* box) {
-        box->findChild<QPushButton*>("DeleteButton")->click();
-    });
-}
-
 // The copies kept for the test server's account.
 QStringList CopiesOf(uint16_t port) {
     return QDir(KeptCopiesFolder(AccountFolderName("bob", "127.0.0.1", port)))
@@ -62,7 +56,7 @@ TEST_F(AppTest, CopiesOutliveEveryQuitThatWentOutAndTheNextListingTellsWhatIsGon
         const auto record = f.pop3.OnSendTextToSocket;
         if (row.Ending == TQuitEnding::Cancelled)
             CancelAfterSending(f, "QUIT");
-        const auto asked = ConfirmDeletion();
+        const auto asked = AnswerDeletion(true);
         f.BtnDeleteClick();
         EXPECT_TRUE(*asked) << StatusLines().toStdString();
 
@@ -122,7 +116,7 @@ TEST_F(AppTest, DeletingShowsItsProgressAndCancelDeletesNothing) {
                 highest = std::max(highest, f.ProgressBar->value());
         });
         watch.start(10);
-        const auto asked = ConfirmDeletion();
+        const auto asked = AnswerDeletion(true);
         f.BtnDeleteClick();
         watch.stop();
         const QString size = QString::fromStdString(DisplaySize(

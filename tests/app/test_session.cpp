@@ -29,17 +29,6 @@ std::vector<std::string> FiveMails() {
 const std::string kHeader = "From: a@example.org\r\nSubject: s\r\n"
                             "Date: Mon, 1 May 2000 10:11:12 +0200\r\n";
 
-// Answers the question before deleting; returns the question's text through `question`.
-std::shared_ptr<bool> AnswerDeletion(bool remove, QString* question = nullptr) {
-    return WhenModalShown("DeleteConfirmation", [remove, question](QWidget* box) {
-        if (question) {
-            *question = static_cast<QMessageBox*>(box)->text();
-            SaveScreenshot(box, "delete-confirmation");
-        }
-        box->findChild<QPushButton*>(remove ? "DeleteButton" : "KeepButton")->click();
-    });
-}
-
 TEST_F(AppTest, DeleteAsksFirstCancelKeepsAllAndYesDeletesRowsTwoAndFour) {
     SKIP_WITHOUT_DOVECOT();
     const std::vector<std::string> mails = FiveMails();

@@ -138,10 +138,7 @@ TEST_F(AppTest, MarksSurviveAStrayClickAndUndoBringsThemBack) {
 
     // The rules' marks are still theirs; Delete takes exactly the marked mails.
     QString question;
-    auto asked = WhenModalShown("DeleteConfirmation", [&](QWidget* box) {
-        question = static_cast<QMessageBox*>(box)->text();
-        box->findChild<QPushButton*>("DeleteButton")->click();
-    });
+    auto asked = AnswerDeletion(true, &question);
     f.BtnDelete->click();
     ASSERT_TRUE(*asked);
     EXPECT_TRUE(question.endsWith(QStringLiteral("\n13 of them marked by rules.")))

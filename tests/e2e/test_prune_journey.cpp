@@ -211,10 +211,7 @@ TEST_F(AppTest, TheConfirmationCountsOnlyTheRulesOwnMarks) {
     f.mail_list->item(2)->setSelected(false);
     f.mail_list->item(2)->setSelected(true);
     QString question;
-    auto asked = WhenModalShown("DeleteConfirmation", [&](QWidget* box) {
-        question = static_cast<QMessageBox*>(box)->text();
-        box->findChild<QPushButton*>("KeepButton")->click();
-    });
+    auto asked = AnswerDeletion(false, &question);
     f.BtnDelete->click();
     ASSERT_TRUE(*asked);
     EXPECT_TRUE(question.endsWith(QStringLiteral("\n1 of them marked by rules.")))

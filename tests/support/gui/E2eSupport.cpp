@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 #include <memory>
@@ -100,4 +102,12 @@ std::shared_ptr<bool> WhenModalShown(const QString& objectName,
                      });
     timer->start();
     return ran;
+}
+
+std::shared_ptr<bool> AnswerDeletion(bool remove, QString* question) {
+    return WhenModalShown("DeleteConfirmation", [remove, question](QWidget* box) {
+        if (question)
+            *question = static_cast<QMessageBox*>(box)->text();
+        box->findChild<QPushButton*>(remove ? "DeleteButton" : "KeepButton")->click();
+    });
 }

@@ -28,3 +28,6 @@ std::shared_ptr<bool> WhenShown(QWidget* window, std::function<void()> action);
 // lasts as long as the caller keeps the returned flag.
 std::shared_ptr<bool> WhenModalShown(const QString& objectName,
                                      std::function<void(QWidget*)> action);
+// Answers the question before deleting with Delete (remove) or Keep; its text into question
+// where one is given.
+std::shared_ptr<bool> AnswerDeletion(bool remove, QString* question = nullptr);
