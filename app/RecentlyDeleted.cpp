@@ -7,6 +7,7 @@
 #include "LanguageTexts.h"
 #include "ListColumns.h"
 #include "MbxMsg.h"
+#include "WindowPlacement.h"
 #include "email.h"
 
 #include <QDateTime>
@@ -16,8 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -125,7 +126,6 @@ TRecentlyDeleted::TRecentlyDeleted(QString root, bool germanUI,
     connect(btn_remove, &QPushButton::clicked, this, &TRecentlyDeleted::RemoveSelected);
     connect(btn_close, &QPushButton::clicked, this, &QDialog::accept);
     Reload();
-    FitToContents();
 }
 
 void TRecentlyDeleted::Reload() {
@@ -175,23 +175,38 @@ void TRecentlyDeleted::Search() {
     totals->setText(TotalsText(shown, static_cast<int>(mails_.size()), germanUI_));
 }
 
+void TRecentlyDeleted::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Fitted once its frame is known, so that all of it is on a small screen too.
+    if (!event->spontaneous())
+        FitToContents();
+}
+
 void TRecentlyDeleted::FitToContents() {
     const int textLimit = fontMetrics().averageCharWidth() * TextColumnChars;
-    int width = 0;
+    int columns = 0;
     for (int column = 0; column < copy_list->columnCount(); ++column) {
         copy_list->resizeColumnToContents(column);
         if (column == ColSender || column == ColSubject)
             copy_list->setColumnWidth(column, std::min(copy_list->columnWidth(column), textLimit));
-        width += copy_list->columnWidth(column);
+        columns += copy_list->columnWidth(column);
     }
     const QMargins margins = layout()->contentsMargins();
-    width += copy_list->verticalScrollBar()->sizeHint().width() + 2 * copy_list->frameWidth() +
-             margins.left() + margins.right();
+    const int around = copy_list->verticalScrollBar()->sizeHint().width() +
+                       2 * copy_list->frameWidth() + margins.left() + margins.right();
     const QSize least = sizeHint().expandedTo(QSize(640, 360));
-    QSize size(std::max(width, least.width()), least.height());
-    if (const QScreen* shown = screen())
-        size = size.boundedTo(shown->availableGeometry().size() * 9 / 10);
-    resize(size);
+    PlaceOverOwner(this, QSize(std::max(columns + around, least.width()), least.height()));
+    // On a small screen Sender and Subject give up room, elided, so that Size stays in view.
+    const int excess = columns + around - width();
+    if (excess <= 0)
+        return;
+    const int sender = copy_list->columnWidth(ColSender);
+    const int subject = copy_list->columnWidth(ColSubject);
+    const int floor = fontMetrics().averageCharWidth() * 8;
+    const int room = std::max(sender + subject - excess, 2 * floor);
+    const int senderShare = std::max(floor, room * sender / std::max(sender + subject, 1));
+    copy_list->setColumnWidth(ColSender, senderShare);
+    copy_list->setColumnWidth(ColSubject, std::max(floor, room - senderShare));
 }
 
 const TDeletedMail* TRecentlyDeleted::MailOf(const QTreeWidgetItem* row) const {

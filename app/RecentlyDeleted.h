@@ -13,6 +13,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShowEvent;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TMbxMsg;
@@ -50,6 +51,9 @@ public:
     void SaveCurrent();
     // Removes the selected copies that are shown from the disk.
     void RemoveSelected();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     const TDeletedMail* Current() const;

@@ -4,6 +4,7 @@
 #include "ListingRules.h"
 #include "RulesDialogTexts.h"
 #include "SaveDialog.h"
+#include "WindowPlacement.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -15,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -133,6 +135,13 @@ TRulesDialog::TRulesDialog(const QString& folder, const QString& server, const Q
     connect(Tabs, &QTabWidget::currentChanged, this, &TRulesDialog::TabChosen);
     ShowScript();
     resize(720, 460);
+}
+
+void TRulesDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Placed once its frame is known, so that all of it is on a small screen too.
+    if (!event->spontaneous())
+        PlaceOverOwner(this, QSize(720, 460));
 }
 
 QString TRulesDialog::Text(const TText& text) const {

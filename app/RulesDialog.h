@@ -13,6 +13,7 @@
 
 class QComboBox;
 class QKeyEvent;
+class QShowEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -77,6 +78,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     enum { AccountScope = 0, SharedScope = 1 };

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -169,6 +170,7 @@ TEST_F(RecentlyDeletedTest, OpensWideEnoughForSubjectAndSize) {
         TRecentlyDeleted window(root.path(), german, {});
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry()));
         const QHeaderView* header = window.copy_list->header();
         for (const int column : {Subject, Size}) {
             EXPECT_GE(header->sectionViewportPosition(column), 0) << column;

@@ -312,6 +312,24 @@ TEST_F(AppTest, RulesDialogAddsOnEnterAndTakesSeveralPastedSenders) {
     });
 }
 
+// Also run at scale 2, where the screen has 640 x 400 to lay it out in.
+TEST_F(AppTest, RulesDialogFitsTheScreen) {
+    TForm1& f = Open({"de-DE"});
+    WithRulesDialog(f, [&](TRulesDialog& d) {
+        const QRect screen = d.screen()->availableGeometry();
+        const QRect placed = d.frameGeometry();
+        EXPECT_TRUE(screen.contains(placed))
+            << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height()
+            << " on " << screen.width() << "x" << screen.height();
+        for (QPushButton* button : d.findChildren<QPushButton*>()) {
+            if (button->isVisible()) {
+                const QRect placed(button->mapToGlobal(QPoint(0, 0)), button->size());
+                EXPECT_TRUE(screen.contains(placed)) << button->text().toStdString();
+            }
+        }
+    });
+}
+
 // Notes that quote a script are plain text: an imported <img> is shown, never loaded.
 TEST_F(AppTest, RulesDialogShowsScriptTextPlain) {
     TForm1& f = Open();
