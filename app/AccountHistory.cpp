@@ -10,10 +10,6 @@ namespace {
 constexpr int SecurityRole = Qt::UserRole;
 constexpr int SignInRole = Qt::UserRole + 1;
 
-QString Numbered(const char* name, int number) {
-    return QLatin1String(name) + QString::number(number);
-}
-
 QStringList ItemsOf(const QComboBox& box) {
     QStringList items;
     for (int i = 0; i < box.count(); ++i)
@@ -93,32 +89,32 @@ void TAccountHistory::Record(const QString& server, const QString& user,
 
 void TAccountHistory::Load(const TSettingsStore& settings) {
     for (int k = 1; k <= MaxAccounts; ++k) {
-        const QString user = settings.ReadString(Numbered("User", k));
+        const QString user = settings.ReadString(NumberedKey("User", k));
         if (!user.isEmpty())
             users_->addItem(user);
     }
     for (int k = 1; k <= MaxAccounts; ++k) {
-        const QString server = settings.ReadString(Numbered("Server", k));
+        const QString server = settings.ReadString(NumberedKey("Server", k));
         if (server.isEmpty())
             continue;
         servers_->addItem(server);
         // An entry from before the mode was stored was used in plain text; an unreadable
         // mode takes the one that never sends plain text without asking.
-        const QString mode = settings.ReadString(Numbered("Security", k));
+        const QString mode = settings.ReadString(NumberedKey("Security", k));
         SetSecurity(servers_->count() - 1,
                     mode.isEmpty()
                         ? TSecurity::None
                         : SecurityFromName(mode.toStdString()).value_or(TSecurity::Auto));
-        const QString signIn = settings.ReadString(Numbered("SignIn", k));
+        const QString signIn = settings.ReadString(NumberedKey("SignIn", k));
         if (!signIn.isEmpty())
             SetSignIn(servers_->count() - 1, SignInFromName(signIn).value_or(TSignIn::Password));
     }
     // One entry per account, empty where the file holds none (the password is in the keyring
     // or was not to be remembered), so that the passwords stay in step with the accounts.
     for (int k = 1; k <= MaxAccounts; ++k) {
-        if (!settings.ReadString(Numbered("User", k)).isEmpty())
+        if (!settings.ReadString(NumberedKey("User", k)).isEmpty())
             passwords_.push_back(
-                KlartextPW(settings.ReadBytes(Numbered("PWD", k)), PasswordStartValue));
+                KlartextPW(settings.ReadBytes(NumberedKey("PWD", k)), PasswordStartValue));
     }
 }
 
@@ -126,24 +122,24 @@ void TAccountHistory::Save(TSettingsStore& settings,
                            const std::function<bool(int account)>& inKeyring) const {
     const int count = users_->count();
     for (int k = 1; k <= count; ++k) {
-        settings.WriteString(Numbered("User", k), users_->itemText(k - 1));
-        settings.WriteString(Numbered("Server", k), servers_->itemText(k - 1));
-        settings.WriteString(Numbered("Security", k),
+        settings.WriteString(NumberedKey("User", k), users_->itemText(k - 1));
+        settings.WriteString(NumberedKey("Server", k), servers_->itemText(k - 1));
+        settings.WriteString(NumberedKey("Security", k),
                              QString::fromStdString(SecurityName(Security(k - 1))));
-        settings.WriteString(Numbered("SignIn", k), SignInName(SignIn(k - 1)));
+        settings.WriteString(NumberedKey("SignIn", k), SignInName(SignIn(k - 1)));
         const std::string password = Password(k - 1);
         if (password.empty() || inKeyring(k - 1))
-            settings.DeleteValue(Numbered("PWD", k));
+            settings.DeleteValue(NumberedKey("PWD", k));
         else
-            settings.WriteBytes(Numbered("PWD", k), VerschleierPW(password, PasswordStartValue));
+            settings.WriteBytes(NumberedKey("PWD", k), VerschleierPW(password, PasswordStartValue));
     }
     if (count < MaxAccounts) {
         for (int n = count + 1; n <= MaxAccounts + 1; ++n) {
-            settings.DeleteValue(Numbered("Server", n));
-            settings.DeleteValue(Numbered("User", n));
-            settings.DeleteValue(Numbered("PWD", n));
-            settings.DeleteValue(Numbered("Security", n));
-            settings.DeleteValue(Numbered("SignIn", n));
+            settings.DeleteValue(NumberedKey("Server", n));
+            settings.DeleteValue(NumberedKey("User", n));
+            settings.DeleteValue(NumberedKey("PWD", n));
+            settings.DeleteValue(NumberedKey("Security", n));
+            settings.DeleteValue(NumberedKey("SignIn", n));
         }
     }
 }
@@ -151,10 +147,10 @@ void TAccountHistory::Save(TSettingsStore& settings,
 void TAccountHistory::ForgetStoredPassword(TSettingsStore& settings, const QString& server,
                                            const QString& user) {
     for (int k = 1; k <= MaxAccounts; ++k) {
-        if (settings.ReadString(Numbered("Server", k)) == server &&
-            settings.ReadString(Numbered("User", k)) == user &&
-            !settings.ReadBytes(Numbered("PWD", k)).empty()) {
-            settings.DeleteValue(Numbered("PWD", k));
+        if (settings.ReadString(NumberedKey("Server", k)) == server &&
+            settings.ReadString(NumberedKey("User", k)) == user &&
+            !settings.ReadBytes(NumberedKey("PWD", k)).empty()) {
+            settings.DeleteValue(NumberedKey("PWD", k));
             settings.Flush();
         }
     }

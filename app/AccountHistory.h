@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Security.h"
+#include "SettingsStore.h"
 #include "SignInChoice.h"
 
 #include <QString>
@@ -19,7 +20,7 @@ class TSettingsStore;
 // passwords; everything that changes the history goes through here so the lists stay in step.
 class TAccountHistory {
 public:
-    static constexpr int MaxAccounts = 10;
+    static constexpr int MaxAccounts = MaxRememberedAccounts;
 
     // The combo boxes that show the server and user entries; set once, before any other use.
     void ShowIn(QComboBox& servers, QComboBox& users);

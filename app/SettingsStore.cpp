@@ -89,3 +89,7 @@ void TSettingsStore::MakeFilePrivate() {
     if (fd >= 0)
         ::close(fd);
 }
+
+QString NumberedKey(const char* name, int number) {
+    return QLatin1String(name) + QString::number(number);
+}

@@ -40,3 +40,8 @@ private:
     QSettings settings_;
     bool loadFailed_ = false;
 };
+
+// The name of one of a numbered row of values: "Server3", "Sec2".
+QString NumberedKey(const char* name, int number);
+// The account history holds at most this many accounts, numbered from 1, oldest first.
+constexpr int MaxRememberedAccounts = 10;

@@ -9,10 +9,6 @@ namespace {
 
 constexpr int DefaultSectionWidths[5] = {25, 75, 80, 95, 75};
 
-QString Numbered(const char* name, int number) {
-    return QLatin1String(name) + QString::number(number);
-}
-
 } // namespace
 
 void TForm1::GetFromIniFile() {
@@ -35,7 +31,7 @@ void TForm1::GetFromIniFile() {
     mail_list->SetListWidth(width - 9);
     mail_list->resize(width - 9, mail_list->height());
     for (int column = 0; column < 5; ++column)
-        mail_list->SetSectionWidth(column, Settings.ReadInteger(Numbered("Sec", column + 1),
+        mail_list->SetSectionWidth(column, Settings.ReadInteger(NumberedKey("Sec", column + 1),
                                                                 DefaultSectionWidths[column]));
 }
 
@@ -51,7 +47,7 @@ void TForm1::WriteGeometry() {
         Settings.WriteInteger(QStringLiteral("Height"), normal.height());
     }
     for (int column = 0; column < 5; ++column)
-        Settings.WriteInteger(Numbered("Sec", column + 1), mail_list->SectionWidth(column));
+        Settings.WriteInteger(NumberedKey("Sec", column + 1), mail_list->SectionWidth(column));
     Settings.Flush();
 }
 
