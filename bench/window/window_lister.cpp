@@ -1,5 +1,6 @@
 // Drives the real main window on the offscreen platform: lists a mailbox, then times Mark all,
-// the marked-size summary, unmarking and a sort on the listed rows. Prints one line of
+// the marked-size summary, unmarking, a sort, mark alike, and a click among scattered hidden
+// rows with its undo on the listed rows. Prints one line of
 // "key value" pairs for bench_window.py.
 //   window_lister PORT USER PASSWORD
 #include "Application.h"
@@ -7,6 +8,7 @@
 #include "MailRows.h"
 #include "Main.h"
 #include "MarkAlike.h"
+#include "MarkCommands.h"
 #include "MultiLst.h"
 #include "SecurityChoice.h"
 #include "ServerAddress.h"
@@ -95,10 +97,29 @@ int main(int argc, char** argv) {
     };
     const double senderMs = alike(TAlike::Sender);
     const double subjectMs = alike(TAlike::Subject);
+    // Every mail marked, Find showing the scattered ones with a 7 in their subject: one plain
+    // click keeps the hidden rows' marks, and undo gives the shown ones theirs back.
+    form.BtnMarkClick();
+    form.FindField->setText(QStringLiteral("7"));
+    QApplication::processEvents();
+    int shownRow = 1;
+    while (shownRow < list.count() && list.isRowHidden(shownRow))
+        ++shownRow;
+    const double findClickMs = Milliseconds([&] {
+        list.setCurrentRow(shownRow, QItemSelectionModel::ClearAndSelect);
+        QApplication::processEvents();
+    });
+    const int keptAfterClick = MarkedMails(list).Count;
+    const double undoMs = Milliseconds([&] {
+        form.Marks->UndoMarks();
+        QApplication::processEvents();
+    });
+    const int markedAfterUndo = MarkedMails(list).Count;
     std::printf("rows %d marked %d list_ms %.1f mark_ms %.2f summary_ms %.2f unmark_ms %.2f "
-                "sort_ms %.1f alike_sender_ms %.1f alike_subject_ms %.1f peak_mb %.1f\n",
+                "sort_ms %.1f alike_sender_ms %.1f alike_subject_ms %.1f find_click_ms %.1f "
+                "kept_after_click %d undo_ms %.1f marked_after_undo %d peak_mb %.1f\n",
                 rows, marked.Count, listMs, markMs, summaryMs, unmarkMs, sortMs, senderMs,
-                subjectMs, PeakMegabytes());
+                subjectMs, findClickMs, keptAfterClick, undoMs, markedAfterUndo, PeakMegabytes());
     form.BtnDisconnectClick();
     return rows > 0 ? 0 : 1;
 }
