@@ -6,6 +6,10 @@
 #include <utility>
 #include <vector>
 
+QString LastStatusLine(const QString& message) {
+    return QString(message).replace(u'\r', u'\n').section(u'\n', -1);
+}
+
 bool ReplaceStatusLine(QString& shown, const QString& line, const QString& by) {
     QStringList lines = shown.split(u'\n');
     const qsizetype at = lines.lastIndexOf(line);

@@ -7,6 +7,8 @@ class QItemSelection;
 // The status label shows each message on a line of its own. A line that tells a state which
 // has passed (a listing running, a count of marks) is replaced by one that tells the state now.
 
+// A message (its line breaks carriage returns) as its last line shows in the status label.
+QString LastStatusLine(const QString& message);
 // Replaces the last whole line of shown that equals line (both without their line break) by
 // `by`; false, and shown unchanged, when no line equals it.
 bool ReplaceStatusLine(QString& shown, const QString& line, const QString& by);

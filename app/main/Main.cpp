@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "MarksCountLine.h"
 
 #include "BusyAnimation.h"
 #include "ByteText.h"
@@ -95,7 +96,9 @@ void TForm1::Wire() {
     WireSecurity();
     WireSignIn();
     WireFind();
-    WireStatus();
+    MarksLine = new TMarksCountLine(
+        Status, mail_list, [this](const QString& message) { StatusAppend(message); },
+        [this] { return GermanUI; }, this);
     WireRuleMarks();
 
     const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {

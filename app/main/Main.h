@@ -58,6 +58,7 @@ class TBusyAnimation;
 class TForm2;
 class TForm3;
 class TMarkCommands;
+class TMarksCountLine;
 class TMultiList;
 class TOAuth2Flow;
 class TOAuth2TokenStore;
@@ -90,7 +91,7 @@ struct TCertificateInfo;
 //   MainSpam.cpp        spam scores from the user's scorer: setting, column, marking, training
 //   MainAlike.cpp       mark alike and the sender lists from a row's context menu
 //   MainSeen.cpp        mails new since the last complete listing: column, tooltip, count
-//   MainStatus.cpp      status lines that follow the state they tell
+//   MainStatus.cpp      the listing's status line replaced by its result
 //   MainRulesDialog.cpp the rules dialog: its menu entry, and the list judged again after it
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -162,6 +163,8 @@ public:
     QAction* Find_F;
     // Undo for marks, unmark all, invert, show only marked (MarkCommands.h), in the Server menu.
     TMarkCommands* Marks = nullptr;
+    // A status line counting marks follows them (MarksCountLine.h).
+    TMarksCountLine* MarksLine = nullptr;
     QMenu* popmen_header;
     QAction* men_header_anzeigen;
     QAction* men_email_anzeigen;
@@ -311,9 +314,6 @@ public:
     void StatusClear();
     void StatusAppend(const QString& message);
     void StatusAppendText(const TText& text);
-    // A line that counts marks: from now on it follows the marks, until the status tells of
-    // something else (MainStatus.cpp).
-    void StatusAppendMarks(const QString& message);
     QString StatusText() const;
     void SetPanelText(int panel, const QString& text);
     QString PanelText(int panel) const;
@@ -434,13 +434,8 @@ private:
     void ChooseAccount(int index, QComboBox* other);
     // Panel 2 shows how many mails are marked and their size while no hint is shown.
     void ShowMarkedSummary();
-
-    // Status lines that follow the state they tell (MainStatus.cpp).
-    void WireStatus();
     // Replaces the status line of a message by another; false when it is not shown.
     bool StatusReplace(const TText& line, const QString& by);
-    void FollowMarks();
-    QString FMarksLine; // the status line counting marks, as shown; empty for none
 
     // The command machinery (MainCommands.cpp).
     // Runs a command's exchange with the server and says how it ended: a dropped connection
@@ -488,9 +483,7 @@ private:
     // The progress bar and panel while deleting: the copies fetched, then the DELEs taken
     // (the last one: mail n).
     void ShowDeletionProgress(TMsgNumber n, const TDeletionProgress& progress);
-    // The status after a deletion that did not end with QUIT taken: once QUIT went out after
-    // DELEs the server took, the outcome is not known and the copies stay; before, nothing
-    // was deleted.
+    // No +OK to QUIT: once QUIT went out, outcome unknown, copies kept; before, none deleted.
     void TellDeletionEnd();
     // The deletion running: the mails whose DELE the server took, and how many have a copy.
     std::vector<TMsgNumber> FDeleAccepted;

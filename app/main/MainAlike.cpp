@@ -6,6 +6,7 @@
 #include "Main.h"
 #include "MarkAlike.h"
 #include "MarkAlikeTexts.h"
+#include "MarksCountLine.h"
 #include "MultiLst.h"
 #include "RuleError.h"
 #include "RulesTexts.h"
@@ -162,9 +163,9 @@ void TForm1::MarkAlike(TAlike kind) {
 void TForm1::MarkRows(const TAlikeRows& rows) {
     mail_list->selectionModel()->select(rows.Rows, QItemSelectionModel::Select);
     if (rows.Kept == 0)
-        StatusAppendMarks(Tr(MarkAlikeTexts::Marked, GermanUI).arg(rows.Count));
+        MarksLine->Append(Tr(MarkAlikeTexts::Marked, GermanUI).arg(rows.Count));
     else
-        StatusAppendMarks(Tr(MarkAlikeTexts::MarkedKept, GermanUI).arg(rows.Count).arg(rows.Kept));
+        MarksLine->Append(Tr(MarkAlikeTexts::MarkedKept, GermanUI).arg(rows.Count).arg(rows.Kept));
 }
 
 void TForm1::AlwaysFrom(bool keep, bool domain) {

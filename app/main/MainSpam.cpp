@@ -5,6 +5,7 @@
 #include "ListingScores.h"
 #include "MailRows.h"
 #include "Main.h"
+#include "MarksCountLine.h"
 #include "MultiLst.h"
 #include "SpamSettingsDialog.h"
 #include "SpamTexts.h"
@@ -176,7 +177,7 @@ void TForm1::Datei_PClick() {
         ++count;
     }
     mail_list->selectionModel()->select(spam, QItemSelectionModel::Select);
-    StatusAppendMarks(Tr(SpamTexts::Marked, GermanUI).arg(count));
+    MarksLine->Append(Tr(SpamTexts::Marked, GermanUI).arg(count));
 }
 
 void TForm1::LearnCurrentMail(TLearnAs as) {
