@@ -35,7 +35,7 @@ bool DeliverShowingErrors(const std::function<bool()>& deliver, const TForm1* fo
     try {
         return deliver();
     } catch (const std::exception&) {
-        const bool german = form && form->GermanUI;
+        const bool german = form && form->GermanUI();
         const auto timeout = form ? form->pop3.ReceiveTimeout : pop3_timeouts::kReceive;
         ShowErrorMessage(QApplication::activeWindow(),
                          FailureDisplayText(TCommandOutcome::FromCurrentException(), german,

@@ -19,7 +19,6 @@ std::string TExtraColumns::Cells(const std::array<std::string, ExtraColumnCount>
 
 namespace {
 
-constexpr int TipPartCount = 3;
 // Each part is kept in a role of its own; the tooltip is their lines joined.
 constexpr int FirstTipRole = Qt::UserRole + 40;
 
@@ -34,7 +33,7 @@ void SetRowTip(QListWidgetItem& row, TRowTip part, const QString& text) {
         return;
     row.setData(TipRole(part), text);
     QStringList lines;
-    for (int k = 0; k < TipPartCount; ++k) {
+    for (int k = 0; k < RowTipPartCount; ++k) {
         const QString line = row.data(FirstTipRole + k).toString();
         if (!line.isEmpty())
             lines << line;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LanguageTexts.h"
+
 #include <QString>
 
 #include <array>
@@ -26,13 +28,26 @@ public:
     // cell up to the last column shown, with its "|".
     std::string Cells(const std::array<std::string, ExtraColumnCount>& cells) const;
 
+    // The caption, and the widest cell the column usually shows (UTF-8), that its width
+    // is made for.
+    struct TLook {
+        TText Caption;
+        const char* WidestCell = "";
+    };
+    void SetLook(TExtraColumn column, const TLook& look) {
+        looks_[column - FirstExtraColumn] = look;
+    }
+    const TLook& Look(TExtraColumn column) const { return looks_[column - FirstExtraColumn]; }
+
 private:
     std::array<bool, ExtraColumnCount> shown_{};
+    std::array<TLook, ExtraColumnCount> looks_{};
 };
 
 // A row's tooltip is made of parts, one line each, always in this order, so that each part
 // can be replaced without touching the others.
 enum class TRowTip : int { Rule, Seen, Spam };
+inline constexpr int RowTipPartCount = 3;
 void SetRowTip(QListWidgetItem& row, TRowTip part, const QString& text);
 QString RowTip(const QListWidgetItem& row, TRowTip part);
 

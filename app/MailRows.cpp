@@ -11,6 +11,7 @@
 #include <QListWidgetItem>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -62,18 +63,29 @@ void SetRowData(QListWidgetItem& row, const TMailRowData& data) {
         SetRowTip(row, TRowTip::Seen, data.SeenTip);
 }
 
-void TMailRowBatch::Add(const QString& text, const TMailRowData& data) {
+void TMailRowBatch::Add(const QString& text, const TMailRowData& data,
+                        const std::array<QString, RowTipPartCount>& tips, bool mark) {
     texts_ << text;
     data_.push_back(data);
+    tips_.push_back(tips);
+    if (mark)
+        marked_.push_back(data.Number);
     largest_ = std::max(largest_, data.Number);
 }
 
-void TMailRowBatch::AddTo(TMultiList& list) {
+std::vector<int> TMailRowBatch::AddTo(TMultiList& list) {
     list.AddRows(texts_, [this](int index, QListWidgetItem& row) {
-        SetRowData(row, data_[static_cast<std::size_t>(index)]);
+        const auto i = static_cast<std::size_t>(index);
+        SetRowData(row, data_[i]);
+        for (int part = 0; part < RowTipPartCount; ++part)
+            if (!tips_[i][static_cast<std::size_t>(part)].isEmpty())
+                SetRowTip(row, static_cast<TRowTip>(part),
+                          tips_[i][static_cast<std::size_t>(part)]);
     });
     texts_.clear();
     data_.clear();
+    tips_.clear();
+    return std::exchange(marked_, {});
 }
 
 std::vector<int> RowsOfNumbers(const TMultiList& list, std::vector<int> numbers) {
@@ -173,4 +185,93 @@ int NumberColumnWidth(const TMultiList& list, int largestNumber) {
     const QFontMetrics metrics(list.font());
     const QString widest = QStringLiteral(" %1 ").arg(largestNumber);
     return metrics.horizontalAdvance(widest) + NumberColumnPadding;
+}
+
+void TMailRows::KeepHeaders(std::size_t count) {
+    if (headers_.size() > count)
+        headers_.resize(count);
+}
+
+std::string_view TMailRows::HeaderOf(int number) const {
+    if (number < 1 || number > static_cast<int>(headers_.size()))
+        return {};
+    std::string_view header = headers_[static_cast<std::size_t>(number - 1)];
+    if (!header.empty() && header.back() == '|')
+        header.remove_suffix(1);
+    return header;
+}
+
+int TMailRows::Count() const {
+    return std::max(list_.count() - 1, 0);
+}
+
+int TMailRows::NumberAt(int row) const {
+    return MessageNumberOf(*list_.item(row));
+}
+
+long long TMailRows::OctetsAt(int row) const {
+    return OctetsOf(*list_.item(row));
+}
+
+bool TMailRows::MarkedAt(int row) const {
+    return list_.item(row)->isSelected();
+}
+
+bool TMailRows::HiddenAt(int row) const {
+    return list_.isRowHidden(row);
+}
+
+bool TMailRows::NewAt(int row) const {
+    return IsNewRow(*list_.item(row));
+}
+
+std::vector<int> TMailRows::RowsOf(std::vector<int> numbers) const {
+    return RowsOfNumbers(list_, std::move(numbers));
+}
+
+int TMailRows::CurrentNumber() const {
+    return CurrentMessageNumber(list_);
+}
+
+QString TMailRows::TipAt(int row, TRowTip part) const {
+    return RowTip(*list_.item(row), part);
+}
+
+void TMailRows::SetTipAt(int row, TRowTip part, const QString& text) {
+    SetRowTip(*list_.item(row), part, text);
+}
+
+void TMailRows::SetCellAt(int row, int column, const QString& text) {
+    SetRowCell(*list_.item(row), column, text);
+}
+
+void TMailRows::SetSortKeyAt(int row, int column, const QVariant& key) {
+    list_.item(row)->setData(TMultiListSortKeyRole + column, key);
+}
+
+void TMailRows::SortAgainBy(int column) {
+    if (list_.SortColumn() == column)
+        list_.ApplySortOrder();
+}
+
+TNumberRuns TMailRows::Marked() const {
+    return MarkedNumbers(list_);
+}
+
+TNumberRuns TMailRows::Shown() const {
+    return ShownNumbers(list_);
+}
+
+TMarkedMails TMailRows::MarkedMails() const {
+    return ::MarkedMails(list_);
+}
+
+void TMailRows::Mark(const TNumberRuns& numbers) {
+    if (!numbers.Empty())
+        list_.selectionModel()->select(RowRunsOf(list_, numbers), QItemSelectionModel::Select);
+}
+
+void TMailRows::Unmark(const TNumberRuns& numbers) {
+    if (!numbers.Empty())
+        list_.selectionModel()->select(RowRunsOf(list_, numbers), QItemSelectionModel::Deselect);
 }

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "ExtraColumns.h"
 #include "NumberRuns.h"
 
 #include <QItemSelection>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QListWidgetItem;
@@ -37,15 +40,20 @@ void SetRowData(QListWidgetItem& row, const TMailRowData& data);
 // Rows waiting to go into the list together: one insertion per batch, not one per mail.
 class TMailRowBatch {
 public:
-    void Add(const QString& text, const TMailRowData& data);
+    // tips: the row's tooltip parts by TRowTip; mark: marked once it is in the list.
+    void Add(const QString& text, const TMailRowData& data,
+             const std::array<QString, RowTipPartCount>& tips = {}, bool mark = false);
     int Size() const { return static_cast<int>(texts_.size()); }
     int LargestNumber() const { return largest_; }
-    // Adds the waiting rows to the list and starts an empty batch.
-    void AddTo(TMultiList& list);
+    // Adds the waiting rows to the list and starts an empty batch; gives the numbers of the
+    // mails to be marked.
+    std::vector<int> AddTo(TMultiList& list);
 
 private:
     QStringList texts_;
     std::vector<TMailRowData> data_;
+    std::vector<std::array<QString, RowTipPartCount>> tips_;
+    std::vector<int> marked_;
     int largest_ = 0;
 };
 // The row's message number (from its text when it carries no data); 0 for none.
@@ -79,3 +87,58 @@ TNumberRuns ShownNumbers(const TMultiList& list);
 
 // Width for column 0 so that " N " of the largest number is shown whole.
 int NumberColumnWidth(const TMultiList& list, int largestNumber);
+
+enum class TRowTip : int;
+
+// The listed mails: their rows in the list and the header each was listed with. The window's
+// components read and mark rows through this; the list widget only shows them. A row is
+// 1 .. Count() in the order shown (row 0 is the list's spacer); a mail is its message number.
+class TMailRows {
+public:
+    explicit TMailRows(TMultiList& list) : list_(list) {}
+    TMailRows(const TMailRows&) = delete;
+    TMailRows& operator=(const TMailRows&) = delete;
+
+    // The widget, for what attaches to it (a filter of the rows shown, the marks' history,
+    // the context menu); rows are read and changed through the calls below.
+    TMultiList& List() const { return list_; }
+
+    // One header text per listed mail, each ending with "|"; entry n - 1 belongs to mail n.
+    const std::vector<std::string>& Headers() const { return headers_; }
+    void ClearHeaders() { headers_.clear(); }
+    void AddHeader(std::string header) { headers_.push_back(std::move(header)); }
+    // Drops the headers after the first count.
+    void KeepHeaders(std::size_t count);
+    // The header mail n was listed with (without the "|"); empty for none.
+    std::string_view HeaderOf(int number) const;
+
+    int Count() const;
+    int NumberAt(int row) const;
+    long long OctetsAt(int row) const; // -1 when unknown
+    bool MarkedAt(int row) const;
+    bool HiddenAt(int row) const;
+    bool NewAt(int row) const;
+    // The rows of these mails, in list order.
+    std::vector<int> RowsOf(std::vector<int> numbers) const;
+    // The mail of the current row; 0 for none.
+    int CurrentNumber() const;
+
+    QString TipAt(int row, TRowTip part) const;
+    void SetTipAt(int row, TRowTip part, const QString& text);
+    void SetCellAt(int row, int column, const QString& text);
+    // The key the column sorts the row by (invalid: none).
+    void SetSortKeyAt(int row, int column, const QVariant& key);
+    // A list sorted by the column sorts again (its keys changed).
+    void SortAgainBy(int column);
+
+    TNumberRuns Marked() const;
+    TNumberRuns Shown() const;
+    TMarkedMails MarkedMails() const;
+    // Adds to the marks, or takes away from them, in one go.
+    void Mark(const TNumberRuns& numbers);
+    void Unmark(const TNumberRuns& numbers);
+
+private:
+    TMultiList& list_;
+    std::vector<std::string> headers_;
+};

@@ -61,6 +61,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 
     BuildControls();
     Wire();
+    MakeComponents();
     btn_aktivieren(StateIdle);
     FormCreate();
 }
@@ -77,10 +78,10 @@ void TForm1::SetWindows(TAboutBox* aboutBox, TForm2* headerWindow, TForm3* messa
     // The save dialogs of this window and of those over it open where the last file was
     // saved, also after a restart.
     TSaveFolder& folder = SaveFolderOf(this);
-    folder.SetLast(Settings.ReadString(QStringLiteral("SaveFolder")));
+    folder.SetLast(FSettings.ReadString(QStringLiteral("SaveFolder")));
     connect(&folder, &TSaveFolder::Chosen, this, [this](const QString& chosen) {
-        Settings.WriteString(QStringLiteral("SaveFolder"), chosen);
-        Settings.Flush();
+        FSettings.WriteString(QStringLiteral("SaveFolder"), chosen);
+        FSettings.Flush();
     });
 }
 
@@ -98,7 +99,7 @@ void TForm1::Wire() {
     WireFind();
     MarksLine = new TMarksCountLine(
         Status, mail_list, [this](const QString& message) { StatusAppend(message); },
-        [this] { return GermanUI; }, this);
+        [this] { return GermanUI(); }, this);
     WireRuleMarks();
 
     const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {
@@ -165,6 +166,7 @@ void TForm1::FormCreate() {
     if (servername->count() > 0)
         ChooseSecurity(*Sicherheit, Accounts.Security(servername->count() - 1));
     ChooseAccountSignIn(servername->count() - 1);
+    Parts.ForEach([this](TComponent& part) { part.AccountChosen(servername->count() - 1); });
 }
 
 void TForm1::SetFocusByRule() {
@@ -194,6 +196,7 @@ void TForm1::ChooseAccount(int index, QComboBox* other) {
     other->setCurrentIndex(index);
     Password->setText(FromBytes(Accounts.Password(index)));
     ChooseSecurity(*Sicherheit, Accounts.Security(index));
+    Parts.ForEach([index](TComponent& part) { part.AccountChosen(index); });
 }
 
 bool TForm1::FormKeyDown(int key) {
@@ -229,7 +232,7 @@ QString TForm1::HintFor(const QObject* control) const {
     };
     for (const auto& [owner, text] : hints) {
         if (owner == control)
-            return Tr(*text, GermanUI);
+            return Tr(*text, GermanUI());
     }
     return {};
 }
@@ -249,7 +252,7 @@ void TForm1::FormMouseMove() {
 }
 
 void TForm1::ShowMarkedSummary() {
-    SetPanelText(2, MarkedSummary(MarkedMails(*mail_list), GermanUI));
+    SetPanelText(2, MarkedSummary(MarkedMails(*mail_list), GermanUI()));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -363,10 +366,6 @@ void TForm1::StatusAppend(const QString& message) {
     QString shown = message;
     shown.replace(u'\r', u'\n');
     Status->setText(Status->text() + shown);
-}
-
-void TForm1::StatusAppendText(const TText& text) {
-    StatusAppend(Tr(text, GermanUI));
 }
 
 QString TForm1::StatusText() const {

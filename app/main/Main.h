@@ -1,7 +1,9 @@
 #pragma once
 
 #include "AccountHistory.h"
+#include "Components.h"
 #include "ExtraColumns.h"
+#include "Frame.h"
 #include "HintPointer.h"
 #include "KeyringStore.h"
 #include "LanguageTexts.h"
@@ -12,7 +14,6 @@
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
 #include "Security.h"
-#include "SeenMarkers.h"
 #include "SettingsStore.h"
 #include "SpamSetting.h"
 #include "TrustedCertificates.h"
@@ -90,17 +91,43 @@ struct TCertificateInfo;
 //   MainColumns.cpp     the list's columns after the subject: captions and widths
 //   MainSpam.cpp        spam scores from the user's scorer: setting, column, marking, training
 //   MainAlike.cpp       mark alike and the sender lists from a row's context menu
-//   MainSeen.cpp        mails new since the last complete listing: column, tooltip, count
 //   MainStatus.cpp      the listing's status line replaced by its result
 //   MainRulesDialog.cpp the rules dialog: its menu entry, and the list judged again after it
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public TFrame {
     Q_OBJECT
 public:
-    // The three control states of btn_aktivieren.
-    enum { StateIdle = 0, StateBusy = 1, StateListed = 2 };
-
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
+
+    // What the window offers its components (Frame.h; MainFrame.cpp).
+    QMainWindow& Window() override { return *this; }
+    TMbxPOP& Session() override { return pop3; }
+    TMailRows& Rows() override { return *FRows; }
+    const TMailRows& Rows() const { return *FRows; }
+    TSettingsStore& Settings() override { return FSettings; }
+    bool GermanUI() const override { return FGermanUI; }
+    int ControlState() const override { return FState; }
+    bool CommandRunning() const override { return FRunningCommands > 0; }
+    bool HeaderTextsAsSent() const override { return FHeaderTextsAsSent; }
+    void StatusClear() override;
+    void StatusAppend(const QString& message) override;
+    bool StatusReplace(const TText& line, const QString& by) override;
+    void StatusAppendMarks(const QString& message) override;
+    QMenu& ServerMenu() override { return *Datei; }
+    QAction* ServerEnd() override { return Datei_E; }
+    QMenu& RowMenu() override { return *popmen_header; }
+    QStatusBar& StatusBar() override { return *Status_leiste; }
+    QBoxLayout& BelowList() override { return *FBelowList; }
+    void ShowColumn(TExtraColumn column, bool shown) override;
+    void SetColumnLook(TExtraColumn column, const TText& caption, const char* widest) override;
+    bool ColumnShown(TExtraColumn column) const override { return ExtraColumns.Shown(column); }
+    QString ServerText() const override;
+    QString UserText() const override;
+    QString AccountFolder() const override;
+    std::unique_ptr<TMbxMsg> FetchWholeMail(int number) override;
+    void ShowMail(std::unique_ptr<TMbxMsg> msg) override;
+    // A component, for tests and tools that drive it directly.
+    template <class T> T& Part() const { return Parts.Get<T>(); }
 
     // The about, header and message windows, created after this one; the main window tells
     // them its language and hands the message window the current mail.
@@ -191,24 +218,18 @@ public:
     TMbxPOP pop3;
 
     // State.
-    bool GermanUI = false; // chosen once, at the first showing (MainLanguage.cpp)
-    TSettingsStore Settings;
-    TTrustedCertificates TrustedCertificates{Settings};
+    bool FGermanUI = false; // chosen once, at the first showing (MainLanguage.cpp)
+    TSettingsStore FSettings;
+    TTrustedCertificates TrustedCertificates{FSettings};
     // The accounts of earlier logins, shown by servername and Username, with their passwords.
     TAccountHistory Accounts;
     // Where remembered passwords live when a keyring service ran at start; null: the file.
     TKeyringStore* Keyring = nullptr;
-    // One header text per listed message; entry n - 1 belongs to list row n.
-    std::vector<std::string> HeaderTexts;
     int MailCount = 0;
     std::string MailboxSizeText;
     std::unique_ptr<TMbxMsg> CurrentMsg;
     // Where the language choice reads the user's UI languages, first preferred first.
     std::function<QStringList()> UiLanguages;
-    // New mails since the last complete listing (MainSeen.cpp): the status bar's count, and
-    // the time a listing is made at (seconds since 1970; the clock unless a test puts its own).
-    QLabel* StatusNew = nullptr;
-    std::function<int64_t()> SeenClock;
 
     // Window events (Main.cpp, MainLanguage.cpp).
     void FormCreate();
@@ -253,7 +274,6 @@ public:
     void BtnMarkShownClick();
     // The list shows the header texts as the server sent them instead of decoded
     // (MainHeaderTexts.cpp).
-    bool HeaderTextsAsSent() const { return FHeaderTextsAsSent; }
     void SetHeaderTextsAsSent(bool asSent);
 
     // Spam scores from the user's own scorer (MainSpam.cpp): its setting and dialog, scores
@@ -291,11 +311,8 @@ public:
 
     // The command machinery (MainCommands.cpp).
     void btn_aktivieren(int State);
-    int ControlState() const { return FState; }
     // Cancel asked the listing to stop after the message in progress.
     bool ListingStopRequested() const { return CancelRequested; }
-    // A command runs now (they nest through the event processing of POP3 waits).
-    bool CommandRunning() const { return FRunningCommands > 0; }
     // Stops whatever waits for the server at once: the connection is dropped (no QUIT, so
     // nothing is deleted) and the running command ends as cancelled.
     void AbortExchange();
@@ -311,9 +328,7 @@ public:
 
     // The status label: commands clear it and append messages, each beginning with "\r",
     // which is shown as a line break (Main.cpp).
-    void StatusClear();
-    void StatusAppend(const QString& message);
-    void StatusAppendText(const TText& text);
+    using TFrame::StatusAppendText;
     QString StatusText() const;
     void SetPanelText(int panel, const QString& text);
     QString PanelText(int panel) const;
@@ -405,25 +420,6 @@ private:
     // Adds the rows to the marks and says in the status how many, and how many were kept.
     void MarkRows(const TAlikeRows& rows);
 
-    // New mails since the last complete listing (MainSeen.cpp): the account's seen file read
-    // before a full listing, each listed mail's cell, sort key and tooltip line, the file
-    // saved and the count shown after a complete listing.
-    void BuildSeenMarkers();
-    void BeginSeenMarkers(bool fullListing);
-    std::string SeenCell(const std::string& id, TMailRowData& row);
-    void EndSeenMarkers(bool complete);
-    void ShowNewCount();
-    // No count of new mails until a listing completes.
-    void ForgetNewCount();
-    // The ids of the mails whose deletion QUIT's end left unconfirmed, for the next listing;
-    // false when the listing gave them none (or they cannot be saved: the status says why).
-    bool NoteUnconfirmedDeletions(const std::vector<TMsgNumber>& numbers);
-    // At a complete listing with ids: which of those mails are gone, told once.
-    void ShowUnconfirmedDeletions();
-    TSeenMarkers SeenMarkers;
-    bool FSeenListing = false; // a full listing notes the ids it gets
-    bool FSeenCounted = false; // the status bar counts the new rows
-
     // Find (MainFind.cpp).
     void BuildFindRow(QBoxLayout* layout);
     void WireFind();
@@ -434,8 +430,6 @@ private:
     void ChooseAccount(int index, QComboBox* other);
     // Panel 2 shows how many mails are marked and their size while no hint is shown.
     void ShowMarkedSummary();
-    // Replaces the status line of a message by another; false when it is not shown.
-    bool StatusReplace(const TText& line, const QString& by);
 
     // The command machinery (MainCommands.cpp).
     // Runs a command's exchange with the server and says how it ended: a dropped connection
@@ -467,6 +461,11 @@ private:
     // The whole mail of a listed row, as the message window shows it; null when the
     // exchange ended otherwise (the status says how).
     std::unique_ptr<TMbxMsg> FetchWholeMail(TCommandScope& scope, int number);
+    // The components, made once the controls are (MainComponents.cpp).
+    void MakeComponents();
+    std::unique_ptr<TMailRows> FRows; // made with the list
+    QBoxLayout* FBelowList = nullptr;
+    TComponents Parts;
     void FinishFullListing();
     void EndAfterError();
 
@@ -496,8 +495,6 @@ private:
     void SaveCopyOptions();
     // What the confirmation says of copies: how long they are kept, how many mails get none.
     QString KeptCopiesNote() const;
-    // The account's folder name below the data folder, for the session's login.
-    QString AccountFolder() const;
     // Copies first, then the DELEs, of the mails that got a copy or are over the limit.
     void DeleteKeepingCopies(const std::vector<TMsgNumber>& numbers,
                              const std::function<void(TMsgNumber)>& deleted);

@@ -93,7 +93,7 @@ void TForm1::BuildAlikeMenu() {
 // The list entries name the current row's sender, so they follow the row as well as the
 // language.
 void TForm1::ApplyAlikeTexts() {
-    const auto tr = [this](const TText& text) { return Tr(text, GermanUI); };
+    const auto tr = [this](const TText& text) { return Tr(text, GermanUI()); };
     men_alike_sender->setText(tr(MarkAlikeTexts::Sender));
     men_alike_domain->setText(tr(MarkAlikeTexts::Domain));
     men_alike_subject->setText(tr(MarkAlikeTexts::Subject));
@@ -117,10 +117,11 @@ void TForm1::ApplyAlikeTexts() {
 }
 
 std::string_view TForm1::HeaderOf(int number) const {
-    if (number < 1 || number > static_cast<int>(HeaderTexts.size()))
+    return FRows->HeaderOf(number);
+    if (number < 1 || number > static_cast<int>(FRows->Headers().size()))
         return {};
     // The listing keeps each header with a "|" after it.
-    std::string_view header = HeaderTexts[static_cast<std::size_t>(number - 1)];
+    std::string_view header = FRows->Headers()[static_cast<std::size_t>(number - 1)];
     if (!header.empty() && header.back() == '|')
         header.remove_suffix(1);
     return header;
@@ -163,9 +164,9 @@ void TForm1::MarkAlike(TAlike kind) {
 void TForm1::MarkRows(const TAlikeRows& rows) {
     mail_list->selectionModel()->select(rows.Rows, QItemSelectionModel::Select);
     if (rows.Kept == 0)
-        MarksLine->Append(Tr(MarkAlikeTexts::Marked, GermanUI).arg(rows.Count));
+        MarksLine->Append(Tr(MarkAlikeTexts::Marked, GermanUI()).arg(rows.Count));
     else
-        MarksLine->Append(Tr(MarkAlikeTexts::MarkedKept, GermanUI).arg(rows.Count).arg(rows.Kept));
+        MarksLine->Append(Tr(MarkAlikeTexts::MarkedKept, GermanUI()).arg(rows.Count).arg(rows.Kept));
 }
 
 void TForm1::AlwaysFrom(bool keep, bool domain) {
@@ -178,7 +179,7 @@ void TForm1::AlwaysFrom(bool keep, bool domain) {
     std::string script;
     QString why;
     if (QFileInfo::exists(file) && !ReadRulesFile(file, script, why)) {
-        StatusAppend(Tr(RulesTexts::ScriptUnreadable, GermanUI).arg(file, why));
+        StatusAppend(Tr(RulesTexts::ScriptUnreadable, GermanUI()).arg(file, why));
         return;
     }
     const QString shown = QString::fromStdString(entry);
@@ -190,22 +191,22 @@ void TForm1::AlwaysFrom(bool keep, bool domain) {
         changed = keep ? AlwaysKeepFrom(script, entry) : AlwaysMarkFrom(script, entry);
         const TRules after(changed);
     } catch (const ERuleError& error) {
-        StatusAppend(Tr(MarkAlikeTexts::ListsNotChanged, GermanUI)
+        StatusAppend(Tr(MarkAlikeTexts::ListsNotChanged, GermanUI())
                          .arg(file)
                          .arg(error.Line)
                          .arg(error.Column)
-                         .arg(QString::fromStdString(error.Text.In(GermanUI))));
+                         .arg(QString::fromStdString(error.Text.In(GermanUI()))));
         return;
     } catch (const ERuleValueError& error) {
-        StatusAppend(Tr(MarkAlikeTexts::NoEntry, GermanUI)
-                         .arg(shown, QString::fromStdString(error.Text.In(GermanUI))));
+        StatusAppend(Tr(MarkAlikeTexts::NoEntry, GermanUI())
+                         .arg(shown, QString::fromStdString(error.Text.In(GermanUI()))));
         return;
     }
     if (!WriteRulesFile(file, changed, why)) {
-        StatusAppend(Tr(MarkAlikeTexts::NotWritten, GermanUI).arg(file, why));
+        StatusAppend(Tr(MarkAlikeTexts::NotWritten, GermanUI()).arg(file, why));
         return;
     }
     StatusAppend(
-        Tr(keep ? MarkAlikeTexts::NowKept : MarkAlikeTexts::NowMarked, GermanUI).arg(shown, file));
+        Tr(keep ? MarkAlikeTexts::NowKept : MarkAlikeTexts::NowMarked, GermanUI()).arg(shown, file));
     RerunListingRules();
 }

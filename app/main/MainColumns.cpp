@@ -4,29 +4,12 @@
 #include "ExtraColumns.h"
 #include "Main.h"
 #include "MultiLst.h"
-#include "RulesTexts.h"
-#include "SeenTexts.h"
 
 #include <QFontMetrics>
 
 #include <algorithm>
 
 namespace {
-
-struct TExtraColumnLook {
-    TText Caption;
-    // The widest cell the column usually shows: a rule's name, the mark, a score.
-    const char* WidestCell;
-};
-
-const TExtraColumnLook& Look(int column) {
-    static const TExtraColumnLook looks[ExtraColumnCount] = {
-        {RulesTexts::Column, "Zeile 999"},
-        {SeenTexts::Column, "\u2022"},
-        {{"Spam", "Spam"}, "99.9"},
-    };
-    return looks[column - FirstExtraColumn];
-}
 
 // Room the list leaves around a cell's text (its indent and the column line).
 constexpr int CellRoom = 10;
@@ -39,7 +22,9 @@ void TForm1::ShowExtraColumns() {
         captions << QString();
     for (int column = FirstExtraColumn; column < ExtraColumns.End(); ++column) {
         const bool shown = ExtraColumns.Shown(static_cast<TExtraColumn>(column));
-        captions << (shown ? Tr(Look(column).Caption, GermanUI) : QString());
+        captions << (shown ? Tr(ExtraColumns.Look(static_cast<TExtraColumn>(column)).Caption,
+                                GermanUI())
+                           : QString());
     }
     mail_list->SetHeaderSections(captions);
     const QFontMetrics cells(mail_list->font());
@@ -48,7 +33,8 @@ void TForm1::ShowExtraColumns() {
         int width = 0;
         if (shown && mail_list->ListHeader()) {
             width = std::max(mail_list->ListHeader()->FittedWidth(column),
-                             cells.horizontalAdvance(QString::fromUtf8(Look(column).WidestCell)) +
+                             cells.horizontalAdvance(QString::fromUtf8(
+                                 ExtraColumns.Look(static_cast<TExtraColumn>(column)).WidestCell)) +
                                  CellRoom);
         }
         mail_list->SetSectionWidth(column, width);
@@ -56,4 +42,13 @@ void TForm1::ShowExtraColumns() {
     }
     mail_list->ImposeWidths();
     FitWidth();
+}
+
+void TForm1::ShowColumn(TExtraColumn column, bool shown) {
+    ExtraColumns.SetShown(column, shown);
+    ShowExtraColumns();
+}
+
+void TForm1::SetColumnLook(TExtraColumn column, const TText& caption, const char* widest) {
+    ExtraColumns.SetLook(column, {caption, widest});
 }

@@ -58,7 +58,7 @@ void TCommandScope::Fail(const TCommandOutcome& failure) {
         form_.ReportTransportFailure(failure);
     form_.Recover(stateIfConnected_);
     failureText_ =
-        FailureDisplayText(failure, form_.GermanUI, TimeoutSeconds(form_.pop3.ReceiveTimeout));
+        FailureDisplayText(failure, form_.GermanUI(), TimeoutSeconds(form_.pop3.ReceiveTimeout));
 }
 
 TListingRun::TListingRun(TForm1& form) : form_(form) {
@@ -87,10 +87,10 @@ TCommandOutcome TForm1::RunExchange(const std::function<void()>& exchange) {
 void TForm1::EndCancelled() {
     const int listed = std::max(mail_list->count() - 1, 0);
     StatusClear();
-    StatusAppend(Tr(CancelledByUser, GermanUI));
+    StatusAppend(Tr(CancelledByUser, GermanUI()));
     if (MailCount > 0 && listed < MailCount) {
-        SetPanelText(0, Tr(ListedOfPanel, GermanUI).arg(listed).arg(MailCount));
-        StatusAppend(Tr(ListedOf, GermanUI).arg(listed).arg(MailCount));
+        SetPanelText(0, Tr(ListedOfPanel, GermanUI()).arg(listed).arg(MailCount));
+        StatusAppend(Tr(ListedOf, GermanUI()).arg(listed).arg(MailCount));
     }
     StatusAppendText(Texts::Terminated);
     ShowCancelButton(false);
@@ -99,13 +99,13 @@ void TForm1::EndCancelled() {
 
 void TForm1::EndStoppedListing() {
     const int listed = mail_list->count() - 1;
-    SetPanelText(0, Tr(ListedOfPanel, GermanUI).arg(listed).arg(MailCount));
+    SetPanelText(0, Tr(ListedOfPanel, GermanUI()).arg(listed).arg(MailCount));
     ReportListed();
 }
 
 void TForm1::ReportListed() {
     const QString listed =
-        Tr(ListedOf, GermanUI).arg(std::max(mail_list->count() - 1, 0)).arg(MailCount);
+        Tr(ListedOf, GermanUI()).arg(std::max(mail_list->count() - 1, 0)).arg(MailCount);
     if (!StatusReplace(Texts::FullListing, listed))
         StatusAppend(listed);
 }
@@ -127,7 +127,7 @@ void TForm1::Recover(int stateIfConnected) {
     } catch (...) {
         // The failure on its way to the user says what went wrong; a second one adds nothing.
     }
-    HeaderTexts.clear();
+    FRows->ClearHeaders();
     btn_aktivieren(StateIdle);
     SetFocusByRule();
 }
@@ -154,6 +154,7 @@ void TForm1::btn_aktivieren(int State) {
     mail_list->SetLocked(busy);
     Marks->SetUsable(listed, idle);
     SpamSessionState(State);
+    Parts.ForEach([State](TComponent& part) { part.StateChanged(State); });
 }
 
 void TForm1::btn_cancelClick() {
@@ -172,6 +173,7 @@ void TForm1::AbortExchange() {
     FAborted = true;
     CancelRequested = true;
     StopSignInWait();
+    Parts.ForEach([](TComponent& part) { part.Cancel(); });
     // Closing from inside the wait's event hook: the socket layer sees the closed state when
     // the hook returns and the waiting call gives up.
     if (TClientWinSocket* socket = pop3.ClientSocket().Socket())

@@ -28,12 +28,11 @@ void TForm1::BtnConnectClick() {
         return;
     TCommandScope scope(*this, StateIdle);
     MailCount = 0;
-    HeaderTexts.clear();
+    FRows->ClearHeaders();
     StatusClear();
     for (int panel = 0; panel < static_cast<int>(StatusPanels.size()); ++panel)
         SetPanelText(panel, QString());
-    // The count of new mails belonged to the rows that go now.
-    ForgetNewCount();
+    Parts.ForEach([](TComponent& part) { part.RowsCleared(); });
     if (info_fenster->isVisible() || info_fenster_eng->isVisible())
         ShowListInPlaceOfIntroduction();
     else
@@ -57,7 +56,7 @@ void TForm1::BtnConnectClick() {
         }
     }
 
-    if (!PrepareSecurity())
+    if (!PrepareSecurity() || !Parts.All([](TComponent& part) { return part.PrepareConnect(); }))
         return;
     pop3.UserId = ToBytes(Username->currentText());
     pop3.UserPasswd = ToBytes(Password->text());
@@ -101,7 +100,8 @@ void TForm1::ConnectAndList() {
     if (!loggedIn) {
         // The server's refusal is already in the status label; a password is the likely
         // fault, ready to be typed again.
-        const bool withToken = SignInRefused();
+        const bool withToken =
+            SignInRefused() | Parts.Any([](TComponent& part) { return part.LoginRefused(); });
         StatusAppendText(Texts::Terminated);
         ShowCancelButton(false);
         QuitSession();
@@ -113,6 +113,7 @@ void TForm1::ConnectAndList() {
     }
     RecordAccount();
     RememberSignIn();
+    Parts.ForEach([](TComponent& part) { part.LoggedIn(); });
 
     const bool counted = pop3.Stat();
     if (Aborted())
@@ -140,7 +141,9 @@ void TForm1::ConnectAndList() {
     }
     LoadListingRules();
     StartSpamScoring();
-    BeginSeenMarkers(!Header_Nein->isChecked());
+    const TListingStart start{!Header_Nein->isChecked(),
+                              pop3.Capabilities().Known && pop3.Capabilities().Uidl};
+    Parts.ForEach([&](TComponent& part) { part.ListingBegins(start); });
     if (Header_Nein->isChecked())
         RunCountOnlyListing();
     else

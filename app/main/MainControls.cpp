@@ -110,10 +110,12 @@ void TForm1::BuildControls() {
     layout->addWidget(info_fenster_eng, 1);
 
     mail_list = new TMultiList(central);
+    FRows = std::make_unique<TMailRows>(*mail_list);
     mail_list->setObjectName(QStringLiteral("mail_list"));
     mail_list->hide();
     layout->addWidget(mail_list, 1);
     ConfigureMailList();
+    FBelowList = layout;
     BuildFindRow(layout);
 
     Status = new QLabel(central);
@@ -154,7 +156,6 @@ void TForm1::BuildControls() {
     Status_leiste->addWidget(StatusPanels[0]);
     Status_leiste->addWidget(StatusPanels[1]);
     Status_leiste->addWidget(StatusPanels[2], 1);
-    BuildSeenMarkers();
     Status_sicherheit = new TSecurityIndicator(Status_leiste);
     Status_leiste->addPermanentWidget(Status_sicherheit);
     setStatusBar(Status_leiste);

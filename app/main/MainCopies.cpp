@@ -31,20 +31,20 @@ void TForm1::BuildCopyOptions() {
 }
 
 void TForm1::ApplyCopyTexts() {
-    Datei_K->setText(Tr(CopyTexts::MenuKeepCopies, GermanUI));
-    Datei_Z->setText(Tr(CopyTexts::MenuRecentlyDeleted, GermanUI));
+    Datei_K->setText(Tr(CopyTexts::MenuKeepCopies, GermanUI()));
+    Datei_Z->setText(Tr(CopyTexts::MenuRecentlyDeleted, GermanUI()));
 }
 
 void TForm1::LoadCopyOptions() {
-    Datei_K->setChecked(Settings.ReadInteger(QStringLiteral("KeepCopies"), 1) != 0);
-    FKeepCopiesLimitMB = std::max(0, Settings.ReadInteger(QStringLiteral("KeepCopiesLimitMB"), 25));
-    FKeepCopiesDays = std::max(1, Settings.ReadInteger(QStringLiteral("KeepCopiesDays"), 30));
+    Datei_K->setChecked(FSettings.ReadInteger(QStringLiteral("KeepCopies"), 1) != 0);
+    FKeepCopiesLimitMB = std::max(0, FSettings.ReadInteger(QStringLiteral("KeepCopiesLimitMB"), 25));
+    FKeepCopiesDays = std::max(1, FSettings.ReadInteger(QStringLiteral("KeepCopiesDays"), 30));
 }
 
 void TForm1::SaveCopyOptions() {
-    Settings.WriteInteger(QStringLiteral("KeepCopies"), KeepCopies() ? 1 : 0);
-    Settings.WriteInteger(QStringLiteral("KeepCopiesLimitMB"), FKeepCopiesLimitMB);
-    Settings.WriteInteger(QStringLiteral("KeepCopiesDays"), FKeepCopiesDays);
+    FSettings.WriteInteger(QStringLiteral("KeepCopies"), KeepCopies() ? 1 : 0);
+    FSettings.WriteInteger(QStringLiteral("KeepCopiesLimitMB"), FKeepCopiesLimitMB);
+    FSettings.WriteInteger(QStringLiteral("KeepCopiesDays"), FKeepCopiesDays);
 }
 
 bool TForm1::KeepCopies() const {
@@ -58,7 +58,7 @@ uint64_t TForm1::KeepCopiesLimit() const {
 QString TForm1::KeptCopiesNote() const {
     if (!KeepCopies())
         return {};
-    QString note = Tr(CopyTexts::KeptFor, GermanUI).arg(FKeepCopiesDays);
+    QString note = Tr(CopyTexts::KeptFor, GermanUI()).arg(FKeepCopiesDays);
     const auto rows = mail_list->MarkedRows();
     const auto count = [&](const auto& holds) {
         return std::count_if(rows.begin(), rows.end(),
@@ -72,7 +72,7 @@ QString TForm1::KeptCopiesNote() const {
     const auto addLine = [&](long long mails, const TText& one, const TText& many) {
         if (mails == 0)
             return;
-        QString line = Tr(mails == 1 ? one : many, GermanUI);
+        QString line = Tr(mails == 1 ? one : many, GermanUI());
         if (mails != 1)
             line = line.arg(mails);
         note += u'\n' + line.replace(QStringLiteral("%2"), QString::number(FKeepCopiesLimitMB));
@@ -87,13 +87,9 @@ QString TForm1::KeptCopiesNote() const {
             disk += static_cast<unsigned long long>(octets);
     }
     if (disk > 0 || unknown == 0)
-        note += u'\n' + Tr(unknown == 0 ? CopyTexts::DiskAbout : CopyTexts::DiskAtLeast, GermanUI)
+        note += u'\n' + Tr(unknown == 0 ? CopyTexts::DiskAbout : CopyTexts::DiskAtLeast, GermanUI())
                             .arg(FromBytes(DisplaySize(std::to_string(disk))));
     return note;
-}
-
-QString TForm1::AccountFolder() const {
-    return AccountFolderName(pop3.UserId, pop3.Host, pop3.UsedPort());
 }
 
 void TForm1::DeleteKeepingCopies(const std::vector<TMsgNumber>& numbers,
@@ -153,7 +149,7 @@ void TForm1::DeleteKeepingCopies(const std::vector<TMsgNumber>& numbers,
     }
     StatusAppendText(CopyTexts::NotDeleted);
     for (const auto& failure : pass.Failures())
-        StatusAppend(Tr(CopyTexts::NotDeletedMail, GermanUI)
+        StatusAppend(Tr(CopyTexts::NotDeletedMail, GermanUI())
                          .arg(failure.Number)
                          .arg(QString::fromLocal8Bit(failure.Why.c_str())));
     if (gone)
@@ -167,14 +163,14 @@ void TForm1::RemoveExpiredCopies() {
                 .RemoveOlderThan(FKeepCopiesDays, KeptCopyNow());
     } catch (const std::exception& e) {
         StatusAppend(
-            Tr(CopyTexts::CopiesNotRemoved, GermanUI).arg(QString::fromLocal8Bit(e.what())));
+            Tr(CopyTexts::CopiesNotRemoved, GermanUI()).arg(QString::fromLocal8Bit(e.what())));
     }
 }
 
 void TForm1::Datei_ZClick() {
     // An opened copy becomes the current mail, so that its attachments can be saved.
     TRecentlyDeleted window(
-        KeptCopiesRoot(), GermanUI,
+        KeptCopiesRoot(), GermanUI(),
         [this](std::unique_ptr<TMbxMsg> msg) {
             if (!FMessageWindow)
                 return;

@@ -19,13 +19,14 @@ void TForm1::BtnDeleteClick() {
         return;
     TMarkedMails marked = MarkedMails(*mail_list);
     marked.FromRules = MarkedByRules();
+    Parts.ForEach([&](TComponent& part) { part.CountMarked(marked); });
     if (marked.Count == 0) {
         // Nothing to do: the session stays as it is.
         StatusClear();
-        StatusAppend(NothingMarkedText(GermanUI));
+        StatusAppend(NothingMarkedText(GermanUI()));
         return;
     }
-    if (!ConfirmDeletion(this, marked, GermanUI, KeptCopiesNote()) ||
+    if (!ConfirmDeletion(this, marked, GermanUI(), KeptCopiesNote()) ||
         ControlState() != StateListed || !pop3.Connected())
         return;
 
@@ -87,7 +88,7 @@ void TForm1::ShowDeletionProgress(TMsgNumber n, const TDeletionProgress& progres
         ProgressBar->setValue(progress.BytesToFetch > 0
                                   ? percent(fetched, progress.BytesToFetch)
                                   : percent(progress.Copied, progress.ToCopy));
-        SetPanelText(2, Tr(CopyTexts::CopyingProgress, GermanUI)
+        SetPanelText(2, Tr(CopyTexts::CopyingProgress, GermanUI())
                             .arg(progress.Copied)
                             .arg(progress.ToCopy)
                             .arg(size(fetched), size(progress.BytesToFetch)));
@@ -95,8 +96,8 @@ void TForm1::ShowDeletionProgress(TMsgNumber n, const TDeletionProgress& progres
     }
     ProgressBar->setValue(percent(progress.Deleted, progress.ToDelete));
     if (n != 0)
-        SetPanelText(2, Tr(Texts::DeletingMail, GermanUI) + QString::number(n) +
-                            Tr(CopyTexts::DeletingProgress, GermanUI)
+        SetPanelText(2, Tr(Texts::DeletingMail, GermanUI()) + QString::number(n) +
+                            Tr(CopyTexts::DeletingProgress, GermanUI())
                                 .arg(progress.Deleted)
                                 .arg(progress.ToDelete));
 }
@@ -113,8 +114,8 @@ void TForm1::TellDeletionEnd() {
     }
     StatusAppendText(CopyTexts::QuitUnconfirmed);
     if (FCopiesOfAccepted > 0)
-        StatusAppend(Tr(CopyTexts::CopiesKept, GermanUI).arg(FCopiesOfAccepted));
-    if (NoteUnconfirmedDeletions(FDeleAccepted))
+        StatusAppend(Tr(CopyTexts::CopiesKept, GermanUI()).arg(FCopiesOfAccepted));
+    if (Parts.Any([this](TComponent& part) { return part.DeletionUnconfirmed(FDeleAccepted); }))
         StatusAppendText(CopyTexts::NextListingTells);
 }
 
@@ -146,7 +147,7 @@ bool TForm1::FinishDeletion(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>
         return false;
     }
     RemoveDeletedRows(numbers);
-    ShowNewCount();
+    Parts.ForEach([&](TComponent& part) { part.RowsRemoved(numbers); });
     MailCount -= marked.Count;
     SetPanelText(0, QString::number(MailCount) + QStringLiteral(" Mails"));
     long long size = 0;
@@ -182,7 +183,7 @@ bool TForm1::QuitSession() {
     ProgressBar->setValue(0);
     btn_aktivieren(StateBusy);
     const bool taken = pop3.Quit();
-    HeaderTexts.clear();
+    FRows->ClearHeaders();
     btn_aktivieren(StateIdle);
     SetFocusByRule();
     return taken;

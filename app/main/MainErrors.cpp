@@ -11,25 +11,25 @@ void TForm1::pop3Error(TObject*, int Error, const std::string& Msg) {
         return;
     StatusClear();
     if (Error == kErrLogin) {
-        const QString lead = Tr(Texts::ErrorPrefix, GermanUI);
-        StatusAppend(pop3.Auth == TAuthMethod::Password ? LoginRefusedLines(lead, Msg, GermanUI)
-                                                        : TokenRefusedLines(lead, Msg, GermanUI));
+        const QString lead = Tr(Texts::ErrorPrefix, GermanUI());
+        StatusAppend(pop3.Auth == TAuthMethod::Password ? LoginRefusedLines(lead, Msg, GermanUI())
+                                                        : TokenRefusedLines(lead, Msg, GermanUI()));
         return;
     }
     if (Error >= kErrLogin && Error <= kErrCommand) {
-        StatusAppend(Tr(Texts::ErrorPrefix, GermanUI) + FromBytes(Msg));
+        StatusAppend(Tr(Texts::ErrorPrefix, GermanUI()) + FromBytes(Msg));
         return;
     }
     // The transport failed (the error is its errno); Msg names what failed and why.
-    StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI), FailureCauseOf(Error), Msg,
-                              GermanUI, TimeoutSeconds(pop3.ReceiveTimeout)));
+    StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI()), FailureCauseOf(Error), Msg,
+                              GermanUI(), TimeoutSeconds(pop3.ReceiveTimeout)));
 }
 
 void TForm1::ReportTransportFailure(const TCommandOutcome& outcome) {
     // The exception knows the cause better than the error code passed before it.
     StatusClear();
-    StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI), outcome.Cause, outcome.Why,
-                              GermanUI, TimeoutSeconds(pop3.ReceiveTimeout)));
+    StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI()), outcome.Cause, outcome.Why,
+                              GermanUI(), TimeoutSeconds(pop3.ReceiveTimeout)));
 }
 
 void TForm1::ReportConnectFailure(TFailureCause cause, const std::string& why,
@@ -42,7 +42,7 @@ void TForm1::ReportConnectFailure(TFailureCause cause, const std::string& why,
             StatusAppendText(Texts::ConnectFailed[line]);
     }
     if (!why.empty())
-        StatusAppend(FailureLines(QStringLiteral("\r     - "), cause, why, GermanUI,
+        StatusAppend(FailureLines(QStringLiteral("\r     - "), cause, why, GermanUI(),
                                   TimeoutSeconds(waited)));
     // A port that speaks TLS waits for the handshake, a plain one for the client's command.
     if (cause == TFailureCause::Timeout)

@@ -80,12 +80,12 @@ void TForm1::WireFind() {
 }
 
 void TForm1::ApplyFindTexts() {
-    FindField->setPlaceholderText(Tr(FindTexts::Placeholder, GermanUI));
-    BtnMarkShown->setText(Tr(FindTexts::MarkShown, GermanUI));
+    FindField->setPlaceholderText(Tr(FindTexts::Placeholder, GermanUI()));
+    BtnMarkShown->setText(Tr(FindTexts::MarkShown, GermanUI()));
     // Its caption whole in either language, also before the row was first laid out.
     BtnMarkShown->setMinimumWidth(BtnMarkShown->sizeHint().width());
     BtnMarkShown->resize(BtnMarkShown->sizeHint());
-    Marks->ApplyTexts(GermanUI);
+    Marks->ApplyTexts(GermanUI());
     ShowFindCount();
 }
 
@@ -120,5 +120,5 @@ void TForm1::ShowFindCount() {
     FindCount->setText(
         !ListFilter(*FindField, *Marks).Active()
             ? QString()
-            : Tr(FindTexts::Shown, GermanUI).arg(ShownRowCount(*mail_list)).arg(total));
+            : Tr(FindTexts::Shown, GermanUI()).arg(ShownRowCount(*mail_list)).arg(total));
 }

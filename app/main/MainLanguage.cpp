@@ -16,28 +16,28 @@
 
 void TForm1::LanguageSelect() {
     SetFocusByRule();
-    GermanUI = IsGermanUiLanguage(UiLanguages ? UiLanguages() : QStringList());
+    FGermanUI = IsGermanUiLanguage(UiLanguages ? UiLanguages() : QStringList());
     // Before any text is set: Qt's own texts (dialogs, buttons, key names) speak it too.
-    UseQtTexts(GermanUI);
+    UseQtTexts(GermanUI());
     ShareLanguage();
     ApplyLanguageTexts();
 
     // The introduction of the language fills the client area until the first connect.
-    info_fenster->setVisible(GermanUI);
-    info_fenster_eng->setVisible(!GermanUI);
+    info_fenster->setVisible(GermanUI());
+    info_fenster_eng->setVisible(!GermanUI());
 
     QStringList captions;
     for (const TText& caption : Texts::ListHeaderCaptions)
-        captions << Tr(caption, GermanUI);
+        captions << Tr(caption, GermanUI());
     mail_list->SetHeaderSections(captions);
 
     // Told once the window is up, in the language just chosen.
-    if (Settings.LoadFailed()) {
+    if (FSettings.LoadFailed()) {
         QMetaObject::invokeMethod(
             this,
             [this] {
                 ShowErrorMessage(this,
-                                 Tr(Texts::SettingsDamaged, GermanUI).arg(Settings.FileName()));
+                                 Tr(Texts::SettingsDamaged, GermanUI()).arg(FSettings.FileName()));
             },
             Qt::QueuedConnection);
     }
@@ -45,15 +45,15 @@ void TForm1::LanguageSelect() {
 
 void TForm1::ShareLanguage() {
     if (FAboutBox)
-        FAboutBox->SetGermanUI(GermanUI);
+        FAboutBox->SetGermanUI(GermanUI());
     if (FHeaderWindow)
-        FHeaderWindow->SetGermanUI(GermanUI);
+        FHeaderWindow->SetGermanUI(GermanUI());
     if (FMessageWindow)
-        FMessageWindow->SetGermanUI(GermanUI);
+        FMessageWindow->SetGermanUI(GermanUI());
 }
 
 void TForm1::ApplyLanguageTexts() {
-    const auto tr = [this](const TText& text) { return Tr(text, GermanUI); };
+    const auto tr = [this](const TText& text) { return Tr(text, GermanUI()); };
     Header_Nein->setText(tr(Texts::HeaderNeinCaption));
     BtnConnect->setToolTip(tr(Texts::TipConnect));
     BtnDisconnect->setToolTip(tr(Texts::TipDisconnect));
@@ -87,5 +87,6 @@ void TForm1::ApplyLanguageTexts() {
     ApplySpamTexts();
     ApplyAlikeTexts();
     ApplyRulesDialogTexts();
+    Parts.ForEach([this](TComponent& part) { part.LanguageChanged(GermanUI()); });
     FitCaptions();
 }

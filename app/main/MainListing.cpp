@@ -17,13 +17,15 @@ namespace {
 
 // Adds the waiting rows. The list numbers rows from 1 once its spacer is in, and it marks the
 // first row when the spacer arrives; a mark here must come from the user, never by itself.
-void AddBatch(TMultiList* list, TMailRowBatch& batch) {
+// Gives the numbers of the mails the components asked to be marked.
+std::vector<int> AddBatch(TMultiList* list, TMailRowBatch& batch) {
     const bool hadSpacer = list->count() > 0;
-    batch.AddTo(*list);
+    std::vector<int> marked = batch.AddTo(*list);
     list->CheckSpacer();
     if (!hadSpacer)
         list->clearSelection();
     list->setVisible(true);
+    return marked;
 }
 
 // Rows go to the list at most this often while a listing runs, so that painting and the
@@ -52,7 +54,7 @@ void TForm1::RunCountOnlyListing() {
     TMailRowBatch batch;
     for (int n = 1; n <= MailCount; ++n) {
         batch.Add(QStringLiteral(" %1 | - | - | - | - |").arg(n), MailRowData(n, -1, {}));
-        HeaderTexts.emplace_back(" ");
+        FRows->AddHeader(" ");
     }
     FitNumberColumn(mail_list, batch.LargestNumber());
     AddBatch(mail_list, batch);
@@ -85,9 +87,10 @@ void TForm1::RunFullListing() {
         adding.start();
         FitNumberColumn(mail_list, batch.LargestNumber());
         const int added = batch.Size();
-        AddBatch(mail_list, batch);
+        FRows->Mark(TNumberRuns::Of(AddBatch(mail_list, batch)));
         MarkRuleDecisions(added);
         ShowWaitingScores();
+        Parts.ForEach([](TComponent& part) { part.RowsListed(); });
         ProgressBar->setValue(static_cast<int>(lastListed));
         intervalMs = std::max(BatchIntervalMs, 4 * adding.elapsed());
         sinceBatch.restart();
@@ -95,17 +98,21 @@ void TForm1::RunFullListing() {
     TMbxPOP::TPassEnd end = TMbxPOP::TPassEnd::Complete;
     const auto row = [&](TMsgNumber n, const std::string& listed, const std::string& size,
                          const std::string& id) {
-        const std::string header = ScoreListed(n, listed);
-        HeaderTexts.push_back(header + "|");
+        std::string header = ScoreListed(n, listed);
+        Parts.ForEach([&](TComponent& part) { part.MailArrived(static_cast<int>(n), header); });
+        FRows->AddHeader(header + "|");
         int32_t octets = -1;
         const bool sized = ParseInt32(Trim(size), octets);
         TMailRowData data = MailRowData(static_cast<int>(n), sized ? octets : -1, header);
-        const std::string rule = RuleCell(static_cast<int>(n), header, sized ? octets : -1);
-        const std::string seen = SeenCell(id, data);
+        TMailAnswer answer(data);
+        answer.Cells[RuleColumn - FirstExtraColumn] =
+            RuleCell(static_cast<int>(n), header, sized ? octets : -1);
+        const TListedMail mail{static_cast<int>(n), sized ? octets : -1, id, header};
+        Parts.ForEach([&](TComponent& part) { part.MailListed(mail, answer); });
         batch.Add(FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
-                               filter(header, GermanUI, HeaderTextsAsSent()) +
-                               ExtraColumns.Cells({rule, seen, {}})),
-                  data);
+                               filter(header, GermanUI(), HeaderTextsAsSent()) +
+                               ExtraColumns.Cells(answer.Cells)),
+                  answer.Row, answer.Tips, answer.Mark);
         lastListed = n;
         if (sinceBatch.elapsed() >= intervalMs)
             addBatch();
@@ -113,12 +120,14 @@ void TForm1::RunFullListing() {
     const auto stop = [this] { return ListingStopRequested(); };
     try {
         const auto count = static_cast<TMsgNumber>(MailCount);
-        end = FSeenListing ? pop3.ListMailsWithIds(count, row, stop)
-                           : pop3.ListMails(
-                                 count,
-                                 [&](TMsgNumber n, const std::string& header,
-                                     const std::string& size) { row(n, header, size, {}); },
-                                 stop);
+        const bool withIds = pop3.Capabilities().Known && pop3.Capabilities().Uidl;
+        end = withIds ? pop3.ListMailsWithIds(count, row, stop)
+                      : pop3.ListMails(
+                            count,
+                            [&](TMsgNumber n, const std::string& header, const std::string& size) {
+                                row(n, header, size, {});
+                            },
+                            stop);
     } catch (...) {
         // The rows read before the failure or the cancel stay listed.
         addBatch();
@@ -127,7 +136,7 @@ void TForm1::RunFullListing() {
     addBatch();
     switch (end) {
     case TMbxPOP::TPassEnd::Complete:
-        EndSeenMarkers(true);
+        Parts.ForEach([](TComponent& part) { part.ListingEnded(true); });
         FinishFullListing();
         break;
     case TMbxPOP::TPassEnd::Cancelled:
@@ -138,7 +147,7 @@ void TForm1::RunFullListing() {
         ShowCancelButton(false);
         btn_aktivieren(StateListed);
         EndStoppedListing();
-        EndSeenMarkers(false);
+        Parts.ForEach([](TComponent& part) { part.ListingEnded(false); });
         mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
         break;
     case TMbxPOP::TPassEnd::SessionEnded:
@@ -157,13 +166,12 @@ void TForm1::FinishFullListing() {
 
 // Rows and kept headers must match one to one after a stop between messages.
 void TForm1::BringListInStep() {
-    const auto headerCount = static_cast<int>(HeaderTexts.size());
+    const auto headerCount = static_cast<int>(FRows->Headers().size());
     std::vector<int> surplus;
     for (int row = headerCount + 1; row < mail_list->count(); ++row)
         surplus.push_back(row);
     mail_list->RemoveRows(surplus);
-    while (static_cast<int>(HeaderTexts.size()) > std::max(mail_list->count() - 1, 0))
-        HeaderTexts.pop_back();
+    FRows->KeepHeaders(static_cast<std::size_t>(FRows->Count()));
 }
 
 // A refused command ends the listing: the server's text stays, the session is closed.

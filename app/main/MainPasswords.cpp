@@ -48,7 +48,7 @@ void TForm1::ChoosePasswordStore() {
 }
 
 void TForm1::LoadPasswordOptions() {
-    Passwort_merken->setChecked(Settings.ReadInteger(QStringLiteral("RememberPWD"), 1) != 0);
+    Passwort_merken->setChecked(FSettings.ReadInteger(QStringLiteral("RememberPWD"), 1) != 0);
     if (!Keyring)
         return;
     // Passwords still in the file move at their account's next login; the others are asked for.
@@ -60,7 +60,7 @@ void TForm1::LoadPasswordOptions() {
 }
 
 void TForm1::SavePasswordOptions() {
-    Settings.WriteInteger(QStringLiteral("RememberPWD"), Passwort_merken->isChecked() ? 1 : 0);
+    FSettings.WriteInteger(QStringLiteral("RememberPWD"), Passwort_merken->isChecked() ? 1 : 0);
     if (Keyring)
         Keyring->WaitForJobs(CloseWaitMilliseconds);
 }
@@ -77,7 +77,7 @@ void TForm1::RememberPassword() {
     if (!Passwort_merken->isChecked()) {
         Accounts.SetPassword(newest, {});
         FKeyringAccounts.remove(AccountKey(server, user));
-        TAccountHistory::ForgetStoredPassword(Settings, server, user);
+        TAccountHistory::ForgetStoredPassword(FSettings, server, user);
         if (Keyring)
             Keyring->Remove(server, user);
         return;
@@ -111,7 +111,7 @@ void TForm1::KeyringPasswordWritten(const QString& server, const QString& user,
                                     TKeyringStore::Result result, const QString& error) {
     if (result == TKeyringStore::Result::Done) {
         FKeyringAccounts.insert(AccountKey(server, user));
-        TAccountHistory::ForgetStoredPassword(Settings, server, user);
+        TAccountHistory::ForgetStoredPassword(FSettings, server, user);
         return;
     }
     // The password stays in the history, so closing writes it to the file: nothing is lost.
@@ -125,7 +125,7 @@ void TForm1::KeyringNotice(bool& shown, const TText& text, const QString& error)
     if (shown)
         return;
     shown = true;
-    QueueKeyringNotice(Tr(text, GermanUI).arg(error));
+    QueueKeyringNotice(Tr(text, GermanUI()).arg(error));
 }
 
 void TForm1::QueueKeyringNotice(const QString& notice) {

@@ -60,18 +60,18 @@ void TForm1::ShowListingRules(const TListingRules::TLoad& load) {
     if (load.Usable || load.File.isEmpty())
         return;
     if (!load.Error)
-        StatusAppend(Tr(RulesTexts::ScriptUnreadable, GermanUI).arg(load.File, load.Why));
+        StatusAppend(Tr(RulesTexts::ScriptUnreadable, GermanUI()).arg(load.File, load.Why));
     else
-        StatusAppend(Tr(RulesTexts::ScriptError, GermanUI)
+        StatusAppend(Tr(RulesTexts::ScriptError, GermanUI())
                          .arg(load.File)
                          .arg(load.Line)
                          .arg(load.Column)
-                         .arg(QString::fromStdString(load.Error->In(GermanUI))));
+                         .arg(QString::fromStdString(load.Error->In(GermanUI()))));
 }
 
 std::string TForm1::RuleCell(int number, const std::string& header, long long octets) {
     ListingRules.Decide(number, header, octets < 0 ? 0 : static_cast<uint64_t>(octets));
-    return RuleCellText(ListingRules.DecisionOf(number), GermanUI).toStdString();
+    return RuleCellText(ListingRules.DecisionOf(number), GermanUI()).toStdString();
 }
 
 void TForm1::MarkRuleDecisions(int newRows) {
@@ -92,7 +92,7 @@ void TForm1::ShowRuleDecision(int row, QItemSelection& discarded) {
     // A row whose decision is shown already is done: a mark taken away by the user stays away.
     if (decision.action == TRuleAction::None || !RowTip(item, TRowTip::Rule).isEmpty())
         return;
-    SetRowTip(item, TRowTip::Rule, RuleTip(decision, GermanUI));
+    SetRowTip(item, TRowTip::Rule, RuleTip(decision, GermanUI()));
     if (decision.action == TRuleAction::Discard) {
         FRuleMarked.insert(number);
         discarded.select(mail_list->model()->index(row, 0), mail_list->model()->index(row, 0));
@@ -104,8 +104,8 @@ void TForm1::ShowChangedDecision(int row, TRuleAction before, QItemSelection& ma
     QListWidgetItem& item = *mail_list->item(row);
     const int number = MessageNumberOf(item);
     const TRuleDecision& decision = ListingRules.DecisionOf(number);
-    SetRowCell(item, RuleColumn, RuleCellText(decision, GermanUI));
-    SetRowTip(item, TRowTip::Rule, RuleTip(decision, GermanUI));
+    SetRowCell(item, RuleColumn, RuleCellText(decision, GermanUI()));
+    SetRowTip(item, TRowTip::Rule, RuleTip(decision, GermanUI()));
     const QModelIndex index = mail_list->model()->index(row, 0);
     if (decision.action == TRuleAction::Discard) {
         // A newly discarded mail the user marked already stays the user's mark.

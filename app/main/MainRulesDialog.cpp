@@ -17,13 +17,13 @@ void TForm1::BuildRulesDialogEntry() {
 }
 
 void TForm1::ApplyRulesDialogTexts() {
-    Datei_R->setText(Tr(RulesDialogTexts::MenuEntry, GermanUI));
+    Datei_R->setText(Tr(RulesDialogTexts::MenuEntry, GermanUI()));
 }
 
 void TForm1::Datei_RClick() {
     // The account whose rules the listing reads.
     TRulesDialog dialog(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                        servername->currentText().trimmed(), RulesUser(), GermanUI, this);
+                        servername->currentText().trimmed(), RulesUser(), GermanUI(), this);
     if (dialog.exec() == QDialog::Accepted)
         RulesChanged();
 }

@@ -22,9 +22,9 @@ void TForm1::WireSecurity() {
 }
 
 void TForm1::ApplySecurityTexts() {
-    Label4->setText(Tr(Texts::SecurityLabel, GermanUI));
-    FillSecurityChoice(*Sicherheit, GermanUI);
-    Sicherheit->setToolTip(Tr(Texts::TipSecurity, GermanUI));
+    Label4->setText(Tr(Texts::SecurityLabel, GermanUI()));
+    FillSecurityChoice(*Sicherheit, GermanUI());
+    Sicherheit->setToolTip(Tr(Texts::TipSecurity, GermanUI()));
 }
 
 bool TForm1::PrepareSecurity() {
@@ -54,7 +54,7 @@ bool TForm1::pop3CertificateProblem(const TCertificateInfo& Certificate) {
         return true;
     TCertificateInfo shown = Certificate;
     shown.Changed = !trusted.empty();
-    if (!AskTrustCertificate(this, shown, GermanUI)) {
+    if (!AskTrustCertificate(this, shown, GermanUI())) {
         FSecurityDeclined = true;
         return false;
     }
@@ -63,7 +63,7 @@ bool TForm1::pop3CertificateProblem(const TCertificateInfo& Certificate) {
 }
 
 bool TForm1::pop3PlainTextConsent(const std::string& Host, int Port) {
-    if (AskConnectUnencrypted(this, FromBytes(JoinHostPort(Host, Port)), GermanUI))
+    if (AskConnectUnencrypted(this, FromBytes(JoinHostPort(Host, Port)), GermanUI()))
         return true;
     FSecurityDeclined = true;
     return false;
@@ -84,7 +84,7 @@ void TForm1::ShowSessionSecurity() {
     // The mode that worked is the account's mode from now on (plain text after consent).
     ChooseSecurity(*Sicherheit, pop3.UsedSecurity());
     if (pop3.UsedSecurity() == TSecurity::None)
-        Status_sicherheit->ShowPlain(GermanUI);
+        Status_sicherheit->ShowPlain(GermanUI());
     else
-        Status_sicherheit->ShowEncrypted(QString::fromUtf8(pop3.TlsSummary()), GermanUI);
+        Status_sicherheit->ShowEncrypted(QString::fromUtf8(pop3.TlsSummary()), GermanUI());
 }

@@ -12,8 +12,8 @@ void TForm1::men_header_anzeigenClick() {
         return;
     // The header was kept by the listing, in message order; nothing is sent to the server.
     const int number = CurrentMessageNumber(*mail_list);
-    if (number >= 1 && number - 1 < static_cast<int>(HeaderTexts.size()))
-        FHeaderWindow->AddHeaderText(HeaderTexts[static_cast<std::size_t>(number - 1)]);
+    if (number >= 1 && number - 1 < static_cast<int>(FRows->Headers().size()))
+        FHeaderWindow->AddHeaderText(FRows->Headers()[static_cast<std::size_t>(number - 1)]);
     FHeaderWindow->exec();
 }
 

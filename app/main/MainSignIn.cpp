@@ -40,10 +40,10 @@ void TForm1::WireSignIn() {
 }
 
 void TForm1::ApplySignInTexts() {
-    Label5->setText(Tr(Texts::SignInLabel, GermanUI));
-    FillSignInChoice(*Anmeldung, GermanUI);
-    Anmeldung->setToolTip(Tr(Texts::TipSignIn, GermanUI));
-    Datei_O->setText(Tr(Texts::ProviderMenu, GermanUI));
+    Label5->setText(Tr(Texts::SignInLabel, GermanUI()));
+    FillSignInChoice(*Anmeldung, GermanUI());
+    Anmeldung->setToolTip(Tr(Texts::TipSignIn, GermanUI()));
+    Datei_O->setText(Tr(Texts::ProviderMenu, GermanUI()));
 }
 
 void TForm1::ChooseAccountSignIn(int account) {
@@ -65,9 +65,9 @@ void TForm1::Datei_OClick() {
     }
     const QString host = FromBytes(address->Host);
     TOAuth2ProviderDialog dialog(
-        this, host, OAuth2ProviderFor(Settings, host).value_or(TOAuth2Provider{}), GermanUI);
+        this, host, OAuth2ProviderFor(FSettings, host).value_or(TOAuth2Provider{}), GermanUI());
     if (dialog.exec() == QDialog::Accepted)
-        SaveOAuth2Provider(Settings, host, dialog.Provider());
+        SaveOAuth2Provider(FSettings, host, dialog.Provider());
 }
 
 void TForm1::StopSignInWait() {
@@ -80,7 +80,7 @@ bool TForm1::PrepareSignIn() {
     if (!SignsInWithOAuth2())
         return true;
     const QString user = Username->currentText();
-    const auto provider = OAuth2ProviderFor(Settings, FromBytes(pop3.Host));
+    const auto provider = OAuth2ProviderFor(FSettings, FromBytes(pop3.Host));
     const TText* missing = !provider                      ? &Texts::NoProvider
                            : provider->ClientId.isEmpty() ? &Texts::NoClientId
                                                           : nullptr;
@@ -106,7 +106,7 @@ bool TForm1::PrepareSignIn() {
         if (outcome.Status == TOAuth2Flow::Result::TimedOut)
             StatusAppendText(Texts::SignInTimedOut);
         else
-            StatusAppend(Tr(Texts::SignInFailed, GermanUI).arg(outcome.Error));
+            StatusAppend(Tr(Texts::SignInFailed, GermanUI()).arg(outcome.Error));
         return true;
     };
 
@@ -130,19 +130,19 @@ bool TForm1::PrepareSignIn() {
     if (!renewed && !usable(tokens)) {
         StatusAppendText(Texts::WaitingForBrowser);
         FSignInFlow->OpenBrowser = OpenBrowser;
-        FSignInFlow->DonePage = Tr(Texts::SignInDonePage, GermanUI);
+        FSignInFlow->DonePage = Tr(Texts::SignInDonePage, GermanUI());
         const TOAuth2Flow::Outcome signIn = FSignInFlow->SignIn(*provider, user);
         if (signIn.Status != TOAuth2Flow::Result::Done)
             return !failed(signIn);
         tokens = signIn.Tokens;
         renewed = true;
         if (!FTokens->KeepsRefreshTokens() && !std::exchange(FSignInNotKeptShown, true))
-            QueueKeyringNotice(Tr(Texts::SignInNotKept, GermanUI));
+            QueueKeyringNotice(Tr(Texts::SignInNotKept, GermanUI()));
     }
     if (renewed) {
         const QString notStored = FTokens->Keep(issuer, user, tokens);
         if (!notStored.isEmpty())
-            QueueKeyringNotice(Tr(Texts::SignInNotStored, GermanUI).arg(notStored));
+            QueueKeyringNotice(Tr(Texts::SignInNotStored, GermanUI()).arg(notStored));
     }
     pop3.Auth = TAuthMethod::XOAuth2;
     pop3.AccessToken = tokens.Access.toStdString();
@@ -155,7 +155,7 @@ bool TForm1::SignInRefused() {
         return pop3.Auth != TAuthMethod::Password;
     // The provider may have revoked it before its time: the next connect must not send it
     // again.
-    const auto provider = OAuth2ProviderFor(Settings, FromBytes(pop3.Host));
+    const auto provider = OAuth2ProviderFor(FSettings, FromBytes(pop3.Host));
     const bool refreshable =
         provider && FTokens->DropAccess(OAuth2Issuer(*provider), FromBytes(pop3.UserId));
     StatusAppendText(refreshable ? Texts::TokenDroppedRefresh : Texts::TokenDroppedSignIn);

@@ -45,20 +45,20 @@ void TForm1::BuildSpamEntries() {
 }
 
 void TForm1::ApplySpamTexts() {
-    Datei_S->setText(Tr(SpamTexts::MenuSetting, GermanUI));
-    Datei_P->setText(Tr(SpamTexts::MenuMarkSpam, GermanUI));
-    men_spam->setText(Tr(SpamTexts::MenuIsSpam, GermanUI));
-    men_ham->setText(Tr(SpamTexts::MenuIsHam, GermanUI));
+    Datei_S->setText(Tr(SpamTexts::MenuSetting, GermanUI()));
+    Datei_P->setText(Tr(SpamTexts::MenuMarkSpam, GermanUI()));
+    men_spam->setText(Tr(SpamTexts::MenuIsSpam, GermanUI()));
+    men_ham->setText(Tr(SpamTexts::MenuIsHam, GermanUI()));
 }
 
 void TForm1::Datei_SClick() {
-    TSpamSettingsDialog dialog(this, SpamSetting, GermanUI);
+    TSpamSettingsDialog dialog(this, SpamSetting, GermanUI());
     if (dialog.exec() != QDialog::Accepted)
         return;
     // Takes effect at the next connect; the session's scorer stays as it was.
     SpamSetting = dialog.Setting();
-    WriteSpamSetting(Settings, SpamSetting);
-    Settings.Flush();
+    WriteSpamSetting(FSettings, SpamSetting);
+    FSettings.Flush();
 }
 
 void TForm1::SpamSessionState(int state) {
@@ -102,7 +102,7 @@ void TForm1::TakeSpamScores() {
     for (TScoreResult& result : FScorer->TakeResults())
         FListingScores.Arrived(std::move(result));
     if (const auto problem = FScorer->TakeProblem())
-        StatusAppend(Tr(SpamTexts::Problem, GermanUI).arg(ProblemText(*problem, GermanUI)));
+        StatusAppend(Tr(SpamTexts::Problem, GermanUI()).arg(ProblemText(*problem, GermanUI())));
     ShowWaitingScores();
 }
 
@@ -129,14 +129,14 @@ void TForm1::ShowSpamScore(int row, const TScoreResult& result) {
         SetRowTip(
             item, TRowTip::Spam,
             result.Problem
-                ? Tr(SpamTexts::Unscored, GermanUI).arg(ProblemText(*result.Problem, GermanUI))
+                ? Tr(SpamTexts::Unscored, GermanUI()).arg(ProblemText(*result.Problem, GermanUI()))
                 : QString());
         return;
     }
     SetRowCell(item, SpamColumn, ScoreCell(*result.Score));
     item.setData(TMultiListSortKeyRole + SpamColumn, result.Score->Normalised);
     JudgeWithSpamScore(row, *result.Score);
-    SetRowTip(item, TRowTip::Spam, VerdictText(*result.Score, GermanUI));
+    SetRowTip(item, TRowTip::Spam, VerdictText(*result.Score, GermanUI()));
 }
 
 // The rules judge the mail again, now with spamtest answering; a changed decision is shown
@@ -146,7 +146,7 @@ void TForm1::JudgeWithSpamScore(int row, const TSpamScore& score) {
         return;
     QListWidgetItem& item = *mail_list->item(row);
     const int number = MessageNumberOf(item);
-    if (number < 1 || number > static_cast<int>(HeaderTexts.size()))
+    if (number < 1 || number > static_cast<int>(FRows->Headers().size()))
         return;
     ListingRules.SetSpamScore(number, SpamtestValue(score));
     const TRuleDecision before = ListingRules.DecisionOf(number);
@@ -177,7 +177,7 @@ void TForm1::Datei_PClick() {
         ++count;
     }
     mail_list->selectionModel()->select(spam, QItemSelectionModel::Select);
-    MarksLine->Append(Tr(SpamTexts::Marked, GermanUI).arg(count));
+    MarksLine->Append(Tr(SpamTexts::Marked, GermanUI()).arg(count));
 }
 
 void TForm1::LearnCurrentMail(TLearnAs as) {
@@ -216,12 +216,12 @@ void TForm1::LearnCurrentMail(TLearnAs as) {
 void TForm1::LearnedMail(int number, TLearnAs as, const TLearnOutcome& outcome) {
     --FLearningRuns;
     if (outcome.Problem) {
-        StatusAppend(Tr(SpamTexts::NotLearned, GermanUI)
+        StatusAppend(Tr(SpamTexts::NotLearned, GermanUI())
                          .arg(number)
-                         .arg(ProblemText(*outcome.Problem, GermanUI)));
+                         .arg(ProblemText(*outcome.Problem, GermanUI())));
         return;
     }
-    StatusAppend(Tr(as == TLearnAs::Spam ? SpamTexts::LearnedSpam : SpamTexts::LearnedHam, GermanUI)
+    StatusAppend(Tr(as == TLearnAs::Spam ? SpamTexts::LearnedSpam : SpamTexts::LearnedHam, GermanUI())
                      .arg(number));
     // What the scorer says of the mail now.
     const std::string scored = FListingScores.ScoredText(number);

@@ -6,7 +6,7 @@
 
 bool TForm1::StatusReplace(const TText& line, const QString& by) {
     QString shown = Status->text();
-    if (!ReplaceStatusLine(shown, LastStatusLine(Tr(line, GermanUI)), LastStatusLine(by)))
+    if (!ReplaceStatusLine(shown, LastStatusLine(Tr(line, GermanUI())), LastStatusLine(by)))
         return false;
     Status->setText(shown);
     return true;

@@ -44,7 +44,7 @@ TEST_F(AppTest, CaptionsFitTheirControlsInBothLanguages) {
         SCOPED_TRACE(language);
         TForm1& f = Open({language});
         ExpectCaptionsWhole(&f);
-        if (f.GermanUI)
+        if (f.GermanUI())
             SaveScreenshot(f.Panel1, "toolbar-de");
         // The viewers set their captions when they are shown.
         for (QDialog* viewer :

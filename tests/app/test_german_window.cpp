@@ -35,7 +35,7 @@ QString ReasonFor(TForm1& f, long code, const char* openSsl) {
     certificate.Port = 995;
     certificate.VerifyCode = code;
     certificate.VerifyError = openSsl;
-    const TTrustDialog dialog(certificate, f.GermanUI, &f);
+    const TTrustDialog dialog(certificate, f.GermanUI(), &f);
     EXPECT_EQ(dialog.lbl_error->text(), QString::fromLatin1(openSsl)) << "OpenSSL's words stay";
     return dialog.lbl_reason->text();
 }
@@ -71,7 +71,7 @@ TEST_F(AppTest, QtsOwnTextsAndTheCertificateProblemSpeakTheWindowsLanguage) {
         ASSERT_NE(fileName, nullptr);
         EXPECT_EQ(Plain(fileName->text()), QString::fromUtf8(row.fileName));
 
-        const TSpamSettingsDialog spam(&f, TSpamSetting{}, f.GermanUI);
+        const TSpamSettingsDialog spam(&f, TSpamSetting{}, f.GermanUI());
         EXPECT_EQ(ButtonText(spam, QDialogButtonBox::Cancel), QString::fromUtf8(row.cancel));
 
         // As the menu shows it.

@@ -144,9 +144,9 @@ TEST_F(AppTest, FullListingAgainstDovecot) {
     EXPECT_EQ(size(1), "2 KByte");
     // Dovecot lists PIPELINING: the three mails' commands go out in one send before any row.
     EXPECT_EQ(rowsWhenTopSent, (std::vector<int>{0}));
-    ASSERT_EQ(f.HeaderTexts.size(), 3u);
-    EXPECT_EQ(f.HeaderTexts[0].back(), '|');
-    EXPECT_NE(f.HeaderTexts[0].find("Subject: Lunch\r\n"), std::string::npos);
+    ASSERT_EQ(f.Rows().Headers().size(), 3u);
+    EXPECT_EQ(f.Rows().Headers()[0].back(), '|');
+    EXPECT_NE(f.Rows().Headers()[0].find("Subject: Lunch\r\n"), std::string::npos);
     EXPECT_EQ(f.mail_list->currentRow(), 1);
     EXPECT_TRUE(MarkedRows().empty()) << "nothing is marked unless the user marks it";
     EXPECT_EQ(f.PanelText(0), "3 Mails");
@@ -161,7 +161,7 @@ TEST_F(AppTest, FullListingAgainstDovecot) {
     f.BtnDisconnectClick();
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
     EXPECT_EQ(Rows().size(), 3) << "disconnect keeps the rows";
-    EXPECT_TRUE(f.HeaderTexts.empty());
+    EXPECT_TRUE(f.Rows().Headers().empty());
     EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 2, 3}));
 }
 
@@ -178,7 +178,7 @@ TEST_F(AppTest, CountOnlyListingSendsNoTopAndNoList) {
     f.BtnConnectClick();
     EXPECT_EQ(Rows(), (QStringList{" 1 | - | - | - | - |", " 2 | - | - | - | - |",
                                    " 3 | - | - | - | - |", " 4 | - | - | - | - |"}));
-    EXPECT_EQ(f.HeaderTexts, (std::vector<std::string>(4, " ")));
+    EXPECT_EQ(f.Rows().Headers(), (std::vector<std::string>(4, " ")));
     EXPECT_EQ(f.ControlState(), TForm1::StateListed);
     EXPECT_EQ(f.PanelText(0), "4 Mails");
     EXPECT_EQ(f.PanelText(1), "123 KByte");
@@ -208,7 +208,7 @@ TEST_F(AppTest, CancelAfterMessageTwoKeepsTwoRowsInStep) {
     f.BtnConnectClick();
     EXPECT_EQ(Rows(), (QStringList{" 1 |700 Byte |01 May 2000|Alice <alice@example.org>|Lunch|",
                                    " 2 |2 KByte |16 May 2000|bob@example.org|Report|"}));
-    EXPECT_EQ(f.HeaderTexts.size(), 2u);
+    EXPECT_EQ(f.Rows().Headers().size(), 2u);
     EXPECT_EQ(f.ControlState(), TForm1::StateListed);
     EXPECT_TRUE(f.ListingStopRequested());
     EXPECT_FALSE(f.btn_cancel->isVisible());
@@ -325,7 +325,7 @@ TEST_F(AppTest, ServerGoneMidListingEndsIdleAndReportsOnce) {
     EXPECT_FALSE(f.btn_cancel->isVisible());
     EXPECT_TRUE(f.BtnDisconnect->isVisible());
     EXPECT_FALSE(f.ProgressBar->isVisible());
-    EXPECT_TRUE(f.HeaderTexts.empty());
+    EXPECT_TRUE(f.Rows().Headers().empty());
     EXPECT_FALSE(f.pop3.Connected());
     EXPECT_EQ(Rows().size(), 1);
 }

@@ -212,7 +212,7 @@ TEST_F(AppTest, TrustDialogShowsTheCertificateAndRemembersTheTrust) {
                                                      "has changed")))
             << warning.toStdString();
         EXPECT_EQ(f.TrustedCertificates.Fingerprint("127.0.0.1", 995), Fingerprint('A'));
-        f.Settings.DeleteValue("TrustedCertificates");
+        f.Settings().DeleteValue("TrustedCertificates");
     }
 }
 

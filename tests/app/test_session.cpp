@@ -70,7 +70,7 @@ TEST_F(AppTest, DeleteAsksFirstCancelKeepsAllAndYesDeletesRowsTwoAndFour) {
     EXPECT_EQ(f.PanelText(1), QString::fromStdString(DisplaySize(left)));
     EXPECT_EQ(f.PanelText(2), "");
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-    EXPECT_TRUE(f.HeaderTexts.empty());
+    EXPECT_TRUE(f.Rows().Headers().empty());
 }
 
 TEST_F(AppTest, DeleteWithNothingMarkedSaysSoAndKeepsTheSession) {
@@ -231,7 +231,7 @@ TEST_F(AppTest, DeletionEndedWithoutQuitSaysNoMailWasDeleted) {
         EXPECT_FALSE(SentAny("QUIT")) << "without QUIT the server deletes nothing";
         EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
         EXPECT_EQ(Rows().size(), 3) << "the server still holds every mail";
-        EXPECT_FALSE(f.PanelText(2).startsWith(Tr(Texts::DeletingMail, f.GermanUI)))
+        EXPECT_FALSE(f.PanelText(2).startsWith(Tr(Texts::DeletingMail, f.GermanUI())))
             << f.PanelText(2).toStdString();
         EXPECT_TRUE(errorsShown.empty()) << errorsShown.front().toStdString();
     }
@@ -360,7 +360,7 @@ TEST_F(AppTest, ServerWithoutTopShowsTheMailThroughRetrAndSaysSo) {
         });
         f.btn_mail->click();
         EXPECT_EQ(shown, "Hello.");
-        EXPECT_TRUE(StatusLines().endsWith(Tr(Texts::FetchedWithRetr, f.GermanUI)))
+        EXPECT_TRUE(StatusLines().endsWith(Tr(Texts::FetchedWithRetr, f.GermanUI())))
             << StatusLines().toStdString();
         EXPECT_EQ(f.ControlState(), TForm1::StateListed);
         f.BtnDisconnectClick();

@@ -88,7 +88,7 @@ TEST_F(AppTest, SpamdScoresTheListAndMarksTheSpam) {
     EXPECT_TRUE(tip.contains("GTUBE")) << tip.toStdString();
     EXPECT_TRUE(f.mail_list->item(1)->toolTip().startsWith("Not spam: "));
     // The header alone goes to the header window, not the body lines scored with it.
-    EXPECT_EQ(f.HeaderTexts[1].find("GTUBE"), std::string::npos);
+    EXPECT_EQ(f.Rows().Headers()[1].find("GTUBE"), std::string::npos);
 
     f.mail_list->SortByColumn(SpamColumn);
     f.mail_list->SortByColumn(SpamColumn);
@@ -205,8 +205,8 @@ TEST_F(AppTest, TheScorerSettingRoundTripsThroughTheDialogAndTheFile) {
         const TSpamSettingsDialog dialog(&f, setting, false);
         EXPECT_EQ(dialog.Place->isEnabled(), setting.On());
         EXPECT_TRUE(dialog.Setting() == setting);
-        WriteSpamSetting(f.Settings, dialog.Setting());
-        EXPECT_TRUE(ReadSpamSetting(f.Settings) == setting);
+        WriteSpamSetting(f.Settings(), dialog.Setting());
+        EXPECT_TRUE(ReadSpamSetting(f.Settings()) == setting);
     }
     const auto place = [&](int index) {
         TSpamSettingsDialog dialog(&f, {}, false);

@@ -1,6 +1,7 @@
 // Status lines tell the state as it is now: a finished listing, the marks after they change,
 // and no count of new mails after a login that failed.
 #include "AppFixture.h"
+#include "NewMailMarkers.h"
 
 #include "MultiLst.h"
 
@@ -75,8 +76,8 @@ TEST_F(AppTest, NoCountOfNewMailsAfterAFailedLogin) {
         FillLogin(server.port(), "bob", "secret");
         f.BtnConnect->click();
         ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
-        ASSERT_TRUE(f.StatusNew->isVisible());
-        ASSERT_FALSE(f.StatusNew->text().isEmpty());
+        ASSERT_TRUE(f.Part<TNewMailMarkers>().Count->isVisible());
+        ASSERT_FALSE(f.Part<TNewMailMarkers>().Count->text().isEmpty());
         f.BtnDisconnect->click();
 
         FillLogin(server.port(), "bob", "wrong");
@@ -84,8 +85,8 @@ TEST_F(AppTest, NoCountOfNewMailsAfterAFailedLogin) {
         ASSERT_EQ(f.ControlState(), TForm1::StateIdle);
         EXPECT_TRUE(StatusLines().startsWith(QString::fromUtf8(language.refused)))
             << StatusLines().toStdString();
-        EXPECT_FALSE(f.StatusNew->isVisible());
-        EXPECT_TRUE(f.StatusNew->text().isEmpty());
+        EXPECT_FALSE(f.Part<TNewMailMarkers>().Count->isVisible());
+        EXPECT_TRUE(f.Part<TNewMailMarkers>().Count->text().isEmpty());
         EXPECT_EQ(f.PanelText(0), QString());
     }
 }

@@ -130,7 +130,7 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
          "&Undo marking|Unmark a&ll|&Invert marks|Show onl&y marked"},
         {"RulesDialog",
          [&] {
-             const TRulesDialog d({}, {}, {}, f->GermanUI, f);
+             const TRulesDialog d({}, {}, {}, f->GermanUI(), f);
              return QStringList{d.windowTitle(),    d.Tabs->tabText(0),   d.Tabs->tabText(1),
                                 d.Tabs->tabText(2), d.ForAccount->text(), d.ForAll->text(),
                                 d.Import->text(),   d.Export->text()}
@@ -161,7 +161,7 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
     for (const auto& [uiLanguages, german] : languages) {
         SCOPED_TRACE(uiLanguages.join(',').toStdString());
         f = &Open(uiLanguages);
-        EXPECT_EQ(f->GermanUI, german);
+        EXPECT_EQ(f->GermanUI(), german);
         EXPECT_EQ(about->GermanUI(), german);
         EXPECT_EQ(f->info_fenster->isVisible(), german);
         EXPECT_EQ(f->info_fenster_eng->isVisible(), !german);

@@ -141,7 +141,7 @@ protected:
         f.OpenBrowser = browser.Opener();
         const QString url = QString::fromStdString(provider.Url());
         if (scopes)
-            SaveOAuth2Provider(f.Settings, "127.0.0.1",
+            SaveOAuth2Provider(f.Settings(), "127.0.0.1",
                                {url + "/authorize", url + "/token", "tests", {}, *scopes});
         FillLogin(port, "bob", {});
         ChooseSecurity(*f.Sicherheit, TSecurity::Tls);
@@ -399,7 +399,7 @@ TEST_F(OAuth2SignIn, TheProviderDialogTakesOnlyUsableEntriesAndTheSignInUsesThem
             EXPECT_TRUE(dialog->Problem->isVisible());
             EXPECT_TRUE(dialog->Problem->text().contains(entry.problem))
                 << dialog->Problem->text().toStdString();
-            EXPECT_FALSE(OAuth2ProviderFor(f->Settings, "127.0.0.1").has_value());
+            EXPECT_FALSE(OAuth2ProviderFor(f->Settings(), "127.0.0.1").has_value());
         }
     };
     {

@@ -4,6 +4,7 @@
 #include "E2eSupport.h"
 #include "ExtraColumns.h"
 #include "ListingRules.h"
+#include "NewMailMarkers.h"
 #include "SeenMails.h"
 
 #include "MultiLst.h"
@@ -74,14 +75,14 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
         << why.toStdString();
     TForm1& f = Open();
     ASSERT_TRUE(QFontMetrics(f.mail_list->font()).inFont(Marker.front()));
-    f.SeenClock = [] { return FirstListingAt; };
+    f.Part<TNewMailMarkers>().Clock = [] { return FirstListingAt; };
     FillLogin(server.port(), "seen", "secret");
     f.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     // The first listing knows nothing older: no column, and the status bar says so.
     EXPECT_EQ(f.mail_list->SectionWidth(NewColumn), 0);
     EXPECT_TRUE(MarkedSubjects(f).isEmpty());
-    EXPECT_EQ(f.StatusNew->text(), "New mails from the next listing on");
+    EXPECT_EQ(f.Part<TNewMailMarkers>().Count->text(), "New mails from the next listing on");
     EXPECT_EQ(f.mail_list->item(1)->toolTip(), QString());
 
     // Mail Two goes; three arrive before the next session.
@@ -98,7 +99,7 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
          Mail("Lunch <lunch@example.org>", "lunch again", "Sat, 06 May 2000 09:00:00 +0200"),
          Numbered("Seven", 7)});
 
-    f.SeenClock = [] { return SecondListingAt; };
+    f.Part<TNewMailMarkers>().Clock = [] { return SecondListingAt; };
     FillLogin(server.port(), "seen", "secret");
     f.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
@@ -106,7 +107,7 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
     EXPECT_GT(f.mail_list->SectionWidth(NewColumn), 0);
     EXPECT_EQ(f.mail_list->HeaderSections().value(NewColumn), "New");
     EXPECT_EQ(MarkedSubjects(f), (QStringList{"Five", "lunch again", "Seven"}));
-    EXPECT_EQ(f.StatusNew->text(), "3 new mails");
+    EXPECT_EQ(f.Part<TNewMailMarkers>().Count->text(), "3 new mails");
     EXPECT_EQ(f.mail_list->item(RowOfSubject(f, "Five"))->toolTip(), SinceLine(SecondListingAt));
     EXPECT_EQ(f.mail_list->item(RowOfSubject(f, "One"))->toolTip(), SinceLine(FirstListingAt));
     EXPECT_EQ(f.mail_list->item(RowOfSubject(f, "lunch today"))->toolTip(),
@@ -150,7 +151,7 @@ TEST_F(AppTest, ADamagedSeenFileIsToldAndReplaced) {
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     EXPECT_FALSE(StatusLines().contains("cannot be used")) << StatusLines().toStdString();
     EXPECT_TRUE(MarkedSubjects(f).isEmpty());
-    EXPECT_EQ(f.StatusNew->text(), "0 new mails");
+    EXPECT_EQ(f.Part<TNewMailMarkers>().Count->text(), "0 new mails");
     f.BtnDisconnect->click();
 }
 
