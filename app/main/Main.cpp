@@ -100,7 +100,6 @@ void TForm1::Wire() {
     MarksLine = new TMarksCountLine(
         Status, mail_list, [this](const QString& message) { StatusAppend(message); },
         [this] { return GermanUI(); }, this);
-    WireRuleMarks();
 
     const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });

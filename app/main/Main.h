@@ -7,15 +7,11 @@
 #include "HintPointer.h"
 #include "KeyringStore.h"
 #include "LanguageTexts.h"
-#include "Learn.h"
-#include "ListingRules.h"
-#include "ListingScores.h"
 #include "MainCommands.h"
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
 #include "Security.h"
 #include "SettingsStore.h"
-#include "SpamSetting.h"
 #include "TrustedCertificates.h"
 
 #include <QDateTime>
@@ -24,9 +20,7 @@
 #include <QStringList>
 
 #include <array>
-#include <atomic>
 #include <functional>
-#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,8 +29,6 @@
 struct TDeletionProgress;
 struct TMailRowData;
 struct TMarkedMails;
-struct TAlikeRows;
-enum class TAlike;
 class QAction;
 class QBoxLayout;
 class QItemSelection;
@@ -87,12 +79,8 @@ struct TCertificateInfo;
 //                       a token the server refused is dropped
 //   MainCopies.cpp      copies of deleted mail: option, deletion, retention, their window
 //   MainFind.cpp        find over the list and marking the rows it shows
-//   MainRules.cpp       the rules run on the listed headers
 //   MainColumns.cpp     the list's columns after the subject: captions and widths
-//   MainSpam.cpp        spam scores from the user's scorer: setting, column, marking, training
-//   MainAlike.cpp       mark alike and the sender lists from a row's context menu
 //   MainStatus.cpp      the listing's status line replaced by its result
-//   MainRulesDialog.cpp the rules dialog: its menu entry, and the list judged again after it
 class TForm1 : public QMainWindow, public TFrame {
     Q_OBJECT
 public:
@@ -195,26 +183,6 @@ public:
     QMenu* popmen_header;
     QAction* men_header_anzeigen;
     QAction* men_email_anzeigen;
-    // Mark alike and the sender lists, in popmen_header (MainAlike.cpp).
-    QAction* men_alike_sender;
-    QAction* men_alike_domain;
-    QAction* men_alike_subject;
-    QAction* men_alike_larger;
-    QAction* men_alike_older;
-    QAction* men_keep_sender;
-    QAction* men_mark_sender;
-    QAction* men_keep_domain;
-    QAction* men_mark_domain;
-    // Marks the shown rows alike to the current one, adding to the marks there are; rows the
-    // rules keep are left out.
-    void MarkAlike(TAlike kind);
-    // The current row's sender (or its domain) onto the friends (keep) or the blocked list of
-    // the rules script; then the rules run again.
-    void AlwaysFrom(bool keep, bool domain);
-    // The rules read again and run over the listed rows: new discards are marked, marks the
-    // rules made and no longer make go (MainRules.cpp).
-    void RerunListingRules();
-
     TMbxPOP pop3;
 
     // State.
@@ -261,13 +229,6 @@ public:
     bool KeepCopies() const;
     uint64_t KeepCopiesLimit() const;
     void Datei_ZClick();
-    // The rules dialog (MainRulesDialog.cpp), from its entry in the Server menu; once it has
-    // saved them, the rules are read again so that they apply.
-    QAction* Datei_R = nullptr;
-    void Datei_RClick();
-    void RulesChanged();
-    void BuildRulesDialogEntry();
-    void ApplyRulesDialogTexts();
     // The list shows the rows whose sender or subject holds the field's text (MainFind.cpp).
     void FindChanged();
     // Marks the rows shown, adding to the marks there are.
@@ -275,22 +236,6 @@ public:
     // The list shows the header texts as the server sent them instead of decoded
     // (MainHeaderTexts.cpp).
     void SetHeaderTextsAsSent(bool asSent);
-
-    // Spam scores from the user's own scorer (MainSpam.cpp): its setting and dialog, scores
-    // while listing into the Spam column and the rules, marking the spam, training the scorer.
-    QAction* Datei_S; // the scorer setting's dialog
-    QAction* Datei_P; // mark the mails the scorer rates as spam
-    QAction* men_spam;
-    QAction* men_ham;
-    TSpamSetting SpamSetting;
-    void Datei_SClick();
-    void Datei_PClick();
-    // The current row's mail, fetched whole, trained as spam or not; its row scored again.
-    void LearnCurrentMail(TLearnAs as);
-    // Mails the scorer has not answered yet in this session.
-    int SpamScoresOutstanding() const { return FListingScores.Outstanding(); }
-    // Training runs handed to the learner and not yet told.
-    int LearningRuns() const { return FLearningRuns; }
 
     // OAuth2 sign-in (MainSignIn.cpp).
     // Opens the authorization URL; the system browser unless a test puts its own.
@@ -362,63 +307,6 @@ private:
     // in the window's language, and a width for those shown, 0 for the others.
     void ShowExtraColumns();
     TExtraColumns ExtraColumns;
-
-    // Rules on listing (MainRules.cpp): the script read at connect; the row cell of a
-    // listed mail (empty when none decided); marking what the rules discarded among the newest
-    // rows. The rules' user is the session's, or the login row's while none is open; the rules
-    // dialog edits its rules.
-    QString RulesUser() const;
-    void LoadListingRules();
-    // The rule column and any error of the script read.
-    void ShowListingRules(const TListingRules::TLoad& load);
-    std::string RuleCell(int number, const std::string& header, long long octets);
-    void MarkRuleDecisions(int newRows);
-    // The decision kept for the row's mail shown (once: a row with a tooltip is done);
-    // a discard goes into discarded.
-    void ShowRuleDecision(int row, QItemSelection& discarded);
-    // After the rules judged the row's mail again (before: what they decided until then): its
-    // cell, tooltip and the rules' own mark follow; the user's marks stay.
-    void ShowChangedDecision(int row, TRuleAction before, QItemSelection& mark,
-                             QItemSelection& unmark);
-    int MarkedByRules() const;
-    // A mark the rules made and that was taken away is theirs no more: marked again, it is the
-    // user's.
-    void WireRuleMarks();
-    TListingRules ListingRules;
-    QSet<int> FRuleMarked; // numbers of the mails the rules marked
-    QSet<int> FRuleTaken;  // rules' marks the user took away; an undo gives them back
-
-    // Spam scores (MainSpam.cpp).
-    void BuildSpamEntries();
-    void ApplySpamTexts();
-    // At each connect: a scorer for the session when one is set, and its column.
-    void StartSpamScoring();
-    // Training needs the listed state; going idle ends the session's scorer, killing what
-    // is in flight.
-    void SpamSessionState(int state);
-    // A listed mail (TOP n N) goes to the scorer; gives its header for the row.
-    std::string ScoreListed(TMsgNumber number, const std::string& listed);
-    void TakeSpamScores();
-    // The scores in whose row is in the list now.
-    void ShowWaitingScores();
-    void ShowSpamScore(int row, const TScoreResult& result);
-    void JudgeWithSpamScore(int row, const TSpamScore& score);
-    void LearnedMail(int number, TLearnAs as, const TLearnOutcome& outcome);
-    std::unique_ptr<TSpamScorer> FScorer;
-    TListingScores FListingScores;
-    std::atomic<bool> FScoresPosted{false};
-    bool FScorerProblemShown = false;
-    int FLearningRuns = 0;
-    std::vector<std::future<void>> FLearning; // joined before the scorer goes
-    // Mark alike (MainAlike.cpp).
-    void BuildAlikeMenu();
-    void ApplyAlikeTexts();
-    // The listed header of a message number, empty for none.
-    std::string_view HeaderOf(int number) const;
-    std::string CurrentSender() const;
-    std::function<bool(int number)> KeptByRules() const;
-    // Adds the rows to the marks and says in the status how many, and how many were kept.
-    void MarkRows(const TAlikeRows& rows);
 
     // Find (MainFind.cpp).
     void BuildFindRow(QBoxLayout* layout);

@@ -153,7 +153,6 @@ void TForm1::btn_aktivieren(int State) {
     // Marks made while a command runs would not be the ones it acts on.
     mail_list->SetLocked(busy);
     Marks->SetUsable(listed, idle);
-    SpamSessionState(State);
     Parts.ForEach([State](TComponent& part) { part.StateChanged(State); });
 }
 

@@ -139,8 +139,6 @@ void TForm1::ConnectAndList() {
         QuitSession();
         return;
     }
-    LoadListingRules();
-    StartSpamScoring();
     const TListingStart start{!Header_Nein->isChecked(),
                               pop3.Capabilities().Known && pop3.Capabilities().Uidl};
     Parts.ForEach([&](TComponent& part) { part.ListingBegins(start); });

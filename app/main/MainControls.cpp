@@ -247,7 +247,6 @@ void TForm1::BuildMenus() {
     Datei->addActions({Datei_C, Datei_D, Datei_L, Datei_M, Datei_H, Datei_E, Datei_Close});
     Marks = new TMarkCommands(mail_list, Datei, Datei_H, this);
     BuildCopyOptions();
-    BuildRulesDialogEntry();
     help_men = MainMenu1->addMenu(QString());
     help_men->setObjectName(QStringLiteral("help_men"));
     help_I = MakeAction(this, "help_I");
@@ -259,8 +258,6 @@ void TForm1::BuildMenus() {
     men_header_anzeigen = MakeAction(this, "men_header_anzeigen");
     men_email_anzeigen = MakeAction(this, "men_email_anzeigen");
     popmen_header->addActions({men_header_anzeigen, men_email_anzeigen});
-    BuildSpamEntries();
-    BuildAlikeMenu();
     mail_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(mail_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         popmen_header->popup(mail_list->viewport()->mapToGlobal(at));

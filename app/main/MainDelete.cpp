@@ -18,7 +18,6 @@ void TForm1::BtnDeleteClick() {
     if (ControlState() != StateListed)
         return;
     TMarkedMails marked = MarkedMails(*mail_list);
-    marked.FromRules = MarkedByRules();
     Parts.ForEach([&](TComponent& part) { part.CountMarked(marked); });
     if (marked.Count == 0) {
         // Nothing to do: the session stays as it is.

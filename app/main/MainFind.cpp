@@ -3,7 +3,7 @@
 #include "FindFilter.h"
 #include "FindTexts.h"
 #include "Main.h"
-#include "MarkAlike.h"
+#include "MarkAlikeEntries.h"
 #include "MarkCommands.h"
 #include "MultiLst.h"
 
@@ -97,8 +97,9 @@ void TForm1::FindChanged() {
 // Only the user's own click or "Mark all" marks a mail the rules keep.
 void TForm1::BtnMarkShownClick() {
     StatusClear();
-    MarkRows(MarkableRows(
-        *mail_list, [](int) { return true; }, KeptByRules()));
+    TMarkAlikeEntries& alike = Part<TMarkAlikeEntries>();
+    alike.MarkRows(MarkableRows(
+        *mail_list, [](int) { return true; }, alike.KeptByRules()));
 }
 
 // A range marked with Shift or "Mark all" spans hidden rows too: those the user cannot see

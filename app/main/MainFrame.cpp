@@ -3,9 +3,13 @@
 #include "AccountData.h"
 #include "ByteText.h"
 #include "Main.h"
+#include "MarkAlikeEntries.h"
+#include "MarkCommands.h"
 #include "MarksCountLine.h"
 #include "NewMailMarkers.h"
-#include "RulesTexts.h"
+#include "RulesOnListing.h"
+#include "SenderListEntries.h"
+#include "SpamScores.h"
 #include "email.h"
 
 #include <QComboBox>
@@ -13,8 +17,11 @@
 // Each capability beyond the window's own commands is made here, once; the order is the order
 // their hooks are called in.
 void TForm1::MakeComponents() {
-    SetColumnLook(RuleColumn, RulesTexts::Column, "Zeile 999");
-    SetColumnLook(SpamColumn, {"Spam", "Spam"}, "99.9");
+    auto& rules =
+        Parts.Add(std::make_unique<TRulesOnListing>(*this, [this] { return Marks->Undoing(); }));
+    Parts.Add(std::make_unique<TSpamScores>(*this, rules));
+    Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
+    Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
 }
 

@@ -84,9 +84,6 @@ void TForm1::ApplyLanguageTexts() {
     ApplySignInTexts();
     ApplyCopyTexts();
     ApplyFindTexts();
-    ApplySpamTexts();
-    ApplyAlikeTexts();
-    ApplyRulesDialogTexts();
     Parts.ForEach([this](TComponent& part) { part.LanguageChanged(GermanUI()); });
     FitCaptions();
 }

@@ -86,10 +86,7 @@ void TForm1::RunFullListing() {
         QElapsedTimer adding;
         adding.start();
         FitNumberColumn(mail_list, batch.LargestNumber());
-        const int added = batch.Size();
         FRows->Mark(TNumberRuns::Of(AddBatch(mail_list, batch)));
-        MarkRuleDecisions(added);
-        ShowWaitingScores();
         Parts.ForEach([](TComponent& part) { part.RowsListed(); });
         ProgressBar->setValue(static_cast<int>(lastListed));
         intervalMs = std::max(BatchIntervalMs, 4 * adding.elapsed());
@@ -98,15 +95,13 @@ void TForm1::RunFullListing() {
     TMbxPOP::TPassEnd end = TMbxPOP::TPassEnd::Complete;
     const auto row = [&](TMsgNumber n, const std::string& listed, const std::string& size,
                          const std::string& id) {
-        std::string header = ScoreListed(n, listed);
+        std::string header = listed;
         Parts.ForEach([&](TComponent& part) { part.MailArrived(static_cast<int>(n), header); });
         FRows->AddHeader(header + "|");
         int32_t octets = -1;
         const bool sized = ParseInt32(Trim(size), octets);
         TMailRowData data = MailRowData(static_cast<int>(n), sized ? octets : -1, header);
         TMailAnswer answer(data);
-        answer.Cells[RuleColumn - FirstExtraColumn] =
-            RuleCell(static_cast<int>(n), header, sized ? octets : -1);
         const TListedMail mail{static_cast<int>(n), sized ? octets : -1, id, header};
         Parts.ForEach([&](TComponent& part) { part.MailListed(mail, answer); });
         batch.Add(FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |" +

@@ -18,7 +18,6 @@ void TForm1::GetFromIniFile() {
 
     SetHeaderTextsAsSent(FSettings.ReadInteger(QStringLiteral("HeaderTextsAsSent"), 0) != 0);
     LoadCopyOptions();
-    SpamSetting = ReadSpamSetting(FSettings);
 
     const int width = FSettings.ReadInteger(QStringLiteral("Width"), 458);
     move(FSettings.ReadInteger(QStringLiteral("XPos"), 283),

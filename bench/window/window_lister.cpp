@@ -8,6 +8,7 @@
 #include "MailRows.h"
 #include "Main.h"
 #include "MarkAlike.h"
+#include "MarkAlikeEntries.h"
 #include "MarkCommands.h"
 #include "MultiLst.h"
 #include "SecurityChoice.h"
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
         list.clearSelection();
         list.setCurrentRow(1, QItemSelectionModel::NoUpdate);
         return Milliseconds([&] {
-            form.MarkAlike(kind);
+            form.Part<TMarkAlikeEntries>().MarkAlike(kind);
             QApplication::processEvents();
         });
     };

@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 
 #include "ExtraColumns.h"
+#include "MarkAlikeEntries.h"
 #include "MultiLst.h"
 #include "SpamSettingsDialog.h"
 #include "TrustDialog.h"
@@ -75,7 +76,8 @@ TEST_F(AppTest, QtsOwnTextsAndTheCertificateProblemSpeakTheWindowsLanguage) {
         EXPECT_EQ(ButtonText(spam, QDialogButtonBox::Cancel), QString::fromUtf8(row.cancel));
 
         // As the menu shows it.
-        const QString shortcut = f.men_alike_sender->shortcut().toString(QKeySequence::NativeText);
+        const QString shortcut = f.Part<TMarkAlikeEntries>().men_alike_sender->shortcut().toString(
+            QKeySequence::NativeText);
         EXPECT_TRUE(shortcut.startsWith(QString::fromUtf8(row.shortcutStart)))
             << shortcut.toStdString();
 

@@ -8,6 +8,7 @@
 #include "Parser.h"
 #include "RuleRows.h"
 #include "RulesDialog.h"
+#include "RulesOnListing.h"
 #include "SenderLists.h"
 
 #include <QClipboard>
@@ -47,7 +48,7 @@ void WithRulesDialog(TForm1& f, const std::function<void(TRulesDialog&)>& drive)
         if (dialog->isVisible())
             dialog->reject();
     });
-    f.Datei_R->trigger();
+    f.Part<TRulesOnListing>().Datei_R->trigger();
     EXPECT_TRUE(driven);
 }
 
@@ -226,7 +227,7 @@ TEST_F(AppTest, AccountRulesAddToTheSharedFriends) {
     // An error in the account's script is told in the window's language, and nothing is
     // marked by the rules then.
     ASSERT_TRUE(WriteRulesFile(account, "if true { fileinto \"x\"; }\n", why));
-    f.RulesChanged();
+    f.Part<TRulesOnListing>().RulesChanged();
     EXPECT_TRUE(StatusLines().contains(
         QStringLiteral("Regeln: Fehler in %1 bei 1:11: nicht unterstützter Befehl 'fileinto'")
             .arg(account)))

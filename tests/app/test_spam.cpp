@@ -4,6 +4,7 @@
 
 #include "ExtraColumns.h"
 #include "MultiLst.h"
+#include "SpamScores.h"
 #include "SpamSettingsDialog.h"
 #include "SpamdServer.h"
 
@@ -24,9 +25,10 @@ const std::string kGtube =
 bool AwaitScores(TForm1& f) {
     QElapsedTimer waited;
     waited.start();
-    while ((f.SpamScoresOutstanding() > 0 || f.LearningRuns() > 0) && waited.elapsed() < 60000)
+    while ((f.Part<TSpamScores>().Outstanding() > 0 || f.Part<TSpamScores>().LearningRuns() > 0) &&
+           waited.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return f.SpamScoresOutstanding() == 0 && f.LearningRuns() == 0;
+    return f.Part<TSpamScores>().Outstanding() == 0 && f.Part<TSpamScores>().LearningRuns() == 0;
 }
 
 QString Cell(const QString& row, int column) {
@@ -70,7 +72,7 @@ TEST_F(AppTest, SpamdScoresTheListAndMarksTheSpam) {
         store->setValue("SpamScorerTimeout", 60);
     }
     TForm1& f = Open();
-    ASSERT_TRUE(f.SpamSetting.On());
+    ASSERT_TRUE(f.Part<TSpamScores>().Setting.On());
     FillLogin(server.port(), "bob", "secret");
     f.BtnConnectClick();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
@@ -94,7 +96,7 @@ TEST_F(AppTest, SpamdScoresTheListAndMarksTheSpam) {
     f.mail_list->SortByColumn(SpamColumn);
     EXPECT_EQ(Subjects(Rows()).first(), "Offer") << "highest score first, descending";
 
-    f.Datei_P->trigger();
+    f.Part<TSpamScores>().Datei_P->trigger();
     ASSERT_EQ(MarkedRows().size(), 1u);
     EXPECT_EQ(Cell(Rows()[MarkedRows()[0] - 1], 4), "Offer");
     EXPECT_TRUE(StatusLines().endsWith("\r1 mail(s) marked as spam."));
@@ -141,14 +143,14 @@ TEST_F(AppTest, AHangingScorerIsToldOnceAndTheListingCompletes) {
             Mail("a@example.org", "Mail " + std::to_string(i), "Mon, 7 Dec 2026 10:00:00 +0000"));
     DovecotServer server("bob", "secret", mails);
     TForm1& f = Open();
-    f.SpamSetting.Kind = TScorerKind::SpamAssassin;
-    f.SpamSetting.Program = script;
-    f.SpamSetting.TimeoutSeconds = 1;
+    f.Part<TSpamScores>().Setting.Kind = TScorerKind::SpamAssassin;
+    f.Part<TSpamScores>().Setting.Program = script;
+    f.Part<TSpamScores>().Setting.TimeoutSeconds = 1;
     FillLogin(server.port(), "bob", "secret");
     f.BtnConnectClick();
     EXPECT_EQ(f.ControlState(), TForm1::StateListed);
     EXPECT_EQ(Rows().size(), 4);
-    EXPECT_GT(f.SpamScoresOutstanding(), 0) << "the listing did not wait for the scorer";
+    EXPECT_GT(f.Part<TSpamScores>().Outstanding(), 0) << "the listing did not wait for the scorer";
     ASSERT_TRUE(AwaitScores(f));
     EXPECT_EQ(Occurrences(StatusLines(), "no answer within 1 s, stopped"), 1)
         << StatusLines().toStdString();
@@ -168,14 +170,14 @@ TEST_F(AppTest, TrainingHandsTheWholeMailToTheLearner) {
                          {Mail("x@example.com", "Cheap", "Mon, 7 Dec 2026 10:00:00 +0000",
                                "Buy quokkabanana pills today.\r\n")});
     TForm1& f = Open({"de-DE"});
-    f.SpamSetting.Kind = TScorerKind::Bogofilter;
-    f.SpamSetting.Place = words.path();
+    f.Part<TSpamScores>().Setting.Kind = TScorerKind::Bogofilter;
+    f.Part<TSpamScores>().Setting.Place = words.path();
     FillLogin(server.port(), "bob", "secret");
     f.BtnConnectClick();
     ASSERT_TRUE(AwaitScores(f));
     EXPECT_EQ(Cell(Rows()[0], SpamColumn), "-") << "no word list yet";
     f.mail_list->setCurrentRow(1);
-    f.men_spam->trigger();
+    f.Part<TSpamScores>().men_spam->trigger();
     ASSERT_TRUE(AwaitScores(f));
     EXPECT_TRUE(StatusLines().contains("\rMail 1 als Spam gelernt."))
         << StatusLines().toStdString();
@@ -194,7 +196,7 @@ TEST_F(AppTest, TrainingHandsTheWholeMailToTheLearner) {
 // What the dialog is given comes back from it and through the settings file unchanged.
 TEST_F(AppTest, TheScorerSettingRoundTripsThroughTheDialogAndTheFile) {
     TForm1& f = Open();
-    EXPECT_FALSE(f.SpamSetting.On()) << "off by default";
+    EXPECT_FALSE(f.Part<TSpamScores>().Setting.On()) << "off by default";
     const TSpamSetting settings[] = {
         {},
         {TScorerKind::SpamAssassin, "/run/spamd.sock", "", 0, 10},

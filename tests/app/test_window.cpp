@@ -8,9 +8,13 @@
 #include "ClientSocket.h"
 #include "ErrorTexts.h"
 #include "LanguageTexts.h"
+#include "MarkAlikeEntries.h"
 #include "MarkCommands.h"
 #include "MultiLst.h"
 #include "RulesDialog.h"
+#include "RulesOnListing.h"
+#include "SenderListEntries.h"
+#include "SpamScores.h"
 #include "TextTable.h"
 
 #include <QAction>
@@ -114,11 +118,16 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
         {"Datei_L", [&] { return f->Datei_L->text(); }, "&Lösche e-mails", "D&elete e-mails"},
         {"Datei_H", [&] { return f->Datei_H->text(); }, "Kopfzeilen &wie vom Server gesendet",
          "Header texts as the server &sent them"},
-        {"Datei_S", [&] { return f->Datei_S->text(); }, "Spam-&Bewertung…", "Spam sc&oring…"},
-        {"Datei_P", [&] { return f->Datei_P->text(); }, "&Spam markieren", "M&ark spam"},
-        {"men_spam", [&] { return f->men_spam->text(); }, "Das ist Spam", "This is spam"},
-        {"men_ham", [&] { return f->men_ham->text(); }, "Das ist kein Spam", "This is not spam"},
-        {"Datei_R", [&] { return f->Datei_R->text(); }, "Regeln…", "Rules…"},
+        {"Datei_S", [&] { return f->Part<TSpamScores>().Datei_S->text(); }, "Spam-&Bewertung…",
+         "Spam sc&oring…"},
+        {"Datei_P", [&] { return f->Part<TSpamScores>().Datei_P->text(); }, "&Spam markieren",
+         "M&ark spam"},
+        {"men_spam", [&] { return f->Part<TSpamScores>().men_spam->text(); }, "Das ist Spam",
+         "This is spam"},
+        {"men_ham", [&] { return f->Part<TSpamScores>().men_ham->text(); }, "Das ist kein Spam",
+         "This is not spam"},
+        {"Datei_R", [&] { return f->Part<TRulesOnListing>().Datei_R->text(); }, "Regeln…",
+         "Rules…"},
         {"Marks",
          [&] {
              return QStringList{f->Marks->Undo->text(), f->Marks->Unmark->text(),
@@ -143,13 +152,13 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
         {"help_I", [&] { return f->help_I->text(); }, "&Über", "&About"},
         {"men_email_anzeigen", [&] { return f->men_email_anzeigen->text(); }, "e-mail anzeigen",
          "Show e-mail"},
-        {"men_alike_domain", [&] { return f->men_alike_domain->text(); },
+        {"men_alike_domain", [&] { return f->Part<TMarkAlikeEntries>().men_alike_domain->text(); },
          "Alle von der Domain dieses Absenders markieren", "Mark all from this sender's domain"},
-        {"men_alike_older", [&] { return f->men_alike_older->text(); },
+        {"men_alike_older", [&] { return f->Part<TMarkAlikeEntries>().men_alike_older->text(); },
          "Alle älteren als diese Mail markieren", "Mark all older than this mail"},
-        {"men_keep_sender", [&] { return f->men_keep_sender->text(); },
+        {"men_keep_sender", [&] { return f->Part<TSenderListEntries>().men_keep_sender->text(); },
          "Mails von … immer behalten", "Always keep mails from …"},
-        {"men_mark_domain", [&] { return f->men_mark_domain->text(); },
+        {"men_mark_domain", [&] { return f->Part<TSenderListEntries>().men_mark_domain->text(); },
          "Mails von … immer markieren", "Always mark mails from …"},
         {"mail_list", [&] { return f->mail_list->HeaderSections().join('|'); },
          "|Größe|Datum|Absender|Betreff", "|Size|Date|From|Subject"},

@@ -4,6 +4,7 @@
 #include "E2eSupport.h"
 
 #include "MultiLst.h"
+#include "SenderListEntries.h"
 #include "SenderLists.h"
 
 #include <QAction>
@@ -237,7 +238,7 @@ TEST_F(AppTest, AScriptErrorIsToldWithItsPlaceAndMarksNothing) {
     // Nor does a sender go on the lists of a script that cannot run.
     const std::string before = rules.Text();
     OpenRowMenu(f, 7);
-    f.men_mark_sender->trigger();
+    f.Part<TSenderListEntries>().men_mark_sender->trigger();
     f.popmen_header->hide();
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("at 2:11:"))) << StatusLines().toStdString();
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("the lists were not changed")));
@@ -265,9 +266,9 @@ TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
     ASSERT_TRUE(f.popmen_header->isVisible());
     EXPECT_EQ(f.mail_list->currentRow(), junk.front());
     EXPECT_EQ(f.mail_list->MarkedRows().size(), junk.size() + 1) << "a right click keeps marks";
-    EXPECT_EQ(f.men_keep_sender->text(),
+    EXPECT_EQ(f.Part<TSenderListEntries>().men_keep_sender->text(),
               QStringLiteral("Always keep mails from deals@junk.example"));
-    f.men_keep_sender->trigger();
+    f.Part<TSenderListEntries>().men_keep_sender->trigger();
     f.popmen_header->hide();
     EXPECT_EQ(MarkedNumbers(f), std::set<int>{2}) << StatusLines().toStdString();
     EXPECT_EQ(ReadSenderLists(rules.Text()).friends,
@@ -292,8 +293,9 @@ TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
     f.FindField->clear();
 
     OpenRowMenu(f, 1);
-    EXPECT_EQ(f.men_mark_domain->text(), QStringLiteral("Always mark mails from work.example"));
-    f.men_mark_domain->trigger();
+    EXPECT_EQ(f.Part<TSenderListEntries>().men_mark_domain->text(),
+              QStringLiteral("Always mark mails from work.example"));
+    f.Part<TSenderListEntries>().men_mark_domain->trigger();
     f.popmen_header->hide();
     std::set<int> expected = {2};
     for (const int n : NumbersOf(TKind::Lunch, true))

@@ -11,6 +11,7 @@
 #include "OAuth2ProviderDialog.h"
 #include "RuleRows.h"
 #include "RulesDialog.h"
+#include "RulesOnListing.h"
 #include "SenderLists.h"
 
 #include <QDateTime>
@@ -117,7 +118,7 @@ TEST_F(AppTest, ScreenshotsOfTheRulesDialog) {
             QCoreApplication::processEvents();
             SaveScreenshot(window, "rules-dialog-sieve-" + Language(german));
         });
-        f.Datei_R->trigger();
+        f.Part<TRulesOnListing>().Datei_R->trigger();
         EXPECT_TRUE(*shown);
     }
 }
