@@ -67,13 +67,32 @@ public:
     virtual void LanguageChanged(bool germanUI) { (void)germanUI; }
     // The control state (idle, busy, listed) after each change.
     virtual void StateChanged(int state) { (void)state; }
+    // The settings file was read at start, the account history with it: the component's
+    // values come out.
+    virtual void ReadSettings() {}
     // The settings file is about to be written: the component's values go in.
     virtual void WriteSettings() {}
+    // Account i's password is kept by the component, so the settings file goes without it.
+    virtual bool KeepsPasswordOf(int account) const {
+        (void)account;
+        return false;
+    }
+    // The last running command ended (commands nest).
+    virtual void CommandsEnded() {}
 
     // The login row chose account i of the history.
     virtual void AccountChosen(int account) { (void)account; }
+    // A login needs the password field's text: false when the component signs in otherwise.
+    virtual bool PasswordNeeded() const { return true; }
     // Before a connect, once the login row is read: false stops it (the status says why).
     virtual bool PrepareConnect() { return true; }
+    // Inside the connect's exchange (busy, Cancel at hand), before the connection opens: false
+    // stops it (the status says why, unless Cancel ended it).
+    virtual bool SignIn() { return true; }
+    // The connection could not be opened: true when the component told the user why.
+    virtual bool OpenFailed() { return false; }
+    // The connection is open; the login comes next.
+    virtual void Opened() {}
     // The server took the login.
     virtual void LoggedIn() {}
     // The server refused the login: true when the component told the user what comes next.

@@ -9,9 +9,13 @@
 
 class QAction;
 class QBoxLayout;
+class QCheckBox;
+class QComboBox;
+class QLabel;
 class QMainWindow;
 class QMenu;
 class QStatusBar;
+class TAccountHistory;
 class TCommandScope;
 class TMailRows;
 class TMbxMsg;
@@ -33,11 +37,15 @@ public:
     virtual TMbxPOP& Session() = 0;
     virtual TMailRows& Rows() = 0;
     virtual TSettingsStore& Settings() = 0;
+    // The accounts of earlier logins, as the login row shows them.
+    virtual TAccountHistory& History() = 0;
 
     virtual bool GermanUI() const = 0;
     virtual int ControlState() const = 0;
     // A command runs now (they nest through the event processing of POP3 waits).
     virtual bool CommandRunning() const = 0;
+    // Cancel dropped the connection during the running command.
+    virtual bool Aborted() const = 0;
     // The list shows the header texts as the server sent them instead of decoded.
     virtual bool HeaderTextsAsSent() const = 0;
 
@@ -50,6 +58,8 @@ public:
     // A line counting marks: rewritten as the marks change, until the status tells of
     // something else.
     virtual void StatusAppendMarks(const QString& message) = 0;
+    // The status label shown (it is hidden until the first connect).
+    virtual void ShowStatus() = 0;
 
     // Where components add their controls: the Server menu (entries go before `ServerEnd`),
     // the list's context menu, the status bar and the row below the list.
@@ -67,6 +77,22 @@ public:
     // The login row's server (trimmed) and user as typed.
     virtual QString ServerText() const = 0;
     virtual QString UserText() const = 0;
+    // The login row's places for the controls of components, each after those already there:
+    // an option on the line of the row's own option, a choice (a caption and its field) on the
+    // line below. The row places them, takes them into its keyboard order, lets Enter in them
+    // connect and fits them to their captions.
+    virtual QCheckBox& AddLoginOption(const char* name, int width) = 0;
+    struct TLoginChoice {
+        QLabel& Caption;
+        QComboBox& Field;
+    };
+    virtual TLoginChoice AddLoginChoice(const char* captionName, const char* name, int width) = 0;
+    // A component's answer to PasswordNeeded changed: the password field follows.
+    virtual void PasswordNeedChanged() = 0;
+    // A remembered password that came late goes into the empty password field, while idle,
+    // when the login row shows its account.
+    virtual void OfferPassword(const QString& server, const QString& user,
+                               const QString& password) = 0;
     // The session's account folder name below the data folder.
     virtual QString AccountFolder() const = 0;
 

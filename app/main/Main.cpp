@@ -8,7 +8,6 @@
 #include "MailRows.h"
 #include "MultiLst.h"
 #include "SaveDialog.h"
-#include "SecurityChoice.h"
 #include "email.h"
 #include "info.h"
 
@@ -94,8 +93,6 @@ void TForm1::Wire() {
         pop3RetrieveProgress(sender, percent);
     };
     pop3.ProcessMessages = [] { QCoreApplication::processEvents(); };
-    WireSecurity();
-    WireSignIn();
     WireFind();
     MarksLine = new TMarksCountLine(
         Status, mail_list, [this](const QString& message) { StatusAppend(message); },
@@ -144,10 +141,11 @@ void TForm1::Wire() {
     connect(servername, &QComboBox::activated, this, &TForm1::servernameClick);
     connect(Username, &QComboBox::activated, this, &TForm1::UsernameClick);
 
-    // Enter in any of the login row's controls connects.
-    for (QObject* watched : std::initializer_list<QObject*>{
-             servername, servername->lineEdit(), Username, Username->lineEdit(), Password,
-             Header_Nein, Passwort_merken, Sicherheit})
+    // Enter in any of the login row's controls connects (those of components too:
+    // MainControls.cpp).
+    for (QObject* watched :
+         std::initializer_list<QObject*>{servername, servername->lineEdit(), Username,
+                                         Username->lineEdit(), Password, Header_Nein})
         watched->installEventFilter(this);
     for (QObject* watched : std::initializer_list<QObject*>{
              mail_list, BtnConnect, BtnDisconnect, btn_cancel, BtnDelete, BtnMark, btn_header,
@@ -156,15 +154,11 @@ void TForm1::Wire() {
 }
 
 void TForm1::FormCreate() {
-    ChoosePasswordStore();
     GetFromIniFile();
     RemoveExpiredCopies();
-    LoadPasswordOptions();
+    Parts.ForEach([](TComponent& part) { part.ReadSettings(); });
     servername->setCurrentIndex(servername->count() - 1);
     Username->setCurrentIndex(Username->count() - 1);
-    if (servername->count() > 0)
-        ChooseSecurity(*Sicherheit, Accounts.Security(servername->count() - 1));
-    ChooseAccountSignIn(servername->count() - 1);
     Parts.ForEach([this](TComponent& part) { part.AccountChosen(servername->count() - 1); });
 }
 
@@ -194,7 +188,6 @@ void TForm1::ChooseAccount(int index, QComboBox* other) {
         return;
     other->setCurrentIndex(index);
     Password->setText(FromBytes(Accounts.Password(index)));
-    ChooseSecurity(*Sicherheit, Accounts.Security(index));
     Parts.ForEach([index](TComponent& part) { part.AccountChosen(index); });
 }
 

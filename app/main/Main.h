@@ -5,14 +5,11 @@
 #include "ExtraColumns.h"
 #include "Frame.h"
 #include "HintPointer.h"
-#include "KeyringStore.h"
 #include "LanguageTexts.h"
 #include "MainCommands.h"
 #include "MbxMsg.h"
 #include "MbxPOP3.h"
-#include "Security.h"
 #include "SettingsStore.h"
-#include "TrustedCertificates.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -45,7 +42,6 @@ class QPlainTextEdit;
 class QProgressBar;
 class QStatusBar;
 class QToolButton;
-class QUrl;
 class TAboutBox;
 class TBusyAnimation;
 class TForm2;
@@ -53,10 +49,6 @@ class TForm3;
 class TMarkCommands;
 class TMarksCountLine;
 class TMultiList;
-class TOAuth2Flow;
-class TOAuth2TokenStore;
-class TSecurityIndicator;
-struct TCertificateInfo;
 
 // The main window: tool bar, login row, message list, status texts, menus, and the one POP3
 // session. Handlers are public so that tests drive them as the controls do.
@@ -69,14 +61,11 @@ struct TCertificateInfo;
 //   MainDelete.cpp      delete the marked mails, mark all, disconnect
 //   MainShow.cpp        show the header or the whole mail of a row
 //   MainErrors.cpp      how failures reach the status label and the error display
-//   MainSecurity.cpp    the security choice and the questions asked while connecting
 //   MainSettings.cpp    the settings file: history, geometry, column widths
-//   MainPasswords.cpp   remembered passwords (keyring or settings file)
 //   MainLanguage.cpp    the interface language and the texts of the controls
-//   MainControls.cpp    building the controls; MainFit.cpp fitting them to their captions
+//   MainControls.cpp    building the controls, the login row's places for components'
+//                       controls; MainFit.cpp fitting them to their captions
 //   MainHeaderTexts.cpp the choice of decoded or sent header texts
-//   MainSignIn.cpp      the sign-in choice; OAuth2 tokens from the browser or a refresh;
-//                       a token the server refused is dropped
 //   MainCopies.cpp      copies of deleted mail: option, deletion, retention, their window
 //   MainFind.cpp        find over the list and marking the rows it shows
 //   MainColumns.cpp     the list's columns after the subject: captions and widths
@@ -93,14 +82,17 @@ public:
     TMailRows& Rows() override { return *FRows; }
     const TMailRows& Rows() const { return *FRows; }
     TSettingsStore& Settings() override { return FSettings; }
+    TAccountHistory& History() override { return Accounts; }
     bool GermanUI() const override { return FGermanUI; }
     int ControlState() const override { return FState; }
     bool CommandRunning() const override { return FRunningCommands > 0; }
+    bool Aborted() const override { return FAborted; }
     bool HeaderTextsAsSent() const override { return FHeaderTextsAsSent; }
     void StatusClear() override;
     void StatusAppend(const QString& message) override;
     bool StatusReplace(const TText& line, const QString& by) override;
     void StatusAppendMarks(const QString& message) override;
+    void ShowStatus() override;
     QMenu& ServerMenu() override { return *Datei; }
     QAction* ServerEnd() override { return Datei_E; }
     QMenu& RowMenu() override { return *popmen_header; }
@@ -111,6 +103,11 @@ public:
     bool ColumnShown(TExtraColumn column) const override { return ExtraColumns.Shown(column); }
     QString ServerText() const override;
     QString UserText() const override;
+    QCheckBox& AddLoginOption(const char* name, int width) override;
+    TLoginChoice AddLoginChoice(const char* captionName, const char* name, int width) override;
+    void PasswordNeedChanged() override;
+    void OfferPassword(const QString& server, const QString& user,
+                       const QString& password) override;
     QString AccountFolder() const override;
     std::unique_ptr<TMbxMsg> FetchWholeMail(int number) override;
     void ShowMail(std::unique_ptr<TMbxMsg> msg) override;
@@ -140,12 +137,6 @@ public:
     QLabel* Label3;
     QLineEdit* Password;
     QCheckBox* Header_Nein;
-    // Remember the password of the next login (in the keyring, or else the settings file).
-    QCheckBox* Passwort_merken;
-    QLabel* Label4;
-    QComboBox* Sicherheit; // how the connection is protected
-    QLabel* Label5;
-    QComboBox* Anmeldung; // password, or OAuth2 in the browser (MainSignIn.cpp)
     TBusyAnimation* Status_avi;
     QPlainTextEdit* info_fenster;
     QPlainTextEdit* info_fenster_eng;
@@ -154,7 +145,6 @@ public:
     QProgressBar* ProgressBar;
     QStatusBar* Status_leiste;
     std::array<QLabel*, 3> StatusPanels{};
-    TSecurityIndicator* Status_sicherheit;
 
     QMenuBar* MainMenu1;
     QMenu* Datei;
@@ -163,7 +153,6 @@ public:
     QAction* Datei_L;
     QAction* Datei_M;
     QAction* Datei_H; // the list's header texts as the server sent them (checkable)
-    QAction* Datei_O; // the OAuth2 provider of the server in the login row
     QAction* Datei_E;
     QAction* Datei_Close;
     QAction* Datei_K; // keep a copy of each deleted mail (checkable; MainCopies.cpp)
@@ -188,11 +177,8 @@ public:
     // State.
     bool FGermanUI = false; // chosen once, at the first showing (MainLanguage.cpp)
     TSettingsStore FSettings;
-    TTrustedCertificates TrustedCertificates{FSettings};
     // The accounts of earlier logins, shown by servername and Username, with their passwords.
     TAccountHistory Accounts;
-    // Where remembered passwords live when a keyring service ran at start; null: the file.
-    TKeyringStore* Keyring = nullptr;
     int MailCount = 0;
     std::string MailboxSizeText;
     std::unique_ptr<TMbxMsg> CurrentMsg;
@@ -237,22 +223,9 @@ public:
     // (MainHeaderTexts.cpp).
     void SetHeaderTextsAsSent(bool asSent);
 
-    // OAuth2 sign-in (MainSignIn.cpp).
-    // Opens the authorization URL; the system browser unless a test puts its own.
-    std::function<void(const QUrl&)> OpenBrowser;
-    // The time an access token's expiry is measured against (UTC).
-    std::function<QDateTime()> SignInClock;
-    bool SignsInWithOAuth2() const;
-    // Edits the OAuth2 provider of the server in the login row.
-    void Datei_OClick();
-
-    // POP3 events (MainErrors.cpp, MainSecurity.cpp).
+    // POP3 events (MainErrors.cpp).
     void pop3Error(TObject* Sender, int Error, const std::string& Msg);
     void pop3RetrieveProgress(TObject* Sender, uint16_t Percent);
-    // A certificate that cannot be verified: true when the user trusts it for this server.
-    bool pop3CertificateProblem(const TCertificateInfo& Certificate);
-    // Automatic mode, no encryption offered: true when the user consents to plain text.
-    bool pop3PlainTextConsent(const std::string& Host, int Port);
 
     // The command machinery (MainCommands.cpp).
     void btn_aktivieren(int State);
@@ -262,14 +235,12 @@ public:
     // nothing is deleted) and the running command ends as cancelled.
     void AbortExchange();
 
-    // Settings (MainSettings.cpp, MainPasswords.cpp).
+    // Settings (MainSettings.cpp).
     void GetFromIniFile();
     void WriteToIniFile();
     // The window's place, size and column widths; while maximised only that it is, so that
     // the place and size before it stay for the next start.
     void WriteGeometry();
-    // True when account i's password is kept in the keyring rather than the file.
-    bool PasswordInKeyring(int account) const;
 
     // The status label: commands clear it and append messages, each beginning with "\r",
     // which is shown as a line break (Main.cpp).
@@ -299,6 +270,12 @@ private:
     void BuildControls();
     void BuildToolBar();
     void BuildLoginRow();
+    // What components added to the login row (MainControls.cpp): options after Header_Nein,
+    // and choices (caption and field) on the line below.
+    std::vector<QCheckBox*> FLoginOptions;
+    std::vector<std::pair<QLabel*, QComboBox*>> FLoginChoices;
+    // The login takes the password field's text: no component signs in otherwise (MainFrame.cpp).
+    bool PasswordNeeded();
     void BuildMenus();
     void ConfigureMailList();
     void Wire();
@@ -334,13 +311,13 @@ private:
     // Back to the listed state when the command keeps the session (stateIfConnected) and it
     // is still open, else the session ends and the window goes idle.
     void Recover(int stateIfConnected);
-    // Aborted: the connection was dropped on purpose during the running command.
-    bool Aborted() const { return FAborted; }
     // A close while a command runs waits for its end; true when the close must wait.
     bool DeferClose();
 
     // Connect and list (MainConnect.cpp, MainListing.cpp).
     void ShowListInPlaceOfIntroduction();
+    // The exchange of a connect: the components sign in, then connect and list.
+    void SignInAndList();
     void ConnectAndList();
     void RecordAccount();
     void RunFullListing();
@@ -395,18 +372,10 @@ private:
     // The connect-failure lines for a cause, the layer's text and the wait that ran out.
     void ReportConnectFailure(TFailureCause cause, const std::string& why,
                               std::chrono::milliseconds waited);
+    // A connect that found no usable server: what a component told, or why it failed.
+    void ReportOpenFailure();
     // The status lines for a transport failure that ended a command.
     void ReportTransportFailure(const TCommandOutcome& outcome);
-
-    // Security (MainSecurity.cpp).
-    void WireSecurity();
-    void ApplySecurityTexts();
-    // Host, port, mode and trusted fingerprint from the login row into pop3; false (with
-    // the reason in the status label) when the server field cannot be read.
-    bool PrepareSecurity();
-    // A connect that found no usable server: what the user declined, or why it failed.
-    void ReportOpenFailure();
-    void ShowSessionSecurity();
 
     // Language and layout (MainLanguage.cpp, MainFit.cpp).
     void ApplyLanguageTexts();
@@ -422,39 +391,6 @@ private:
     // The window wholly on its screen, smaller if the screen is.
     void KeepOnScreen();
 
-    // Remembered passwords (MainPasswords.cpp).
-    void BuildRememberOption();
-    void ChoosePasswordStore();
-    void LoadPasswordOptions();
-    void SavePasswordOptions();
-    void RememberPassword();
-    void KeyringPasswordRead(const QString& server, const QString& user,
-                             TKeyringStore::Result result, const QString& password,
-                             const QString& error);
-    void KeyringPasswordWritten(const QString& server, const QString& user,
-                                TKeyringStore::Result result, const QString& error);
-    void KeyringNotice(bool& shown, const TText& text, const QString& error);
-    // A notice about the keyring for the status, shown once no command runs.
-    void QueueKeyringNotice(const QString& notice);
-    void ShowKeyringNotices();
-
-    // OAuth2 sign-in (MainSignIn.cpp).
-    void WireSignIn();
-    void ApplySignInTexts();
-    void ChooseAccountSignIn(int account);
-    // The exchange of a connect: the sign-in's token (when OAuth2), then connect and list.
-    void SignInAndList();
-    // The access token into pop3 when OAuth2 is chosen; false (with the reason in the status
-    // label) when there is none.
-    bool PrepareSignIn();
-    // After a refused login: with OAuth2 the access token that went out is dropped, and the
-    // status says what the next connect does. False for a password login.
-    bool SignInRefused();
-    // After a login: the account's way of signing in, and its password if that was used.
-    void RememberSignIn();
-    // Cancel: a sign-in waiting for the browser or the provider ends.
-    void StopSignInWait();
-
     // Written by the command machinery only.
     int FState = StateIdle;
     int FRunningCommands = 0;
@@ -465,17 +401,7 @@ private:
 
     bool FLanguageChosen = false;
     bool FHeaderTextsAsSent = false;
-    // Accounts ("server\nuser") whose password is in the keyring.
-    QSet<QString> FKeyringAccounts;
-    QStringList FKeyringNotices;
-    bool FKeyringWriteFailShown = false;
-    bool FKeyringUnusableShown = false;
-    // The user declined a certificate or plain text during the current connect.
-    bool FSecurityDeclined = false;
     THintPointer FHintPointer;
-    TOAuth2Flow* FSignInFlow = nullptr;
-    TOAuth2TokenStore* FTokens = nullptr; // made at the first OAuth2 sign-in
-    bool FSignInNotKeptShown = false;
 
     TAboutBox* FAboutBox = nullptr;
     TForm2* FHeaderWindow = nullptr;

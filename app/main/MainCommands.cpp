@@ -46,7 +46,7 @@ TCommandScope::~TCommandScope() {
     if (std::uncaught_exceptions() > uncaughtAtStart_)
         form_.Recover(stateIfConnected_);
     if (form_.FRunningCommands == 0)
-        form_.ShowKeyringNotices();
+        form_.Parts.ForEach([](TComponent& part) { part.CommandsEnded(); });
     if (form_.FRunningCommands == 0 && form_.FCloseRequested)
         QMetaObject::invokeMethod(&form_, &QWidget::close, Qt::QueuedConnection);
     if (failureText_)
@@ -145,10 +145,13 @@ void TForm1::btn_aktivieren(int State) {
         control->setProperty("enabled", listed);
     for (QObject* control : std::initializer_list<QObject*>{BtnInfo, help_I, BtnClose, Datei_Close})
         control->setProperty("enabled", !busy);
-    for (QWidget* field : std::initializer_list<QWidget*>{servername, Username, Header_Nein,
-                                                          Passwort_merken, Sicherheit, Anmeldung})
+    for (QWidget* field : std::initializer_list<QWidget*>{servername, Username, Header_Nein})
         field->setEnabled(idle);
-    Password->setEnabled(idle && !SignsInWithOAuth2());
+    for (QWidget* option : FLoginOptions)
+        option->setEnabled(idle);
+    for (const auto& choice : FLoginChoices)
+        choice.second->setEnabled(idle);
+    Password->setEnabled(idle && PasswordNeeded());
     Status_avi->SetActive(busy);
     // Marks made while a command runs would not be the ones it acts on.
     mail_list->SetLocked(busy);
@@ -171,7 +174,6 @@ void TForm1::AbortExchange() {
         return;
     FAborted = true;
     CancelRequested = true;
-    StopSignInWait();
     Parts.ForEach([](TComponent& part) { part.Cancel(); });
     // Closing from inside the wait's event hook: the socket layer sees the closed state when
     // the hook returns and the waiting call gives up.

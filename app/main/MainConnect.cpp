@@ -4,7 +4,6 @@
 #include "Main.h"
 #include "MbxMIME.h"
 #include "MultiLst.h"
-#include "SecurityTexts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -45,8 +44,8 @@ void TForm1::BtnConnectClick() {
         {server, &Texts::NoServer},
         {Username->currentText(), &Texts::NoUser},
     };
-    // With OAuth2 the provider signs the user in; no password is asked for.
-    if (!SignsInWithOAuth2())
+    // A component that signs the user in otherwise asks for no password.
+    if (PasswordNeeded())
         required.emplace_back(Password->text(), &Texts::NoPassword);
     for (const auto& [text, missing] : required) {
         if (text.isEmpty()) {
@@ -56,7 +55,7 @@ void TForm1::BtnConnectClick() {
         }
     }
 
-    if (!PrepareSecurity() || !Parts.All([](TComponent& part) { return part.PrepareConnect(); }))
+    if (!Parts.All([](TComponent& part) { return part.PrepareConnect(); }))
         return;
     pop3.UserId = ToBytes(Username->currentText());
     pop3.UserPasswd = ToBytes(Password->text());
@@ -69,6 +68,18 @@ void TForm1::BtnConnectClick() {
         EndCancelled();
     else if (outcome.IsFailed())
         scope.Fail(outcome);
+}
+
+void TForm1::SignInAndList() {
+    if (Parts.All([](TComponent& part) { return part.SignIn(); })) {
+        ConnectAndList();
+        return;
+    }
+    if (Aborted())
+        return;
+    StatusAppendText(Texts::Terminated);
+    ShowCancelButton(false);
+    QuitSession();
 }
 
 void TForm1::ConnectAndList() {
@@ -93,15 +104,15 @@ void TForm1::ConnectAndList() {
         mail_list->Clear();
         return;
     }
-    ShowSessionSecurity();
+    Parts.ForEach([](TComponent& part) { part.Opened(); });
     const bool loggedIn = pop3.Login();
     if (Aborted())
         return;
     if (!loggedIn) {
         // The server's refusal is already in the status label; a password is the likely
         // fault, ready to be typed again.
-        const bool withToken =
-            SignInRefused() | Parts.Any([](TComponent& part) { return part.LoginRefused(); });
+        bool withToken = false;
+        Parts.ForEach([&](TComponent& part) { withToken = part.LoginRefused() || withToken; });
         StatusAppendText(Texts::Terminated);
         ShowCancelButton(false);
         QuitSession();
@@ -112,7 +123,6 @@ void TForm1::ConnectAndList() {
         return;
     }
     RecordAccount();
-    RememberSignIn();
     Parts.ForEach([](TComponent& part) { part.LoggedIn(); });
 
     const bool counted = pop3.Stat();

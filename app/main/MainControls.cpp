@@ -4,8 +4,6 @@
 #include "Main.h"
 #include "MarkCommands.h"
 #include "MultiLst.h"
-#include "SecurityChoice.h"
-#include "SecurityIndicator.h"
 #include "StatusPanel.h"
 
 #include <QAction>
@@ -156,8 +154,6 @@ void TForm1::BuildControls() {
     Status_leiste->addWidget(StatusPanels[0]);
     Status_leiste->addWidget(StatusPanels[1]);
     Status_leiste->addWidget(StatusPanels[2], 1);
-    Status_sicherheit = new TSecurityIndicator(Status_leiste);
-    Status_leiste->addPermanentWidget(Status_sicherheit);
     setStatusBar(Status_leiste);
 
     BuildMenus();
@@ -210,24 +206,41 @@ void TForm1::BuildLoginRow() {
     Status_avi = new TBusyAnimation(Panel1);
     Status_avi->setObjectName(QStringLiteral("Status_avi"));
     Status_avi->move(492, LoginRowTop - 4);
-    BuildRememberOption();
+}
 
-    // The security choice has a row of its own below the options, last in the keyboard order.
-    const int securityTop = Header_Nein->geometry().bottom() + 3;
-    Label4 = MakeBoldLabel(Panel1, "Label4", QString(), 54, 72);
-    Label4->move(54, securityTop);
-    Sicherheit = new QComboBox(Panel1);
-    Sicherheit->setObjectName(QStringLiteral("Sicherheit"));
-    Sicherheit->setGeometry(128, securityTop, 108, LoginRowHeight);
-    Label4->setBuddy(Sicherheit);
-    FillSecurityChoice(*Sicherheit, false);
-    // How the user signs in, beside the security choice (MainSignIn.cpp).
-    Label5 = MakeBoldLabel(Panel1, "Label5", QString(), 244, 72);
-    Label5->move(244, securityTop);
-    Anmeldung = new QComboBox(Panel1);
-    Anmeldung->setObjectName(QStringLiteral("Anmeldung"));
-    Anmeldung->setGeometry(318, securityTop, 120, LoginRowHeight);
-    Label5->setBuddy(Anmeldung);
+QCheckBox& TForm1::AddLoginOption(const char* name, int width) {
+    // Under the password, on the line of the row's own option; the busy animation, shown only
+    // while the options are disabled anyway, stays in front of their end.
+    QWidget* before =
+        FLoginOptions.empty() ? static_cast<QWidget*>(Header_Nein) : FLoginOptions.back();
+    auto* option = new QCheckBox(Panel1);
+    option->setObjectName(QLatin1String(name));
+    option->setGeometry(before->geometry().right() + 4, before->y(), width, before->height());
+    Status_avi->raise();
+    QWidget::setTabOrder(before, option);
+    option->installEventFilter(this);
+    FLoginOptions.push_back(option);
+    return *option;
+}
+
+TFrame::TLoginChoice TForm1::AddLoginChoice(const char* captionName, const char* name, int width) {
+    // The choices have a row of their own below the options, last in the keyboard order.
+    const int top = Header_Nein->geometry().bottom() + 3;
+    const int left =
+        FLoginChoices.empty() ? 54 : FLoginChoices.back().second->geometry().right() + 9;
+    QLabel* caption = MakeBoldLabel(Panel1, captionName, QString(), left, 72);
+    caption->move(left, top);
+    auto* field = new QComboBox(Panel1);
+    field->setObjectName(QLatin1String(name));
+    field->setGeometry(left + 74, top, width, LoginRowHeight);
+    caption->setBuddy(field);
+    QWidget* before = !FLoginChoices.empty()   ? static_cast<QWidget*>(FLoginChoices.back().second)
+                      : !FLoginOptions.empty() ? static_cast<QWidget*>(FLoginOptions.back())
+                                               : Header_Nein;
+    QWidget::setTabOrder(before, field);
+    field->installEventFilter(this);
+    FLoginChoices.emplace_back(caption, field);
+    return {*caption, *field};
 }
 
 void TForm1::BuildMenus() {

@@ -3,7 +3,6 @@
 #include "ByteText.h"
 #include "ErrorTexts.h"
 #include "Main.h"
-#include "SecurityTexts.h"
 
 void TForm1::pop3Error(TObject*, int Error, const std::string& Msg) {
     // A connection dropped on purpose is reported as cancelled by the command itself.
@@ -30,6 +29,14 @@ void TForm1::ReportTransportFailure(const TCommandOutcome& outcome) {
     StatusClear();
     StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI()), outcome.Cause, outcome.Why,
                               GermanUI(), TimeoutSeconds(pop3.ReceiveTimeout)));
+}
+
+void TForm1::ReportOpenFailure() {
+    if (Parts.Any([](TComponent& part) { return part.OpenFailed(); }))
+        return;
+    const bool timedOut = pop3.OpenCause() == TFailureCause::Timeout;
+    ReportConnectFailure(pop3.OpenCause(), pop3.OpenError(),
+                         timedOut ? pop3.ConnectTimeout : pop3.ReceiveTimeout);
 }
 
 void TForm1::ReportConnectFailure(TFailureCause cause, const std::string& why,

@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -66,9 +67,11 @@ void TForm1::FitCaptions() {
     }
     // Each control of a row starts at its design place or a gap after the one before it, so
     // that a longer caption never touches its field.
+    std::vector<QWidget*> choices;
+    for (const auto& [caption, field] : FLoginChoices)
+        choices.insert(choices.end(), {caption, field});
     for (const auto& row :
-         {std::initializer_list<QWidget*>{Label1, servername, label2, Username, Label3, Password},
-          std::initializer_list<QWidget*>{Label4, Sicherheit, Label5, Anmeldung}}) {
+         {std::vector<QWidget*>{Label1, servername, label2, Username, Label3, Password}, choices}) {
         const QWidget* before = nullptr;
         for (QWidget* control : row) {
             if (before)

@@ -1,28 +1,39 @@
-// What the window offers its components besides its state: the login row's account, the
-// status line counting marks, fetching and showing a whole mail.
+// What the window offers its components besides its state: the login row's account and
+// password field, the status, fetching and showing a whole mail.
 #include "AccountData.h"
 #include "ByteText.h"
+#include "ConnectionSecurity.h"
 #include "Main.h"
 #include "MarkAlikeEntries.h"
 #include "MarkCommands.h"
 #include "MarksCountLine.h"
 #include "NewMailMarkers.h"
+#include "OAuth2SignIn.h"
+#include "RememberedPasswords.h"
 #include "RulesOnListing.h"
 #include "SenderListEntries.h"
 #include "SpamScores.h"
 #include "email.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 
 // Each capability beyond the window's own commands is made here, once; the order is the order
 // their hooks are called in.
 void TForm1::MakeComponents() {
+    // The login row's option, then its choices; the security choice reads the server before
+    // any other component prepares a connect.
+    auto& passwords = Parts.Add(std::make_unique<TRememberedPasswords>(*this));
+    Parts.Add(std::make_unique<TConnectionSecurity>(*this));
     auto& rules =
         Parts.Add(std::make_unique<TRulesOnListing>(*this, [this] { return Marks->Undoing(); }));
     Parts.Add(std::make_unique<TSpamScores>(*this, rules));
     Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
     Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
+    // Its entry is the last of the Server menu's before the end.
+    Parts.Add(std::make_unique<TOAuth2SignIn>(*this, passwords));
 }
 
 QString TForm1::ServerText() const {
@@ -33,12 +44,30 @@ QString TForm1::UserText() const {
     return Username->currentText();
 }
 
+bool TForm1::PasswordNeeded() {
+    return Parts.All([](const TComponent& part) { return part.PasswordNeeded(); });
+}
+
+void TForm1::PasswordNeedChanged() {
+    Password->setEnabled(ControlState() == StateIdle && PasswordNeeded());
+}
+
+void TForm1::OfferPassword(const QString& server, const QString& user, const QString& password) {
+    if (ControlState() == StateIdle && Password->text().isEmpty() &&
+        servername->currentText() == server && Username->currentText() == user)
+        Password->setText(password);
+}
+
 QString TForm1::AccountFolder() const {
     return AccountFolderName(pop3.UserId, pop3.Host, pop3.UsedPort());
 }
 
 void TForm1::StatusAppendMarks(const QString& message) {
     MarksLine->Append(message);
+}
+
+void TForm1::ShowStatus() {
+    Status->show();
 }
 
 std::unique_ptr<TMbxMsg> TForm1::FetchWholeMail(int number) {

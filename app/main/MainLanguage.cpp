@@ -62,7 +62,6 @@ void TForm1::ApplyLanguageTexts() {
     BtnInfo->setToolTip(tr(Texts::TipInfo));
     BtnClose->setToolTip(tr(Texts::TipClose));
     Label3->setText(tr(Texts::PasswordLabel));
-    Passwort_merken->setText(tr(Texts::RememberPasswordCaption));
     men_header_anzeigen->setText(tr(Texts::MenuShowHeader));
     men_email_anzeigen->setText(tr(Texts::MenuShowMail));
     Datei->setTitle(tr(Texts::MenuServer));
@@ -80,8 +79,6 @@ void TForm1::ApplyLanguageTexts() {
     BtnMark->setText(tr(Texts::CaptionMark));
     BtnClose->setText(tr(Texts::CaptionClose));
     btn_cancel->setText(tr(Texts::CaptionCancel));
-    ApplySecurityTexts();
-    ApplySignInTexts();
     ApplyCopyTexts();
     ApplyFindTexts();
     Parts.ForEach([this](TComponent& part) { part.LanguageChanged(GermanUI()); });

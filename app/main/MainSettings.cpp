@@ -31,7 +31,7 @@ void TForm1::GetFromIniFile() {
     mail_list->resize(width - 9, mail_list->height());
     for (int column = 0; column < 5; ++column)
         mail_list->SetSectionWidth(column, FSettings.ReadInteger(NumberedKey("Sec", column + 1),
-                                                                DefaultSectionWidths[column]));
+                                                                 DefaultSectionWidths[column]));
 }
 
 void TForm1::WriteGeometry() {
@@ -51,11 +51,14 @@ void TForm1::WriteGeometry() {
 }
 
 void TForm1::WriteToIniFile() {
-    SavePasswordOptions();
+    // First: the keyring's jobs end there, and the history then knows which passwords stay out
+    // of the file.
+    Parts.ForEach([](TComponent& part) { part.WriteSettings(); });
     FSettings.WriteInteger(QStringLiteral("Maximized"), isMaximized() || isFullScreen() ? 1 : 0);
-    Accounts.Save(FSettings, [this](int account) { return PasswordInKeyring(account); });
+    Accounts.Save(FSettings, [this](int account) {
+        return Parts.Any([account](TComponent& part) { return part.KeepsPasswordOf(account); });
+    });
     FSettings.WriteInteger(QStringLiteral("HeaderTextsAsSent"), HeaderTextsAsSent() ? 1 : 0);
     SaveCopyOptions();
-    Parts.ForEach([](TComponent& part) { part.WriteSettings(); });
     FSettings.Flush();
 }

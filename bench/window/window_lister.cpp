@@ -4,6 +4,7 @@
 // "key value" pairs for bench_window.py.
 //   window_lister PORT USER PASSWORD
 #include "Application.h"
+#include "ConnectionSecurity.h"
 #include "Header.h"
 #include "MailRows.h"
 #include "Main.h"
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
     form.servername->setEditText(QString::fromStdString(JoinHostPort("127.0.0.1", port)));
     form.Username->setEditText(QString::fromLocal8Bit(argv[2]));
     form.Password->setText(QString::fromLocal8Bit(argv[3]));
-    ChooseSecurity(*form.Sicherheit, TSecurity::None);
+    ChooseSecurity(*form.Part<TConnectionSecurity>().Choice, TSecurity::None);
 
     const double listMs = Milliseconds([&] { form.BtnConnectClick(); });
     TMultiList& list = *form.mail_list;

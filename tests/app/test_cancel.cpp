@@ -1,5 +1,6 @@
 // Cancel and close while the window waits for a server that never answers.
 #include "AppFixture.h"
+#include "ConnectionSecurity.h"
 #include "E2eSupport.h"
 #include "SecurityChoice.h"
 #include "StuckListener.h"
@@ -64,7 +65,7 @@ TEST_F(AppTest, CancelWhileConnectingEndsAtOnceIdle) {
         stuck.ListenAndFill();
         TForm1& f = Open();
         FillLogin(row.stuckConnect ? stuck.port() : server.port(), "bob", "pw");
-        ChooseSecurity(*f.Sicherheit, row.security);
+        ChooseSecurity(*f.Part<TConnectionSecurity>().Choice, row.security);
         f.pop3.ConnectTimeout = std::chrono::seconds(120);
         f.pop3.ReceiveTimeout = std::chrono::seconds(120);
         // Cancel once the wait in question has begun: the script is through, or the connect

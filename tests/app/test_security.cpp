@@ -3,6 +3,8 @@
 #include "AppFixture.h"
 #include "E2eSupport.h"
 
+#include "ConnectionSecurity.h"
+#include "RememberedPasswords.h"
 #include "SecurityChoice.h"
 #include "SecurityIndicator.h"
 #include "TestCertificates.h"
@@ -45,27 +47,28 @@ std::string Fingerprint(char digit) {
 TEST_F(AppTest, SecurityChoiceFitsItsRowAndComesLastInKeyOrder) {
     for (bool german : {true, false}) {
         TForm1& f = Open({german ? "de-DE" : "en-US"});
-        EXPECT_EQ(f.Label4->text(), german ? "Sicherheit:" : "Security:");
-        EXPECT_EQ(Items(f.Sicherheit),
+        const TConnectionSecurity& security = f.Part<TConnectionSecurity>();
+        EXPECT_EQ(security.Caption->text(), german ? "Sicherheit:" : "Security:");
+        EXPECT_EQ(Items(security.Choice),
                   german ? QStringList({"Automatisch", "SSL/TLS", "STARTTLS", "Keine"})
                          : QStringList({"Automatic", "SSL/TLS", "STARTTLS", "None"}));
         // Nothing cut off, nothing overlapping, all inside the window's smallest width.
-        EXPECT_LE(f.Label4->sizeHint().width(), f.Label4->width());
-        EXPECT_LE(f.Sicherheit->sizeHint().width(), f.Sicherheit->width());
-        EXPECT_LE(f.Label4->geometry().right(), f.Sicherheit->x());
-        EXPECT_GT(f.Label4->y(), f.Header_Nein->geometry().bottom());
-        EXPECT_LE(f.Sicherheit->geometry().bottom(), f.Panel1->height());
+        EXPECT_LE(security.Caption->sizeHint().width(), security.Caption->width());
+        EXPECT_LE(security.Choice->sizeHint().width(), security.Choice->width());
+        EXPECT_LE(security.Caption->geometry().right(), security.Choice->x());
+        EXPECT_GT(security.Caption->y(), f.Header_Nein->geometry().bottom());
+        EXPECT_LE(security.Choice->geometry().bottom(), f.Panel1->height());
 
         f.Password->setFocus();
-        for (QWidget* next :
-             std::initializer_list<QWidget*>{f.Header_Nein, f.Passwort_merken, f.Sicherheit}) {
+        for (QWidget* next : std::initializer_list<QWidget*>{
+                 f.Header_Nein, f.Part<TRememberedPasswords>().Remember, security.Choice}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             EXPECT_EQ(FocusOf(f), next);
         }
     }
     // Enter in the choice connects, as in every login field.
     FillLogin(110, "", "pw");
-    QTest::keyClick(form->Sicherheit, Qt::Key_Return);
+    QTest::keyClick(form->Part<TConnectionSecurity>().Choice, Qt::Key_Return);
     EXPECT_EQ(StatusLines(), "\rError: You will need an username");
 }
 
@@ -86,17 +89,18 @@ TEST_F(AppTest, HistoryKeepsTheServerAsTypedAndTheModeOfEachAccount) {
         store->setValue("Security4", "tls");
     }
     TForm1& f = Open();
-    EXPECT_EQ(ChosenSecurity(*f.Sicherheit), TSecurity::Tls) << "the newest account's mode";
+    EXPECT_EQ(ChosenSecurity(*f.Part<TConnectionSecurity>().Choice), TSecurity::Tls)
+        << "the newest account's mode";
     const std::pair<int, TSecurity> picks[] = {
         {0, TSecurity::None}, {1, TSecurity::Auto}, {2, TSecurity::StartTls}, {3, TSecurity::Tls}};
     for (const auto& [index, mode] : picks) {
         f.UsernameClick(index);
-        EXPECT_EQ(ChosenSecurity(*f.Sicherheit), mode) << index;
+        EXPECT_EQ(ChosenSecurity(*f.Part<TConnectionSecurity>().Choice), mode) << index;
     }
     f.servername->setCurrentIndex(2);
     f.servernameClick(2);
     EXPECT_EQ(f.servername->currentText(), "[::1]:2995");
-    EXPECT_EQ(ChosenSecurity(*f.Sicherheit), TSecurity::StartTls);
+    EXPECT_EQ(ChosenSecurity(*f.Part<TConnectionSecurity>().Choice), TSecurity::StartTls);
 
     // A new account, typed with blanks around it, is recorded as typed with the mode used.
     FillLogin(server.port(), "anna", "pw");
@@ -122,10 +126,10 @@ TEST_F(AppTest, HistoryKeepsTheServerAsTypedAndTheModeOfEachAccount) {
     }
     TForm1& again = Open();
     EXPECT_EQ(again.servername->currentText(), ServerText(server.port()));
-    EXPECT_EQ(ChosenSecurity(*again.Sicherheit), TSecurity::None);
+    EXPECT_EQ(ChosenSecurity(*again.Part<TConnectionSecurity>().Choice), TSecurity::None);
     again.servername->setCurrentIndex(3);
     again.servernameClick(3);
-    EXPECT_EQ(ChosenSecurity(*again.Sicherheit), TSecurity::Tls);
+    EXPECT_EQ(ChosenSecurity(*again.Part<TConnectionSecurity>().Choice), TSecurity::Tls);
 }
 
 TEST_F(AppTest, TrustedFingerprintsRoundTripPerHostAndPort) {
@@ -162,7 +166,8 @@ TEST_F(AppTest, TrustDialogShowsTheCertificateAndRemembersTheTrust) {
                      dialog->lbl_changed->isVisible()};
             dialog->btn_trust->click();
         });
-        EXPECT_TRUE(f.pop3CertificateProblem(Certificate(Fingerprint('A'))));
+        EXPECT_TRUE(
+            f.Part<TConnectionSecurity>().CertificateProblem(Certificate(Fingerprint('A'))));
         ASSERT_TRUE(*trusted);
         EXPECT_EQ(shown.server, "127.0.0.1:995");
         EXPECT_EQ(shown.subject, "CN=localhost");
@@ -175,7 +180,8 @@ TEST_F(AppTest, TrustDialogShowsTheCertificateAndRemembersTheTrust) {
                                                           "&vertrauen")
                                       : QString("&Trust this certificate for this server"));
         EXPECT_FALSE(shown.changed);
-        EXPECT_EQ(f.TrustedCertificates.Fingerprint("127.0.0.1", 995), Fingerprint('A'));
+        EXPECT_EQ(f.Part<TConnectionSecurity>().Trusted.Fingerprint("127.0.0.1", 995),
+                  Fingerprint('A'));
 
         // The trusted certificate is accepted without asking; on another port it is asked for,
         // but not as a changed one.
@@ -184,12 +190,13 @@ TEST_F(AppTest, TrustDialogShowsTheCertificateAndRemembersTheTrust) {
                 shown.changed = qobject_cast<TTrustDialog*>(window)->lbl_changed->isVisible();
                 qobject_cast<TTrustDialog*>(window)->btn_cancel->click();
             });
-            EXPECT_TRUE(f.pop3CertificateProblem(Certificate(Fingerprint('A'), true)));
+            EXPECT_TRUE(f.Part<TConnectionSecurity>().CertificateProblem(
+                Certificate(Fingerprint('A'), true)));
             QCoreApplication::processEvents();
             EXPECT_FALSE(*asked);
             TCertificateInfo otherPort = Certificate(Fingerprint('B'), true);
             otherPort.Port = 110;
-            EXPECT_FALSE(f.pop3CertificateProblem(otherPort));
+            EXPECT_FALSE(f.Part<TConnectionSecurity>().CertificateProblem(otherPort));
             EXPECT_TRUE(*asked);
             EXPECT_FALSE(shown.changed);
         }
@@ -202,7 +209,8 @@ TEST_F(AppTest, TrustDialogShowsTheCertificateAndRemembersTheTrust) {
             warning = dialog->lbl_changed->text();
             dialog->btn_cancel->click();
         });
-        EXPECT_FALSE(f.pop3CertificateProblem(Certificate(Fingerprint('C'), true)));
+        EXPECT_FALSE(
+            f.Part<TConnectionSecurity>().CertificateProblem(Certificate(Fingerprint('C'), true)));
         ASSERT_TRUE(*changed);
         EXPECT_TRUE(shown.changed);
         EXPECT_TRUE(warning.startsWith(german
@@ -211,7 +219,8 @@ TEST_F(AppTest, TrustDialogShowsTheCertificateAndRemembersTheTrust) {
                                            : QString("WARNING: The certificate of this server "
                                                      "has changed")))
             << warning.toStdString();
-        EXPECT_EQ(f.TrustedCertificates.Fingerprint("127.0.0.1", 995), Fingerprint('A'));
+        EXPECT_EQ(f.Part<TConnectionSecurity>().Trusted.Fingerprint("127.0.0.1", 995),
+                  Fingerprint('A'));
         f.Settings().DeleteValue("TrustedCertificates");
     }
 }
@@ -228,7 +237,7 @@ TEST_F(AppTest, UnencryptedConnectionNeedsConsent) {
                 question->findChild<QPushButton*>(consent ? "btn_unencrypted" : "btn_cancel")
                     ->click();
             });
-            EXPECT_EQ(f.pop3PlainTextConsent("::1", 110), consent);
+            EXPECT_EQ(f.Part<TConnectionSecurity>().PlainTextConsent("::1", 110), consent);
             ASSERT_TRUE(*asked);
             EXPECT_TRUE(text.contains("[::1]:110")) << text.toStdString();
             const char* const words[2][2] = {{"password", "unencrypted"},
@@ -246,16 +255,17 @@ TEST_F(AppTest, StatusBarSaysWhileAPlainSessionIsOpen) {
     ScriptQuit(server);
     server.Start();
     TForm1& f = Open({"de-DE"});
-    EXPECT_FALSE(f.Status_sicherheit->isVisible());
+    EXPECT_FALSE(f.Part<TConnectionSecurity>().Indicator->isVisible());
     FillLogin(server.port(), "bob", "pw");
     f.BtnConnectClick();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
-    EXPECT_EQ(f.Status_sicherheit->Shown(), TSecurityIndicator::TShown::Plain);
-    EXPECT_TRUE(f.Status_sicherheit->isVisible());
-    EXPECT_EQ(f.Status_sicherheit->text(), QString::fromUtf8("Passwort und Mails unverschlüsselt"));
+    EXPECT_EQ(f.Part<TConnectionSecurity>().Indicator->Shown(), TSecurityIndicator::TShown::Plain);
+    EXPECT_TRUE(f.Part<TConnectionSecurity>().Indicator->isVisible());
+    EXPECT_EQ(f.Part<TConnectionSecurity>().Indicator->text(),
+              QString::fromUtf8("Passwort und Mails unverschlüsselt"));
     f.BtnDisconnectClick();
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
-    EXPECT_FALSE(f.Status_sicherheit->isVisible());
+    EXPECT_FALSE(f.Part<TConnectionSecurity>().Indicator->isVisible());
 }
 
 TEST_F(AppTest, SecureSessionsAgainstDovecotAskOnceAndRememberTheMode) {
@@ -269,7 +279,7 @@ TEST_F(AppTest, SecureSessionsAgainstDovecotAskOnceAndRememberTheMode) {
     TForm1& f = Open({"de-DE"});
     const auto connect = [&](uint16_t port, TSecurity security) {
         FillLogin(port, "bob", "s3cret");
-        ChooseSecurity(*f.Sicherheit, security);
+        ChooseSecurity(*f.Part<TConnectionSecurity>().Choice, security);
         f.BtnConnectClick();
     };
 
@@ -288,14 +298,16 @@ TEST_F(AppTest, SecureSessionsAgainstDovecotAskOnceAndRememberTheMode) {
     EXPECT_NE(asked.Subject.find("localhost"), std::string::npos);
     EXPECT_FALSE(asked.VerifyError.empty());
     EXPECT_EQ(Rows().size(), 1);
-    EXPECT_EQ(f.Status_sicherheit->Shown(), TSecurityIndicator::TShown::Encrypted);
-    EXPECT_TRUE(f.Status_sicherheit->toolTip().contains("TLSv1."))
-        << f.Status_sicherheit->toolTip().toStdString();
-    EXPECT_TRUE(f.Status_sicherheit->toolTip().contains("localhost"));
-    EXPECT_EQ(ChosenSecurity(*f.Sicherheit), TSecurity::StartTls) << "the mode that worked";
+    EXPECT_EQ(f.Part<TConnectionSecurity>().Indicator->Shown(),
+              TSecurityIndicator::TShown::Encrypted);
+    EXPECT_TRUE(f.Part<TConnectionSecurity>().Indicator->toolTip().contains("TLSv1."))
+        << f.Part<TConnectionSecurity>().Indicator->toolTip().toStdString();
+    EXPECT_TRUE(f.Part<TConnectionSecurity>().Indicator->toolTip().contains("localhost"));
+    EXPECT_EQ(ChosenSecurity(*f.Part<TConnectionSecurity>().Choice), TSecurity::StartTls)
+        << "the mode that worked";
     EXPECT_EQ(f.Accounts.Security(f.servername->count() - 1), TSecurity::StartTls);
     f.BtnDisconnectClick();
-    EXPECT_FALSE(f.Status_sicherheit->isVisible());
+    EXPECT_FALSE(f.Part<TConnectionSecurity>().Indicator->isVisible());
 
     // The next connect uses the remembered mode and certificate without asking.
     {
@@ -353,7 +365,7 @@ TEST_F(AppTest, AutomaticModeAsksBeforeAPlainConnectionAndRemembersTheConsent) {
     TForm1& f = Open();
     for (bool consent : {false, true}) {
         FillLogin(server.port(), "bob", "pw");
-        ChooseSecurity(*f.Sicherheit, TSecurity::Auto);
+        ChooseSecurity(*f.Part<TConnectionSecurity>().Choice, TSecurity::Auto);
         auto asked = WhenModalShown("PlainTextQuestion", [&](QWidget* window) {
             window->findChild<QPushButton*>(consent ? "btn_unencrypted" : "btn_cancel")->click();
         });
@@ -363,7 +375,7 @@ TEST_F(AppTest, AutomaticModeAsksBeforeAPlainConnectionAndRemembersTheConsent) {
         EXPECT_EQ(SentAny("USER"), consent);
     }
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
-    EXPECT_EQ(ChosenSecurity(*f.Sicherheit), TSecurity::None);
+    EXPECT_EQ(ChosenSecurity(*f.Part<TConnectionSecurity>().Choice), TSecurity::None);
     EXPECT_EQ(f.Accounts.Security(0), TSecurity::None);
 }
 

@@ -6,18 +6,24 @@
 
 #include "BusyAnimation.h"
 #include "ClientSocket.h"
+#include "ConnectionSecurity.h"
 #include "ErrorTexts.h"
 #include "LanguageTexts.h"
 #include "MarkAlikeEntries.h"
 #include "MarkCommands.h"
 #include "MultiLst.h"
+#include "OAuth2SignIn.h"
+#include "RememberedPasswords.h"
 #include "RulesDialog.h"
 #include "RulesOnListing.h"
 #include "SenderListEntries.h"
 #include "SpamScores.h"
+#include "SignInChoice.h"
+#include "SignInTexts.h"
 #include "TextTable.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -52,7 +58,8 @@ TEST_F(AppTest, FirstStartWithoutSettings) {
     EXPECT_FALSE(f.mail_list->isVisible());
     EXPECT_FALSE(f.Status->isVisible());
     EXPECT_FALSE(f.btn_cancel->isVisible());
-    EXPECT_EQ(f.Sicherheit->currentIndex(), 0) << "a new account starts in automatic mode";
+    EXPECT_EQ(f.Part<TConnectionSecurity>().Choice->currentIndex(), 0)
+        << "a new account starts in automatic mode";
     EXPECT_EQ(f.pop3.RetrieveProgressStep, 10);
     const int designWidths[] = {25, 75, 80, 95, 75};
     for (int c = 0; c < 5; ++c)
@@ -187,6 +194,7 @@ TEST_F(AppTest, ControlStates) {
         QObject* control;
         bool idle, busy, listed;
     };
+    QComboBox* security = f.Part<TConnectionSecurity>().Choice;
     const Row table[] = {
         {f.BtnConnect, true, false, false},    {f.Datei_C, true, false, false},
         {f.BtnDisconnect, false, false, true}, {f.Datei_D, false, false, true},
@@ -198,7 +206,7 @@ TEST_F(AppTest, ControlStates) {
         {f.btn_mail, false, false, true},      {f.men_email_anzeigen, false, false, true},
         {f.servername, true, false, false},    {f.Username, true, false, false},
         {f.Password, true, false, false},      {f.Header_Nein, true, false, false},
-        {f.Sicherheit, true, false, false},    {f.mail_list, true, true, true},
+        {security, true, false, false},        {f.mail_list, true, true, true},
     };
     for (int state : {TForm1::StateIdle, TForm1::StateBusy, TForm1::StateListed}) {
         f.btn_aktivieren(state);
@@ -314,7 +322,7 @@ TEST_F(AppTest, EnterInTheLoginFieldsStartsAConnect) {
         Qt::Key key;
     } presses[] = {
         {"header option", f.Header_Nein, Qt::Key_Return},
-        {"remember password", f.Passwort_merken, Qt::Key_Return},
+        {"remember password", f.Part<TRememberedPasswords>().Remember, Qt::Key_Return},
         {"password", f.Password, Qt::Key_Enter},
         {"server", f.servername->lineEdit(), Qt::Key_Return},
     };
@@ -324,9 +332,38 @@ TEST_F(AppTest, EnterInTheLoginFieldsStartsAConnect) {
         QTest::keyClick(press.field, press.key);
         EXPECT_EQ(StatusLines(), "\rError: You will need an username");
     }
-    EXPECT_TRUE(f.Passwort_merken->isChecked()) << "Enter is no toggle";
+    EXPECT_TRUE(f.Part<TRememberedPasswords>().Remember->isChecked()) << "Enter is no toggle";
     // Enter never adds what was typed to the history list.
     EXPECT_EQ(f.servername->count(), 0);
+}
+
+// The components' controls in the login row: the keys go through them in the row's order,
+// Enter in them connects, captions do not overlap, and with OAuth2 no password is asked for.
+TEST_F(AppTest, LoginRowTakesTheComponentsControlsIn) {
+    TForm1& f = Open({"de-DE"});
+    const TConnectionSecurity& security = f.Part<TConnectionSecurity>();
+    const TOAuth2SignIn& signIn = f.Part<TOAuth2SignIn>();
+    f.Password->setFocus();
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{f.Header_Nein, f.Part<TRememberedPasswords>().Remember,
+                                         security.Choice, signIn.Choice}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(FocusOf(f), next);
+    }
+    EXPECT_LT(security.Choice->geometry().right(), signIn.Caption->x());
+    EXPECT_LE(signIn.Caption->geometry().right(), signIn.Choice->x());
+
+    FillLogin(110, "", "pw");
+    QTest::keyClick(signIn.Choice, Qt::Key_Return);
+    EXPECT_EQ(StatusLines(), "\rFehler: Username fehlt");
+
+    ChooseSignIn(*signIn.Choice, TSignIn::OAuth2);
+    EXPECT_FALSE(f.Password->isEnabled());
+    FillLogin(110, "bob", "");
+    f.BtnConnectClick();
+    EXPECT_TRUE(StatusLines().contains(Tr(Texts::NoProvider, true))) << StatusLines().toStdString();
+    ChooseSignIn(*signIn.Choice, TSignIn::Password);
+    EXPECT_TRUE(f.Password->isEnabled());
 }
 
 TEST_F(AppTest, IntroductionIsReplacedByTheListForGood) {

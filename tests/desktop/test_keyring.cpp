@@ -3,6 +3,7 @@
 // this folder's CMakeLists.txt).
 #include "AppFixture.h"
 #include "KeyringEntry.h"
+#include "RememberedPasswords.h"
 
 #include "KeyringStore.h"
 #include "PasswordObfuscation.h"
@@ -57,8 +58,8 @@ TEST_F(Keyring, FilePasswordMovesAtLoginAndComesBackFromTheKeyring) {
     const QString local = ServerText(server.port());
     SaveAccounts({{local.toStdString(), "anna", "a1"}, {local.toStdString(), "bert", "b1"}});
     TForm1& f = Open();
-    ASSERT_NE(f.Keyring, nullptr);
-    EXPECT_TRUE(f.Passwort_merken->isChecked());
+    ASSERT_NE(f.Part<TRememberedPasswords>().Keyring, nullptr);
+    EXPECT_TRUE(f.Part<TRememberedPasswords>().Remember->isChecked());
 
     FillLogin(server.port(), "bert", "b1");
     f.BtnConnectClick();
@@ -90,18 +91,19 @@ TEST_F(Keyring, RememberUncheckedRemovesEveryCopy) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Store()->contains("PWD1"); }, Patience));
     ASSERT_EQ(KeyringEntry(local, "carl"), "c1");
 
-    f.Passwort_merken->setChecked(false);
+    f.Part<TRememberedPasswords>().Remember->setChecked(false);
     FillLogin(server.port(), "carl", "c2");
     f.BtnConnectClick();
     EXPECT_EQ(f.Accounts.PasswordHistory(), (std::vector<std::string>{""}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return f.Keyring->Pending() == 0; }, Patience));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return f.Part<TRememberedPasswords>().Keyring->Pending() == 0; }, Patience));
     EXPECT_EQ(KeyringEntry(local, "carl"), std::nullopt);
     f.close();
     EXPECT_FALSE(Store()->contains("PWD1"));
     EXPECT_EQ(Store()->value("RememberPWD").toString(), "0");
 
     TForm1& again = Open();
-    EXPECT_FALSE(again.Passwort_merken->isChecked());
+    EXPECT_FALSE(again.Part<TRememberedPasswords>().Remember->isChecked());
     EXPECT_EQ(again.Username->currentText(), "carl");
     EXPECT_EQ(again.Password->text(), "");
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
@@ -114,12 +116,14 @@ TEST_F(LockedKeyring, FailedWriteKeepsTheFilePasswordAndSaysSoOnce) {
     server.Start();
     SaveAccounts({{ServerText(server.port()).toStdString(), "dora", "d1"}});
     TForm1& f = Open();
-    ASSERT_NE(f.Keyring, nullptr) << "the locked keyring's service runs";
+    ASSERT_NE(f.Part<TRememberedPasswords>().Keyring, nullptr)
+        << "the locked keyring's service runs";
     const QString notice = Tr(Texts::KeyringWriteFailed, false).section(" (", 0, 0);
     for (const char* password : {"d1", "d2"}) {
         FillLogin(server.port(), "dora", password);
         f.BtnConnectClick();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return f.Keyring->Pending() == 0; }, Patience));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return f.Part<TRememberedPasswords>().Keyring->Pending() == 0; }, Patience));
         EXPECT_EQ(StatusLines().count(notice), password == std::string("d1") ? 1 : 0)
             << StatusLines().toStdString();
         EXPECT_EQ(Store()->value("PWD1").toString(), Obfuscated("d1"));
@@ -135,9 +139,9 @@ TEST_F(NoKeyring, TheSettingsFileKeepsRememberedPasswords) {
     ScriptEmptySessions(server, 2);
     server.Start();
     TForm1& f = Open();
-    EXPECT_EQ(f.Keyring, nullptr);
+    EXPECT_EQ(f.Part<TRememberedPasswords>().Keyring, nullptr);
     for (const bool remember : {true, false}) {
-        f.Passwort_merken->setChecked(remember);
+        f.Part<TRememberedPasswords>().Remember->setChecked(remember);
         FillLogin(server.port(), remember ? "eva" : "fritz", "e1");
         f.BtnConnectClick();
     }

@@ -4,10 +4,12 @@
 #include "E2eSupport.h"
 #include "KeyringEntry.h"
 
+#include "ConnectionSecurity.h"
 #include "KeyringStore.h"
 #include "OAuth2ProviderDialog.h"
 #include "OAuth2Providers.h"
 #include "OAuth2Redirect.h"
+#include "OAuth2SignIn.h"
 #include "OAuth2Stub.h"
 #include "OAuth2TokenStore.h"
 #include "SecurityChoice.h"
@@ -138,14 +140,14 @@ protected:
     TForm1& OpenSignedInWindow(const OAuth2Stub& provider, uint16_t port,
                                std::optional<QString> scopes = QStringLiteral("mail")) {
         TForm1& f = Open();
-        f.OpenBrowser = browser.Opener();
+        f.Part<TOAuth2SignIn>().OpenBrowser = browser.Opener();
         const QString url = QString::fromStdString(provider.Url());
         if (scopes)
             SaveOAuth2Provider(f.Settings(), "127.0.0.1",
                                {url + "/authorize", url + "/token", "tests", {}, *scopes});
         FillLogin(port, "bob", {});
-        ChooseSecurity(*f.Sicherheit, TSecurity::Tls);
-        ChooseSignIn(*f.Anmeldung, TSignIn::OAuth2);
+        ChooseSecurity(*f.Part<TConnectionSecurity>().Choice, TSecurity::Tls);
+        ChooseSignIn(*f.Part<TOAuth2SignIn>().Choice, TSignIn::OAuth2);
         return f;
     }
 
@@ -205,19 +207,19 @@ TEST_F(OAuth2SignIn, SignsInRefreshesAndSignsInAgainWhenRefused) {
          [&] { Revoke(provider.Url(), QString::fromStdString(SentToken())); }, 1, false, true},
         {"after the refusal a refresh without the browser", [] {}, 1, true, false},
         {"an expired token is refreshed without the browser",
-         [&] { f->SignInClock = [later] { return later; }; }, 1, true, false},
+         [&] { f->Part<TOAuth2SignIn>().Clock = [later] { return later; }; }, 1, true, false},
         {"a revoked refresh token asks for a new sign-in",
          [&] {
              Revoke(provider.Url(), KeyringToken(issuer, "bob").value_or("none"));
-             f->SignInClock = [later] { return later.addSecs(7200); };
+             f->Part<TOAuth2SignIn>().Clock = [later] { return later.addSecs(7200); };
          },
          2, true, false},
         {"a new start refreshes with the keyring's token",
          [&] {
              f->WriteToIniFile();
              f = &Open();
-             f->OpenBrowser = browser.Opener();
-             f->SignInClock = [later] { return later.addSecs(7200); };
+             f->Part<TOAuth2SignIn>().OpenBrowser = browser.Opener();
+             f->Part<TOAuth2SignIn>().Clock = [later] { return later.addSecs(7200); };
          },
          2, true, false},
     };
@@ -270,7 +272,7 @@ TEST_F(OAuth2SignIn, TheListenerHoldsAgainstOtherLocalProcesses) {
     constexpr int Cap = TOAuth2Redirect::MaxConnections;
     bool attacked = false;
     browser.before = [&] {
-        const TOAuth2Redirect* listener = f.findChild<TOAuth2Redirect*>();
+        const TOAuth2Redirect* listener = f.Part<TOAuth2SignIn>().findChild<TOAuth2Redirect*>();
         ASSERT_NE(listener, nullptr);
         LocalClients clients{listener->Port(), {}};
 
@@ -329,7 +331,7 @@ TEST_F(OAuth2SignIn, TheListenerHoldsAgainstOtherLocalProcesses) {
     f.BtnDisconnectClick();
 
     // The lifetime was read: once it is past, the next connect refreshes.
-    f.SignInClock = [] { return QDateTime::currentDateTimeUtc().addSecs(7200); };
+    f.Part<TOAuth2SignIn>().Clock = [] { return QDateTime::currentDateTimeUtc().addSecs(7200); };
     browser.before = nullptr;
     Connect(f);
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
@@ -404,7 +406,7 @@ TEST_F(OAuth2SignIn, TheProviderDialogTakesOnlyUsableEntriesAndTheSignInUsesThem
     };
     {
         auto edit = WhenModalShown("OAuth2ProviderDialog", fill);
-        f->Datei_O->trigger();
+        f->Part<TOAuth2SignIn>().ProviderEntry->trigger();
     }
     ASSERT_TRUE(shown);
     Connect(*f);
@@ -417,7 +419,7 @@ TEST_F(OAuth2SignIn, TheProviderDialogTakesOnlyUsableEntriesAndTheSignInUsesThem
     // After a restart the refresh goes out as that client.
     f->WriteToIniFile();
     f = &Open();
-    f->OpenBrowser = browser.Opener();
+    f->Part<TOAuth2SignIn>().OpenBrowser = browser.Opener();
     Connect(*f);
     ASSERT_EQ(f->ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     EXPECT_EQ(browser.visits, 1);

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include "ConnectionSecurity.h"
 #include "ErrorMessage.h"
 #include "MultiLst.h"
 #include "PasswordObfuscation.h"
@@ -62,7 +63,7 @@ void AppTest::FillLogin(uint16_t port, const QString& user, const QString& passw
     form->Username->setEditText(user);
     form->Password->setText(password);
     // The test servers speak plain text unless a test says otherwise.
-    ChooseSecurity(*form->Sicherheit, TSecurity::None);
+    ChooseSecurity(*form->Part<TConnectionSecurity>().Choice, TSecurity::None);
 }
 
 QString ServerText(uint16_t port, const QString& host) {
