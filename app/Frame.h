@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -17,6 +18,7 @@ class TMailRows;
 class TMbxMsg;
 class TMbxPOP;
 class TSettingsStore;
+struct TAlikeRows;
 
 // What the main window offers its components: the session, the listed rows, the settings,
 // the status, the places where a component adds its controls, and the window's state. A
@@ -55,6 +57,9 @@ public:
     // the list's context menu, the status bar and the row below the list.
     virtual QMenu& ServerMenu() = 0;
     virtual QAction* ServerEnd() = 0;
+    // The first of the Server menu's options: the marks' entries go before it, the copies'
+    // right after it.
+    virtual QAction* ServerOptions() = 0;
     virtual QMenu& RowMenu() = 0;
     virtual QStatusBar& StatusBar() = 0;
     virtual QBoxLayout& BelowList() = 0;
@@ -63,6 +68,11 @@ public:
     // The column's caption and the widest cell it usually shows (UTF-8), set once.
     virtual void SetColumnLook(TExtraColumn column, const TText& caption, const char* widest) = 0;
     virtual bool ColumnShown(TExtraColumn column) const = 0;
+
+    // Commands that mark many rows leave out the mails the rules keep, and say how many they
+    // marked (and left out) in a status line counting marks.
+    virtual std::function<bool(int number)> KeptByRules() const = 0;
+    virtual void MarkRows(const TAlikeRows& rows) = 0;
 
     // The login row's server (trimmed) and user as typed.
     virtual QString ServerText() const = 0;

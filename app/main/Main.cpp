@@ -96,7 +96,6 @@ void TForm1::Wire() {
     pop3.ProcessMessages = [] { QCoreApplication::processEvents(); };
     WireSecurity();
     WireSignIn();
-    WireFind();
     MarksLine = new TMarksCountLine(
         Status, mail_list, [this](const QString& message) { StatusAppend(message); },
         [this] { return GermanUI(); }, this);
@@ -159,7 +158,6 @@ void TForm1::Wire() {
 void TForm1::FormCreate() {
     ChoosePasswordStore();
     GetFromIniFile();
-    RemoveExpiredCopies();
     LoadPasswordOptions();
     servername->setCurrentIndex(servername->count() - 1);
     Username->setCurrentIndex(Username->count() - 1);

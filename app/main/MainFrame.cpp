@@ -2,7 +2,10 @@
 // status line counting marks, fetching and showing a whole mail.
 #include "AccountData.h"
 #include "ByteText.h"
+#include "CopiesOfDeleted.h"
+#include "Find.h"
 #include "Main.h"
+#include "MarkCommands.h"
 #include "MarksCountLine.h"
 #include "NewMailMarkers.h"
 #include "RulesTexts.h"
@@ -16,6 +19,9 @@ void TForm1::MakeComponents() {
     SetColumnLook(RuleColumn, RulesTexts::Column, "Zeile 999");
     SetColumnLook(SpamColumn, {"Spam", "Spam"}, "99.9");
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
+    Parts.Add(std::make_unique<TCopiesOfDeleted>(*this));
+    const TMarkCommands& marks = Parts.Add(std::make_unique<TMarkCommands>(*this));
+    Parts.Add(std::make_unique<TFind>(*this, marks));
 }
 
 QString TForm1::ServerText() const {

@@ -82,8 +82,6 @@ void TForm1::ApplyLanguageTexts() {
     btn_cancel->setText(tr(Texts::CaptionCancel));
     ApplySecurityTexts();
     ApplySignInTexts();
-    ApplyCopyTexts();
-    ApplyFindTexts();
     ApplySpamTexts();
     ApplyAlikeTexts();
     ApplyRulesDialogTexts();

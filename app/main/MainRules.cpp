@@ -161,7 +161,7 @@ void TForm1::WireRuleMarks() {
                         FRuleTaken.insert(n);
                 });
                 // An undo gives the rules their marks back; a mark set anew is the user's.
-                const bool undoing = Marks->Undoing();
+                const bool undoing = Part<TMarkCommands>().Undoing();
                 numbers(selected, [this, undoing](int n) {
                     if (FRuleTaken.remove(n) && undoing)
                         FRuleMarked.insert(n);

@@ -17,7 +17,6 @@ void TForm1::GetFromIniFile() {
     Password->setText(passwords.empty() ? QString() : FromBytes(passwords.back()));
 
     SetHeaderTextsAsSent(FSettings.ReadInteger(QStringLiteral("HeaderTextsAsSent"), 0) != 0);
-    LoadCopyOptions();
     SpamSetting = ReadSpamSetting(FSettings);
 
     const int width = FSettings.ReadInteger(QStringLiteral("Width"), 458);
@@ -32,7 +31,7 @@ void TForm1::GetFromIniFile() {
     mail_list->resize(width - 9, mail_list->height());
     for (int column = 0; column < 5; ++column)
         mail_list->SetSectionWidth(column, FSettings.ReadInteger(NumberedKey("Sec", column + 1),
-                                                                DefaultSectionWidths[column]));
+                                                                 DefaultSectionWidths[column]));
 }
 
 void TForm1::WriteGeometry() {
@@ -56,7 +55,6 @@ void TForm1::WriteToIniFile() {
     FSettings.WriteInteger(QStringLiteral("Maximized"), isMaximized() || isFullScreen() ? 1 : 0);
     Accounts.Save(FSettings, [this](int account) { return PasswordInKeyring(account); });
     FSettings.WriteInteger(QStringLiteral("HeaderTextsAsSent"), HeaderTextsAsSent() ? 1 : 0);
-    SaveCopyOptions();
     Parts.ForEach([](TComponent& part) { part.WriteSettings(); });
     FSettings.Flush();
 }

@@ -121,8 +121,10 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
         {"Datei_R", [&] { return f->Datei_R->text(); }, "Regeln…", "Rules…"},
         {"Marks",
          [&] {
-             return QStringList{f->Marks->Undo->text(), f->Marks->Unmark->text(),
-                                f->Marks->Invert->text(), f->Marks->OnlyMarked->text()}
+             return QStringList{f->Part<TMarkCommands>().Undo->text(),
+                                f->Part<TMarkCommands>().Unmark->text(),
+                                f->Part<TMarkCommands>().Invert->text(),
+                                f->Part<TMarkCommands>().OnlyMarked->text()}
                  .join('|');
          },
          "Markierung &rückgängig|Alle Markierungen au&fheben|Markierungen &umkehren|"
