@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -65,6 +66,9 @@ public:
     // the list's context menu, the status bar and the row below the list.
     virtual QMenu& ServerMenu() = 0;
     virtual QAction* ServerEnd() = 0;
+    // The first of the Server menu's options: the marks' entries go before it, the copies'
+    // right after it.
+    virtual QAction* ServerOptions() = 0;
     virtual QMenu& RowMenu() = 0;
     virtual QStatusBar& StatusBar() = 0;
     virtual QBoxLayout& BelowList() = 0;

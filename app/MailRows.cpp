@@ -258,6 +258,10 @@ TNumberRuns TMailRows::Marked() const {
     return MarkedNumbers(list_);
 }
 
+std::vector<int> TMailRows::MarkedRows() const {
+    return list_.MarkedRows();
+}
+
 TNumberRuns TMailRows::Shown() const {
     return ShownNumbers(list_);
 }
@@ -274,4 +278,8 @@ void TMailRows::Mark(const TNumberRuns& numbers) {
 void TMailRows::Unmark(const TNumberRuns& numbers) {
     if (!numbers.Empty())
         list_.selectionModel()->select(RowRunsOf(list_, numbers), QItemSelectionModel::Deselect);
+}
+
+void TMailRows::SetMarks(const TNumberRuns& numbers) {
+    list_.SetMarks(RowRunsOf(list_, numbers));
 }

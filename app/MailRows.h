@@ -132,11 +132,15 @@ public:
     void SortAgainBy(int column);
 
     TNumberRuns Marked() const;
+    // The marked rows, in list order.
+    std::vector<int> MarkedRows() const;
     TNumberRuns Shown() const;
     TMarkedMails MarkedMails() const;
     // Adds to the marks, or takes away from them, in one go.
     void Mark(const TNumberRuns& numbers);
     void Unmark(const TNumberRuns& numbers);
+    // Exactly these mails marked, hidden ones too, and no others, as one change.
+    void SetMarks(const TNumberRuns& numbers);
 
 private:
     TMultiList& list_;

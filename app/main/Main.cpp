@@ -93,7 +93,6 @@ void TForm1::Wire() {
         pop3RetrieveProgress(sender, percent);
     };
     pop3.ProcessMessages = [] { QCoreApplication::processEvents(); };
-    WireFind();
     MarksLine = new TMarksCountLine(
         Status, mail_list, [this](const QString& message) { StatusAppend(message); },
         [this] { return GermanUI(); }, this);
@@ -155,7 +154,6 @@ void TForm1::Wire() {
 
 void TForm1::FormCreate() {
     GetFromIniFile();
-    RemoveExpiredCopies();
     Parts.ForEach([](TComponent& part) { part.ReadSettings(); });
     servername->setCurrentIndex(servername->count() - 1);
     Username->setCurrentIndex(Username->count() - 1);

@@ -29,7 +29,6 @@ struct TMarkedMails;
 class QAction;
 class QBoxLayout;
 class QItemSelection;
-class QPushButton;
 class QCheckBox;
 class QComboBox;
 class QDialog;
@@ -46,7 +45,6 @@ class TAboutBox;
 class TBusyAnimation;
 class TForm2;
 class TForm3;
-class TMarkCommands;
 class TMarksCountLine;
 class TMultiList;
 
@@ -66,8 +64,6 @@ class TMultiList;
 //   MainControls.cpp    building the controls, the login row's places for components'
 //                       controls; MainFit.cpp fitting them to their captions
 //   MainHeaderTexts.cpp the choice of decoded or sent header texts
-//   MainCopies.cpp      copies of deleted mail: option, deletion, retention, their window
-//   MainFind.cpp        find over the list and marking the rows it shows
 //   MainColumns.cpp     the list's columns after the subject: captions and widths
 //   MainStatus.cpp      the listing's status line replaced by its result
 class TForm1 : public QMainWindow, public TFrame {
@@ -95,12 +91,14 @@ public:
     void ShowStatus() override;
     QMenu& ServerMenu() override { return *Datei; }
     QAction* ServerEnd() override { return Datei_E; }
+    QAction* ServerOptions() override { return Datei_H; }
     QMenu& RowMenu() override { return *popmen_header; }
     QStatusBar& StatusBar() override { return *Status_leiste; }
     QBoxLayout& BelowList() override { return *FBelowList; }
     void ShowColumn(TExtraColumn column, bool shown) override;
     void SetColumnLook(TExtraColumn column, const TText& caption, const char* widest) override;
     bool ColumnShown(TExtraColumn column) const override { return ExtraColumns.Shown(column); }
+    // Marking many rows (MainAlike.cpp).
     QString ServerText() const override;
     QString UserText() const override;
     QCheckBox& AddLoginOption(const char* name, int width) override;
@@ -155,20 +153,8 @@ public:
     QAction* Datei_H; // the list's header texts as the server sent them (checkable)
     QAction* Datei_E;
     QAction* Datei_Close;
-    QAction* Datei_K; // keep a copy of each deleted mail (checkable; MainCopies.cpp)
-    QAction* Datei_Z; // the window of recently deleted mails
     QMenu* help_men;
     QAction* help_I;
-    // Find over the list (MainFind.cpp), in a row below it; Ctrl+F goes to the field.
-    QWidget* FindRow;
-    QLineEdit* FindField;
-    QLabel* FindCount;
-    QPushButton* BtnMarkShown;
-    QAction* Find_F;
-    // Undo for marks, unmark all, invert, show only marked (MarkCommands.h), in the Server menu.
-    TMarkCommands* Marks = nullptr;
-    // A status line counting marks follows them (MarksCountLine.h).
-    TMarksCountLine* MarksLine = nullptr;
     QMenu* popmen_header;
     QAction* men_header_anzeigen;
     QAction* men_email_anzeigen;
@@ -210,15 +196,6 @@ public:
     void BtnCloseClick();
     // Switches the list between decoded and sent header texts for the next listing.
     void Datei_HClick();
-    // Copies of deleted mail (MainCopies.cpp): whether deleting keeps them, the largest mail
-    // that gets one, and their window.
-    bool KeepCopies() const;
-    uint64_t KeepCopiesLimit() const;
-    void Datei_ZClick();
-    // The list shows the rows whose sender or subject holds the field's text (MainFind.cpp).
-    void FindChanged();
-    // Marks the rows shown, adding to the marks there are.
-    void BtnMarkShownClick();
     // The list shows the header texts as the server sent them instead of decoded
     // (MainHeaderTexts.cpp).
     void SetHeaderTextsAsSent(bool asSent);
@@ -265,6 +242,7 @@ protected:
 private:
     friend class TCommandScope;
     friend class TListingRun;
+    friend class TWindowDeletion;
 
     // Building (MainControls.cpp, Main.cpp).
     void BuildControls();
@@ -285,12 +263,6 @@ private:
     void ShowExtraColumns();
     TExtraColumns ExtraColumns;
 
-    // Find (MainFind.cpp).
-    void BuildFindRow(QBoxLayout* layout);
-    void WireFind();
-    void ApplyFindTexts();
-    void KeepHiddenRowsUnmarked(const QItemSelection& selected);
-    void ShowFindCount();
     void SetFocusByRule();
     void ChooseAccount(int index, QComboBox* other);
     // Panel 2 shows how many mails are marked and their size while no hint is shown.
@@ -326,10 +298,12 @@ private:
     // The whole mail of a listed row, as the message window shows it; null when the
     // exchange ended otherwise (the status says how).
     std::unique_ptr<TMbxMsg> FetchWholeMail(TCommandScope& scope, int number);
-    // The components, made once the controls are (MainComponents.cpp).
+    // The components, made once the controls are (MainFrame.cpp).
     void MakeComponents();
     std::unique_ptr<TMailRows> FRows; // made with the list
     QBoxLayout* FBelowList = nullptr;
+    // A status line counting marks follows them (StatusAppendMarks).
+    TMarksCountLine* MarksLine = nullptr;
     TComponents Parts;
     void FinishFullListing();
     void EndAfterError();
@@ -337,7 +311,7 @@ private:
     // Delete and disconnect (MainDelete.cpp).
     // QUIT and back to idle; false when the server refused QUIT. A broken connection throws.
     bool QuitSession();
-    // DELE for the numbers, then QUIT.
+    // DELE for the numbers (or a component's deletion of them), then QUIT.
     void DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked);
     void RemoveDeletedRows(const std::vector<TMsgNumber>& deleted);
     // After the DELEs of numbers (marked: their count and size): QUIT, the rows and panels;
@@ -352,21 +326,6 @@ private:
     // The deletion running: the mails whose DELE the server took, and how many have a copy.
     std::vector<TMsgNumber> FDeleAccepted;
     std::size_t FCopiesOfAccepted = 0;
-
-    // Copies of deleted mail (MainCopies.cpp).
-    void BuildCopyOptions();
-    void ApplyCopyTexts();
-    void LoadCopyOptions();
-    void SaveCopyOptions();
-    // What the confirmation says of copies: how long they are kept, how many mails get none.
-    QString KeptCopiesNote() const;
-    // Copies first, then the DELEs, of the mails that got a copy or are over the limit.
-    void DeleteKeepingCopies(const std::vector<TMsgNumber>& numbers,
-                             const std::function<void(TMsgNumber)>& deleted);
-    // Copies older than their retention go at start.
-    void RemoveExpiredCopies();
-    int FKeepCopiesLimitMB = 25;
-    int FKeepCopiesDays = 30;
 
     // Failures (MainErrors.cpp).
     // The connect-failure lines for a cause, the layer's text and the wait that ran out.

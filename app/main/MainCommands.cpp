@@ -7,7 +7,6 @@
 #include "ErrorMessage.h"
 #include "FailureTexts.h"
 #include "Main.h"
-#include "MarkCommands.h"
 #include "MultiLst.h"
 
 #include <QApplication>
@@ -155,7 +154,6 @@ void TForm1::btn_aktivieren(int State) {
     Status_avi->SetActive(busy);
     // Marks made while a command runs would not be the ones it acts on.
     mail_list->SetLocked(busy);
-    Marks->SetUsable(listed, idle);
     Parts.ForEach([State](TComponent& part) { part.StateChanged(State); });
 }
 

@@ -2,7 +2,6 @@
 #include "BusyAnimation.h"
 #include "Glyphs.h"
 #include "Main.h"
-#include "MarkCommands.h"
 #include "MultiLst.h"
 #include "StatusPanel.h"
 
@@ -114,7 +113,6 @@ void TForm1::BuildControls() {
     layout->addWidget(mail_list, 1);
     ConfigureMailList();
     FBelowList = layout;
-    BuildFindRow(layout);
 
     Status = new QLabel(central);
     Status->setObjectName(QStringLiteral("Status"));
@@ -258,8 +256,6 @@ void TForm1::BuildMenus() {
     Datei_E->setSeparator(true);
     Datei_Close = MakeAction(this, "Datei_Close");
     Datei->addActions({Datei_C, Datei_D, Datei_L, Datei_M, Datei_H, Datei_E, Datei_Close});
-    Marks = new TMarkCommands(mail_list, Datei, Datei_H, this);
-    BuildCopyOptions();
     help_men = MainMenu1->addMenu(QString());
     help_men->setObjectName(QStringLiteral("help_men"));
     help_I = MakeAction(this, "help_I");

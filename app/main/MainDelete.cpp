@@ -1,8 +1,8 @@
 // Delete the marked mails, mark all, and disconnect.
 #include "ByteText.h"
 #include "DeleteConfirmation.h"
+#include "DeletionTexts.h"
 #include "KeptCopyPass.h"
-#include "KeptCopyTexts.h"
 #include "ListColumns.h"
 #include "MailRows.h"
 #include "Main.h"
@@ -13,6 +13,26 @@
 #include <algorithm>
 #include <cctype>
 #include <vector>
+
+// The window's side of a deletion a component carries out: what the server took and how far
+// it is go to the window's deletion state and progress, and the window finishes it.
+class TWindowDeletion : public TDeletionRun {
+public:
+    explicit TWindowDeletion(TForm1& form) : form_(form) {}
+    void Accepted(TMsgNumber n) override { form_.FDeleAccepted.push_back(n); }
+    void Progress(TMsgNumber last, const TDeletionProgress& progress) override {
+        form_.ShowDeletionProgress(last, progress);
+    }
+    void CopiesKept(std::size_t copies) override { form_.FCopiesOfAccepted = copies; }
+    bool Aborted() const override { return form_.Aborted(); }
+    bool Finish(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& deleted,
+                const TMarkedMails& mails) override {
+        return form_.FinishDeletion(end, deleted, mails);
+    }
+
+private:
+    TForm1& form_;
+};
 
 void TForm1::BtnDeleteClick() {
     if (ControlState() != StateListed)
@@ -25,8 +45,14 @@ void TForm1::BtnDeleteClick() {
         StatusAppend(NothingMarkedText(GermanUI()));
         return;
     }
-    if (!ConfirmDeletion(this, marked, GermanUI(), KeptCopiesNote()) ||
-        ControlState() != StateListed || !pop3.Connected())
+    QString note;
+    Parts.ForEach([&note](TComponent& part) {
+        const QString more = part.DeletionNote();
+        if (!more.isEmpty())
+            note += (note.isEmpty() ? QString() : QStringLiteral("\n")) + more;
+    });
+    if (!ConfirmDeletion(this, marked, GermanUI(), note) || ControlState() != StateListed ||
+        !pop3.Connected())
         return;
 
     TCommandScope scope(*this, StateIdle);
@@ -56,16 +82,14 @@ void TForm1::BtnDeleteClick() {
 }
 
 void TForm1::DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked) {
-    const auto accepted = [this](TMsgNumber n) { FDeleAccepted.push_back(n); };
-    if (KeepCopies()) {
-        DeleteKeepingCopies(numbers, accepted);
+    TWindowDeletion run(*this);
+    if (Parts.Any([&](TComponent& part) { return part.DeleteMails(numbers, run); }))
         return;
-    }
     TDeletionProgress done;
     done.ToDelete = numbers.size();
     ShowDeletionProgress(0, done);
     const auto end = pop3.DeleteMails(numbers, [&](TMsgNumber n) {
-        accepted(n);
+        run.Accepted(n);
         ++done.Deleted;
         ShowDeletionProgress(n, done);
     });
@@ -87,7 +111,7 @@ void TForm1::ShowDeletionProgress(TMsgNumber n, const TDeletionProgress& progres
         ProgressBar->setValue(progress.BytesToFetch > 0
                                   ? percent(fetched, progress.BytesToFetch)
                                   : percent(progress.Copied, progress.ToCopy));
-        SetPanelText(2, Tr(CopyTexts::CopyingProgress, GermanUI())
+        SetPanelText(2, Tr(DeletionTexts::CopyingProgress, GermanUI())
                             .arg(progress.Copied)
                             .arg(progress.ToCopy)
                             .arg(size(fetched), size(progress.BytesToFetch)));
@@ -96,7 +120,7 @@ void TForm1::ShowDeletionProgress(TMsgNumber n, const TDeletionProgress& progres
     ProgressBar->setValue(percent(progress.Deleted, progress.ToDelete));
     if (n != 0)
         SetPanelText(2, Tr(Texts::DeletingMail, GermanUI()) + QString::number(n) +
-                            Tr(CopyTexts::DeletingProgress, GermanUI())
+                            Tr(DeletionTexts::DeletingProgress, GermanUI())
                                 .arg(progress.Deleted)
                                 .arg(progress.ToDelete));
 }
@@ -111,11 +135,11 @@ void TForm1::TellDeletionEnd() {
         StatusAppendText(Texts::NoneDeleted);
         return;
     }
-    StatusAppendText(CopyTexts::QuitUnconfirmed);
+    StatusAppendText(DeletionTexts::QuitUnconfirmed);
     if (FCopiesOfAccepted > 0)
-        StatusAppend(Tr(CopyTexts::CopiesKept, GermanUI()).arg(FCopiesOfAccepted));
+        StatusAppend(Tr(DeletionTexts::CopiesKept, GermanUI()).arg(FCopiesOfAccepted));
     if (Parts.Any([this](TComponent& part) { return part.DeletionUnconfirmed(FDeleAccepted); }))
-        StatusAppendText(CopyTexts::NextListingTells);
+        StatusAppendText(DeletionTexts::NextListingTells);
 }
 
 bool TForm1::FinishDeletion(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& numbers,

@@ -3,6 +3,8 @@
 #include "AccountData.h"
 #include "ByteText.h"
 #include "ConnectionSecurity.h"
+#include "CopiesOfDeleted.h"
+#include "Find.h"
 #include "Main.h"
 #include "MarkAlikeEntries.h"
 #include "MarkCommands.h"
@@ -26,11 +28,15 @@ void TForm1::MakeComponents() {
     // any other component prepares a connect.
     auto& passwords = Parts.Add(std::make_unique<TRememberedPasswords>(*this));
     Parts.Add(std::make_unique<TConnectionSecurity>(*this));
-    auto& rules =
-        Parts.Add(std::make_unique<TRulesOnListing>(*this, [this] { return Marks->Undoing(); }));
+    // Server menu entries come in this order, before its end.
+    Parts.Add(std::make_unique<TCopiesOfDeleted>(*this));
+    const auto& marks = Parts.Add(std::make_unique<TMarkCommands>(*this));
+    auto& rules = Parts.Add(
+        std::make_unique<TRulesOnListing>(*this, [&marks] { return marks.Undoing(); }));
     Parts.Add(std::make_unique<TSpamScores>(*this, rules));
-    Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
+    auto& alike = Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
     Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
+    Parts.Add(std::make_unique<TFind>(*this, marks, alike));
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
     // Its entry is the last of the Server menu's before the end.
     Parts.Add(std::make_unique<TOAuth2SignIn>(*this, passwords));

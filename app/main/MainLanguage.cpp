@@ -79,8 +79,6 @@ void TForm1::ApplyLanguageTexts() {
     BtnMark->setText(tr(Texts::CaptionMark));
     BtnClose->setText(tr(Texts::CaptionClose));
     btn_cancel->setText(tr(Texts::CaptionCancel));
-    ApplyCopyTexts();
-    ApplyFindTexts();
     Parts.ForEach([this](TComponent& part) { part.LanguageChanged(GermanUI()); });
     FitCaptions();
 }

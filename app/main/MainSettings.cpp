@@ -17,7 +17,6 @@ void TForm1::GetFromIniFile() {
     Password->setText(passwords.empty() ? QString() : FromBytes(passwords.back()));
 
     SetHeaderTextsAsSent(FSettings.ReadInteger(QStringLiteral("HeaderTextsAsSent"), 0) != 0);
-    LoadCopyOptions();
 
     const int width = FSettings.ReadInteger(QStringLiteral("Width"), 458);
     move(FSettings.ReadInteger(QStringLiteral("XPos"), 283),
@@ -59,6 +58,5 @@ void TForm1::WriteToIniFile() {
         return Parts.Any([account](TComponent& part) { return part.KeepsPasswordOf(account); });
     });
     FSettings.WriteInteger(QStringLiteral("HeaderTextsAsSent"), HeaderTextsAsSent() ? 1 : 0);
-    SaveCopyOptions();
     FSettings.Flush();
 }

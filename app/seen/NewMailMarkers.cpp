@@ -1,8 +1,8 @@
 #include "NewMailMarkers.h"
 
 #include "AccountData.h"
+#include "DeletionTexts.h"
 #include "Frame.h"
-#include "KeptCopyTexts.h"
 #include "MbxPOP3.h"
 #include "SeenTexts.h"
 
@@ -148,7 +148,7 @@ bool TNewMailMarkers::DeletionUnconfirmed(const std::vector<TMsgNumber>& numbers
     try {
         markers_.NoteUnconfirmed(ids);
     } catch (const std::system_error& e) {
-        frame_.StatusAppend(Tr(CopyTexts::UnconfirmedNotNoted, frame_.GermanUI())
+        frame_.StatusAppend(Tr(DeletionTexts::UnconfirmedNotNoted, frame_.GermanUI())
                                 .arg(QString::fromLocal8Bit(e.what())));
         return false;
     }
@@ -161,7 +161,7 @@ void TNewMailMarkers::ShowUnconfirmedDeletions() {
         return;
     const bool german = frame_.GermanUI();
     if (told->Listed.empty()) {
-        frame_.StatusAppend(Tr(CopyTexts::UnconfirmedAllGone, german).arg(told->Noted));
+        frame_.StatusAppend(Tr(DeletionTexts::UnconfirmedAllGone, german).arg(told->Noted));
         return;
     }
     // A line of numbers, not a page of them.
@@ -171,7 +171,7 @@ void TNewMailMarkers::ShowUnconfirmedDeletions() {
         numbers << QString::number(told->Listed[i]);
     if (told->Listed.size() > MaxNumbers)
         numbers << QStringLiteral("…");
-    frame_.StatusAppend(Tr(CopyTexts::UnconfirmedSomeLeft, german)
+    frame_.StatusAppend(Tr(DeletionTexts::UnconfirmedSomeLeft, german)
                             .arg(told->Noted)
                             .arg(told->Gone)
                             .arg(numbers.join(QStringLiteral(", "))));

@@ -5,6 +5,7 @@
 //   window_lister PORT USER PASSWORD
 #include "Application.h"
 #include "ConnectionSecurity.h"
+#include "Find.h"
 #include "Header.h"
 #include "MailRows.h"
 #include "Main.h"
@@ -102,7 +103,7 @@ int main(int argc, char** argv) {
     // Every mail marked, Find showing the scattered ones with a 7 in their subject: one plain
     // click keeps the hidden rows' marks, and undo gives the shown ones theirs back.
     form.BtnMarkClick();
-    form.FindField->setText(QStringLiteral("7"));
+    form.Part<TFind>().Field->setText(QStringLiteral("7"));
     QApplication::processEvents();
     int shownRow = 1;
     while (shownRow < list.count() && list.isRowHidden(shownRow))
@@ -113,7 +114,7 @@ int main(int argc, char** argv) {
     });
     const int keptAfterClick = MarkedMails(list).Count;
     const double undoMs = Milliseconds([&] {
-        form.Marks->UndoMarks();
+        form.Part<TMarkCommands>().UndoMarks();
         QApplication::processEvents();
     });
     const int markedAfterUndo = MarkedMails(list).Count;

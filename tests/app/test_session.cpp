@@ -1,5 +1,6 @@
 // Delete, mark, disconnect, close and show on an open session.
 #include "AppFixture.h"
+#include "CopiesOfDeleted.h"
 #include "E2eSupport.h"
 
 #include "ListColumns.h"
@@ -216,7 +217,7 @@ TEST_F(AppTest, DeletionEndedWithoutQuitSaysNoMailWasDeleted) {
         }
         server.Start();
         TForm1& f = Open(row.languages);
-        f.Datei_K->setChecked(false); // the script has no fetches for copies
+        f.Part<TCopiesOfDeleted>().Keep->setChecked(false); // the script has no fetches for copies
         FillLogin(server.port(), "bob", "pw");
         f.BtnConnectClick();
         ASSERT_EQ(Rows().size(), 3);
@@ -248,7 +249,7 @@ TEST_F(AppTest, RefusedQuitIsNotReportedAsSuccess) {
     server.AwaitClientClose();
     server.Start();
     TForm1& f = Open();
-    f.Datei_K->setChecked(false); // the script has no fetches for copies
+    f.Part<TCopiesOfDeleted>().Keep->setChecked(false); // the script has no fetches for copies
     FillLogin(server.port(), "bob", "pw");
     f.BtnConnectClick();
     f.BtnMarkClick();

@@ -1,6 +1,7 @@
 // Status lines tell the state as it is now: a finished listing, the marks after they change,
 // and no count of new mails after a login that failed.
 #include "AppFixture.h"
+#include "Find.h"
 #include "NewMailMarkers.h"
 
 #include "MultiLst.h"
@@ -48,7 +49,7 @@ TEST_F(AppTest, StatusFollowsTheListingAndTheMarks) {
         // The line of the running listing is gone with it.
         EXPECT_EQ(StatusLines(), QString::fromUtf8(language.listed));
 
-        f.BtnMarkShownClick();
+        f.Part<TFind>().BtnMarkShownClick();
         EXPECT_EQ(StatusLines(), QString::fromUtf8(language.threeMarked));
         ClickRow(f, 2);
         EXPECT_EQ(MarkedRows(), std::vector<int>{2});

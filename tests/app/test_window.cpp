@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -137,8 +138,10 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
          "Rules…"},
         {"Marks",
          [&] {
-             return QStringList{f->Marks->Undo->text(), f->Marks->Unmark->text(),
-                                f->Marks->Invert->text(), f->Marks->OnlyMarked->text()}
+             return QStringList{f->Part<TMarkCommands>().Undo->text(),
+                                f->Part<TMarkCommands>().Unmark->text(),
+                                f->Part<TMarkCommands>().Invert->text(),
+                                f->Part<TMarkCommands>().OnlyMarked->text()}
                  .join('|');
          },
          "Markierung &rückgängig|Alle Markierungen au&fheben|Markierungen &umkehren|"
@@ -220,6 +223,23 @@ TEST_F(AppTest, ControlStates) {
         EXPECT_EQ(f.Status_avi->Active(), state == TForm1::StateBusy);
         EXPECT_EQ(f.Status_avi->isVisible(), state == TForm1::StateBusy);
     }
+}
+
+// The entries that components add take the places they always had: the marks' before the
+// header texts option, the copies' right after it; the find row right below the list.
+TEST_F(AppTest, ComponentsKeepTheirPlacesInMenuAndWindow) {
+    TForm1& f = Open();
+    QStringList entries;
+    for (const QAction* action : f.Datei->actions())
+        entries << action->objectName();
+    EXPECT_EQ(entries.join(u' ').toStdString(),
+              "Datei_C Datei_D Datei_L Datei_M Datei_Undo Datei_Unmark Datei_Invert "
+              "Datei_OnlyMarked Datei_H Datei_K Datei_Z Datei_R Datei_S Datei_P Datei_O Datei_E "
+              "Datei_Close");
+    const QLayout* layout = f.centralWidget()->layout();
+    const auto* row = f.centralWidget()->findChild<QWidget*>(QStringLiteral("FindRow"));
+    ASSERT_TRUE(row);
+    EXPECT_EQ(layout->indexOf(row), layout->indexOf(f.mail_list) + 1);
 }
 
 TEST_F(AppTest, BusyAnimationLoops) {

@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 #include "E2eSupport.h"
 
+#include "Find.h"
 #include "MailRows.h"
 #include "MarkCommands.h"
 #include "MultiLst.h"
@@ -82,7 +83,7 @@ TEST_F(AppTest, MarksSurviveAStrayClickAndUndoBringsThemBack) {
     const std::shared_ptr<void> removeRules(nullptr, [&](void*) { QFile::remove(rules); });
 
     TForm1& f = Open();
-    TMarkCommands& marks = *f.Marks;
+    TMarkCommands& marks = f.Part<TMarkCommands>();
     EXPECT_FALSE(EntriesEnabled(marks) || marks.Undo->isEnabled()) << "nothing listed yet";
     FillLogin(server.port(), "marker", "secret");
     f.BtnConnect->click();
@@ -96,7 +97,7 @@ TEST_F(AppTest, MarksSurviveAStrayClickAndUndoBringsThemBack) {
     // replaces the marks of the notes only.
     Click(f, 2, Qt::ControlModifier);
     Click(f, 4, Qt::ControlModifier);
-    f.FindField->setText(QStringLiteral("note"));
+    f.Part<TFind>().Field->setText(QStringLiteral("note"));
     Click(f, 1);
     EXPECT_EQ(MarkedNumbers(f), Offers({1}));
     EXPECT_EQ(MarkedMails(*f.mail_list).Count, 14) << "the hidden marks count";
@@ -108,7 +109,7 @@ TEST_F(AppTest, MarksSurviveAStrayClickAndUndoBringsThemBack) {
     EXPECT_FALSE(marks.Undo->isEnabled());
 
     // Without find, PageDown replaces every mark; the menu entry brings them back.
-    f.FindField->clear();
+    f.Part<TFind>().Field->clear();
     f.mail_list->setFocus();
     f.mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
     QTest::keyClick(f.mail_list, Qt::Key_PageDown);
@@ -121,10 +122,10 @@ TEST_F(AppTest, MarksSurviveAStrayClickAndUndoBringsThemBack) {
     // there leaves its row shown; invert and unmark all work on what is shown, and go back.
     marks.OnlyMarked->trigger();
     EXPECT_TRUE(marks.OnlyMarked->isChecked());
-    EXPECT_EQ(f.FindCount->text(), QStringLiteral("15 of 40 shown"));
-    f.FindField->setText(QStringLiteral("offer 1"));
-    EXPECT_EQ(f.FindCount->text(), QStringLiteral("3 of 40 shown"));
-    f.FindField->clear();
+    EXPECT_EQ(f.Part<TFind>().Count->text(), QStringLiteral("15 of 40 shown"));
+    f.Part<TFind>().Field->setText(QStringLiteral("offer 1"));
+    EXPECT_EQ(f.Part<TFind>().Count->text(), QStringLiteral("3 of 40 shown"));
+    f.Part<TFind>().Field->clear();
     Click(f, 4, Qt::ControlModifier);
     EXPECT_FALSE(f.mail_list->isRowHidden(4));
     marks.Invert->trigger();
@@ -152,7 +153,7 @@ TEST_F(AppTest, MarksSurviveAStrayClickAndUndoBringsThemBack) {
     EXPECT_FALSE(EntriesEnabled(marks) || marks.Undo->isEnabled()) << "the session ended";
     // With it showing only marked ended: the mails left are all shown.
     EXPECT_FALSE(marks.OnlyMarked->isChecked());
-    EXPECT_EQ(f.FindCount->text(), QString());
+    EXPECT_EQ(f.Part<TFind>().Count->text(), QString());
     ASSERT_EQ(Rows().size(), static_cast<int>(rest.size()));
     for (int row = 1; row < f.mail_list->count(); ++row)
         EXPECT_FALSE(f.mail_list->isRowHidden(row)) << row;

@@ -3,6 +3,7 @@
 #include "AppFixture.h"
 #include "E2eSupport.h"
 
+#include "Find.h"
 #include "MultiLst.h"
 #include "SenderListEntries.h"
 #include "SenderLists.h"
@@ -122,21 +123,22 @@ TEST_F(AppTest, FindAndMarkAllShownDeleteOnlyWhatWasShownAndMarked) {
 
     // Ctrl+F goes to the field; the decoded subject is found whatever its case.
     QTest::keyClick(f.mail_list, Qt::Key_F, Qt::ControlModifier);
-    ASSERT_EQ(QApplication::focusWidget(), f.FindField);
-    f.FindField->insert(QString::fromUtf8("lünch"));
+    ASSERT_EQ(QApplication::focusWidget(), f.Part<TFind>().Field);
+    f.Part<TFind>().Field->insert(QString::fromUtf8("lünch"));
     const std::vector<int> lunch = NumbersOf(TKind::Lunch, true);
-    EXPECT_EQ(f.FindCount->text(), QStringLiteral("%1 von 50 angezeigt").arg(lunch.size()));
+    EXPECT_EQ(f.Part<TFind>().Count->text(),
+              QStringLiteral("%1 von 50 angezeigt").arg(lunch.size()));
 
     // A range over every row, as "Mark all" marks, takes only the rows shown.
     f.BtnMark->click();
     EXPECT_EQ(MarkedNumbers(f), std::set<int>(lunch.begin(), lunch.end()));
     f.mail_list->clearSelection();
-    f.BtnMarkShown->click();
+    f.Part<TFind>().BtnMarkShown->click();
     EXPECT_EQ(MarkedNumbers(f), std::set<int>(lunch.begin(), lunch.end()));
 
     // Cleared, every row is shown again and the marks stay.
-    f.FindField->clear();
-    EXPECT_EQ(f.FindCount->text(), QString());
+    f.Part<TFind>().Field->clear();
+    EXPECT_EQ(f.Part<TFind>().Count->text(), QString());
     int shown = 0;
     for (int row = 1; row < f.mail_list->count(); ++row)
         shown += f.mail_list->isRowHidden(row) ? 0 : 1;
@@ -286,11 +288,11 @@ TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
         << StatusLines().toStdString();
 
     // Nor does "Mark all shown" mark them.
-    f.FindField->setText(QStringLiteral("watches"));
-    f.BtnMarkShown->click();
+    f.Part<TFind>().Field->setText(QStringLiteral("watches"));
+    f.Part<TFind>().BtnMarkShown->click();
     EXPECT_EQ(MarkedNumbers(f), std::set<int>{2});
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("%1 kept by rules").arg(junk.size())));
-    f.FindField->clear();
+    f.Part<TFind>().Field->clear();
 
     OpenRowMenu(f, 1);
     EXPECT_EQ(f.Part<TSenderListEntries>().men_mark_domain->text(),

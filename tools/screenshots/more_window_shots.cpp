@@ -1,6 +1,7 @@
 // Pictures of Recently deleted, the rules dialog, the OAuth2 provider dialog, the message and
 // header windows and the open Server menu, in both languages.
 #include "AppFixture.h"
+#include "CopiesOfDeleted.h"
 #include "E2eSupport.h"
 
 #include "AccountData.h"
@@ -78,7 +79,7 @@ TEST_F(AppTest, ScreenshotsOfRecentlyDeleted) {
             list->setCurrentItem(list->topLevelItem(1));
             SaveScreenshot(window, "recently-deleted-" + Language(german));
         });
-        f.Datei_Z->trigger();
+        f.Part<TCopiesOfDeleted>().Recent->trigger();
         EXPECT_TRUE(*shown);
         EXPECT_EQ(rows, 4);
     }
@@ -212,9 +213,9 @@ TEST_F(AppTest, ScreenshotsOfTheOpenServerMenu) {
         f.mail_list->item(3)->setSelected(true);
         QCoreApplication::processEvents();
         // Marks taken away can be undone: every entry of the marks is usable.
-        f.Marks->InvertMarks();
+        f.Part<TMarkCommands>().InvertMarks();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(f.Marks->Undo->isEnabled());
+        EXPECT_TRUE(f.Part<TMarkCommands>().Undo->isEnabled());
         EXPECT_EQ(MarkedRows(), std::vector<int>{2});
         const QRect title = f.MainMenu1->actionGeometry(f.Datei->menuAction());
         f.Datei->popup(f.MainMenu1->mapToGlobal(title.bottomLeft()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Component.h"
 #include "MarkHistory.h"
 
 #include <QObject>
@@ -7,23 +8,22 @@
 #include <optional>
 
 class QAction;
-class QMenu;
-class QWidget;
-class TMultiList;
+class TFrame;
 
 // Undo for marks (Ctrl+Z), "Unmark all", "Invert marks" and "Show only marked" in the Server
 // menu. Marks are the list's selection, so a stray click or PageDown replaces them all: every
 // change that took marks away is kept (TMarkHistory) and can be undone.
-class TMarkCommands : public QObject {
+class TMarkCommands : public QObject, public TComponent {
     Q_OBJECT
 public:
-    // The entries go into `menu` before `before`; `window` owns them and takes the shortcut.
-    TMarkCommands(TMultiList* list, QMenu* menu, QAction* before, QWidget* window);
+    // The entries go into the Server menu before its options; the window owns them and takes
+    // the shortcut.
+    explicit TMarkCommands(TFrame& frame);
 
-    void ApplyTexts(bool germanUI);
+    void LanguageChanged(bool germanUI) override;
     // The entries work while a listing is shown and no command runs. When the session ended,
     // the list shows every mail again.
-    void SetUsable(bool usable, bool sessionEnded);
+    void StateChanged(int state) override;
     // The mails shown while only marked ones are shown (those marked when it began); null
     // while every mail may be shown.
     const TNumberRuns* ShownOnly() const { return shownOnly_ ? &*shownOnly_ : nullptr; }
@@ -59,7 +59,7 @@ private:
     void PutMarks(const TNumberRuns& marks, bool undone);
     void ShowStates();
 
-    TMultiList* list_;
+    TMailRows& rows_;
     TMarkHistory history_;
     std::optional<TNumberRuns> shownOnly_;
     bool usable_ = false;

@@ -1,5 +1,6 @@
 #include "MarkCommands.h"
 
+#include "Frame.h"
 #include "LanguageTexts.h"
 #include "MailRows.h"
 #include "MarkTexts.h"
@@ -7,9 +8,9 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMetaObject>
-#include <QWidget>
 
 namespace {
 
@@ -21,20 +22,22 @@ QAction* MakeEntry(QWidget* window, const char* name) {
 
 } // namespace
 
-TMarkCommands::TMarkCommands(TMultiList* list, QMenu* menu, QAction* before, QWidget* window)
-    : QObject(window), Undo(MakeEntry(window, "Datei_Undo")),
-      Unmark(MakeEntry(window, "Datei_Unmark")), Invert(MakeEntry(window, "Datei_Invert")),
-      OnlyMarked(MakeEntry(window, "Datei_OnlyMarked")), list_(list) {
+TMarkCommands::TMarkCommands(TFrame& frame)
+    : Undo(MakeEntry(&frame.Window(), "Datei_Undo")),
+      Unmark(MakeEntry(&frame.Window(), "Datei_Unmark")),
+      Invert(MakeEntry(&frame.Window(), "Datei_Invert")),
+      OnlyMarked(MakeEntry(&frame.Window(), "Datei_OnlyMarked")), rows_(frame.Rows()) {
     Undo->setShortcut(QKeySequence::Undo);
     Undo->setShortcutContext(Qt::WindowShortcut);
-    window->addAction(Undo);
+    frame.Window().addAction(Undo);
     OnlyMarked->setCheckable(true);
-    menu->insertActions(before, {Undo, Unmark, Invert, OnlyMarked});
+    frame.ServerMenu().insertActions(frame.ServerOptions(), {Undo, Unmark, Invert, OnlyMarked});
 
     connect(Undo, &QAction::triggered, this, &TMarkCommands::UndoMarks);
     connect(Unmark, &QAction::triggered, this, &TMarkCommands::UnmarkAll);
     connect(Invert, &QAction::triggered, this, &TMarkCommands::InvertMarks);
     connect(OnlyMarked, &QAction::triggered, this, &TMarkCommands::ShowOnlyMarked);
+    TMultiList* list = &rows_.List();
     connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TMarkCommands::MarksChanged);
     list->installEventFilter(this);
@@ -63,18 +66,18 @@ bool TMarkCommands::eventFilter(QObject*, QEvent* event) {
     return false;
 }
 
-void TMarkCommands::ApplyTexts(bool germanUI) {
+void TMarkCommands::LanguageChanged(bool germanUI) {
     Undo->setText(Tr(MarkTexts::Undo, germanUI));
     Unmark->setText(Tr(MarkTexts::UnmarkAll, germanUI));
     Invert->setText(Tr(MarkTexts::Invert, germanUI));
     OnlyMarked->setText(Tr(MarkTexts::OnlyMarked, germanUI));
 }
 
-void TMarkCommands::SetUsable(bool usable, bool sessionEnded) {
-    usable_ = usable;
+void TMarkCommands::StateChanged(int state) {
+    usable_ = state == TFrame::StateListed;
     if (usable_ && taken_)
         NoteMarks();
-    if (sessionEnded && shownOnly_)
+    if (state == TFrame::StateIdle && shownOnly_)
         ShowOnlyMarked(false);
     ShowStates();
 }
@@ -93,7 +96,7 @@ void TMarkCommands::MarksChanged() {
 
 void TMarkCommands::NoteMarks() {
     noteQueued_ = false;
-    const TNumberRuns marks = MarkedNumbers(*list_);
+    const TNumberRuns marks = rows_.Marked();
     if (taken_)
         history_.Take(marks);
     else
@@ -106,7 +109,7 @@ void TMarkCommands::PutMarks(const TNumberRuns& marks, bool undone) {
     // A change still waiting to be noted stays a change of its own.
     if (noteQueued_ && !undone)
         NoteMarks();
-    list_->SetMarks(RowRunsOf(*list_, marks));
+    rows_.SetMarks(marks);
     if (undone)
         taken_ = true;
     NoteMarks();
@@ -131,12 +134,12 @@ void TMarkCommands::UnmarkAll() {
 
 void TMarkCommands::InvertMarks() {
     if (usable_)
-        PutMarks(InvertedMarks(MarkedNumbers(*list_), ShownNumbers(*list_)), false);
+        PutMarks(InvertedMarks(rows_.Marked(), rows_.Shown()), false);
 }
 
 void TMarkCommands::ShowOnlyMarked(bool on) {
     if (on)
-        shownOnly_ = MarkedNumbers(*list_);
+        shownOnly_ = rows_.Marked();
     else
         shownOnly_.reset();
     OnlyMarked->setChecked(on);

@@ -30,34 +30,6 @@ inline constexpr TText NotDeleted{"\rNicht gelöscht, da keine Kopie geschrieben
 inline constexpr TText NotDeletedMail{"\r   Mail %1: %2", "\r   Mail %1: %2"};
 inline constexpr TText OthersDeleted{"\rDie übrigen e-mail(s) wurden gelöscht.",
                                      "\rThe other e-mail(s) were deleted."};
-// Progress of a deletion: %1 copies written of %2, %3 fetched of %4 (sizes); after the
-// design's "Deleting mail # n", %1 DELEs taken of %2.
-inline constexpr TText CopyingProgress{"Kopie %1 von %2: %3 von %4", "Copy %1 of %2: %3 of %4"};
-inline constexpr TText DeletingProgress{" (%1 von %2)", " (%1 of %2)"};
-// QUIT went out and the server did not confirm it: it may have removed the mails or not.
-inline constexpr TText QuitUnconfirmed{
-    "\rQUIT wurde gesendet, aber nicht bestätigt: ob der Server die e-mail(s) gelöscht hat, ist "
-    "nicht bekannt.",
-    "\rQUIT was sent but not confirmed: whether the server deleted the e-mail(s) is not known."};
-// %1 the count of copies kept.
-inline constexpr TText CopiesKept{
-    "\rDie Kopien von %1 e-mail(s) bleiben erhalten (Zuletzt gelöscht …).",
-    "\rThe copies of %1 e-mail(s) were kept (Recently deleted …)."};
-inline constexpr TText NextListingTells{
-    "\rDie nächste Liste zeigt, welche davon wirklich gelöscht sind.",
-    "\rThe next listing tells which of them are really gone."};
-// At that listing: %1 mails not confirmed, %2 of them gone; %3 the numbers of those still there.
-inline constexpr TText UnconfirmedAllGone{
-    "\rDie %1 e-mail(s), deren Löschung nicht bestätigt wurde, sind vom Server gelöscht.",
-    "\rThe %1 e-mail(s) whose deletion was not confirmed are gone from the server."};
-inline constexpr TText UnconfirmedSomeLeft{
-    "\rVon den %1 e-mail(s), deren Löschung nicht bestätigt wurde, sind %2 vom Server gelöscht; "
-    "noch auf dem Server: Mail %3",
-    "\rOf the %1 e-mail(s) whose deletion was not confirmed, %2 are gone from the server; "
-    "still there: mail %3"};
-inline constexpr TText UnconfirmedNotNoted{
-    "\rDie Kennungen dieser e-mail(s) können nicht gespeichert werden: %1",
-    "\rThe ids of these e-mail(s) cannot be saved: %1"};
 inline constexpr TText CopiesNotRemoved{"\rAlte Kopien gelöschter Mails: %1",
                                         "\rOld copies of deleted mails: %1"};
 
