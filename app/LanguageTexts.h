@@ -54,6 +54,10 @@ inline constexpr TText NothingToDelete{"\rEs sind keine e-mails zum Löschen vor
                                        "\rThere is no need to delete e-mails."};
 inline constexpr TText CountOnlyListing{"\rEs wird lediglich die Anzahl der e-mails angezeigt",
                                         "\rOnly the number of e-mails will be displayed."};
+// How many of the mails a listing cut short listed.
+inline constexpr TText ListedOf{"\rEs wurden %1 von %2 e-mails aufgelistet.",
+                                "\r%1 of %2 e-mails are listed."};
+inline constexpr TText ListedOfPanel{"%1 von %2 Mails", "%1 of %2 Mails"};
 inline constexpr TText FullListing{"\rAbsender, Betreff, Datum und Größe werden angezeigt ...",
                                    "\rSender, Subject, Size, and Date are displayed ..."};
 inline constexpr TText ErrorPrefix{"\rFehler: ", "\rError: "};

@@ -3,6 +3,7 @@
 #include "FindTexts.h"
 #include "Frame.h"
 #include "MarkAlike.h"
+#include "MarkAlikeEntries.h"
 #include "MarkCommands.h"
 #include "MultiLst.h"
 

@@ -1,5 +1,7 @@
 #include "Main.h"
+#include "MainFit.h"
 #include "MarksCountLine.h"
+#include "StatusLines.h"
 
 #include "BusyAnimation.h"
 #include "ByteText.h"
@@ -68,12 +70,12 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 TForm1::~TForm1() = default;
 
 void TForm1::SetWindows(TAboutBox* aboutBox, TForm2* headerWindow, TForm3* messageWindow) {
-    FAboutBox = aboutBox;
-    FHeaderWindow = headerWindow;
-    FMessageWindow = messageWindow;
+    Windows.AboutBox = aboutBox;
+    Windows.HeaderWindow = headerWindow;
+    Windows.MessageWindow = messageWindow;
     ShareLanguage();
-    if (FMessageWindow)
-        FMessageWindow->SetCurrentMsgSource([this] { return CurrentMsg.get(); });
+    if (Windows.MessageWindow)
+        Windows.MessageWindow->SetCurrentMsgSource([this] { return CurrentMsg.get(); });
     // The save dialogs of this window and of those over it open where the last file was
     // saved, also after a restart.
     TSaveFolder& folder = SaveFolderOf(this);
@@ -94,7 +96,7 @@ void TForm1::Wire() {
     };
     pop3.ProcessMessages = [] { QCoreApplication::processEvents(); };
     MarksLine = new TMarksCountLine(
-        Status, mail_list, [this](const QString& message) { StatusAppend(message); },
+        Bottom.Status, mail_list, [this](const QString& message) { StatusAppend(message); },
         [this] { return GermanUI(); }, this);
 
     const auto onTrigger = [this](QAction* action, void (TForm1::*handler)()) {
@@ -112,23 +114,22 @@ void TForm1::Wire() {
         };
     };
     for (auto [button, action, handler] :
-         {std::tuple{BtnConnect, Datei_C, &TForm1::BtnConnectClick},
-          std::tuple{BtnDisconnect, Datei_D, &TForm1::BtnDisconnectClick},
-          std::tuple{BtnDelete, Datei_L, &TForm1::BtnDeleteClick},
-          std::tuple{btn_mail, men_email_anzeigen, &TForm1::men_email_anzeigenClick}}) {
+         {std::tuple{Tools.BtnConnect, Menus.Datei_C, &TForm1::BtnConnectClick},
+          std::tuple{Tools.BtnDisconnect, Menus.Datei_D, &TForm1::BtnDisconnectClick},
+          std::tuple{Tools.BtnDelete, Menus.Datei_L, &TForm1::BtnDeleteClick},
+          std::tuple{Tools.btn_mail, Menus.men_email_anzeigen, &TForm1::men_email_anzeigenClick}}) {
         connect(button, &QToolButton::clicked, this, exchange(handler));
         connect(action, &QAction::triggered, this, exchange(handler));
     }
-    onClick(btn_cancel, &TForm1::btn_cancelClick);
-    onClick(BtnMark, &TForm1::BtnMarkClick);
-    onClick(btn_header, &TForm1::men_header_anzeigenClick);
-    onClick(BtnInfo, &TForm1::BtnInfoClick);
-    onClick(BtnClose, &TForm1::BtnCloseClick);
-    onTrigger(Datei_M, &TForm1::BtnMarkClick);
-    onTrigger(Datei_H, &TForm1::Datei_HClick);
-    onTrigger(Datei_Close, &TForm1::BtnCloseClick);
-    onTrigger(help_I, &TForm1::BtnInfoClick);
-    onTrigger(men_header_anzeigen, &TForm1::men_header_anzeigenClick);
+    onClick(Tools.btn_cancel, &TForm1::btn_cancelClick);
+    onClick(Tools.BtnMark, &TForm1::BtnMarkClick);
+    onClick(Tools.btn_header, &TForm1::men_header_anzeigenClick);
+    onClick(Tools.BtnInfo, &TForm1::BtnInfoClick);
+    onClick(Tools.BtnClose, &TForm1::BtnCloseClick);
+    onTrigger(Menus.Datei_M, &TForm1::BtnMarkClick);
+    onTrigger(Menus.Datei_Close, &TForm1::BtnCloseClick);
+    onTrigger(Menus.help_I, &TForm1::BtnInfoClick);
+    onTrigger(Menus.men_header_anzeigen, &TForm1::men_header_anzeigenClick);
 
     // Double-click or Enter on a mail shows it, as the show-mail command does.
     connect(mail_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
@@ -137,46 +138,47 @@ void TForm1::Wire() {
     });
     connect(mail_list, &QListWidget::itemSelectionChanged, this, &TForm1::ShowMarkedSummary);
 
-    connect(servername, &QComboBox::activated, this, &TForm1::servernameClick);
-    connect(Username, &QComboBox::activated, this, &TForm1::UsernameClick);
+    connect(Login.servername, &QComboBox::activated, this, &TForm1::servernameClick);
+    connect(Login.Username, &QComboBox::activated, this, &TForm1::UsernameClick);
 
     // Enter in any of the login row's controls connects (those of components too:
     // MainControls.cpp).
-    for (QObject* watched :
-         std::initializer_list<QObject*>{servername, servername->lineEdit(), Username,
-                                         Username->lineEdit(), Password, Header_Nein})
+    for (QObject* watched : std::initializer_list<QObject*>{
+             Login.servername, Login.servername->lineEdit(), Login.Username,
+             Login.Username->lineEdit(), Login.Password, Login.Header_Nein})
         watched->installEventFilter(this);
     for (QObject* watched : std::initializer_list<QObject*>{
-             mail_list, BtnConnect, BtnDisconnect, btn_cancel, BtnDelete, BtnMark, btn_header,
-             btn_mail, BtnInfo, BtnClose, Panel1, centralWidget()})
+             mail_list, Tools.BtnConnect, Tools.BtnDisconnect, Tools.btn_cancel, Tools.BtnDelete,
+             Tools.BtnMark, Tools.btn_header, Tools.btn_mail, Tools.BtnInfo, Tools.BtnClose,
+             Tools.Panel1, centralWidget()})
         watched->installEventFilter(this);
 }
 
 void TForm1::FormCreate() {
     GetFromIniFile();
     Parts.ForEach([](TComponent& part) { part.ReadSettings(); });
-    servername->setCurrentIndex(servername->count() - 1);
-    Username->setCurrentIndex(Username->count() - 1);
-    Parts.ForEach([this](TComponent& part) { part.AccountChosen(servername->count() - 1); });
+    Login.servername->setCurrentIndex(Login.servername->count() - 1);
+    Login.Username->setCurrentIndex(Login.Username->count() - 1);
+    Parts.ForEach([this](TComponent& part) { part.AccountChosen(Login.servername->count() - 1); });
 }
 
 void TForm1::SetFocusByRule() {
-    const bool hasServer = !servername->currentText().isEmpty();
-    const bool hasUser = !Username->currentText().isEmpty();
+    const bool hasServer = !Login.servername->currentText().isEmpty();
+    const bool hasUser = !Login.Username->currentText().isEmpty();
     if (hasServer && hasUser)
-        Password->setFocus();
+        Login.Password->setFocus();
     else if (hasServer)
-        Username->setFocus();
+        Login.Username->setFocus();
     else
-        servername->setFocus();
+        Login.servername->setFocus();
 }
 
 void TForm1::servernameClick(int index) {
-    ChooseAccount(index, Username);
+    ChooseAccount(index, Login.Username);
 }
 
 void TForm1::UsernameClick(int index) {
-    ChooseAccount(index, servername);
+    ChooseAccount(index, Login.servername);
 }
 
 // Entry i of either history list chooses account i: the other list and the password follow.
@@ -185,7 +187,7 @@ void TForm1::ChooseAccount(int index, QComboBox* other) {
         index >= static_cast<int>(Accounts.PasswordHistory().size()))
         return;
     other->setCurrentIndex(index);
-    Password->setText(FromBytes(Accounts.Password(index)));
+    Login.Password->setText(FromBytes(Accounts.Password(index)));
     Parts.ForEach([index](TComponent& part) { part.AccountChosen(index); });
 }
 
@@ -212,28 +214,33 @@ bool TForm1::mail_listKeyDown(int key) {
     return true;
 }
 
-QString TForm1::HintFor(const QObject* control) const {
+QString TControlHints::For(const QObject* control) const {
     const std::pair<const QObject*, const TText*> hints[] = {
-        {BtnConnect, &Texts::HintConnect}, {BtnDisconnect, &Texts::HintDisconnect},
-        {BtnDelete, &Texts::HintDelete},   {BtnMark, &Texts::HintMark},
-        {BtnInfo, &Texts::HintInfo},       {BtnClose, &Texts::HintClose},
-        {Password, &Texts::HintPassword},  {btn_cancel, &Texts::HintCancel},
-        {btn_header, &Texts::HintHeader},  {btn_mail, &Texts::HintMail},
+        {form_.Tools.BtnConnect, &Texts::HintConnect},
+        {form_.Tools.BtnDisconnect, &Texts::HintDisconnect},
+        {form_.Tools.BtnDelete, &Texts::HintDelete},
+        {form_.Tools.BtnMark, &Texts::HintMark},
+        {form_.Tools.BtnInfo, &Texts::HintInfo},
+        {form_.Tools.BtnClose, &Texts::HintClose},
+        {form_.Login.Password, &Texts::HintPassword},
+        {form_.Tools.btn_cancel, &Texts::HintCancel},
+        {form_.Tools.btn_header, &Texts::HintHeader},
+        {form_.Tools.btn_mail, &Texts::HintMail},
     };
     for (const auto& [owner, text] : hints) {
         if (owner == control)
-            return Tr(*text, GermanUI());
+            return Tr(*text, form_.GermanUI());
     }
     return {};
 }
 
-bool TForm1::ShowHintFor(const QObject* control, QPoint pointer) {
-    const bool moved = FHintPointer.MovedTo(pointer);
-    const QString hint = HintFor(control);
+bool TControlHints::Show(const QObject* control, QPoint pointer) {
+    const bool moved = pointer_.MovedTo(pointer);
+    const QString hint = For(control);
     if (hint.isEmpty())
         return false;
-    if (moved && PanelText(2) != hint)
-        SetPanelText(2, hint);
+    if (moved && form_.PanelText(2) != hint)
+        form_.SetPanelText(2, hint);
     return true;
 }
 
@@ -247,9 +254,10 @@ void TForm1::ShowMarkedSummary() {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // A panel's text changed its size: after the status bar's own layout, the window follows.
-    if (watched == static_cast<QObject*>(Status_leiste)) {
+    if (watched == static_cast<QObject*>(Bottom.Status_leiste)) {
         if (event->type() == QEvent::LayoutRequest)
-            QMetaObject::invokeMethod(this, &TForm1::FitWidth, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { TWindowFit(*this).Width(); }, Qt::QueuedConnection);
         return QMainWindow::eventFilter(watched, event);
     }
     switch (event->type()) {
@@ -257,23 +265,24 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (watched == mail_list)
             return mail_listKeyDown(key);
-        if (watched != Panel1 && watched != centralWidget() && !qobject_cast<QToolButton*>(watched))
+        if (watched != Tools.Panel1 && watched != centralWidget() &&
+            !qobject_cast<QToolButton*>(watched))
             return FormKeyDown(key);
         break;
     }
     case QEvent::Enter:
-        ShowHintFor(watched, PointerOf(*event));
+        Hints.Show(watched, PointerOf(*event));
         break;
     case QEvent::Leave:
         // A hint belongs to the control under the mouse only.
-        if (!HintFor(watched).isEmpty())
+        if (!Hints.For(watched).isEmpty())
             ShowMarkedSummary();
         break;
     case QEvent::MouseMove:
-        if (watched == Panel1 || watched == centralWidget()) {
-            FHintPointer.MovedTo(PointerOf(*event));
+        if (watched == Tools.Panel1 || watched == centralWidget()) {
+            Hints.MovedTo(PointerOf(*event));
             FormMouseMove();
-        } else if (ShowHintFor(watched, PointerOf(*event)) &&
+        } else if (Hints.Show(watched, PointerOf(*event)) &&
                    static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) {
             // Ends here: passed on, the move would reach the surface below and clear the hint.
             return true;
@@ -293,7 +302,7 @@ void TForm1::showEvent(QShowEvent* event) {
     }
     QMainWindow::showEvent(event);
     if (!event->spontaneous())
-        KeepOnScreen();
+        TWindowFit(*this).KeepOnScreen();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -336,8 +345,8 @@ void TForm1::FormClose() {
 }
 
 void TForm1::BtnInfoClick() {
-    if (FAboutBox)
-        FAboutBox->exec();
+    if (Windows.AboutBox)
+        Windows.AboutBox->exec();
 }
 
 void TForm1::BtnCloseClick() {
@@ -345,27 +354,35 @@ void TForm1::BtnCloseClick() {
 }
 
 void TForm1::pop3RetrieveProgress(TObject*, uint16_t Percent) {
-    ProgressBar->setValue(Percent);
+    Bottom.ProgressBar->setValue(Percent);
 }
 
 void TForm1::StatusClear() {
-    Status->clear();
+    Bottom.Status->clear();
 }
 
 void TForm1::StatusAppend(const QString& message) {
     QString shown = message;
     shown.replace(u'\r', u'\n');
-    Status->setText(Status->text() + shown);
+    Bottom.Status->setText(Bottom.Status->text() + shown);
 }
 
 QString TForm1::StatusText() const {
-    return Status->text();
+    return Bottom.Status->text();
 }
 
 void TForm1::SetPanelText(int panel, const QString& text) {
-    StatusPanels.at(static_cast<std::size_t>(panel))->setText(text);
+    Bottom.StatusPanels.at(static_cast<std::size_t>(panel))->setText(text);
 }
 
 QString TForm1::PanelText(int panel) const {
-    return StatusPanels.at(static_cast<std::size_t>(panel))->text();
+    return Bottom.StatusPanels.at(static_cast<std::size_t>(panel))->text();
+}
+
+bool TForm1::StatusReplace(const TText& line, const QString& by) {
+    QString shown = Bottom.Status->text();
+    if (!ReplaceStatusLine(shown, LastStatusLine(Tr(line, GermanUI())), LastStatusLine(by)))
+        return false;
+    Bottom.Status->setText(shown);
+    return true;
 }

@@ -3,6 +3,7 @@
 // as its caption or its widest cell, so that From and Subject keep the room.
 #include "ExtraColumns.h"
 #include "Main.h"
+#include "MainFit.h"
 #include "MultiLst.h"
 
 #include <QFontMetrics>
@@ -41,7 +42,7 @@ void TForm1::ShowExtraColumns() {
         mail_list->SetColumnHidden(column, !shown);
     }
     mail_list->ImposeWidths();
-    FitWidth();
+    TWindowFit(*this).Width();
 }
 
 void TForm1::ShowColumn(TExtraColumn column, bool shown) {

@@ -7,6 +7,7 @@
 #include "ErrorMessage.h"
 #include "FailureTexts.h"
 #include "Main.h"
+#include "MainErrors.h"
 #include "MultiLst.h"
 
 #include <QApplication>
@@ -25,9 +26,6 @@ namespace {
 // How long a close waits for a listing to reach the end of the message in progress.
 constexpr int CloseGraceMs = 2000;
 
-constexpr TText ListedOf{"\rEs wurden %1 von %2 e-mails aufgelistet.",
-                         "\r%1 of %2 e-mails are listed."};
-constexpr TText ListedOfPanel{"%1 von %2 Mails", "%1 of %2 Mails"};
 constexpr TText CancelledByUser{"\rAbgebrochen.", "\rCancelled."};
 
 } // namespace
@@ -35,18 +33,18 @@ constexpr TText CancelledByUser{"\rAbgebrochen.", "\rCancelled."};
 TCommandScope::TCommandScope(TForm1& form, int stateIfConnected)
     : form_(form), stateIfConnected_(stateIfConnected),
       uncaughtAtStart_(std::uncaught_exceptions()) {
-    if (form_.FRunningCommands == 0)
-        form_.FAborted = false;
-    ++form_.FRunningCommands;
+    if (form_.Commands.Running == 0)
+        form_.Commands.Aborted = false;
+    ++form_.Commands.Running;
 }
 
 TCommandScope::~TCommandScope() {
-    --form_.FRunningCommands;
+    --form_.Commands.Running;
     if (std::uncaught_exceptions() > uncaughtAtStart_)
         form_.Recover(stateIfConnected_);
-    if (form_.FRunningCommands == 0)
+    if (form_.Commands.Running == 0)
         form_.Parts.ForEach([](TComponent& part) { part.CommandsEnded(); });
-    if (form_.FRunningCommands == 0 && form_.FCloseRequested)
+    if (form_.Commands.Running == 0 && form_.Commands.CloseRequested)
         QMetaObject::invokeMethod(&form_, &QWidget::close, Qt::QueuedConnection);
     if (failureText_)
         ShowErrorMessage(QApplication::activeWindow(), *failureText_);
@@ -54,19 +52,19 @@ TCommandScope::~TCommandScope() {
 
 void TCommandScope::Fail(const TCommandOutcome& failure) {
     if (failure.Transport)
-        form_.ReportTransportFailure(failure);
+        ReportTransportFailure(form_, failure);
     form_.Recover(stateIfConnected_);
     failureText_ =
         FailureDisplayText(failure, form_.GermanUI(), TimeoutSeconds(form_.pop3.ReceiveTimeout));
 }
 
 TListingRun::TListingRun(TForm1& form) : form_(form) {
-    form_.FListingRunning = true;
-    form_.CancelRequested = false;
+    form_.Commands.ListingRunning = true;
+    form_.Commands.CancelRequested = false;
 }
 
 TListingRun::~TListingRun() {
-    form_.FListingRunning = false;
+    form_.Commands.ListingRunning = false;
 }
 
 TCommandOutcome TForm1::RunExchange(const std::function<void()>& exchange) {
@@ -74,13 +72,13 @@ TCommandOutcome TForm1::RunExchange(const std::function<void()>& exchange) {
         exchange();
     } catch (const std::exception&) {
         // Dropping the connection makes the exchange fail somewhere; that is the cancel.
-        if (!FAborted)
+        if (!Commands.Aborted)
             return TCommandOutcome::FromCurrentException();
     } catch (...) {
-        if (!FAborted)
+        if (!Commands.Aborted)
             throw;
     }
-    return FAborted ? TCommandOutcome::Cancelled() : TCommandOutcome{};
+    return Commands.Aborted ? TCommandOutcome::Cancelled() : TCommandOutcome{};
 }
 
 void TForm1::EndCancelled() {
@@ -88,34 +86,21 @@ void TForm1::EndCancelled() {
     StatusClear();
     StatusAppend(Tr(CancelledByUser, GermanUI()));
     if (MailCount > 0 && listed < MailCount) {
-        SetPanelText(0, Tr(ListedOfPanel, GermanUI()).arg(listed).arg(MailCount));
-        StatusAppend(Tr(ListedOf, GermanUI()).arg(listed).arg(MailCount));
+        SetPanelText(0, Tr(Texts::ListedOfPanel, GermanUI()).arg(listed).arg(MailCount));
+        StatusAppend(Tr(Texts::ListedOf, GermanUI()).arg(listed).arg(MailCount));
     }
     StatusAppendText(Texts::Terminated);
     ShowCancelButton(false);
     QuitSession();
 }
 
-void TForm1::EndStoppedListing() {
-    const int listed = mail_list->count() - 1;
-    SetPanelText(0, Tr(ListedOfPanel, GermanUI()).arg(listed).arg(MailCount));
-    ReportListed();
-}
-
-void TForm1::ReportListed() {
-    const QString listed =
-        Tr(ListedOf, GermanUI()).arg(std::max(mail_list->count() - 1, 0)).arg(MailCount);
-    if (!StatusReplace(Texts::FullListing, listed))
-        StatusAppend(listed);
-}
-
 void TForm1::ShowCancelButton(bool shown) {
-    btn_cancel->setVisible(shown);
-    BtnDisconnect->setVisible(!shown);
+    Tools.btn_cancel->setVisible(shown);
+    Tools.BtnDisconnect->setVisible(!shown);
 }
 
 void TForm1::Recover(int stateIfConnected) {
-    ProgressBar->hide();
+    Bottom.ProgressBar->hide();
     ShowCancelButton(false);
     if (stateIfConnected == StateListed && pop3.Connected()) {
         btn_aktivieren(StateListed);
@@ -132,26 +117,30 @@ void TForm1::Recover(int stateIfConnected) {
 }
 
 void TForm1::btn_aktivieren(int State) {
-    FState = State;
+    Commands.State = State;
     const bool idle = State == StateIdle;
     const bool busy = State == StateBusy;
     const bool listed = State == StateListed;
-    for (QObject* control : {static_cast<QObject*>(BtnConnect), static_cast<QObject*>(Datei_C)})
+    for (QObject* control :
+         {static_cast<QObject*>(Tools.BtnConnect), static_cast<QObject*>(Menus.Datei_C)})
         control->setProperty("enabled", idle);
     for (QObject* control : std::initializer_list<QObject*>{
-             BtnDisconnect, Datei_D, BtnDelete, Datei_L, BtnMark, Datei_M, btn_header,
-             men_header_anzeigen, btn_mail, men_email_anzeigen})
+             Tools.BtnDisconnect, Menus.Datei_D, Tools.BtnDelete, Menus.Datei_L, Tools.BtnMark,
+             Menus.Datei_M, Tools.btn_header, Menus.men_header_anzeigen, Tools.btn_mail,
+             Menus.men_email_anzeigen})
         control->setProperty("enabled", listed);
-    for (QObject* control : std::initializer_list<QObject*>{BtnInfo, help_I, BtnClose, Datei_Close})
+    for (QObject* control : std::initializer_list<QObject*>{Tools.BtnInfo, Menus.help_I,
+                                                            Tools.BtnClose, Menus.Datei_Close})
         control->setProperty("enabled", !busy);
-    for (QWidget* field : std::initializer_list<QWidget*>{servername, Username, Header_Nein})
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{Login.servername, Login.Username, Login.Header_Nein})
         field->setEnabled(idle);
-    for (QWidget* option : FLoginOptions)
+    for (QWidget* option : Login.Options)
         option->setEnabled(idle);
-    for (const auto& choice : FLoginChoices)
+    for (const auto& choice : Login.Choices)
         choice.second->setEnabled(idle);
-    Password->setEnabled(idle && PasswordNeeded());
-    Status_avi->SetActive(busy);
+    Login.Password->setEnabled(idle && PasswordNeeded());
+    Tools.Status_avi->SetActive(busy);
     // Marks made while a command runs would not be the ones it acts on.
     mail_list->SetLocked(busy);
     Parts.ForEach([State](TComponent& part) { part.StateChanged(State); });
@@ -160,18 +149,18 @@ void TForm1::btn_aktivieren(int State) {
 void TForm1::btn_cancelClick() {
     // A listing stops between two messages and keeps its session; a second click, or any
     // other wait (connect, login, retrieval, deletion), drops the connection at once.
-    if (FListingRunning && !CancelRequested) {
-        CancelRequested = true;
+    if (Commands.ListingRunning && !Commands.CancelRequested) {
+        Commands.CancelRequested = true;
         return;
     }
     AbortExchange();
 }
 
 void TForm1::AbortExchange() {
-    if (FRunningCommands == 0)
+    if (Commands.Running == 0)
         return;
-    FAborted = true;
-    CancelRequested = true;
+    Commands.Aborted = true;
+    Commands.CancelRequested = true;
     Parts.ForEach([](TComponent& part) { part.Cancel(); });
     // Closing from inside the wait's event hook: the socket layer sees the closed state when
     // the hook returns and the waiting call gives up.
@@ -180,18 +169,18 @@ void TForm1::AbortExchange() {
 }
 
 bool TForm1::DeferClose() {
-    if (FRunningCommands == 0) {
-        FCloseRequested = false;
+    if (Commands.Running == 0) {
+        Commands.CloseRequested = false;
         return false;
     }
     // Never QUIT from inside a running exchange: stop what runs, close when it returned. A
     // listing stops after the message in progress and the session ends with QUIT; a server
     // that keeps the window waiting longer than that is dropped.
-    FCloseRequested = true;
-    if (FListingRunning && !CancelRequested) {
-        CancelRequested = true;
+    Commands.CloseRequested = true;
+    if (Commands.ListingRunning && !Commands.CancelRequested) {
+        Commands.CancelRequested = true;
         QTimer::singleShot(CloseGraceMs, this, [this] {
-            if (FCloseRequested)
+            if (Commands.CloseRequested)
                 AbortExchange();
         });
     } else {

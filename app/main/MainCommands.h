@@ -8,6 +8,16 @@
 
 class TForm1;
 
+// The state of the window's commands, written by the command machinery only.
+struct TCommandState {
+    int State = 0; // the control state (TFrame's StateIdle, StateBusy, StateListed)
+    int Running = 0;
+    bool Aborted = false;         // set by AbortExchange until the next command starts
+    bool CancelRequested = false; // Cancel during a listing: stop between two messages
+    bool ListingRunning = false;
+    bool CloseRequested = false;
+};
+
 // Marks a command of the main window as running. Commands nest (the POP3 waits process
 // window events), so a close asked for meanwhile is carried out when the outermost ends; an
 // exception leaving a command brings the window back to a usable state first. The outermost

@@ -2,6 +2,7 @@
 #include "ByteText.h"
 #include "ListColumns.h"
 #include "Main.h"
+#include "MainErrors.h"
 #include "MbxMIME.h"
 #include "MultiLst.h"
 
@@ -12,14 +13,31 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
-void TForm1::ShowListInPlaceOfIntroduction() {
-    info_fenster->hide();
-    info_fenster_eng->hide();
-    mail_list->show();
-    mail_list->setFocus();
-    mail_list->Clear();
+// Connecting and logging in, as a command of the window; the listing follows.
+class TWindowConnect {
+public:
+    explicit TWindowConnect(TForm1& form) : form_(form) {}
+    void ShowListInPlaceOfIntroduction();
+    // The exchange of a connect: the components sign in, then connect and list.
+    void SignInAndList();
+
+private:
+    void ConnectAndList();
+    void RecordAccount();
+    // A connect that found no usable server: what a component told, or why it failed.
+    void ReportOpenFailure();
+
+    TForm1& form_;
+};
+
+void TWindowConnect::ShowListInPlaceOfIntroduction() {
+    form_.info_fenster->hide();
+    form_.info_fenster_eng->hide();
+    form_.mail_list->show();
+    form_.mail_list->setFocus();
+    form_.mail_list->Clear();
     // The first painting brings the list's header up to date.
-    mail_list->repaint();
+    form_.mail_list->repaint();
 }
 
 void TForm1::BtnConnectClick() {
@@ -29,24 +47,24 @@ void TForm1::BtnConnectClick() {
     MailCount = 0;
     FRows->ClearHeaders();
     StatusClear();
-    for (int panel = 0; panel < static_cast<int>(StatusPanels.size()); ++panel)
+    for (int panel = 0; panel < static_cast<int>(Bottom.StatusPanels.size()); ++panel)
         SetPanelText(panel, QString());
     Parts.ForEach([](TComponent& part) { part.RowsCleared(); });
     if (info_fenster->isVisible() || info_fenster_eng->isVisible())
-        ShowListInPlaceOfIntroduction();
+        TWindowConnect(*this).ShowListInPlaceOfIntroduction();
     else
         mail_list->Clear();
-    Status->show();
+    Bottom.Status->show();
 
     // Blanks around a typed or pasted server name are never part of it.
-    const QString server = servername->currentText().trimmed();
+    const QString server = Login.servername->currentText().trimmed();
     std::vector<std::pair<QString, const TText*>> required{
         {server, &Texts::NoServer},
-        {Username->currentText(), &Texts::NoUser},
+        {Login.Username->currentText(), &Texts::NoUser},
     };
     // A component that signs the user in otherwise asks for no password.
     if (PasswordNeeded())
-        required.emplace_back(Password->text(), &Texts::NoPassword);
+        required.emplace_back(Login.Password->text(), &Texts::NoPassword);
     for (const auto& [text, missing] : required) {
         if (text.isEmpty()) {
             StatusClear();
@@ -57,115 +75,123 @@ void TForm1::BtnConnectClick() {
 
     if (!Parts.All([](TComponent& part) { return part.PrepareConnect(); }))
         return;
-    pop3.UserId = ToBytes(Username->currentText());
-    pop3.UserPasswd = ToBytes(Password->text());
+    pop3.UserId = ToBytes(Login.Username->currentText());
+    pop3.UserPasswd = ToBytes(Login.Password->text());
     btn_aktivieren(StateBusy);
     ShowCancelButton(true);
     StatusClear();
     StatusAppendText(Texts::Connecting);
-    const TCommandOutcome outcome = RunExchange([this] { SignInAndList(); });
+    const TCommandOutcome outcome = RunExchange([this] { TWindowConnect(*this).SignInAndList(); });
     if (outcome.IsCancelled())
         EndCancelled();
     else if (outcome.IsFailed())
         scope.Fail(outcome);
 }
 
-void TForm1::SignInAndList() {
-    if (Parts.All([](TComponent& part) { return part.SignIn(); })) {
+void TWindowConnect::SignInAndList() {
+    if (form_.Parts.All([](TComponent& part) { return part.SignIn(); })) {
         ConnectAndList();
         return;
     }
-    if (Aborted())
+    if (form_.Aborted())
         return;
-    StatusAppendText(Texts::Terminated);
-    ShowCancelButton(false);
-    QuitSession();
+    form_.StatusAppendText(Texts::Terminated);
+    form_.ShowCancelButton(false);
+    form_.QuitSession();
 }
 
-void TForm1::ConnectAndList() {
+void TWindowConnect::ConnectAndList() {
     try {
-        pop3.Connect();
+        form_.pop3.Connect();
     } catch (const ESocketError& failure) {
         // No greeting: no connection to speak of.
-        if (Aborted())
+        if (form_.Aborted())
             return;
-        ReportConnectFailure(failure.Cause, failure.what(), pop3.ReceiveTimeout);
-        ShowCancelButton(false);
-        QuitSession();
+        ReportConnectFailure(form_, failure.Cause, failure.what(), form_.pop3.ReceiveTimeout);
+        form_.ShowCancelButton(false);
+        form_.QuitSession();
         return;
     }
-    if (Aborted())
+    if (form_.Aborted())
         return;
-    if (pop3.Failed()) {
+    if (form_.pop3.Failed()) {
         ReportOpenFailure();
-        ShowCancelButton(false);
-        QuitSession();
-        mail_list->setFocus();
-        mail_list->Clear();
+        form_.ShowCancelButton(false);
+        form_.QuitSession();
+        form_.mail_list->setFocus();
+        form_.mail_list->Clear();
         return;
     }
-    Parts.ForEach([](TComponent& part) { part.Opened(); });
-    const bool loggedIn = pop3.Login();
-    if (Aborted())
+    form_.Parts.ForEach([](TComponent& part) { part.Opened(); });
+    const bool loggedIn = form_.pop3.Login();
+    if (form_.Aborted())
         return;
     if (!loggedIn) {
         // The server's refusal is already in the status label; a password is the likely
         // fault, ready to be typed again.
         bool withToken = false;
-        Parts.ForEach([&](TComponent& part) { withToken = part.LoginRefused() || withToken; });
-        StatusAppendText(Texts::Terminated);
-        ShowCancelButton(false);
-        QuitSession();
+        form_.Parts.ForEach(
+            [&](TComponent& part) { withToken = part.LoginRefused() || withToken; });
+        form_.StatusAppendText(Texts::Terminated);
+        form_.ShowCancelButton(false);
+        form_.QuitSession();
         if (!withToken) {
-            Password->setFocus();
-            Password->selectAll();
+            form_.Login.Password->setFocus();
+            form_.Login.Password->selectAll();
         }
         return;
     }
     RecordAccount();
-    Parts.ForEach([](TComponent& part) { part.LoggedIn(); });
+    form_.Parts.ForEach([](TComponent& part) { part.LoggedIn(); });
 
-    const bool counted = pop3.Stat();
-    if (Aborted())
+    const bool counted = form_.pop3.Stat();
+    if (form_.Aborted())
         return;
     // A refused or unreadable STAT leaves no count; its error stays in the status, since the
     // mailbox is not known to be empty.
-    MailCount = counted ? static_cast<int>(pop3.MessageCount()) : 0;
-    MailboxSizeText = pop3.MailboxSize();
-    if (MailCount == 0)
-        MailboxSizeText = "0";
+    form_.MailCount = counted ? static_cast<int>(form_.pop3.MessageCount()) : 0;
+    form_.MailboxSizeText = form_.pop3.MailboxSize();
+    if (form_.MailCount == 0)
+        form_.MailboxSizeText = "0";
 
     if (counted)
-        StatusClear();
-    SetPanelText(0, QString::number(MailCount) + QStringLiteral(" Mails"));
-    SetPanelText(1, FromBytes(DisplaySize(MailboxSizeText)));
-    ProgressBar->setValue(0);
+        form_.StatusClear();
+    form_.SetPanelText(0, QString::number(form_.MailCount) + QStringLiteral(" Mails"));
+    form_.SetPanelText(1, FromBytes(DisplaySize(form_.MailboxSizeText)));
+    form_.Bottom.ProgressBar->setValue(0);
 
-    if (MailCount <= 0) {
+    if (form_.MailCount <= 0) {
         if (counted)
-            StatusAppendText(Texts::NothingToDelete);
-        StatusAppendText(Texts::Terminated);
-        ShowCancelButton(false);
-        QuitSession();
+            form_.StatusAppendText(Texts::NothingToDelete);
+        form_.StatusAppendText(Texts::Terminated);
+        form_.ShowCancelButton(false);
+        form_.QuitSession();
         return;
     }
-    const TListingStart start{!Header_Nein->isChecked(),
-                              pop3.Capabilities().Known && pop3.Capabilities().Uidl};
-    Parts.ForEach([&](TComponent& part) { part.ListingBegins(start); });
-    if (Header_Nein->isChecked())
-        RunCountOnlyListing();
-    else
-        RunFullListing();
+    const TListingStart start{!form_.Login.Header_Nein->isChecked(),
+                              form_.pop3.Capabilities().Known && form_.pop3.Capabilities().Uidl};
+    form_.Parts.ForEach([&](TComponent& part) { part.ListingBegins(start); });
+    form_.RunListing(!form_.Login.Header_Nein->isChecked());
 }
 
-void TForm1::RecordAccount() {
+void TWindowConnect::RecordAccount() {
     // The server as typed, port and brackets included; with it the mode that worked and the
     // password of this login (the field still holds it: it is locked while connecting).
-    const QString server = servername->currentText().trimmed();
-    const QString user = FromBytes(pop3.UserId);
-    Accounts.Record(server, user, ToBytes(Password->text()), pop3.UsedSecurity());
-    servername->setCurrentIndex(servername->count() - 1);
-    servername->setEditText(server);
-    Username->setCurrentIndex(Username->count() - 1);
-    Username->setEditText(user);
+    const QString server = form_.Login.servername->currentText().trimmed();
+    const QString user = FromBytes(form_.pop3.UserId);
+    form_.Accounts.Record(server, user, ToBytes(form_.Login.Password->text()),
+                          form_.pop3.UsedSecurity());
+    form_.Login.servername->setCurrentIndex(form_.Login.servername->count() - 1);
+    form_.Login.servername->setEditText(server);
+    form_.Login.Username->setCurrentIndex(form_.Login.Username->count() - 1);
+    form_.Login.Username->setEditText(user);
+}
+
+void TWindowConnect::ReportOpenFailure() {
+    if (form_.Parts.Any([](TComponent& part) { return part.OpenFailed(); }))
+        return;
+    const TMbxPOP& pop3 = form_.pop3;
+    const bool timedOut = pop3.OpenCause() == TFailureCause::Timeout;
+    ReportConnectFailure(form_, pop3.OpenCause(), pop3.OpenError(),
+                         timedOut ? pop3.ConnectTimeout : pop3.ReceiveTimeout);
 }

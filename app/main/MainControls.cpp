@@ -92,12 +92,12 @@ void TForm1::BuildControls() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    Panel1 = new QWidget(central);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Tools.Panel1 = new QWidget(central);
+    Tools.Panel1->setObjectName(QStringLiteral("Panel1"));
     // The design's 93 pixels and a row for the security choice.
-    Panel1->setFixedHeight(117);
-    Panel1->setMouseTracking(true);
-    layout->addWidget(Panel1);
+    Tools.Panel1->setFixedHeight(117);
+    Tools.Panel1->setMouseTracking(true);
+    layout->addWidget(Tools.Panel1);
     BuildToolBar();
     BuildLoginRow();
 
@@ -114,162 +114,164 @@ void TForm1::BuildControls() {
     ConfigureMailList();
     FBelowList = layout;
 
-    Status = new QLabel(central);
-    Status->setObjectName(QStringLiteral("Status"));
+    Bottom.Status = new QLabel(central);
+    Bottom.Status->setObjectName(QStringLiteral("Status"));
     // Server and mail texts are shown exactly as sent, never as markup.
-    Status->setTextFormat(Qt::PlainText);
-    QPalette maroon = Status->palette();
+    Bottom.Status->setTextFormat(Qt::PlainText);
+    QPalette maroon = Bottom.Status->palette();
     maroon.setColor(QPalette::WindowText, QColor(128, 0, 0));
-    Status->setPalette(maroon);
-    Status->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Status->hide();
-    layout->addWidget(Status);
+    Bottom.Status->setPalette(maroon);
+    Bottom.Status->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    Bottom.Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Bottom.Status->hide();
+    layout->addWidget(Bottom.Status);
 
-    ProgressBar = new QProgressBar(central);
-    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-    ProgressBar->setFixedHeight(12);
-    ProgressBar->setRange(0, 100);
-    ProgressBar->setTextVisible(false);
-    ProgressBar->hide();
-    layout->addWidget(ProgressBar);
+    Bottom.ProgressBar = new QProgressBar(central);
+    Bottom.ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    Bottom.ProgressBar->setFixedHeight(12);
+    Bottom.ProgressBar->setRange(0, 100);
+    Bottom.ProgressBar->setTextVisible(false);
+    Bottom.ProgressBar->hide();
+    layout->addWidget(Bottom.ProgressBar);
 
     setCentralWidget(central);
 
-    Status_leiste = new QStatusBar(this);
-    Status_leiste->setObjectName(QStringLiteral("Status_leiste"));
-    Status_leiste->setSizeGripEnabled(false);
+    Bottom.Status_leiste = new QStatusBar(this);
+    Bottom.Status_leiste->setObjectName(QStringLiteral("Status_leiste"));
+    Bottom.Status_leiste->setSizeGripEnabled(false);
     // Count and size as wide as their text ("373 of 2007 Mails", "1512.7 MByte"); the hints
     // take what is left (the window leaves them more where its screen allows, MainFit.cpp).
     const std::pair<int, TStatusPanel::TFit> panels[] = {{70, TStatusPanel::TFit::Text},
                                                          {70, TStatusPanel::TFit::Text},
                                                          {80, TStatusPanel::TFit::Gives}};
-    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
-        auto* panel = new TStatusPanel(panels[i].first, panels[i].second, Status_leiste);
+    for (std::size_t i = 0; i < Bottom.StatusPanels.size(); ++i) {
+        auto* panel = new TStatusPanel(panels[i].first, panels[i].second, Bottom.Status_leiste);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
-        StatusPanels[i] = panel;
+        Bottom.StatusPanels[i] = panel;
     }
-    Status_leiste->addWidget(StatusPanels[0]);
-    Status_leiste->addWidget(StatusPanels[1]);
-    Status_leiste->addWidget(StatusPanels[2], 1);
-    setStatusBar(Status_leiste);
+    Bottom.Status_leiste->addWidget(Bottom.StatusPanels[0]);
+    Bottom.Status_leiste->addWidget(Bottom.StatusPanels[1]);
+    Bottom.Status_leiste->addWidget(Bottom.StatusPanels[2], 1);
+    setStatusBar(Bottom.Status_leiste);
 
     BuildMenus();
 }
 
 void TForm1::BuildToolBar() {
-    BtnConnect = MakeToolButton(Panel1, "BtnConnect", TToolGlyph::Connect, 0, 65);
-    BtnDisconnect = MakeToolButton(Panel1, "BtnDisconnect", TToolGlyph::Disconnect, 64, 65);
-    btn_cancel = MakeToolButton(Panel1, "btn_cancel", TToolGlyph::Cancel, 64, 65);
-    btn_cancel->setToolTip(QStringLiteral("Cancel / Abbrechen"));
-    btn_cancel->hide();
-    BtnDelete = MakeToolButton(Panel1, "BtnDelete", TToolGlyph::Delete, 128, 65);
-    BtnMark = MakeToolButton(Panel1, "BtnMark", TToolGlyph::MarkAll, 192, 73);
-    btn_header = MakeToolButton(Panel1, "btn_header", TToolGlyph::Header, 264, 65);
-    btn_header->setText(QStringLiteral("Header"));
-    btn_header->setToolTip(QStringLiteral("Show header"));
-    btn_mail = MakeToolButton(Panel1, "btn_mail", TToolGlyph::Mail, 328, 65);
-    btn_mail->setText(QStringLiteral("e-mail"));
-    btn_mail->setToolTip(QStringLiteral("Show e-mail"));
+    Tools.BtnConnect = MakeToolButton(Tools.Panel1, "BtnConnect", TToolGlyph::Connect, 0, 65);
+    Tools.BtnDisconnect =
+        MakeToolButton(Tools.Panel1, "BtnDisconnect", TToolGlyph::Disconnect, 64, 65);
+    Tools.btn_cancel = MakeToolButton(Tools.Panel1, "btn_cancel", TToolGlyph::Cancel, 64, 65);
+    Tools.btn_cancel->setToolTip(QStringLiteral("Cancel / Abbrechen"));
+    Tools.btn_cancel->hide();
+    Tools.BtnDelete = MakeToolButton(Tools.Panel1, "BtnDelete", TToolGlyph::Delete, 128, 65);
+    Tools.BtnMark = MakeToolButton(Tools.Panel1, "BtnMark", TToolGlyph::MarkAll, 192, 73);
+    Tools.btn_header = MakeToolButton(Tools.Panel1, "btn_header", TToolGlyph::Header, 264, 65);
+    Tools.btn_header->setText(QStringLiteral("Header"));
+    Tools.btn_header->setToolTip(QStringLiteral("Show header"));
+    Tools.btn_mail = MakeToolButton(Tools.Panel1, "btn_mail", TToolGlyph::Mail, 328, 65);
+    Tools.btn_mail->setText(QStringLiteral("e-mail"));
+    Tools.btn_mail->setToolTip(QStringLiteral("Show e-mail"));
 
-    Bevel1 = new QFrame(Panel1);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::VLine);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Bevel1->setGeometry(403, ToolButtonTop, 2, ToolButtonHeight);
+    Tools.Bevel1 = new QFrame(Tools.Panel1);
+    Tools.Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Tools.Bevel1->setFrameShape(QFrame::VLine);
+    Tools.Bevel1->setFrameShadow(QFrame::Sunken);
+    Tools.Bevel1->setGeometry(403, ToolButtonTop, 2, ToolButtonHeight);
 
-    BtnInfo = MakeToolButton(Panel1, "BtnInfo", TToolGlyph::Info, 416, 65);
-    BtnInfo->setText(QStringLiteral("Information"));
-    BtnClose = MakeToolButton(Panel1, "BtnClose", TToolGlyph::Quit, 480, 65);
+    Tools.BtnInfo = MakeToolButton(Tools.Panel1, "BtnInfo", TToolGlyph::Info, 416, 65);
+    Tools.BtnInfo->setText(QStringLiteral("Information"));
+    Tools.BtnClose = MakeToolButton(Tools.Panel1, "BtnClose", TToolGlyph::Quit, 480, 65);
 }
 
 void TForm1::BuildLoginRow() {
-    Label1 = MakeBoldLabel(Panel1, "Label1", QStringLiteral("Server:"), 4, 50);
-    servername = MakeHistoryCombo(Panel1, "servername", 54, 116);
-    label2 = MakeBoldLabel(Panel1, "label2", QStringLiteral("User:"), 176, 38);
-    Username = MakeHistoryCombo(Panel1, "Username", 216, 97);
-    Accounts.ShowIn(*servername, *Username);
-    Label3 = MakeBoldLabel(Panel1, "Label3", QString(), 318, 68);
-    Password = new QLineEdit(Panel1);
-    Password->setObjectName(QStringLiteral("Password"));
-    Password->setEchoMode(QLineEdit::Password);
-    Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    Password->setGeometry(388, LoginRowTop, 80, LoginRowHeight);
-    Password->setMouseTracking(true); // for its hint, as the tool buttons
+    Login.Label1 = MakeBoldLabel(Tools.Panel1, "Label1", QStringLiteral("Server:"), 4, 50);
+    Login.servername = MakeHistoryCombo(Tools.Panel1, "servername", 54, 116);
+    Login.label2 = MakeBoldLabel(Tools.Panel1, "label2", QStringLiteral("User:"), 176, 38);
+    Login.Username = MakeHistoryCombo(Tools.Panel1, "Username", 216, 97);
+    Accounts.ShowIn(*Login.servername, *Login.Username);
+    Login.Label3 = MakeBoldLabel(Tools.Panel1, "Label3", QString(), 318, 68);
+    Login.Password = new QLineEdit(Tools.Panel1);
+    Login.Password->setObjectName(QStringLiteral("Password"));
+    Login.Password->setEchoMode(QLineEdit::Password);
+    Login.Password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    Login.Password->setGeometry(388, LoginRowTop, 80, LoginRowHeight);
+    Login.Password->setMouseTracking(true); // for its hint, as the tool buttons
 
-    Header_Nein = new QCheckBox(Panel1);
-    Header_Nein->setObjectName(QStringLiteral("Header_Nein"));
-    Header_Nein->setGeometry(54, LoginRowTop + LoginRowHeight + 2, 316, 18);
+    Login.Header_Nein = new QCheckBox(Tools.Panel1);
+    Login.Header_Nein->setObjectName(QStringLiteral("Header_Nein"));
+    Login.Header_Nein->setGeometry(54, LoginRowTop + LoginRowHeight + 2, 316, 18);
 
-    Status_avi = new TBusyAnimation(Panel1);
-    Status_avi->setObjectName(QStringLiteral("Status_avi"));
-    Status_avi->move(492, LoginRowTop - 4);
+    Tools.Status_avi = new TBusyAnimation(Tools.Panel1);
+    Tools.Status_avi->setObjectName(QStringLiteral("Status_avi"));
+    Tools.Status_avi->move(492, LoginRowTop - 4);
 }
 
 QCheckBox& TForm1::AddLoginOption(const char* name, int width) {
     // Under the password, on the line of the row's own option; the busy animation, shown only
     // while the options are disabled anyway, stays in front of their end.
     QWidget* before =
-        FLoginOptions.empty() ? static_cast<QWidget*>(Header_Nein) : FLoginOptions.back();
-    auto* option = new QCheckBox(Panel1);
+        Login.Options.empty() ? static_cast<QWidget*>(Login.Header_Nein) : Login.Options.back();
+    auto* option = new QCheckBox(Tools.Panel1);
     option->setObjectName(QLatin1String(name));
     option->setGeometry(before->geometry().right() + 4, before->y(), width, before->height());
-    Status_avi->raise();
+    Tools.Status_avi->raise();
     QWidget::setTabOrder(before, option);
     option->installEventFilter(this);
-    FLoginOptions.push_back(option);
+    Login.Options.push_back(option);
     return *option;
 }
 
 TFrame::TLoginChoice TForm1::AddLoginChoice(const char* captionName, const char* name, int width) {
     // The choices have a row of their own below the options, last in the keyboard order.
-    const int top = Header_Nein->geometry().bottom() + 3;
+    const int top = Login.Header_Nein->geometry().bottom() + 3;
     const int left =
-        FLoginChoices.empty() ? 54 : FLoginChoices.back().second->geometry().right() + 9;
-    QLabel* caption = MakeBoldLabel(Panel1, captionName, QString(), left, 72);
+        Login.Choices.empty() ? 54 : Login.Choices.back().second->geometry().right() + 9;
+    QLabel* caption = MakeBoldLabel(Tools.Panel1, captionName, QString(), left, 72);
     caption->move(left, top);
-    auto* field = new QComboBox(Panel1);
+    auto* field = new QComboBox(Tools.Panel1);
     field->setObjectName(QLatin1String(name));
     field->setGeometry(left + 74, top, width, LoginRowHeight);
     caption->setBuddy(field);
-    QWidget* before = !FLoginChoices.empty()   ? static_cast<QWidget*>(FLoginChoices.back().second)
-                      : !FLoginOptions.empty() ? static_cast<QWidget*>(FLoginOptions.back())
-                                               : Header_Nein;
+    QWidget* before = !Login.Choices.empty()   ? static_cast<QWidget*>(Login.Choices.back().second)
+                      : !Login.Options.empty() ? static_cast<QWidget*>(Login.Options.back())
+                                               : Login.Header_Nein;
     QWidget::setTabOrder(before, field);
     field->installEventFilter(this);
-    FLoginChoices.emplace_back(caption, field);
+    Login.Choices.emplace_back(caption, field);
     return {*caption, *field};
 }
 
 void TForm1::BuildMenus() {
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    Datei = MainMenu1->addMenu(QString());
-    Datei->setObjectName(QStringLiteral("Datei"));
-    Datei_C = MakeAction(this, "Datei_C");
-    Datei_D = MakeAction(this, "Datei_D");
-    Datei_L = MakeAction(this, "Datei_L");
-    Datei_M = MakeAction(this, "Datei_M");
-    Datei_H = MakeAction(this, "Datei_H");
-    Datei_H->setCheckable(true);
-    Datei_E = MakeAction(this, "Datei_E");
-    Datei_E->setSeparator(true);
-    Datei_Close = MakeAction(this, "Datei_Close");
-    Datei->addActions({Datei_C, Datei_D, Datei_L, Datei_M, Datei_H, Datei_E, Datei_Close});
-    help_men = MainMenu1->addMenu(QString());
-    help_men->setObjectName(QStringLiteral("help_men"));
-    help_I = MakeAction(this, "help_I");
-    help_men->addAction(help_I);
-    setMenuBar(MainMenu1);
+    Menus.MainMenu1 = new QMenuBar(this);
+    Menus.MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    Menus.Datei = Menus.MainMenu1->addMenu(QString());
+    Menus.Datei->setObjectName(QStringLiteral("Datei"));
+    Menus.Datei_C = MakeAction(this, "Datei_C");
+    Menus.Datei_D = MakeAction(this, "Datei_D");
+    Menus.Datei_L = MakeAction(this, "Datei_L");
+    Menus.Datei_M = MakeAction(this, "Datei_M");
+    Menus.Datei_H = MakeAction(this, "Datei_H");
+    Menus.Datei_H->setCheckable(true);
+    Menus.Datei_E = MakeAction(this, "Datei_E");
+    Menus.Datei_E->setSeparator(true);
+    Menus.Datei_Close = MakeAction(this, "Datei_Close");
+    Menus.Datei->addActions({Menus.Datei_C, Menus.Datei_D, Menus.Datei_L, Menus.Datei_M,
+                             Menus.Datei_H, Menus.Datei_E, Menus.Datei_Close});
+    Menus.help_men = Menus.MainMenu1->addMenu(QString());
+    Menus.help_men->setObjectName(QStringLiteral("help_men"));
+    Menus.help_I = MakeAction(this, "help_I");
+    Menus.help_men->addAction(Menus.help_I);
+    setMenuBar(Menus.MainMenu1);
 
-    popmen_header = new QMenu(this);
-    popmen_header->setObjectName(QStringLiteral("popmen_header"));
-    men_header_anzeigen = MakeAction(this, "men_header_anzeigen");
-    men_email_anzeigen = MakeAction(this, "men_email_anzeigen");
-    popmen_header->addActions({men_header_anzeigen, men_email_anzeigen});
+    Menus.popmen_header = new QMenu(this);
+    Menus.popmen_header->setObjectName(QStringLiteral("popmen_header"));
+    Menus.men_header_anzeigen = MakeAction(this, "men_header_anzeigen");
+    Menus.men_email_anzeigen = MakeAction(this, "men_email_anzeigen");
+    Menus.popmen_header->addActions({Menus.men_header_anzeigen, Menus.men_email_anzeigen});
     mail_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(mail_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        popmen_header->popup(mail_list->viewport()->mapToGlobal(at));
+        Menus.popmen_header->popup(mail_list->viewport()->mapToGlobal(at));
     });
 }
 

@@ -6,6 +6,7 @@
 #include "ListColumns.h"
 #include "MailRows.h"
 #include "Main.h"
+#include "MainErrors.h"
 #include "MultiLst.h"
 
 #include <QProgressBar>
@@ -14,24 +15,33 @@
 #include <cctype>
 #include <vector>
 
-// The window's side of a deletion a component carries out: what the server took and how far
-// it is go to the window's deletion state and progress, and the window finishes it.
+// A deletion the window runs: its DELEs (or a component's, keeping copies first), their
+// progress, QUIT and what it tells of the outcome. The mails whose DELE the server took are
+// noted, so that an unconfirmed QUIT can name them.
 class TWindowDeletion : public TDeletionRun {
 public:
     explicit TWindowDeletion(TForm1& form) : form_(form) {}
-    void Accepted(TMsgNumber n) override { form_.FDeleAccepted.push_back(n); }
-    void Progress(TMsgNumber last, const TDeletionProgress& progress) override {
-        form_.ShowDeletionProgress(last, progress);
-    }
-    void CopiesKept(std::size_t copies) override { form_.FCopiesOfAccepted = copies; }
+    // DELE for the numbers, from the highest down, then QUIT.
+    void Run(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked);
+    // No +OK to QUIT: once QUIT went out, outcome unknown, copies kept; before, none deleted.
+    void TellEnd();
+
+    void Accepted(TMsgNumber n) override { accepted_.push_back(n); }
+    // The progress bar and panel: the copies fetched, then the DELEs taken (the last: mail n).
+    void Progress(TMsgNumber n, const TDeletionProgress& progress) override;
+    void CopiesKept(std::size_t copies) override { copies_ = copies; }
     bool Aborted() const override { return form_.Aborted(); }
-    bool Finish(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& deleted,
-                const TMarkedMails& mails) override {
-        return form_.FinishDeletion(end, deleted, mails);
-    }
+    // QUIT, the rows and panels; true when the server took QUIT, so the mails are gone.
+    bool Finish(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& numbers,
+                const TMarkedMails& marked) override;
 
 private:
+    // The rows of the mails the server has just removed, whatever is marked now.
+    void RemoveRows(const std::vector<TMsgNumber>& deleted);
+
     TForm1& form_;
+    std::vector<TMsgNumber> accepted_;
+    std::size_t copies_ = 0;
 };
 
 void TForm1::BtnDeleteClick() {
@@ -63,133 +73,21 @@ void TForm1::BtnDeleteClick() {
         numbers.push_back(static_cast<TMsgNumber>(MessageNumberOf(*mail_list->item(row))));
     // From the highest number down, as the rows were once visited from the last one up.
     std::sort(numbers.rbegin(), numbers.rend());
-    FDeleAccepted.clear();
-    FCopiesOfAccepted = 0;
-    const TCommandOutcome outcome = RunExchange([&] { DeleteNumbers(numbers, marked); });
+    TWindowDeletion deletion(*this);
+    const TCommandOutcome outcome = RunExchange([&] { deletion.Run(numbers, marked); });
     if (outcome.IsCancelled()) {
         EndCancelled();
-        TellDeletionEnd();
+        deletion.TellEnd();
         ShowMarkedSummary();
     } else if (outcome.IsFailed() && outcome.Transport) {
         // The deletion's progress is over; what the server did depends on whether QUIT went out.
-        ReportTransportFailure(outcome);
-        TellDeletionEnd();
+        ReportTransportFailure(*this, outcome);
+        deletion.TellEnd();
         Recover(StateIdle);
         ShowMarkedSummary();
     } else if (outcome.IsFailed()) {
         scope.Fail(outcome);
     }
-}
-
-void TForm1::DeleteNumbers(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked) {
-    TWindowDeletion run(*this);
-    if (Parts.Any([&](TComponent& part) { return part.DeleteMails(numbers, run); }))
-        return;
-    TDeletionProgress done;
-    done.ToDelete = numbers.size();
-    ShowDeletionProgress(0, done);
-    const auto end = pop3.DeleteMails(numbers, [&](TMsgNumber n) {
-        run.Accepted(n);
-        ++done.Deleted;
-        ShowDeletionProgress(n, done);
-    });
-    FinishDeletion(end, numbers, marked);
-}
-
-void TForm1::ShowDeletionProgress(TMsgNumber n, const TDeletionProgress& progress) {
-    const auto percent = [](uint64_t part, uint64_t all) {
-        return all == 0 ? 100 : static_cast<int>(std::min<uint64_t>(part, all) * 100 / all);
-    };
-    ProgressBar->setRange(0, 100);
-    ProgressBar->show();
-    if (progress.Deleted == 0 && progress.ToCopy > 0) {
-        const auto size = [](uint64_t bytes) {
-            return FromBytes(DisplaySize(std::to_string(bytes)));
-        };
-        // The listed size is what the copies will take; the fetched form may differ a little.
-        const uint64_t fetched = std::min(progress.BytesFetched, progress.BytesToFetch);
-        ProgressBar->setValue(progress.BytesToFetch > 0
-                                  ? percent(fetched, progress.BytesToFetch)
-                                  : percent(progress.Copied, progress.ToCopy));
-        SetPanelText(2, Tr(DeletionTexts::CopyingProgress, GermanUI())
-                            .arg(progress.Copied)
-                            .arg(progress.ToCopy)
-                            .arg(size(fetched), size(progress.BytesToFetch)));
-        return;
-    }
-    ProgressBar->setValue(percent(progress.Deleted, progress.ToDelete));
-    if (n != 0)
-        SetPanelText(2, Tr(Texts::DeletingMail, GermanUI()) + QString::number(n) +
-                            Tr(DeletionTexts::DeletingProgress, GermanUI())
-                                .arg(progress.Deleted)
-                                .arg(progress.ToDelete));
-}
-
-void TForm1::TellDeletionEnd() {
-    const TMbxPOP::TQuitState quit = pop3.QuitState();
-    if (quit == TMbxPOP::TQuitState::Taken)
-        return;
-    // Without QUIT the server keeps every mail; with it, it may have removed those it took a
-    // DELE for, whatever it answered.
-    if (quit == TMbxPOP::TQuitState::NotSent || FDeleAccepted.empty()) {
-        StatusAppendText(Texts::NoneDeleted);
-        return;
-    }
-    StatusAppendText(DeletionTexts::QuitUnconfirmed);
-    if (FCopiesOfAccepted > 0)
-        StatusAppend(Tr(DeletionTexts::CopiesKept, GermanUI()).arg(FCopiesOfAccepted));
-    if (Parts.Any([this](TComponent& part) { return part.DeletionUnconfirmed(FDeleAccepted); }))
-        StatusAppendText(DeletionTexts::NextListingTells);
-}
-
-bool TForm1::FinishDeletion(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& numbers,
-                            const TMarkedMails& marked) {
-    if (Aborted())
-        return false;
-    if (end != TMbxPOP::TPassEnd::Complete) {
-        // The session was closed without QUIT, so nothing at all was deleted and every row
-        // still stands for a mail on the server.
-        StatusAppendText(Texts::Terminated);
-        StatusAppendText(Texts::NoneDeleted);
-        ShowCancelButton(false);
-        QuitSession();
-        ShowMarkedSummary();
-        return false;
-    }
-    StatusAppendText(Texts::Terminated);
-    // Cancel stays while QUIT is answered: a server removing many mails may take long.
-    const bool quitTaken = QuitSession();
-    ShowCancelButton(false);
-    if (Aborted())
-        return false;
-    if (!quitTaken) {
-        // A refused QUIT: the server need not have carried out the deletions, or may have.
-        StatusAppendText(Texts::Terminated);
-        TellDeletionEnd();
-        ShowMarkedSummary();
-        return false;
-    }
-    RemoveDeletedRows(numbers);
-    Parts.ForEach([&](TComponent& part) { part.RowsRemoved(numbers); });
-    MailCount -= marked.Count;
-    SetPanelText(0, QString::number(MailCount) + QStringLiteral(" Mails"));
-    long long size = 0;
-    if (marked.SizeKnown && !MailboxSizeText.empty() &&
-        std::all_of(MailboxSizeText.begin(), MailboxSizeText.end(), ::isdigit))
-        size = std::stoll(MailboxSizeText) - marked.Octets;
-    MailboxSizeText = std::to_string(std::max(size, 0LL));
-    SetPanelText(1, marked.SizeKnown ? FromBytes(DisplaySize(MailboxSizeText)) : QString());
-    ShowMarkedSummary();
-    StatusClear();
-    StatusAppendText(Texts::AllDeleted);
-    StatusAppendText(Texts::Terminated);
-    return true;
-}
-
-// The rows of the mails the server has just removed, whatever is marked now.
-void TForm1::RemoveDeletedRows(const std::vector<TMsgNumber>& deleted) {
-    mail_list->RemoveRows(
-        RowsOfNumbers(*mail_list, std::vector<int>(deleted.begin(), deleted.end())));
 }
 
 void TForm1::BtnMarkClick() {
@@ -202,12 +100,123 @@ void TForm1::BtnDisconnectClick() {
 }
 
 bool TForm1::QuitSession() {
-    ProgressBar->hide();
-    ProgressBar->setValue(0);
+    Bottom.ProgressBar->hide();
+    Bottom.ProgressBar->setValue(0);
     btn_aktivieren(StateBusy);
     const bool taken = pop3.Quit();
     FRows->ClearHeaders();
     btn_aktivieren(StateIdle);
     SetFocusByRule();
     return taken;
+}
+
+void TWindowDeletion::Run(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked) {
+    if (form_.Parts.Any([&](TComponent& part) { return part.DeleteMails(numbers, *this); }))
+        return;
+    TDeletionProgress done;
+    done.ToDelete = numbers.size();
+    Progress(0, done);
+    const auto end = form_.pop3.DeleteMails(numbers, [&](TMsgNumber n) {
+        Accepted(n);
+        ++done.Deleted;
+        Progress(n, done);
+    });
+    Finish(end, numbers, marked);
+}
+
+void TWindowDeletion::Progress(TMsgNumber n, const TDeletionProgress& progress) {
+    const auto percent = [](uint64_t part, uint64_t all) {
+        return all == 0 ? 100 : static_cast<int>(std::min<uint64_t>(part, all) * 100 / all);
+    };
+    form_.Bottom.ProgressBar->setRange(0, 100);
+    form_.Bottom.ProgressBar->show();
+    if (progress.Deleted == 0 && progress.ToCopy > 0) {
+        const auto size = [](uint64_t bytes) {
+            return FromBytes(DisplaySize(std::to_string(bytes)));
+        };
+        // The listed size is what the copies will take; the fetched form may differ a little.
+        const uint64_t fetched = std::min(progress.BytesFetched, progress.BytesToFetch);
+        form_.Bottom.ProgressBar->setValue(progress.BytesToFetch > 0
+                                               ? percent(fetched, progress.BytesToFetch)
+                                               : percent(progress.Copied, progress.ToCopy));
+        form_.SetPanelText(2, Tr(DeletionTexts::CopyingProgress, form_.GermanUI())
+                                  .arg(progress.Copied)
+                                  .arg(progress.ToCopy)
+                                  .arg(size(fetched), size(progress.BytesToFetch)));
+        return;
+    }
+    form_.Bottom.ProgressBar->setValue(percent(progress.Deleted, progress.ToDelete));
+    if (n != 0)
+        form_.SetPanelText(2, Tr(Texts::DeletingMail, form_.GermanUI()) + QString::number(n) +
+                                  Tr(DeletionTexts::DeletingProgress, form_.GermanUI())
+                                      .arg(progress.Deleted)
+                                      .arg(progress.ToDelete));
+}
+
+void TWindowDeletion::TellEnd() {
+    const TMbxPOP::TQuitState quit = form_.pop3.QuitState();
+    if (quit == TMbxPOP::TQuitState::Taken)
+        return;
+    // Without QUIT the server keeps every mail; with it, it may have removed those it took a
+    // DELE for, whatever it answered.
+    if (quit == TMbxPOP::TQuitState::NotSent || accepted_.empty()) {
+        form_.StatusAppendText(Texts::NoneDeleted);
+        return;
+    }
+    form_.StatusAppendText(DeletionTexts::QuitUnconfirmed);
+    if (copies_ > 0)
+        form_.StatusAppend(Tr(DeletionTexts::CopiesKept, form_.GermanUI()).arg(copies_));
+    if (form_.Parts.Any([this](TComponent& part) { return part.DeletionUnconfirmed(accepted_); }))
+        form_.StatusAppendText(DeletionTexts::NextListingTells);
+}
+
+bool TWindowDeletion::Finish(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& numbers,
+                             const TMarkedMails& marked) {
+    if (form_.Aborted())
+        return false;
+    if (end != TMbxPOP::TPassEnd::Complete) {
+        // The session was closed without QUIT, so nothing at all was deleted and every row
+        // still stands for a mail on the server.
+        form_.StatusAppendText(Texts::Terminated);
+        form_.StatusAppendText(Texts::NoneDeleted);
+        form_.ShowCancelButton(false);
+        form_.QuitSession();
+        form_.ShowMarkedSummary();
+        return false;
+    }
+    form_.StatusAppendText(Texts::Terminated);
+    // Cancel stays while QUIT is answered: a server removing many mails may take long.
+    const bool quitTaken = form_.QuitSession();
+    form_.ShowCancelButton(false);
+    if (form_.Aborted())
+        return false;
+    if (!quitTaken) {
+        // A refused QUIT: the server need not have carried out the deletions, or may have.
+        form_.StatusAppendText(Texts::Terminated);
+        TellEnd();
+        form_.ShowMarkedSummary();
+        return false;
+    }
+    RemoveRows(numbers);
+    form_.Parts.ForEach([&](TComponent& part) { part.RowsRemoved(numbers); });
+    form_.MailCount -= marked.Count;
+    form_.SetPanelText(0, QString::number(form_.MailCount) + QStringLiteral(" Mails"));
+    long long size = 0;
+    if (marked.SizeKnown && !form_.MailboxSizeText.empty() &&
+        std::all_of(form_.MailboxSizeText.begin(), form_.MailboxSizeText.end(), ::isdigit))
+        size = std::stoll(form_.MailboxSizeText) - marked.Octets;
+    form_.MailboxSizeText = std::to_string(std::max(size, 0LL));
+    form_.SetPanelText(1, marked.SizeKnown ? FromBytes(DisplaySize(form_.MailboxSizeText))
+                                           : QString());
+    form_.ShowMarkedSummary();
+    form_.StatusClear();
+    form_.StatusAppendText(Texts::AllDeleted);
+    form_.StatusAppendText(Texts::Terminated);
+    return true;
+}
+
+// The rows of the mails the server has just removed, whatever is marked now.
+void TWindowDeletion::RemoveRows(const std::vector<TMsgNumber>& deleted) {
+    form_.mail_list->RemoveRows(
+        RowsOfNumbers(*form_.mail_list, std::vector<int>(deleted.begin(), deleted.end())));
 }

@@ -1,5 +1,6 @@
 // How failures reach the user: the POP3 component's errors and broken connections as lines
 // of the status label, in the window's language.
+#include "MainErrors.h"
 #include "ByteText.h"
 #include "ErrorTexts.h"
 #include "Main.h"
@@ -24,34 +25,27 @@ void TForm1::pop3Error(TObject*, int Error, const std::string& Msg) {
                               GermanUI(), TimeoutSeconds(pop3.ReceiveTimeout)));
 }
 
-void TForm1::ReportTransportFailure(const TCommandOutcome& outcome) {
+void ReportTransportFailure(TFrame& frame, const TCommandOutcome& outcome) {
     // The exception knows the cause better than the error code passed before it.
-    StatusClear();
-    StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, GermanUI()), outcome.Cause, outcome.Why,
-                              GermanUI(), TimeoutSeconds(pop3.ReceiveTimeout)));
+    frame.StatusClear();
+    frame.StatusAppend(FailureLines(Tr(Texts::ErrorPrefix, frame.GermanUI()), outcome.Cause,
+                                    outcome.Why, frame.GermanUI(),
+                                    TimeoutSeconds(frame.Session().ReceiveTimeout)));
 }
 
-void TForm1::ReportOpenFailure() {
-    if (Parts.Any([](TComponent& part) { return part.OpenFailed(); }))
-        return;
-    const bool timedOut = pop3.OpenCause() == TFailureCause::Timeout;
-    ReportConnectFailure(pop3.OpenCause(), pop3.OpenError(),
-                         timedOut ? pop3.ConnectTimeout : pop3.ReceiveTimeout);
-}
-
-void TForm1::ReportConnectFailure(TFailureCause cause, const std::string& why,
-                                  std::chrono::milliseconds waited) {
-    StatusClear();
-    StatusAppendText(Texts::ConnectFailed[0]);
+void ReportConnectFailure(TFrame& frame, TFailureCause cause, const std::string& why,
+                          std::chrono::milliseconds waited) {
+    frame.StatusClear();
+    frame.StatusAppendText(Texts::ConnectFailed[0]);
     // A greeting answered with -ERR, or a failure of no known cause: the general hints.
     if (why.empty() || cause == TFailureCause::Other) {
         for (std::size_t line = 1; line < std::size(Texts::ConnectFailed); ++line)
-            StatusAppendText(Texts::ConnectFailed[line]);
+            frame.StatusAppendText(Texts::ConnectFailed[line]);
     }
     if (!why.empty())
-        StatusAppend(FailureLines(QStringLiteral("\r     - "), cause, why, GermanUI(),
-                                  TimeoutSeconds(waited)));
+        frame.StatusAppend(FailureLines(QStringLiteral("\r     - "), cause, why, frame.GermanUI(),
+                                        TimeoutSeconds(waited)));
     // A port that speaks TLS waits for the handshake, a plain one for the client's command.
     if (cause == TFailureCause::Timeout)
-        StatusAppendText(Texts::SecurityMayNotFit);
+        frame.StatusAppendText(Texts::SecurityMayNotFit);
 }

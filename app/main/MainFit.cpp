@@ -1,4 +1,5 @@
 // Every caption whole in either language: controls grow to their text, the tool bar moves up.
+#include "MainFit.h"
 #include "Main.h"
 #include "MultiLst.h"
 
@@ -34,44 +35,47 @@ int GrowToHint(QWidget* control) {
 
 } // namespace
 
-void TForm1::FitCaptions() {
+void TWindowFit::Captions() {
     // Design places, each button at least there and never over the one before it.
     const std::pair<QToolButton*, int> buttons[] = {
-        {BtnConnect, 0},   {BtnDisconnect, 64}, {BtnDelete, 128}, {BtnMark, 192},
-        {btn_header, 264}, {btn_mail, 328},     {BtnInfo, 416},   {BtnClose, 480},
+        {form_.Tools.BtnConnect, 0}, {form_.Tools.BtnDisconnect, 64}, {form_.Tools.BtnDelete, 128},
+        {form_.Tools.BtnMark, 192},  {form_.Tools.btn_header, 264},   {form_.Tools.btn_mail, 328},
+        {form_.Tools.BtnInfo, 416},  {form_.Tools.BtnClose, 480},
     };
     int nextLeft = 0;
     for (const auto& [button, designLeft] : buttons) {
-        if (button == BtnInfo) {
+        if (button == form_.Tools.BtnInfo) {
             // The divider stands between the mail button and the information button.
             const int dividerLeft = std::max(403, nextLeft + 8);
-            Bevel1->move(dividerLeft, Bevel1->y());
+            form_.Tools.Bevel1->move(dividerLeft, form_.Tools.Bevel1->y());
             nextLeft = dividerLeft + 13;
         }
         const int left = std::max(designLeft, nextLeft);
         GrowToHint(button);
         button->move(left, button->y());
-        if (button == BtnDisconnect) {
-            GrowToHint(btn_cancel);
-            const int width = std::max(button->width(), btn_cancel->width());
+        if (button == form_.Tools.BtnDisconnect) {
+            GrowToHint(form_.Tools.btn_cancel);
+            const int width = std::max(button->width(), form_.Tools.btn_cancel->width());
             button->resize(width, button->height());
-            btn_cancel->setGeometry(button->geometry());
+            form_.Tools.btn_cancel->setGeometry(button->geometry());
         }
         nextLeft = left + button->width() - 1;
     }
 
     // Options and labels of the login row end at their text's end.
-    for (QWidget* child : Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    for (QWidget* child : form_.Tools.Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (qobject_cast<QCheckBox*>(child) || qobject_cast<QLabel*>(child))
             GrowToHint(child);
     }
     // Each control of a row starts at its design place or a gap after the one before it, so
     // that a longer caption never touches its field.
     std::vector<QWidget*> choices;
-    for (const auto& [caption, field] : FLoginChoices)
+    for (const auto& [caption, field] : form_.Login.Choices)
         choices.insert(choices.end(), {caption, field});
     for (const auto& row :
-         {std::vector<QWidget*>{Label1, servername, label2, Username, Label3, Password}, choices}) {
+         {std::vector<QWidget*>{form_.Login.Label1, form_.Login.servername, form_.Login.label2,
+                                form_.Login.Username, form_.Login.Label3, form_.Login.Password},
+          choices}) {
         const QWidget* before = nullptr;
         for (QWidget* control : row) {
             if (before)
@@ -82,57 +86,61 @@ void TForm1::FitCaptions() {
     }
 
     int right = 0;
-    for (const QWidget* child : Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    for (const QWidget* child :
+         form_.Tools.Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         right = std::max(right, child->geometry().right() + 1);
-    FCaptionsWidth = right + 4;
-    setMinimumSize(FCaptionsWidth, MinimumClientHeight);
-    if (!FStatusBarWatched) {
-        FStatusBarWatched = true;
-        Status_leiste->installEventFilter(this);
+    form_.Fit.CaptionsWidth = right + 4;
+    form_.setMinimumSize(form_.Fit.CaptionsWidth, MinimumClientHeight);
+    if (!form_.Fit.StatusBarWatched) {
+        form_.Fit.StatusBarWatched = true;
+        form_.Bottom.Status_leiste->installEventFilter(&form_);
     }
-    FitWidth();
+    Width();
 }
 
-void TForm1::FitWidth() {
+void TWindowFit::Width() {
     // The panels' texts whole and the list's columns readable: the window is at least as wide
     // as they need, but never wider than its screen.
-    int needed = std::max(FCaptionsWidth, Status_leiste->minimumSizeHint().width() + HintPanelRoom);
-    if (mail_list->isVisible())
-        needed = std::max(needed, mail_list->NeededWidth() + width() - mail_list->width());
-    if (const QScreen* shown = screen())
+    int needed = std::max(form_.Fit.CaptionsWidth,
+                          form_.Bottom.Status_leiste->minimumSizeHint().width() + HintPanelRoom);
+    if (form_.mail_list->isVisible())
+        needed = std::max(needed, form_.mail_list->NeededWidth() + form_.width() -
+                                      form_.mail_list->width());
+    if (const QScreen* shown = form_.screen())
         needed = std::min(needed, shown->availableGeometry().width());
-    needed = std::max(FCaptionsWidth, needed);
-    if (needed != minimumWidth())
-        setMinimumWidth(needed);
+    needed = std::max(form_.Fit.CaptionsWidth, needed);
+    if (needed != form_.minimumWidth())
+        form_.setMinimumWidth(needed);
 }
 
-void TForm1::KeepOnScreen() {
+void TWindowFit::KeepOnScreen() {
     // A maximised window is placed by the desktop.
-    if (isMaximized() || isFullScreen())
+    if (form_.isMaximized() || form_.isFullScreen())
         return;
-    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QScreen* shown = form_.screen() ? form_.screen() : QGuiApplication::primaryScreen();
     if (!shown)
         return;
     const QRect area = shown->availableGeometry();
-    const QMargins frame(geometry().left() - frameGeometry().left(),
-                         geometry().top() - frameGeometry().top(),
-                         frameGeometry().right() - geometry().right(),
-                         frameGeometry().bottom() - geometry().bottom());
+    const QMargins frame(form_.geometry().left() - form_.frameGeometry().left(),
+                         form_.geometry().top() - form_.frameGeometry().top(),
+                         form_.frameGeometry().right() - form_.geometry().right(),
+                         form_.frameGeometry().bottom() - form_.geometry().bottom());
     const QSize room = area.size().shrunkBy(frame);
     // A stored or designed place is kept while the window fits the screen and most of it is
     // on the screen; else it is made smaller where the screen is, and moved wholly onto it.
-    const bool fits = size().width() <= room.width() && size().height() <= room.height();
-    const QRect seen = area.intersected(frameGeometry());
+    const bool fits =
+        form_.size().width() <= room.width() && form_.size().height() <= room.height();
+    const QRect seen = area.intersected(form_.frameGeometry());
     const qint64 seenArea = qint64(seen.width()) * seen.height();
-    const qint64 wholeArea = qint64(frameGeometry().width()) * frameGeometry().height();
+    const qint64 wholeArea = qint64(form_.frameGeometry().width()) * form_.frameGeometry().height();
     if (fits && seenArea * 4 >= wholeArea * 3)
         return;
     if (!fits)
-        resize(size().boundedTo(room).expandedTo(minimumSize()));
-    QRect placed = frameGeometry();
+        form_.resize(form_.size().boundedTo(room).expandedTo(form_.minimumSize()));
+    QRect placed = form_.frameGeometry();
     placed.moveLeft(std::clamp(placed.left(), area.left(),
                                std::max(area.left(), area.right() + 1 - placed.width())));
     placed.moveTop(std::clamp(placed.top(), area.top(),
                               std::max(area.top(), area.bottom() + 1 - placed.height())));
-    move(placed.topLeft());
+    form_.move(placed.topLeft());
 }

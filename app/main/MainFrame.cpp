@@ -17,6 +17,7 @@
 #include "SpamScores.h"
 #include "email.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,8 +32,8 @@ void TForm1::MakeComponents() {
     // Server menu entries come in this order, before its end.
     Parts.Add(std::make_unique<TCopiesOfDeleted>(*this));
     const auto& marks = Parts.Add(std::make_unique<TMarkCommands>(*this));
-    auto& rules = Parts.Add(
-        std::make_unique<TRulesOnListing>(*this, [&marks] { return marks.Undoing(); }));
+    auto& rules =
+        Parts.Add(std::make_unique<TRulesOnListing>(*this, [&marks] { return marks.Undoing(); }));
     Parts.Add(std::make_unique<TSpamScores>(*this, rules));
     auto& alike = Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
     Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
@@ -42,12 +43,16 @@ void TForm1::MakeComponents() {
     Parts.Add(std::make_unique<TOAuth2SignIn>(*this, passwords));
 }
 
+bool TForm1::HeaderTextsAsSent() const {
+    return Menus.Datei_H->isChecked();
+}
+
 QString TForm1::ServerText() const {
-    return servername->currentText().trimmed();
+    return Login.servername->currentText().trimmed();
 }
 
 QString TForm1::UserText() const {
-    return Username->currentText();
+    return Login.Username->currentText();
 }
 
 bool TForm1::PasswordNeeded() {
@@ -55,13 +60,13 @@ bool TForm1::PasswordNeeded() {
 }
 
 void TForm1::PasswordNeedChanged() {
-    Password->setEnabled(ControlState() == StateIdle && PasswordNeeded());
+    Login.Password->setEnabled(ControlState() == StateIdle && PasswordNeeded());
 }
 
 void TForm1::OfferPassword(const QString& server, const QString& user, const QString& password) {
-    if (ControlState() == StateIdle && Password->text().isEmpty() &&
-        servername->currentText() == server && Username->currentText() == user)
-        Password->setText(password);
+    if (ControlState() == StateIdle && Login.Password->text().isEmpty() &&
+        Login.servername->currentText() == server && Login.Username->currentText() == user)
+        Login.Password->setText(password);
 }
 
 QString TForm1::AccountFolder() const {
@@ -73,7 +78,7 @@ void TForm1::StatusAppendMarks(const QString& message) {
 }
 
 void TForm1::ShowStatus() {
-    Status->show();
+    Bottom.Status->show();
 }
 
 std::unique_ptr<TMbxMsg> TForm1::FetchWholeMail(int number) {
@@ -82,9 +87,9 @@ std::unique_ptr<TMbxMsg> TForm1::FetchWholeMail(int number) {
 }
 
 void TForm1::ShowMail(std::unique_ptr<TMbxMsg> msg) {
-    if (!FMessageWindow || !msg)
+    if (!Windows.MessageWindow || !msg)
         return;
     CurrentMsg = std::move(msg);
-    FMessageWindow->ShowMessageOf(*CurrentMsg);
-    FMessageWindow->exec();
+    Windows.MessageWindow->ShowMessageOf(*CurrentMsg);
+    Windows.MessageWindow->exec();
 }

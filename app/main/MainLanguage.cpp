@@ -3,6 +3,7 @@
 #include "ErrorMessage.h"
 #include "Header.h"
 #include "Main.h"
+#include "MainFit.h"
 #include "MultiLst.h"
 #include "email.h"
 #include "info.h"
@@ -44,41 +45,41 @@ void TForm1::LanguageSelect() {
 }
 
 void TForm1::ShareLanguage() {
-    if (FAboutBox)
-        FAboutBox->SetGermanUI(GermanUI());
-    if (FHeaderWindow)
-        FHeaderWindow->SetGermanUI(GermanUI());
-    if (FMessageWindow)
-        FMessageWindow->SetGermanUI(GermanUI());
+    if (Windows.AboutBox)
+        Windows.AboutBox->SetGermanUI(GermanUI());
+    if (Windows.HeaderWindow)
+        Windows.HeaderWindow->SetGermanUI(GermanUI());
+    if (Windows.MessageWindow)
+        Windows.MessageWindow->SetGermanUI(GermanUI());
 }
 
 void TForm1::ApplyLanguageTexts() {
     const auto tr = [this](const TText& text) { return Tr(text, GermanUI()); };
-    Header_Nein->setText(tr(Texts::HeaderNeinCaption));
-    BtnConnect->setToolTip(tr(Texts::TipConnect));
-    BtnDisconnect->setToolTip(tr(Texts::TipDisconnect));
-    BtnDelete->setToolTip(tr(Texts::TipDelete));
-    BtnMark->setToolTip(tr(Texts::TipMark));
-    BtnInfo->setToolTip(tr(Texts::TipInfo));
-    BtnClose->setToolTip(tr(Texts::TipClose));
-    Label3->setText(tr(Texts::PasswordLabel));
-    men_header_anzeigen->setText(tr(Texts::MenuShowHeader));
-    men_email_anzeigen->setText(tr(Texts::MenuShowMail));
-    Datei->setTitle(tr(Texts::MenuServer));
-    Datei_C->setText(tr(Texts::MenuConnect));
-    Datei_D->setText(tr(Texts::MenuDisconnect));
-    Datei_L->setText(tr(Texts::MenuDelete));
-    Datei_M->setText(tr(Texts::MenuMarkAll));
-    Datei_H->setText(tr(Texts::MenuHeaderTextsAsSent));
-    Datei_Close->setText(tr(Texts::MenuClose));
-    help_men->setTitle(tr(Texts::MenuHelp));
-    help_I->setText(tr(Texts::MenuAbout));
-    BtnConnect->setText(tr(Texts::CaptionConnect));
-    BtnDisconnect->setText(tr(Texts::CaptionDisconnect));
-    BtnDelete->setText(tr(Texts::CaptionDelete));
-    BtnMark->setText(tr(Texts::CaptionMark));
-    BtnClose->setText(tr(Texts::CaptionClose));
-    btn_cancel->setText(tr(Texts::CaptionCancel));
+    Login.Header_Nein->setText(tr(Texts::HeaderNeinCaption));
+    Tools.BtnConnect->setToolTip(tr(Texts::TipConnect));
+    Tools.BtnDisconnect->setToolTip(tr(Texts::TipDisconnect));
+    Tools.BtnDelete->setToolTip(tr(Texts::TipDelete));
+    Tools.BtnMark->setToolTip(tr(Texts::TipMark));
+    Tools.BtnInfo->setToolTip(tr(Texts::TipInfo));
+    Tools.BtnClose->setToolTip(tr(Texts::TipClose));
+    Login.Label3->setText(tr(Texts::PasswordLabel));
+    Menus.men_header_anzeigen->setText(tr(Texts::MenuShowHeader));
+    Menus.men_email_anzeigen->setText(tr(Texts::MenuShowMail));
+    Menus.Datei->setTitle(tr(Texts::MenuServer));
+    Menus.Datei_C->setText(tr(Texts::MenuConnect));
+    Menus.Datei_D->setText(tr(Texts::MenuDisconnect));
+    Menus.Datei_L->setText(tr(Texts::MenuDelete));
+    Menus.Datei_M->setText(tr(Texts::MenuMarkAll));
+    Menus.Datei_H->setText(tr(Texts::MenuHeaderTextsAsSent));
+    Menus.Datei_Close->setText(tr(Texts::MenuClose));
+    Menus.help_men->setTitle(tr(Texts::MenuHelp));
+    Menus.help_I->setText(tr(Texts::MenuAbout));
+    Tools.BtnConnect->setText(tr(Texts::CaptionConnect));
+    Tools.BtnDisconnect->setText(tr(Texts::CaptionDisconnect));
+    Tools.BtnDelete->setText(tr(Texts::CaptionDelete));
+    Tools.BtnMark->setText(tr(Texts::CaptionMark));
+    Tools.BtnClose->setText(tr(Texts::CaptionClose));
+    Tools.btn_cancel->setText(tr(Texts::CaptionCancel));
     Parts.ForEach([this](TComponent& part) { part.LanguageChanged(GermanUI()); });
-    FitCaptions();
+    TWindowFit(*this).Captions();
 }

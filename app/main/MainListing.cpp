@@ -47,30 +47,60 @@ void FitNumberColumn(TMultiList* list, int largestNumber) {
 
 } // namespace
 
-void TForm1::RunCountOnlyListing() {
-    ProgressBar->show();
-    ProgressBar->setFocus();
-    StatusAppendText(Texts::CountOnlyListing);
-    TMailRowBatch batch;
-    for (int n = 1; n <= MailCount; ++n) {
-        batch.Add(QStringLiteral(" %1 | - | - | - | - |").arg(n), MailRowData(n, -1, {}));
-        FRows->AddHeader(" ");
-    }
-    FitNumberColumn(mail_list, batch.LargestNumber());
-    AddBatch(mail_list, batch);
-    ShowCancelButton(false);
-    btn_aktivieren(StateListed);
-    // The first row becomes current without being marked: Delete removes marked mails only.
-    mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
-    ProgressBar->hide();
+// A listing of the mailbox after the login, as a command of the window: every mail's header
+// and size, or only their count.
+class TWindowListing {
+public:
+    explicit TWindowListing(TForm1& form) : form_(form) {}
+    void RunFull();
+    void RunCountOnly();
+
+private:
+    void Finish();
+    // Rows and kept headers must match one to one after a stop between messages.
+    void BringInStep();
+    // A refused command ends the listing: the server's text stays, the session is closed.
+    void EndAfterError();
+    // A listing stopped by Cancel: how many of the mails it listed.
+    void EndStopped();
+    // In place of the line of the running listing: how many mails it listed.
+    void ReportListed();
+
+    TForm1& form_;
+};
+
+void TForm1::RunListing(bool full) {
+    TWindowListing listing(*this);
+    if (full)
+        listing.RunFull();
+    else
+        listing.RunCountOnly();
 }
 
-void TForm1::RunFullListing() {
-    ProgressBar->show();
-    ProgressBar->setFocus();
-    ProgressBar->setMaximum(MailCount);
-    StatusAppendText(Texts::FullListing);
-    const TListingRun running(*this);
+void TWindowListing::RunCountOnly() {
+    form_.Bottom.ProgressBar->show();
+    form_.Bottom.ProgressBar->setFocus();
+    form_.StatusAppendText(Texts::CountOnlyListing);
+    TMailRowBatch batch;
+    for (int n = 1; n <= form_.MailCount; ++n) {
+        batch.Add(QStringLiteral(" %1 | - | - | - | - |").arg(n), MailRowData(n, -1, {}));
+        form_.FRows->AddHeader(" ");
+    }
+    FitNumberColumn(form_.mail_list, batch.LargestNumber());
+    AddBatch(form_.mail_list, batch);
+    form_.ShowCancelButton(false);
+    form_.btn_aktivieren(form_.StateListed);
+    // The first row becomes current without being marked: Delete removes marked mails only.
+    form_.mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    form_.Bottom.ProgressBar->hide();
+}
+
+void TWindowListing::RunFull() {
+    form_.Bottom.ProgressBar->show();
+    form_.Bottom.ProgressBar->setFocus();
+    form_.Bottom.ProgressBar->setMaximum(form_.MailCount);
+    form_.StatusAppendText(Texts::FullListing);
+    const TListingRun running(form_);
 
     // Rows come in order as their answers arrive; with pipelining several mails are in flight.
     // They reach the list in batches; a sorted list sorts each batch in, so the interval grows
@@ -85,10 +115,10 @@ void TForm1::RunFullListing() {
             return;
         QElapsedTimer adding;
         adding.start();
-        FitNumberColumn(mail_list, batch.LargestNumber());
-        FRows->Mark(TNumberRuns::Of(AddBatch(mail_list, batch)));
-        Parts.ForEach([](TComponent& part) { part.RowsListed(); });
-        ProgressBar->setValue(static_cast<int>(lastListed));
+        FitNumberColumn(form_.mail_list, batch.LargestNumber());
+        form_.FRows->Mark(TNumberRuns::Of(AddBatch(form_.mail_list, batch)));
+        form_.Parts.ForEach([](TComponent& part) { part.RowsListed(); });
+        form_.Bottom.ProgressBar->setValue(static_cast<int>(lastListed));
         intervalMs = std::max(BatchIntervalMs, 4 * adding.elapsed());
         sinceBatch.restart();
     };
@@ -96,28 +126,29 @@ void TForm1::RunFullListing() {
     const auto row = [&](TMsgNumber n, const std::string& listed, const std::string& size,
                          const std::string& id) {
         std::string header = listed;
-        Parts.ForEach([&](TComponent& part) { part.MailArrived(static_cast<int>(n), header); });
-        FRows->AddHeader(header + "|");
+        form_.Parts.ForEach(
+            [&](TComponent& part) { part.MailArrived(static_cast<int>(n), header); });
+        form_.FRows->AddHeader(header + "|");
         int32_t octets = -1;
         const bool sized = ParseInt32(Trim(size), octets);
         TMailRowData data = MailRowData(static_cast<int>(n), sized ? octets : -1, header);
         TMailAnswer answer(data);
         const TListedMail mail{static_cast<int>(n), sized ? octets : -1, id, header};
-        Parts.ForEach([&](TComponent& part) { part.MailListed(mail, answer); });
+        form_.Parts.ForEach([&](TComponent& part) { part.MailListed(mail, answer); });
         batch.Add(FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
-                               filter(header, GermanUI(), HeaderTextsAsSent()) +
-                               ExtraColumns.Cells(answer.Cells)),
+                               filter(header, form_.GermanUI(), form_.HeaderTextsAsSent()) +
+                               form_.ExtraColumns.Cells(answer.Cells)),
                   answer.Row, answer.Tips, answer.Mark);
         lastListed = n;
         if (sinceBatch.elapsed() >= intervalMs)
             addBatch();
     };
-    const auto stop = [this] { return ListingStopRequested(); };
+    const auto stop = [this] { return form_.ListingStopRequested(); };
     try {
-        const auto count = static_cast<TMsgNumber>(MailCount);
-        const bool withIds = pop3.Capabilities().Known && pop3.Capabilities().Uidl;
-        end = withIds ? pop3.ListMailsWithIds(count, row, stop)
-                      : pop3.ListMails(
+        const auto count = static_cast<TMsgNumber>(form_.MailCount);
+        const bool withIds = form_.pop3.Capabilities().Known && form_.pop3.Capabilities().Uidl;
+        end = withIds ? form_.pop3.ListMailsWithIds(count, row, stop)
+                      : form_.pop3.ListMails(
                             count,
                             [&](TMsgNumber n, const std::string& header, const std::string& size) {
                                 row(n, header, size, {});
@@ -131,19 +162,19 @@ void TForm1::RunFullListing() {
     addBatch();
     switch (end) {
     case TMbxPOP::TPassEnd::Complete:
-        Parts.ForEach([](TComponent& part) { part.ListingEnded(true); });
-        FinishFullListing();
+        form_.Parts.ForEach([](TComponent& part) { part.ListingEnded(true); });
+        Finish();
         break;
     case TMbxPOP::TPassEnd::Cancelled:
-        BringListInStep();
-        ProgressBar->hide();
-        ProgressBar->setValue(0);
-        ProgressBar->setMaximum(100);
-        ShowCancelButton(false);
-        btn_aktivieren(StateListed);
-        EndStoppedListing();
-        Parts.ForEach([](TComponent& part) { part.ListingEnded(false); });
-        mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+        BringInStep();
+        form_.Bottom.ProgressBar->hide();
+        form_.Bottom.ProgressBar->setValue(0);
+        form_.Bottom.ProgressBar->setMaximum(100);
+        form_.ShowCancelButton(false);
+        form_.btn_aktivieren(form_.StateListed);
+        EndStopped();
+        form_.Parts.ForEach([](TComponent& part) { part.ListingEnded(false); });
+        form_.mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
         break;
     case TMbxPOP::TPassEnd::SessionEnded:
         EndAfterError();
@@ -151,26 +182,41 @@ void TForm1::RunFullListing() {
     }
 }
 
-void TForm1::FinishFullListing() {
+void TWindowListing::Finish() {
     ReportListed();
-    ProgressBar->hide();
-    ShowCancelButton(false);
-    btn_aktivieren(StateListed);
-    mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    form_.Bottom.ProgressBar->hide();
+    form_.ShowCancelButton(false);
+    form_.btn_aktivieren(form_.StateListed);
+    form_.mail_list->setCurrentRow(1, QItemSelectionModel::NoUpdate);
 }
 
 // Rows and kept headers must match one to one after a stop between messages.
-void TForm1::BringListInStep() {
-    const auto headerCount = static_cast<int>(FRows->Headers().size());
+void TWindowListing::BringInStep() {
+    const auto headerCount = static_cast<int>(form_.FRows->Headers().size());
     std::vector<int> surplus;
-    for (int row = headerCount + 1; row < mail_list->count(); ++row)
+    for (int row = headerCount + 1; row < form_.mail_list->count(); ++row)
         surplus.push_back(row);
-    mail_list->RemoveRows(surplus);
-    FRows->KeepHeaders(static_cast<std::size_t>(FRows->Count()));
+    form_.mail_list->RemoveRows(surplus);
+    form_.FRows->KeepHeaders(static_cast<std::size_t>(form_.FRows->Count()));
 }
 
 // A refused command ends the listing: the server's text stays, the session is closed.
-void TForm1::EndAfterError() {
-    ShowCancelButton(false);
-    QuitSession();
+void TWindowListing::EndAfterError() {
+    form_.ShowCancelButton(false);
+    form_.QuitSession();
+}
+
+void TWindowListing::EndStopped() {
+    const int listed = form_.mail_list->count() - 1;
+    form_.SetPanelText(0,
+                       Tr(Texts::ListedOfPanel, form_.GermanUI()).arg(listed).arg(form_.MailCount));
+    ReportListed();
+}
+
+void TWindowListing::ReportListed() {
+    const QString listed = Tr(Texts::ListedOf, form_.GermanUI())
+                               .arg(std::max(form_.mail_list->count() - 1, 0))
+                               .arg(form_.MailCount);
+    if (!form_.StatusReplace(Texts::FullListing, listed))
+        form_.StatusAppend(listed);
 }

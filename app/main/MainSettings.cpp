@@ -14,9 +14,9 @@ constexpr int DefaultSectionWidths[5] = {25, 75, 80, 95, 75};
 void TForm1::GetFromIniFile() {
     Accounts.Load(FSettings);
     const auto& passwords = Accounts.PasswordHistory();
-    Password->setText(passwords.empty() ? QString() : FromBytes(passwords.back()));
+    Login.Password->setText(passwords.empty() ? QString() : FromBytes(passwords.back()));
 
-    SetHeaderTextsAsSent(FSettings.ReadInteger(QStringLiteral("HeaderTextsAsSent"), 0) != 0);
+    Menus.Datei_H->setChecked(FSettings.ReadInteger(QStringLiteral("HeaderTextsAsSent"), 0) != 0);
 
     const int width = FSettings.ReadInteger(QStringLiteral("Width"), 458);
     move(FSettings.ReadInteger(QStringLiteral("XPos"), 283),

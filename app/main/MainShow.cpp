@@ -8,32 +8,32 @@
 #include <QProgressBar>
 
 void TForm1::men_header_anzeigenClick() {
-    if (!FHeaderWindow)
+    if (!Windows.HeaderWindow)
         return;
     // The header was kept by the listing, in message order; nothing is sent to the server.
     const int number = CurrentMessageNumber(*mail_list);
     if (number >= 1 && number - 1 < static_cast<int>(FRows->Headers().size()))
-        FHeaderWindow->AddHeaderText(FRows->Headers()[static_cast<std::size_t>(number - 1)]);
-    FHeaderWindow->exec();
+        Windows.HeaderWindow->AddHeaderText(FRows->Headers()[static_cast<std::size_t>(number - 1)]);
+    Windows.HeaderWindow->exec();
 }
 
 void TForm1::men_email_anzeigenClick() {
     const int number = CurrentMessageNumber(*mail_list);
-    if (!FMessageWindow || ControlState() != StateListed || number < 1)
+    if (!Windows.MessageWindow || ControlState() != StateListed || number < 1)
         return;
     TCommandScope scope(*this, StateListed);
     std::unique_ptr<TMbxMsg> msg = FetchWholeMail(scope, number);
     if (!msg)
         return;
     CurrentMsg = std::move(msg);
-    FMessageWindow->ShowMessageOf(*CurrentMsg);
-    FMessageWindow->exec();
+    Windows.MessageWindow->ShowMessageOf(*CurrentMsg);
+    Windows.MessageWindow->exec();
 }
 
 std::unique_ptr<TMbxMsg> TForm1::FetchWholeMail(TCommandScope& scope, int number) {
-    ProgressBar->setMaximum(100);
-    ProgressBar->setValue(0);
-    ProgressBar->show();
+    Bottom.ProgressBar->setMaximum(100);
+    Bottom.ProgressBar->setValue(0);
+    Bottom.ProgressBar->show();
     // Busy while the mail comes in, so no other command runs inside this exchange.
     btn_aktivieren(StateBusy);
     ShowCancelButton(true);
@@ -52,7 +52,7 @@ std::unique_ptr<TMbxMsg> TForm1::FetchWholeMail(TCommandScope& scope, int number
         scope.Fail(outcome);
         return nullptr;
     }
-    ProgressBar->hide();
+    Bottom.ProgressBar->hide();
     ShowCancelButton(false);
     if (!msg) {
         // Refused: the server's text is shown and the session is already closed.

@@ -65,9 +65,9 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
 
     const auto port = static_cast<uint16_t>(std::stoi(argv[1]));
-    form.servername->setEditText(QString::fromStdString(JoinHostPort("127.0.0.1", port)));
-    form.Username->setEditText(QString::fromLocal8Bit(argv[2]));
-    form.Password->setText(QString::fromLocal8Bit(argv[3]));
+    form.Login.servername->setEditText(QString::fromStdString(JoinHostPort("127.0.0.1", port)));
+    form.Login.Username->setEditText(QString::fromLocal8Bit(argv[2]));
+    form.Login.Password->setText(QString::fromLocal8Bit(argv[3]));
     ChooseSecurity(*form.Part<TConnectionSecurity>().Choice, TSecurity::None);
 
     const double listMs = Milliseconds([&] { form.BtnConnectClick(); });

@@ -22,7 +22,7 @@ const std::string kHeader = "From: a@example.org\r\nSubject: s\r\n"
 void CancelAfterSending(TForm1& f, const std::string& command) {
     f.pop3.OnSendTextToSocket = [&f, command](TObject*, const std::string& text) {
         if (text == command + "\r\n")
-            QTimer::singleShot(50, f.btn_cancel, [&f] { f.btn_cancel->click(); });
+            QTimer::singleShot(50, f.Tools.btn_cancel, [&f] { f.Tools.btn_cancel->click(); });
     };
 }
 
@@ -80,9 +80,9 @@ TEST_F(AppTest, CancelWhileConnectingEndsAtOnceIdle) {
             if (!waiting)
                 return;
             poll.stop();
-            EXPECT_TRUE(f.btn_cancel->isVisible() && f.btn_cancel->isEnabled());
-            EXPECT_FALSE(f.BtnDisconnect->isVisible());
-            f.btn_cancel->click();
+            EXPECT_TRUE(f.Tools.btn_cancel->isVisible() && f.Tools.btn_cancel->isEnabled());
+            EXPECT_FALSE(f.Tools.BtnDisconnect->isVisible());
+            f.Tools.btn_cancel->click();
         });
         poll.start(20);
         f.BtnConnectClick();
@@ -90,7 +90,7 @@ TEST_F(AppTest, CancelWhileConnectingEndsAtOnceIdle) {
             << "the cancel did not wait for the time-out";
         EXPECT_EQ(StatusLines(), "\rCancelled.\rYour connection has been terminated.");
         EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-        EXPECT_FALSE(f.btn_cancel->isVisible());
+        EXPECT_FALSE(f.Tools.btn_cancel->isVisible());
         EXPECT_FALSE(f.pop3.Connected());
         EXPECT_TRUE(errorsShown.empty());
         EXPECT_FALSE(SentAny("USER"));
@@ -109,7 +109,7 @@ TEST_F(AppTest, CancelDuringRetrievalShowsNoMailWindow) {
     ASSERT_EQ(Rows().size(), 1);
     auto shown = WhenShown(messageWindow, [this] { messageWindow->reject(); });
     CancelAfterSending(f, "LIST 1"); // answered; the wait for the mail itself is cancelled
-    f.btn_mail->click();
+    f.Tools.btn_mail->click();
     QCoreApplication::processEvents();
     EXPECT_FALSE(*shown);
     EXPECT_EQ(StatusLines(),
@@ -134,7 +134,7 @@ TEST_F(AppTest, ClosingDuringRetrievalClosesPromptlyAndSavesTheSettings) {
             QTimer::singleShot(50, &f, [&f] { f.close(); });
     };
     const auto start = std::chrono::steady_clock::now();
-    f.btn_mail->click();
+    f.Tools.btn_mail->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !f.isVisible(); }, 30000));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     QCoreApplication::processEvents();
@@ -155,13 +155,13 @@ TEST_F(AppTest, SecondCancelDuringAListingDropsASilentServer) {
     f.pop3.OnSendTextToSocket = [&f](TObject*, const std::string& text) {
         if (text != "TOP 2 0\r\n")
             return;
-        QTimer::singleShot(50, f.btn_cancel, [&f] {
-            f.btn_cancel->click();
+        QTimer::singleShot(50, f.Tools.btn_cancel, [&f] {
+            f.Tools.btn_cancel->click();
             // Until the message in progress is done, nothing else can start and looks so.
-            EXPECT_FALSE(f.BtnConnect->isEnabled());
-            EXPECT_FALSE(f.BtnDelete->isEnabled());
-            EXPECT_FALSE(f.btn_mail->isEnabled());
-            QTimer::singleShot(100, f.btn_cancel, [&f] { f.btn_cancel->click(); });
+            EXPECT_FALSE(f.Tools.BtnConnect->isEnabled());
+            EXPECT_FALSE(f.Tools.BtnDelete->isEnabled());
+            EXPECT_FALSE(f.Tools.btn_mail->isEnabled());
+            QTimer::singleShot(100, f.Tools.btn_cancel, [&f] { f.Tools.btn_cancel->click(); });
         });
     };
     f.BtnConnectClick();

@@ -30,7 +30,7 @@ void CancelAfterSending(TForm1& f, const std::string& command) {
     f.pop3.OnSendTextToSocket = [&f, record, command](TObject* sender, const std::string& text) {
         record(sender, text);
         if (text == command + "\r\n")
-            QTimer::singleShot(50, f.btn_cancel, [&f] { f.btn_cancel->click(); });
+            QTimer::singleShot(50, f.Tools.btn_cancel, [&f] { f.Tools.btn_cancel->click(); });
     };
 }
 
@@ -74,7 +74,7 @@ TEST_F(AppTest, CopiesOutliveEveryQuitThatWentOutAndTheNextListingTellsWhatIsGon
         }
         EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
         EXPECT_EQ(Rows().size(), 3) << "the mails may all be there still";
-        EXPECT_FALSE(f.ProgressBar->isVisible());
+        EXPECT_FALSE(f.Bottom.ProgressBar->isVisible());
 
         // The next listing tells once which of them are gone.
         f.pop3.OnSendTextToSocket = record;
@@ -112,8 +112,8 @@ TEST_F(AppTest, DeletingShowsItsProgressAndCancelDeletesNothing) {
         QObject::connect(&watch, &QTimer::timeout, [&] {
             if (panels.isEmpty() || panels.back() != f.PanelText(2))
                 panels << f.PanelText(2);
-            if (f.ProgressBar->isVisible())
-                highest = std::max(highest, f.ProgressBar->value());
+            if (f.Bottom.ProgressBar->isVisible())
+                highest = std::max(highest, f.Bottom.ProgressBar->value());
         });
         watch.start(10);
         const auto asked = AnswerDeletion(true);
@@ -130,7 +130,7 @@ TEST_F(AppTest, DeletingShowsItsProgressAndCancelDeletesNothing) {
         }
         EXPECT_TRUE(panels.join("/").contains(QStringLiteral(" of ") + size)) << size.toStdString();
         EXPECT_GT(highest, 0);
-        EXPECT_FALSE(f.ProgressBar->isVisible());
+        EXPECT_FALSE(f.Bottom.ProgressBar->isVisible());
         EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
         EXPECT_EQ(SentAny("QUIT"), !cancel);
         EXPECT_EQ(CopiesOf(server.port()).size(), cancel ? 0 : 3);

@@ -45,7 +45,7 @@ TEST_F(AppTest, CaptionsFitTheirControlsInBothLanguages) {
         TForm1& f = Open({language});
         ExpectCaptionsWhole(&f);
         if (f.GermanUI())
-            SaveScreenshot(f.Panel1, "toolbar-de");
+            SaveScreenshot(f.Tools.Panel1, "toolbar-de");
         // The viewers set their captions when they are shown.
         for (QDialog* viewer :
              {static_cast<QDialog*>(headerWindow), static_cast<QDialog*>(messageWindow)}) {
@@ -73,7 +73,7 @@ TEST_F(AppTest, WindowsFitTheScreen) {
     EXPECT_LE(f.frameGeometry().height(), screen.height());
     EXPECT_TRUE(screen.contains(f.frameGeometry().topLeft())) << "main window";
     // Smaller than at the start: as narrow as its controls allow, and much lower.
-    EXPECT_LE(f.minimumWidth(), f.Panel1->childrenRect().right() + 5);
+    EXPECT_LE(f.minimumWidth(), f.Tools.Panel1->childrenRect().right() + 5);
     EXPECT_LT(f.minimumHeight(), 452);
     for (QDialog* viewer :
          {static_cast<QDialog*>(headerWindow), static_cast<QDialog*>(messageWindow)}) {

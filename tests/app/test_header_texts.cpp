@@ -15,7 +15,7 @@ TEST_F(AppTest, ListShowsDecodedHeaderTextsOrTheSentOnes) {
     const std::string mail = Mail(from, subject, "Mon, 1 May 2000 10:11:12 +0200");
     DovecotServer server("bob", "secret", {mail});
     TForm1& f = Open({"de-DE"});
-    EXPECT_FALSE(f.Datei_H->isChecked());
+    EXPECT_FALSE(f.Menus.Datei_H->isChecked());
     FillLogin(server.port(), "bob", "secret");
     f.BtnConnectClick();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
@@ -25,7 +25,7 @@ TEST_F(AppTest, ListShowsDecodedHeaderTextsOrTheSentOnes) {
                                                     "<j@example.de>|Grüße aus Köln €|")});
 
     // The option takes effect at the next listing.
-    f.Datei_H->trigger();
+    f.Menus.Datei_H->trigger();
     EXPECT_TRUE(f.HeaderTextsAsSent());
     f.BtnDisconnectClick();
     f.BtnConnectClick();
@@ -36,7 +36,7 @@ TEST_F(AppTest, ListShowsDecodedHeaderTextsOrTheSentOnes) {
 
     f.WriteToIniFile();
     EXPECT_EQ(Store()->value("HeaderTextsAsSent").toInt(), 1);
-    EXPECT_TRUE(Open({"en-US"}).Datei_H->isChecked());
+    EXPECT_TRUE(Open({"en-US"}).Menus.Datei_H->isChecked());
 }
 
 } // namespace

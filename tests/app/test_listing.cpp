@@ -65,7 +65,7 @@ TEST_F(AppTest, TransportFailuresAreToldByTheirCause) {
         if (!c.silentServer)
             SaveScreenshot(&f, QStringLiteral("error-refused-") + c.language);
         EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-        EXPECT_EQ(f.servername->count(), 0);
+        EXPECT_EQ(f.Login.servername->count(), 0);
     }
 }
 
@@ -85,11 +85,11 @@ TEST_F(AppTest, WrongPasswordAgainstDovecot) {
         FillLogin(server.port(), "bob", "wrong");
         f.BtnConnectClick();
         EXPECT_EQ(StatusLines(), status);
-        EXPECT_EQ(f.focusWidget(), f.Password) << "the password is typed again";
-        EXPECT_EQ(f.Password->selectedText(), "wrong");
+        EXPECT_EQ(f.focusWidget(), f.Login.Password) << "the password is typed again";
+        EXPECT_EQ(f.Login.Password->selectedText(), "wrong");
         EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
         EXPECT_FALSE(f.pop3.Connected());
-        EXPECT_EQ(f.servername->count(), 0) << "a refused login is not recorded";
+        EXPECT_EQ(f.Login.servername->count(), 0) << "a refused login is not recorded";
         EXPECT_TRUE(f.Accounts.PasswordHistory().empty());
     }
 }
@@ -108,7 +108,7 @@ TEST_F(AppTest, EmptyMailboxAgainstDovecot) {
     EXPECT_FALSE(f.pop3.Connected());
     EXPECT_EQ(Sent().back(), "QUIT");
     // The login succeeded, so the account is recorded.
-    EXPECT_EQ(f.servername->count(), 1);
+    EXPECT_EQ(f.Login.servername->count(), 1);
     EXPECT_EQ(f.Accounts.PasswordHistory(), std::vector<std::string>{"secret"});
 }
 
@@ -151,12 +151,12 @@ TEST_F(AppTest, FullListingAgainstDovecot) {
     EXPECT_TRUE(MarkedRows().empty()) << "nothing is marked unless the user marks it";
     EXPECT_EQ(f.PanelText(0), "3 Mails");
     EXPECT_EQ(StatusLines(), "\r3 of 3 e-mails are listed.");
-    EXPECT_FALSE(f.ProgressBar->isVisible());
-    EXPECT_FALSE(f.btn_cancel->isVisible());
-    EXPECT_TRUE(f.BtnDisconnect->isVisible());
+    EXPECT_FALSE(f.Bottom.ProgressBar->isVisible());
+    EXPECT_FALSE(f.Tools.btn_cancel->isVisible());
+    EXPECT_TRUE(f.Tools.BtnDisconnect->isVisible());
     EXPECT_TRUE(f.pop3.Connected());
-    EXPECT_EQ(f.servername->currentText(), ServerText(server.port()));
-    EXPECT_EQ(f.Username->currentText(), "bob");
+    EXPECT_EQ(f.Login.servername->currentText(), ServerText(server.port()));
+    EXPECT_EQ(f.Login.Username->currentText(), "bob");
 
     f.BtnDisconnectClick();
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
@@ -173,8 +173,8 @@ TEST_F(AppTest, CountOnlyListingSendsNoTopAndNoList) {
     TForm1& f = Open({"de-DE"});
     // Blanks around the server name are not part of it.
     FillLogin(server.port(), "bob", "pw");
-    f.servername->setEditText(" " + ServerText(server.port()) + " ");
-    f.Header_Nein->setChecked(true);
+    f.Login.servername->setEditText(" " + ServerText(server.port()) + " ");
+    f.Login.Header_Nein->setChecked(true);
     f.BtnConnectClick();
     EXPECT_EQ(Rows(), (QStringList{" 1 | - | - | - | - |", " 2 | - | - | - | - |",
                                    " 3 | - | - | - | - |", " 4 | - | - | - | - |"}));
@@ -184,7 +184,7 @@ TEST_F(AppTest, CountOnlyListingSendsNoTopAndNoList) {
     EXPECT_EQ(f.PanelText(1), "123 KByte");
     EXPECT_EQ(StatusLines(), "\rEs wird lediglich die Anzahl der e-mails angezeigt");
     EXPECT_EQ(f.mail_list->currentRow(), 1);
-    EXPECT_EQ(f.servername->currentText(), ServerText(server.port()));
+    EXPECT_EQ(f.Login.servername->currentText(), ServerText(server.port()));
     f.BtnDisconnectClick();
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_EQ(server.ReceivedLines(),
@@ -203,7 +203,7 @@ TEST_F(AppTest, CancelAfterMessageTwoKeepsTwoRowsInStep) {
     f.pop3.OnSendTextToSocket = [&](TObject*, const std::string& text) {
         // The user clicks Cancel while message 2 is being fetched.
         if (text == "TOP 2 0\r\n")
-            QTimer::singleShot(0, f.btn_cancel, [&f] { f.btn_cancel->click(); });
+            QTimer::singleShot(0, f.Tools.btn_cancel, [&f] { f.Tools.btn_cancel->click(); });
     };
     f.BtnConnectClick();
     EXPECT_EQ(Rows(), (QStringList{" 1 |700 Byte |01 May 2000|Alice <alice@example.org>|Lunch|",
@@ -211,9 +211,9 @@ TEST_F(AppTest, CancelAfterMessageTwoKeepsTwoRowsInStep) {
     EXPECT_EQ(f.Rows().Headers().size(), 2u);
     EXPECT_EQ(f.ControlState(), TForm1::StateListed);
     EXPECT_TRUE(f.ListingStopRequested());
-    EXPECT_FALSE(f.btn_cancel->isVisible());
-    EXPECT_TRUE(f.BtnDisconnect->isVisible());
-    EXPECT_FALSE(f.ProgressBar->isVisible());
+    EXPECT_FALSE(f.Tools.btn_cancel->isVisible());
+    EXPECT_TRUE(f.Tools.BtnDisconnect->isVisible());
+    EXPECT_FALSE(f.Bottom.ProgressBar->isVisible());
     EXPECT_EQ(f.mail_list->currentRow(), 1);
     EXPECT_TRUE(f.pop3.Connected());
 
@@ -240,12 +240,12 @@ TEST_F(AppTest, RefusedTopEndsTheListingIdle) {
     f.BtnConnectClick();
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_EQ(StatusLines(), "\rError: <img src=\"x\"> message 2 is gone");
-    EXPECT_EQ(f.Status->textFormat(), Qt::PlainText);
+    EXPECT_EQ(f.Bottom.Status->textFormat(), Qt::PlainText);
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
     EXPECT_EQ(Rows().size(), 1);
-    EXPECT_FALSE(f.btn_cancel->isVisible());
-    EXPECT_TRUE(f.BtnDisconnect->isVisible());
-    EXPECT_FALSE(f.ProgressBar->isVisible());
+    EXPECT_FALSE(f.Tools.btn_cancel->isVisible());
+    EXPECT_TRUE(f.Tools.BtnDisconnect->isVisible());
+    EXPECT_FALSE(f.Bottom.ProgressBar->isVisible());
     EXPECT_TRUE(errorsShown.empty());
     EXPECT_FALSE(SentAny("QUIT"));
     EXPECT_FALSE(SentAny("list 2"));
@@ -302,8 +302,8 @@ TEST_F(AppTest, ServerMarkupInALoginRefusalIsShownAsText) {
     EXPECT_EQ(StatusLines(), "\rError: The server refused the user name or password."
                              "\r       (<a href=\"http://evil.example\">click</a><img src=x>)"
                              "\rYour connection has been terminated.");
-    EXPECT_EQ(f.Status->textFormat(), Qt::PlainText);
-    for (QLabel* panel : f.StatusPanels)
+    EXPECT_EQ(f.Bottom.Status->textFormat(), Qt::PlainText);
+    for (QLabel* panel : f.Bottom.StatusPanels)
         EXPECT_EQ(panel->textFormat(), Qt::PlainText);
 }
 
@@ -322,9 +322,9 @@ TEST_F(AppTest, ServerGoneMidListingEndsIdleAndReportsOnce) {
     EXPECT_TRUE(errorsShown[0].startsWith("The connection to the server was lost."))
         << errorsShown[0].toStdString();
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-    EXPECT_FALSE(f.btn_cancel->isVisible());
-    EXPECT_TRUE(f.BtnDisconnect->isVisible());
-    EXPECT_FALSE(f.ProgressBar->isVisible());
+    EXPECT_FALSE(f.Tools.btn_cancel->isVisible());
+    EXPECT_TRUE(f.Tools.BtnDisconnect->isVisible());
+    EXPECT_FALSE(f.Bottom.ProgressBar->isVisible());
     EXPECT_TRUE(f.Rows().Headers().empty());
     EXPECT_FALSE(f.pop3.Connected());
     EXPECT_EQ(Rows().size(), 1);

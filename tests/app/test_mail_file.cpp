@@ -74,7 +74,7 @@ TEST_F(AppTest, TheMailAsSentIsSavedAsEmlOwnerOnly) {
             messageWindow->btn_save_eml->click();
             messageWindow->reject();
         });
-        f.btn_mail->click();
+        f.Tools.btn_mail->click();
         ASSERT_TRUE(*shown);
         EXPECT_EQ(asked.Title, QString::fromUtf8(c.title));
         EXPECT_EQ(asked.FileName, QStringLiteral("Report.eml"));

@@ -70,8 +70,8 @@ void Click(QPushButton* button) {
 
 TEST_F(AppTest, RulesDialogSavesRowsAndListsForTheAccount) {
     TForm1& f = Open();
-    f.servername->setEditText(QStringLiteral("pop.example"));
-    f.Username->setEditText(QStringLiteral("anna"));
+    f.Login.servername->setEditText(QStringLiteral("pop.example"));
+    f.Login.Username->setEditText(QStringLiteral("anna"));
     const QString file =
         AccountRulesFile(DataFolder(), QStringLiteral("pop.example"), QStringLiteral("anna"));
     WithRulesDialog(f, [&](TRulesDialog& d) {
@@ -213,7 +213,7 @@ TEST_F(AppTest, AccountRulesAddToTheSharedFriends) {
     ASSERT_TRUE(WriteRulesFile(SharedRulesFile(DataFolder()),
                                WithSenderLists("", {{"anna@pals.example"}, {}}), why));
     const QString account =
-        AccountRulesFile(DataFolder(), f.servername->currentText().trimmed(), "friends");
+        AccountRulesFile(DataFolder(), f.Login.servername->currentText().trimmed(), "friends");
     ASSERT_TRUE(WriteRulesFile(account, "# rule: alles\nif true { discard; }\n", why));
     f.BtnConnectClick();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
@@ -240,8 +240,8 @@ TEST_F(AppTest, AccountRulesAddToTheSharedFriends) {
 // that would stand beside the shared one. Taking friends off a list asks first.
 TEST_F(AppTest, RulesDialogWritesNothingUnchangedAndAsksBeforeDroppingFriends) {
     TForm1& f = Open();
-    f.servername->setEditText(QStringLiteral("pop.example"));
-    f.Username->setEditText(QStringLiteral("anna"));
+    f.Login.servername->setEditText(QStringLiteral("pop.example"));
+    f.Login.Username->setEditText(QStringLiteral("anna"));
     const QString shared = SharedRulesFile(DataFolder());
     const QString account =
         AccountRulesFile(DataFolder(), QStringLiteral("pop.example"), QStringLiteral("anna"));

@@ -56,12 +56,12 @@ TEST_F(AppTest, SecurityChoiceFitsItsRowAndComesLastInKeyOrder) {
         EXPECT_LE(security.Caption->sizeHint().width(), security.Caption->width());
         EXPECT_LE(security.Choice->sizeHint().width(), security.Choice->width());
         EXPECT_LE(security.Caption->geometry().right(), security.Choice->x());
-        EXPECT_GT(security.Caption->y(), f.Header_Nein->geometry().bottom());
-        EXPECT_LE(security.Choice->geometry().bottom(), f.Panel1->height());
+        EXPECT_GT(security.Caption->y(), f.Login.Header_Nein->geometry().bottom());
+        EXPECT_LE(security.Choice->geometry().bottom(), f.Tools.Panel1->height());
 
-        f.Password->setFocus();
+        f.Login.Password->setFocus();
         for (QWidget* next : std::initializer_list<QWidget*>{
-                 f.Header_Nein, f.Part<TRememberedPasswords>().Remember, security.Choice}) {
+                 f.Login.Header_Nein, f.Part<TRememberedPasswords>().Remember, security.Choice}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             EXPECT_EQ(FocusOf(f), next);
         }
@@ -97,18 +97,18 @@ TEST_F(AppTest, HistoryKeepsTheServerAsTypedAndTheModeOfEachAccount) {
         f.UsernameClick(index);
         EXPECT_EQ(ChosenSecurity(*f.Part<TConnectionSecurity>().Choice), mode) << index;
     }
-    f.servername->setCurrentIndex(2);
+    f.Login.servername->setCurrentIndex(2);
     f.servernameClick(2);
-    EXPECT_EQ(f.servername->currentText(), "[::1]:2995");
+    EXPECT_EQ(f.Login.servername->currentText(), "[::1]:2995");
     EXPECT_EQ(ChosenSecurity(*f.Part<TConnectionSecurity>().Choice), TSecurity::StartTls);
 
     // A new account, typed with blanks around it, is recorded as typed with the mode used.
     FillLogin(server.port(), "anna", "pw");
-    f.servername->setEditText("  " + ServerText(server.port()) + " ");
+    f.Login.servername->setEditText("  " + ServerText(server.port()) + " ");
     f.BtnConnectClick();
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
-    ASSERT_EQ(f.servername->count(), 5);
-    EXPECT_EQ(f.servername->itemText(4), ServerText(server.port()));
+    ASSERT_EQ(f.Login.servername->count(), 5);
+    EXPECT_EQ(f.Login.servername->itemText(4), ServerText(server.port()));
     f.close();
 
     const auto store = Store();
@@ -125,9 +125,9 @@ TEST_F(AppTest, HistoryKeepsTheServerAsTypedAndTheModeOfEachAccount) {
                   written[k - 1].second);
     }
     TForm1& again = Open();
-    EXPECT_EQ(again.servername->currentText(), ServerText(server.port()));
+    EXPECT_EQ(again.Login.servername->currentText(), ServerText(server.port()));
     EXPECT_EQ(ChosenSecurity(*again.Part<TConnectionSecurity>().Choice), TSecurity::None);
-    again.servername->setCurrentIndex(3);
+    again.Login.servername->setCurrentIndex(3);
     again.servernameClick(3);
     EXPECT_EQ(ChosenSecurity(*again.Part<TConnectionSecurity>().Choice), TSecurity::Tls);
 }
@@ -305,7 +305,7 @@ TEST_F(AppTest, SecureSessionsAgainstDovecotAskOnceAndRememberTheMode) {
     EXPECT_TRUE(f.Part<TConnectionSecurity>().Indicator->toolTip().contains("localhost"));
     EXPECT_EQ(ChosenSecurity(*f.Part<TConnectionSecurity>().Choice), TSecurity::StartTls)
         << "the mode that worked";
-    EXPECT_EQ(f.Accounts.Security(f.servername->count() - 1), TSecurity::StartTls);
+    EXPECT_EQ(f.Accounts.Security(f.Login.servername->count() - 1), TSecurity::StartTls);
     f.BtnDisconnectClick();
     EXPECT_FALSE(f.Part<TConnectionSecurity>().Indicator->isVisible());
 
@@ -313,7 +313,7 @@ TEST_F(AppTest, SecureSessionsAgainstDovecotAskOnceAndRememberTheMode) {
     {
         auto again = WhenModalShown("TrustDialog", [](QWidget*) {});
         const std::size_t first = Sent().size();
-        f.servernameClick(f.servername->count() - 1);
+        f.servernameClick(f.Login.servername->count() - 1);
         f.BtnConnectClick();
         EXPECT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
         EXPECT_FALSE(*again);

@@ -10,7 +10,7 @@ TEST_F(AppTest, ServerFieldThatCannotBeReadStopsBeforeAnyNetworkActivity) {
         for (const char* typed : {"127.0.0.1:0", "127.0.0.1:65536", "[::1", "pop example.org"}) {
             TForm1& f = Open({german ? "de-DE" : "en-US"});
             FillLogin(server.port(), "bob", "pw");
-            f.servername->setEditText(typed);
+            f.Login.servername->setEditText(typed);
             f.BtnConnectClick();
             EXPECT_EQ(StatusLines(),
                       german ? QString::fromUtf8("\rFehler: Ungültiger Server - erlaubt sind Name, "
@@ -39,9 +39,9 @@ TEST_F(AppTest, ServerFieldReachesTheServerByAddressAndPort) {
     for (const QString& typed :
          {" " + ServerText(server.port()) + "\t", ServerText(server.port(), "localhost")}) {
         FillLogin(server.port(), "bob", "pw");
-        f.servername->setEditText(typed);
+        f.Login.servername->setEditText(typed);
         f.BtnConnectClick();
-        EXPECT_EQ(f.servername->itemText(f.servername->count() - 1), typed.trimmed());
+        EXPECT_EQ(f.Login.servername->itemText(f.Login.servername->count() - 1), typed.trimmed());
     }
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     EXPECT_EQ(server.Connections(), 2);

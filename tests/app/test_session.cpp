@@ -55,7 +55,7 @@ TEST_F(AppTest, DeleteAsksFirstCancelKeepsAllAndYesDeletesRowsTwoAndFour) {
     EXPECT_EQ(MarkedRows(), (std::vector<int>{2, 4}));
 
     asked = AnswerDeletion(true);
-    f.BtnDelete->click();
+    f.Tools.BtnDelete->click();
     EXPECT_TRUE(*asked);
     const std::vector<std::string>& sent = Sent();
     const std::vector<std::string> tail(sent.end() - 3, sent.end());
@@ -83,7 +83,7 @@ TEST_F(AppTest, DeleteWithNothingMarkedSaysSoAndKeepsTheSession) {
     ASSERT_EQ(Rows().size(), 5);
     f.mail_list->clearSelection();
     auto asked = AnswerDeletion(true);
-    f.BtnDelete->click();
+    f.Tools.BtnDelete->click();
     QCoreApplication::processEvents();
     EXPECT_FALSE(*asked) << "nothing to ask about";
     EXPECT_FALSE(SentAny("DELE"));
@@ -101,7 +101,7 @@ TEST_F(AppTest, MarkAllThenDeleteEmptiesTheMailbox) {
     TForm1& f = Open();
     FillLogin(server.port(), "bob", "secret");
     f.BtnConnectClick();
-    f.BtnMark->click();
+    f.Tools.BtnMark->click();
     EXPECT_EQ(MarkedRows(), (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_TRUE(Sent().back().rfind("UIDL 5", 0) == 0) << "marking sends nothing";
     const auto answered = AnswerDeletion(true);
@@ -120,11 +120,11 @@ TEST_F(AppTest, MarkAllOnManyRowsAsksAboutEveryMailAndItsSize) {
     batch.AddTo(*f.mail_list);
     f.mail_list->CheckSpacer();
     f.btn_aktivieren(TForm1::StateListed);
-    f.BtnMark->click();
+    f.Tools.BtnMark->click();
     EXPECT_EQ(f.mail_list->MarkedRows().size(), 20000u);
     QString question;
     auto asked = AnswerDeletion(false, &question);
-    f.BtnDelete->click();
+    f.Tools.BtnDelete->click();
     EXPECT_TRUE(*asked);
     const QString size = QString::fromStdString(DisplaySize(std::to_string(20000 * 1000 + 10000)));
     EXPECT_EQ(question, QStringLiteral("Delete 20000 mails (%1) from the server?").arg(size))
@@ -318,7 +318,7 @@ TEST_F(AppTest, ShowHeaderAfterCountOnlyListingShowsABlank) {
     server.Start();
     TForm1& f = Open();
     FillLogin(server.port(), "bob", "pw");
-    f.Header_Nein->setChecked(true);
+    f.Login.Header_Nein->setChecked(true);
     f.BtnConnectClick();
     ASSERT_EQ(Rows().size(), 120);
     f.mail_list->viewport()->repaint();
@@ -330,7 +330,7 @@ TEST_F(AppTest, ShowHeaderAfterCountOnlyListingShowsABlank) {
         shown = headerWindow->memo_header_anzeigen->toPlainText();
         headerWindow->btn_close->click();
     });
-    f.btn_header->click();
+    f.Tools.btn_header->click();
     EXPECT_EQ(shown, " ");
     EXPECT_EQ(Sent().back(), "STAT") << "showing a header sends nothing";
     f.BtnDisconnectClick();
@@ -359,7 +359,7 @@ TEST_F(AppTest, ServerWithoutTopShowsTheMailThroughRetrAndSaysSo) {
             shown = messageWindow->memo_email_anzeigen->toPlainText();
             messageWindow->reject();
         });
-        f.btn_mail->click();
+        f.Tools.btn_mail->click();
         EXPECT_EQ(shown, "Hello.");
         EXPECT_TRUE(StatusLines().endsWith(Tr(Texts::FetchedWithRetr, f.GermanUI())))
             << StatusLines().toStdString();
@@ -396,7 +396,7 @@ TEST_F(AppTest, ShowMessageFetchesTheChosenMail) {
     EXPECT_EQ(f.CurrentMsg->Subject, "Mail number 3");
     EXPECT_EQ(stateWhileShown, TForm1::StateListed);
     EXPECT_EQ(f.ControlState(), TForm1::StateListed);
-    EXPECT_FALSE(f.ProgressBar->isVisible());
+    EXPECT_FALSE(f.Bottom.ProgressBar->isVisible());
     f.BtnDisconnectClick();
     EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 2, 3, 4, 5}));
 }

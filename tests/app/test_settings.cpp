@@ -26,9 +26,9 @@ TEST_F(AppTest, HistoryMovesAnAccountUsedAgainAndDropsTheOldest) {
     // The same server and user again: moved to the end with the new password, not doubled.
     FillLogin(server.port(), "anna", "new-a1");
     f.BtnConnectClick();
-    EXPECT_EQ(Items(f.servername),
+    EXPECT_EQ(Items(f.Login.servername),
               (QStringList{"localhost", ServerText(server.port()), ServerText(server.port())}));
-    EXPECT_EQ(Items(f.Username), (QStringList{"anna", "bert", "anna"}));
+    EXPECT_EQ(Items(f.Login.Username), (QStringList{"anna", "bert", "anna"}));
     EXPECT_EQ(f.Accounts.PasswordHistory(), (std::vector<std::string>{"a2", "b1", "new-a1"}));
 
     // Eight more accounts make eleven: the oldest one goes.
@@ -36,23 +36,23 @@ TEST_F(AppTest, HistoryMovesAnAccountUsedAgainAndDropsTheOldest) {
         FillLogin(server.port(), QStringLiteral("user%1").arg(k), QStringLiteral("pw%1").arg(k));
         f.BtnConnectClick();
     }
-    ASSERT_EQ(f.servername->count(), 10);
-    EXPECT_EQ(f.Username->count(), 10);
+    ASSERT_EQ(f.Login.servername->count(), 10);
+    EXPECT_EQ(f.Login.Username->count(), 10);
     EXPECT_EQ(f.Accounts.PasswordHistory().size(), 10u);
-    EXPECT_EQ(f.Username->itemText(0), "bert") << "the localhost entry was the oldest";
-    EXPECT_EQ(f.Username->itemText(9), "user8");
+    EXPECT_EQ(f.Login.Username->itemText(0), "bert") << "the localhost entry was the oldest";
+    EXPECT_EQ(f.Login.Username->itemText(9), "user8");
     EXPECT_EQ(f.Accounts.PasswordHistory().back(), "pw8");
 
     // Choosing an account fills the fields from the same entry.
     f.servernameClick(1);
-    EXPECT_EQ(f.Username->currentText(), "anna");
-    EXPECT_EQ(f.Password->text(), "new-a1");
+    EXPECT_EQ(f.Login.Username->currentText(), "anna");
+    EXPECT_EQ(f.Login.Password->text(), "new-a1");
 
     // A tenth login as the newest account again changes nothing but the order.
     FillLogin(server.port(), "user8", "pw8");
     f.BtnConnectClick();
-    EXPECT_EQ(f.servername->count(), 10);
-    EXPECT_EQ(f.Username->itemText(9), "user8");
+    EXPECT_EQ(f.Login.servername->count(), 10);
+    EXPECT_EQ(f.Login.Username->itemText(9), "user8");
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
 }
 
@@ -63,7 +63,7 @@ TEST_F(AppTest, ClosingWritesTheHistoryAndRemovesSurplusNumbers) {
                   {"s4", "u4", "p4"},
                   {"s5", "u5", "p5"}});
     TForm1& f = Open();
-    ASSERT_EQ(f.servername->count(), 5);
+    ASSERT_EQ(f.Login.servername->count(), 5);
     // The history now holds three accounts, newest last.
     for (int i = 4; i >= 3; --i)
         f.Accounts.Remove(i);
@@ -84,11 +84,11 @@ TEST_F(AppTest, ClosingWritesTheHistoryAndRemovesSurplusNumbers) {
     EXPECT_EQ(FileMode(StoreFile()), 0600);
 
     TForm1& again = Open();
-    EXPECT_EQ(Items(again.servername), (QStringList{"s1", "s2", "s3"}));
-    EXPECT_EQ(Items(again.Username), (QStringList{"u1", "u2", "u3"}));
+    EXPECT_EQ(Items(again.Login.servername), (QStringList{"s1", "s2", "s3"}));
+    EXPECT_EQ(Items(again.Login.Username), (QStringList{"u1", "u2", "u3"}));
     EXPECT_EQ(again.Accounts.PasswordHistory(),
               (std::vector<std::string>{"p1", "p2", std::string("\xC8\x38z", 3)}));
-    EXPECT_EQ(again.Password->text(), QString::fromLatin1("\xC8\x38z"));
+    EXPECT_EQ(again.Login.Password->text(), QString::fromLatin1("\xC8\x38z"));
 }
 
 TEST_F(AppTest, TenAccountsDeleteNothing) {
@@ -98,7 +98,7 @@ TEST_F(AppTest, TenAccountsDeleteNothing) {
     SaveAccounts(ten);
     Store()->setValue("User11", "left by hand");
     TForm1& f = Open();
-    EXPECT_EQ(f.servername->count(), 10);
+    EXPECT_EQ(f.Login.servername->count(), 10);
     f.close();
     EXPECT_EQ(Store()->value("User11").toString(), "left by hand");
     EXPECT_EQ(Store()->value("User10").toString(), "u10");
@@ -146,7 +146,7 @@ TEST_F(AppTest, DamagedSettingsFileIsReportedOnceAndDefaultsApply) {
     EXPECT_TRUE(errorsShown[0].startsWith(QString::fromUtf8("Die Einstellungen in ") + StoreFile()))
         << errorsShown[0].toStdString();
     EXPECT_EQ(f.pos(), QPoint(283, 185));
-    EXPECT_EQ(f.servername->count(), 0);
+    EXPECT_EQ(f.Login.servername->count(), 0);
 }
 
 TEST_F(AppTest, IntactSettingsFileIsNotReported) {
@@ -154,7 +154,7 @@ TEST_F(AppTest, IntactSettingsFileIsNotReported) {
     TForm1& f = Open();
     QCoreApplication::processEvents();
     EXPECT_TRUE(errorsShown.empty());
-    EXPECT_EQ(f.servername->count(), 1);
+    EXPECT_EQ(f.Login.servername->count(), 1);
 }
 
 } // namespace

@@ -44,7 +44,7 @@ TEST_F(AppTest, StatusFollowsTheListingAndTheMarks) {
         SCOPED_TRACE(language.ui);
         TForm1& f = Open({QString::fromLatin1(language.ui)});
         FillLogin(server.port(), "bob", "secret");
-        f.BtnConnect->click();
+        f.Tools.BtnConnect->click();
         ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
         // The line of the running listing is gone with it.
         EXPECT_EQ(StatusLines(), QString::fromUtf8(language.listed));
@@ -63,7 +63,7 @@ TEST_F(AppTest, StatusFollowsTheListingAndTheMarks) {
         f.StatusAppend(QStringLiteral("\rother"));
         ClickRow(f, 1);
         EXPECT_EQ(StatusLines(), "\rother");
-        f.BtnDisconnect->click();
+        f.Tools.BtnDisconnect->click();
     }
 }
 
@@ -75,14 +75,14 @@ TEST_F(AppTest, NoCountOfNewMailsAfterAFailedLogin) {
         SCOPED_TRACE(language.ui);
         TForm1& f = Open({QString::fromLatin1(language.ui)});
         FillLogin(server.port(), "bob", "secret");
-        f.BtnConnect->click();
+        f.Tools.BtnConnect->click();
         ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
         ASSERT_TRUE(f.Part<TNewMailMarkers>().Count->isVisible());
         ASSERT_FALSE(f.Part<TNewMailMarkers>().Count->text().isEmpty());
-        f.BtnDisconnect->click();
+        f.Tools.BtnDisconnect->click();
 
         FillLogin(server.port(), "bob", "wrong");
-        f.BtnConnect->click();
+        f.Tools.BtnConnect->click();
         ASSERT_EQ(f.ControlState(), TForm1::StateIdle);
         EXPECT_TRUE(StatusLines().startsWith(QString::fromUtf8(language.refused)))
             << StatusLines().toStdString();

@@ -43,22 +43,22 @@ namespace {
 TEST_F(AppTest, FirstStartWithoutSettings) {
     TForm1& f = Open();
     EXPECT_EQ(f.windowTitle(), "InboxPruner");
-    EXPECT_EQ(f.servername->count(), 0);
-    EXPECT_EQ(f.Username->count(), 0);
-    EXPECT_TRUE(f.servername->currentText().isEmpty());
-    EXPECT_TRUE(f.Password->text().isEmpty());
+    EXPECT_EQ(f.Login.servername->count(), 0);
+    EXPECT_EQ(f.Login.Username->count(), 0);
+    EXPECT_TRUE(f.Login.servername->currentText().isEmpty());
+    EXPECT_TRUE(f.Login.Password->text().isEmpty());
     EXPECT_TRUE(f.Accounts.PasswordHistory().empty());
-    EXPECT_EQ(FocusOf(f), f.servername);
+    EXPECT_EQ(FocusOf(f), f.Login.servername);
     EXPECT_EQ(f.pos(), QPoint(283, 185));
     // The stored default width of 458 is below the window's minimum: what the tool bar and the
     // login row need.
     EXPECT_EQ(f.width(), f.minimumWidth());
-    EXPECT_GE(f.width(), f.Panel1->childrenRect().right());
+    EXPECT_GE(f.width(), f.Tools.Panel1->childrenRect().right());
     EXPECT_EQ(f.height(), 452);
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
     EXPECT_FALSE(f.mail_list->isVisible());
-    EXPECT_FALSE(f.Status->isVisible());
-    EXPECT_FALSE(f.btn_cancel->isVisible());
+    EXPECT_FALSE(f.Bottom.Status->isVisible());
+    EXPECT_FALSE(f.Tools.btn_cancel->isVisible());
     EXPECT_EQ(f.Part<TConnectionSecurity>().Choice->currentIndex(), 0)
         << "a new account starts in automatic mode";
     EXPECT_EQ(f.pop3.RetrieveProgressStep, 10);
@@ -72,23 +72,23 @@ TEST_F(AppTest, StartWithHistoryShowsTheNewestAccount) {
                   {"pop.mid.example", "mid", "second"},
                   {"pop.new.example", "newest", "third"}});
     TForm1& f = Open();
-    EXPECT_EQ(f.servername->count(), 3);
-    EXPECT_EQ(f.servername->currentText(), "pop.new.example");
-    EXPECT_EQ(f.Username->currentText(), "newest");
-    EXPECT_EQ(f.Password->text(), "third");
+    EXPECT_EQ(f.Login.servername->count(), 3);
+    EXPECT_EQ(f.Login.servername->currentText(), "pop.new.example");
+    EXPECT_EQ(f.Login.Username->currentText(), "newest");
+    EXPECT_EQ(f.Login.Password->text(), "third");
     EXPECT_EQ(f.Accounts.PasswordHistory(), (std::vector<std::string>{"first", "second", "third"}));
-    EXPECT_EQ(FocusOf(f), f.Password);
+    EXPECT_EQ(FocusOf(f), f.Login.Password);
 }
 
 TEST_F(AppTest, FocusRuleLooksAtServerAndUser) {
     SaveAccounts({{"pop.example", "", "x"}});
     // Only a server: the user field gets the focus.
     TForm1& f = Open();
-    EXPECT_EQ(FocusOf(f), f.Username);
-    f.servername->setEditText("");
-    f.Username->setEditText("someone");
+    EXPECT_EQ(FocusOf(f), f.Login.Username);
+    f.Login.servername->setEditText("");
+    f.Login.Username->setEditText("someone");
     f.BtnDisconnectClick();
-    EXPECT_EQ(FocusOf(f), f.servername);
+    EXPECT_EQ(FocusOf(f), f.Login.servername);
 }
 
 TEST_F(AppTest, ChoosingAnAccountFillsTheOtherTwoFields) {
@@ -96,35 +96,35 @@ TEST_F(AppTest, ChoosingAnAccountFillsTheOtherTwoFields) {
         {{"a.example", "anna", "pa"}, {"b.example", "bert", "pb"}, {"c.example", "carl", "pc"}});
     TForm1& f = Open();
     f.servernameClick(0);
-    EXPECT_EQ(f.Username->currentText(), "anna");
-    EXPECT_EQ(f.Password->text(), "pa");
-    emit f.Username->activated(1);
-    EXPECT_EQ(f.servername->currentText(), "b.example");
-    EXPECT_EQ(f.Password->text(), "pb");
+    EXPECT_EQ(f.Login.Username->currentText(), "anna");
+    EXPECT_EQ(f.Login.Password->text(), "pa");
+    emit f.Login.Username->activated(1);
+    EXPECT_EQ(f.Login.servername->currentText(), "b.example");
+    EXPECT_EQ(f.Login.Password->text(), "pb");
 }
 
 // Captions, tooltips and menu texts in both languages: the first UI language decides.
 TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
     TForm1* f = nullptr;
     const std::vector<TextInBothLanguages> texts = {
-        {"BtnConnect", [&] { return f->BtnConnect->text(); }, "Verbinden", "Connect"},
-        {"BtnConnect tip", [&] { return f->BtnConnect->toolTip(); }, "Verbindung zum Server",
+        {"BtnConnect", [&] { return f->Tools.BtnConnect->text(); }, "Verbinden", "Connect"},
+        {"BtnConnect tip", [&] { return f->Tools.BtnConnect->toolTip(); }, "Verbindung zum Server",
          "Connect to Server"},
-        {"BtnInfo tip", [&] { return f->BtnInfo->toolTip(); }, "Über diese Programm",
+        {"BtnInfo tip", [&] { return f->Tools.BtnInfo->toolTip(); }, "Über diese Programm",
          "About this program"},
-        {"BtnMark", [&] { return f->BtnMark->text(); }, "Alle markieren", "Mark all"},
-        {"BtnClose", [&] { return f->BtnClose->text(); }, "Verlassen", "Close"},
-        {"BtnClose tip", [&] { return f->BtnClose->toolTip(); }, "Programm beenden",
+        {"BtnMark", [&] { return f->Tools.BtnMark->text(); }, "Alle markieren", "Mark all"},
+        {"BtnClose", [&] { return f->Tools.BtnClose->text(); }, "Verlassen", "Close"},
+        {"BtnClose tip", [&] { return f->Tools.BtnClose->toolTip(); }, "Programm beenden",
          "Close programm"},
-        {"btn_cancel", [&] { return f->btn_cancel->text(); }, "Abbrechen", "Cancel"},
-        {"Label3", [&] { return f->Label3->text(); }, "Passwort:", "Password:"},
-        {"Header_Nein", [&] { return f->Header_Nein->text(); },
+        {"btn_cancel", [&] { return f->Tools.btn_cancel->text(); }, "Abbrechen", "Cancel"},
+        {"Label3", [&] { return f->Login.Label3->text(); }, "Passwort:", "Password:"},
+        {"Header_Nein", [&] { return f->Login.Header_Nein->text(); },
          "Kein Absender / Betreff / Größe / Datum anzeigen",
          "Don't show Sender / Subject / Date / Size of Mail"},
-        {"Datei", [&] { return f->Datei->title(); }, "&Server", "&Server"},
-        {"Datei_C", [&] { return f->Datei_C->text(); }, "&Verbinde", "Co&nnect"},
-        {"Datei_L", [&] { return f->Datei_L->text(); }, "&Lösche e-mails", "D&elete e-mails"},
-        {"Datei_H", [&] { return f->Datei_H->text(); }, "Kopfzeilen &wie vom Server gesendet",
+        {"Datei", [&] { return f->Menus.Datei->title(); }, "&Server", "&Server"},
+        {"Datei_C", [&] { return f->Menus.Datei_C->text(); }, "&Verbinde", "Co&nnect"},
+        {"Datei_L", [&] { return f->Menus.Datei_L->text(); }, "&Lösche e-mails", "D&elete e-mails"},
+        {"Datei_H", [&] { return f->Menus.Datei_H->text(); }, "Kopfzeilen &wie vom Server gesendet",
          "Header texts as the server &sent them"},
         {"Datei_S", [&] { return f->Part<TSpamScores>().Datei_S->text(); }, "Spam-&Bewertung…",
          "Spam sc&oring…"},
@@ -159,8 +159,8 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
          "Importieren…|Exportieren…",
          "Rules|Rules|Friends and blocked|Sieve|for this account|for all accounts|Import…|"
          "Export…"},
-        {"help_I", [&] { return f->help_I->text(); }, "&Über", "&About"},
-        {"men_email_anzeigen", [&] { return f->men_email_anzeigen->text(); }, "e-mail anzeigen",
+        {"help_I", [&] { return f->Menus.help_I->text(); }, "&Über", "&About"},
+        {"men_email_anzeigen", [&] { return f->Menus.men_email_anzeigen->text(); }, "e-mail anzeigen",
          "Show e-mail"},
         {"men_alike_domain", [&] { return f->Part<TMarkAlikeEntries>().men_alike_domain->text(); },
          "Alle von der Domain dieses Absenders markieren", "Mark all from this sender's domain"},
@@ -199,16 +199,16 @@ TEST_F(AppTest, ControlStates) {
     };
     QComboBox* security = f.Part<TConnectionSecurity>().Choice;
     const Row table[] = {
-        {f.BtnConnect, true, false, false},    {f.Datei_C, true, false, false},
-        {f.BtnDisconnect, false, false, true}, {f.Datei_D, false, false, true},
-        {f.BtnDelete, false, false, true},     {f.Datei_L, false, false, true},
-        {f.BtnMark, false, false, true},       {f.Datei_M, false, false, true},
-        {f.BtnInfo, true, false, true},        {f.help_I, true, false, true},
-        {f.BtnClose, true, false, true},       {f.Datei_Close, true, false, true},
-        {f.btn_header, false, false, true},    {f.men_header_anzeigen, false, false, true},
-        {f.btn_mail, false, false, true},      {f.men_email_anzeigen, false, false, true},
-        {f.servername, true, false, false},    {f.Username, true, false, false},
-        {f.Password, true, false, false},      {f.Header_Nein, true, false, false},
+        {f.Tools.BtnConnect, true, false, false},    {f.Menus.Datei_C, true, false, false},
+        {f.Tools.BtnDisconnect, false, false, true}, {f.Menus.Datei_D, false, false, true},
+        {f.Tools.BtnDelete, false, false, true},     {f.Menus.Datei_L, false, false, true},
+        {f.Tools.BtnMark, false, false, true},       {f.Menus.Datei_M, false, false, true},
+        {f.Tools.BtnInfo, true, false, true},        {f.Menus.help_I, true, false, true},
+        {f.Tools.BtnClose, true, false, true},       {f.Menus.Datei_Close, true, false, true},
+        {f.Tools.btn_header, false, false, true},    {f.Menus.men_header_anzeigen, false, false, true},
+        {f.Tools.btn_mail, false, false, true},      {f.Menus.men_email_anzeigen, false, false, true},
+        {f.Login.servername, true, false, false},    {f.Login.Username, true, false, false},
+        {f.Login.Password, true, false, false},      {f.Login.Header_Nein, true, false, false},
         {security, true, false, false},        {f.mail_list, true, true, true},
     };
     for (int state : {TForm1::StateIdle, TForm1::StateBusy, TForm1::StateListed}) {
@@ -220,8 +220,8 @@ TEST_F(AppTest, ControlStates) {
             EXPECT_EQ(row.control->property("enabled").toBool(), expected)
                 << row.control->objectName().toStdString() << " in state " << state;
         }
-        EXPECT_EQ(f.Status_avi->Active(), state == TForm1::StateBusy);
-        EXPECT_EQ(f.Status_avi->isVisible(), state == TForm1::StateBusy);
+        EXPECT_EQ(f.Tools.Status_avi->Active(), state == TForm1::StateBusy);
+        EXPECT_EQ(f.Tools.Status_avi->isVisible(), state == TForm1::StateBusy);
     }
 }
 
@@ -230,7 +230,7 @@ TEST_F(AppTest, ControlStates) {
 TEST_F(AppTest, ComponentsKeepTheirPlacesInMenuAndWindow) {
     TForm1& f = Open();
     QStringList entries;
-    for (const QAction* action : f.Datei->actions())
+    for (const QAction* action : f.Menus.Datei->actions())
         entries << action->objectName();
     EXPECT_EQ(entries.join(u' ').toStdString(),
               "Datei_C Datei_D Datei_L Datei_M Datei_Undo Datei_Unmark Datei_Invert "
@@ -245,16 +245,16 @@ TEST_F(AppTest, ComponentsKeepTheirPlacesInMenuAndWindow) {
 TEST_F(AppTest, BusyAnimationLoops) {
     TForm1& f = Open();
     f.btn_aktivieren(TForm1::StateBusy);
-    const int first = f.Status_avi->Frame();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return f.Status_avi->Frame() != first; }, 5000));
+    const int first = f.Tools.Status_avi->Frame();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.Tools.Status_avi->Frame() != first; }, 5000));
     f.btn_aktivieren(TForm1::StateIdle);
-    EXPECT_FALSE(f.Status_avi->Active());
+    EXPECT_FALSE(f.Tools.Status_avi->Active());
 }
 
 // Moves the pointer twice over the window's own surface: from then on it has really moved.
 void MovePointerOverSurface(TForm1& f) {
     for (const QPoint at : {QPoint(550, 85), QPoint(551, 86)}) {
-        QCursor::setPos(f.Panel1->mapToGlobal(at));
+        QCursor::setPos(f.Tools.Panel1->mapToGlobal(at));
         QCoreApplication::processEvents();
     }
 }
@@ -263,24 +263,24 @@ TEST_F(AppTest, HintsInThirdPanelAndTheirClearing) {
     TForm1& f = Open({"de-DE"});
     MovePointerOverSurface(f);
     QEvent enter(QEvent::Enter);
-    QCoreApplication::sendEvent(f.BtnInfo, &enter);
+    QCoreApplication::sendEvent(f.Tools.BtnInfo, &enter);
     EXPECT_EQ(f.PanelText(2), "Information zu InboxPruner - Release: 28. Mai 2000");
-    QCoreApplication::sendEvent(f.Password, &enter);
+    QCoreApplication::sendEvent(f.Login.Password, &enter);
     EXPECT_EQ(f.PanelText(2), "Eigenes Passwort ...");
     // Moving over another control leaves the hint; only the window's own surface clears it.
-    QCoreApplication::sendEvent(f.servername, &enter);
+    QCoreApplication::sendEvent(f.Login.servername, &enter);
     EXPECT_EQ(f.PanelText(2), "Eigenes Passwort ...");
-    QTest::mouseMove(f.Panel1, QPoint(550, 85));
+    QTest::mouseMove(f.Tools.Panel1, QPoint(550, 85));
     EXPECT_EQ(f.PanelText(2), "");
     // Leaving the control takes its hint away.
-    QCoreApplication::sendEvent(f.BtnInfo, &enter);
+    QCoreApplication::sendEvent(f.Tools.BtnInfo, &enter);
     QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(f.BtnInfo, &leave);
+    QCoreApplication::sendEvent(f.Tools.BtnInfo, &leave);
     EXPECT_EQ(f.PanelText(2), "");
 
     TForm1& e = Open();
     MovePointerOverSurface(e);
-    QCoreApplication::sendEvent(e.btn_cancel, &enter);
+    QCoreApplication::sendEvent(e.Tools.btn_cancel, &enter);
     EXPECT_EQ(e.PanelText(2), "Stop current transmition ...");
 }
 
@@ -290,11 +290,11 @@ TEST_F(AppTest, StartTextStaysUntilThePointerMovesOverAControl) {
     const QString hint = QStringLiteral("End InboxPruner ...");
     TForm1& first = Open();
     MovePointerOverSurface(first);
-    const QPoint overClose = first.BtnClose->mapToGlobal(first.BtnClose->rect().center());
+    const QPoint overClose = first.Tools.BtnClose->mapToGlobal(first.Tools.BtnClose->rect().center());
     QCursor::setPos(overClose);
     EXPECT_TRUE(QTest::qWaitFor([&] { return first.PanelText(2) == hint; }, 5000));
     TForm1& f = Open();
-    ASSERT_EQ(f.BtnClose->mapToGlobal(f.BtnClose->rect().center()), overClose);
+    ASSERT_EQ(f.Tools.BtnClose->mapToGlobal(f.Tools.BtnClose->rect().center()), overClose);
     QCoreApplication::processEvents();
     EXPECT_EQ(f.PanelText(2), "");
     for (const QPoint by : {QPoint(2, 1), QPoint(3, 2)}) {
@@ -325,7 +325,7 @@ TEST_F(AppTest, EmptyFieldsStopBeforeAnyNetworkActivity) {
             f.BtnConnectClick();
             EXPECT_EQ(StatusLines(), QString::fromUtf8(german ? c.german : c.english));
             EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-            EXPECT_TRUE(f.Status->isVisible());
+            EXPECT_TRUE(f.Bottom.Status->isVisible());
             EXPECT_TRUE(f.mail_list->isVisible());
         }
     }
@@ -341,10 +341,10 @@ TEST_F(AppTest, EnterInTheLoginFieldsStartsAConnect) {
         QWidget* field;
         Qt::Key key;
     } presses[] = {
-        {"header option", f.Header_Nein, Qt::Key_Return},
+        {"header option", f.Login.Header_Nein, Qt::Key_Return},
         {"remember password", f.Part<TRememberedPasswords>().Remember, Qt::Key_Return},
-        {"password", f.Password, Qt::Key_Enter},
-        {"server", f.servername->lineEdit(), Qt::Key_Return},
+        {"password", f.Login.Password, Qt::Key_Enter},
+        {"server", f.Login.servername->lineEdit(), Qt::Key_Return},
     };
     for (const auto& press : presses) {
         SCOPED_TRACE(press.name);
@@ -354,7 +354,7 @@ TEST_F(AppTest, EnterInTheLoginFieldsStartsAConnect) {
     }
     EXPECT_TRUE(f.Part<TRememberedPasswords>().Remember->isChecked()) << "Enter is no toggle";
     // Enter never adds what was typed to the history list.
-    EXPECT_EQ(f.servername->count(), 0);
+    EXPECT_EQ(f.Login.servername->count(), 0);
 }
 
 // The components' controls in the login row: the keys go through them in the row's order,
@@ -363,9 +363,9 @@ TEST_F(AppTest, LoginRowTakesTheComponentsControlsIn) {
     TForm1& f = Open({"de-DE"});
     const TConnectionSecurity& security = f.Part<TConnectionSecurity>();
     const TOAuth2SignIn& signIn = f.Part<TOAuth2SignIn>();
-    f.Password->setFocus();
+    f.Login.Password->setFocus();
     for (QWidget* next :
-         std::initializer_list<QWidget*>{f.Header_Nein, f.Part<TRememberedPasswords>().Remember,
+         std::initializer_list<QWidget*>{f.Login.Header_Nein, f.Part<TRememberedPasswords>().Remember,
                                          security.Choice, signIn.Choice}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(FocusOf(f), next);
@@ -378,12 +378,12 @@ TEST_F(AppTest, LoginRowTakesTheComponentsControlsIn) {
     EXPECT_EQ(StatusLines(), "\rFehler: Username fehlt");
 
     ChooseSignIn(*signIn.Choice, TSignIn::OAuth2);
-    EXPECT_FALSE(f.Password->isEnabled());
+    EXPECT_FALSE(f.Login.Password->isEnabled());
     FillLogin(110, "bob", "");
     f.BtnConnectClick();
     EXPECT_TRUE(StatusLines().contains(Tr(Texts::NoProvider, true))) << StatusLines().toStdString();
     ChooseSignIn(*signIn.Choice, TSignIn::Password);
-    EXPECT_TRUE(f.Password->isEnabled());
+    EXPECT_TRUE(f.Login.Password->isEnabled());
 }
 
 TEST_F(AppTest, IntroductionIsReplacedByTheListForGood) {
@@ -405,7 +405,7 @@ TEST_F(AppTest, AboutWindowOpensModally) {
         shown = about->isVisible() && about->isModal();
         about->accept();
     });
-    f.BtnInfo->click();
+    f.Tools.BtnInfo->click();
     EXPECT_TRUE(shown);
 }
 

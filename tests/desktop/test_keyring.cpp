@@ -73,7 +73,7 @@ TEST_F(Keyring, FilePasswordMovesAtLoginAndComesBackFromTheKeyring) {
 
     // At the next start the newest account's password arrives from the keyring.
     TForm1& again = Open();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return again.Password->text() == "b1"; }, Patience));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return again.Login.Password->text() == "b1"; }, Patience));
     EXPECT_EQ(again.Accounts.PasswordHistory(), (std::vector<std::string>{"a1", "b1"}));
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
 }
@@ -104,8 +104,8 @@ TEST_F(Keyring, RememberUncheckedRemovesEveryCopy) {
 
     TForm1& again = Open();
     EXPECT_FALSE(again.Part<TRememberedPasswords>().Remember->isChecked());
-    EXPECT_EQ(again.Username->currentText(), "carl");
-    EXPECT_EQ(again.Password->text(), "");
+    EXPECT_EQ(again.Login.Username->currentText(), "carl");
+    EXPECT_EQ(again.Login.Password->text(), "");
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
 }
 

@@ -190,7 +190,7 @@ TEST_F(OAuth2SignIn, SignsInRefreshesAndSignsInAgainWhenRefused) {
     const OAuth2Stub provider;
     const auto server = StartDovecot(provider);
     TForm1* f = &OpenSignedInWindow(provider, server->tlsPort());
-    EXPECT_FALSE(f->Password->isEnabled()) << "no password with OAuth2";
+    EXPECT_FALSE(f->Login.Password->isEnabled()) << "no password with OAuth2";
     const QString issuer = QString::fromStdString(provider.Url());
     const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(7200);
 
@@ -243,7 +243,7 @@ TEST_F(OAuth2SignIn, SignsInRefreshesAndSignsInAgainWhenRefused) {
         }
         ASSERT_EQ(f->ControlState(), TForm1::StateListed) << StatusLines().toStdString();
         EXPECT_EQ(Rows().size(), 1);
-        EXPECT_EQ(f->Accounts.SignIn(f->servername->count() - 1), TSignIn::OAuth2);
+        EXPECT_EQ(f->Accounts.SignIn(f->Login.servername->count() - 1), TSignIn::OAuth2);
         f->BtnDisconnectClick();
     }
 
@@ -491,8 +491,8 @@ TEST_F(OAuth2SignIn, CancelEndsTheWaitForTheBrowser) {
     browser.instead = [&] {
         QTimer::singleShot(0, &f, [&] {
             waited = StatusLines().contains(Tr(Texts::WaitingForBrowser, false)) &&
-                     f.btn_cancel->isVisible();
-            f.btn_cancel->click();
+                     f.Tools.btn_cancel->isVisible();
+            f.Tools.btn_cancel->click();
         });
     };
     f.BtnConnectClick();
@@ -500,7 +500,7 @@ TEST_F(OAuth2SignIn, CancelEndsTheWaitForTheBrowser) {
     EXPECT_TRUE(waited) << StatusLines().toStdString();
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
     EXPECT_TRUE(StatusLines().contains("Cancelled.")) << StatusLines().toStdString();
-    EXPECT_FALSE(f.btn_cancel->isVisible());
+    EXPECT_FALSE(f.Tools.btn_cancel->isVisible());
 }
 
 } // namespace

@@ -28,7 +28,7 @@ TEST_F(AppTest, AboutBoxFromTheMainWindowShowsTheReleaseInItsLanguage) {
             EXPECT_TRUE(
                 SaveScreenshot(*about, "about_box_" + QString::fromLatin1(language).left(2)));
         });
-        f.BtnInfo->click();
+        f.Tools.BtnInfo->click();
         ASSERT_TRUE(*ran) << language;
         EXPECT_EQ(shownRelease, QString::fromLatin1(release)) << language;
         ASSERT_EQ(opened.size(), 1u) << language;

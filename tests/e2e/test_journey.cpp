@@ -35,7 +35,7 @@ TEST_F(AppTest, WholeJourneyFromConnectToCloseLeavesExactlyTheUnmarkedMails) {
     // Start, connect and list.
     TForm1& f = Open();
     FillLogin(server.port(), "journey", "pass word");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     ASSERT_EQ(Rows().size(), 5);
     EXPECT_TRUE(Rows()[3].contains("Four"));
@@ -47,7 +47,7 @@ TEST_F(AppTest, WholeJourneyFromConnectToCloseLeavesExactlyTheUnmarkedMails) {
         header = headerWindow->memo_header_anzeigen->toPlainText();
         headerWindow->btn_close->click();
     });
-    f.btn_header->click();
+    f.Tools.btn_header->click();
     ASSERT_TRUE(*headerShown);
     EXPECT_TRUE(header.startsWith("From: Bernd <bernd@example.org>\n")) << header.toStdString();
 
@@ -62,7 +62,7 @@ TEST_F(AppTest, WholeJourneyFromConnectToCloseLeavesExactlyTheUnmarkedMails) {
         messageWindow->btn_save_attachments->click();
         messageWindow->btn_close->click();
     });
-    f.btn_mail->click();
+    f.Tools.btn_mail->click();
     ASSERT_TRUE(*messageShown);
     EXPECT_EQ(text, QStringLiteral("See the archive."));
     EXPECT_EQ(ReadFileBytes(saved.filePath("archive.zip")), attachment);
@@ -85,14 +85,14 @@ TEST_F(AppTest, WholeJourneyFromConnectToCloseLeavesExactlyTheUnmarkedMails) {
     auto asked = WhenModalShown("DeleteConfirmation", [](QWidget* box) {
         box->findChild<QPushButton*>("DeleteButton")->click();
     });
-    f.BtnDelete->click();
+    f.Tools.BtnDelete->click();
     EXPECT_TRUE(*asked);
     const std::vector<std::string> tail(Sent().end() - 3, Sent().end());
     EXPECT_EQ(tail, (std::vector<std::string>{"DELE 4", "DELE 2", "QUIT"}));
     EXPECT_FALSE(f.pop3.Connected());
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-    EXPECT_FALSE(f.BtnDisconnect->isEnabled()) << "deleting has ended the session";
-    f.BtnClose->click();
+    EXPECT_FALSE(f.Tools.BtnDisconnect->isEnabled()) << "deleting has ended the session";
+    f.Tools.BtnClose->click();
     EXPECT_FALSE(f.isVisible());
 
     EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3, 5})) << server.Log();

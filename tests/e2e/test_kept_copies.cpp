@@ -23,7 +23,7 @@ void DeleteRowsTwoAndFour(TForm1& f, QString& question) {
         question = static_cast<QMessageBox*>(box)->informativeText();
         box->findChild<QPushButton*>("DeleteButton")->click();
     });
-    f.BtnDelete->click();
+    f.Tools.BtnDelete->click();
     EXPECT_TRUE(*asked);
 }
 
@@ -57,8 +57,8 @@ TEST_F(AppTest, DeletingKeepsByteIdenticalCopiesOrNothingIsDeleted) {
         Store()->setValue("KeepCopiesLimitMB", 1);
         TForm1& f = Open();
         FillLogin(server.port(), "kept", "secret");
-        f.Header_Nein->setChecked(c.countOnly);
-        f.BtnConnect->click();
+        f.Login.Header_Nein->setChecked(c.countOnly);
+        f.Tools.BtnConnect->click();
         ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
         const QString folder =
             KeptCopiesFolder(AccountFolderName("kept", "127.0.0.1", server.port()));

@@ -86,7 +86,7 @@ TEST_F(AppTest, MarksSurviveAStrayClickAndUndoBringsThemBack) {
     TMarkCommands& marks = f.Part<TMarkCommands>();
     EXPECT_FALSE(EntriesEnabled(marks) || marks.Undo->isEnabled()) << "nothing listed yet";
     FillLogin(server.port(), "marker", "secret");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     ASSERT_EQ(Rows().size(), MailCount);
     EXPECT_EQ(MarkedNumbers(f), Offers());
@@ -140,7 +140,7 @@ TEST_F(AppTest, MarksSurviveAStrayClickAndUndoBringsThemBack) {
     // The rules' marks are still theirs; Delete takes exactly the marked mails.
     QString question;
     auto asked = AnswerDeletion(true, &question);
-    f.BtnDelete->click();
+    f.Tools.BtnDelete->click();
     ASSERT_TRUE(*asked);
     EXPECT_TRUE(question.endsWith(QStringLiteral("\n13 of them marked by rules.")))
         << question.toStdString();

@@ -77,7 +77,7 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
     ASSERT_TRUE(QFontMetrics(f.mail_list->font()).inFont(Marker.front()));
     f.Part<TNewMailMarkers>().Clock = [] { return FirstListingAt; };
     FillLogin(server.port(), "seen", "secret");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     // The first listing knows nothing older: no column, and the status bar says so.
     EXPECT_EQ(f.mail_list->SectionWidth(NewColumn), 0);
@@ -91,7 +91,7 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
     auto asked = WhenModalShown("DeleteConfirmation", [](QWidget* box) {
         box->findChild<QPushButton*>("DeleteButton")->click();
     });
-    f.BtnDelete->click();
+    f.Tools.BtnDelete->click();
     ASSERT_TRUE(*asked);
     ASSERT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3, 4}));
     server.AddMails(
@@ -101,7 +101,7 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
 
     f.Part<TNewMailMarkers>().Clock = [] { return SecondListingAt; };
     FillLogin(server.port(), "seen", "secret");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     ASSERT_EQ(Rows().size(), 6);
     EXPECT_GT(f.mail_list->SectionWidth(NewColumn), 0);
@@ -121,7 +121,7 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
     EXPECT_EQ(MarkedSubjects(f, &rows).size(), 3);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows.back() - rows.front(), 2);
-    f.BtnDisconnect->click();
+    f.Tools.BtnDisconnect->click();
 }
 
 TEST_F(AppTest, ADamagedSeenFileIsToldAndReplaced) {
@@ -136,23 +136,23 @@ TEST_F(AppTest, ADamagedSeenFileIsToldAndReplaced) {
     }
     TForm1& f = Open();
     FillLogin(server.port(), "damaged", "secret");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     EXPECT_TRUE(StatusLines().contains("The list of seen mails " + file + " cannot be used"))
         << StatusLines().toStdString();
     EXPECT_EQ(Rows().size(), 2);
     EXPECT_EQ(f.mail_list->SectionWidth(NewColumn), 0);
     EXPECT_TRUE(TSeenMails::Load(QFile::encodeName(file).toStdString()).Listed());
-    f.BtnDisconnect->click();
+    f.Tools.BtnDisconnect->click();
 
     // The replaced file serves the next listing: nothing new, and that is said.
     FillLogin(server.port(), "damaged", "secret");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     EXPECT_FALSE(StatusLines().contains("cannot be used")) << StatusLines().toStdString();
     EXPECT_TRUE(MarkedSubjects(f).isEmpty());
     EXPECT_EQ(f.Part<TNewMailMarkers>().Count->text(), "0 new mails");
-    f.BtnDisconnect->click();
+    f.Tools.BtnDisconnect->click();
 }
 
 } // namespace

@@ -117,7 +117,7 @@ TEST_F(AppTest, FindAndMarkAllShownDeleteOnlyWhatWasShownAndMarked) {
     DovecotServer server("pruner", "secret", Mailbox());
     TForm1& f = Open({QStringLiteral("de-DE")});
     FillLogin(server.port(), "pruner", "secret");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     ASSERT_EQ(Rows().size(), 50);
 
@@ -130,7 +130,7 @@ TEST_F(AppTest, FindAndMarkAllShownDeleteOnlyWhatWasShownAndMarked) {
               QStringLiteral("%1 von 50 angezeigt").arg(lunch.size()));
 
     // A range over every row, as "Mark all" marks, takes only the rows shown.
-    f.BtnMark->click();
+    f.Tools.BtnMark->click();
     EXPECT_EQ(MarkedNumbers(f), std::set<int>(lunch.begin(), lunch.end()));
     f.mail_list->clearSelection();
     f.Part<TFind>().BtnMarkShown->click();
@@ -148,7 +148,7 @@ TEST_F(AppTest, FindAndMarkAllShownDeleteOnlyWhatWasShownAndMarked) {
     auto asked = WhenModalShown("DeleteConfirmation", [](QWidget* box) {
         box->findChild<QPushButton*>("DeleteButton")->click();
     });
-    f.BtnDelete->click();
+    f.Tools.BtnDelete->click();
     EXPECT_TRUE(*asked);
     EXPECT_EQ(server.RemainingMessages(), NumbersOf(TKind::Lunch, false)) << server.Log();
 }
@@ -168,7 +168,7 @@ TEST_F(AppTest, RulesAndABlockListMarkExactlyTheirMailsAndNeverAFriend) {
 
     TForm1& f = Open();
     FillLogin(server.port(), "pruner", "secret");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     std::set<int> expected = {2};
     for (const int n : NumbersOf(TKind::Junk, true))
@@ -184,7 +184,7 @@ TEST_F(AppTest, RulesAndABlockListMarkExactlyTheirMailsAndNeverAFriend) {
         question = static_cast<QMessageBox*>(box)->text();
         box->findChild<QPushButton*>("DeleteButton")->click();
     });
-    f.BtnDelete->click();
+    f.Tools.BtnDelete->click();
     ASSERT_TRUE(*asked);
     EXPECT_TRUE(
         question.endsWith(QStringLiteral("\n%1 of them marked by rules.").arg(expected.size())))
@@ -208,14 +208,14 @@ TEST_F(AppTest, TheConfirmationCountsOnlyTheRulesOwnMarks) {
         "if header :is \"subject\" \"Note 3\" { discard; }\n");
     TForm1& f = Open();
     FillLogin(server.port(), "pruner", "secret");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     ASSERT_EQ(MarkedNumbers(f), (std::set<int>{2, 3}));
     f.mail_list->item(2)->setSelected(false);
     f.mail_list->item(2)->setSelected(true);
     QString question;
     auto asked = AnswerDeletion(false, &question);
-    f.BtnDelete->click();
+    f.Tools.BtnDelete->click();
     ASSERT_TRUE(*asked);
     EXPECT_TRUE(question.endsWith(QStringLiteral("\n1 of them marked by rules.")))
         << question.toStdString();
@@ -231,7 +231,7 @@ TEST_F(AppTest, AScriptErrorIsToldWithItsPlaceAndMarksNothing) {
 
     TForm1& f = Open();
     FillLogin(server.port(), "pruner", "secret");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed);
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("at 2:11:"))) << StatusLines().toStdString();
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("nothing is marked")));
@@ -241,12 +241,12 @@ TEST_F(AppTest, AScriptErrorIsToldWithItsPlaceAndMarksNothing) {
     const std::string before = rules.Text();
     OpenRowMenu(f, 7);
     f.Part<TSenderListEntries>().men_mark_sender->trigger();
-    f.popmen_header->hide();
+    f.Menus.popmen_header->hide();
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("at 2:11:"))) << StatusLines().toStdString();
     EXPECT_TRUE(StatusLines().contains(QStringLiteral("the lists were not changed")));
     EXPECT_EQ(rules.Text(), before);
     EXPECT_TRUE(MarkedNumbers(f).empty());
-    f.BtnDisconnect->click();
+    f.Tools.BtnDisconnect->click();
 }
 
 TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
@@ -257,7 +257,7 @@ TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
         "# rule: watches\nif header :contains \"subject\" \"watches\" { discard; }\n");
     TForm1& f = Open();
     FillLogin(server.port(), "pruner", "secret");
-    f.BtnConnect->click();
+    f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     const std::vector<int> junk = NumbersOf(TKind::Junk, true);
     EXPECT_EQ(MarkedNumbers(f), std::set<int>(junk.begin(), junk.end()));
@@ -265,13 +265,13 @@ TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
     f.mail_list->item(2)->setSelected(true);
 
     OpenRowMenu(f, junk.front());
-    ASSERT_TRUE(f.popmen_header->isVisible());
+    ASSERT_TRUE(f.Menus.popmen_header->isVisible());
     EXPECT_EQ(f.mail_list->currentRow(), junk.front());
     EXPECT_EQ(f.mail_list->MarkedRows().size(), junk.size() + 1) << "a right click keeps marks";
     EXPECT_EQ(f.Part<TSenderListEntries>().men_keep_sender->text(),
               QStringLiteral("Always keep mails from deals@junk.example"));
     f.Part<TSenderListEntries>().men_keep_sender->trigger();
-    f.popmen_header->hide();
+    f.Menus.popmen_header->hide();
     EXPECT_EQ(MarkedNumbers(f), std::set<int>{2}) << StatusLines().toStdString();
     EXPECT_EQ(ReadSenderLists(rules.Text()).friends,
               std::vector<std::string>{"deals@junk.example"});
@@ -298,13 +298,13 @@ TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
     EXPECT_EQ(f.Part<TSenderListEntries>().men_mark_domain->text(),
               QStringLiteral("Always mark mails from work.example"));
     f.Part<TSenderListEntries>().men_mark_domain->trigger();
-    f.popmen_header->hide();
+    f.Menus.popmen_header->hide();
     std::set<int> expected = {2};
     for (const int n : NumbersOf(TKind::Lunch, true))
         expected.insert(n);
     EXPECT_EQ(MarkedNumbers(f), expected) << StatusLines().toStdString();
     EXPECT_EQ(f.mail_list->item(1)->toolTip(), QStringLiteral("Marked by the rule blocked"));
-    f.BtnDisconnect->click();
+    f.Tools.BtnDisconnect->click();
     EXPECT_EQ(server.RemainingMessages().size(), 50u) << "marks alone delete nothing";
 }
 

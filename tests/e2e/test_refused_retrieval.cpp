@@ -38,7 +38,7 @@ protected:
         EXPECT_EQ(errorsShown.size(), 1u);
         EXPECT_FALSE(messageWindow->isVisible());
         EXPECT_EQ(f.CurrentMsg, nullptr);
-        EXPECT_FALSE(f.ProgressBar->isVisible());
+        EXPECT_FALSE(f.Bottom.ProgressBar->isVisible());
         EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
         EXPECT_FALSE(f.pop3.Connected());
     }
@@ -60,7 +60,7 @@ TEST_F(RetrievalTest, RefusedRetrievalShowsTheServersTextAndNoWindow) {
     QObject::connect(&watch, &QTimer::timeout,
                      [&] { shown = shown || messageWindow->isVisible(); });
     watch.start(1);
-    f.btn_mail->click();
+    f.Tools.btn_mail->click();
 
     EXPECT_FALSE(shown);
     EXPECT_FALSE(messageWindow->isVisible());
@@ -68,7 +68,7 @@ TEST_F(RetrievalTest, RefusedRetrievalShowsTheServersTextAndNoWindow) {
     EXPECT_EQ(f.CurrentMsg, nullptr);
     EXPECT_TRUE(StatusLines().contains("message 1 vanished")) << StatusLines().toStdString();
     EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
-    EXPECT_FALSE(f.ProgressBar->isVisible());
+    EXPECT_FALSE(f.Bottom.ProgressBar->isVisible());
     EXPECT_FALSE(f.pop3.Connected());
     EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
     const auto lines = server.ReceivedLines();

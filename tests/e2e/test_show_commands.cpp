@@ -48,7 +48,7 @@ protected:
     void ConnectAndList(bool countOnly = false, const QStringList& languages = {"en-US"}) {
         Open(languages);
         FillLogin(server->port(), "bob", "secret");
-        form->Header_Nein->setChecked(countOnly);
+        form->Login.Header_Nein->setChecked(countOnly);
         form->BtnConnectClick();
         ASSERT_EQ(form->ControlState(), TForm1::StateListed) << StatusLines().toStdString();
         ASSERT_EQ(Rows().size(), static_cast<int>(mails.size()));
@@ -62,7 +62,7 @@ protected:
             shown = headerWindow->memo_header_anzeigen->toPlainText().split('\n');
             headerWindow->btn_close->click();
         });
-        form->btn_header->click();
+        form->Tools.btn_header->click();
         EXPECT_TRUE(*ran);
         return shown;
     }
@@ -101,7 +101,7 @@ TEST_F(ShowCommandsTest, HeaderTwiceWithACloseBetweenIsShownOnce) {
 TEST_F(ShowCommandsTest, MessageListsItsAttachmentsByNameAndSavesTheExactBytes) {
     ConnectAndList();
     std::vector<int> progress;
-    QObject::connect(form->ProgressBar, &QProgressBar::valueChanged,
+    QObject::connect(form->Bottom.ProgressBar, &QProgressBar::valueChanged,
                      [&](int value) { progress.push_back(value); });
     messageWindow->AskSaveFileName = [&](QWidget*, const TSaveDialog& dialog) {
         return files.filePath(dialog.FileName);
@@ -117,11 +117,11 @@ TEST_F(ShowCommandsTest, MessageListsItsAttachmentsByNameAndSavesTheExactBytes) 
             entries << messageWindow->attachment_list->item(i)->text();
         selected = messageWindow->attachment_list->currentRow();
         stateListedWhileOpen = form->ControlState() == TForm1::StateListed;
-        EXPECT_FALSE(form->ProgressBar->isVisible());
+        EXPECT_FALSE(form->Bottom.ProgressBar->isVisible());
         messageWindow->btn_save_attachments->click();
         messageWindow->btn_close->click();
     });
-    form->btn_mail->click();
+    form->Tools.btn_mail->click();
     ASSERT_TRUE(*ran);
     EXPECT_TRUE(SentAny("TOP 2 999999999"));
     EXPECT_FALSE(SentAny("RETR"));
@@ -133,7 +133,7 @@ TEST_F(ShowCommandsTest, MessageListsItsAttachmentsByNameAndSavesTheExactBytes) 
     EXPECT_FALSE(QFile::exists(files.filePath("b.txt")));
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
-    EXPECT_EQ(form->ProgressBar->maximum(), 100);
+    EXPECT_EQ(form->Bottom.ProgressBar->maximum(), 100);
     ASSERT_NE(form->CurrentMsg, nullptr);
     EXPECT_EQ(form->CurrentMsg->Attachments.Count(), 2);
     EXPECT_TRUE(errorsShown.empty());
@@ -154,7 +154,7 @@ TEST_F(ShowCommandsTest, MessageWithoutAttachmentsSavesItsLinesWithCrLf) {
         messageWindow->btn_save_email->click();
         messageWindow->close(); // by the title bar
     });
-    form->men_email_anzeigen->trigger();
+    form->Menus.men_email_anzeigen->trigger();
     ASSERT_TRUE(*ran);
     EXPECT_FALSE(saveAttachmentEnabled);
     ASSERT_EQ(asked.size(), 1u);
@@ -185,13 +185,13 @@ TEST_F(ShowCommandsTest, ViewersSpeakTheLanguageOfTheMainWindow) {
             headerTitle = headerWindow->windowTitle();
             EXPECT_TRUE(SaveScreenshot(*headerWindow, "header_window_" + language));
         });
-        form->btn_header->click();
+        form->Tools.btn_header->click();
         WhenShown(messageWindow, [&] {
             messageTitle = messageWindow->windowTitle();
             attachments = messageWindow->lab_anhang->text();
             EXPECT_TRUE(SaveScreenshot(*messageWindow, "message_window_" + language));
         });
-        form->btn_mail->click();
+        form->Tools.btn_mail->click();
         EXPECT_EQ(headerTitle, QString::fromUtf8(row.headerTitle));
         EXPECT_EQ(messageTitle, QString::fromUtf8(row.messageTitle));
         EXPECT_EQ(attachments, QString::fromUtf8(row.attachments));

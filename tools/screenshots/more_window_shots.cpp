@@ -104,8 +104,8 @@ TEST_F(AppTest, ScreenshotsOfTheRulesDialog) {
         << why.toStdString();
     for (bool german : {true, false}) {
         TForm1& f = Open(UiLanguages(german));
-        f.servername->setEditText("pop.example.org");
-        f.Username->setEditText("demo");
+        f.Login.servername->setEditText("pop.example.org");
+        f.Login.Username->setEditText("demo");
         const auto shown = WhenModalShown("RulesDialog", [&](QWidget* window) {
             auto& dialog = *qobject_cast<TRulesDialog*>(window);
             EXPECT_TRUE(dialog.ForAccount->isChecked());
@@ -165,14 +165,14 @@ TEST_F(AppTest, ScreenshotsOfTheMessageAndHeaderWindows) {
             attachments = messageWindow->attachment_list->count();
             SaveScreenshot(messageWindow, "message-window-" + Language(german));
         });
-        f.btn_mail->click();
+        f.Tools.btn_mail->click();
         EXPECT_TRUE(*mailShown);
         EXPECT_EQ(attachments, 1);
         const auto headerShown = WhenShown(headerWindow, [&] {
             EXPECT_TRUE(headerWindow->memo_header_anzeigen->toPlainText().contains("Subject:"));
             SaveScreenshot(headerWindow, "header-window-" + Language(german));
         });
-        f.btn_header->click();
+        f.Tools.btn_header->click();
         EXPECT_TRUE(*headerShown);
         f.BtnDisconnectClick();
     }
@@ -217,12 +217,12 @@ TEST_F(AppTest, ScreenshotsOfTheOpenServerMenu) {
         QCoreApplication::processEvents();
         EXPECT_TRUE(f.Part<TMarkCommands>().Undo->isEnabled());
         EXPECT_EQ(MarkedRows(), std::vector<int>{2});
-        const QRect title = f.MainMenu1->actionGeometry(f.Datei->menuAction());
-        f.Datei->popup(f.MainMenu1->mapToGlobal(title.bottomLeft()));
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(f.Datei));
-        SaveScreenshot(f.Datei, "server-menu-" + Language(german));
-        SaveWithMenu(f, *f.Datei, "main-server-menu-" + Language(german));
-        f.Datei->hide();
+        const QRect title = f.Menus.MainMenu1->actionGeometry(f.Menus.Datei->menuAction());
+        f.Menus.Datei->popup(f.Menus.MainMenu1->mapToGlobal(title.bottomLeft()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(f.Menus.Datei));
+        SaveScreenshot(f.Menus.Datei, "server-menu-" + Language(german));
+        SaveWithMenu(f, *f.Menus.Datei, "main-server-menu-" + Language(german));
+        f.Menus.Datei->hide();
         f.BtnDisconnectClick();
     }
 }

@@ -59,9 +59,9 @@ TForm1& AppTest::Open(const QStringList& uiLanguages) {
 
 void AppTest::FillLogin(uint16_t port, const QString& user, const QString& password,
                         const QString& host) {
-    form->servername->setEditText(host.isEmpty() ? QString() : ServerText(port, host));
-    form->Username->setEditText(user);
-    form->Password->setText(password);
+    form->Login.servername->setEditText(host.isEmpty() ? QString() : ServerText(port, host));
+    form->Login.Username->setEditText(user);
+    form->Login.Password->setText(password);
     // The test servers speak plain text unless a test says otherwise.
     ChooseSecurity(*form->Part<TConnectionSecurity>().Choice, TSecurity::None);
 }
