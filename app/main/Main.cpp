@@ -56,7 +56,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     QFont small = font();
     small.setPixelSize(11);
     setFont(small);
-    // The design size to start with; FitCaptions sets how small the user may make it.
+    // The design size to start with; fitting the captions (MainFit.cpp) sets how small the user may
+    // make it.
     resize(555, 452);
     UiLanguages = [] { return QLocale::system().uiLanguages(); };
 
