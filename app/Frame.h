@@ -54,8 +54,6 @@ public:
     virtual void StatusClear() = 0;
     virtual void StatusAppend(const QString& message) = 0;
     void StatusAppendText(const TText& text) { StatusAppend(Tr(text, GermanUI())); }
-    // Replaces the status line of a message by another; false when it is not shown.
-    virtual bool StatusReplace(const TText& line, const QString& by) = 0;
     // A line counting marks: rewritten as the marks change, until the status tells of
     // something else.
     virtual void StatusAppendMarks(const QString& message) = 0;

@@ -64,7 +64,8 @@ public:
     bool HeaderTextsAsSent() const override;
     void StatusClear() override;
     void StatusAppend(const QString& message) override;
-    bool StatusReplace(const TText& line, const QString& by) override;
+    // Replaces the status line of a message by another; false when it is not shown.
+    bool StatusReplace(const TText& line, const QString& by);
     void StatusAppendMarks(const QString& message) override;
     void ShowStatus() override;
     QMenu& ServerMenu() override { return *Menus.Datei; }
