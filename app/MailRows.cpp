@@ -217,10 +217,6 @@ bool TMailRows::MarkedAt(int row) const {
     return list_.item(row)->isSelected();
 }
 
-bool TMailRows::HiddenAt(int row) const {
-    return list_.isRowHidden(row);
-}
-
 bool TMailRows::NewAt(int row) const {
     return IsNewRow(*list_.item(row));
 }
@@ -231,10 +227,6 @@ std::vector<int> TMailRows::RowsOf(std::vector<int> numbers) const {
 
 int TMailRows::CurrentNumber() const {
     return CurrentMessageNumber(list_);
-}
-
-QString TMailRows::TipAt(int row, TRowTip part) const {
-    return RowTip(*list_.item(row), part);
 }
 
 void TMailRows::SetTipAt(int row, TRowTip part, const QString& text) {
@@ -264,10 +256,6 @@ std::vector<int> TMailRows::MarkedRows() const {
 
 TNumberRuns TMailRows::Shown() const {
     return ShownNumbers(list_);
-}
-
-TMarkedMails TMailRows::MarkedMails() const {
-    return ::MarkedMails(list_);
 }
 
 void TMailRows::Mark(const TNumberRuns& numbers) {

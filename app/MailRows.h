@@ -116,14 +116,12 @@ public:
     int NumberAt(int row) const;
     long long OctetsAt(int row) const; // -1 when unknown
     bool MarkedAt(int row) const;
-    bool HiddenAt(int row) const;
     bool NewAt(int row) const;
     // The rows of these mails, in list order.
     std::vector<int> RowsOf(std::vector<int> numbers) const;
     // The mail of the current row; 0 for none.
     int CurrentNumber() const;
 
-    QString TipAt(int row, TRowTip part) const;
     void SetTipAt(int row, TRowTip part, const QString& text);
     void SetCellAt(int row, int column, const QString& text);
     // The key the column sorts the row by (invalid: none).
@@ -135,7 +133,6 @@ public:
     // The marked rows, in list order.
     std::vector<int> MarkedRows() const;
     TNumberRuns Shown() const;
-    TMarkedMails MarkedMails() const;
     // Adds to the marks, or takes away from them, in one go.
     void Mark(const TNumberRuns& numbers);
     void Unmark(const TNumberRuns& numbers);
