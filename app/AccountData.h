@@ -15,5 +15,7 @@ QString KeptCopiesRoot();
 QString KeptCopiesFolder(const QString& account);
 // <data folder>/Seen/<account>: the unique ids listed before, with their first-seen times.
 QString SeenMailsFile(const QString& account);
+// <data folder>/Headers/<account>: the headers listed before, by unique id.
+QString HeaderMemoryFile(const QString& account);
 // The account folders below root, sorted; none when root is missing.
 QStringList KeptCopyFolders(const QString& root);
