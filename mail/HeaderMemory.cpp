@@ -320,3 +320,8 @@ void THeaderMemory::Save(const std::string& path, bool complete) {
     state_ = TState::None;
     problem_.clear();
 }
+
+std::string HeaderMemoryKey(bool headerTextsAsSent, uint32_t bodyLines) {
+    return "as-sent=" + std::to_string(headerTextsAsSent ? 1 : 0) +
+           " lines=" + std::to_string(bodyLines);
+}

@@ -91,3 +91,7 @@ private:
 
     mutable std::optional<std::vector<std::pair<TMsgNumber, std::string>>> lastListing_;
 };
+
+// The key of the window's file and mbxpop's: what decides the bytes of a listed row and how the
+// window shows them.
+std::string HeaderMemoryKey(bool headerTextsAsSent, uint32_t bodyLines);

@@ -6,9 +6,9 @@
 #include "MemoryTexts.h"
 
 #include <QAction>
-#include <QMainWindow>
 #include <QDir>
 #include <QFile>
+#include <QMainWindow>
 #include <QMenu>
 
 #include <exception>
@@ -40,8 +40,7 @@ void TRememberedListing::StateChanged(int state) {
 }
 
 std::string TRememberedListing::Key() const {
-    return "as-sent=" + std::to_string(frame_.HeaderTextsAsSent() ? 1 : 0) +
-           " lines=" + std::to_string(frame_.Session().ListBodyLines);
+    return HeaderMemoryKey(frame_.HeaderTextsAsSent(), frame_.Session().ListBodyLines);
 }
 
 std::string TRememberedListing::File() const {

@@ -595,9 +595,9 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
         return escaped;
     };
     for (const std::string option :
-         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--timeout",
-          "--auth", "--token-command", "--score", "--scorer", "--spamd", "--rspamd", "--wordlist",
-          "--score-lines", "--help"}) {
+         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--fresh",
+          "--timeout", "--auth", "--token-command", "--score", "--scorer", "--spamd", "--rspamd",
+          "--wordlist", "--score-lines", "--help"}) {
         SCOPED_TRACE(option);
         EXPECT_NE(help.out.find(option), std::string::npos);
         EXPECT_NE(manPage.find(roff(option)), std::string::npos);
@@ -1039,3 +1039,62 @@ TEST(Mbxpop, UsesTheSecurityTheWindowRememberedForTheAccount) {
     std::filesystem::remove_all(dir);
 }
 #endif
+
+// list and prune take the headers of mails whose unique id the window's file knows from there;
+// --fresh and a damaged file read them all from the server, and every way lists the same rows.
+TEST(Mbxpop, ListsTheHeadersTheWindowRemembers) {
+    DovecotServer server("tool", "pw", {Mail(1), Mail(2), Mail(3)});
+    const std::string port = std::to_string(server.port());
+    const std::filesystem::path data =
+        std::filesystem::path(::testing::TempDir()) / ("memory-data-" + std::to_string(::getpid()));
+    const std::filesystem::path file =
+        data / "Fenn-Labs" / "InboxPruner" / "Headers" / ("tool@127.0.0.1:" + port);
+    const auto list = [&](std::vector<std::string> options) {
+        options.insert(options.end(), {"--trace", "--security", "none", "--port", port, "127.0.0.1",
+                                       "tool", "list"});
+        return Mbxpop(options, "pw", {"LC_ALL=C.UTF-8", "XDG_DATA_HOME=" + data.string()});
+    };
+    // Pipelined, one send may carry several commands.
+    const auto tops = [](const Result& r) {
+        int count = 0;
+        std::istringstream trace(r.err);
+        for (std::string line; std::getline(trace, line);)
+            for (size_t at = line.find("TOP ");
+                 line.starts_with("sent ") && at != std::string::npos;
+                 at = line.find("TOP ", at + 1))
+                ++count;
+        return count;
+    };
+    const Result first = list({});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(tops(first), 3);
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const Result second = list({});
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(tops(second), 0);
+    EXPECT_EQ(second.out, first.out);
+
+    server.AddMails({Mail(4)});
+    const Result added = list({});
+    EXPECT_EQ(tops(added), 1);
+    const Result fresh = list({"--fresh"});
+    EXPECT_EQ(tops(fresh), 4);
+    EXPECT_EQ(added.out, fresh.out);
+    EXPECT_EQ(std::count(fresh.out.begin(), fresh.out.end(), '\n'), 4);
+
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << "damaged";
+    const Result damaged = list({});
+    EXPECT_EQ(damaged.status, 0) << damaged.err;
+    EXPECT_EQ(tops(damaged), 4);
+    EXPECT_EQ(damaged.out, fresh.out);
+    EXPECT_NE(damaged.err.find("mbxpop: the remembered headers " + file.string()),
+              std::string::npos)
+        << damaged.err;
+    // Replaced: the next listing takes every header from it again, and says nothing.
+    const Result after = list({});
+    EXPECT_EQ(tops(after), 0);
+    EXPECT_EQ(after.err.find("remembered headers"), std::string::npos);
+    std::filesystem::remove_all(data);
+}

@@ -56,6 +56,13 @@ inline constexpr TText MarkedDryRun{
 inline constexpr TText Deleted{" e-mails gelöscht", " mails deleted"};
 inline constexpr TText RuleLine{"Zeile ", "line "};
 
+// The remembered headers: the file, then why, come between the two.
+inline constexpr TText MemoryUnusable{"die gemerkten Kopfzeilen ", "the remembered headers "};
+inline constexpr TText MemoryUnusableEnd{" sind nicht brauchbar; alle werden vom Server gelesen",
+                                         " cannot be used; all are read from the server"};
+inline constexpr TText MemoryNotSaved{"die Kopfzeilen können nicht gemerkt werden: ",
+                                      "the headers cannot be remembered: "};
+
 } // namespace mbxpop_texts
 
 // The reason, then the layer's text in brackets (escaped, EscapedLine.h), on one line; `seconds`

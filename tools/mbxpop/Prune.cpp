@@ -9,6 +9,7 @@
 #include "CopyingDelete.h"
 #include "EscapedLine.h"
 #include "HeaderFields.h"
+#include "MemoryListing.h"
 #include "Messages.h"
 #include "RelativeAges.h"
 #include "RuleError.h"
@@ -112,14 +113,15 @@ int LoadPrune(const TPruneRequest& request, const std::string& host, const std::
     return 0;
 }
 
-void TPrune::Run(TMbxPOP& pop, TDeletion& deletion, std::ostream& out, std::ostream& err,
-                 bool german) const {
+void TPrune::Run(TMbxPOP& pop, TDeletion& deletion, bool fresh, std::ostream& out,
+                 std::ostream& err, bool german) const {
     pop.Stat();
     if (!pop.Connected())
         return;
     std::vector<TMbxPOP::TMarkedMail> marked;
     uint64_t bytes = 0;
-    const auto row = [&](TMsgNumber n, const std::string& header, const std::string& size) {
+    const auto row = [&](TMsgNumber n, const std::string& header, const std::string& size,
+                         const std::string&) {
         uint64_t listed = 0;
         std::from_chars(size.data(), size.data() + size.size(), listed);
         const TRuleDecision d = rules_.Decide({header, listed, std::nullopt});
@@ -129,7 +131,7 @@ void TPrune::Run(TMbxPOP& pop, TDeletion& deletion, std::ostream& out, std::ostr
         marked.push_back({n, listed});
         bytes += listed;
     };
-    if (pop.ListMails(pop.MessageCount(), row, {}) != TMbxPOP::TPassEnd::Complete)
+    if (ListWithMemory(pop, fresh, row, err, german) != TMbxPOP::TPassEnd::Complete)
         return;
     out.flush();
     const std::string counted =

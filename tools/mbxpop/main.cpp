@@ -1,5 +1,5 @@
 // mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
-//        [--no-pipelining] [--timeout SECONDS] [--auth password|xoauth2|oauthbearer]
+//        [--no-pipelining] [--fresh] [--timeout SECONDS] [--auth password|xoauth2|oauthbearer]
 //        [--token-command CMD] [--score [--scorer NAME] ...] HOST USER COMMAND [ARGS...]
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
 // retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
@@ -36,6 +36,7 @@
 #include "FailureTexts.h"
 #include "MbxMIME.h"
 #include "MbxPOP3.h"
+#include "MemoryListing.h"
 #include "MessageJson.h"
 #include "Messages.h"
 #include "Prune.h"
@@ -60,7 +61,7 @@ volatile std::sig_atomic_t interrupted = 0;
 
 const char* const kUsage =
     "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
-    "              [--retr] [--no-pipelining] [--timeout SECONDS]\n"
+    "              [--retr] [--no-pipelining] [--fresh] [--timeout SECONDS]\n"
     "              [--auth password|xoauth2|oauthbearer]\n"
     "              [--token-command CMD] [--score [--scorer NAME] [--spamd HOST:PORT |\n"
     "              --rspamd HOST:PORT | --wordlist DIR] [--score-lines N]]\n"
@@ -82,6 +83,8 @@ const char* const kUsage =
     "  --trace           every command, answer and event on stderr, the password masked\n"
     "  --retr            fetch a whole mail with RETR instead of TOP\n"
     "  --no-pipelining   one command at a time\n"
+    "  --fresh           (list, prune) every header from the server; otherwise those of mails\n"
+    "                    the window's remembered headers know by unique id come from there\n"
     "  --timeout SECONDS how long the server may stay silent before an answer (default 60);\n"
     "                    a server removing many mails at QUIT may need longer\n"
     "  --auth METHOD     password (default: USER and PASS), or an OAuth2 access token with\n"
@@ -98,6 +101,7 @@ struct Options {
     bool securityGiven = false;
     std::string caFile;
     bool trace = false;
+    bool fresh = false; // list, prune: every header from the server
     bool retr = false;
     bool pipelining = true;
     int timeoutSeconds = 0; // 0: the client's default
@@ -137,6 +141,8 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
         const std::string option = argv[i];
         if (option == "--trace") {
             o.trace = true;
+        } else if (option == "--fresh") {
+            o.fresh = true;
         } else if (option == "--retr") {
             o.retr = true;
         } else if (option == "--no-pipelining") {
@@ -265,15 +271,16 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
         pop.Stat();
         // The window's listing, pipelined unless --no-pipelining; the unique id last, if any.
         if (pop.Connected())
-            pop.ListMailsWithIds(pop.MessageCount(),
-                                 [](TMsgNumber n, const std::string& header,
-                                    const std::string& size, const std::string& id) {
-                                     std::cout << n << '\t' << size << '\t' << header.size();
-                                     if (!id.empty())
-                                         std::cout << '\t' << id;
-                                     std::cout << '\n';
-                                 },
-                                 {});
+            ListWithMemory(
+                pop, o.fresh,
+                [](TMsgNumber n, const std::string& header, const std::string& size,
+                   const std::string& id) {
+                    std::cout << n << '\t' << size << '\t' << header.size();
+                    if (!id.empty())
+                        std::cout << '\t' << id;
+                    std::cout << '\n';
+                },
+                std::cerr, german);
     } else if (o.command == "header") {
         std::string header;
         pop.GetMsgHeader(o.numbers[0], header);
@@ -290,7 +297,7 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
         if (pop.Connected())
             deletion.Run(pop, marked);
     } else if (o.command == "prune") {
-        prune->Run(pop, deletion, std::cout, std::cerr, german);
+        prune->Run(pop, deletion, o.fresh, std::cout, std::cerr, german);
     }
 }
 
