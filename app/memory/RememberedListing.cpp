@@ -71,7 +71,8 @@ const TMbxPOP::TRemembered* TRememberedListing::RememberedHeaders() {
             Tr(MemoryTexts::FileUnusable, frame_.GermanUI())
                 .arg(QDir::toNativeSeparators(HeaderMemoryFile(frame_.AccountFolder())),
                      QString::fromStdString(memory_->Problem())));
-    return &remembered_;
+    // Nothing to take from: the listing asks for each mail as it always did.
+    return memory_->Count() > 0 ? &remembered_ : nullptr;
 }
 
 void TRememberedListing::MailArrived(int, std::string& listed) {

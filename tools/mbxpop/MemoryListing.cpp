@@ -11,12 +11,19 @@
 #include "Messages.h"
 #include "WindowRules.h"
 
-TMbxPOP::TPassEnd ListWithMemory(TMbxPOP& pop, bool fresh, const TMbxPOP::TListedIdRow& row,
-                                 std::ostream& err, bool german) {
+TMbxPOP::TPassEnd ListWithMemory(TMbxPOP& pop, bool fresh, bool askIds,
+                                 const TMbxPOP::TListedIdRow& row, std::ostream& err, bool german) {
     const std::optional<std::string> folder = WindowDataFolder();
     const bool withIds = pop.Capabilities().Known && pop.Capabilities().Uidl;
-    if (!folder || !withIds)
-        return pop.ListMailsWithIds(pop.MessageCount(), row, {});
+    if (!folder || !withIds) {
+        if (askIds)
+            return pop.ListMailsWithIds(pop.MessageCount(), row, {});
+        return pop.ListMails(pop.MessageCount(),
+                             [&](TMsgNumber n, const std::string& header, const std::string& size) {
+                                 row(n, header, size, {});
+                             },
+                             {});
+    }
     const std::string file =
         *folder + "/Headers/" + AccountFileName(pop.UserId, pop.Host, pop.UsedPort());
     const std::string key = HeaderMemoryKey(WindowHeaderTextsAsSent(), pop.ListBodyLines);
@@ -34,19 +41,25 @@ TMbxPOP::TPassEnd ListWithMemory(TMbxPOP& pop, bool fresh, const TMbxPOP::TListe
                 << ": " << EscapedLine(memory.Problem())
                 << Pick(mbxpop_texts::MemoryUnusableEnd, german) << "\n";
     }
-    std::vector<TIndexedMail> mails;
-    TMbxPOP::TPassEnd end = pop.ListMailbox(mails);
-    if (end != TMbxPOP::TPassEnd::Complete)
-        return end;
-    const TMbxPOP::TRemembered remembered{[&](const std::string& id) { return memory.Knows(id); },
-                                          [&](const std::string& id) { return memory.Take(id); }};
-    end = pop.ListMailsRemembering(mails, remembered,
-                                   [&](TMsgNumber n, const std::string& header,
-                                       const std::string& size, const std::string& id) {
-                                       memory.Note(n, id, header);
-                                       row(n, header, size, id);
-                                   },
-                                   {});
+    const auto noted = [&](TMsgNumber n, const std::string& header, const std::string& size,
+                           const std::string& id) {
+        memory.Note(n, id, header);
+        row(n, header, size, id);
+    };
+    TMbxPOP::TPassEnd end = TMbxPOP::TPassEnd::Complete;
+    if (memory.Count() == 0) {
+        // Nothing to take from: the one pass that asks for each mail's header, size and id.
+        end = pop.ListMailsWithIds(pop.MessageCount(), noted, {});
+    } else {
+        std::vector<TIndexedMail> mails;
+        end = pop.ListMailbox(mails);
+        if (end != TMbxPOP::TPassEnd::Complete)
+            return end;
+        const TMbxPOP::TRemembered remembered{
+            [&](const std::string& id) { return memory.Knows(id); },
+            [&](const std::string& id) { return memory.Take(id); }};
+        end = pop.ListMailsRemembering(mails, remembered, noted, {});
+    }
     // A listing cut off keeps what it did not reach for the next one.
     try {
         memory.Save(file, end == TMbxPOP::TPassEnd::Complete);

@@ -10,6 +10,7 @@
 
 #include "MbxPOP3.h"
 
-// After STAT: the listing, each mail's row in order as ListMailsWithIds gives it.
-TMbxPOP::TPassEnd ListWithMemory(TMbxPOP& pop, bool fresh, const TMbxPOP::TListedIdRow& row,
-                                 std::ostream& err, bool german);
+// After STAT: the listing, each mail's row in order as ListMailsWithIds gives it. Where the
+// file is not used, askIds says whether the listing asks UIDL n (as list) or not (as prune).
+TMbxPOP::TPassEnd ListWithMemory(TMbxPOP& pop, bool fresh, bool askIds,
+                                 const TMbxPOP::TListedIdRow& row, std::ostream& err, bool german);

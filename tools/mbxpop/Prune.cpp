@@ -131,7 +131,7 @@ void TPrune::Run(TMbxPOP& pop, TDeletion& deletion, bool fresh, std::ostream& ou
         marked.push_back({n, listed});
         bytes += listed;
     };
-    if (ListWithMemory(pop, fresh, row, err, german) != TMbxPOP::TPassEnd::Complete)
+    if (ListWithMemory(pop, fresh, false, row, err, german) != TMbxPOP::TPassEnd::Complete)
         return;
     out.flush();
     const std::string counted =

@@ -272,7 +272,7 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
         // The window's listing, pipelined unless --no-pipelining; the unique id last, if any.
         if (pop.Connected())
             ListWithMemory(
-                pop, o.fresh,
+                pop, o.fresh, true,
                 [](TMsgNumber n, const std::string& header, const std::string& size,
                    const std::string& id) {
                     std::cout << n << '\t' << size << '\t' << header.size();
