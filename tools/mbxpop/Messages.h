@@ -56,6 +56,14 @@ inline constexpr TText MarkedDryRun{
 inline constexpr TText Deleted{" e-mails gelöscht", " mails deleted"};
 inline constexpr TText RuleLine{"Zeile ", "line "};
 
+// list --score: the remembered scores (the file's problem follows).
+inline constexpr TText ScoresUnusable{"die gemerkten Spam-Bewertungen sind nicht brauchbar, die "
+                                      "Mails werden neu bewertet: ",
+                                      "the remembered spam scores are unusable, the mails are "
+                                      "scored afresh: "};
+inline constexpr TText ScoresNotSaved{"die Spam-Bewertungen können nicht gemerkt werden: ",
+                                      "the spam scores cannot be remembered: "};
+
 } // namespace mbxpop_texts
 
 // The reason, then the layer's text in brackets (escaped, EscapedLine.h), on one line; `seconds`
