@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -295,9 +296,9 @@ void THeaderMemory::Save(const std::string& path, bool complete) {
     file.append(kKeyWord).append(key_).push_back('\n');
     file.append(kRawWord).append(std::to_string(notedBytes_)).push_back('\n');
     file.append(compressed_);
-    const size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        MakeOwnerOnlyFolder(path.substr(0, slash));
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    if (!folder.empty())
+        MakeOwnerOnlyFolder(folder);
     WriteFileAtomically(path, file);
 
     // What was saved is what the next listing starts from.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -186,8 +187,8 @@ void TScoreMemory::Save(const std::string& path, bool complete) const {
             text << ' ' << Escaped(rule.Name) << '=' << Number(rule.Points);
         text << '\n';
     }
-    const size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        MakeOwnerOnlyFolder(path.substr(0, slash));
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    if (!folder.empty())
+        MakeOwnerOnlyFolder(folder);
     WriteFileAtomically(path, text.str());
 }
