@@ -14,7 +14,6 @@
 #include <functional>
 #include <iostream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -185,9 +184,9 @@ int main(int argc, char** argv) {
     size_t readBytes = 0;
     const double readMs = BestMs([&] {
         std::ifstream in(rawPath, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        readBytes = text.str().size();
+        std::string text(std::filesystem::file_size(rawPath), '\0');
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        readBytes = static_cast<size_t>(in.gcount());
     });
     const std::string zstdCommand = "zstd -q -f '" + rawPath + "' -o '" + rawPath + ".zst'";
     int zstdStatus = 0;
