@@ -29,6 +29,11 @@ QString HeaderMemoryFile(const QString& account) {
            QStringLiteral("/Headers/") + account;
 }
 
+QString ScoreMemoryFile(const QString& account) {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/Scores/") + account;
+}
+
 QStringList KeptCopyFolders(const QString& root) {
     QStringList folders;
     const QDir dir(root);

@@ -62,6 +62,13 @@ inline constexpr TText MemoryUnusableEnd{" sind nicht brauchbar; alle werden vom
                                          " cannot be used; all are read from the server"};
 inline constexpr TText MemoryNotSaved{"die Kopfzeilen können nicht gemerkt werden: ",
                                       "the headers cannot be remembered: "};
+// list --score: the remembered scores (the file's problem follows).
+inline constexpr TText ScoresUnusable{"die gemerkten Spam-Bewertungen sind nicht brauchbar, die "
+                                      "Mails werden neu bewertet: ",
+                                      "the remembered spam scores are unusable, the mails are "
+                                      "scored afresh: "};
+inline constexpr TText ScoresNotSaved{"die Spam-Bewertungen können nicht gemerkt werden: ",
+                                      "the spam scores cannot be remembered: "};
 
 } // namespace mbxpop_texts
 

@@ -266,7 +266,11 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
         if (pop.Connected())
             std::cout << pop.MessageCount() << ' ' << pop.MailboxSize() << '\n';
     } else if (o.command == "list" && o.score.Enabled) {
-        ListWithScores(pop, o.score, german, std::cout, std::cerr);
+        // The window's memory of scores for the account, on the port that worked.
+        const std::string memory =
+            WindowScoreMemoryFile(pop.UserId, pop.Host, pop.UsedPort()).value_or("");
+        ListWithScores(pop, o.score, memory, german, std::cout, std::cerr,
+                       o.trace ? &std::cerr : nullptr);
     } else if (o.command == "list") {
         pop.Stat();
         // The window's listing, pipelined unless --no-pipelining; the unique id last, if any.
