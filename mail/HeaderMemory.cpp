@@ -225,6 +225,9 @@ void THeaderMemory::Compress(int endDirective) {
         if (!compressor_)
             throw std::bad_alloc();
         ZSTD_CCtx_setParameter(compressor_.get(), ZSTD_c_checksumFlag, 1);
+        // The file is written at the end of every listing: speed counts more than the last
+        // few percent of its size.
+        ZSTD_CCtx_setParameter(compressor_.get(), ZSTD_c_compressionLevel, 1);
     }
     ZSTD_inBuffer in{staged_.data(), staged_.size(), 0};
     for (;;) {
