@@ -262,6 +262,11 @@ void THeaderMemory::Append(TMsgNumber number, std::string_view id, std::string_v
 }
 
 void THeaderMemory::Note(TMsgNumber number, const std::string& id, std::string_view header) {
+    // A listing notes about as many mails as the one before remembered.
+    if (notedIds_.empty()) {
+        notedIds_.reserve(records_.size() + 1024);
+        noted_.reserve(records_.size() + 1024);
+    }
     if (number == 0 || id.size() > kMaxUniqueIdLength || !IsUniqueId(id) ||
         header.size() > MaxHeaderBytes || !notedIds_.insert(id).second)
         return;
