@@ -7,6 +7,7 @@
 #include <string>
 
 #include "EscapedLine.h"
+#include "MemoryListing.h"
 #include "Messages.h"
 #include "ScoreMemory.h"
 #include "ScorerProblem.h"
@@ -39,7 +40,8 @@ std::string ScoreColumns(const std::optional<TSpamScore>& score) {
 } // namespace
 
 void ListWithScores(TMbxPOP& pop, const TScoreOptions& options, const std::string& memoryFile,
-                    bool german, std::ostream& out, std::ostream& err, std::ostream* trace) {
+                    bool fresh, bool german, std::ostream& out, std::ostream& err,
+                    std::ostream* trace) {
     pop.Stat();
     if (!pop.Connected())
         return;
@@ -62,22 +64,22 @@ void ListWithScores(TMbxPOP& pop, const TScoreOptions& options, const std::strin
     std::map<TMsgNumber, std::optional<TSpamScore>> scores;
     size_t sent = 0;
     pop.ListBodyLines = bodyLines;
-    const TMbxPOP::TPassEnd end =
-        pop.ListMailsWithIds(pop.MessageCount(),
-                             [&](TMsgNumber n, const std::string& header, const std::string& size,
-                                 const std::string& id) {
-                                 rows[n] = {size, header.size(), id};
-                                 if (memory && !id.empty()) {
-                                     memory->Listed(id);
-                                     if (const TSpamScore* known = memory->Find(id)) {
-                                         scores[n] = *known;
-                                         return;
-                                     }
-                                 }
-                                 scorer.Score(n, header);
-                                 ++sent;
-                             },
-                             {});
+    const TMbxPOP::TPassEnd end = ListWithMemory(
+        pop, fresh, true,
+        [&](TMsgNumber n, const std::string& header, const std::string& size,
+            const std::string& id) {
+            rows[n] = {size, header.size(), id};
+            if (memory && !id.empty()) {
+                memory->Listed(id);
+                if (const TSpamScore* known = memory->Find(id)) {
+                    scores[n] = *known;
+                    return;
+                }
+            }
+            scorer.Score(n, header);
+            ++sent;
+        },
+        err, german);
     pop.ListBodyLines = 0;
     scorer.WaitIdle();
     for (auto& result : scorer.TakeResults()) {

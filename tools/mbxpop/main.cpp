@@ -269,7 +269,7 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
         // The window's memory of scores for the account, on the port that worked.
         const std::string memory =
             WindowScoreMemoryFile(pop.UserId, pop.Host, pop.UsedPort()).value_or("");
-        ListWithScores(pop, o.score, memory, german, std::cout, std::cerr,
+        ListWithScores(pop, o.score, memory, o.fresh, german, std::cout, std::cerr,
                        o.trace ? &std::cerr : nullptr);
     } else if (o.command == "list") {
         pop.Stat();
