@@ -7,6 +7,7 @@
 #include "ExtraColumns.h"
 #include "MultiLst.h"
 #include "SpamScores.h"
+#include "SpamWindowTests.h"
 #include "SpamdServer.h"
 
 #include <QElapsedTimer>
@@ -15,23 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-const std::string kGtube =
-    "XJS*C4JDBQADN1.NSBN3*2IDNEN*GTUBE-STANDARD-ANTI-UBE-TEST-EMAIL*C.34X\r\n";
-
-// Until the scorer and the learner have answered everything, or a minute.
-bool AwaitScores(TForm1& f) {
-    QElapsedTimer waited;
-    waited.start();
-    while ((f.Part<TSpamScores>().Outstanding() > 0 || f.Part<TSpamScores>().LearningRuns() > 0) &&
-           waited.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return f.Part<TSpamScores>().Outstanding() == 0 && f.Part<TSpamScores>().LearningRuns() == 0;
-}
-
-QString Cell(const QString& row, int column) {
-    return row.section(u'|', column, column).trimmed();
-}
 
 QStringList SpamCells(const QStringList& rows) {
     QStringList cells;

@@ -6,6 +6,7 @@
 #include "MultiLst.h"
 #include "SpamScores.h"
 #include "SpamSettingsDialog.h"
+#include "SpamWindowTests.h"
 #include "SpamdServer.h"
 
 #include <QDir>
@@ -17,23 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-const std::string kGtube =
-    "XJS*C4JDBQADN1.NSBN3*2IDNEN*GTUBE-STANDARD-ANTI-UBE-TEST-EMAIL*C.34X\r\n";
-
-// Until the scorer and the learner have answered everything, or a minute.
-bool AwaitScores(TForm1& f) {
-    QElapsedTimer waited;
-    waited.start();
-    while ((f.Part<TSpamScores>().Outstanding() > 0 || f.Part<TSpamScores>().LearningRuns() > 0) &&
-           waited.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return f.Part<TSpamScores>().Outstanding() == 0 && f.Part<TSpamScores>().LearningRuns() == 0;
-}
-
-QString Cell(const QString& row, int column) {
-    return row.section(u'|', column, column).trimmed();
-}
 
 // The subjects in the list's order.
 QStringList Subjects(const QStringList& rows) {
