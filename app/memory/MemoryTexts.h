@@ -5,8 +5,8 @@
 // The texts of the headers remembered from one listing to the next.
 namespace MemoryTexts {
 
-inline constexpr TText MenuListAfresh{"Verbinden und alles neu vom Server lesen",
-                                      "Connect and read everything afresh from the server"};
+inline constexpr TText MenuListAfresh{"Verbinden und alles &neu vom Server lesen",
+                                      "Connect and read everything a&fresh from the server"};
 // %1 the file, %2 why.
 inline constexpr TText FileUnusable{
     "\rDie gemerkten Kopfzeilen %1 sind nicht brauchbar: %2\rDiesmal werden alle vom Server "

@@ -16,7 +16,9 @@
 TRememberedListing::TRememberedListing(TFrame& frame)
     : ListAfresh(new QAction(&frame.Window())), frame_(frame) {
     ListAfresh->setObjectName(QStringLiteral("Datei_N"));
-    frame.ServerMenu().insertAction(frame.ServerOptions(), ListAfresh);
+    // Right below Connect, as another way of it.
+    const QList<QAction*> entries = frame.ServerMenu().actions();
+    frame.ServerMenu().insertAction(entries.value(1, frame.ServerEnd()), ListAfresh);
     connect(ListAfresh, &QAction::triggered, this, [this] {
         afresh_ = true;
         frame_.ConnectAndList();
