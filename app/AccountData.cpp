@@ -1,19 +1,13 @@
 #include "AccountData.h"
 
+#include "AccountFile.h"
 #include "ByteText.h"
 
 #include <QDir>
 #include <QStandardPaths>
 
 QString AccountFolderName(const std::string& user, const std::string& host, int port) {
-    QString name = FromBytes(user) + u'@' + FromBytes(host) + u':' + QString::number(port);
-    for (QChar& c : name)
-        if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = u'_';
-    // "." and ".." are no folder of their own.
-    if (name.startsWith(u'.'))
-        name.replace(0, 1, u'_');
-    return name;
+    return FromBytes(AccountFileName(user, host, port));
 }
 
 QString KeptCopiesRoot() {

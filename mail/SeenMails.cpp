@@ -9,20 +9,11 @@
 #include <system_error>
 
 #include "AtomicFile.h"
+#include "UniqueId.h"
 
 namespace {
 
 constexpr const char* kFirstLine = "inboxpruner seen mails 1";
-
-// An id as a server may give it: printable ASCII without blanks.
-bool IsId(std::string_view id) {
-    if (id.empty())
-        return false;
-    for (const char c : id)
-        if (c < 0x21 || c > 0x7e)
-            return false;
-    return true;
-}
 
 } // namespace
 
@@ -46,7 +37,7 @@ TSeenMails TSeenMails::Load(const std::string& path) {
         const std::string_view id = blank == std::string::npos
                                         ? std::string_view{}
                                         : std::string_view(line).substr(blank + 1);
-        if (error != std::errc{} || stop != end || since < 0 || !IsId(id) ||
+        if (error != std::errc{} || stop != end || since < 0 || !IsUniqueId(id) ||
             !seen.firstListed_.emplace(std::string(id), since).second)
             throw std::runtime_error("the file " + path + " is damaged at line " +
                                      std::to_string(number));

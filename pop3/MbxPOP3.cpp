@@ -35,13 +35,6 @@ std::string AfterFirstBlank(const std::string& text) {
     return blank == std::string::npos ? text : text.substr(blank + 1);
 }
 
-// The first two blank-separated words of a reply text ("3 1200" of STAT, "7 120" of list 7).
-std::pair<std::string_view, std::string_view> FirstTwoWords(std::string_view text) {
-    const size_t blank = text.find(' ');
-    const std::string_view rest = blank == std::string_view::npos ? "" : text.substr(blank + 1);
-    return {text.substr(0, blank), rest.substr(0, rest.find(' '))};
-}
-
 } // namespace
 
 TMbxPOP::TMbxPOP()

@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "AnswerReader.h"
@@ -36,6 +37,14 @@
 #include "mbx_events.h"
 
 class TUniqueIds;
+
+// One mail as UIDL and LIST without an argument name it: its number, its size and its unique id
+// ("" where the server has none).
+struct TIndexedMail {
+    TMsgNumber Number = 0;
+    uint32_t Size = 0;
+    std::string Id;
+};
 // Error codes passed to OnError for refused commands.
 enum : int {
     kErrLogin = 2001,    // USER or PASS
@@ -203,6 +212,24 @@ public:
                                             const std::string& size, const std::string& id)>;
     TPassEnd ListMailsWithIds(TMsgNumber Count, const TListedIdRow& Row,
                               const std::function<bool()>& Cancelled);
+    // After STAT: "UIDL" and "LIST" for the whole mailbox (MailboxIndex.cpp), pipelined where
+    // allowed, into Mails in order. A UIDL refused, or left out of CAPA, gives every mail the
+    // id "" and ends nothing. Numbers out of order or past STAT's count, a size or id that
+    // breaks the rules of the single-mail answers, or the two answers naming different mails
+    // end the session as a refused list n does (2006).
+    TPassEnd ListMailbox(std::vector<TIndexedMail>& Mails);
+    // What an earlier listing kept of mails by unique id: Knows is asked once per mail before
+    // its TOP would go out, Take (for each id Knows said yes to) when its row is due.
+    struct TRemembered {
+        std::function<bool(const std::string& id)> Knows;
+        std::function<std::optional<std::string>(const std::string& id)> Take;
+    };
+    // As ListMailsWithIds over the mails ListMailbox gave, asking "TOP n L" only for those
+    // Remembered does not know; the others get the remembered text. Rows come in order, and
+    // Cancelled is asked between mails as in ListMails.
+    TPassEnd ListMailsRemembering(const std::vector<TIndexedMail>& Mails,
+                                  const TRemembered& Remembered, const TListedIdRow& Row,
+                                  const std::function<bool()>& Cancelled);
     // DELE for each number in the order given; Deleted(n) (and OnDelete) after each "+OK".
     // A refusal ends the pass and the session as DeleteMsg does (2003): no QUIT, so the
     // server deletes nothing at all.
@@ -314,6 +341,13 @@ private:
     // The answer to UIDL n just read: its id into id; a refusal ("" id) stops askIds. False
     // once the session ended (a hostile id ends it, 2006).
     bool takeUniqueId(TMsgNumber n, bool answered, TUniqueIds& ids, bool& askIds, std::string& id);
+    // The body lines of a whole-mailbox answer (UIDL, LIST) just read into answer, after its
+    // status line and without its "." line, dot-stuffing undone.
+    static std::vector<std::string_view> indexLines(const std::string& answer);
+    // Mails from the LIST answer; false once the session ended over a hostile line.
+    bool takeSizes(const std::string& answer, std::vector<TIndexedMail>& Mails);
+    bool takeIds(const std::string& answer, std::vector<TIndexedMail>& Mails);
+    TAnswerBudget IndexBudget(const char* command, uint64_t bytesPerMail) const;
     // Fetches the marked mails up to MaxCopySize for DeleteWithCopies; false once the session
     // ended.
     bool keepCopies(const std::vector<TMarkedMail>& Marked, uint64_t MaxCopySize,

@@ -5,16 +5,17 @@
 namespace {
 
 bool AllDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(),
-                                        [](char c) { return c >= '0' && c <= '9'; });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // A server's text inside an error message: at most a line's worth, control bytes shown as '?'.
 std::string Shown(std::string_view word) {
     constexpr size_t kShown = 40;
     std::string shown(word.substr(0, kShown));
-    std::replace_if(shown.begin(), shown.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
+    std::replace_if(
+        shown.begin(), shown.end(),
+        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
     return word.size() > kShown ? shown + "..." : shown;
 }
 
@@ -37,4 +38,10 @@ TServerNumber ReadServerNumber(std::string_view word, const std::string& what, u
         value = value * 10 + digit;
     }
     return {value, std::nullopt};
+}
+
+std::pair<std::string_view, std::string_view> FirstTwoWords(std::string_view text) {
+    const size_t blank = text.find(' ');
+    const std::string_view rest = blank == std::string_view::npos ? "" : text.substr(blank + 1);
+    return {text.substr(0, blank), rest.substr(0, rest.find(' '))};
 }
