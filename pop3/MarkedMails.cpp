@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <unordered_map>
 
 #include "Pipeline.h"
 #include "ServerNumbers.h"
@@ -166,6 +167,32 @@ TMbxPOP::TPassEnd FindMarkedMails(TMbxPOP& pop, const std::vector<TListedMark>& 
             now.Gone.push_back(mark);
         else
             candidates.push_back(&mark);
+    }
+    const bool allIds =
+        !marks.empty() &&
+        std::all_of(marks.begin(), marks.end(), [](const TListedMark& m) { return !m.Id.empty(); });
+    if (allIds && (!pop.Capabilities().Known || pop.Capabilities().Uidl)) {
+        std::vector<TIndexedMail> mails;
+        const TMbxPOP::TPassEnd listed = pop.ListMailbox(mails);
+        if (listed != TMbxPOP::TPassEnd::Complete) {
+            now = {};
+            return listed;
+        }
+        // A refused UIDL leaves every id empty: then by number, as without ids.
+        if (mails.empty() || !mails.front().Id.empty()) {
+            now.Gone.clear();
+            std::unordered_map<std::string_view, TMsgNumber> numberOf;
+            for (const TIndexedMail& mail : mails)
+                numberOf.emplace(mail.Id, mail.Number);
+            for (const TListedMark& mark : marks) {
+                const auto found = numberOf.find(mark.Id);
+                if (found == numberOf.end())
+                    now.Gone.push_back(mark);
+                else
+                    now.Found.push_back({mark.Number, found->second});
+            }
+            return TMbxPOP::TPassEnd::Complete;
+        }
     }
     TFinder finder(pop, now);
     const TMbxPOP::TPassEnd end = finder.ByNumber(candidates);

@@ -14,6 +14,7 @@ namespace {
 struct Mail {
     std::string Subject;
     uint64_t Size;
+    std::string Id = "";
 };
 
 std::string HeaderOf(const Mail& mail) {
@@ -27,7 +28,19 @@ std::function<std::string(const std::string&)> Mailbox(std::vector<Mail> mails, 
     return [=](const std::string& line) -> std::string {
         const auto number = [&](size_t at) { return std::stoul(line.substr(at)); };
         if (line == "CAPA")
-            return std::string("+OK\r\nTOP\r\n") + (pipelining ? "PIPELINING\r\n" : "") + ".\r\n";
+            return std::string("+OK\r\nTOP\r\nUIDL\r\n") + (pipelining ? "PIPELINING\r\n" : "") +
+                   ".\r\n";
+        if (line == "UIDL" || line == "LIST") {
+            // Without ids UIDL is refused, as a server without them does.
+            if (line == "UIDL" && mails.front().Id.empty())
+                return "-ERR no unique ids\r\n";
+            std::string answer = "+OK\r\n";
+            for (size_t n = 1; n <= mails.size(); ++n)
+                answer += std::to_string(n) + " " +
+                          (line == "UIDL" ? mails[n - 1].Id : std::to_string(mails[n - 1].Size)) +
+                          "\r\n";
+            return answer + ".\r\n";
+        }
         if (line == "STAT")
             return "+OK " + std::to_string(mails.size()) + " 1000\r\n";
         if (line.starts_with("list ") || line.starts_with("TOP ")) {
@@ -44,7 +57,7 @@ std::function<std::string(const std::string&)> Mailbox(std::vector<Mail> mails, 
 }
 
 TListedMark Marked(TMsgNumber n, const Mail& mail) {
-    return {n, mail.Size, "", HeaderOf(mail)};
+    return {n, mail.Size, mail.Id, HeaderOf(mail)};
 }
 
 class MarkedMailsTest : public SessionTest, public ::testing::WithParamInterface<bool> {
@@ -126,6 +139,40 @@ TEST_P(MarkedMailsTest, AListAnswerNamingAnotherMailEndsTheSession) {
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), "error pop 2006 the server answered list 2 for mail 3");
     EXPECT_EQ(std::count(events.begin(), events.end(), "quit"), 1);
+}
+
+TEST_P(MarkedMailsTest, UniqueIdsFindShiftedMailsAndTellTheGoneOnes) {
+    server.SetPaced(false);
+    server.Send("+OK ready\r\n");
+    const Mail b{"b", 200, "id-b"}, c{"c", 200, "id-c"}, d{"d", 400, "id-d"}, x{"x", 200, "id-x"};
+    // Listed as a b c d; a and c were deleted elsewhere, x came in.
+    server.AnswerEachLine(Mailbox({b, d, x}, GetParam()), "QUIT");
+    TMarksNow now;
+    EXPECT_EQ(FindAndDelete({Marked(4, d), Marked(3, c), Marked(2, b)}, now),
+              TMbxPOP::TPassEnd::Complete);
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_EQ(Deleted(), (std::vector<std::string>{"DELE 2", "DELE 1"}));
+    EXPECT_EQ(now.ListedNumberOf(2), 4u);
+    EXPECT_EQ(now.ListedNumberOf(1), 2u);
+    ASSERT_EQ(now.Gone.size(), 1u);
+    EXPECT_EQ(now.Gone[0].Id, "id-c");
+    EXPECT_TRUE(now.Changed.empty());
+    // By id, no mail's header is asked for.
+    EXPECT_FALSE(std::any_of(sent.begin(), sent.end(),
+                             [](const std::string& s) { return s.find("TOP") != s.npos; }));
+}
+
+TEST_P(MarkedMailsTest, WithoutAnIdForEveryMarkTheMailsAreFoundByNumber) {
+    server.SetPaced(false);
+    server.Send("+OK ready\r\n");
+    const Mail b{"b", 200, "id-b"};
+    server.AnswerEachLine(Mailbox({A, b, C}, GetParam()), "QUIT");
+    TMarksNow now;
+    EXPECT_EQ(FindAndDelete({Marked(3, C), Marked(2, b)}, now), TMbxPOP::TPassEnd::Complete);
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_EQ(Deleted(), (std::vector<std::string>{"DELE 3", "DELE 2"}));
+    const std::vector<std::string> heard = server.ReceivedLines();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "UIDL"), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(LockStepAndPipelined, MarkedMailsTest, ::testing::Bool());
