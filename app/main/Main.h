@@ -112,6 +112,9 @@ public:
     // The accounts of earlier logins, shown by servername and Username, with their passwords.
     TAccountHistory Accounts;
     int MailCount = 0;
+    // The rows are those of a session that ended without QUIT (the server dropped it, or
+    // Cancel did): Delete connects again for their marked mails.
+    bool SessionLost = false;
     std::string MailboxSizeText;
     std::unique_ptr<TMbxMsg> CurrentMsg;
     // Where the language choice reads the user's UI languages, first preferred first.

@@ -47,6 +47,7 @@ void TForm1::BtnConnectClick() {
         return;
     TCommandScope scope(*this, StateIdle);
     MailCount = 0;
+    SessionLost = false;
     FRows->ClearHeaders();
     StatusClear();
     for (int panel = 0; panel < static_cast<int>(Bottom.StatusPanels.size()); ++panel)

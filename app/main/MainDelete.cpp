@@ -18,8 +18,8 @@
 #include <vector>
 
 bool TForm1::DeleteAtHand() const {
-    // Rows of a session the server ended stay deletable: Delete connects again for them.
-    return ControlState() == StateListed || (ControlState() == StateIdle && FRows->Count() > 0);
+    return ControlState() == StateListed ||
+           (ControlState() == StateIdle && SessionLost && FRows->Count() > 0);
 }
 
 void TForm1::BtnDeleteClick() {
@@ -54,11 +54,13 @@ void TForm1::BtnDeleteClick() {
     TWindowDeletion deletion(*this);
     TCommandOutcome outcome;
     // A session the server gave up while the user was marking is found before any DELE.
-    if (IdleSessionAlive(pop3))
+    const bool alive = IdleSessionAlive(pop3);
+    if (alive)
         outcome = RunExchange([&] { deletion.Run(numbers, marked); });
-    // Gone before it deleted anything (no DELE taken, no QUIT): once more in a new session.
-    const bool again = !pop3.Connected() && deletion.NothingDone() && !outcome.IsCancelled() &&
-                       (!outcome.IsFailed() || outcome.Transport);
+    // The connection lost before the server took any DELE (and so before QUIT): once more in
+    // a new session. A refusal is the server's answer, not a loss: it is not asked again.
+    const bool again =
+        !alive || (outcome.IsFailed() && outcome.Transport && deletion.NothingDone());
     if (again)
         outcome = RunExchange([&] { DeleteInNewSession(numbers, deletion); });
     if (outcome.IsCancelled()) {
@@ -89,6 +91,7 @@ bool TForm1::QuitSession() {
     Bottom.ProgressBar->hide();
     Bottom.ProgressBar->setValue(0);
     btn_aktivieren(StateBusy);
+    SessionLost = !pop3.Connected();
     const bool taken = pop3.Quit();
     FRows->SetHeadersAside();
     btn_aktivieren(StateIdle);

@@ -57,6 +57,9 @@ void TForm1::DeleteInNewSession(const std::vector<TMsgNumber>& numbers, TWindowD
         StatusAppendText(why);
         ShowCancelButton(false);
         QuitSession();
+        // Nothing was deleted: the rows wait for another try, as after the lost session.
+        SessionLost = true;
+        btn_aktivieren(StateIdle);
         ShowMarkedSummary();
     };
     if (!ConnectAgain()) {
