@@ -157,8 +157,40 @@ bool SameListedHeader(const std::string& listed, const std::string& now) {
     return HeaderPart(listed) == HeaderPart(now);
 }
 
+TMbxPOP::TPassEnd FindMailsById(TMbxPOP& pop, const std::vector<TListedMark>& marks, TMarksNow& now,
+                                bool& idsListed) {
+    now = {};
+    std::vector<TIndexedMail> mails;
+    const TMbxPOP::TPassEnd listed = pop.ListMailbox(mails);
+    // A refused UIDL leaves every id empty; an empty mailbox has none to give.
+    idsListed = listed == TMbxPOP::TPassEnd::Complete && (mails.empty() || !mails[0].Id.empty());
+    if (!idsListed)
+        return listed;
+    std::unordered_map<std::string_view, TMsgNumber> numberOf;
+    for (const TIndexedMail& mail : mails)
+        numberOf.emplace(mail.Id, mail.Number);
+    for (const TListedMark& mark : marks) {
+        const auto found = numberOf.find(mark.Id);
+        if (found == numberOf.end())
+            now.Gone.push_back(mark);
+        else
+            now.Found.push_back({mark.Number, found->second});
+    }
+    return listed;
+}
+
 TMbxPOP::TPassEnd FindMarkedMails(TMbxPOP& pop, const std::vector<TListedMark>& marks,
                                   TMarksNow& now) {
+    const bool allIds =
+        !marks.empty() &&
+        std::all_of(marks.begin(), marks.end(), [](const TListedMark& m) { return !m.Id.empty(); });
+    if (allIds && (!pop.Capabilities().Known || pop.Capabilities().Uidl)) {
+        bool idsListed = false;
+        const TMbxPOP::TPassEnd byId = FindMailsById(pop, marks, now, idsListed);
+        if (byId != TMbxPOP::TPassEnd::Complete || idsListed)
+            return byId;
+    }
+    // Without ids (or UIDL refused): by number.
     now = {};
     const TMsgNumber count = pop.MessageCount();
     std::vector<const TListedMark*> candidates;
@@ -167,32 +199,6 @@ TMbxPOP::TPassEnd FindMarkedMails(TMbxPOP& pop, const std::vector<TListedMark>& 
             now.Gone.push_back(mark);
         else
             candidates.push_back(&mark);
-    }
-    const bool allIds =
-        !marks.empty() &&
-        std::all_of(marks.begin(), marks.end(), [](const TListedMark& m) { return !m.Id.empty(); });
-    if (allIds && (!pop.Capabilities().Known || pop.Capabilities().Uidl)) {
-        std::vector<TIndexedMail> mails;
-        const TMbxPOP::TPassEnd listed = pop.ListMailbox(mails);
-        if (listed != TMbxPOP::TPassEnd::Complete) {
-            now = {};
-            return listed;
-        }
-        // A refused UIDL leaves every id empty: then by number, as without ids.
-        if (mails.empty() || !mails.front().Id.empty()) {
-            now.Gone.clear();
-            std::unordered_map<std::string_view, TMsgNumber> numberOf;
-            for (const TIndexedMail& mail : mails)
-                numberOf.emplace(mail.Id, mail.Number);
-            for (const TListedMark& mark : marks) {
-                const auto found = numberOf.find(mark.Id);
-                if (found == numberOf.end())
-                    now.Gone.push_back(mark);
-                else
-                    now.Found.push_back({mark.Number, found->second});
-            }
-            return TMbxPOP::TPassEnd::Complete;
-        }
     }
     TFinder finder(pop, now);
     const TMbxPOP::TPassEnd end = finder.ByNumber(candidates);

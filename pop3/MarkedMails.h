@@ -42,6 +42,12 @@ struct TMarksNow {
 TMbxPOP::TPassEnd FindMarkedMails(TMbxPOP& pop, const std::vector<TListedMark>& marks,
                                   TMarksNow& now);
 
+// By unique id alone: UIDL and LIST for the whole mailbox (TMbxPOP::ListMailbox); a mark whose
+// id is not listed is gone. idsListed false when the server gave no ids (UIDL refused): then
+// nothing is found or gone.
+TMbxPOP::TPassEnd FindMailsById(TMbxPOP& pop, const std::vector<TListedMark>& marks, TMarksNow& now,
+                                bool& idsListed);
+
 // Two texts of TOP n 0 hold the same header: compared up to the empty line that ends it, so a
 // listing that also asked for body lines compares as its header alone.
 bool SameListedHeader(const std::string& listed, const std::string& now);

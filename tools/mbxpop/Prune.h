@@ -7,6 +7,7 @@
 // for HOST and USER (rules.sieve and rules-SERVER-USER.sieve in its data folder); with it, the
 // files given, each adding to the ones before.
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -39,8 +40,11 @@ public:
     // After the login: STAT, the listing, and with --yes the marked mails deleted by deletion
     // and QUIT. The rows go to out, the outcome to err; refusals come through the client's
     // OnError. What a QUIT not confirmed means is deletion's to tell (TDeletion::Finish).
-    void Run(TMbxPOP& pop, TDeletion& deletion, std::ostream& out, std::ostream& err,
-             bool german) const;
+    // Should the server end the session before any DELE was taken, connectAgain signs in anew
+    // (up to STAT; false when that failed) once, and the marked mails found there
+    // (MarkedMails.h) are deleted: those gone already are counted, those changed named.
+    void Run(TMbxPOP& pop, TDeletion& deletion, std::ostream& out, std::ostream& err, bool german,
+             const std::function<bool()>& connectAgain) const;
 
 private:
     TAccountRules rules_;
