@@ -95,16 +95,35 @@ std::vector<std::string> Deles(const std::vector<std::string>& sent) {
     return deles;
 }
 
+// Deletes mail n of the mailbox in a session of its own, as another mail program would.
+void DeleteElsewhere(const DovecotServer& server, TMsgNumber n) {
+    TMbxPOP other;
+    other.Host = "127.0.0.1";
+    other.Port = std::to_string(server.port());
+    other.Security = TSecurity::None;
+    other.UserId = server.user();
+    other.UserPasswd = server.password();
+    other.Connect();
+    ASSERT_TRUE(other.Login());
+    other.DeleteMsg(n);
+    ASSERT_TRUE(other.Quit());
+}
+
 } // namespace
 
 TEST_F(AppTest, DeleteAfterAKickConnectsAgainAndDeletesExactlyTheMarkedMails) {
     SKIP_WITHOUT_DOVECOT();
-    for (const bool copies : {true, false}) {
-        SCOPED_TRACE(copies ? "with copies" : "without copies");
+    struct Row {
+        bool copies;
+        bool shifted; // mail 1 was deleted elsewhere meanwhile
+    } rows[] = {{true, false}, {false, false}, {true, true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.copies ? "with copies" : "without copies") +
+                     (row.shifted ? ", numbers shifted" : ""));
         const std::vector<std::string> mails = FiveMails();
         DovecotServer server("bob", "secret", mails);
         TForm1& f = Open();
-        f.Part<TCopiesOfDeleted>().Keep->setChecked(copies);
+        f.Part<TCopiesOfDeleted>().Keep->setChecked(row.copies);
         FillLogin(server.port(), "bob", "secret");
         f.BtnConnectClick();
         ASSERT_EQ(Rows().size(), 5) << StatusLines().toStdString();
@@ -112,15 +131,19 @@ TEST_F(AppTest, DeleteAfterAKickConnectsAgainAndDeletesExactlyTheMarkedMails) {
         f.mail_list->item(2)->setSelected(true);
         f.mail_list->item(4)->setSelected(true);
         Kick(server, f);
+        if (row.shifted)
+            DeleteElsewhere(server, 1);
         EXPECT_TRUE(f.Tools.BtnDelete->isEnabled());
 
         const auto asked = AnswerDeletion(true);
         f.Tools.BtnDelete->click();
         EXPECT_TRUE(*asked);
-        EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{1, 3, 5}))
-            << StatusLines().toStdString();
+        const std::vector<int> remaining =
+            row.shifted ? std::vector<int>{3, 5} : std::vector<int>{1, 3, 5};
+        EXPECT_EQ(server.RemainingMessages(), remaining) << StatusLines().toStdString();
+        // The rows of the marked mails go, the others stay (mail 1's too: no listing was made).
         EXPECT_EQ(Rows(), (QStringList{before[0], before[2], before[4]}));
-        EXPECT_EQ(CopiesOf(server.port()).size(), copies ? 2 : 0);
+        EXPECT_EQ(CopiesOf(server.port()).size(), row.copies ? 2 : 0);
         EXPECT_EQ(StatusLines(), "\rAll marked mails were deleted."
                                  "\rYour connection has been terminated.")
             << StatusLines().toStdString();
@@ -128,6 +151,37 @@ TEST_F(AppTest, DeleteAfterAKickConnectsAgainAndDeletesExactlyTheMarkedMails) {
         EXPECT_FALSE(f.pop3.Connected());
         EXPECT_TRUE(errorsShown.empty());
     }
+}
+
+// The server drops the session in the middle of the listing: the rows listed so far stay, and
+// Delete works on them in a new session.
+TEST_F(AppTest, RowsOfAListingCutOffAreDeletedInANewSession) {
+    ScriptedServer server;
+    ScriptSession(server, {A, B, C, D}, "list 2");
+    server.AwaitLine(); // TOP 3 0
+    server.Reset();
+    server.AcceptNext();
+    ScriptSession(server, {A, B, C, D}, "QUIT");
+    server.Start();
+    TForm1& f = Open();
+    f.Part<TCopiesOfDeleted>().Keep->setChecked(false);
+    FillLogin(server.port(), "bob", "pw");
+    f.BtnConnectClick();
+    ASSERT_EQ(Rows().size(), 2) << StatusLines().toStdString();
+    errorsShown.clear();
+    EXPECT_EQ(f.ControlState(), TForm1::StateIdle);
+    EXPECT_TRUE(f.Tools.BtnDelete->isEnabled());
+    f.mail_list->item(2)->setSelected(true);
+
+    const auto asked = AnswerDeletion(true);
+    f.BtnDeleteClick();
+    EXPECT_TRUE(*asked);
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_EQ(Deles(Sent()), (std::vector<std::string>{"DELE 2"}));
+    EXPECT_EQ(Rows().size(), 1);
+    EXPECT_EQ(StatusLines(), "\rAll marked mails were deleted."
+                             "\rYour connection has been terminated.")
+        << StatusLines().toStdString();
 }
 
 TEST_F(AppTest, ShiftedNumbersWithoutIdsDeleteNoOtherMailAndNameTheChangedOne) {
