@@ -23,17 +23,13 @@ std::string_view HeaderPart(std::string_view text) {
 // The size word of a "list n" answer's text ("n size"); why not, when it names another mail
 // or a size this program does not hold.
 std::optional<std::string> ListedSizeOf(TMsgNumber n, const std::string& reply, uint64_t& size) {
-    const size_t blank = reply.find(' ');
-    const std::string_view text = reply;
-    const auto named = ReadServerNumber(text.substr(0, blank), "mail number", kMaxMailCount);
+    const auto [number, word] = FirstTwoWords(reply);
+    const auto named = ReadServerNumber(number, "mail number", kMaxMailCount);
     if (named.Error)
         return named.Error;
     if (named.Value != n)
         return "the server answered list " + std::to_string(n) + " for mail " +
                std::to_string(named.Value);
-    std::string_view word =
-        blank == std::string_view::npos ? std::string_view{} : text.substr(blank + 1);
-    word = word.substr(0, word.find(' '));
     const auto read = ReadServerNumber(word, "size of mail " + std::to_string(n), kMaxMailSize);
     if (read.Error)
         return read.Error;
