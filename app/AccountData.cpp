@@ -24,6 +24,16 @@ QString SeenMailsFile(const QString& account) {
            QStringLiteral("/Seen/") + account;
 }
 
+QString HeaderMemoryFile(const QString& account) {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/Headers/") + account;
+}
+
+QString ScoreMemoryFile(const QString& account) {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/Scores/") + account;
+}
+
 QStringList KeptCopyFolders(const QString& root) {
     QStringList folders;
     const QDir dir(root);

@@ -107,6 +107,10 @@ public:
     virtual void RowsCleared() {}
     // After STAT, before the first mail is listed.
     virtual void ListingBegins(const TListingStart& start) { (void)start; }
+    // Asked once a full listing with unique ids begins: headers an earlier listing kept, to
+    // take instead of asking the server (null: none, the listing asks for every mail as it
+    // always did). The first component to give them wins.
+    virtual const TMbxPOP::TRemembered* RememberedHeaders() { return nullptr; }
     // The answer as it arrived (TOP n L): a component that asked for body lines takes them off,
     // leaving the header.
     virtual void MailArrived(int number, std::string& listed) {

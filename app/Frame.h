@@ -95,6 +95,8 @@ public:
     // when the login row shows its account.
     virtual void OfferPassword(const QString& server, const QString& user,
                                const QString& password) = 0;
+    // What Connect does: connect, log in and list, when idle.
+    virtual void ConnectAndList() = 0;
     // The session's account folder name below the data folder.
     virtual QString AccountFolder() const = 0;
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -14,6 +15,8 @@
 #include <zstd.h>
 
 #include "AtomicFile.h"
+#include "LargeBuffer.h"
+#include "MappedFile.h"
 #include "UniqueId.h"
 
 namespace {
@@ -27,6 +30,8 @@ constexpr std::string_view kRawWord = "raw ";
 constexpr size_t kRecordHead = 9;
 // More than any account's headers: a larger claim is a damaged file, not a reason to allocate.
 constexpr uint64_t kMaxRaw = uint64_t{1} << 36;
+// Noted records wait until there is this much to compress.
+constexpr size_t kStageBytes = 1 << 20;
 
 void PutU32(std::string& out, uint32_t value) {
     const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8),
@@ -39,7 +44,9 @@ uint32_t GetU32(const char* at) {
     return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
 }
 
-std::string ReadWhole(const std::string& path, bool& missing) {
+// The file's bytes, mapped: a listing's headers are hundreds of megabytes, and copying them
+// page by page costs more than decompressing them.
+MappedFile ReadWhole(const std::string& path, bool& missing) {
     const auto fail = [&](int error) {
         throw std::system_error(error, std::generic_category(), "cannot read " + path);
     };
@@ -59,21 +66,12 @@ std::string ReadWhole(const std::string& path, bool& missing) {
         fail(errno);
     if (!S_ISREG(about.st_mode))
         fail(S_ISDIR(about.st_mode) ? EISDIR : EINVAL);
-    std::string bytes(static_cast<size_t>(about.st_size), '\0');
-    size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            fail(errno);
-        if (n == 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
-    // A file that shrank while read is read as it is now.
-    bytes.resize(got);
-    return bytes;
+    if (about.st_size == 0)
+        return {};
+    MappedFile mapped = MapFile(fd, static_cast<size_t>(about.st_size));
+    if (!mapped.owner)
+        fail(errno ? errno : EIO);
+    return mapped;
 }
 
 // The line after prefix at pos (without its LF); pos then past it. nullopt: no such line.
@@ -106,7 +104,7 @@ THeaderMemory THeaderMemory::Load(const std::string& path, const std::string& ke
     THeaderMemory memory;
     memory.key_ = key;
     bool missing = false;
-    const std::string file = ReadWhole(path, missing);
+    const MappedFile file = ReadWhole(path, missing);
     if (missing)
         return memory;
     const auto damaged = [&](const std::string& why) {
@@ -118,7 +116,7 @@ THeaderMemory THeaderMemory::Load(const std::string& path, const std::string& ke
         memory.problem_ = "the file " + path + " " + why;
         return std::move(memory);
     };
-    const std::string_view bytes(file);
+    const std::string_view bytes = file.bytes;
     if (!bytes.starts_with(kFirstLine)) {
         // Another version's file is not ours to read, and no fault either.
         if (bytes.starts_with(kOwnPrefix)) {
@@ -144,6 +142,7 @@ THeaderMemory THeaderMemory::Load(const std::string& path, const std::string& ke
     // The frame must hold exactly raw bytes and end where the file ends; zstd checks its sum.
     const std::string_view frame = bytes.substr(pos);
     try {
+        ReserveLarge(memory.plain_, raw);
         memory.plain_.resize(raw);
     } catch (const std::bad_alloc&) {
         return damaged("claims " + std::to_string(raw) + " bytes of headers");
@@ -219,39 +218,55 @@ std::optional<std::string> THeaderMemory::Take(const std::string& id) {
     return std::string(plain_.data() + r->HeaderAt, r->HeaderBytes);
 }
 
-void THeaderMemory::Compress(std::string_view bytes) {
+void THeaderMemory::Compress(int endDirective) {
+    const auto end = static_cast<ZSTD_EndDirective>(endDirective);
     if (!compressor_) {
         compressor_.reset(ZSTD_createCCtx());
         if (!compressor_)
             throw std::bad_alloc();
         ZSTD_CCtx_setParameter(compressor_.get(), ZSTD_c_checksumFlag, 1);
+        // The file is written at the end of every listing: speed counts more than the last
+        // few percent of its size.
+        ZSTD_CCtx_setParameter(compressor_.get(), ZSTD_c_compressionLevel, 1);
     }
-    ZSTD_inBuffer in{bytes.data(), bytes.size(), 0};
-    while (in.pos < in.size) {
-        const size_t room = ZSTD_CStreamOutSize();
+    ZSTD_inBuffer in{staged_.data(), staged_.size(), 0};
+    for (;;) {
+        const size_t room = ZSTD_compressBound(in.size - in.pos) + ZSTD_CStreamOutSize();
         const size_t had = compressed_.size();
+        // Grown in large steps on huge pages: a page fault costs more than compressing a page.
+        if (had + room > compressed_.capacity())
+            ReserveLarge(compressed_,
+                         std::max({2 * compressed_.capacity(), had + room, kStageBytes * 8}));
         compressed_.resize(had + room);
         ZSTD_outBuffer out{compressed_.data() + had, room, 0};
-        const size_t rc = ZSTD_compressStream2(compressor_.get(), &out, &in, ZSTD_e_continue);
+        const size_t left = ZSTD_compressStream2(compressor_.get(), &out, &in, end);
         compressed_.resize(had + out.pos);
-        if (ZSTD_isError(rc))
-            ZstdFailed(rc);
+        if (ZSTD_isError(left))
+            ZstdFailed(left);
+        if (in.pos == in.size && (end == ZSTD_e_continue || left == 0))
+            break;
     }
-    notedBytes_ += bytes.size();
+    staged_.clear();
 }
 
 void THeaderMemory::Append(TMsgNumber number, std::string_view id, std::string_view header) {
-    std::string head;
-    head.reserve(kRecordHead + id.size());
-    PutU32(head, number);
-    head.push_back(static_cast<char>(id.size()));
-    PutU32(head, static_cast<uint32_t>(header.size()));
-    head.append(id);
-    Compress(head);
-    Compress(header);
+    PutU32(staged_, number);
+    staged_.push_back(static_cast<char>(id.size()));
+    PutU32(staged_, static_cast<uint32_t>(header.size()));
+    staged_.append(id);
+    staged_.append(header);
+    notedBytes_ += kRecordHead + id.size() + header.size();
+    // Compressing a megabyte at a time: each call costs a buffer of its own.
+    if (staged_.size() >= kStageBytes)
+        Compress(static_cast<int>(ZSTD_e_continue));
 }
 
 void THeaderMemory::Note(TMsgNumber number, const std::string& id, std::string_view header) {
+    // A listing notes about as many mails as the one before remembered.
+    if (notedIds_.empty()) {
+        notedIds_.reserve(records_.size() + 1024);
+        noted_.reserve(records_.size() + 1024);
+    }
     if (number == 0 || id.size() > kMaxUniqueIdLength || !IsUniqueId(id) ||
         header.size() > MaxHeaderBytes || !notedIds_.insert(id).second)
         return;
@@ -281,35 +296,23 @@ void THeaderMemory::Save(const std::string& path, bool complete) {
         for (const TRecord& r : records_)
             if (!r.Taken && !notedIds_.contains(std::string(IdOf(r))))
                 Append(0, IdOf(r), {plain_.data() + r.HeaderAt, r.HeaderBytes});
-    // An empty listing still needs its (empty) frame.
-    Compress({});
-    for (;;) {
-        const size_t room = ZSTD_CStreamOutSize();
-        const size_t had = compressed_.size();
-        compressed_.resize(had + room);
-        ZSTD_outBuffer out{compressed_.data() + had, room, 0};
-        ZSTD_inBuffer in{nullptr, 0, 0};
-        const size_t left = ZSTD_compressStream2(compressor_.get(), &out, &in, ZSTD_e_end);
-        compressed_.resize(had + out.pos);
-        if (ZSTD_isError(left))
-            ZstdFailed(left);
-        if (left == 0)
-            break;
-    }
+    // An empty listing still ends its (empty) frame.
+    Compress(static_cast<int>(ZSTD_e_end));
     std::string file;
     file.reserve(kFirstLine.size() + key_.size() + 32 + compressed_.size());
     file.append(kFirstLine);
     file.append(kKeyWord).append(key_).push_back('\n');
     file.append(kRawWord).append(std::to_string(notedBytes_)).push_back('\n');
     file.append(compressed_);
-    const size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        MakeOwnerOnlyFolder(path.substr(0, slash));
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    if (!folder.empty())
+        MakeOwnerOnlyFolder(folder);
     WriteFileAtomically(path, file);
 
     // What was saved is what the next listing starts from.
     compressor_.reset();
     compressed_.clear();
+    staged_.clear();
     notedBytes_ = 0;
     notedIds_.clear();
     lastListing_ = std::move(noted_);
@@ -319,4 +322,9 @@ void THeaderMemory::Save(const std::string& path, bool complete) {
     untaken_ = 0;
     state_ = TState::None;
     problem_.clear();
+}
+
+std::string HeaderMemoryKey(bool headerTextsAsSent, uint32_t bodyLines) {
+    return "as-sent=" + std::to_string(headerTextsAsSent ? 1 : 0) +
+           " lines=" + std::to_string(bodyLines);
 }

@@ -71,7 +71,7 @@ private:
     const TRecord* Find(std::string_view id) const;
     std::string Parse(); // the problem, or "" when plain_ holds sound records
     void Append(TMsgNumber number, std::string_view id, std::string_view header);
-    void Compress(std::string_view bytes);
+    void Compress(int end); // staged_ into compressed_, with zstd's ZSTD_EndDirective
 
     TState state_ = TState::None;
     std::string key_;
@@ -84,6 +84,7 @@ private:
         void operator()(ZSTD_CCtx_s* c) const;
     };
     std::unique_ptr<ZSTD_CCtx_s, TFreeCCtx> compressor_;
+    std::string staged_;     // records noted and not compressed yet
     std::string compressed_; // the frame of the records noted so far, unfinished
     uint64_t notedBytes_ = 0;
     std::vector<std::pair<TMsgNumber, std::string>> noted_;
@@ -91,3 +92,7 @@ private:
 
     mutable std::optional<std::vector<std::pair<TMsgNumber, std::string>>> lastListing_;
 };
+
+// The key of the window's file and mbxpop's: what decides the bytes of a listed row and how the
+// window shows them.
+std::string HeaderMemoryKey(bool headerTextsAsSent, uint32_t bodyLines);

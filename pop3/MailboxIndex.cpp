@@ -85,6 +85,7 @@ bool TMbxPOP::takeIds(const std::string& answer, std::vector<TIndexedMail>& Mail
         error = "the server's UIDL names " + std::to_string(lines.size()) + " mails, its LIST " +
                 std::to_string(Mails.size());
     TUniqueIds ids;
+    ids.Reserve(lines.size());
     for (size_t i = 0; !error && i < lines.size(); ++i)
         error = ids.Take(Mails[i].Number, lines[i], Mails[i].Id);
     if (error) {

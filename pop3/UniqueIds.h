@@ -19,6 +19,9 @@ public:
     // of another mail of this listing.
     std::optional<std::string> Take(TMsgNumber n, std::string_view replyText, std::string& id);
 
+    // Room for the ids of this many mails at once (a whole mailbox's UIDL).
+    void Reserve(size_t mails) { owners_.reserve(mails); }
+
 private:
     std::unordered_map<std::string, TMsgNumber> owners_;
 };

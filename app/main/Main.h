@@ -87,6 +87,7 @@ public:
     void OfferPassword(const QString& server, const QString& user,
                        const QString& password) override;
     QString AccountFolder() const override;
+    void ConnectAndList() override;
     std::unique_ptr<TMbxMsg> FetchWholeMail(int number) override;
     void ShowMail(std::unique_ptr<TMbxMsg> msg) override;
     // A component, for tests and tools that drive it directly.

@@ -11,6 +11,7 @@
 #include "MarksCountLine.h"
 #include "NewMailMarkers.h"
 #include "OAuth2SignIn.h"
+#include "RememberedListing.h"
 #include "RememberedPasswords.h"
 #include "RowIds.h"
 #include "RulesOnListing.h"
@@ -35,6 +36,8 @@ void TForm1::MakeComponents() {
     const auto& marks = Parts.Add(std::make_unique<TMarkCommands>(*this));
     auto& rules =
         Parts.Add(std::make_unique<TRulesOnListing>(*this, [&marks] { return marks.Undoing(); }));
+    // Before the spam scores: it keeps each answer as it came, body lines and all.
+    Parts.Add(std::make_unique<TRememberedListing>(*this));
     Parts.Add(std::make_unique<TSpamScores>(*this, rules));
     auto& alike = Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
     Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
@@ -69,6 +72,11 @@ void TForm1::OfferPassword(const QString& server, const QString& user, const QSt
     if (ControlState() == StateIdle && Login.Password->text().isEmpty() &&
         Login.servername->currentText() == server && Login.Username->currentText() == user)
         Login.Password->setText(password);
+}
+
+void TForm1::ConnectAndList() {
+    if (Commands.State == StateIdle && !CommandRunning())
+        BtnConnectClick();
 }
 
 QString TForm1::AccountFolder() const {

@@ -147,13 +147,26 @@ void TWindowListing::RunFull() {
     try {
         const auto count = static_cast<TMsgNumber>(form_.MailCount);
         const bool withIds = form_.pop3.Capabilities().Known && form_.pop3.Capabilities().Uidl;
-        end = withIds ? form_.pop3.ListMailsWithIds(count, row, stop)
-                      : form_.pop3.ListMails(
-                            count,
-                            [&](TMsgNumber n, const std::string& header, const std::string& size) {
-                                row(n, header, size, {});
-                            },
-                            stop);
+        const TMbxPOP::TRemembered* remembered = nullptr;
+        if (withIds)
+            form_.Parts.ForEach([&](TComponent& part) {
+                if (!remembered)
+                    remembered = part.RememberedHeaders();
+            });
+        if (remembered) {
+            // Two answers name every mail; only the headers not remembered are asked for.
+            std::vector<TIndexedMail> mails;
+            end = form_.pop3.ListMailbox(mails);
+            if (end == TMbxPOP::TPassEnd::Complete)
+                end = form_.pop3.ListMailsRemembering(mails, *remembered, row, stop);
+        } else {
+            end = withIds ? form_.pop3.ListMailsWithIds(count, row, stop)
+                          : form_.pop3.ListMails(
+                                count,
+                                [&](TMsgNumber n, const std::string& header,
+                                    const std::string& size) { row(n, header, size, {}); },
+                                stop);
+        }
     } catch (...) {
         // The rows read before the failure or the cancel stay listed.
         addBatch();

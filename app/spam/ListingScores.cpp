@@ -24,6 +24,7 @@ void TListingScores::Clear() {
     results_.clear();
     waiting_.clear();
     outstanding_ = 0;
+    sent_ = 0;
 }
 
 void TListingScores::Sent(int number, std::string scored) {
@@ -31,6 +32,13 @@ void TListingScores::Sent(int number, std::string scored) {
     results_.erase(number);
     waiting_.erase(number);
     ++outstanding_;
+    ++sent_;
+}
+
+void TListingScores::Known(int number, std::string scored, TSpamScore score) {
+    scored_[number] = std::move(scored);
+    results_[number] = TScoreResult{static_cast<uint64_t>(number), std::move(score), {}};
+    waiting_.insert(number);
 }
 
 const std::string& TListingScores::ScoredText(int number) const {

@@ -17,6 +17,9 @@ public:
     void Clear();
     // The mail went to the scorer with this text; a result it had is forgotten.
     void Sent(int number, std::string scored);
+    // The mail's score is known without the scorer (remembered from an earlier listing); it is
+    // scored with this text when trained.
+    void Known(int number, std::string scored, TSpamScore score);
     // Empty when the mail was never sent.
     const std::string& ScoredText(int number) const;
     void Arrived(TScoreResult result);
@@ -24,6 +27,8 @@ public:
     const TScoreResult* ResultOf(int number) const;
     // Mails sent and not come back yet.
     int Outstanding() const { return outstanding_; }
+    // Mails sent since Clear, each sending counted.
+    int SentCount() const { return sent_; }
 
     // The numbers whose result is in but not shown in their row.
     const std::set<int>& Waiting() const { return waiting_; }
@@ -34,6 +39,7 @@ private:
     std::unordered_map<int, TScoreResult> results_;
     std::set<int> waiting_;
     int outstanding_ = 0;
+    int sent_ = 0;
 };
 
 // The header of what TOP n N gave: up to and with its blank line, the body lines cut off.

@@ -1,5 +1,6 @@
 #include "SpamScores.h"
 
+#include "AccountData.h"
 #include "Frame.h"
 #include "MailRows.h"
 #include "MbxMsg.h"
@@ -10,10 +11,13 @@
 #include "SpamTexts.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QMainWindow>
 #include <QMenu>
 
 #include <chrono>
+#include <exception>
 
 namespace {
 
@@ -66,12 +70,21 @@ void TSpamScores::StateChanged(int state) {
     men_spam->setEnabled(state == TFrame::StateListed);
     men_ham->setEnabled(state == TFrame::StateListed);
     if (state == TFrame::StateIdle) {
+        // The scores in so far are kept; those outstanding are scored next time.
+        SaveMemory();
+        memory_.reset();
         scorer_.reset();
         frame_.Session().ListBodyLines = 0;
     }
 }
 
 void TSpamScores::ListingBegins(const TListingStart& start) {
+    SaveMemory();
+    memory_.reset();
+    ids_.clear();
+    pendingNumber_ = 0;
+    listingComplete_.reset();
+    memoryDue_ = false;
     scorer_.reset();
     scores_.Clear();
     const bool scoring = Setting.On() && start.Full;
@@ -85,22 +98,101 @@ void TSpamScores::ListingBegins(const TListingStart& start) {
             QMetaObject::invokeMethod(
                 this, [this] { TakeScores(); }, Qt::QueuedConnection);
     });
+    // Without ids no mail can be known again.
+    if (start.WithIds)
+        LoadMemory();
+}
+
+void TSpamScores::LoadMemory() {
+    const QString file = ScoreMemoryFile(frame_.AccountFolder());
+    const auto unusable = [&](const std::string& why) {
+        frame_.StatusAppend(
+            Tr(SpamTexts::MemoryUnusable, frame_.GermanUI())
+                .arg(QDir::toNativeSeparators(file), QString::fromLocal8Bit(why.c_str())));
+    };
+    try {
+        memory_ = TScoreMemory::Load(
+            QFile::encodeName(file).toStdString(),
+            ScoreSettingKey(Setting.Config(), static_cast<uint32_t>(Setting.BodyLines)));
+    } catch (const std::exception& e) {
+        unusable(e.what());
+        return;
+    }
+    if (!memory_->Problem().empty())
+        unusable(memory_->Problem());
+}
+
+void TSpamScores::SaveMemory() {
+    if (!memory_ || !listingComplete_ || !memoryDue_)
+        return;
+    memoryDue_ = false;
+    try {
+        memory_->Save(QFile::encodeName(ScoreMemoryFile(frame_.AccountFolder())).toStdString(),
+                      *listingComplete_);
+    } catch (const std::exception& e) {
+        frame_.StatusAppend(
+            Tr(SpamTexts::MemoryNotSaved, frame_.GermanUI()).arg(QString::fromLocal8Bit(e.what())));
+    }
+}
+
+void TSpamScores::Send(int number, std::string scored) {
+    scorer_->Score(static_cast<TMsgNumber>(number), scored);
+    scores_.Sent(number, std::move(scored));
 }
 
 void TSpamScores::MailArrived(int number, std::string& listed) {
     if (!scorer_)
         return;
-    scores_.Sent(number, listed);
-    scorer_->Score(static_cast<TMsgNumber>(number), listed);
+    if (memory_) {
+        pendingNumber_ = number;
+        pending_ = listed;
+    } else {
+        Send(number, listed);
+    }
     listed = std::string(HeaderOfListed(listed));
+}
+
+void TSpamScores::MailListed(const TListedMail& mail, TMailAnswer& answer) {
+    (void)answer;
+    if (!scorer_ || !memory_ || pendingNumber_ != mail.Number)
+        return;
+    pendingNumber_ = 0;
+    const std::string id(mail.Id);
+    if (!id.empty()) {
+        ids_[mail.Number] = id;
+        memory_->Listed(id);
+        if (const TSpamScore* known = memory_->Find(id)) {
+            scores_.Known(mail.Number, std::move(pending_), *known);
+            return;
+        }
+    }
+    Send(mail.Number, std::move(pending_));
+}
+
+void TSpamScores::ListingEnded(bool complete) {
+    if (!memory_)
+        return;
+    listingComplete_ = complete;
+    // A complete listing forgets the mails gone from the server.
+    memoryDue_ = true;
+    if (scores_.Outstanding() == 0)
+        SaveMemory();
 }
 
 void TSpamScores::TakeScores() {
     scoresPosted_ = false;
     if (!scorer_)
         return;
-    for (TScoreResult& result : scorer_->TakeResults())
+    for (TScoreResult& result : scorer_->TakeResults()) {
+        const auto id = ids_.find(static_cast<int>(result.Id));
+        if (memory_ && result.Score && id != ids_.end()) {
+            memory_->Remember(id->second, *result.Score);
+            memoryDue_ = true;
+        }
         scores_.Arrived(std::move(result));
+    }
+    if (scores_.Outstanding() == 0)
+        SaveMemory();
     if (const auto problem = scorer_->TakeProblem())
         frame_.StatusAppend(Tr(SpamTexts::Problem, frame_.GermanUI())
                                 .arg(ProblemText(*problem, frame_.GermanUI())));
@@ -203,8 +295,6 @@ void TSpamScores::Learned(int number, TLearnAs as, const TLearnOutcome& outcome)
             .arg(number));
     // What the scorer says of the mail now.
     const std::string scored = scores_.ScoredText(number);
-    if (scorer_ && !scored.empty()) {
-        scores_.Sent(number, scored);
-        scorer_->Score(static_cast<uint64_t>(number), scored);
-    }
+    if (scorer_ && !scored.empty())
+        Send(number, scored);
 }

@@ -3,6 +3,7 @@
 #include "Component.h"
 #include "Learn.h"
 #include "ListingScores.h"
+#include "ScoreMemory.h"
 #include "SpamSetting.h"
 
 #include <QObject>
@@ -10,7 +11,9 @@
 #include <atomic>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QAction;
@@ -30,8 +33,14 @@ public:
     void StateChanged(int state) override;
     // At each listing: a scorer for the session when one is set, and its column.
     void ListingBegins(const TListingStart& start) override;
-    // A listed mail (TOP n N) goes to the scorer; its header stays for the row.
+    // A listed mail (TOP n N) goes to the scorer; its header stays for the row. Where the
+    // listing has ids it waits for its id first.
     void MailArrived(int number, std::string& listed) override;
+    // A mail whose id has a remembered score shows it as soon as its row is in, without the
+    // scorer; the others go to the scorer now.
+    void MailListed(const TListedMail& mail, TMailAnswer& answer) override;
+    // The remembered scores are saved once every score of the listing is in.
+    void ListingEnded(bool complete) override;
     // The scores in whose row is in the list now.
     void RowsListed() override;
 
@@ -48,16 +57,29 @@ public:
     int Outstanding() const { return scores_.Outstanding(); }
     // Training runs handed to the learner and not yet told.
     int LearningRuns() const { return learningRuns_; }
+    // Mails handed to the scorer since the listing began (training's included).
+    int SentToScorer() const { return scores_.SentCount(); }
 
 private:
     void TakeScores();
     void ShowScore(int row, const TScoreResult& result);
     void Learned(int number, TLearnAs as, const TLearnOutcome& outcome);
+    void Send(int number, std::string scored);
+    void LoadMemory();
+    // Once the listing ended and no score is outstanding (or the scorer ends).
+    void SaveMemory();
 
     TFrame& frame_;
     TRulesOnListing& rules_;
     std::unique_ptr<TSpamScorer> scorer_;
     TListingScores scores_;
+    // The scores remembered by unique id, while the listing has ids.
+    std::optional<TScoreMemory> memory_;
+    std::unordered_map<int, std::string> ids_; // the listing's ids by number
+    int pendingNumber_ = 0;                    // arrived, its id not known yet
+    std::string pending_;
+    std::optional<bool> listingComplete_; // once the listing ended
+    bool memoryDue_ = false;              // scores in that the file does not hold
     std::atomic<bool> scoresPosted_{false};
     int learningRuns_ = 0;
     std::vector<std::future<void>> learning_; // joined before the scorer goes

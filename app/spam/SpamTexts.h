@@ -42,6 +42,14 @@ inline constexpr TText LearnedSpam{"\rMail %1 als Spam gelernt.", "\rMail %1 lea
 inline constexpr TText LearnedHam{"\rMail %1 als kein Spam gelernt.",
                                   "\rMail %1 learned as not spam."};
 inline constexpr TText NotLearned{"\rMail %1 nicht gelernt: %2", "\rMail %1 not learned: %2"};
+// The remembered scores: %1 the file, %2 why.
+inline constexpr TText MemoryUnusable{
+    "\rDie gemerkten Spam-Bewertungen %1 sind nicht brauchbar: %2\rDie Mails werden neu "
+    "bewertet; die Datei wird danach ersetzt.",
+    "\rThe remembered spam scores %1 are unusable: %2\rThe mails are scored afresh; the file "
+    "is replaced afterwards."};
+inline constexpr TText MemoryNotSaved{"\rDie Spam-Bewertungen können nicht gemerkt werden: %1",
+                                      "\rThe spam scores cannot be remembered: %1"};
 inline constexpr TText NoScorer{"\rEs ist keine Spam-Bewertung eingestellt (Server-Menü).",
                                 "\rNo spam scoring is set (Server menu)."};
 

@@ -30,6 +30,7 @@ ROUNDS = 2
 
 
 def timed(cmd, env):
+    shutil.rmtree(env["XDG_DATA_HOME"], ignore_errors=True)
     start = time.perf_counter()
     done = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
     elapsed = time.perf_counter() - start
@@ -56,8 +57,11 @@ def main():
         print(f"Maildir of {COUNT} mails written in {time.perf_counter() - filling:.1f} s")
         config = os.path.join(root, "config")
         os.makedirs(config)
+        # A fresh data folder for each run: every listing reads every header from the server
+        # (bench/memory measures the listing from remembered headers).
+        data = os.path.join(root, "data")
         env = dict(os.environ, MBXPOP_PASSWORD=PASSWORD, QT_QPA_PLATFORM="offscreen",
-                   XDG_CONFIG_HOME=config,
+                   XDG_CONFIG_HOME=config, XDG_DATA_HOME=data,
                    DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/bench-window-bus")
         peer = [args.mbxpop, "--security", "none", "--port", str(port), "127.0.0.1", USER, "list"]
         window = [args.lister, str(port), USER, PASSWORD]

@@ -17,9 +17,9 @@
 #include "RulesDialog.h"
 #include "RulesOnListing.h"
 #include "SenderListEntries.h"
-#include "SpamScores.h"
 #include "SignInChoice.h"
 #include "SignInTexts.h"
+#include "SpamScores.h"
 #include "TextTable.h"
 
 #include <QAction>
@@ -160,8 +160,8 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
          "Rules|Rules|Friends and blocked|Sieve|for this account|for all accounts|Import…|"
          "Export…"},
         {"help_I", [&] { return f->Menus.help_I->text(); }, "&Über", "&About"},
-        {"men_email_anzeigen", [&] { return f->Menus.men_email_anzeigen->text(); }, "e-mail anzeigen",
-         "Show e-mail"},
+        {"men_email_anzeigen", [&] { return f->Menus.men_email_anzeigen->text(); },
+         "e-mail anzeigen", "Show e-mail"},
         {"men_alike_domain", [&] { return f->Part<TMarkAlikeEntries>().men_alike_domain->text(); },
          "Alle von der Domain dieses Absenders markieren", "Mark all from this sender's domain"},
         {"men_alike_older", [&] { return f->Part<TMarkAlikeEntries>().men_alike_older->text(); },
@@ -199,17 +199,28 @@ TEST_F(AppTest, ControlStates) {
     };
     QComboBox* security = f.Part<TConnectionSecurity>().Choice;
     const Row table[] = {
-        {f.Tools.BtnConnect, true, false, false},    {f.Menus.Datei_C, true, false, false},
-        {f.Tools.BtnDisconnect, false, false, true}, {f.Menus.Datei_D, false, false, true},
-        {f.Tools.BtnDelete, false, false, true},     {f.Menus.Datei_L, false, false, true},
-        {f.Tools.BtnMark, false, false, true},       {f.Menus.Datei_M, false, false, true},
-        {f.Tools.BtnInfo, true, false, true},        {f.Menus.help_I, true, false, true},
-        {f.Tools.BtnClose, true, false, true},       {f.Menus.Datei_Close, true, false, true},
-        {f.Tools.btn_header, false, false, true},    {f.Menus.men_header_anzeigen, false, false, true},
-        {f.Tools.btn_mail, false, false, true},      {f.Menus.men_email_anzeigen, false, false, true},
-        {f.Login.servername, true, false, false},    {f.Login.Username, true, false, false},
-        {f.Login.Password, true, false, false},      {f.Login.Header_Nein, true, false, false},
-        {security, true, false, false},        {f.mail_list, true, true, true},
+        {f.Tools.BtnConnect, true, false, false},
+        {f.Menus.Datei_C, true, false, false},
+        {f.Tools.BtnDisconnect, false, false, true},
+        {f.Menus.Datei_D, false, false, true},
+        {f.Tools.BtnDelete, false, false, true},
+        {f.Menus.Datei_L, false, false, true},
+        {f.Tools.BtnMark, false, false, true},
+        {f.Menus.Datei_M, false, false, true},
+        {f.Tools.BtnInfo, true, false, true},
+        {f.Menus.help_I, true, false, true},
+        {f.Tools.BtnClose, true, false, true},
+        {f.Menus.Datei_Close, true, false, true},
+        {f.Tools.btn_header, false, false, true},
+        {f.Menus.men_header_anzeigen, false, false, true},
+        {f.Tools.btn_mail, false, false, true},
+        {f.Menus.men_email_anzeigen, false, false, true},
+        {f.Login.servername, true, false, false},
+        {f.Login.Username, true, false, false},
+        {f.Login.Password, true, false, false},
+        {f.Login.Header_Nein, true, false, false},
+        {security, true, false, false},
+        {f.mail_list, true, true, true},
     };
     for (int state : {TForm1::StateIdle, TForm1::StateBusy, TForm1::StateListed}) {
         f.btn_aktivieren(state);
@@ -232,10 +243,11 @@ TEST_F(AppTest, ComponentsKeepTheirPlacesInMenuAndWindow) {
     QStringList entries;
     for (const QAction* action : f.Menus.Datei->actions())
         entries << action->objectName();
-    EXPECT_EQ(entries.join(u' ').toStdString(),
-              "Datei_C Datei_D Datei_L Datei_M Datei_Undo Datei_Unmark Datei_Invert "
-              "Datei_OnlyMarked Datei_H Datei_K Datei_Z Datei_R Datei_S Datei_P Datei_O Datei_E "
-              "Datei_Close");
+    EXPECT_EQ(
+        entries.join(u' ').toStdString(),
+        "Datei_C Datei_D Datei_L Datei_M Datei_Undo Datei_Unmark Datei_Invert "
+        "Datei_OnlyMarked Datei_N Datei_H Datei_K Datei_Z Datei_R Datei_S Datei_P Datei_O Datei_E "
+        "Datei_Close");
     const QLayout* layout = f.centralWidget()->layout();
     const auto* row = f.centralWidget()->findChild<QWidget*>(QStringLiteral("FindRow"));
     ASSERT_TRUE(row);
@@ -290,7 +302,8 @@ TEST_F(AppTest, StartTextStaysUntilThePointerMovesOverAControl) {
     const QString hint = QStringLiteral("End InboxPruner ...");
     TForm1& first = Open();
     MovePointerOverSurface(first);
-    const QPoint overClose = first.Tools.BtnClose->mapToGlobal(first.Tools.BtnClose->rect().center());
+    const QPoint overClose =
+        first.Tools.BtnClose->mapToGlobal(first.Tools.BtnClose->rect().center());
     QCursor::setPos(overClose);
     EXPECT_TRUE(QTest::qWaitFor([&] { return first.PanelText(2) == hint; }, 5000));
     TForm1& f = Open();
@@ -364,9 +377,9 @@ TEST_F(AppTest, LoginRowTakesTheComponentsControlsIn) {
     const TConnectionSecurity& security = f.Part<TConnectionSecurity>();
     const TOAuth2SignIn& signIn = f.Part<TOAuth2SignIn>();
     f.Login.Password->setFocus();
-    for (QWidget* next :
-         std::initializer_list<QWidget*>{f.Login.Header_Nein, f.Part<TRememberedPasswords>().Remember,
-                                         security.Choice, signIn.Choice}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{f.Login.Header_Nein,
+                                                         f.Part<TRememberedPasswords>().Remember,
+                                                         security.Choice, signIn.Choice}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(FocusOf(f), next);
     }

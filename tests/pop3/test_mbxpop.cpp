@@ -171,9 +171,10 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
     EXPECT_EQ(ids.size(), 3u) << list.out;
 
     // The same rows one command at a time; pipelined, several commands go out in one send.
+    // --fresh: every header from the server, not from what the listing before remembered.
     for (const bool pipelined : {true, false}) {
-        std::vector<std::string> args{"--security", "none",      "--trace", "--port",
-                                      port,         "127.0.0.1", "tool",    "list"};
+        std::vector<std::string> args{"--fresh", "--security", "none", "--trace", "--port",
+                                      port,      "127.0.0.1",  "tool", "list"};
         if (!pipelined)
             args.insert(args.begin(), "--no-pipelining");
         Result traced = Mbxpop(args, "pa55 word");
@@ -705,9 +706,9 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
         return escaped;
     };
     for (const std::string option :
-         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--timeout",
-          "--auth", "--token-command", "--score", "--scorer", "--spamd", "--rspamd", "--wordlist",
-          "--score-lines", "--help"}) {
+         {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--fresh",
+          "--timeout", "--auth", "--token-command", "--score", "--scorer", "--spamd", "--rspamd",
+          "--wordlist", "--score-lines", "--help"}) {
         SCOPED_TRACE(option);
         EXPECT_NE(help.out.find(option), std::string::npos);
         EXPECT_NE(manPage.find(roff(option)), std::string::npos);
@@ -864,12 +865,15 @@ TEST(Mbxpop, ListsWithScoresFromSpamd) {
         std::string lines;
         std::string firstVerdict; // GTUBE is in the body: only the body lines show it
     } rows[] = {{"0", "ham"}, {"3", "spam"}};
+    // The scores it remembers stay in the test's folder.
+    const std::filesystem::path data =
+        std::filesystem::path(::testing::TempDir()) / ("score-data-" + std::to_string(::getpid()));
     for (const Row& row : rows) {
         SCOPED_TRACE("--score-lines " + row.lines);
         const Result r = Mbxpop({"--security", "none", "--port", std::to_string(server.port()),
                                  "--score", "--scorer", "spamc", "--spamd", spamd.address(),
                                  "--score-lines", row.lines, "127.0.0.1", "tool", "list"},
-                                "pw");
+                                "pw", {"LC_ALL=C.UTF-8", "XDG_DATA_HOME=" + data.string()});
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err, "");
         std::istringstream out(r.out);
@@ -891,6 +895,7 @@ TEST(Mbxpop, ListsWithScoresFromSpamd) {
         EXPECT_EQ(table[1][4], "ham") << r.out;
         EXPECT_LT(std::stod(table[1][3]), 5.0) << r.out;
     }
+    std::filesystem::remove_all(data);
 }
 
 #ifdef MBXPOP_WINDOW_SETTINGS
@@ -904,6 +909,8 @@ TEST(Mbxpop, ListsWithScoresFromTheWindowsScorerSetting) {
     const std::string words = (dir / "words").string();
     std::filesystem::create_directories(words);
     ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    // The scores it remembers stay in the test's folder.
+    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
     const std::string spam =
         "From: s@example.org\r\nSubject: offer\r\n\r\n"
         "XJS*C4JDBQADN1.NSBN3*2IDNEN*GTUBE-STANDARD-ANTI-UBE-TEST-EMAIL*C.34X\r\n";
@@ -984,6 +991,67 @@ TEST(Mbxpop, ListsWithScoresFromTheWindowsScorerSetting) {
         EXPECT_EQ(verdicts, row.verdicts) << r.out;
     }
     ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_DATA_HOME");
+    std::filesystem::remove_all(dir);
+}
+
+// list --score remembers the scores in the window's data folder by unique id: the second
+// listing sends no mail to the scorer and prints the same; other body lines score afresh; a
+// damaged file is said and replaced.
+TEST(Mbxpop, ListsKnownMailsWithRememberedScores) {
+    if (!SpamdServer::Installed())
+        GTEST_SKIP() << "spamd is not installed (Debian: spamd, spamc)";
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) /
+                                      ("mbxpop-scores-" + std::to_string(::getpid()));
+    const std::string gtube =
+        "From: s@example.org\r\nSubject: offer\r\n\r\n"
+        "XJS*C4JDBQADN1.NSBN3*2IDNEN*GTUBE-STANDARD-ANTI-UBE-TEST-EMAIL*C.34X\r\n";
+    DovecotServer server("tool", "pw", {gtube, Mail(2), Mail(3)});
+    SpamdServer spamd;
+    const std::string port = std::to_string(server.port());
+    const auto list = [&](const std::string& lines) {
+        return Mbxpop({"--security", "none", "--port", port, "--trace", "--score", "--scorer",
+                       "spamc", "--spamd", spamd.address(), "--score-lines", lines, "127.0.0.1",
+                       "tool", "list"},
+                      "pw", {"LC_ALL=C.UTF-8", "XDG_DATA_HOME=" + (dir / "data").string()});
+    };
+    const Result first = list("3");
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_NE(first.err.find("mbxpop: 3 mail(s) sent to the scorer, 0 known\n"), std::string::npos)
+        << first.err;
+    EXPECT_NE(first.out.find("\tspam\t"), std::string::npos) << first.out;
+    const std::filesystem::path file =
+        dir / "data" / "Fenn-Labs" / "InboxPruner" / "Scores" / ("tool@127.0.0.1:" + port);
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    const Result second = list("3");
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_NE(second.err.find("mbxpop: 0 mail(s) sent to the scorer, 3 known\n"), std::string::npos)
+        << second.err;
+    EXPECT_EQ(second.out, first.out);
+
+    const Result other = list("0");
+    EXPECT_NE(other.err.find("mbxpop: 3 mail(s) sent to the scorer, 0 known\n"), std::string::npos)
+        << other.err;
+    EXPECT_EQ(other.out.find("\tspam\t"), std::string::npos) << "GTUBE is in the body";
+
+    std::ofstream(file, std::ios::trunc) << "inboxpruner scores 1\n"; // cut after its first line
+    const Result damaged = list("0");
+    EXPECT_EQ(damaged.status, 0) << damaged.err;
+    EXPECT_NE(damaged.err.find("mbxpop: the remembered spam scores are unusable, the mails are "
+                               "scored afresh: the file " +
+                               file.string() + " is damaged at line 2"),
+              std::string::npos)
+        << damaged.err;
+    EXPECT_NE(damaged.err.find("mbxpop: 3 mail(s) sent to the scorer, 0 known\n"),
+              std::string::npos);
+    const Result after = list("0");
+    EXPECT_EQ(after.err.find("unusable"), std::string::npos) << after.err;
+    EXPECT_NE(after.err.find("mbxpop: 0 mail(s) sent to the scorer, 3 known\n"), std::string::npos)
+        << after.err;
+    EXPECT_EQ(after.out, other.out);
     std::filesystem::remove_all(dir);
 }
 #endif
@@ -1150,3 +1218,62 @@ TEST(Mbxpop, UsesTheSecurityTheWindowRememberedForTheAccount) {
     std::filesystem::remove_all(dir);
 }
 #endif
+
+// list and prune take the headers of mails whose unique id the window's file knows from there;
+// --fresh and a damaged file read them all from the server, and every way lists the same rows.
+TEST(Mbxpop, ListsTheHeadersTheWindowRemembers) {
+    DovecotServer server("tool", "pw", {Mail(1), Mail(2), Mail(3)});
+    const std::string port = std::to_string(server.port());
+    const std::filesystem::path data =
+        std::filesystem::path(::testing::TempDir()) / ("memory-data-" + std::to_string(::getpid()));
+    const std::filesystem::path file =
+        data / "Fenn-Labs" / "InboxPruner" / "Headers" / ("tool@127.0.0.1:" + port);
+    const auto list = [&](std::vector<std::string> options) {
+        options.insert(options.end(), {"--trace", "--security", "none", "--port", port, "127.0.0.1",
+                                       "tool", "list"});
+        return Mbxpop(options, "pw", {"LC_ALL=C.UTF-8", "XDG_DATA_HOME=" + data.string()});
+    };
+    // Pipelined, one send may carry several commands.
+    const auto tops = [](const Result& r) {
+        int count = 0;
+        std::istringstream trace(r.err);
+        for (std::string line; std::getline(trace, line);)
+            for (size_t at = line.find("TOP ");
+                 line.starts_with("sent ") && at != std::string::npos;
+                 at = line.find("TOP ", at + 1))
+                ++count;
+        return count;
+    };
+    const Result first = list({});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(tops(first), 3);
+    ASSERT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const Result second = list({});
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(tops(second), 0);
+    EXPECT_EQ(second.out, first.out);
+
+    server.AddMails({Mail(4)});
+    const Result added = list({});
+    EXPECT_EQ(tops(added), 1);
+    const Result fresh = list({"--fresh"});
+    EXPECT_EQ(tops(fresh), 4);
+    EXPECT_EQ(added.out, fresh.out);
+    EXPECT_EQ(std::count(fresh.out.begin(), fresh.out.end(), '\n'), 4);
+
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << "damaged";
+    const Result damaged = list({});
+    EXPECT_EQ(damaged.status, 0) << damaged.err;
+    EXPECT_EQ(tops(damaged), 4);
+    EXPECT_EQ(damaged.out, fresh.out);
+    EXPECT_NE(damaged.err.find("mbxpop: the remembered headers " + file.string()),
+              std::string::npos)
+        << damaged.err;
+    // Replaced: the next listing takes every header from it again, and says nothing.
+    const Result after = list({});
+    EXPECT_EQ(tops(after), 0);
+    EXPECT_EQ(after.err.find("remembered headers"), std::string::npos);
+    std::filesystem::remove_all(data);
+}

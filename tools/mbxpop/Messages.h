@@ -72,6 +72,20 @@ inline constexpr TText NoSuchId{"keine e-mail mit der Kennung ", "no mail with t
 inline constexpr TText NoIds{"der Server nennt keine Kennungen (UIDL): nichts gelöscht",
                              "the server gives no unique ids (UIDL): nothing deleted"};
 
+// The remembered headers: the file, then why, come between the two.
+inline constexpr TText MemoryUnusable{"die gemerkten Kopfzeilen ", "the remembered headers "};
+inline constexpr TText MemoryUnusableEnd{" sind nicht brauchbar; alle werden vom Server gelesen",
+                                         " cannot be used; all are read from the server"};
+inline constexpr TText MemoryNotSaved{"die Kopfzeilen können nicht gemerkt werden: ",
+                                      "the headers cannot be remembered: "};
+// list --score: the remembered scores (the file's problem follows).
+inline constexpr TText ScoresUnusable{"die gemerkten Spam-Bewertungen sind nicht brauchbar, die "
+                                      "Mails werden neu bewertet: ",
+                                      "the remembered spam scores are unusable, the mails are "
+                                      "scored afresh: "};
+inline constexpr TText ScoresNotSaved{"die Spam-Bewertungen können nicht gemerkt werden: ",
+                                      "the spam scores cannot be remembered: "};
+
 } // namespace mbxpop_texts
 
 // The reason, then the layer's text in brackets (escaped, EscapedLine.h), on one line; `seconds`

@@ -4,3 +4,7 @@
 std::optional<std::string> WindowDataFolder() {
     return std::nullopt;
 }
+
+bool WindowHeaderTextsAsSent() {
+    return false;
+}

@@ -7,3 +7,7 @@ std::optional<TWindowScorerError> TakeWindowScorer(TScoreOptions&, bool) {
                                   "and cannot read its setting)",
                               true};
 }
+
+std::optional<std::string> WindowScoreMemoryFile(const std::string&, const std::string&, int) {
+    return std::nullopt;
+}

@@ -12,6 +12,7 @@
 #include "HeaderFields.h"
 #include "IdleSession.h"
 #include "MarkedMails.h"
+#include "MemoryListing.h"
 #include "Messages.h"
 #include "RelativeAges.h"
 #include "RuleError.h"
@@ -115,8 +116,8 @@ int LoadPrune(const TPruneRequest& request, const std::string& host, const std::
     return 0;
 }
 
-void TPrune::Run(TMbxPOP& pop, TDeletion& deletion, std::ostream& out, std::ostream& err,
-                 bool german, const std::function<bool()>& connectAgain) const {
+void TPrune::Run(TMbxPOP& pop, TDeletion& deletion, bool fresh, std::ostream& out,
+                 std::ostream& err, bool german, const std::function<bool()>& connectAgain) const {
     pop.Stat();
     if (!pop.Connected())
         return;
@@ -136,15 +137,7 @@ void TPrune::Run(TMbxPOP& pop, TDeletion& deletion, std::ostream& out, std::ostr
             listed.push_back({n, octets, id, header});
         bytes += octets;
     };
-    // The ids, as the window asks them: only from a server whose CAPA lists UIDL.
-    const bool withIds = pop.Capabilities().Known && pop.Capabilities().Uidl;
-    const auto end = withIds
-                         ? pop.ListMailsWithIds(pop.MessageCount(), row, {})
-                         : pop.ListMails(pop.MessageCount(),
-                                         [&](TMsgNumber n, const std::string& header,
-                                             const std::string& size) { row(n, header, size, {}); },
-                                         {});
-    if (end != TMbxPOP::TPassEnd::Complete)
+    if (ListWithMemory(pop, fresh, false, row, err, german) != TMbxPOP::TPassEnd::Complete)
         return;
     out.flush();
     const auto counted = [](size_t mails, uint64_t octets) {

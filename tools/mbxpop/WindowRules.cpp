@@ -1,5 +1,7 @@
 #include "WindowRules.h"
 
+#include "SettingsStore.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QStandardPaths>
@@ -10,4 +12,9 @@ std::optional<std::string> WindowDataFolder() {
     QCoreApplication::setApplicationName(QStringLiteral("InboxPruner"));
     return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
         .toStdString();
+}
+
+bool WindowHeaderTextsAsSent() {
+    const TSettingsStore store;
+    return store.ReadInteger(QStringLiteral("HeaderTextsAsSent"), 0) != 0;
 }

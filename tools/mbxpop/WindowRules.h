@@ -10,6 +10,8 @@
 
 // The window's data folder; none in an mbxpop built without the window (INBOX_GUI=OFF).
 std::optional<std::string> WindowDataFolder();
+// The window lists "Header texts as the server sent them"; false without the window.
+bool WindowHeaderTextsAsSent();
 
 inline constexpr const char* kNoWindowRules =
     "prune needs --rules FILE (this mbxpop is built without the window, INBOX_GUI=OFF, and "

@@ -1,8 +1,13 @@
 #include "WindowScorer.h"
 
+#include <QFile>
+#include <QString>
+
+#include "AccountFile.h"
 #include "Messages.h"
 #include "SettingsStore.h"
 #include "SpamSetting.h"
+#include "WindowRules.h"
 
 std::optional<TWindowScorerError> TakeWindowScorer(TScoreOptions& o, bool german) {
     const TSettingsStore store;
@@ -27,4 +32,15 @@ std::optional<TWindowScorerError> TakeWindowScorer(TScoreOptions& o, bool german
     if (!o.BodyLines)
         o.BodyLines = static_cast<uint32_t>(setting.BodyLines);
     return std::nullopt;
+}
+
+std::optional<std::string> WindowScoreMemoryFile(const std::string& user, const std::string& host,
+                                                 int port) {
+    const std::optional<std::string> folder = WindowDataFolder();
+    if (!folder)
+        return std::nullopt;
+    // The window holds the name as Latin-1 text (FromBytes) and stores it in the file system's
+    // encoding: an 8-bit user name is the same file for both only so.
+    return *folder + "/Scores/" +
+           QFile::encodeName(QString::fromLatin1(AccountFileName(user, host, port))).toStdString();
 }

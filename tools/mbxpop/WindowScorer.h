@@ -17,3 +17,9 @@ struct TWindowScorerError {
 // time-out) from the window's setting; --spamd, --rspamd, --wordlist and --score-lines win over
 // the setting's parts. An error when no scorer is set, or the settings cannot be read.
 std::optional<TWindowScorerError> TakeWindowScorer(TScoreOptions& o, bool german);
+
+// The window's file of spam scores remembered for the account (its data folder's
+// Scores/<account>, the account named as the window names it); none in an mbxpop built without
+// the window.
+std::optional<std::string> WindowScoreMemoryFile(const std::string& user, const std::string& host,
+                                                 int port);

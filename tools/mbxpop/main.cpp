@@ -1,5 +1,5 @@
 // mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
-//        [--no-pipelining] [--timeout SECONDS] [--auth password|xoauth2|oauthbearer]
+//        [--no-pipelining] [--fresh] [--timeout SECONDS] [--auth password|xoauth2|oauthbearer]
 //        [--token-command CMD] [--score [--scorer NAME] ...] HOST USER COMMAND [ARGS...]
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
 // retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
@@ -42,6 +42,7 @@
 #include "MarkedMails.h"
 #include "MbxMIME.h"
 #include "MbxPOP3.h"
+#include "MemoryListing.h"
 #include "MessageJson.h"
 #include "Messages.h"
 #include "Prune.h"
@@ -67,7 +68,7 @@ volatile std::sig_atomic_t interrupted = 0;
 
 const char* const kUsage =
     "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
-    "              [--retr] [--no-pipelining] [--timeout SECONDS]\n"
+    "              [--retr] [--no-pipelining] [--fresh] [--timeout SECONDS]\n"
     "              [--auth password|xoauth2|oauthbearer]\n"
     "              [--token-command CMD] [--score [--scorer NAME] [--spamd HOST:PORT |\n"
     "              --rspamd HOST:PORT | --wordlist DIR] [--score-lines N]]\n"
@@ -94,6 +95,8 @@ const char* const kUsage =
     "  --trace           every command, answer and event on stderr, the password masked\n"
     "  --retr            fetch a whole mail with RETR instead of TOP\n"
     "  --no-pipelining   one command at a time\n"
+    "  --fresh           (list, prune) every header from the server; otherwise those of mails\n"
+    "                    the window's remembered headers know by unique id come from there\n"
     "  --timeout SECONDS how long the server may stay silent before an answer (default 60);\n"
     "                    a server removing many mails at QUIT may need longer\n"
     "  --auth METHOD     password (default: USER and PASS), or an OAuth2 access token with\n"
@@ -110,6 +113,7 @@ struct Options {
     bool securityGiven = false;
     std::string caFile;
     bool trace = false;
+    bool fresh = false; // list, prune: every header from the server
     bool retr = false;
     bool pipelining = true;
     int timeoutSeconds = 0; // 0: the client's default
@@ -150,6 +154,8 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
         const std::string option = argv[i];
         if (option == "--trace") {
             o.trace = true;
+        } else if (option == "--fresh") {
+            o.fresh = true;
         } else if (option == "--retr") {
             o.retr = true;
         } else if (option == "--no-pipelining") {
@@ -311,20 +317,25 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
         if (pop.Connected())
             std::cout << pop.MessageCount() << ' ' << pop.MailboxSize() << '\n';
     } else if (o.command == "list" && o.score.Enabled) {
-        ListWithScores(pop, o.score, german, std::cout, std::cerr);
+        // The window's memory of scores for the account, on the port that worked.
+        const std::string memory =
+            WindowScoreMemoryFile(pop.UserId, pop.Host, pop.UsedPort()).value_or("");
+        ListWithScores(pop, o.score, memory, german, std::cout, std::cerr,
+                       o.trace ? &std::cerr : nullptr);
     } else if (o.command == "list") {
         pop.Stat();
         // The window's listing, pipelined unless --no-pipelining; the unique id last, if any.
         if (pop.Connected())
-            pop.ListMailsWithIds(pop.MessageCount(),
-                                 [](TMsgNumber n, const std::string& header,
-                                    const std::string& size, const std::string& id) {
-                                     std::cout << n << '\t' << size << '\t' << header.size();
-                                     if (!id.empty())
-                                         std::cout << '\t' << id;
-                                     std::cout << '\n';
-                                 },
-                                 {});
+            ListWithMemory(
+                pop, o.fresh, true,
+                [](TMsgNumber n, const std::string& header, const std::string& size,
+                   const std::string& id) {
+                    std::cout << n << '\t' << size << '\t' << header.size();
+                    if (!id.empty())
+                        std::cout << '\t' << id;
+                    std::cout << '\n';
+                },
+                std::cerr, german);
     } else if (o.command == "header") {
         std::string header;
         pop.GetMsgHeader(o.numbers[0], header);
@@ -343,7 +354,7 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
         if (pop.Connected())
             deletion.Run(pop, marked);
     } else if (o.command == "prune") {
-        prune->Run(pop, deletion, std::cout, std::cerr, german, connectAgain);
+        prune->Run(pop, deletion, o.fresh, std::cout, std::cerr, german, connectAgain);
     }
 }
 

@@ -78,6 +78,16 @@ inline void ScriptEndingSession(ScriptedServer& server, std::vector<int> mails, 
         }
         if (line == lastDele && ending == TQuitEnding::BeforeQuit)
             return "";
+        // The whole mailbox at once, as a listing from remembered headers asks.
+        if ((command == "LIST" || command == "UIDL") && words.size() == 1) {
+            std::string all = "+OK\r\n";
+            for (size_t i = 0; i < mails.size(); ++i)
+                all += std::to_string(i + 1) + " " +
+                       (command == "LIST" ? std::to_string(EndingMail(mails[i]).size())
+                                          : "id-" + std::to_string(mails[i])) +
+                       "\r\n";
+            return all + ".\r\n";
+        }
         const size_t n = words.size() > 1 ? std::stoul(words[1]) : 0;
         if (n < 1 || n > mails.size())
             return "-ERR no such mail\r\n";

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Component.h"
+#include "HeaderMemory.h"
+
+#include <QObject>
+
+#include <optional>
+#include <string>
+
+class QAction;
+class TFrame;
+
+// The headers of an account's mails remembered by unique id from one listing to the next, so
+// that a listing asks the server only for the headers of mails it has not seen. The rows are
+// built from the remembered bytes exactly as from fetched ones. A server without unique ids,
+// or "Header texts as the server sent them" changed since, lists as it always did; the menu
+// entry connects and reads every header afresh.
+class TRememberedListing : public QObject, public TComponent {
+public:
+    explicit TRememberedListing(TFrame& frame);
+
+    void LanguageChanged(bool germanUI) override;
+    void StateChanged(int state) override;
+    void ListingBegins(const TListingStart& start) override;
+    const TMbxPOP::TRemembered* RememberedHeaders() override;
+    void MailArrived(int number, std::string& listed) override;
+    void MailListed(const TListedMail& mail, TMailAnswer& answer) override;
+    void ListingEnded(bool complete) override;
+
+    QAction* ListAfresh;
+
+private:
+    // What decides the bytes of a listed row: a file kept under another key is not used.
+    std::string Key() const;
+    std::string File() const;
+
+    TFrame& frame_;
+    std::optional<THeaderMemory> memory_;
+    TMbxPOP::TRemembered remembered_;
+    std::string arrived_;  // the last answer as it came, before a component took from it
+    bool listing_ = false; // a full listing with ids is noted
+    bool afresh_ = false;  // the next listing asks for every header
+};
