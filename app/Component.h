@@ -52,6 +52,9 @@ public:
     virtual void Progress(TMsgNumber last, const TDeletionProgress& progress) = 0;
     // Copies were kept of this many mails whose DELE the server took.
     virtual void CopiesKept(std::size_t copies) = 0;
+    // The number mail n of this session was listed with: they differ when the session is not
+    // the listing's (Delete reconnected after the server dropped it).
+    virtual TMsgNumber ListedNumberOf(TMsgNumber n) const { return n; }
     // The connection was dropped on purpose (Cancel): nothing more is to be done.
     virtual bool Aborted() const = 0;
     // QUIT, the rows of the deleted mails and the status: true when the server took QUIT.

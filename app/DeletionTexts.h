@@ -35,4 +35,24 @@ inline constexpr TText UnconfirmedNotNoted{
     "\rDie Kennungen dieser e-mail(s) können nicht gespeichert werden: %1",
     "\rThe ids of these e-mail(s) cannot be saved: %1"};
 
+// Delete found the listing's session ended by the server: a new one for the marked mails.
+inline constexpr TText ConnectingAgain{
+    "\rDer Server hatte die Verbindung getrennt; neue Verbindung zum Löschen …",
+    "\rThe server had ended the session; connecting again to delete …"};
+inline constexpr TText NotConnectedAgain{
+    "\rKeine neue Verbindung: nichts wurde gelöscht, die Liste und ihre Markierungen bleiben.",
+    "\rNo new session: nothing was deleted; the list and its marks stay."};
+// %1 marked mails deleted (in place of the line that all were).
+inline constexpr TText SomeDeleted{"\r%1 der markierten e-mail(s) wurden gelöscht.",
+                                   "\r%1 of the marked e-mail(s) were deleted."};
+// %1 marked mails no longer on the server.
+inline constexpr TText GoneAlready{
+    "\r%1 der markierten e-mail(s) waren schon nicht mehr auf dem Server.",
+    "\r%1 of the marked e-mail(s) had gone from the server already."};
+inline constexpr TText ChangedNotDeleted{
+    "\rNicht gelöscht, weil unter ihrer Nummer jetzt eine andere e-mail liegt:",
+    "\rNot deleted, since another e-mail has its number now:"};
+// %1 the listed number, %2 the sender, %3 the subject.
+inline constexpr TText ChangedMail{"\r     Mail %1: %2 – %3", "\r     Mail %1: %2 – %3"};
+
 } // namespace DeletionTexts

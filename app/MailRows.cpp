@@ -19,6 +19,18 @@ constexpr int NumberRole = TMultiListSortKeyRole + 0;
 constexpr int OctetsRole = TMultiListSortKeyRole + 1;
 constexpr int DateRole = TMultiListSortKeyRole + 2;
 constexpr int NewRole = TMultiListSortKeyRole + NewColumn;
+// Below the sort keys: the id sorts nothing.
+constexpr int IdRole = TMultiListSortKeyRole - 1;
+// Mail n's entry of kept headers, without its "|"; empty for none.
+std::string_view HeaderIn(const std::vector<std::string>& headers, int number) {
+    if (number < 1 || number > static_cast<int>(headers.size()))
+        return {};
+    std::string_view header = headers[static_cast<std::size_t>(number - 1)];
+    if (!header.empty() && header.back() == '|')
+        header.remove_suffix(1);
+    return header;
+}
+
 // Room for the cell's indent and a little air on both sides of the number.
 constexpr int NumberColumnPadding = 10;
 
@@ -61,6 +73,8 @@ void SetRowData(QListWidgetItem& row, const TMailRowData& data) {
         row.setData(NewRole, data.New ? 1 : 0);
     if (!data.SeenTip.isEmpty())
         SetRowTip(row, TRowTip::Seen, data.SeenTip);
+    if (!data.Id.empty())
+        row.setData(IdRole, QByteArray::fromStdString(data.Id));
 }
 
 void TMailRowBatch::Add(const QString& text, const TMailRowData& data,
@@ -149,6 +163,10 @@ long long OctetsOf(const QListWidgetItem& row) {
     return octets.isValid() ? octets.toLongLong() : -1;
 }
 
+std::string IdOf(const QListWidgetItem& row) {
+    return row.data(IdRole).toByteArray().toStdString();
+}
+
 bool IsNewRow(const QListWidgetItem& row) {
     return row.data(NewRole).toInt() == 1;
 }
@@ -192,13 +210,18 @@ void TMailRows::KeepHeaders(std::size_t count) {
         headers_.resize(count);
 }
 
+void TMailRows::SetHeadersAside() {
+    if (!headers_.empty())
+        aside_ = std::move(headers_);
+    headers_.clear();
+}
+
+std::string_view TMailRows::ListedHeaderOf(int number) const {
+    return HeaderIn(headers_.empty() ? aside_ : headers_, number);
+}
+
 std::string_view TMailRows::HeaderOf(int number) const {
-    if (number < 1 || number > static_cast<int>(headers_.size()))
-        return {};
-    std::string_view header = headers_[static_cast<std::size_t>(number - 1)];
-    if (!header.empty() && header.back() == '|')
-        header.remove_suffix(1);
-    return header;
+    return HeaderIn(headers_, number);
 }
 
 int TMailRows::Count() const {
@@ -211,6 +234,10 @@ int TMailRows::NumberAt(int row) const {
 
 long long TMailRows::OctetsAt(int row) const {
     return OctetsOf(*list_.item(row));
+}
+
+std::string TMailRows::IdAt(int row) const {
+    return IdOf(*list_.item(row));
 }
 
 bool TMailRows::MarkedAt(int row) const {

@@ -32,6 +32,8 @@ struct TMailRowData {
     std::int64_t SeenSince = 0;
     bool New = false;
     QString SeenTip; // the tooltip's line of when it was first listed; empty for none
+    // The server's unique id of the mail; empty when it gave none.
+    std::string Id;
 };
 // `header`: the header text the row is made from (empty: no date).
 TMailRowData MailRowData(int number, long long octets, const std::string& header);
@@ -62,6 +64,8 @@ int MessageNumberOf(const QListWidgetItem& row);
 int CurrentMessageNumber(const TMultiList& list);
 // -1 when unknown.
 long long OctetsOf(const QListWidgetItem& row);
+// The mail's unique id; empty when the server gave none.
+std::string IdOf(const QListWidgetItem& row);
 // Marked as new since the last complete listing.
 bool IsNewRow(const QListWidgetItem& row);
 // False when the row has no date.
@@ -105,7 +109,16 @@ public:
 
     // One header text per listed mail, each ending with "|"; entry n - 1 belongs to mail n.
     const std::vector<std::string>& Headers() const { return headers_; }
-    void ClearHeaders() { headers_.clear(); }
+    // A connect begins: no header is kept, not even aside.
+    void ClearHeaders() {
+        headers_.clear();
+        aside_.clear();
+    }
+    // The session ended: Headers() is empty, but the headers stay aside while the rows do, so
+    // that a later session can tell whether a listed mail is still at its number.
+    void SetHeadersAside();
+    // The header mail n was listed with, in this session or aside; empty for none.
+    std::string_view ListedHeaderOf(int number) const;
     void AddHeader(std::string header) { headers_.push_back(std::move(header)); }
     // Drops the headers after the first count.
     void KeepHeaders(std::size_t count);
@@ -115,6 +128,7 @@ public:
     int Count() const;
     int NumberAt(int row) const;
     long long OctetsAt(int row) const; // -1 when unknown
+    std::string IdAt(int row) const;   // empty when unknown
     bool MarkedAt(int row) const;
     bool NewAt(int row) const;
     // The rows of these mails, in list order.
@@ -142,4 +156,5 @@ public:
 private:
     TMultiList& list_;
     std::vector<std::string> headers_;
+    std::vector<std::string> aside_; // of the listing whose session ended
 };

@@ -111,12 +111,16 @@ bool TCopiesOfDeleted::DeleteMails(const std::vector<TMsgNumber>& numbers, TDele
     TMbxPOP& pop3 = frame_.Session();
     const TMailRows& rows = frame_.Rows();
     TKeptCopyPass pass(QFile::encodeName(KeptCopiesFolder(frame_.AccountFolder())).toStdString());
-    // Each row's size, looked up once: thousands of marked mails are usual.
+    // Each row's size, looked up once: thousands of marked mails are usual. The rows carry the
+    // numbers of the listing, which a later session may have shifted.
+    std::vector<int> listedNumbers;
+    for (const TMsgNumber n : numbers)
+        listedNumbers.push_back(static_cast<int>(run.ListedNumberOf(n)));
     std::unordered_map<TMsgNumber, long long> listed;
-    for (const int row : rows.RowsOf(std::vector<int>(numbers.begin(), numbers.end())))
+    for (const int row : rows.RowsOf(listedNumbers))
         listed.emplace(static_cast<TMsgNumber>(rows.NumberAt(row)), rows.OctetsAt(row));
     const auto octetsOf = [&](TMsgNumber n) {
-        const auto found = listed.find(n);
+        const auto found = listed.find(run.ListedNumberOf(n));
         return found == listed.end() ? -1LL : found->second;
     };
     std::vector<TMbxPOP::TMarkedMail> marked;
@@ -164,7 +168,7 @@ bool TCopiesOfDeleted::DeleteMails(const std::vector<TMsgNumber>& numbers, TDele
     frame_.StatusAppendText(CopyTexts::NotDeleted);
     for (const auto& failure : pass.Failures())
         frame_.StatusAppend(Tr(CopyTexts::NotDeletedMail, frame_.GermanUI())
-                                .arg(failure.Number)
+                                .arg(run.ListedNumberOf(failure.Number))
                                 .arg(QString::fromLocal8Bit(failure.Why.c_str())));
     if (gone)
         frame_.StatusAppendText(Texts::Terminated);

@@ -208,9 +208,9 @@ bool TForm1::mail_listKeyDown(int key) {
     }
     if (key != Qt::Key_Delete)
         return false;
-    // Only in the listed state: during a listing the session is open too, and a deletion
+    // Never while a command runs: during a listing the session is open too, and a deletion
     // then would interleave with the listing's commands.
-    if (pop3.Connected() && ControlState() == StateListed && !CommandRunning())
+    if (DeleteAtHand() && !CommandRunning())
         BtnDeleteClick();
     return true;
 }

@@ -106,12 +106,13 @@ void TForm1::Recover(int stateIfConnected) {
         btn_aktivieren(StateListed);
         return;
     }
+    SessionLost = !pop3.Connected();
     try {
         pop3.Quit();
     } catch (...) {
         // The failure on its way to the user says what went wrong; a second one adds nothing.
     }
-    FRows->ClearHeaders();
+    FRows->SetHeadersAside();
     btn_aktivieren(StateIdle);
     SetFocusByRule();
 }
@@ -125,10 +126,13 @@ void TForm1::btn_aktivieren(int State) {
          {static_cast<QObject*>(Tools.BtnConnect), static_cast<QObject*>(Menus.Datei_C)})
         control->setProperty("enabled", idle);
     for (QObject* control : std::initializer_list<QObject*>{
-             Tools.BtnDisconnect, Menus.Datei_D, Tools.BtnDelete, Menus.Datei_L, Tools.BtnMark,
-             Menus.Datei_M, Tools.btn_header, Menus.men_header_anzeigen, Tools.btn_mail,
-             Menus.men_email_anzeigen})
+             Tools.BtnDisconnect, Menus.Datei_D, Tools.BtnMark, Menus.Datei_M, Tools.btn_header,
+             Menus.men_header_anzeigen, Tools.btn_mail, Menus.men_email_anzeigen})
         control->setProperty("enabled", listed);
+    // The rows of a session that ended without QUIT can still be deleted: Delete connects again.
+    for (QObject* control :
+         {static_cast<QObject*>(Tools.BtnDelete), static_cast<QObject*>(Menus.Datei_L)})
+        control->setProperty("enabled", listed || (idle && SessionLost && FRows->Count() > 0));
     for (QObject* control : std::initializer_list<QObject*>{Tools.BtnInfo, Menus.help_I,
                                                             Tools.BtnClose, Menus.Datei_Close})
         control->setProperty("enabled", !busy);

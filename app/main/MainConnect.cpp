@@ -20,6 +20,8 @@ public:
     void ShowListInPlaceOfIntroduction();
     // The exchange of a connect: the components sign in, then connect and list.
     void SignInAndList();
+    // The same account again, signed in as before, up to STAT (TForm1::ConnectAgain).
+    bool ConnectAgain();
 
 private:
     void ConnectAndList();
@@ -45,6 +47,7 @@ void TForm1::BtnConnectClick() {
         return;
     TCommandScope scope(*this, StateIdle);
     MailCount = 0;
+    SessionLost = false;
     FRows->ClearHeaders();
     StatusClear();
     for (int panel = 0; panel < static_cast<int>(Bottom.StatusPanels.size()); ++panel)
@@ -98,6 +101,45 @@ void TWindowConnect::SignInAndList() {
     form_.StatusAppendText(Texts::Terminated);
     form_.ShowCancelButton(false);
     form_.QuitSession();
+}
+
+bool TForm1::ConnectAgain() {
+    return TWindowConnect(*this).ConnectAgain();
+}
+
+bool TWindowConnect::ConnectAgain() {
+    TMbxPOP& pop3 = form_.pop3;
+    // What worked the last time, so that no question of security comes up again (after a
+    // failed attempt nothing worked: what was tried stays); the components sign in as they did
+    // (a provider's token refreshed where it must be).
+    if (pop3.UsedPort() != 0) {
+        pop3.Security = pop3.UsedSecurity();
+        pop3.Port = std::to_string(pop3.UsedPort());
+    }
+    if (form_.PasswordNeeded())
+        pop3.UserPasswd = ToBytes(form_.Login.Password->text());
+    if (!form_.Parts.All([](TComponent& part) { return part.SignIn(); }))
+        return false;
+    try {
+        pop3.Connect();
+    } catch (const ESocketError& failure) {
+        if (!form_.Aborted())
+            ReportConnectFailure(form_, failure.Cause, failure.what(), pop3.ReceiveTimeout);
+        return false;
+    }
+    if (form_.Aborted())
+        return false;
+    if (pop3.Failed()) {
+        ReportOpenFailure();
+        return false;
+    }
+    form_.Parts.ForEach([](TComponent& part) { part.Opened(); });
+    // A refusal is in the status already; the account was recorded at the first login.
+    if (!pop3.Login()) {
+        form_.Parts.ForEach([](TComponent& part) { part.LoginRefused(); });
+        return false;
+    }
+    return pop3.Stat();
 }
 
 void TWindowConnect::ConnectAndList() {

@@ -2,10 +2,12 @@
 #include "ByteText.h"
 #include "DeleteConfirmation.h"
 #include "DeletionTexts.h"
+#include "IdleSession.h"
 #include "KeptCopyPass.h"
 #include "ListColumns.h"
 #include "MailRows.h"
 #include "Main.h"
+#include "MainDeletion.h"
 #include "MainErrors.h"
 #include "MultiLst.h"
 
@@ -15,38 +17,15 @@
 #include <cctype>
 #include <vector>
 
-// A deletion the window runs: its DELEs (or a component's, keeping copies first), their
-// progress, QUIT and what it tells of the outcome. The mails whose DELE the server took are
-// noted, so that an unconfirmed QUIT can name them.
-class TWindowDeletion : public TDeletionRun {
-public:
-    explicit TWindowDeletion(TForm1& form) : form_(form) {}
-    // DELE for the numbers, from the highest down, then QUIT.
-    void Run(const std::vector<TMsgNumber>& numbers, const TMarkedMails& marked);
-    // No +OK to QUIT: once QUIT went out, outcome unknown, copies kept; before, none deleted.
-    void TellEnd();
-
-    void Accepted(TMsgNumber n) override { accepted_.push_back(n); }
-    // The progress bar and panel: the copies fetched, then the DELEs taken (the last: mail n).
-    void Progress(TMsgNumber n, const TDeletionProgress& progress) override;
-    void CopiesKept(std::size_t copies) override { copies_ = copies; }
-    bool Aborted() const override { return form_.Aborted(); }
-    // QUIT, the rows and panels; true when the server took QUIT, so the mails are gone.
-    bool Finish(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber>& numbers,
-                const TMarkedMails& marked) override;
-
-private:
-    // The rows of the mails the server has just removed, whatever is marked now.
-    void RemoveRows(const std::vector<TMsgNumber>& deleted);
-
-    TForm1& form_;
-    std::vector<TMsgNumber> accepted_;
-    std::size_t copies_ = 0;
-};
+bool TForm1::DeleteAtHand() const {
+    return ControlState() == StateListed ||
+           (ControlState() == StateIdle && SessionLost && FRows->Count() > 0);
+}
 
 void TForm1::BtnDeleteClick() {
-    if (ControlState() != StateListed)
+    if (!DeleteAtHand())
         return;
+    const int state = ControlState();
     TMarkedMails marked = MarkedMails(*mail_list);
     Parts.ForEach([&](TComponent& part) { part.CountMarked(marked); });
     if (marked.Count == 0) {
@@ -61,8 +40,7 @@ void TForm1::BtnDeleteClick() {
         if (!more.isEmpty())
             note += (note.isEmpty() ? QString() : QStringLiteral("\n")) + more;
     });
-    if (!ConfirmDeletion(this, marked, GermanUI(), note) || ControlState() != StateListed ||
-        !pop3.Connected())
+    if (!ConfirmDeletion(this, marked, GermanUI(), note) || ControlState() != state)
         return;
 
     TCommandScope scope(*this, StateIdle);
@@ -74,7 +52,17 @@ void TForm1::BtnDeleteClick() {
     // From the highest number down, as the rows were once visited from the last one up.
     std::sort(numbers.rbegin(), numbers.rend());
     TWindowDeletion deletion(*this);
-    const TCommandOutcome outcome = RunExchange([&] { deletion.Run(numbers, marked); });
+    TCommandOutcome outcome;
+    // A session the server gave up while the user was marking is found before any DELE.
+    const bool alive = IdleSessionAlive(pop3);
+    if (alive)
+        outcome = RunExchange([&] { deletion.Run(numbers, marked); });
+    // The connection lost before the server took any DELE (and so before QUIT): once more in
+    // a new session. A refusal is the server's answer, not a loss: it is not asked again.
+    const bool again =
+        !alive || (outcome.IsFailed() && outcome.Transport && deletion.NothingDone());
+    if (again)
+        outcome = RunExchange([&] { DeleteInNewSession(numbers, deletion); });
     if (outcome.IsCancelled()) {
         EndCancelled();
         deletion.TellEnd();
@@ -103,8 +91,9 @@ bool TForm1::QuitSession() {
     Bottom.ProgressBar->hide();
     Bottom.ProgressBar->setValue(0);
     btn_aktivieren(StateBusy);
+    SessionLost = !pop3.Connected();
     const bool taken = pop3.Quit();
-    FRows->ClearHeaders();
+    FRows->SetHeadersAside();
     btn_aktivieren(StateIdle);
     SetFocusByRule();
     return taken;
@@ -122,6 +111,36 @@ void TWindowDeletion::Run(const std::vector<TMsgNumber>& numbers, const TMarkedM
         Progress(n, done);
     });
     Finish(end, numbers, marked);
+}
+
+bool TWindowDeletion::NothingDone() const {
+    return accepted_.empty() && form_.pop3.QuitState() == TMbxPOP::TQuitState::NotSent;
+}
+
+bool TWindowDeletion::Aborted() const {
+    return form_.Aborted();
+}
+
+void TWindowDeletion::FoundAgain(const TMarksNow& now) {
+    foundAgain_ = true;
+    listedOf_.clear();
+    for (const TMarksNow::TFound& mail : now.Found)
+        listedOf_.emplace(mail.Now, mail.Listed);
+}
+
+TMsgNumber TWindowDeletion::ListedNumberOf(TMsgNumber n) const {
+    if (!foundAgain_)
+        return n;
+    const auto listed = listedOf_.find(n);
+    return listed == listedOf_.end() ? 0 : listed->second;
+}
+
+std::vector<TMsgNumber> TWindowDeletion::Listed(const std::vector<TMsgNumber>& numbers) const {
+    std::vector<TMsgNumber> listed;
+    listed.reserve(numbers.size());
+    for (const TMsgNumber n : numbers)
+        listed.push_back(ListedNumberOf(n));
+    return listed;
 }
 
 void TWindowDeletion::Progress(TMsgNumber n, const TDeletionProgress& progress) {
@@ -147,7 +166,8 @@ void TWindowDeletion::Progress(TMsgNumber n, const TDeletionProgress& progress) 
     }
     form_.Bottom.ProgressBar->setValue(percent(progress.Deleted, progress.ToDelete));
     if (n != 0)
-        form_.SetPanelText(2, Tr(Texts::DeletingMail, form_.GermanUI()) + QString::number(n) +
+        form_.SetPanelText(2, Tr(Texts::DeletingMail, form_.GermanUI()) +
+                                  QString::number(ListedNumberOf(n)) +
                                   Tr(DeletionTexts::DeletingProgress, form_.GermanUI())
                                       .arg(progress.Deleted)
                                       .arg(progress.ToDelete));
@@ -197,8 +217,9 @@ bool TWindowDeletion::Finish(TMbxPOP::TPassEnd end, const std::vector<TMsgNumber
         form_.ShowMarkedSummary();
         return false;
     }
-    RemoveRows(numbers);
-    form_.Parts.ForEach([&](TComponent& part) { part.RowsRemoved(numbers); });
+    const std::vector<TMsgNumber> listed = Listed(numbers);
+    RemoveRows(listed);
+    form_.Parts.ForEach([&](TComponent& part) { part.RowsRemoved(listed); });
     form_.MailCount -= marked.Count;
     form_.SetPanelText(0, QString::number(form_.MailCount) + QStringLiteral(" Mails"));
     long long size = 0;

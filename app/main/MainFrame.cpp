@@ -13,6 +13,7 @@
 #include "OAuth2SignIn.h"
 #include "RememberedListing.h"
 #include "RememberedPasswords.h"
+#include "RowIds.h"
 #include "RulesOnListing.h"
 #include "SenderListEntries.h"
 #include "SpamScores.h"
@@ -42,6 +43,7 @@ void TForm1::MakeComponents() {
     Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
     Parts.Add(std::make_unique<TFind>(*this, marks, alike));
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
+    Parts.Add(std::make_unique<TRowIds>());
     // Its entry is the last of the Server menu's before the end.
     Parts.Add(std::make_unique<TOAuth2SignIn>(*this, passwords));
 }

@@ -218,6 +218,116 @@ TEST(Mbxpop, ReadsTheMailboxAndDeletesInTheOrderGiven) {
     EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{2}));
 }
 
+TEST(Mbxpop, DeletesByUniqueIdAndNamesTheIdsNotThere) {
+    SKIP_WITHOUT_DOVECOT();
+    DovecotServer server("tool", "pw", {Mail(1), Mail(2), Mail(3), Mail(4)});
+    const std::string port = std::to_string(server.port());
+    const std::vector<std::string> session{"--security", "none",      "--port",
+                                           port,         "127.0.0.1", "tool"};
+    const auto run = [&](std::vector<std::string> command) {
+        std::vector<std::string> args = session;
+        args.insert(args.end(), command.begin(), command.end());
+        return Mbxpop(args, "pw");
+    };
+    // Each mail's id, by its number.
+    const Result list = run({"list"});
+    ASSERT_EQ(list.status, 0) << list.err;
+    std::vector<std::string> idOf{""};
+    std::istringstream rows(list.out);
+    for (std::string line; std::getline(rows, line);)
+        idOf.push_back(line.substr(line.rfind('\t') + 1));
+    ASSERT_EQ(idOf.size(), 5u) << list.out;
+
+    // Mail 1 goes first: the others shift down a number, their ids stay.
+    const Result first = run({"delete", "1"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    const Result byId = run({"delete", "--uid", idOf[4], "no-such-id", idOf[2]});
+    EXPECT_EQ(byId.status, 2) << byId.err;
+    EXPECT_EQ(byId.out, "3\t" + std::to_string(Mail(4).size()) +
+                            "\ts4@example.org\ttool 4\n"
+                            "1\t" +
+                            std::to_string(Mail(2).size()) + "\ts2@example.org\ttool 2\n");
+    EXPECT_EQ(byId.err, "mbxpop: no mail with the unique id no-such-id\n");
+    EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{3}));
+
+    const Result misuse = run({"delete", "--uid"});
+    EXPECT_EQ(misuse.status, 64) << misuse.err;
+    const Result hostile = run({"delete", "--uid", "a\x01b"});
+    EXPECT_EQ(hostile.status, 64) << hostile.err;
+}
+
+namespace {
+
+// The scripted mailbox of EndingMail(m) for each m in mails, ids "id-m", answering the whole
+// mailbox's UIDL and LIST too; one command at a time.
+std::function<std::string(const std::string&)> IndexedMailbox(std::vector<int> mails) {
+    return [mails](const std::string& line) -> std::string {
+        if (line == "CAPA")
+            return "+OK\r\nTOP\r\nUIDL\r\nUSER\r\n.\r\n";
+        if (line == "UIDL" || line == "LIST") {
+            std::string answer = "+OK\r\n";
+            for (size_t n = 1; n <= mails.size(); ++n)
+                answer += std::to_string(n) + " " +
+                          (line == "UIDL" ? "id-" + std::to_string(mails[n - 1])
+                                          : std::to_string(EndingMail(mails[n - 1]).size())) +
+                          "\r\n";
+            return answer + ".\r\n";
+        }
+        if (line == "STAT")
+            return "+OK " + std::to_string(mails.size()) + " 999\r\n";
+        if (line.starts_with("TOP ") || line.starts_with("list ") || line.starts_with("UIDL ")) {
+            const size_t n = std::strtoul(line.c_str() + line.find(' ') + 1, nullptr, 10);
+            if (n < 1 || n > mails.size())
+                return "-ERR no such mail\r\n";
+            const std::string mail = EndingMail(mails[n - 1]);
+            if (line[0] == 'T')
+                return "+OK\r\n" + mail.substr(0, mail.find("\r\n\r\n") + 4) + ".\r\n";
+            return "+OK " + std::to_string(n) + " " +
+                   (line[0] == 'l' ? std::to_string(mail.size())
+                                   : "id-" + std::to_string(mails[n - 1])) +
+                   "\r\n";
+        }
+        return "+OK\r\n"; // USER, PASS, DELE, QUIT
+    };
+}
+
+} // namespace
+
+// The server drops prune's session at its first DELE; meanwhile mail 1 went elsewhere. prune
+// signs in again and deletes the marked mails by their ids at their new numbers.
+TEST(Mbxpop, PruneConnectsAgainWhenTheSessionDropsBeforeTheFirstDele) {
+    ScriptedServer server;
+    server.Send("+OK ready\r\n");
+    server.AnswerEachLine(IndexedMailbox({1, 2, 3, 4}), "UIDL 4");
+    server.AwaitLine(); // the first DELE
+    server.Reset();
+    server.AcceptNext();
+    server.Send("+OK ready\r\n");
+    server.AnswerEachLine(IndexedMailbox({2, 3, 4}), "QUIT");
+    server.AwaitClientClose();
+    server.Start();
+    const std::string rules =
+        ::testing::TempDir() + "prune-again-rules-" + std::to_string(::getpid());
+    std::ofstream(rules) << "if header :contains \"subject\" \"mail 2\" { discard; }\n"
+                            "if header :contains \"subject\" \"mail 4\" { discard; }\n";
+    const Result r = Mbxpop({"--security", "none", "--port", std::to_string(server.port()),
+                             "127.0.0.1", "bob", "prune", "--rules", rules, "--yes"},
+                            "pw");
+    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("connecting again"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("2 (" + std::to_string(EndingMail(2).size() + EndingMail(4).size()) +
+                         " Byte) mails deleted"),
+              std::string::npos)
+        << r.err;
+    std::vector<std::string> deles;
+    for (const std::string& line : server.ReceivedLines())
+        if (line.starts_with("DELE "))
+            deles.push_back(line);
+    EXPECT_EQ(deles, (std::vector<std::string>{"DELE 2", "DELE 1", "DELE 3"}));
+    ::unlink(rules.c_str());
+}
+
 TEST(Mbxpop, ExitStatusTellsRefusalFromFailureAndMisuse) {
     SKIP_WITHOUT_DOVECOT();
     DovecotServer server("tool", "right", {Mail(1)});
@@ -609,7 +719,8 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
         }
     }
     // The commands' own arguments, which follow the command.
-    for (const std::string argument : {"prune", "--rules", "--dry-run", "--yes", "--keep-copy"}) {
+    for (const std::string argument :
+         {"prune", "--rules", "--dry-run", "--yes", "--keep-copy", "--uid"}) {
         SCOPED_TRACE(argument);
         EXPECT_NE(help.out.find(argument), std::string::npos);
         EXPECT_NE(manPage.find(roff(argument)), std::string::npos);

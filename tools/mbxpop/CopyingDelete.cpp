@@ -21,6 +21,20 @@ TMbxPOP::TPassEnd TDeletion::Run(TMbxPOP& pop, const std::vector<TMbxPOP::TMarke
     return pop.DeleteMails(numbers, [this](TMsgNumber n) { deleted_.push_back(n); });
 }
 
+void TDeletion::Restart() {
+    if (pass_) {
+        pass_.reset();
+        pass_.emplace(folder_);
+    }
+    deleted_.clear();
+    asked_ = 0;
+}
+
+bool TDeletion::NothingDone(const TMbxPOP& pop) const {
+    return (pass_ ? pass_->Deleted() : deleted_).empty() &&
+           pop.QuitState() == TMbxPOP::TQuitState::NotSent;
+}
+
 bool TDeletion::AllDeleted() const {
     return (pass_ ? pass_->Deleted().size() : deleted_.size()) == asked_;
 }

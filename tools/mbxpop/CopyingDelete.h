@@ -22,6 +22,11 @@ public:
     // The copies (mails above kMaxKeptCopySize get none), then the DELEs of the marked mails
     // (their sizes as listed), in the order given.
     TMbxPOP::TPassEnd Run(TMbxPOP& pop, const std::vector<TMbxPOP::TMarkedMail>& marked);
+    // The session ended before QUIT and nothing was deleted: the copies written go, and Run
+    // starts afresh in a new session.
+    void Restart();
+    // No DELE was taken and no QUIT went out: the server has deleted nothing.
+    bool NothingDone(const TMbxPOP& pop) const;
     // Every mail Run was given had its DELE taken.
     bool AllDeleted() const;
     // After the session, however it ended (pop's QuitState tells): with copies a line per

@@ -56,6 +56,22 @@ inline constexpr TText MarkedDryRun{
 inline constexpr TText Deleted{" e-mails gelöscht", " mails deleted"};
 inline constexpr TText RuleLine{"Zeile ", "line "};
 
+// Deleting after the server ended the session before any DELE: the mails found again.
+inline constexpr TText ConnectingAgain{
+    "der Server hat die Sitzung beendet, bevor etwas gelöscht war: neue Verbindung",
+    "the server ended the session before anything was deleted: connecting again"};
+// The count of marked mails no longer on the server follows.
+inline constexpr TText GoneAlready{"schon nicht mehr auf dem Server: ",
+                                   "gone from the server already: "};
+// The mail's line (number, size, sender, subject) follows.
+inline constexpr TText ChangedNotDeleted{
+    "nicht gelöscht, unter ihrer Nummer liegt jetzt eine andere e-mail: ",
+    "not deleted, another mail has its number now: "};
+// delete --uid: the id follows.
+inline constexpr TText NoSuchId{"keine e-mail mit der Kennung ", "no mail with the unique id "};
+inline constexpr TText NoIds{"der Server nennt keine Kennungen (UIDL): nichts gelöscht",
+                             "the server gives no unique ids (UIDL): nothing deleted"};
+
 // The remembered headers: the file, then why, come between the two.
 inline constexpr TText MemoryUnusable{"die gemerkten Kopfzeilen ", "the remembered headers "};
 inline constexpr TText MemoryUnusableEnd{" sind nicht brauchbar; alle werden vom Server gelesen",

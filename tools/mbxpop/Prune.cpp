@@ -5,10 +5,13 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
 
 #include "CopyingDelete.h"
 #include "EscapedLine.h"
 #include "HeaderFields.h"
+#include "IdleSession.h"
+#include "MarkedMails.h"
 #include "MemoryListing.h"
 #include "Messages.h"
 #include "RelativeAges.h"
@@ -114,35 +117,79 @@ int LoadPrune(const TPruneRequest& request, const std::string& host, const std::
 }
 
 void TPrune::Run(TMbxPOP& pop, TDeletion& deletion, bool fresh, std::ostream& out,
-                 std::ostream& err, bool german) const {
+                 std::ostream& err, bool german, const std::function<bool()>& connectAgain) const {
     pop.Stat();
     if (!pop.Connected())
         return;
     std::vector<TMbxPOP::TMarkedMail> marked;
+    std::vector<TListedMark> listed; // to find them again in another session
     uint64_t bytes = 0;
     const auto row = [&](TMsgNumber n, const std::string& header, const std::string& size,
-                         const std::string&) {
-        uint64_t listed = 0;
-        std::from_chars(size.data(), size.data() + size.size(), listed);
-        const TRuleDecision d = rules_.Decide({header, listed, std::nullopt});
+                         const std::string& id) {
+        uint64_t octets = 0;
+        std::from_chars(size.data(), size.data() + size.size(), octets);
+        const TRuleDecision d = rules_.Decide({header, octets, std::nullopt});
         if (d.action != TRuleAction::Discard)
             return;
         out << MailLine(n, size, header) << '\t' << Label(d, german) << '\n';
-        marked.push_back({n, listed});
-        bytes += listed;
+        marked.push_back({n, octets});
+        if (yes_)
+            listed.push_back({n, octets, id, header});
+        bytes += octets;
     };
     if (ListWithMemory(pop, fresh, false, row, err, german) != TMbxPOP::TPassEnd::Complete)
         return;
     out.flush();
-    const std::string counted =
-        std::to_string(marked.size()) + " (" + std::to_string(bytes) + " Byte)";
+    const auto counted = [](size_t mails, uint64_t octets) {
+        return std::to_string(mails) + " (" + std::to_string(octets) + " Byte)";
+    };
     if (marked.empty()) {
         err << "mbxpop: " << Pick(mbxpop_texts::NothingMarked, german) << "\n";
-    } else if (!yes_) {
-        err << "mbxpop: " << counted << Pick(mbxpop_texts::MarkedDryRun, german) << "\n";
-    } else if (deletion.Run(pop, marked) == TMbxPOP::TPassEnd::Complete) {
-        // The server deletes them only at QUIT.
-        if (pop.Quit() && deletion.AllDeleted())
-            err << "mbxpop: " << counted << Pick(mbxpop_texts::Deleted, german) << "\n";
+        return;
     }
+    if (!yes_) {
+        err << "mbxpop: " << counted(marked.size(), bytes)
+            << Pick(mbxpop_texts::MarkedDryRun, german) << "\n";
+        return;
+    }
+    // A session the server gave up meanwhile is found before any DELE.
+    bool lost = !IdleSessionAlive(pop);
+    TMbxPOP::TPassEnd deleted = TMbxPOP::TPassEnd::SessionEnded;
+    if (!lost) {
+        try {
+            deleted = deletion.Run(pop, marked);
+        } catch (const ESocketError&) {
+            if (!deletion.NothingDone(pop))
+                throw;
+            lost = true;
+        }
+    }
+    if (lost) {
+        err << "mbxpop: " << Pick(mbxpop_texts::ConnectingAgain, german) << std::endl;
+        deletion.Restart();
+        if (!connectAgain())
+            return;
+        TMarksNow now;
+        if (FindMarkedMails(pop, listed, now) != TMbxPOP::TPassEnd::Complete)
+            return;
+        if (!now.Gone.empty())
+            err << "mbxpop: " << Pick(mbxpop_texts::GoneAlready, german) << now.Gone.size() << "\n";
+        for (const TListedMark& mail : now.Changed)
+            err << "mbxpop: " << Pick(mbxpop_texts::ChangedNotDeleted, german)
+                << MailLine(mail.Number, std::to_string(mail.Size), mail.Header) << "\n";
+        std::unordered_map<TMsgNumber, uint64_t> sizeOf;
+        for (const TListedMark& mail : listed)
+            sizeOf.emplace(mail.Number, mail.Size);
+        marked.clear();
+        bytes = 0;
+        for (const TMarksNow::TFound& mail : now.Found) {
+            marked.push_back({mail.Now, sizeOf[mail.Listed]});
+            bytes += sizeOf[mail.Listed];
+        }
+        deleted = marked.empty() ? TMbxPOP::TPassEnd::Complete : deletion.Run(pop, marked);
+    }
+    // The server deletes them only at QUIT.
+    if (deleted == TMbxPOP::TPassEnd::Complete && pop.Quit() && deletion.AllDeleted())
+        err << "mbxpop: " << counted(marked.size(), bytes) << Pick(mbxpop_texts::Deleted, german)
+            << "\n";
 }

@@ -7,6 +7,7 @@
 // for HOST and USER (rules.sieve and rules-SERVER-USER.sieve in its data folder); with it, the
 // files given, each adding to the ones before.
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -39,9 +40,12 @@ public:
     // After the login: STAT, the listing (with the remembered headers unless fresh,
     // MemoryListing.h), and with --yes the marked mails deleted by deletion and QUIT. The rows go
     // to out, the outcome to err; refusals come through the client's OnError. What a QUIT not
-    // confirmed means is deletion's to tell (TDeletion::Finish).
+    // confirmed means is deletion's to tell (TDeletion::Finish). Should the server end the
+    // session before any DELE was taken, connectAgain signs in anew (up to STAT; false when
+    // that failed) once, and the marked mails found there (MarkedMails.h) are deleted: those
+    // gone already are counted, those changed named.
     void Run(TMbxPOP& pop, TDeletion& deletion, bool fresh, std::ostream& out, std::ostream& err,
-             bool german) const;
+             bool german, const std::function<bool()>& connectAgain) const;
 
 private:
     TAccountRules rules_;

@@ -7,23 +7,28 @@
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
 // is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
-// retrieve N | delete [--keep-copy DIR] N [N ...] | prune [--rules FILE ...] [--dry-run | --yes
-// [--keep-copy DIR]] (Prune.h). delete prints each mail it deletes as prune does before the
-// first DELE (CopyingDelete.h). With --port and no --security the mode the window remembered for
-// the account is used (WindowSecurity.h). header N prints the header without the answer's "."
-// line. The server's and the mails' texts are printed escaped (EscapedLine.h). The session ends
-// with QUIT where it is still open. It never asks: where the window would ask (a certificate that
-// cannot be verified, no encryption offered) it stops. SIGINT or SIGTERM ends the session at once
-// without QUIT (before QUIT nothing is deleted; once it went out the copies stay).
-// Exit status: 0 success (--help included); 1 a refusal reported through OnError, or a token
-// command that failed or printed no token; 2 a failed connect, a transport failure, a mail left
-// for want of a copy, or another exception; 3 a security failure; 64 bad usage; 130 ended by
-// SIGINT or SIGTERM.
-// Messages follow the locale: German where the window would speak German, else English.
+// retrieve N | delete [--keep-copy DIR] N [N ...] | delete [--keep-copy DIR] --uid ID [ID ...] |
+// prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]] (Prune.h). delete prints each
+// mail it deletes as prune does before the first DELE (CopyingDelete.h); with --uid it finds
+// the mails by unique id (UIDL), names each id not on the server and deletes the others. Should
+// the server end the session of prune --yes between the listing and the first DELE taken, prune
+// signs in again once and deletes the marked mails it finds there (MarkedMails.h). With --port and
+// no --security the mode the window remembered for the account is used (WindowSecurity.h). header N
+// prints the header without the answer's "." line. The server's and the mails' texts are printed
+// escaped (EscapedLine.h). The session ends with QUIT where it is still open. It never asks: where
+// the window would ask (a certificate that cannot be verified, no encryption offered) it stops.
+// SIGINT or SIGTERM ends the session at once without QUIT (before QUIT nothing is deleted; once it
+// went out the copies stay). Exit status: 0 success (--help included); 1 a refusal reported through
+// OnError, or a token command that failed or printed no token; 2 a failed connect, a transport
+// failure, a mail left for want of a copy, a unique id not on the server, or another exception; 3 a
+// security failure; 64 bad usage; 130 ended by SIGINT or SIGTERM. Messages follow the locale:
+// German where the window would speak German, else English.
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -34,6 +39,7 @@
 
 #include "CopyingDelete.h"
 #include "FailureTexts.h"
+#include "MarkedMails.h"
 #include "MbxMIME.h"
 #include "MbxPOP3.h"
 #include "MemoryListing.h"
@@ -45,6 +51,7 @@
 #include "TokenCommand.h"
 #include "Trace.h"
 #include "UiLanguage.h"
+#include "UniqueIds.h"
 #include "WindowScorer.h"
 #include "WindowSecurity.h"
 
@@ -68,10 +75,15 @@ const char* const kUsage =
     "              HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
     "  commands: stat | list | header N | retrieve N | delete [--keep-copy DIR] N [N ...]\n"
+    "            | delete [--keep-copy DIR] --uid ID [ID ...]\n"
     "            | prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]]\n"
     "  delete            prints each mail's number, size, sender and subject, then deletes\n"
+    "  --uid ID ...      (delete) the mails by their unique ids (UIDL); an id not on the\n"
+    "                    server is named and the others are deleted (exit status 2)\n"
     "  prune             lists the mails the rules mark: number, size, sender, subject, rule;\n"
-    "                    a dry run that deletes nothing unless --yes is given. The rules are\n"
+    "                    a dry run that deletes nothing unless --yes is given; should the\n"
+    "                    server end the session before the first DELE, --yes connects once\n"
+    "                    more and deletes the marked mails still there. The rules are\n"
     "                    the window's for HOST and USER, or those in each FILE (Sieve), together\n"
     "                    (a keep in either protects the mail)\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
@@ -111,6 +123,7 @@ struct Options {
     std::string user;
     std::string command;
     std::vector<TMsgNumber> numbers;
+    std::vector<std::string> uids; // delete --uid
     TPruneRequest prune;
     std::string keepCopy; // delete: the folder of copies; empty: none
     TScoreOptions score;
@@ -205,6 +218,18 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
         o.keepCopy = argv[i + 1];
         i += 2;
     }
+    if (o.command == "delete" && i < argc && std::string(argv[i]) == "--uid") {
+        for (++i; i < argc; ++i) {
+            const std::string id = argv[i];
+            if (id.empty() || id.size() > kMaxUniqueIdLength ||
+                !std::all_of(id.begin(), id.end(), [](char c) { return c > 0x20 && c < 0x7f; }))
+                return "not a unique id: " + id;
+            o.uids.push_back(id);
+        }
+        if (o.uids.empty())
+            return "delete --uid needs at least one unique id";
+        return CheckScoreOptions(o.score, o.command);
+    }
     for (; i < argc; ++i) {
         TMsgNumber n = 0;
         if (!ParseNumber(argv[i], n))
@@ -259,8 +284,34 @@ bool IsSecurityFailure(TFailureCause cause) {
            cause == TFailureCause::Insecure;
 }
 
+// delete --uid: the mails of the ids found, named and deleted; each id not found to err. False
+// when an id named no mail.
+bool DeleteByIds(TMbxPOP& pop, const Options& o, TDeletion& deletion, bool german) {
+    pop.Stat();
+    if (!pop.Connected())
+        return true;
+    std::vector<TListedMark> wanted;
+    for (const std::string& id : o.uids)
+        wanted.push_back({0, 0, id, {}});
+    TMarksNow now;
+    bool idsListed = false;
+    if (FindMailsById(pop, wanted, now, idsListed) != TMbxPOP::TPassEnd::Complete)
+        return true;
+    if (!idsListed) {
+        std::cerr << "mbxpop: " << Pick(mbxpop_texts::NoIds, german) << "\n";
+        return false;
+    }
+    for (const TListedMark& gone : now.Gone)
+        std::cerr << "mbxpop: " << Pick(mbxpop_texts::NoSuchId, german) << EscapedLine(gone.Id)
+                  << "\n";
+    const auto marked = NameMails(pop, now.NumbersNow(), std::cout);
+    if (pop.Connected() && !marked.empty())
+        deletion.Run(pop, marked);
+    return now.Gone.empty();
+}
+
 void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& prune, bool german,
-                TDeletion& deletion) {
+                TDeletion& deletion, const std::function<bool()>& connectAgain, bool& idsFound) {
     if (o.command == "stat") {
         pop.Stat();
         if (pop.Connected())
@@ -295,13 +346,15 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
             std::cerr << "mbxpop: " << Pick(mbxpop_texts::FetchedWithRetr, german) << "\n";
         if (msg)
             std::cout << MessageJson(*msg);
+    } else if (o.command == "delete" && !o.uids.empty()) {
+        idsFound = DeleteByIds(pop, o, deletion, german);
     } else if (o.command == "delete") {
         // What is deleted is printed first: the numbers are those of this session.
         const auto marked = NameMails(pop, o.numbers, std::cout);
         if (pop.Connected())
             deletion.Run(pop, marked);
     } else if (o.command == "prune") {
-        prune->Run(pop, deletion, o.fresh, std::cout, std::cerr, german);
+        prune->Run(pop, deletion, o.fresh, std::cout, std::cerr, german, connectAgain);
     }
 }
 
@@ -373,6 +426,7 @@ int main(int argc, char** argv) {
     pop.CaFile = o.caFile;
     pop.UserId = o.user;
     pop.Auth = o.auth;
+    std::string accessToken; // kept for a second login (prune --yes)
     if (o.auth == TAuthMethod::Password) {
         pop.UserPasswd = password;
     } else {
@@ -384,6 +438,7 @@ int main(int argc, char** argv) {
             return kExitRefused;
         }
         pop.AccessToken = token.Token;
+        accessToken = token.Token;
     }
     pop.WholeMailByRetr = o.retr;
     pop.AllowPipelining = o.pipelining;
@@ -411,6 +466,33 @@ int main(int argc, char** argv) {
     TDeletion deletion(o.command == "prune" ? o.prune.keepCopy : o.keepCopy);
     const bool deleting = o.command == "delete" || (o.command == "prune" && o.prune.yes);
     std::optional<int> failed; // the exit status of a failure told already
+    bool idsFound = true;      // delete --uid: every id named a mail
+    // prune --yes after the server ended the session: the same account again, as before, with
+    // the security that worked, up to STAT.
+    const auto connectAgain = [&]() -> bool {
+        if (pop.UsedPort() != 0) {
+            pop.Security = pop.UsedSecurity();
+            pop.Port = std::to_string(pop.UsedPort());
+        }
+        // The lost session's error is told as the reason for this one.
+        refusal.reset();
+        // Login took them out of the session once they went out.
+        pop.UserPasswd = password;
+        pop.AccessToken = accessToken;
+        pop.Connect();
+        if (pop.Failed() && !pop.Connected()) {
+            std::cerr << "mbxpop: " << Pick(mbxpop_texts::CannotConnect, german) << o.host << ": "
+                      << FailureLine(pop.OpenCause(), pop.OpenError(), german,
+                                     TimeoutSeconds(pop.ReceiveTimeout))
+                      << "\n";
+            failed = IsSecurityFailure(pop.OpenCause()) ? kExitInsecure : kExitFailed;
+        } else if (pop.Failed()) {
+            std::cerr << "mbxpop: " << Pick(mbxpop_texts::SessionRefused, german)
+                      << EscapedLine(pop.ReplyText()) << "\n";
+            failed = kExitFailed;
+        }
+        return !pop.Failed() && pop.Login() && pop.Stat();
+    };
     try {
         pop.Connect();
         if (pop.Failed()) {
@@ -440,7 +522,7 @@ int main(int argc, char** argv) {
         if (o.trace)
             TraceSecurity(pop, std::cerr);
         if (pop.Login())
-            RunCommand(pop, o, prune, german, deletion);
+            RunCommand(pop, o, prune, german, deletion, connectAgain, idsFound);
         if (pop.Connected())
             pop.Quit();
     } catch (const ESocketError& e) {
@@ -466,5 +548,5 @@ int main(int argc, char** argv) {
         std::cerr << "mbxpop: " << Pick(mbxpop_texts::Refused, german) << *refusal << "\n";
         return kExitRefused;
     }
-    return std::cout && allDeleted ? 0 : kExitFailed;
+    return std::cout && allDeleted && idsFound ? 0 : kExitFailed;
 }

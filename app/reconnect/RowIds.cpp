@@ -1,0 +1,5 @@
+#include "RowIds.h"
+
+void TRowIds::MailListed(const TListedMail& mail, TMailAnswer& answer) {
+    answer.Row.Id = mail.Id;
+}
