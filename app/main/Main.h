@@ -22,7 +22,6 @@
 
 class QPlainTextEdit;
 class TMarksCountLine;
-class TWindowDeletion;
 class TMultiList;
 
 // The main window, the frame of the program: tool bar, login row, message list, status texts,
@@ -39,8 +38,7 @@ class TMultiList;
 //   MainCommands.cpp  the command machinery: running with Cancel, control states, close
 //   MainConnect.cpp   connect and log in (BtnConnectClick), the account history's update
 //   MainListing.cpp   listing the mailbox after the login, with the components' answers
-//   MainDelete.cpp    delete the marked mails, mark all, disconnect (MainDeletion.h)
-//   MainReconnect.cpp delete in a new session when the server ended the listing's
+//   MainDelete.cpp    delete, mark all, disconnect (MainReconnect.cpp: after a lost session)
 //   MainShow.cpp      show the header or the whole mail of a row
 //   MainErrors.cpp    how failures reach the status label and the error display
 //   MainSettings.cpp  the settings file: history, geometry, column widths
@@ -113,9 +111,6 @@ public:
     // The accounts of earlier logins, shown by servername and Username, with their passwords.
     TAccountHistory Accounts;
     int MailCount = 0;
-    // The rows are those of a session that ended without QUIT (the server dropped it, or
-    // Cancel did): Delete connects again for their marked mails.
-    bool SessionLost = false;
     std::string MailboxSizeText;
     std::unique_ptr<TMbxMsg> CurrentMsg;
     // Where the language choice reads the user's UI languages, first preferred first.
@@ -184,12 +179,6 @@ private:
     friend class TWindowDeletion;
     // Delete acts on listed rows, in the listed state or after the session ended.
     bool DeleteAtHand() const;
-    // The server ended the listing's session before any DELE: the same account again, the
-    // marked mails found there, those still there deleted (MainReconnect.cpp).
-    void DeleteInNewSession(const std::vector<TMsgNumber>& numbers, TWindowDeletion& deletion);
-    // The same account again as the last connect signed in, up to STAT; false when that failed
-    // (the status says why) (MainConnect.cpp).
-    bool ConnectAgain();
 
     // Building (MainControls.cpp, Main.cpp).
     void BuildControls();
@@ -241,8 +230,7 @@ private:
     TMarksCountLine* MarksLine = nullptr;
     TComponents Parts;
 
-    // QUIT and back to idle; false when the server refused QUIT. A broken connection throws
-    // (MainDelete.cpp).
+    // QUIT and back to idle; false when refused. A broken connection throws (MainDelete.cpp).
     bool QuitSession();
 
     // Language and layout (MainLanguage.cpp, MainFit.cpp).

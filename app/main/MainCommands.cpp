@@ -106,7 +106,7 @@ void TForm1::Recover(int stateIfConnected) {
         btn_aktivieren(StateListed);
         return;
     }
-    SessionLost = !pop3.Connected();
+    Commands.SessionLost = !pop3.Connected();
     try {
         pop3.Quit();
     } catch (...) {
@@ -132,7 +132,8 @@ void TForm1::btn_aktivieren(int State) {
     // The rows of a session that ended without QUIT can still be deleted: Delete connects again.
     for (QObject* control :
          {static_cast<QObject*>(Tools.BtnDelete), static_cast<QObject*>(Menus.Datei_L)})
-        control->setProperty("enabled", listed || (idle && SessionLost && FRows->Count() > 0));
+        control->setProperty("enabled",
+                             listed || (idle && Commands.SessionLost && FRows->Count() > 0));
     for (QObject* control : std::initializer_list<QObject*>{Tools.BtnInfo, Menus.help_I,
                                                             Tools.BtnClose, Menus.Datei_Close})
         control->setProperty("enabled", !busy);

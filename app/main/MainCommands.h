@@ -16,6 +16,9 @@ struct TCommandState {
     bool CancelRequested = false; // Cancel during a listing: stop between two messages
     bool ListingRunning = false;
     bool CloseRequested = false;
+    // The rows are those of a session that ended without QUIT (the server dropped it, or
+    // Cancel did): Delete connects again for their marked mails.
+    bool SessionLost = false;
 };
 
 // Marks a command of the main window as running. Commands nest (the POP3 waits process

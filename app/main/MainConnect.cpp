@@ -2,6 +2,7 @@
 #include "ByteText.h"
 #include "ListColumns.h"
 #include "Main.h"
+#include "MainDeletion.h"
 #include "MainErrors.h"
 #include "MbxMIME.h"
 #include "MultiLst.h"
@@ -20,7 +21,7 @@ public:
     void ShowListInPlaceOfIntroduction();
     // The exchange of a connect: the components sign in, then connect and list.
     void SignInAndList();
-    // The same account again, signed in as before, up to STAT (TForm1::ConnectAgain).
+    // The same account again, signed in as before, up to STAT (ConnectAgain in MainDeletion.h).
     bool ConnectAgain();
 
 private:
@@ -47,7 +48,7 @@ void TForm1::BtnConnectClick() {
         return;
     TCommandScope scope(*this, StateIdle);
     MailCount = 0;
-    SessionLost = false;
+    Commands.SessionLost = false;
     FRows->ClearHeaders();
     StatusClear();
     for (int panel = 0; panel < static_cast<int>(Bottom.StatusPanels.size()); ++panel)
@@ -103,8 +104,8 @@ void TWindowConnect::SignInAndList() {
     form_.QuitSession();
 }
 
-bool TForm1::ConnectAgain() {
-    return TWindowConnect(*this).ConnectAgain();
+bool ConnectAgain(TForm1& form) {
+    return TWindowConnect(form).ConnectAgain();
 }
 
 bool TWindowConnect::ConnectAgain() {

@@ -19,7 +19,7 @@
 
 bool TForm1::DeleteAtHand() const {
     return ControlState() == StateListed ||
-           (ControlState() == StateIdle && SessionLost && FRows->Count() > 0);
+           (ControlState() == StateIdle && Commands.SessionLost && FRows->Count() > 0);
 }
 
 void TForm1::BtnDeleteClick() {
@@ -62,7 +62,7 @@ void TForm1::BtnDeleteClick() {
     const bool again =
         !alive || (outcome.IsFailed() && outcome.Transport && deletion.NothingDone());
     if (again)
-        outcome = RunExchange([&] { DeleteInNewSession(numbers, deletion); });
+        outcome = RunExchange([&] { deletion.RunInNewSession(numbers); });
     if (outcome.IsCancelled()) {
         EndCancelled();
         deletion.TellEnd();
@@ -91,7 +91,7 @@ bool TForm1::QuitSession() {
     Bottom.ProgressBar->hide();
     Bottom.ProgressBar->setValue(0);
     btn_aktivieren(StateBusy);
-    SessionLost = !pop3.Connected();
+    Commands.SessionLost = !pop3.Connected();
     const bool taken = pop3.Quit();
     FRows->SetHeadersAside();
     btn_aktivieren(StateIdle);

@@ -25,6 +25,9 @@ public:
     void FoundAgain(const TMarksNow& now);
     // No DELE was taken and no QUIT went out: the server has deleted nothing.
     bool NothingDone() const;
+    // The server ended the listing's session before any DELE: the same account again, the
+    // marked mails found there, those still there deleted (MainReconnect.cpp).
+    void RunInNewSession(const std::vector<TMsgNumber>& numbers);
 
     void Accepted(TMsgNumber n) override { accepted_.push_back(ListedNumberOf(n)); }
     // The progress bar and panel: the copies fetched, then the DELEs taken (the last: mail n).
@@ -47,3 +50,7 @@ private:
     std::vector<TMsgNumber> accepted_; // by the listing's numbers
     std::size_t copies_ = 0;
 };
+
+// The same account again as the last connect signed in, up to STAT; false when that failed
+// (the status says why) (MainConnect.cpp).
+bool ConnectAgain(TForm1& form);

@@ -49,29 +49,29 @@ QString ChangedMailLine(const TListedMark& mark, bool germanUI, bool asSent) {
 
 } // namespace
 
-void TForm1::DeleteInNewSession(const std::vector<TMsgNumber>& numbers, TWindowDeletion& deletion) {
-    const std::vector<TListedMark> marks = ListedMarks(*FRows, numbers);
-    StatusClear();
-    StatusAppendText(DeletionTexts::ConnectingAgain);
+void TWindowDeletion::RunInNewSession(const std::vector<TMsgNumber>& numbers) {
+    const std::vector<TListedMark> marks = ListedMarks(*form_.FRows, numbers);
+    form_.StatusClear();
+    form_.StatusAppendText(DeletionTexts::ConnectingAgain);
     const auto giveUp = [this](const TText& why) {
-        StatusAppendText(why);
-        ShowCancelButton(false);
-        QuitSession();
+        form_.StatusAppendText(why);
+        form_.ShowCancelButton(false);
+        form_.QuitSession();
         // Nothing was deleted: the rows wait for another try, as after the lost session.
-        SessionLost = true;
-        btn_aktivieren(StateIdle);
-        ShowMarkedSummary();
+        form_.Commands.SessionLost = true;
+        form_.btn_aktivieren(TFrame::StateIdle);
+        form_.ShowMarkedSummary();
     };
-    if (!ConnectAgain()) {
-        if (!Aborted())
+    if (!ConnectAgain(form_)) {
+        if (!form_.Aborted())
             giveUp(DeletionTexts::NotConnectedAgain);
         return;
     }
-    MailCount = static_cast<int>(pop3.MessageCount());
-    MailboxSizeText = pop3.MailboxSize();
+    form_.MailCount = static_cast<int>(form_.pop3.MessageCount());
+    form_.MailboxSizeText = form_.pop3.MailboxSize();
     TMarksNow now;
-    const TMbxPOP::TPassEnd found = FindMarkedMails(pop3, marks, now);
-    if (Aborted())
+    const TMbxPOP::TPassEnd found = FindMarkedMails(form_.pop3, marks, now);
+    if (form_.Aborted())
         return;
     if (found != TMbxPOP::TPassEnd::Complete) {
         // The server's error is in the status.
@@ -80,24 +80,25 @@ void TForm1::DeleteInNewSession(const std::vector<TMsgNumber>& numbers, TWindowD
     }
     const auto tellWhatWasLeft = [&] {
         if (!now.Gone.empty())
-            StatusAppend(Tr(DeletionTexts::GoneAlready, GermanUI()).arg(now.Gone.size()));
+            form_.StatusAppend(
+                Tr(DeletionTexts::GoneAlready, form_.GermanUI()).arg(now.Gone.size()));
         if (now.Changed.empty())
             return;
-        StatusAppendText(DeletionTexts::ChangedNotDeleted);
+        form_.StatusAppendText(DeletionTexts::ChangedNotDeleted);
         for (const TListedMark& mark : now.Changed)
-            StatusAppend(ChangedMailLine(mark, GermanUI(), HeaderTextsAsSent()));
+            form_.StatusAppend(ChangedMailLine(mark, form_.GermanUI(), form_.HeaderTextsAsSent()));
     };
     if (now.Found.empty()) {
-        StatusClear();
-        StatusAppendText(Texts::NoneDeleted);
+        form_.StatusClear();
+        form_.StatusAppendText(Texts::NoneDeleted);
         tellWhatWasLeft();
-        StatusAppendText(Texts::Terminated);
-        ShowCancelButton(false);
-        QuitSession();
-        ShowMarkedSummary();
+        form_.StatusAppendText(Texts::Terminated);
+        form_.ShowCancelButton(false);
+        form_.QuitSession();
+        form_.ShowMarkedSummary();
         return;
     }
-    deletion.FoundAgain(now);
+    FoundAgain(now);
     std::unordered_map<TMsgNumber, uint64_t> sizeOf;
     for (const TListedMark& mark : marks)
         sizeOf.emplace(mark.Number, mark.Size);
@@ -110,12 +111,12 @@ void TForm1::DeleteInNewSession(const std::vector<TMsgNumber>& numbers, TWindowD
     }
     std::vector<TMsgNumber> numbersNow = now.NumbersNow();
     std::sort(numbersNow.rbegin(), numbersNow.rend());
-    deletion.Run(numbersNow, foundMails);
-    if (Aborted())
+    Run(numbersNow, foundMails);
+    if (form_.Aborted())
         return;
     if (!now.Gone.empty() || !now.Changed.empty()) {
-        StatusReplace(Texts::AllDeleted,
-                      Tr(DeletionTexts::SomeDeleted, GermanUI()).arg(now.Found.size()));
+        form_.StatusReplace(Texts::AllDeleted,
+                            Tr(DeletionTexts::SomeDeleted, form_.GermanUI()).arg(now.Found.size()));
         tellWhatWasLeft();
     }
 }
