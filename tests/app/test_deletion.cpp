@@ -18,12 +18,6 @@
 
 namespace {
 
-// The copies kept for the test server's account.
-QStringList CopiesOf(uint16_t port) {
-    return QDir(KeptCopiesFolder(AccountFolderName("bob", "127.0.0.1", port)))
-        .entryList(QDir::Files);
-}
-
 // Clicks Cancel once the command has gone out, while its answer is awaited.
 void CancelAfterSending(TForm1& f, const std::string& command) {
     const auto record = f.pop3.OnSendTextToSocket;

@@ -18,15 +18,6 @@
 
 namespace {
 
-std::vector<std::string> FiveMails() {
-    std::vector<std::string> mails;
-    for (int n = 1; n <= 5; ++n)
-        mails.push_back(Mail("sender" + std::to_string(n) + "@example.org",
-                             "Mail number " + std::to_string(n),
-                             "Mon, 1 May 2000 10:11:1" + std::to_string(n) + " +0200"));
-    return mails;
-}
-
 const std::string kHeader = "From: a@example.org\r\nSubject: s\r\n"
                             "Date: Mon, 1 May 2000 10:11:12 +0200\r\n";
 

@@ -18,20 +18,6 @@
 
 namespace {
 
-QStringList CopiesOf(uint16_t port) {
-    return QDir(KeptCopiesFolder(AccountFolderName("bob", "127.0.0.1", port)))
-        .entryList(QDir::Files);
-}
-
-std::vector<std::string> FiveMails() {
-    std::vector<std::string> mails;
-    for (int n = 1; n <= 5; ++n)
-        mails.push_back(Mail("sender" + std::to_string(n) + "@example.org",
-                             "Mail number " + std::to_string(n),
-                             "Mon, 1 May 2000 10:11:1" + std::to_string(n) + " +0200"));
-    return mails;
-}
-
 // Waits until the server's farewell (or the end of the stream) has reached the window's idle
 // session: until then a DELE could still be answered.
 void AwaitFarewell(TForm1& f) {

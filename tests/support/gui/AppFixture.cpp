@@ -1,5 +1,9 @@
 #include "AppFixture.h"
 
+#include "AccountData.h"
+
+#include <QDir>
+
 #include "ConnectionSecurity.h"
 #include "ErrorMessage.h"
 #include "MultiLst.h"
@@ -125,6 +129,20 @@ std::string Mail(const std::string& from, const std::string& subject, const std:
     return "From: " + from + "\r\nTo: demo@example.org\r\nSubject: " + subject +
            "\r\nDate: " + date + "\r\nMessage-ID: <" +
            std::to_string(std::hash<std::string>{}(subject)) + "@example.org>\r\n\r\n" + body;
+}
+
+std::vector<std::string> FiveMails() {
+    std::vector<std::string> mails;
+    for (int n = 1; n <= 5; ++n)
+        mails.push_back(Mail("sender" + std::to_string(n) + "@example.org",
+                             "Mail number " + std::to_string(n),
+                             "Mon, 1 May 2000 10:11:1" + std::to_string(n) + " +0200"));
+    return mails;
+}
+
+QStringList CopiesOf(uint16_t port) {
+    return QDir(KeptCopiesFolder(AccountFolderName("bob", "127.0.0.1", port)))
+        .entryList(QDir::Files);
 }
 
 void ScriptLogin(ScriptedServer& server, int count, int size) {

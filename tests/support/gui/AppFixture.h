@@ -77,6 +77,10 @@ QStringList Items(const QComboBox* combo);
 // A mail with the given header fields and a short body, lines ended by CR LF.
 std::string Mail(const std::string& from, const std::string& subject, const std::string& date,
                  const std::string& body = "Hello.\r\n");
+// Five such mails from sender1..5@example.org, "Mail number 1".."Mail number 5".
+std::vector<std::string> FiveMails();
+// The copies of deleted mail kept for user bob on the test server at 127.0.0.1:port.
+QStringList CopiesOf(uint16_t port);
 
 // Script steps for a session up to and including STAT: greeting, USER, PASS, CAPA (refused),
 // STAT answers.
