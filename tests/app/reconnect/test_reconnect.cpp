@@ -95,6 +95,31 @@ void DeleteElsewhere(const DovecotServer& server, TMsgNumber n) {
     ASSERT_TRUE(other.Quit());
 }
 
+// Scripted sessions that end while the user marks.
+class ReconnectTest : public AppTest {
+protected:
+    // Lists the server's mails with no copies kept, marks the rows given (where listed) and
+    // waits until the server has ended the idle session.
+    TForm1& ListMarkAndLose(ScriptedServer& server, const std::vector<int>& marked) {
+        TForm1& f = Open();
+        f.Part<TCopiesOfDeleted>().Keep->setChecked(false);
+        FillLogin(server.port(), "bob", "pw");
+        f.BtnConnectClick();
+        for (const int row : marked)
+            if (QListWidgetItem* item = f.mail_list->item(row))
+                item->setSelected(true);
+        AwaitFarewell(f);
+        return f;
+    }
+    // Delete with its question answered, and the script run to its end.
+    void DeleteAndFinish(TForm1& f, ScriptedServer& server) {
+        const auto asked = AnswerDeletion(true);
+        f.BtnDeleteClick();
+        EXPECT_TRUE(*asked);
+        EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    }
+};
+
 } // namespace
 
 TEST_F(AppTest, DeleteAfterAKickConnectsAgainAndDeletesExactlyTheMarkedMails) {
@@ -170,7 +195,7 @@ TEST_F(AppTest, RowsOfAListingCutOffAreDeletedInANewSession) {
         << StatusLines().toStdString();
 }
 
-TEST_F(AppTest, ShiftedNumbersWithoutIdsDeleteNoOtherMailAndNameTheChangedOne) {
+TEST_F(ReconnectTest, ShiftedNumbersWithoutIdsDeleteNoOtherMailAndNameTheChangedOne) {
     ScriptedServer server;
     ScriptSession(server, {A, B, C, D}, "list 4");
     // The server ends the idle session.
@@ -180,21 +205,10 @@ TEST_F(AppTest, ShiftedNumbersWithoutIdsDeleteNoOtherMailAndNameTheChangedOne) {
     server.AcceptNext();
     ScriptSession(server, {B, C, D}, "QUIT");
     server.Start();
-    TForm1& f = Open();
-    f.Part<TCopiesOfDeleted>().Keep->setChecked(false);
-    FillLogin(server.port(), "bob", "pw");
-    f.BtnConnectClick();
+    TForm1& f = ListMarkAndLose(server, {2, 3, 4});
     ASSERT_EQ(Rows().size(), 4) << StatusLines().toStdString();
     const QStringList before = Rows();
-    f.mail_list->item(2)->setSelected(true); // b
-    f.mail_list->item(3)->setSelected(true); // c
-    f.mail_list->item(4)->setSelected(true); // d
-    AwaitFarewell(f);
-
-    const auto asked = AnswerDeletion(true);
-    f.BtnDeleteClick();
-    EXPECT_TRUE(*asked);
-    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    DeleteAndFinish(f, server);
     EXPECT_TRUE(Deles(Sent()).empty());
     EXPECT_TRUE(SentAny("QUIT"));
     EXPECT_EQ(StatusLines(), QString::fromUtf8("\rNo e-mail was deleted."
@@ -212,7 +226,7 @@ TEST_F(AppTest, ShiftedNumbersWithoutIdsDeleteNoOtherMailAndNameTheChangedOne) {
     EXPECT_FALSE(f.Tools.BtnDelete->isEnabled());
 }
 
-TEST_F(AppTest, MailsStillAtTheirNumbersAreDeletedInTheNewSession) {
+TEST_F(ReconnectTest, MailsStillAtTheirNumbersAreDeletedInTheNewSession) {
     ScriptedServer server;
     ScriptSession(server, {A, B, C, D}, "list 4");
     server.Send("-ERR idle too long\r\n");
@@ -221,21 +235,10 @@ TEST_F(AppTest, MailsStillAtTheirNumbersAreDeletedInTheNewSession) {
     server.AcceptNext();
     ScriptSession(server, {A, B, E, D, C}, "QUIT");
     server.Start();
-    TForm1& f = Open();
-    f.Part<TCopiesOfDeleted>().Keep->setChecked(false);
-    FillLogin(server.port(), "bob", "pw");
-    f.BtnConnectClick();
+    TForm1& f = ListMarkAndLose(server, {2, 3, 4});
     ASSERT_EQ(Rows().size(), 4) << StatusLines().toStdString();
     const QStringList before = Rows();
-    f.mail_list->item(2)->setSelected(true);
-    f.mail_list->item(3)->setSelected(true);
-    f.mail_list->item(4)->setSelected(true);
-    AwaitFarewell(f);
-
-    const auto asked = AnswerDeletion(true);
-    f.BtnDeleteClick();
-    EXPECT_TRUE(*asked);
-    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    DeleteAndFinish(f, server);
     EXPECT_EQ(Deles(Sent()), (std::vector<std::string>{"DELE 4", "DELE 2"}));
     EXPECT_EQ(StatusLines(), QString::fromUtf8("\r2 of the marked e-mail(s) were deleted."
                                                "\rYour connection has been terminated."
@@ -247,7 +250,7 @@ TEST_F(AppTest, MailsStillAtTheirNumbersAreDeletedInTheNewSession) {
     EXPECT_EQ(f.PanelText(0), "3 Mails");
 }
 
-TEST_F(AppTest, AFailedReconnectDeletesNothingAndKeepsRowsAndMarks) {
+TEST_F(ReconnectTest, AFailedReconnectDeletesNothingAndKeepsRowsAndMarks) {
     ScriptedServer server;
     ScriptSession(server, {A, B, C}, "list 3");
     server.Close();
@@ -257,20 +260,10 @@ TEST_F(AppTest, AFailedReconnectDeletesNothingAndKeepsRowsAndMarks) {
     server.Send("+OK\r\n");
     server.AwaitClientClose();
     server.Start();
-    TForm1& f = Open();
-    f.Part<TCopiesOfDeleted>().Keep->setChecked(false);
-    FillLogin(server.port(), "bob", "pw");
-    f.BtnConnectClick();
+    TForm1& f = ListMarkAndLose(server, {1, 3});
     ASSERT_EQ(Rows().size(), 3) << StatusLines().toStdString();
     const QStringList before = Rows();
-    f.mail_list->item(1)->setSelected(true);
-    f.mail_list->item(3)->setSelected(true);
-    AwaitFarewell(f);
-
-    const auto asked = AnswerDeletion(true);
-    f.BtnDeleteClick();
-    EXPECT_TRUE(*asked);
-    EXPECT_TRUE(server.WaitForScriptEnd()) << server.ScriptError();
+    DeleteAndFinish(f, server);
     EXPECT_FALSE(SentAny("DELE"));
     EXPECT_TRUE(StatusLines().endsWith(
         "\rNo new session: nothing was deleted; the list and its marks stay."))
