@@ -62,13 +62,7 @@ TEST_F(AppTest, KnownMailsAreNotSentToTheScorerAgain) {
         QFile::exists(ScoreMemoryFile(AccountFolderName("bob", "127.0.0.1", server.port()))));
 
     // A rule on the score judges remembered scores as it judges fresh ones.
-    ASSERT_TRUE(QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
-    QFile rules(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/rules.sieve");
-    ASSERT_TRUE(rules.open(QIODevice::WriteOnly));
-    rules.write("require [\"relational\", \"spamtest\", \"comparator-i;ascii-numeric\"];\n# rule: "
-                "rated spam\n"
-                "if spamtest :value \"ge\" :comparator \"i;ascii-numeric\" \"7\" { discard; }\n");
-    rules.close();
+    ASSERT_TRUE(WriteSpamtestRule());
     f.BtnConnectClick();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     // Shown with the rows: nothing was outstanding at any time.

@@ -87,14 +87,7 @@ TEST_F(AppTest, SpamdScoresTheListAndMarksTheSpam) {
 
     // A rule on the score marks the spam by itself once the score is in.
     f.BtnDisconnectClick();
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    ASSERT_TRUE(QDir().mkpath(data));
-    QFile rules(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/rules.sieve");
-    ASSERT_TRUE(rules.open(QIODevice::WriteOnly));
-    rules.write("require [\"relational\", \"spamtest\", \"comparator-i;ascii-numeric\"];\n# rule: "
-                "rated spam\n"
-                "if spamtest :value \"ge\" :comparator \"i;ascii-numeric\" \"7\" { discard; }\n");
-    rules.close();
+    ASSERT_TRUE(WriteSpamtestRule());
     f.BtnConnectClick();
     ASSERT_TRUE(AwaitScores(f));
     ASSERT_EQ(MarkedRows().size(), 1u) << StatusLines().toStdString();
