@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -20,6 +21,10 @@
 #include "UniqueId.h"
 
 namespace {
+
+size_t IdHash(std::string_view id) {
+    return std::hash<std::string_view>{}(id);
+}
 
 // The first line; another version's or kind's file of this program begins with kOwnPrefix.
 constexpr std::string_view kFirstLine = "inboxpruner headers 1\n";
@@ -261,17 +266,14 @@ void THeaderMemory::Append(TMsgNumber number, std::string_view id, std::string_v
         Compress(static_cast<int>(ZSTD_e_continue));
 }
 
-void THeaderMemory::Note(TMsgNumber number, const std::string& id, std::string_view header) {
+void THeaderMemory::Note(TMsgNumber number, std::string_view id, std::string_view header) {
     // A listing notes about as many mails as the one before remembered.
-    if (notedIds_.empty()) {
+    if (notedIds_.empty())
         notedIds_.reserve(records_.size() + 1024);
-        noted_.reserve(records_.size() + 1024);
-    }
     if (number == 0 || id.size() > kMaxUniqueIdLength || !IsUniqueId(id) ||
-        header.size() > MaxHeaderBytes || !notedIds_.insert(id).second)
+        header.size() > MaxHeaderBytes || !notedIds_.insert(IdHash(id)).second)
         return;
     Append(number, id, header);
-    noted_.emplace_back(number, id);
 }
 
 const std::vector<std::pair<TMsgNumber, std::string>>& THeaderMemory::LastListing() const {
@@ -294,7 +296,7 @@ const std::vector<std::pair<TMsgNumber, std::string>>& THeaderMemory::LastListin
 void THeaderMemory::Save(const std::string& path, bool complete) {
     if (!complete)
         for (const TRecord& r : records_)
-            if (!r.Taken && !notedIds_.contains(std::string(IdOf(r))))
+            if (!r.Taken && !notedIds_.contains(IdHash(IdOf(r))))
                 Append(0, IdOf(r), {plain_.data() + r.HeaderAt, r.HeaderBytes});
     // An empty listing still ends its (empty) frame.
     Compress(static_cast<int>(ZSTD_e_end));
@@ -315,8 +317,7 @@ void THeaderMemory::Save(const std::string& path, bool complete) {
     staged_.clear();
     notedBytes_ = 0;
     notedIds_.clear();
-    lastListing_ = std::move(noted_);
-    noted_.clear();
+    lastListing_.reset();
     records_.clear();
     plain_.clear();
     untaken_ = 0;

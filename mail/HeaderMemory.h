@@ -42,15 +42,15 @@ public:
     // A mail of this listing, in order: what Save writes. Compresses as it goes, so a noted
     // listing costs its compressed size in memory, not its text. A mail without a usable id (or
     // with one noted before in this listing) is not remembered: it is fetched again next time.
-    void Note(TMsgNumber number, const std::string& id, std::string_view header);
-    // The number and id of each mail the last saved listing noted (for deleting by a number
-    // of that listing): empty when loaded without the list.
+    void Note(TMsgNumber number, std::string_view id, std::string_view header);
+    // The number and id of each mail the listing that saved the loaded file noted (for deleting
+    // by a number of that listing): empty when loaded without the list.
     const std::vector<std::pair<TMsgNumber, std::string>>& LastListing() const;
     // Writes atomically, owner-only (WriteFileAtomically, MakeOwnerOnlyFolder from
     // mail/AtomicFile.h): the mails noted; when !complete also the remembered ones not taken
     // (the listing stopped before reaching them). Ids not noted in a complete listing are dropped.
-    // Throws std::system_error naming the file. Afterwards the memory holds only LastListing:
-    // the next listing loads the file again.
+    // Throws std::system_error naming the file. Afterwards the memory is empty: the next
+    // listing loads the file again.
     void Save(const std::string& path, bool complete);
 
     // A header longer than this is no header a server was allowed to send (the POP3 client's
@@ -87,8 +87,9 @@ private:
     std::string staged_;     // records noted and not compressed yet
     std::string compressed_; // the frame of the records noted so far, unfinished
     uint64_t notedBytes_ = 0;
-    std::vector<std::pair<TMsgNumber, std::string>> noted_;
-    std::unordered_set<std::string> notedIds_; // to keep an id once
+    // Hashes of the ids noted, to keep an id once. Two ids of one hash only cost the second
+    // its place in the file: it is fetched again next time.
+    std::unordered_set<size_t> notedIds_;
 
     mutable std::optional<std::vector<std::pair<TMsgNumber, std::string>>> lastListing_;
 };

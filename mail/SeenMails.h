@@ -4,8 +4,8 @@
 // kept from one listing to the next in a small file of its own.
 
 #include <cstdint>
-#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TSeenMails {
@@ -33,6 +33,7 @@ public:
     TSighting Sight(const std::string& id, int64_t now) const;
 
 private:
-    std::map<std::string, int64_t> firstListed_;
+    // Sorted by id, each once: the file keeps them in that order.
+    std::vector<std::pair<std::string, int64_t>> firstListed_;
     bool listed_ = false;
 };

@@ -63,8 +63,10 @@ bool TMbxPOP::takeSizes(const std::string& answer, std::vector<TIndexedMail>& Ma
                     std::to_string(Mails.back().Number);
         if (error)
             break;
-        const auto octets =
-            ReadServerNumber(size, "size of mail " + std::string(number), kMaxMailSize);
+        auto octets = ReadServerNumber(size, "mail size", kMaxMailSize);
+        // The mail's number goes into the error only when there is one.
+        if (octets.Error)
+            octets = ReadServerNumber(size, "size of mail " + std::string(number), kMaxMailSize);
         if ((error = octets.Error))
             break;
         Mails.push_back({static_cast<TMsgNumber>(named.Value), static_cast<uint32_t>(octets.Value),
@@ -84,10 +86,8 @@ bool TMbxPOP::takeIds(const std::string& answer, std::vector<TIndexedMail>& Mail
     if (lines.size() != Mails.size())
         error = "the server's UIDL names " + std::to_string(lines.size()) + " mails, its LIST " +
                 std::to_string(Mails.size());
-    TUniqueIds ids;
-    ids.Reserve(lines.size());
-    for (size_t i = 0; !error && i < lines.size(); ++i)
-        error = ids.Take(Mails[i].Number, lines[i], Mails[i].Id);
+    if (!error)
+        error = TUniqueIds::TakeAll(lines, Mails);
     if (error) {
         Mails.clear();
         closeAndReport(this, kErrCommand, *error);

@@ -7,8 +7,11 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "mbx_events.h"
+
+struct TIndexedMail;
 
 inline constexpr size_t kMaxUniqueIdLength = 70;
 
@@ -19,9 +22,16 @@ public:
     // of another mail of this listing.
     std::optional<std::string> Take(TMsgNumber n, std::string_view replyText, std::string& id);
 
-    // Room for the ids of this many mails at once (a whole mailbox's UIDL).
-    void Reserve(size_t mails) { owners_.reserve(mails); }
+    // The ids of a whole mailbox's UIDL answer, one reply text per mail of mails (in order),
+    // into their Id; why not (all Ids left empty): the first reply Take would refuse alone,
+    // else the lowest mail given the id of another.
+    static std::optional<std::string> TakeAll(const std::vector<std::string_view>& replies,
+                                              std::vector<TIndexedMail>& mails);
 
 private:
+    static std::optional<std::string> Read(TMsgNumber n, std::string_view replyText,
+                                           std::string_view& id);
+    static std::string Shared(TMsgNumber n, TMsgNumber owner);
+
     std::unordered_map<std::string, TMsgNumber> owners_;
 };

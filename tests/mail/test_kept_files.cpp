@@ -82,6 +82,8 @@ TEST(SeenMails, DamagedFilesAreClearErrors) {
         {first + "12\n", "is damaged at line 2"},
         {first + "-5 abc\n", "is damaged at line 2"},
         {first + "12 abc\n13 abc\n", "is damaged at line 3"},
+        // The program writes the ids in order: another order is no file of its own.
+        {first + "12 abd\n13 abc\n", "is damaged at line 3"},
         {first + "12 a\x7f" + "b\n", "is damaged at line 2"},
     };
     for (const Row& row : rows) {
