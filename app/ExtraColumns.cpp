@@ -41,6 +41,21 @@ void SetRowTip(QListWidgetItem& row, TRowTip part, const QString& text) {
     row.setToolTip(lines.join(u'\n'));
 }
 
+void SetRowTips(QListWidgetItem& row, const std::array<QString, RowTipPartCount>& parts) {
+    QString joined;
+    for (int k = 0; k < RowTipPartCount; ++k) {
+        const QString& line = parts[static_cast<std::size_t>(k)];
+        if (line.isEmpty())
+            continue;
+        row.setData(FirstTipRole + k, line);
+        if (!joined.isEmpty())
+            joined += u'\n';
+        joined += line;
+    }
+    if (!joined.isEmpty())
+        row.setToolTip(joined);
+}
+
 QString RowTip(const QListWidgetItem& row, TRowTip part) {
     return row.data(TipRole(part)).toString();
 }

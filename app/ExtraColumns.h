@@ -49,6 +49,8 @@ private:
 enum class TRowTip : int { Rule, Seen, Spam };
 inline constexpr int RowTipPartCount = 3;
 void SetRowTip(QListWidgetItem& row, TRowTip part, const QString& text);
+// Every part of a new row's tooltip at once (empty parts stay unset).
+void SetRowTips(QListWidgetItem& row, const std::array<QString, RowTipPartCount>& parts);
 QString RowTip(const QListWidgetItem& row, TRowTip part);
 
 // Replaces cell `column` of the row's text (cells end with "|"), adding empty cells before it

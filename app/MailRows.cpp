@@ -71,8 +71,6 @@ void SetRowData(QListWidgetItem& row, const TMailRowData& data) {
     // New mails sort together, before or after the others.
     if (data.SeenSince > 0)
         row.setData(NewRole, data.New ? 1 : 0);
-    if (!data.SeenTip.isEmpty())
-        SetRowTip(row, TRowTip::Seen, data.SeenTip);
     if (!data.Id.empty())
         row.setData(IdRole, QByteArray::fromStdString(data.Id));
 }
@@ -91,10 +89,7 @@ std::vector<int> TMailRowBatch::AddTo(TMultiList& list) {
     list.AddRows(texts_, [this](int index, QListWidgetItem& row) {
         const auto i = static_cast<std::size_t>(index);
         SetRowData(row, data_[i]);
-        for (int part = 0; part < RowTipPartCount; ++part)
-            if (!tips_[i][static_cast<std::size_t>(part)].isEmpty())
-                SetRowTip(row, static_cast<TRowTip>(part),
-                          tips_[i][static_cast<std::size_t>(part)]);
+        SetRowTips(row, tips_[i]);
     });
     texts_.clear();
     data_.clear();

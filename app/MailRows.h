@@ -31,7 +31,6 @@ struct TMailRowData {
     // this listing. SeenSince 0: the row says nothing of it.
     std::int64_t SeenSince = 0;
     bool New = false;
-    QString SeenTip; // the tooltip's line of when it was first listed; empty for none
     // The server's unique id of the mail; empty when it gave none.
     std::string Id;
 };

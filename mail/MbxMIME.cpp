@@ -149,6 +149,16 @@ std::string AsciiUpper(std::string s) {
     return s;
 }
 
+bool AsciiStartsNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (upper(text[i]) != upper(prefix[i]))
+            return false;
+    return true;
+}
+
 std::string AsciiLower(std::string s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z')

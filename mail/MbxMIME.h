@@ -38,6 +38,8 @@ std::string JoinLineRuns(const std::vector<LineRange>& runs);
 // ASCII case mapping: only the letters a-z / A-Z change; other bytes stay as they are.
 std::string AsciiUpper(std::string s);
 std::string AsciiLower(std::string s);
+// True when text begins with prefix, the letters compared without their ASCII case, in place.
+bool AsciiStartsNoCase(std::string_view text, std::string_view prefix);
 // True when the line is empty after trimming.
 bool IsBlankLine(std::string_view line);
 

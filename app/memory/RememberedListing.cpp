@@ -86,7 +86,7 @@ void TRememberedListing::MailListed(const TListedMail& mail, TMailAnswer&) {
     if (!listing_ || !memory_)
         return;
     if (!mail.Id.empty())
-        memory_->Note(static_cast<TMsgNumber>(mail.Number), std::string(mail.Id), arrived_);
+        memory_->Note(static_cast<TMsgNumber>(mail.Number), mail.Id, arrived_);
     arrived_.clear();
 }
 

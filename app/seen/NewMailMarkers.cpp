@@ -51,6 +51,7 @@ void TNewMailMarkers::ListingBegins(const TListingStart& start) {
     // A count-only listing learns no ids, and a server that does not list UIDL among its
     // capabilities is listed with the very commands it always was; the file stays as it is.
     listing_ = start.Full && start.WithIds;
+    tip_.clear(); // the language may have changed
     // The ids of an earlier listing name the mails of another session.
     markers_ = TSeenMarkers();
     if (!listing_)
@@ -75,8 +76,11 @@ void TNewMailMarkers::MailListed(const TListedMail& mail, TMailAnswer& answer) {
         return;
     answer.Row.SeenSince = sighting.Since;
     answer.Row.New = sighting.New;
-    answer.Tips[static_cast<int>(TRowTip::Seen)] =
-        Tr(SeenTexts::OnServerSince, frame_.GermanUI()).arg(LocalTime(sighting.Since));
+    if (sighting.Since != tipSince_ || tip_.isEmpty()) {
+        tipSince_ = sighting.Since;
+        tip_ = Tr(SeenTexts::OnServerSince, frame_.GermanUI()).arg(LocalTime(sighting.Since));
+    }
+    answer.Tips[static_cast<int>(TRowTip::Seen)] = tip_;
     if (sighting.New)
         answer.Cells[NewColumn - FirstExtraColumn] = NewMarker;
 }

@@ -3,6 +3,8 @@
 #include "Component.h"
 #include "SeenMarkers.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <functional>
 
@@ -40,4 +42,8 @@ private:
     TSeenMarkers markers_;
     bool listing_ = false; // a full listing notes the ids it gets
     bool counted_ = false; // the status bar counts the new rows
+    // The last tooltip made: most rows of a listing were first seen at the same time, and
+    // turning a time into local time asks the system's time zone each time.
+    int64_t tipSince_ = 0;
+    QString tip_;
 };
