@@ -1,4 +1,4 @@
-#include "MailFacts.h"
+#include "ListedFacts.h"
 
 #include "Addresses.h"
 #include "HeaderFields.h"
@@ -45,8 +45,8 @@ TSizeBand SizeBandOf(long long octets) {
     return TSizeBand::Small;
 }
 
-TMailFacts FactsOf(std::string_view header) {
-    TMailFacts facts;
+TListedFacts FactsOf(std::string_view header) {
+    TListedFacts facts;
     const THeaderFields fields(header);
     for (const std::string& value : fields.Raw("from")) {
         const std::vector<std::string> addresses = AddressesOf(value);

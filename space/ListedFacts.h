@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-struct TMailFacts {
+struct TListedFacts {
     std::string Sender; // the folded address (FoldedAddress); empty when From names none
     std::string Domain; // its registrable domain; empty for none
     // The List-Id ("news.example.org"), else for a mail with List-Unsubscribe its sender;
@@ -19,7 +19,7 @@ struct TMailFacts {
 };
 
 // header: the header as listed (TOP n 0), may be empty (count-only listing).
-TMailFacts FactsOf(std::string_view header);
+TListedFacts FactsOf(std::string_view header);
 
 // The id of a List-Id field: "Club News <news.club.example>" gives "news.club.example";
 // lower case; the whole value trimmed when it has no angle brackets.

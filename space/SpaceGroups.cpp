@@ -99,7 +99,7 @@ void TSpaceIndex::Add(int number, long long octets, std::string_view header) {
     Add(number, octets, FactsOf(header));
 }
 
-void TSpaceIndex::Add(int number, long long octets, const TMailFacts& facts) {
+void TSpaceIndex::Add(int number, long long octets, const TListedFacts& facts) {
     TSpaceMail mail;
     mail.Number = number;
     mail.Octets = std::max(octets, 0LL);

@@ -2,7 +2,7 @@
 
 // The listed mails grouped by what holds the space: each group's mails, bytes and dates.
 
-#include "MailFacts.h"
+#include "ListedFacts.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,7 +38,7 @@ public:
     TSpaceIndex();
     // octets below 0: unknown.
     void Add(int number, long long octets, std::string_view header);
-    void Add(int number, long long octets, const TMailFacts& facts);
+    void Add(int number, long long octets, const TListedFacts& facts);
     // These mails are gone from the server.
     void Remove(std::vector<int> numbers);
     void Clear();

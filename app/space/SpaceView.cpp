@@ -1,0 +1,218 @@
+#include "SpaceView.h"
+
+#include "Find.h"
+#include "Frame.h"
+#include "MailRows.h"
+#include "MarkAlike.h"
+#include "MarkAlikeEntries.h"
+#include "MbxPOP3.h"
+#include "MultiLst.h"
+#include "QuotaMeter.h"
+#include "SettingsStore.h"
+#include "SpaceCsv.h"
+#include "SpaceDialog.h"
+#include "SpaceTexts.h"
+#include "SpaceTreemap.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+TSpaceView::TSpaceView(TFrame& frame, TMarkAlikeEntries& alike, TFind& find)
+    : frame_(frame), alike_(alike), find_(find) {
+    Entry = new QAction(&frame.Window());
+    Entry->setObjectName(QStringLiteral("Datei_Space"));
+    Entry->setEnabled(false);
+    frame.ServerMenu().insertAction(frame.ServerEnd(), Entry);
+    connect(Entry, &QAction::triggered, this, &TSpaceView::Open);
+    connect(frame.Rows().List().selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TSpaceView::MarksChanged);
+}
+
+void TSpaceView::LanguageChanged(bool germanUI) {
+    Entry->setText(Tr(SpaceTexts::Entry, germanUI));
+    if (dialog_) {
+        dialog_->SetLanguage(germanUI);
+        ShowMeter();
+    }
+}
+
+void TSpaceView::StateChanged(int state) {
+    Entry->setEnabled(state == TFrame::StateListed ||
+                      (state == TFrame::StateIdle && !index_.Mails().empty()));
+    if (dialog_) {
+        const bool listed = state == TFrame::StateListed;
+        dialog_->BtnMark->setEnabled(listed);
+        dialog_->BtnShow->setEnabled(listed);
+        dialog_->BtnShowAll->setEnabled(listed);
+    }
+}
+
+void TSpaceView::RowsCleared() {
+    index_.Clear();
+    statBytes_ = 0;
+    listed_ = false;
+    find_.ShowGroup(std::nullopt);
+    Regroup();
+}
+
+void TSpaceView::ListingBegins(const TListingStart& start) {
+    listed_ = start.Full;
+    const std::string& size = frame_.Session().MailboxSize();
+    statBytes_ = size.empty() || size.size() > 18 ||
+                         size.find_first_not_of("0123456789") != std::string::npos
+                     ? 0
+                     : std::stoll(size);
+}
+
+void TSpaceView::MailListed(const TListedMail& mail, TMailAnswer&) {
+    if (listed_)
+        index_.Add(mail.Number, mail.Octets, mail.Header);
+}
+
+void TSpaceView::RowsRemoved(const std::vector<TMsgNumber>& numbers) {
+    std::vector<int> gone(numbers.begin(), numbers.end());
+    const long long before = index_.Bytes();
+    index_.Remove(gone);
+    statBytes_ = std::max(0LL, statBytes_ - (before - index_.Bytes()));
+    Regroup();
+}
+
+QString TSpaceView::QuotaName() const {
+    return QStringLiteral("SpaceQuota ") + frame_.AccountFolder();
+}
+
+void TSpaceView::Open() {
+    if (!dialog_) {
+        dialog_ = new TSpaceDialog(&frame_.Window());
+        connect(dialog_->GroupBy, &QComboBox::currentIndexChanged, this, &TSpaceView::Regroup);
+        connect(dialog_, &TSpaceDialog::MarkChosen, this, &TSpaceView::MarkChosen);
+        connect(dialog_->BtnShow, &QPushButton::clicked, this, &TSpaceView::ShowChosen);
+        connect(dialog_->BtnShowAll, &QPushButton::clicked, this,
+                [this] { find_.ShowGroup(std::nullopt); });
+        connect(dialog_->BtnExport, &QPushButton::clicked, this, [this] {
+            const QString path = QFileDialog::getSaveFileName(
+                dialog_, Tr(SpaceTexts::ExportTitle, frame_.GermanUI()), QDir::homePath(),
+                Tr(SpaceTexts::ExportFilter, frame_.GermanUI()));
+            if (!path.isEmpty())
+                ExportTo(path);
+        });
+        connect(dialog_->Quota, &QDoubleSpinBox::valueChanged, this, &TSpaceView::QuotaChanged);
+        dialog_->SetLanguage(frame_.GermanUI());
+        StateChanged(frame_.ControlState());
+    }
+    // The account's quota, as entered last time.
+    const QSignalBlocker quiet(dialog_->Quota);
+    dialog_->Quota->setValue(frame_.Settings().ReadString(QuotaName()).toDouble());
+    Regroup();
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+}
+
+void TSpaceView::QuotaChanged(double gb) {
+    if (gb > 0)
+        frame_.Settings().WriteString(QuotaName(), QString::number(gb, 'g', 10));
+    else
+        frame_.Settings().DeleteValue(QuotaName());
+    ShowMeter();
+}
+
+void TSpaceView::Regroup() {
+    if (!dialog_)
+        return;
+    groups_ = GroupMails(index_, dialog_->Grouping());
+    const TMailRows& rows = frame_.Rows();
+    const TNumberRuns marked = rows.Marked();
+    ::CountMarked(groups_, index_, [&marked](int number) { return marked.Contains(number); });
+    dialog_->ShowGroups(&groups_, index_.Bytes());
+    ShowMeter();
+}
+
+// Marks change in bursts (a range, an undo): the figures follow once the burst is over.
+void TSpaceView::MarksChanged() {
+    if (!dialog_ || !dialog_->isVisible() || marksQueued_)
+        return;
+    marksQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        marksQueued_ = false;
+        if (!dialog_)
+            return;
+        const TNumberRuns marked = frame_.Rows().Marked();
+        ::CountMarked(groups_, index_, [&marked](int number) { return marked.Contains(number); });
+        dialog_->ShowMarked();
+        ShowMeter();
+    });
+}
+
+void TSpaceView::ShowMeter() {
+    if (!dialog_)
+        return;
+    const bool german = frame_.GermanUI();
+    const double quota = dialog_->Quota->value();
+    dialog_->Meter->setText(QuotaLine(statBytes_, quota, german));
+    dialog_->MeterAfter->setText(
+        QuotaAfterLine(statBytes_, MarkedMails(frame_.Rows().List()).Octets, quota, german));
+}
+
+TNumberRuns TSpaceView::NumbersOf(const std::vector<const TSpaceGroup*>& groups) const {
+    std::vector<int> numbers;
+    for (const TSpaceGroup* group : groups) {
+        const std::vector<int> in = NumbersIn(index_, group->By, group->Id);
+        numbers.insert(numbers.end(), in.begin(), in.end());
+    }
+    return TNumberRuns::Of(std::move(numbers));
+}
+
+void TSpaceView::MarkChosen() {
+    if (!dialog_ || frame_.ControlState() != TFrame::StateListed)
+        return;
+    const TNumberRuns numbers = NumbersOf(dialog_->ChosenGroups());
+    if (numbers.Empty())
+        return;
+    const TMultiList& list = frame_.Rows().List();
+    frame_.StatusClear();
+    alike_.MarkRows(MarkableRows(
+        list,
+        [&list, &numbers](int row) { return numbers.Contains(MessageNumberOf(*list.item(row))); },
+        alike_.KeptByRules()));
+}
+
+void TSpaceView::ShowChosen() {
+    if (!dialog_ || frame_.ControlState() != TFrame::StateListed)
+        return;
+    const auto chosen = dialog_->ChosenGroups();
+    find_.ShowGroup(chosen.empty() ? std::nullopt : std::optional(NumbersOf(chosen)));
+}
+
+bool TSpaceView::ExportTo(const QString& path) {
+    const TNumberRuns marked = frame_.Rows().Marked();
+    std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
+    if (out)
+        WriteSpaceCsv(
+            index_, [&marked](int number) { return marked.Contains(number); }, out);
+    out.close();
+    const bool german = frame_.GermanUI();
+    frame_.StatusClear();
+    if (!out) {
+        frame_.StatusAppend(
+            Tr(SpaceTexts::ExportFailed, german)
+                .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(errno))));
+        return false;
+    }
+    frame_.StatusAppend(Tr(SpaceTexts::Exported, german)
+                            .arg(index_.Mails().size())
+                            .arg(QDir::toNativeSeparators(path)));
+    return true;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "Component.h"
+#include "SpaceDialog.h"
+#include "SpaceGroups.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <vector>
+
+class QAction;
+class TFind;
+class TFrame;
+class TMarkAlikeEntries;
+
+// "Space" in the Server menu: where the listed mails' space goes, grouped by sender, domain,
+// list, year, size or attachments, as a table and a treemap, with the account's quota. Groups
+// are marked as mark alike marks (mails the rules keep stay unmarked) and shown as find
+// shows its rows. Everything comes from the listed headers and sizes; nothing is downloaded.
+class TSpaceView : public QObject, public TComponent {
+    Q_OBJECT
+public:
+    TSpaceView(TFrame& frame, TMarkAlikeEntries& alike, TFind& find);
+
+    void LanguageChanged(bool germanUI) override;
+    void StateChanged(int state) override;
+    void RowsCleared() override;
+    void ListingBegins(const TListingStart& start) override;
+    void MailListed(const TListedMail& mail, TMailAnswer& answer) override;
+    void RowsRemoved(const std::vector<TMsgNumber>& numbers) override;
+
+    QAction* Entry;
+    // The window, made at its first opening; null before.
+    TSpaceDialog* Dialog() const { return dialog_; }
+    void Open();
+    // Adds the chosen groups' mails to the marks (those the rules keep left out).
+    void MarkChosen();
+    // The list shows only the chosen groups' mails; every mail again with none chosen.
+    void ShowChosen();
+    // The listed mails as CSV into path; false (the status says why) when it cannot be written.
+    bool ExportTo(const QString& path);
+    const TSpaceIndex& Index() const { return index_; }
+    // The mailbox's size as STAT gave it, less what was deleted since.
+    long long MailboxBytes() const { return statBytes_; }
+
+private:
+    void Regroup();
+    void MarksChanged();
+    void ShowMeter();
+    void QuotaChanged(double gb);
+    QString QuotaName() const;
+    TNumberRuns NumbersOf(const std::vector<const TSpaceGroup*>& groups) const;
+
+    TFrame& frame_;
+    TMarkAlikeEntries& alike_;
+    TFind& find_;
+    TSpaceIndex index_;
+    std::vector<TSpaceGroup> groups_;
+    long long statBytes_ = 0;
+    bool listed_ = false;      // a full listing with sizes came in
+    bool marksQueued_ = false; // one recount for a burst of mark changes
+    QPointer<TSpaceDialog> dialog_;
+};
