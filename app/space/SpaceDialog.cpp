@@ -93,6 +93,8 @@ TSpaceDialog::TSpaceDialog(QWidget* parent) : QDialog(parent) {
     Table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Table->setUniformRowHeights(true);
     Table->setSortingEnabled(true);
+    // Largest first until the user sorts otherwise.
+    Table->sortByColumn(ColBytes, Qt::DescendingOrder);
     Table->header()->setStretchLastSection(false);
     Table->header()->setSectionResizeMode(ColGroup, QHeaderView::Stretch);
     Treemap = new TSpaceTreemap(split);
@@ -237,11 +239,7 @@ void TSpaceDialog::ShowGroups(const std::vector<TSpaceGroup>* groups, long long 
         }
     }
     Table->setSortingEnabled(true);
-    // Largest first until the user sorts otherwise.
-    if (sortColumn == ColGroup && order == Qt::AscendingOrder)
-        Table->sortByColumn(ColBytes, Qt::DescendingOrder);
-    else
-        Table->sortByColumn(sortColumn, order);
+    Table->sortByColumn(sortColumn, order);
     Table->resizeColumnToContents(ColMails);
     Treemap->SetGroups(groups, totalBytes);
 }
