@@ -33,21 +33,44 @@ std::optional<TGrouping> InnerOf(TGrouping by) {
     return std::nullopt;
 }
 
-// Groups with their index by id, so each mail finds its group in one look-up.
-struct TGroupSet {
-    std::vector<TSpaceGroup> Groups;
-    std::unordered_map<uint32_t, std::size_t> At;
+// Groups with their index by id, so each mail finds its group in one look-up: by a table
+// where the ids are the index's text ids (dense), else by a hash.
+class TGroupSet {
+public:
+    TGroupSet(TGrouping by, std::size_t denseIds) : by_(by), dense_(denseIds, -1) {}
 
-    TSpaceGroup& Of(TGrouping by, uint32_t id) {
-        const auto [it, added] = At.try_emplace(id, Groups.size());
-        if (added) {
-            Groups.emplace_back();
-            Groups.back().By = by;
-            Groups.back().Id = id;
+    // The group's index, made when new.
+    std::size_t Of(uint32_t id) {
+        if (id < dense_.size()) {
+            int32_t& at = dense_[id];
+            if (at < 0)
+                at = static_cast<int32_t>(Made(id));
+            return static_cast<std::size_t>(at);
         }
-        return Groups[it->second];
+        const auto [it, added] = sparse_.try_emplace(id, Groups.size());
+        if (added)
+            Made(id);
+        return it->second;
     }
+
+    std::vector<TSpaceGroup> Groups;
+
+private:
+    std::size_t Made(uint32_t id) {
+        Groups.emplace_back();
+        Groups.back().By = by_;
+        Groups.back().Id = id;
+        return Groups.size() - 1;
+    }
+
+    TGrouping by_;
+    std::vector<int32_t> dense_;
+    std::unordered_map<uint32_t, std::size_t> sparse_;
 };
+
+bool TextKeyed(TGrouping by) {
+    return by == TGrouping::Sender || by == TGrouping::Domain || by == TGrouping::List;
+}
 
 } // namespace
 
@@ -191,26 +214,35 @@ std::size_t TSpaceIndex::MemoryBytes() const {
 
 std::vector<TSpaceGroup> GroupMails(const TSpaceIndex& index, TGrouping by) {
     const std::optional<TGrouping> inner = InnerOf(by);
-    TGroupSet outer;
-    std::vector<TGroupSet> inside;
+    const std::size_t texts = index.TextCount();
+    TGroupSet outer(by, TextKeyed(by) ? texts : 0);
+    // The inner groups of every outer one together, keyed by both ids.
+    std::vector<TSpaceGroup> inside;
+    std::vector<std::size_t> insideOf; // the outer group of each
+    std::unordered_map<uint64_t, std::size_t> insideAt;
     for (const TSpaceMail& mail : index.Mails()) {
         const uint32_t id = TSpaceIndex::GroupId(mail, by);
-        const std::size_t before = outer.Groups.size();
-        AddMail(outer.Of(by, id), mail);
+        const std::size_t at = outer.Of(id);
+        AddMail(outer.Groups[at], mail);
         if (!inner)
             continue;
-        if (outer.Groups.size() > before)
+        const uint32_t innerId = TSpaceIndex::GroupId(mail, *inner);
+        const auto [it, added] =
+            insideAt.try_emplace((static_cast<uint64_t>(id) << 32) | innerId, inside.size());
+        if (added) {
             inside.emplace_back();
-        AddMail(inside[outer.At[id]].Of(*inner, TSpaceIndex::GroupId(mail, *inner)), mail);
+            inside.back().By = *inner;
+            inside.back().Id = innerId;
+            insideOf.push_back(at);
+        }
+        AddMail(inside[it->second], mail);
     }
-    for (std::size_t k = 0; k < outer.Groups.size(); ++k) {
-        TSpaceGroup& group = outer.Groups[k];
+    for (std::size_t k = 0; k < inside.size(); ++k) {
+        inside[k].Key = index.KeyText(*inner, inside[k].Id);
+        outer.Groups[insideOf[k]].Inner.push_back(std::move(inside[k]));
+    }
+    for (TSpaceGroup& group : outer.Groups) {
         group.Key = index.KeyText(by, group.Id);
-        if (!inner)
-            continue;
-        group.Inner = std::move(inside[k].Groups);
-        for (TSpaceGroup& in : group.Inner)
-            in.Key = index.KeyText(*inner, in.Id);
         SortLargestFirst(group.Inner);
     }
     SortLargestFirst(outer.Groups);

@@ -47,6 +47,8 @@ public:
     long long Bytes() const { return bytes_; }
     // The text of an id ("" for 0).
     const std::string& Text(uint32_t id) const { return texts_[id]; }
+    // Text ids run from 0 to below this.
+    std::size_t TextCount() const { return texts_.size(); }
     // The id of a mail's group (0: none of it, as a mail without sender or date).
     static uint32_t GroupId(const TSpaceMail& mail, TGrouping by);
     // The group's key as text: the address, domain or list id, "2026", "2026-03", a size

@@ -12,6 +12,7 @@ namespace {
 
 // Decimal units, as the list shows sizes.
 constexpr double BytesPerGb = 1e9;
+constexpr double BytesPerMb = 1e6;
 
 QLocale LocaleOf(bool germanUI) {
     QLocale locale(germanUI ? QLocale::German : QLocale::English);
@@ -24,15 +25,28 @@ int Percent(long long bytes, double quotaGb) {
         std::lround(100.0 * static_cast<double>(bytes) / (quotaGb * BytesPerGb)));
 }
 
+// An amount in the quota's unit: GB with two decimals, or below a quota of 1 GB, MB with one
+// ("0.00 GB" would say nothing of a small mailbox).
+QString Amount(long long bytes, double quotaGb, bool germanUI) {
+    const QLocale locale = LocaleOf(germanUI);
+    const double value = static_cast<double>(bytes);
+    return quotaGb >= 1 ? locale.toString(value / BytesPerGb, 'f', 2) + QStringLiteral(" GB")
+                        : locale.toString(value / BytesPerMb, 'f', 1) + QStringLiteral(" MB");
+}
+
+QString QuotaAmount(double quotaGb, bool germanUI) {
+    const QLocale locale = LocaleOf(germanUI);
+    return quotaGb >= 1 ? locale.toString(quotaGb, 'g', 6) + QStringLiteral(" GB")
+                        : locale.toString(quotaGb * 1000, 'g', 6) + QStringLiteral(" MB");
+}
+
 } // namespace
 
 QString QuotaLine(long long usedBytes, double quotaGb, bool germanUI) {
     if (quotaGb <= 0)
         return {};
-    const QLocale locale = LocaleOf(germanUI);
     return Tr(SpaceTexts::Meter, germanUI)
-        .arg(locale.toString(static_cast<double>(usedBytes) / BytesPerGb, 'f', 2))
-        .arg(locale.toString(quotaGb, 'g', 6))
+        .arg(Amount(usedBytes, quotaGb, germanUI), QuotaAmount(quotaGb, germanUI))
         .arg(Percent(usedBytes, quotaGb));
 }
 
@@ -41,6 +55,6 @@ QString QuotaAfterLine(long long usedBytes, long long markedBytes, double quotaG
         return {};
     const long long after = std::max(0LL, usedBytes - markedBytes);
     return Tr(SpaceTexts::MeterAfter, germanUI)
-        .arg(LocaleOf(germanUI).toString(static_cast<double>(after) / BytesPerGb, 'f', 2))
+        .arg(Amount(after, quotaGb, germanUI))
         .arg(Percent(after, quotaGb));
 }

@@ -39,10 +39,10 @@ inline constexpr TText Export{"Liste &exportieren…", "&Export list…"};
 inline constexpr TText Close{"Schließen", "Close"};
 inline constexpr TText Quota{"Kontingent:", "Quota:"};
 inline constexpr TText NoQuota{"keines", "none"};
-// %1 used of %2 (%3 %).
-inline constexpr TText Meter{"%1 GB von %2 GB (%3 %)", "%1 GB of %2 GB (%3 %)"};
-inline constexpr TText MeterAfter{"nach dem Löschen der markierten: %1 GB (%2 %)",
-                                  "after deleting the marked: %1 GB (%2 %)"};
+// %1 used of %2 (%3 %), each with its unit ("1.51 GB").
+inline constexpr TText Meter{"%1 von %2 (%3 %)", "%1 of %2 (%3 %)"};
+inline constexpr TText MeterAfter{"nach dem Löschen der markierten: %1 (%2 %)",
+                                  "after deleting the marked: %1 (%2 %)"};
 // The tooltip of a tile: group, mails, size, share.
 inline constexpr TText Tip{"%1\n%2 E-Mails, %3 (%4 %)", "%1\n%2 mails, %3 (%4 %)"};
 inline constexpr TText ExportTitle{"Liste exportieren", "Export list"};

@@ -49,8 +49,9 @@ void TSpaceView::LanguageChanged(bool germanUI) {
 }
 
 void TSpaceView::StateChanged(int state) {
-    Entry->setEnabled(state == TFrame::StateListed ||
-                      (state == TFrame::StateIdle && !index_.Mails().empty()));
+    Entry->setEnabled(
+        state == TFrame::StateListed ||
+        (state == TFrame::StateIdle && (!index_.Mails().empty() || !listedSince_.empty())));
     if (dialog_) {
         const bool listed = state == TFrame::StateListed;
         dialog_->BtnMark->setEnabled(listed);
@@ -61,6 +62,7 @@ void TSpaceView::StateChanged(int state) {
 
 void TSpaceView::RowsCleared() {
     index_.Clear();
+    listedSince_.clear();
     statBytes_ = 0;
     listed_ = false;
     find_.ShowGroup(std::nullopt);
@@ -78,11 +80,19 @@ void TSpaceView::ListingBegins(const TListingStart& start) {
 
 void TSpaceView::MailListed(const TListedMail& mail, TMailAnswer&) {
     if (listed_)
-        index_.Add(mail.Number, mail.Octets, mail.Header);
+        listedSince_.emplace_back(mail.Number, mail.Octets);
+}
+
+void TSpaceView::TakeListed() {
+    const TMailRows& rows = frame_.Rows();
+    for (const auto& [number, octets] : listedSince_)
+        index_.Add(number, octets, rows.ListedHeaderOf(number));
+    listedSince_.clear();
 }
 
 void TSpaceView::RowsRemoved(const std::vector<TMsgNumber>& numbers) {
     std::vector<int> gone(numbers.begin(), numbers.end());
+    TakeListed();
     const long long before = index_.Bytes();
     index_.Remove(gone);
     statBytes_ = std::max(0LL, statBytes_ - (before - index_.Bytes()));
@@ -132,6 +142,7 @@ void TSpaceView::QuotaChanged(double gb) {
 void TSpaceView::Regroup() {
     if (!dialog_)
         return;
+    TakeListed();
     groups_ = GroupMails(index_, dialog_->Grouping());
     const TMailRows& rows = frame_.Rows();
     const TNumberRuns marked = rows.Marked();
@@ -197,6 +208,7 @@ void TSpaceView::ShowChosen() {
 }
 
 bool TSpaceView::ExportTo(const QString& path) {
+    TakeListed();
     const TNumberRuns marked = frame_.Rows().Marked();
     std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
     if (out)

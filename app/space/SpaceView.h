@@ -40,11 +40,16 @@ public:
     void ShowChosen();
     // The listed mails as CSV into path; false (the status says why) when it cannot be written.
     bool ExportTo(const QString& path);
-    const TSpaceIndex& Index() const { return index_; }
+    const TSpaceIndex& Index() {
+        TakeListed();
+        return index_;
+    }
     // The mailbox's size as STAT gave it, less what was deleted since.
     long long MailboxBytes() const { return statBytes_; }
 
 private:
+    // The mails listed since the index was last read into it.
+    void TakeListed();
     void Regroup();
     void MarksChanged();
     void ShowMeter();
@@ -56,6 +61,9 @@ private:
     TMarkAlikeEntries& alike_;
     TFind& find_;
     TSpaceIndex index_;
+    // Listed and not yet in the index: its headers are read when the view needs them, so the
+    // listing itself costs nothing more.
+    std::vector<std::pair<int, long long>> listedSince_;
     std::vector<TSpaceGroup> groups_;
     long long statBytes_ = 0;
     bool listed_ = false;      // a full listing with sizes came in

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "MailFacts.h"
+#include "ListedFacts.h"
 
 TEST(SpaceKeys, SenderDomainAndListFromTheHeader) {
     struct Row {
@@ -46,7 +46,7 @@ TEST(SpaceKeys, SenderDomainAndListFromTheHeader) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.header);
-        const TMailFacts facts = FactsOf(std::string(row.header) + "\r\n\r\n");
+        const TListedFacts facts = FactsOf(std::string(row.header) + "\r\n\r\n");
         EXPECT_EQ(facts.Sender, row.sender);
         EXPECT_EQ(facts.Domain, row.domain);
         EXPECT_EQ(facts.List, row.list);

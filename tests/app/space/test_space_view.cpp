@@ -32,10 +32,10 @@ std::string Mail(const std::string& from, const std::string& subject, std::size_
     return mail;
 }
 
-// "%.2f GB" as the language writes it.
-QString Gb(long long bytes, bool german) {
+// "%.1f" MB as the language writes it.
+QString Mb(long long bytes, bool german) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.2f", static_cast<double>(bytes) / 1e9);
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / 1e6);
     QString gb = QString::fromLatin1(text);
     return german ? gb.replace(u'.', u',') : gb;
 }
@@ -55,12 +55,12 @@ TEST_F(AppTest, SpaceViewMarksTheLargestDomainAndTheMeterFollows) {
         const char* kept;
     } rows[] = {
         {{"en-US"},
-         "%1 GB of 0.02 GB (%2 %)",
-         "after deleting the marked: %1 GB (%2 %)",
+         "%1 MB of 20 MB (%2 %)",
+         "after deleting the marked: %1 MB (%2 %)",
          "\r2 mails marked, 1 kept by rules and not marked."},
         {{"de-DE"},
-         "%1 GB von 0,02 GB (%2 %)",
-         "nach dem Löschen der markierten: %1 GB (%2 %)",
+         "%1 MB von 20 MB (%2 %)",
+         "nach dem Löschen der markierten: %1 MB (%2 %)",
          "\r2 Mails markiert, 1 durch Regeln behalten und nicht markiert."},
     };
     // The rules keep mail 4, of the largest domain.
@@ -97,7 +97,7 @@ TEST_F(AppTest, SpaceViewMarksTheLargestDomainAndTheMeterFollows) {
         dialog->GroupBy->setCurrentIndex(1); // domain
         dialog->Quota->setValue(0.02);
         EXPECT_EQ(dialog->Meter->text(),
-                  QString::fromUtf8(row.meter).arg(Gb(total, german)).arg(Percent(total, 0.02)));
+                  QString::fromUtf8(row.meter).arg(Mb(total, german)).arg(Percent(total, 0.02)));
 
         // The largest group first: the shop's three mails, its senders inside.
         QTreeWidgetItem* largest = dialog->Table->topLevelItem(0);
@@ -115,7 +115,7 @@ TEST_F(AppTest, SpaceViewMarksTheLargestDomainAndTheMeterFollows) {
         const long long marked = static_cast<long long>(mails[0].size() + mails[2].size());
         QTRY_COMPARE(largest->text(6), QStringLiteral("2"));
         EXPECT_EQ(dialog->MeterAfter->text(), QString::fromUtf8(row.after)
-                                                  .arg(Gb(total - marked, german))
+                                                  .arg(Mb(total - marked, german))
                                                   .arg(Percent(total - marked, 0.02)));
 
         const auto asked = AnswerDeletion(true);
@@ -124,7 +124,7 @@ TEST_F(AppTest, SpaceViewMarksTheLargestDomainAndTheMeterFollows) {
         EXPECT_EQ(server.RemainingMessages(), (std::vector<int>{2, 4, 5}));
         EXPECT_EQ(space.MailboxBytes(), total - marked);
         EXPECT_EQ(dialog->Meter->text(), QString::fromUtf8(row.meter)
-                                             .arg(Gb(total - marked, german))
+                                             .arg(Mb(total - marked, german))
                                              .arg(Percent(total - marked, 0.02)));
         // The quota is the account's: the next opening finds it.
         dialog->close();
