@@ -8,6 +8,7 @@
 #include "MbxPOP3.h"
 #include "MultiLst.h"
 #include "QuotaMeter.h"
+#include "SaveDialog.h"
 #include "SettingsStore.h"
 #include "SpaceCsv.h"
 #include "SpaceDialog.h"
@@ -113,10 +114,10 @@ void TSpaceView::Open() {
                 [this] { find_.ShowGroup(std::nullopt); });
         connect(dialog_->BtnExport, &QPushButton::clicked, this, [this] {
             const QString path = QFileDialog::getSaveFileName(
-                dialog_, Tr(SpaceTexts::ExportTitle, frame_.GermanUI()), QDir::homePath(),
-                Tr(SpaceTexts::ExportFilter, frame_.GermanUI()));
-            if (!path.isEmpty())
-                ExportTo(path);
+                dialog_, Tr(SpaceTexts::ExportTitle, frame_.GermanUI()),
+                SaveFolderOf(dialog_).Start(), Tr(SpaceTexts::ExportFilter, frame_.GermanUI()));
+            if (!path.isEmpty() && ExportTo(path))
+                SaveFolderOf(dialog_).Used(path);
         });
         connect(dialog_->Quota, &QDoubleSpinBox::valueChanged, this, &TSpaceView::QuotaChanged);
         dialog_->SetLanguage(frame_.GermanUI());
