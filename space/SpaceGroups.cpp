@@ -216,30 +216,23 @@ std::vector<TSpaceGroup> GroupMails(const TSpaceIndex& index, TGrouping by) {
     const std::optional<TGrouping> inner = InnerOf(by);
     const std::size_t texts = index.TextCount();
     TGroupSet outer(by, TextKeyed(by) ? texts : 0);
-    // The inner groups of every outer one together, keyed by both ids.
-    std::vector<TSpaceGroup> inside;
-    std::vector<std::size_t> insideOf; // the outer group of each
-    std::unordered_map<uint64_t, std::size_t> insideAt;
+    // An inner key names its outer group too (a sender its domain, a month its year): the
+    // inner groups are made as flat ones and go into their outer group afterwards.
+    TGroupSet inside(inner.value_or(by), inner && TextKeyed(*inner) ? texts : 0);
+    std::vector<uint32_t> outerOf; // of each inner group
     for (const TSpaceMail& mail : index.Mails()) {
         const uint32_t id = TSpaceIndex::GroupId(mail, by);
-        const std::size_t at = outer.Of(id);
-        AddMail(outer.Groups[at], mail);
+        AddMail(outer.Groups[outer.Of(id)], mail);
         if (!inner)
             continue;
-        const uint32_t innerId = TSpaceIndex::GroupId(mail, *inner);
-        const auto [it, added] =
-            insideAt.try_emplace((static_cast<uint64_t>(id) << 32) | innerId, inside.size());
-        if (added) {
-            inside.emplace_back();
-            inside.back().By = *inner;
-            inside.back().Id = innerId;
-            insideOf.push_back(at);
-        }
-        AddMail(inside[it->second], mail);
+        const std::size_t at = inside.Of(TSpaceIndex::GroupId(mail, *inner));
+        if (at == outerOf.size())
+            outerOf.push_back(id);
+        AddMail(inside.Groups[at], mail);
     }
-    for (std::size_t k = 0; k < inside.size(); ++k) {
-        inside[k].Key = index.KeyText(*inner, inside[k].Id);
-        outer.Groups[insideOf[k]].Inner.push_back(std::move(inside[k]));
+    for (std::size_t k = 0; k < inside.Groups.size() && inner; ++k) {
+        inside.Groups[k].Key = index.KeyText(*inner, inside.Groups[k].Id);
+        outer.Groups[outer.Of(outerOf[k])].Inner.push_back(std::move(inside.Groups[k]));
     }
     for (TSpaceGroup& group : outer.Groups) {
         group.Key = index.KeyText(by, group.Id);

@@ -30,6 +30,24 @@
 #include <cstring>
 #include <fstream>
 
+TAlikeRows GroupRows(const TMultiList& list, const std::vector<int>& numbers,
+                     const std::function<bool(int number)>& kept) {
+    // A flag per message number: 100,000 rows asked in turn.
+    std::vector<char> in;
+    for (const int number : numbers) {
+        if (number >= static_cast<int>(in.size()))
+            in.resize(static_cast<std::size_t>(number) + 1, 0);
+        in[static_cast<std::size_t>(number)] = 1;
+    }
+    return MarkableRows(
+        list,
+        [&list, &in](int row) {
+            const auto number = static_cast<std::size_t>(MessageNumberOf(*list.item(row)));
+            return number < in.size() && in[number];
+        },
+        kept);
+}
+
 TSpaceView::TSpaceView(TFrame& frame, TMarkAlikeEntries& alike, TFind& find)
     : frame_(frame), alike_(alike), find_(find) {
     Entry = new QAction(&frame.Window());
@@ -190,15 +208,11 @@ TNumberRuns TSpaceView::NumbersOf(const std::vector<const TSpaceGroup*>& groups)
 void TSpaceView::MarkChosen() {
     if (!dialog_ || frame_.ControlState() != TFrame::StateListed)
         return;
-    const TNumberRuns numbers = NumbersOf(dialog_->ChosenGroups());
-    if (numbers.Empty())
+    const std::vector<int> numbers = NumbersOf(dialog_->ChosenGroups()).Numbers();
+    if (numbers.empty())
         return;
-    const TMultiList& list = frame_.Rows().List();
     frame_.StatusClear();
-    alike_.MarkRows(MarkableRows(
-        list,
-        [&list, &numbers](int row) { return numbers.Contains(MessageNumberOf(*list.item(row))); },
-        alike_.KeptByRules()));
+    alike_.MarkRows(GroupRows(frame_.Rows().List(), numbers, alike_.KeptByRules()));
 }
 
 void TSpaceView::ShowChosen() {

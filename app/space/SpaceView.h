@@ -7,12 +7,19 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
 #include <vector>
 
 class QAction;
 class TFind;
+class TMultiList;
+struct TAlikeRows;
 class TFrame;
 class TMarkAlikeEntries;
+
+// The shown rows of these mails, less those kept, as mark alike marks them.
+TAlikeRows GroupRows(const TMultiList& list, const std::vector<int>& numbers,
+                     const std::function<bool(int number)>& kept);
 
 // "Space" in the Server menu: where the listed mails' space goes, grouped by sender, domain,
 // list, year, size or attachments, as a table and a treemap, with the account's quota. Groups
