@@ -102,6 +102,10 @@ void TSpaceView::MailListed(const TListedMail& mail, TMailAnswer&) {
         listedSince_.emplace_back(mail.Number, mail.Octets);
 }
 
+void TSpaceView::ListingEnded(bool) {
+    Regroup();
+}
+
 void TSpaceView::TakeListed() {
     const TMailRows& rows = frame_.Rows();
     for (const auto& [number, octets] : listedSince_)

@@ -35,6 +35,8 @@ public:
     void RowsCleared() override;
     void ListingBegins(const TListingStart& start) override;
     void MailListed(const TListedMail& mail, TMailAnswer& answer) override;
+    // An open view shows the new listing.
+    void ListingEnded(bool complete) override;
     void RowsRemoved(const std::vector<TMsgNumber>& numbers) override;
 
     QAction* Entry;
