@@ -72,7 +72,12 @@ TFind::TFind(TFrame& frame, const TMarkCommands& marks, TMarkAlikeEntries& alike
 }
 
 TRowFilter TFind::Filter() const {
-    return {Field->text(), marks_.ShownOnly()};
+    return {Field->text(), marks_.ShownOnly(), group_ ? &*group_ : nullptr};
+}
+
+void TFind::ShowGroup(std::optional<TNumberRuns> numbers) {
+    group_ = std::move(numbers);
+    FindChanged();
 }
 
 void TFind::LanguageChanged(bool germanUI) {

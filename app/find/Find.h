@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <optional>
+
 class QAction;
 class QItemSelection;
 class QLabel;
@@ -38,6 +40,9 @@ public:
     void FindChanged();
     // Marks the rows shown, adding to the marks there are.
     void BtnMarkShownClick();
+    // Only these mails are shown (the space view's groups), as far as the field and showing
+    // only marked let them; none: every mail again.
+    void ShowGroup(std::optional<TNumberRuns> numbers);
 
 private:
     TRowFilter Filter() const;
@@ -48,4 +53,5 @@ private:
     const TMarkCommands& marks_;
     TMarkAlikeEntries& alike_;
     TMultiList& list_; // the filter hides and shows its rows
+    std::optional<TNumberRuns> group_;
 };

@@ -35,6 +35,7 @@ bool RowMatchesFind(const QString& rowText, const QString& needle) {
 
 bool RowShown(const QString& rowText, int number, const TRowFilter& filter) {
     return (!filter.Only || filter.Only->Contains(number)) &&
+           (!filter.Group || filter.Group->Contains(number)) &&
            RowMatchesFind(rowText, filter.Needle);
 }
 
@@ -45,7 +46,8 @@ void ApplyFind(TMultiList& list, const TRowFilter& filter, int first, int last) 
     list.setUpdatesEnabled(false);
     for (int row = std::max(first, 1); row <= end; ++row) {
         const QListWidgetItem& item = *list.item(row);
-        const bool hide = !RowShown(item.text(), filter.Only ? MessageNumberOf(item) : 0, filter);
+        const bool hide =
+            !RowShown(item.text(), filter.Only || filter.Group ? MessageNumberOf(item) : 0, filter);
         if (hide != list.isRowHidden(row))
             list.setRowHidden(row, hide);
     }

@@ -19,11 +19,13 @@ QStringView RowField(QStringView rowText, int column);
 bool RowMatchesFind(const QString& rowText, const QString& needle);
 
 // What the list shows: the rows that match Needle and, while only marked mails are shown,
-// of those the mails in Only (the mails marked when that began).
+// of those the mails in Only (the mails marked when that began); while groups of the space
+// view are shown, only their mails (Group).
 struct TRowFilter {
     QString Needle;
-    const TNumberRuns* Only = nullptr; // null: any mail
-    bool Active() const { return !Needle.isEmpty() || Only; }
+    const TNumberRuns* Only = nullptr;  // null: any mail
+    const TNumberRuns* Group = nullptr; // null: any mail
+    bool Active() const { return !Needle.isEmpty() || Only || Group; }
 };
 bool RowShown(const QString& rowText, int number, const TRowFilter& filter);
 

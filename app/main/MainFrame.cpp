@@ -16,6 +16,7 @@
 #include "RowIds.h"
 #include "RulesOnListing.h"
 #include "SenderListEntries.h"
+#include "SpaceView.h"
 #include "SpamScores.h"
 #include "email.h"
 
@@ -41,7 +42,8 @@ void TForm1::MakeComponents() {
     Parts.Add(std::make_unique<TSpamScores>(*this, rules));
     auto& alike = Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
     Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
-    Parts.Add(std::make_unique<TFind>(*this, marks, alike));
+    auto& find = Parts.Add(std::make_unique<TFind>(*this, marks, alike));
+    Parts.Add(std::make_unique<TSpaceView>(*this, alike, find));
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
     Parts.Add(std::make_unique<TRowIds>());
     // Its entry is the last of the Server menu's before the end.

@@ -237,7 +237,8 @@ TEST_F(AppTest, ControlStates) {
 }
 
 // The entries that components add take the places they always had: the marks' before the
-// header texts option, the copies' right after it; the find row right below the list.
+// header texts option, the copies' right after it, the space view's before the sign-in's; the
+// find row right below the list.
 TEST_F(AppTest, ComponentsKeepTheirPlacesInMenuAndWindow) {
     TForm1& f = Open();
     QStringList entries;
@@ -245,8 +246,8 @@ TEST_F(AppTest, ComponentsKeepTheirPlacesInMenuAndWindow) {
         entries << action->objectName();
     EXPECT_EQ(entries.join(u' ').toStdString(),
               "Datei_C Datei_N Datei_D Datei_L Datei_M Datei_Undo Datei_Unmark Datei_Invert "
-              "Datei_OnlyMarked Datei_H Datei_K Datei_Z Datei_R Datei_S Datei_P Datei_O Datei_E "
-              "Datei_Close");
+              "Datei_OnlyMarked Datei_H Datei_K Datei_Z Datei_R Datei_S Datei_P Datei_Space "
+              "Datei_O Datei_E Datei_Close");
     const QLayout* layout = f.centralWidget()->layout();
     const auto* row = f.centralWidget()->findChild<QWidget*>(QStringLiteral("FindRow"));
     ASSERT_TRUE(row);

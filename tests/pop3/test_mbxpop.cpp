@@ -719,11 +719,101 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
         }
     }
     // The commands' own arguments, which follow the command.
-    for (const std::string argument :
-         {"prune", "--rules", "--dry-run", "--yes", "--keep-copy", "--uid"}) {
+    for (const std::string argument : {"prune", "--rules", "--dry-run", "--yes", "--keep-copy",
+                                       "--uid", "space", "--by", "--top", "--json", "--format"}) {
         SCOPED_TRACE(argument);
         EXPECT_NE(help.out.find(argument), std::string::npos);
         EXPECT_NE(manPage.find(roff(argument)), std::string::npos);
+    }
+}
+
+// space groups the mailbox by what holds the space, its sums those of the server's own LIST;
+// list --format gives each mail's fields; neither lets a control through.
+TEST(Mbxpop, SpaceGroupsTheMailboxAndListFormatsEachMail) {
+    SKIP_WITHOUT_DOVECOT();
+    const std::vector<std::string> mails{
+        "From: Shop <Deals+x@Mail.Shop.example.co.uk>\r\nList-Id: Offers "
+        "<offers.shop.example.co.uk>\r\nDate: Mon, 5 Jan 2026 10:00:00 +0100\r\nSubject: "
+        "=?UTF-8?Q?Sale=1B[2J?=\r\n\r\n" +
+            std::string(3000, 'x') + "\r\n",
+        "From: deals@news.shop.example.co.uk\r\nDate: Sun, 2 Mar 2025 08:00:00 +0000\r\n"
+        "Subject: more\r\n\r\n" +
+            std::string(500, 'y') + "\r\n",
+        "From: \"Mum\tat home\" <mum@family.example>\r\nSubject: hi\r\n\r\nhello\r\n"};
+    DovecotServer server("tool", "pw", mails);
+    const std::vector<std::string> account{
+        "--security", "none", "--port", std::to_string(server.port()), "127.0.0.1", "tool"};
+    const auto run = [&](const std::vector<std::string>& command) {
+        std::vector<std::string> args = account;
+        args.insert(args.end(), command.begin(), command.end());
+        Result r = Mbxpop(args, "pw");
+        EXPECT_EQ(r.status, 0) << r.err;
+        for (const std::string raw : {"\x1b", "\x07"})
+            EXPECT_EQ(r.out.find(raw), std::string::npos) << r.out;
+        return r.out;
+    };
+    // The sizes as the server's LIST gives them: the second column of list.
+    std::vector<long long> sizes;
+    std::istringstream listed(run({"list"}));
+    for (std::string line; std::getline(listed, line);)
+        sizes.push_back(std::stoll(line.substr(line.find('\t') + 1)));
+    ASSERT_EQ(sizes.size(), 3u);
+    const auto line = [](long long bytes, int mails, const std::string& rest) {
+        return std::to_string(bytes) + "\t" + std::to_string(mails) + "\t" + rest + "\n";
+    };
+    struct Row {
+        std::vector<std::string> command;
+        std::string out;
+    } rows[] = {
+        {{"space", "--by", "domain"},
+         line(sizes[0] + sizes[1], 2, "2025-03-02\t2026-01-05\texample.co.uk") +
+             line(sizes[2], 1, "-\t-\tfamily.example")},
+        {{"space", "--by", "domain", "--top", "1"},
+         line(sizes[0] + sizes[1], 2, "2025-03-02\t2026-01-05\texample.co.uk")},
+        {{"space"},
+         line(sizes[0], 1, "2026-01-05\t2026-01-05\tdeals@mail.shop.example.co.uk") +
+             line(sizes[1], 1, "2025-03-02\t2025-03-02\tdeals@news.shop.example.co.uk") +
+             line(sizes[2], 1, "-\t-\tmum@family.example")},
+        {{"space", "--by", "list", "--json"},
+         "{\"bytes\":" + std::to_string(sizes[0]) +
+             ",\"mails\":1,\"oldest\":\"2026-01-05\",\"newest\":\"2026-01-05\",\"group\":"
+             "\"offers.shop.example.co.uk\"}\n{\"bytes\":" +
+             std::to_string(sizes[1] + sizes[2]) +
+             ",\"mails\":2,\"oldest\":\"2025-03-02\",\"newest\":\"2025-03-02\",\"group\":null}\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command.back());
+        EXPECT_EQ(run(row.command), row.out);
+    }
+    std::istringstream tsv(run({"list", "--format", "tsv"}));
+    std::vector<std::string> lines;
+    for (std::string text; std::getline(tsv, text);)
+        lines.push_back(text);
+    ASSERT_EQ(lines.size(), 3u);
+    const std::string first = "1\t" + std::to_string(sizes[0]) +
+                              "\t2026-01-05T10:00:00+01:00\tdeals@mail.shop.example.co.uk\tShop\t"
+                              "Sale\\x1B[2J\t";
+    EXPECT_EQ(lines[0].substr(0, first.size()), first);
+    EXPECT_EQ(lines[0].substr(lines[0].rfind('\t')), "\toffers.shop.example.co.uk");
+    EXPECT_NE(lines[2].find("\tmum@family.example\tMum\\tat home\thi\t"), std::string::npos)
+        << lines[2];
+    const std::string json = run({"list", "--format", "json"});
+    EXPECT_EQ(
+        json.rfind("{\"number\":1,\"size\":" + std::to_string(sizes[0]) +
+                       ",\"date\":\"2026-01-05T10:00:00+01:00\",\"address\":\"deals@mail."
+                       "shop.example.co.uk\",\"name\":\"Shop\",\"subject\":\"Sale\\u001b[2J\"",
+                   0),
+        0u)
+        << json;
+    EXPECT_NE(json.find("\"date\":null"), std::string::npos);
+
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"space", "--by", "month"},
+          {"space", "--top", "0"},
+          {"list", "--format", "csv"}}) {
+        std::vector<std::string> args = account;
+        args.insert(args.end(), wrong.begin(), wrong.end());
+        EXPECT_EQ(Mbxpop(args, "pw").status, 64);
     }
 }
 

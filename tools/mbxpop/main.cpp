@@ -7,7 +7,8 @@
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
 // is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
-// retrieve N | delete [--keep-copy DIR] N [N ...] | delete [--keep-copy DIR] --uid ID [ID ...] |
+// retrieve N | space [--by KEY] [--top N] [--json] (SpaceCommands.h) | list --format tsv|json |
+// delete [--keep-copy DIR] N [N ...] | delete [--keep-copy DIR] --uid ID [ID ...] |
 // prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]] (Prune.h). delete prints each
 // mail it deletes as prune does before the first DELE (CopyingDelete.h); with --uid it finds
 // the mails by unique id (UIDL), names each id not on the server and deletes the others. Should
@@ -48,6 +49,7 @@
 #include "Prune.h"
 #include "ScoreListing.h"
 #include "ScoreOptions.h"
+#include "SpaceCommands.h"
 #include "TokenCommand.h"
 #include "Trace.h"
 #include "UiLanguage.h"
@@ -74,9 +76,21 @@ const char* const kUsage =
     "              --rspamd HOST:PORT | --wordlist DIR] [--score-lines N]]\n"
     "              HOST USER COMMAND [ARGS...]\n"
     "       mbxpop --help\n"
-    "  commands: stat | list | header N | retrieve N | delete [--keep-copy DIR] N [N ...]\n"
+    "  commands: stat | list [--format tsv|json] | header N | retrieve N\n"
+    "            | space [--by sender|domain|list|year|size] [--top N] [--json]\n"
+    "            | delete [--keep-copy DIR] N [N ...]\n"
     "            | delete [--keep-copy DIR] --uid ID [ID ...]\n"
     "            | prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]]\n"
+    "  --format FORMAT   (list) one mail a line: number, size, date (ISO 8601), sender\n"
+    "                    address, sender name, subject, unique id and list, tab-separated\n"
+    "                    (tsv) or as JSON Lines (json)\n"
+    "  space             the mailbox grouped by what holds the space, largest first: bytes,\n"
+    "                    mails, oldest and newest date (YYYY-MM-DD, - for none) and the group\n"
+    "                    (the folded address, the registrable domain, the List-Id, the year\n"
+    "                    or the size band; - for none), tab-separated\n"
+    "  --by KEY          (space) sender (default), domain, list, year or size\n"
+    "  --top N           (space) only the N largest groups\n"
+    "  --json            (space) JSON Lines instead of tab-separated fields\n"
     "  delete            prints each mail's number, size, sender and subject, then deletes\n"
     "  --uid ID ...      (delete) the mails by their unique ids (UIDL); an id not on the\n"
     "                    server is named and the others are deleted (exit status 2)\n"
@@ -95,8 +109,9 @@ const char* const kUsage =
     "  --trace           every command, answer and event on stderr, the password masked\n"
     "  --retr            fetch a whole mail with RETR instead of TOP\n"
     "  --no-pipelining   one command at a time\n"
-    "  --fresh           (list, prune) every header from the server; otherwise those of mails\n"
-    "                    the window's remembered headers know by unique id come from there\n"
+    "  --fresh           (list, space, prune) every header from the server; otherwise\n"
+    "                    those of mails the window's remembered headers know by unique id\n"
+    "                    come from there\n"
     "  --timeout SECONDS how long the server may stay silent before an answer (default 60);\n"
     "                    a server removing many mails at QUIT may need longer\n"
     "  --auth METHOD     password (default: USER and PASS), or an OAuth2 access token with\n"
@@ -113,7 +128,7 @@ struct Options {
     bool securityGiven = false;
     std::string caFile;
     bool trace = false;
-    bool fresh = false; // list, prune: every header from the server
+    bool fresh = false; // list, space, prune: every header from the server
     bool retr = false;
     bool pipelining = true;
     int timeoutSeconds = 0; // 0: the client's default
@@ -127,6 +142,8 @@ struct Options {
     TPruneRequest prune;
     std::string keepCopy; // delete: the folder of copies; empty: none
     TScoreOptions score;
+    TSpaceRequest space;
+    TListFormat listFormat = TListFormat::Plain;
 };
 
 int Usage(const std::string& why) {
@@ -212,6 +229,18 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
     o.command = argv[i++];
     if (o.command == "prune")
         return ParsePruneArguments(std::vector<std::string>(argv + i, argv + argc), o.prune);
+    if (o.command == "space") {
+        if (auto error = ParseSpaceArguments({argv + i, argv + argc}, o.space))
+            return error;
+        return CheckScoreOptions(o.score, o.command);
+    }
+    if (o.command == "list" && i < argc) {
+        if (auto error = ParseListArguments({argv + i, argv + argc}, o.listFormat))
+            return error;
+        if (o.score.Enabled)
+            return "list --format goes without --score";
+        return CheckScoreOptions(o.score, o.command);
+    }
     if (o.command == "delete" && i < argc && std::string(argv[i]) == "--keep-copy") {
         if (i + 1 >= argc || argv[i + 1][0] == '\0')
             return "--keep-copy needs a folder";
@@ -322,6 +351,10 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
             WindowScoreMemoryFile(pop.UserId, pop.Host, pop.UsedPort()).value_or("");
         ListWithScores(pop, o.score, memory, o.fresh, german, std::cout, std::cerr,
                        o.trace ? &std::cerr : nullptr);
+    } else if (o.command == "list" && o.listFormat != TListFormat::Plain) {
+        ListFormatted(pop, o.listFormat, o.fresh, std::cout, std::cerr, german);
+    } else if (o.command == "space") {
+        RunSpace(pop, o.space, o.fresh, std::cout, std::cerr, german);
     } else if (o.command == "list") {
         pop.Stat();
         // The window's listing, pipelined unless --no-pipelining; the unique id last, if any.
