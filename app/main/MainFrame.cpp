@@ -17,6 +17,7 @@
 #include "RulesOnListing.h"
 #include "SenderListEntries.h"
 #include "SpamScores.h"
+#include "Unsubscribe.h"
 #include "email.h"
 
 #include <QAction>
@@ -38,9 +39,10 @@ void TForm1::MakeComponents() {
         Parts.Add(std::make_unique<TRulesOnListing>(*this, [&marks] { return marks.Undoing(); }));
     // Before the spam scores: it keeps each answer as it came, body lines and all.
     Parts.Add(std::make_unique<TRememberedListing>(*this));
-    Parts.Add(std::make_unique<TSpamScores>(*this, rules));
+    auto& spam = Parts.Add(std::make_unique<TSpamScores>(*this, rules));
     auto& alike = Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
-    Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
+    auto& senders = Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
+    Parts.Add(std::make_unique<TUnsubscribe>(*this, rules, spam, senders));
     Parts.Add(std::make_unique<TFind>(*this, marks, alike));
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
     Parts.Add(std::make_unique<TRowIds>());
