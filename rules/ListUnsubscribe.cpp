@@ -118,21 +118,19 @@ void JudgeDkim(const THeaderFields& fields, TUnsubscribeOffer& offer) {
     }
 }
 
-// List-Id: "phrase <id>" (RFC 2919); the id alone is the list.
-void ReadListId(const THeaderFields& fields, TUnsubscribeOffer& offer) {
+// List-Id: "phrase <id>" (RFC 2919); false when the first field has no id.
+bool ReadListId(const THeaderFields& fields, std::string& id, std::string& name) {
     const std::vector<std::string> ids = fields.Decoded("list-id");
     if (ids.empty())
-        return;
+        return false;
     const std::string& value = ids.front();
     const size_t open = value.rfind('<');
     const size_t close = value.find('>', open == std::string::npos ? 0 : open);
     if (open == std::string::npos || close == std::string::npos)
-        return;
-    const std::string id = AsciiLower(WithoutBlanks(value.substr(open + 1, close - open - 1)));
-    if (id.empty())
-        return;
-    offer.List = id;
-    offer.ListName = StripQuotes(Trim(value.substr(0, open)));
+        return false;
+    id = AsciiLower(WithoutBlanks(value.substr(open + 1, close - open - 1)));
+    name = StripQuotes(Trim(value.substr(0, open)));
+    return !id.empty();
 }
 
 } // namespace
@@ -171,6 +169,11 @@ std::vector<std::string> UnsubscribeUris(std::string_view value) {
     return uris;
 }
 
+std::string ListIdOf(std::string_view header) {
+    std::string id, name;
+    return ReadListId(THeaderFields(header), id, name) ? id : std::string();
+}
+
 bool DomainUnder(std::string_view domain, std::string_view signer) {
     if (domain == signer)
         return !signer.empty();
@@ -190,8 +193,13 @@ TUnsubscribeOffer UnsubscribeOffer(std::string_view header) {
                 offer.Methods.push_back({kind, std::move(uri)});
         }
     offer.Sender = SenderOf(header);
-    offer.List = offer.Sender;
-    ReadListId(fields, offer);
+    std::string id, name;
+    if (ReadListId(fields, id, name)) {
+        offer.List = id;
+        offer.ListName = name;
+    } else {
+        offer.List = offer.Sender;
+    }
     JudgeDkim(fields, offer);
     return offer;
 }

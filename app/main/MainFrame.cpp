@@ -5,6 +5,7 @@
 #include "ConnectionSecurity.h"
 #include "CopiesOfDeleted.h"
 #include "Find.h"
+#include "KeepNewest.h"
 #include "Main.h"
 #include "MarkAlikeEntries.h"
 #include "MarkCommands.h"
@@ -43,6 +44,7 @@ void TForm1::MakeComponents() {
     auto& alike = Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
     auto& senders = Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
     Parts.Add(std::make_unique<TUnsubscribe>(*this, rules, spam, senders));
+    Parts.Add(std::make_unique<TKeepNewest>(*this, rules));
     Parts.Add(std::make_unique<TFind>(*this, marks, alike));
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
     Parts.Add(std::make_unique<TRowIds>());
