@@ -24,6 +24,8 @@ QNetworkRequest OneClickRequest(const QUrl& url, const QSslConfiguration& tls) {
     request.setHeader(QNetworkRequest::ContentTypeHeader,
                       QByteArrayLiteral("application/x-www-form-urlencoded"));
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("InboxPruner"));
+    // Qt would name the user's languages otherwise.
+    request.setRawHeader(QByteArrayLiteral("Accept-Language"), QByteArrayLiteral("*"));
     // RFC 8058 forbids senders to redirect: a 3xx is the answer, never followed.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
