@@ -65,11 +65,11 @@ void TKeepNewest::ApplyTexts() {
     for (const TOf of : {TOf::Sender, TOf::List}) {
         QAction* action = of == TOf::Sender ? men_newest_sender : men_newest_list;
         const std::string key = CurrentKey(of);
-        const QString shown =
-            key.empty() ? Tr(KeepNewestTexts::Nothing, german) : QString::fromStdString(key);
-        action->setText(
-            Tr(of == TOf::Sender ? KeepNewestTexts::FromSender : KeepNewestTexts::FromList, german)
-                .arg(shown));
+        action->setText(key.empty()
+                            ? Tr(of == TOf::Sender ? KeepNewestTexts::FromThisSender
+                                                   : KeepNewestTexts::FromThisList,
+                                 german)
+                            : Tr(KeepNewestTexts::From, german).arg(QString::fromStdString(key)));
         action->setEnabled(listed && !key.empty());
     }
 }

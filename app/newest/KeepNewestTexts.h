@@ -5,12 +5,13 @@
 // The texts of keeping only the newest mails of a sender or a list.
 namespace KeepNewestTexts {
 
-// %1 the sender's address, or the list's id; "…" when the row names none.
-inline constexpr TText FromSender{"Nur die neuesten von %1 behalten …",
-                                  "Keep only the newest from %1 …"};
-inline constexpr TText FromList{"Nur die neuesten der Liste %1 behalten …",
-                                "Keep only the newest of the list %1 …"};
-inline constexpr TText Nothing{"…", "…"};
+// %1 the sender's address, or the list's id.
+inline constexpr TText From{"Nur die neuesten von %1 behalten…", "Keep only the newest from %1…"};
+// The same when the current row names none.
+inline constexpr TText FromThisSender{"Nur die neuesten von diesem Absender behalten…",
+                                      "Keep only the newest from this sender…"};
+inline constexpr TText FromThisList{"Nur die neuesten dieser Liste behalten…",
+                                    "Keep only the newest from this list…"};
 inline constexpr TText AskTitle{"Nur die neuesten behalten", "Keep only the newest"};
 // %1 the sender or the list.
 inline constexpr TText AskCount{"Wie viele der neuesten e-mails von %1 bleiben unmarkiert?",

@@ -6,7 +6,7 @@
 namespace UnsubscribeTexts {
 
 // %1 the list.
-inline constexpr TText Entry{"Von %1 abmelden …", "Unsubscribe from %1 …"};
+inline constexpr TText Entry{"Von %1 abmelden…", "Unsubscribe from %1…"};
 inline constexpr TText EntryNone{"Abmelden (die e-mail bietet es nicht an)",
                                  "Unsubscribe (the mail does not offer it)"};
 inline constexpr TText Title{"Abmelden", "Unsubscribe"};

@@ -93,7 +93,7 @@ const char* const kUsage =
     "                    mailto, http URIs), its list and DKIM coverage; --yes makes the\n"
     "                    one-click POST (https only, no cookies, no redirect followed, --ca-file\n"
     "                    trusted, --timeout). Exit status 0 for a 2xx answer, 1 refused or\n"
-    "                    failed, 65 no one-click offered (nothing sent)\n"
+    "                    failed, 65 no one-click offered (no POST made)\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
     "                    with STLS), 110 otherwise\n"
     "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
