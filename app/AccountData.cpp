@@ -34,6 +34,11 @@ QString ScoreMemoryFile(const QString& account) {
            QStringLiteral("/Scores/") + account;
 }
 
+QString UnsubscribedListsFile(const QString& account) {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/Unsubscribed/") + account;
+}
+
 QStringList KeptCopyFolders(const QString& root) {
     QStringList folders;
     const QDir dir(root);

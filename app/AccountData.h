@@ -20,5 +20,7 @@ QString SeenMailsFile(const QString& account);
 QString HeaderMemoryFile(const QString& account);
 // <data folder>/Scores/<account>: the spam scores by unique id (TScoreMemory).
 QString ScoreMemoryFile(const QString& account);
+// <data folder>/Unsubscribed/<account>: the lists unsubscribed from, with the dates.
+QString UnsubscribedListsFile(const QString& account);
 // The account folders below root, sorted; none when root is missing.
 QStringList KeptCopyFolders(const QString& root);

@@ -91,6 +91,10 @@ std::string SenderOf(std::string_view header) {
     return {};
 }
 
+bool IsBlockedListRule(std::string_view name) {
+    return name == kBlocked;
+}
+
 std::string ShownRuleName(std::string_view name, bool german) {
     if (name == kFriends)
         return Pick(RuleTexts::FriendsName, german);

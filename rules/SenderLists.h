@@ -41,6 +41,9 @@ std::string AlwaysMarkFrom(std::string_view script, std::string_view sender);
 // the language shown, any other as the script has it.
 std::string ShownRuleName(std::string_view name, bool german);
 
+// True for the name of the blocked senders' rule, as a decision names it.
+bool IsBlockedListRule(std::string_view name);
+
 // The first address in a listed header's From field as the lists hold it ("Anna
 // <Anna@Example.org>" gives "anna@example.org"), for "Always keep mails from ..."; empty when
 // the header names none.

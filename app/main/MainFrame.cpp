@@ -5,6 +5,7 @@
 #include "ConnectionSecurity.h"
 #include "CopiesOfDeleted.h"
 #include "Find.h"
+#include "KeepNewest.h"
 #include "Main.h"
 #include "MarkAlikeEntries.h"
 #include "MarkCommands.h"
@@ -18,6 +19,7 @@
 #include "SenderListEntries.h"
 #include "SpaceView.h"
 #include "SpamScores.h"
+#include "Unsubscribe.h"
 #include "email.h"
 
 #include <QAction>
@@ -39,9 +41,11 @@ void TForm1::MakeComponents() {
         Parts.Add(std::make_unique<TRulesOnListing>(*this, [&marks] { return marks.Undoing(); }));
     // Before the spam scores: it keeps each answer as it came, body lines and all.
     Parts.Add(std::make_unique<TRememberedListing>(*this));
-    Parts.Add(std::make_unique<TSpamScores>(*this, rules));
+    auto& spam = Parts.Add(std::make_unique<TSpamScores>(*this, rules));
     auto& alike = Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
-    Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
+    auto& senders = Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
+    Parts.Add(std::make_unique<TUnsubscribe>(*this, rules, spam, senders));
+    Parts.Add(std::make_unique<TKeepNewest>(*this, rules));
     auto& find = Parts.Add(std::make_unique<TFind>(*this, marks, alike));
     Parts.Add(std::make_unique<TSpaceView>(*this, alike, find));
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));

@@ -8,6 +8,7 @@
 #include "RulesDialog.h"
 #include "RulesDialogTexts.h"
 #include "RulesTexts.h"
+#include "SenderLists.h"
 
 #include <QAction>
 #include <QItemSelection>
@@ -88,6 +89,10 @@ void TRulesOnListing::ShowLoad(const TListingRules::TLoad& load) {
                                 .arg(load.Line)
                                 .arg(load.Column)
                                 .arg(QString::fromStdString(load.Error->In(german))));
+}
+
+bool TRulesOnListing::Blocked(int number) const {
+    return IsBlockedListRule(ListingRules.DecisionOf(number).name);
 }
 
 void TRulesOnListing::MailListed(const TListedMail& mail, TMailAnswer& answer) {

@@ -27,6 +27,8 @@ public:
 
     // True when the rules keep the mail: only the user's own marks reach it.
     bool Kept(int number) const { return ListingRules.Kept(number); }
+    // True when the blocked senders' list marked the mail.
+    bool Blocked(int number) const;
     // The file the rules were read from, or the one a change goes to; empty before a listing.
     const QString& File() const { return ListingRules.File(); }
     // The mail of the row is judged again, now with spamtest answering; a changed decision is

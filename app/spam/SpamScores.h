@@ -59,6 +59,8 @@ public:
     int LearningRuns() const { return learningRuns_; }
     // Mails handed to the scorer since the listing began (training's included).
     int SentToScorer() const { return scores_.SentCount(); }
+    // The scorer's answer for the mail; null before it came.
+    const TScoreResult* ScoreOf(int number) const { return scores_.ResultOf(number); }
 
 private:
     void TakeScores();

@@ -8,6 +8,7 @@
 #include "ClientSocket.h"
 #include "ConnectionSecurity.h"
 #include "ErrorTexts.h"
+#include "KeepNewest.h"
 #include "LanguageTexts.h"
 #include "MarkAlikeEntries.h"
 #include "MarkCommands.h"
@@ -21,6 +22,7 @@
 #include "SignInTexts.h"
 #include "SpamScores.h"
 #include "TextTable.h"
+#include "Unsubscribe.h"
 
 #include <QAction>
 #include <QApplication>
@@ -170,6 +172,15 @@ TEST_F(AppTest, TextsOfTheControlsInBothLanguages) {
          "Mails von … immer behalten", "Always keep mails from …"},
         {"men_mark_domain", [&] { return f->Part<TSenderListEntries>().men_mark_domain->text(); },
          "Mails von … immer markieren", "Always mark mails from …"},
+        {"men_unsubscribe", [&] { return f->Part<TUnsubscribe>().men_unsubscribe->text(); },
+         "Abmelden (die e-mail bietet es nicht an)", "Unsubscribe (the mail does not offer it)"},
+        {"men_newest",
+         [&] {
+             return f->Part<TKeepNewest>().men_newest_sender->text() + "|" +
+                    f->Part<TKeepNewest>().men_newest_list->text();
+         },
+         "Nur die neuesten von diesem Absender behalten…|Nur die neuesten dieser Liste behalten…",
+         "Keep only the newest from this sender…|Keep only the newest from this list…"},
         {"mail_list", [&] { return f->mail_list->HeaderSections().join('|'); },
          "|Größe|Datum|Absender|Betreff", "|Size|Date|From|Subject"},
     };

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -25,6 +26,7 @@
 #include "SpamdServer.h"
 #include "StuckListener.h"
 #include "TestCertificates.h"
+#include "UnsubscribeStub.h"
 
 #ifdef MBXPOP_WINDOW_SETTINGS
 #include "Learn.h"
@@ -112,6 +114,18 @@ std::string WithoutIds(const std::string& rows, std::set<std::string>& ids) {
         out += line.substr(0, tab) + "\n";
     }
     return out;
+}
+
+// The header names of a request unsubscribe_stub.py recorded, in its (sorted) order.
+std::string HeaderNames(const std::string& request) {
+    const size_t from = request.find('{', request.find("\"headers\": {"));
+    const std::string headers = request.substr(from, request.find('}', from) - from);
+    static const std::regex name("\"([a-z0-9-]+)\": ");
+    std::string names;
+    for (auto it = std::sregex_iterator(headers.begin(), headers.end(), name);
+         it != std::sregex_iterator(); ++it)
+        names += (*it)[1].str() + " ";
+    return names;
 }
 
 std::string Mail(int n) {
@@ -691,6 +705,93 @@ TEST(Mbxpop, CopiesOutliveEveryQuitThatWentOut) {
     std::filesystem::remove_all(folder);
 }
 
+// unsubscribe N: the methods printed; with --yes exactly one POST of the one-click body over
+// verified https, nothing else of the user sent, a redirect not followed, http never used.
+TEST(Mbxpop, UnsubscribesWithOneClickOverHttpsOnly) {
+    SKIP_WITHOUT_DOVECOT();
+    const std::string folder = ::testing::TempDir() + "unsubscribe" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    const TestAuthority ca(folder, "List CA");
+    const UnsubscribeStub list(ca.Issue("list", {"localhost"}, {"127.0.0.1"}), folder + "/log");
+    const auto mail = [](const std::string& fields) {
+        return "From: News <news@example.org>\r\nSubject: weekly\r\n" + fields + "\r\nbody\r\n";
+    };
+    const std::string post = "List-Unsubscribe-Post: List-Unsubscribe=One-Click\r\n";
+    DovecotServer server(
+        "tool", "pw",
+        {mail("List-Unsubscribe: <mailto:off@example.org>,\r\n <" + list.Https("/ok") + ">\r\n" +
+              post),
+         mail("List-Unsubscribe: <" + list.Https("/redirect") + ">\r\n" + post),
+         mail("List-Unsubscribe: <" + list.Https("/refuse") + ">\r\n" + post),
+         mail("List-Unsubscribe: <" + list.Http("/ok") + ">, <mailto:off@example.org>\r\n" + post),
+         mail("")});
+    const std::vector<std::string> session{
+        "--security", "none", "--port", std::to_string(server.port()), "127.0.0.1", "tool"};
+    const auto run = [&](std::vector<std::string> args, bool trusted = true) {
+        if (trusted)
+            args.insert(args.begin(), {"--ca-file", ca.CertFile()});
+        args.insert(args.begin() + (trusted ? 2 : 0), session.begin(), session.end());
+        return Mbxpop(args, "pw");
+    };
+
+    const Result asked = run({"unsubscribe", "1"});
+    EXPECT_EQ(asked.status, 0) << asked.err;
+    EXPECT_EQ(asked.out, "mailto mailto:off@example.org\none-click " + list.Https("/ok") +
+                             "\nlist news@example.org\ndkim none\n");
+    EXPECT_NE(asked.err.find("--yes"), std::string::npos) << asked.err;
+    EXPECT_TRUE(list.Requests().empty()) << "sent without --yes";
+
+    const Result untrusted = run({"unsubscribe", "1", "--yes"}, false);
+    EXPECT_EQ(untrusted.status, 1) << untrusted.err;
+    EXPECT_NE(untrusted.err.find("certificate"), std::string::npos) << untrusted.err;
+    EXPECT_TRUE(list.Requests().empty()) << "sent to a server not trusted";
+
+    const Result done = run({"unsubscribe", "1", "--yes"});
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_NE(done.out.find("accepted: 200 OK"), std::string::npos) << done.out;
+    auto requests = list.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    for (const std::string sent : {"\"scheme\": \"https\"", "\"method\": \"POST\"",
+                                   "\"path\": \"/ok\"", "\"body\": \"List-Unsubscribe=One-Click\"",
+                                   "\"content-type\": \"application/x-www-form-urlencoded\""})
+        EXPECT_NE(requests[0].find(sent), std::string::npos) << sent << " in " << requests[0];
+    // Nothing of the user: no cookie, authorization, referrer or language.
+    EXPECT_EQ(HeaderNames(requests[0]), "accept-encoding accept-language connection content-length "
+                                        "content-type host user-agent ")
+        << requests[0];
+    EXPECT_NE(requests[0].find("\"accept-language\": \"*\""), std::string::npos) << requests[0];
+
+    const Result redirected = run({"unsubscribe", "2", "--yes"});
+    EXPECT_EQ(redirected.status, 1) << redirected.err;
+    EXPECT_NE(redirected.err.find("not followed: 302 /ok"), std::string::npos) << redirected.err;
+    requests = list.Requests();
+    ASSERT_EQ(requests.size(), 2u) << "the redirect was followed";
+    EXPECT_NE(requests[1].find("\"path\": \"/redirect\""), std::string::npos);
+
+    const Result refused = run({"unsubscribe", "3", "--yes"});
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("refused: 403 Forbidden"), std::string::npos) << refused.err;
+
+    const Result plain = run({"unsubscribe", "4", "--yes"});
+    EXPECT_EQ(plain.status, 65) << plain.err;
+    EXPECT_EQ(plain.out, "http " + list.Http("/ok") +
+                             "\nmailto mailto:off@example.org\nlist news@example.org\ndkim none\n");
+    const Result none = run({"unsubscribe", "5", "--yes"});
+    EXPECT_EQ(none.status, 65) << none.err;
+    EXPECT_EQ(list.Requests().size(), 3u) << "http or a mail without the header sent something";
+
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"unsubscribe"},
+                                               {"unsubscribe", "1", "2"},
+                                               {"unsubscribe", "--yes"},
+                                               {"unsubscribe", "x"},
+                                               {"unsubscribe", "1", "--yes", "--yes"}}) {
+        const Result usage = run(args);
+        EXPECT_EQ(usage.status, 64) << usage.err;
+    }
+    std::filesystem::remove_all(folder);
+}
+
 // --help names every option the tool takes, and the man page names every one of them.
 TEST(Mbxpop, HelpAndManPageNameEveryOption) {
     const Result help = Mbxpop({"--help"}, "");
@@ -719,8 +820,9 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
         }
     }
     // The commands' own arguments, which follow the command.
-    for (const std::string argument : {"prune", "--rules", "--dry-run", "--yes", "--keep-copy",
-                                       "--uid", "space", "--by", "--top", "--json", "--format"}) {
+    for (const std::string argument :
+         {"prune", "--rules", "--dry-run", "--yes", "--keep-copy", "--uid", "space", "--by", "--top",
+          "--json", "--format", "unsubscribe"}) {
         SCOPED_TRACE(argument);
         EXPECT_NE(help.out.find(argument), std::string::npos);
         EXPECT_NE(manPage.find(roff(argument)), std::string::npos);

@@ -86,6 +86,18 @@ inline constexpr TText ScoresUnusable{"die gemerkten Spam-Bewertungen sind nicht
 inline constexpr TText ScoresNotSaved{"die Spam-Bewertungen können nicht gemerkt werden: ",
                                       "the spam scores cannot be remembered: "};
 
+// unsubscribe N
+inline constexpr TText NoOneClick{
+    "die e-mail bietet keine Abmeldung mit einem Klick (https mit List-Unsubscribe-Post): "
+    "nichts gesendet",
+    "the mail offers no one-click unsubscribe (https with List-Unsubscribe-Post): nothing sent"};
+inline constexpr TText NoUnsubscribe{"die e-mail bietet keine Abmeldung an: nichts gesendet",
+                                     "the mail offers no way to unsubscribe: nothing sent"};
+inline constexpr TText OneClickNeedsYes{"nichts gesendet: --yes meldet mit einem Klick ab",
+                                        "nothing sent: --yes makes the one-click unsubscribe"};
+inline constexpr TText NoHttp{"dieses mbxpop ist ohne Qt Network gebaut und kann nicht abmelden",
+                              "this mbxpop was built without Qt Network and cannot unsubscribe"};
+
 } // namespace mbxpop_texts
 
 // The reason, then the layer's text in brackets (escaped, EscapedLine.h), on one line; `seconds`

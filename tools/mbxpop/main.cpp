@@ -9,7 +9,8 @@
 // is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
 // retrieve N | space [--by KEY] [--top N] [--json] (SpaceCommands.h) | list --format tsv|json |
 // delete [--keep-copy DIR] N [N ...] | delete [--keep-copy DIR] --uid ID [ID ...] |
-// prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]] (Prune.h). delete prints each
+// prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]] (Prune.h) | unsubscribe N
+// [--yes] (Unsubscribe.h: after the session, the one-click POST). delete prints each
 // mail it deletes as prune does before the first DELE (CopyingDelete.h); with --uid it finds
 // the mails by unique id (UIDL), names each id not on the server and deletes the others. Should
 // the server end the session of prune --yes between the listing and the first DELE taken, prune
@@ -22,8 +23,8 @@
 // went out the copies stay). Exit status: 0 success (--help included); 1 a refusal reported through
 // OnError, or a token command that failed or printed no token; 2 a failed connect, a transport
 // failure, a mail left for want of a copy, a unique id not on the server, or another exception; 3 a
-// security failure; 64 bad usage; 130 ended by SIGINT or SIGTERM. Messages follow the locale:
-// German where the window would speak German, else English.
+// security failure; 64 bad usage; unsubscribe's own in Unsubscribe.h (1, 65); 130 ended by SIGINT
+// or SIGTERM. Messages follow the locale: German where the window would speak German, else English.
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -54,6 +55,7 @@
 #include "Trace.h"
 #include "UiLanguage.h"
 #include "UniqueIds.h"
+#include "Unsubscribe.h"
 #include "WindowScorer.h"
 #include "WindowSecurity.h"
 
@@ -81,6 +83,7 @@ const char* const kUsage =
     "            | delete [--keep-copy DIR] N [N ...]\n"
     "            | delete [--keep-copy DIR] --uid ID [ID ...]\n"
     "            | prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]]\n"
+    "            | unsubscribe N [--yes]\n"
     "  --format FORMAT   (list) one mail a line: number, size, date (ISO 8601), sender\n"
     "                    address, sender name, subject, unique id and list, tab-separated\n"
     "                    (tsv) or as JSON Lines (json)\n"
@@ -100,6 +103,11 @@ const char* const kUsage =
     "                    more and deletes the marked mails still there. The rules are\n"
     "                    the window's for HOST and USER, or those in each FILE (Sieve), together\n"
     "                    (a keep in either protects the mail)\n"
+    "  unsubscribe       prints how mail N offers to leave its list (one-click, page,\n"
+    "                    mailto, http URIs), its list and DKIM coverage; --yes makes the\n"
+    "                    one-click POST (https only, no cookies, no redirect followed, --ca-file\n"
+    "                    trusted, --timeout). Exit status 0 for a 2xx answer, 1 refused or\n"
+    "                    failed, 65 no one-click offered (no POST made)\n"
     "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
     "                    with STLS), 110 otherwise\n"
     "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
@@ -141,6 +149,7 @@ struct Options {
     std::vector<std::string> uids; // delete --uid
     TPruneRequest prune;
     std::string keepCopy; // delete: the folder of copies; empty: none
+    bool yes = false;     // unsubscribe: make the one-click POST
     TScoreOptions score;
     TSpaceRequest space;
     TListFormat listFormat = TListFormat::Plain;
@@ -260,6 +269,10 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
         return CheckScoreOptions(o.score, o.command);
     }
     for (; i < argc; ++i) {
+        if (o.command == "unsubscribe" && std::string(argv[i]) == "--yes" && !o.yes) {
+            o.yes = true;
+            continue;
+        }
         TMsgNumber n = 0;
         if (!ParseNumber(argv[i], n))
             return std::string("not a message number: ") + argv[i];
@@ -269,7 +282,7 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
     if (o.command == "stat" || o.command == "list") {
         if (args != 0)
             return o.command + " takes no arguments";
-    } else if (o.command == "header" || o.command == "retrieve") {
+    } else if (o.command == "header" || o.command == "retrieve" || o.command == "unsubscribe") {
         if (args != 1)
             return o.command + " takes one message number";
     } else if (o.command == "delete") {
@@ -340,7 +353,8 @@ bool DeleteByIds(TMbxPOP& pop, const Options& o, TDeletion& deletion, bool germa
 }
 
 void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& prune, bool german,
-                TDeletion& deletion, const std::function<bool()>& connectAgain, bool& idsFound) {
+                TDeletion& deletion, const std::function<bool()>& connectAgain, bool& idsFound,
+                std::optional<std::string>& listedHeader) {
     if (o.command == "stat") {
         pop.Stat();
         if (pop.Connected())
@@ -373,6 +387,11 @@ void RunCommand(TMbxPOP& pop, const Options& o, const std::optional<TPrune>& pru
         std::string header;
         pop.GetMsgHeader(o.numbers[0], header);
         PrintHeader(header, std::cout);
+    } else if (o.command == "unsubscribe") {
+        std::string header;
+        pop.GetMsgHeader(o.numbers[0], header);
+        if (!header.empty())
+            listedHeader = std::move(header);
     } else if (o.command == "retrieve") {
         auto msg = pop.Retrieve(o.numbers[0]);
         if (msg && pop.LastRetrievalUsedRetr())
@@ -498,8 +517,9 @@ int main(int argc, char** argv) {
     // Outside the try: its copies stay on every way out once QUIT went out, and go on the others.
     TDeletion deletion(o.command == "prune" ? o.prune.keepCopy : o.keepCopy);
     const bool deleting = o.command == "delete" || (o.command == "prune" && o.prune.yes);
-    std::optional<int> failed; // the exit status of a failure told already
-    bool idsFound = true;      // delete --uid: every id named a mail
+    std::optional<int> failed;               // the exit status of a failure told already
+    bool idsFound = true;                    // delete --uid: every id named a mail
+    std::optional<std::string> listedHeader; // unsubscribe: mail N's header
     // prune --yes after the server ended the session: the same account again, as before, with
     // the security that worked, up to STAT.
     const auto connectAgain = [&]() -> bool {
@@ -555,7 +575,7 @@ int main(int argc, char** argv) {
         if (o.trace)
             TraceSecurity(pop, std::cerr);
         if (pop.Login())
-            RunCommand(pop, o, prune, german, deletion, connectAgain, idsFound);
+            RunCommand(pop, o, prune, german, deletion, connectAgain, idsFound, listedHeader);
         if (pop.Connected())
             pop.Quit();
     } catch (const ESocketError& e) {
@@ -581,5 +601,9 @@ int main(int argc, char** argv) {
         std::cerr << "mbxpop: " << Pick(mbxpop_texts::Refused, german) << *refusal << "\n";
         return kExitRefused;
     }
+    // The POP3 session is over before anything goes to the list's server.
+    if (listedHeader)
+        return Unsubscribe(*listedHeader, {o.yes, o.caFile, o.timeoutSeconds}, german, std::cout,
+                           std::cerr);
     return std::cout && allDeleted && idsFound ? 0 : kExitFailed;
 }

@@ -12,12 +12,11 @@
 
 #include <string>
 
-#include <sys/types.h>
+#include "PythonStub.h"
 
 class OAuth2Stub {
 public:
     OAuth2Stub();
-    ~OAuth2Stub();
     OAuth2Stub(const OAuth2Stub&) = delete;
     OAuth2Stub& operator=(const OAuth2Stub&) = delete;
 
@@ -29,8 +28,6 @@ public:
     std::string TokenCommand(const std::string& user, const std::string& expiresIn = {}) const;
 
 private:
-    void Stop();
-
-    pid_t pid_ = -1;
+    PythonStub stub_;
     std::string url_;
 };
