@@ -126,6 +126,12 @@ bool ReadListId(const THeaderFields& fields, std::string& id, std::string& name)
     const std::string& value = ids.front();
     const size_t open = value.rfind('<');
     const size_t close = value.find('>', open == std::string::npos ? 0 : open);
+    // Without angle brackets the whole value is taken as the id: some lists send it so.
+    if (open == std::string::npos && close == std::string::npos) {
+        id = AsciiLower(WithoutBlanks(value));
+        name.clear();
+        return !id.empty();
+    }
     if (open == std::string::npos || close == std::string::npos)
         return false;
     id = AsciiLower(WithoutBlanks(value.substr(open + 1, close - open - 1)));

@@ -43,7 +43,8 @@ struct TUnsubscribeOffer {
 // The offer of a listed header (as TOP n 0 gives it, or its lines joined by CR LF).
 TUnsubscribeOffer UnsubscribeOffer(std::string_view header);
 
-// The id of a header's List-Id field ("phrase <id>", RFC 2919), lower case; empty for none.
+// The id of a header's List-Id field ("phrase <id>", RFC 2919; the whole value when it has no
+// angle brackets), lower case; empty for none.
 std::string ListIdOf(std::string_view header);
 
 // The URIs of one List-Unsubscribe value: those in angle brackets, blanks inside taken out

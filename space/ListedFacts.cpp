@@ -2,22 +2,12 @@
 
 #include "Addresses.h"
 #include "HeaderFields.h"
+#include "ListUnsubscribe.h"
 #include "MailDate.h"
 #include "MbxMIME.h"
 #include "SenderKeys.h"
 
 #include <array>
-
-std::string ListIdOf(std::string_view value) {
-    std::string_view id = TrimView(value);
-    const std::size_t open = id.rfind('<');
-    if (open != std::string_view::npos) {
-        const std::size_t close = id.find('>', open);
-        id = id.substr(open + 1,
-                       close == std::string_view::npos ? std::string_view::npos : close - open - 1);
-    }
-    return AsciiLower(std::string(TrimView(id)));
-}
 
 bool CarriesFiles(std::string_view contentType) {
     const std::string type =
@@ -56,8 +46,7 @@ TListedFacts FactsOf(std::string_view header) {
         }
     }
     facts.Domain = DomainKey(facts.Sender);
-    if (const auto ids = fields.Raw("list-id"); !ids.empty())
-        facts.List = ListIdOf(ids.front());
+    facts.List = ListIdOf(header);
     if (facts.List.empty() && fields.Has("list-unsubscribe"))
         facts.List = facts.Sender;
     if (const auto dates = fields.Raw("date"); !dates.empty())

@@ -21,10 +21,6 @@ struct TListedFacts {
 // header: the header as listed (TOP n 0), may be empty (count-only listing).
 TListedFacts FactsOf(std::string_view header);
 
-// The id of a List-Id field: "Club News <news.club.example>" gives "news.club.example";
-// lower case; the whole value trimmed when it has no angle brackets.
-std::string ListIdOf(std::string_view value);
-
 // True for a media type whose mail carries files: multipart/mixed, /related, /report,
 // a single part that is itself a file (application/, image/, audio/, video/). Parameters
 // and case do not count.

@@ -44,10 +44,10 @@ void TForm1::MakeComponents() {
     auto& spam = Parts.Add(std::make_unique<TSpamScores>(*this, rules));
     auto& alike = Parts.Add(std::make_unique<TMarkAlikeEntries>(*this, rules));
     auto& senders = Parts.Add(std::make_unique<TSenderListEntries>(*this, rules));
-    Parts.Add(std::make_unique<TUnsubscribe>(*this, rules, spam, senders));
+    auto& unsubscribe = Parts.Add(std::make_unique<TUnsubscribe>(*this, rules, spam, senders));
     Parts.Add(std::make_unique<TKeepNewest>(*this, rules));
     auto& find = Parts.Add(std::make_unique<TFind>(*this, marks, alike));
-    Parts.Add(std::make_unique<TSpaceView>(*this, alike, find));
+    Parts.Add(std::make_unique<TSpaceView>(*this, alike, find, unsubscribe));
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
     Parts.Add(std::make_unique<TRowIds>());
     // Its entry is the last of the Server menu's before the end.

@@ -113,6 +113,7 @@ TSpaceDialog::TSpaceDialog(QWidget* parent) : QDialog(parent) {
     BtnMark = button("SpaceMark");
     BtnShow = button("SpaceShow");
     BtnShowAll = button("SpaceShowAll");
+    BtnUnsubscribe = button("SpaceUnsubscribe");
     BtnExport = button("SpaceExport");
     buttons->addStretch();
     close_ = button("SpaceClose");
@@ -159,6 +160,7 @@ void TSpaceDialog::SetLanguage(bool germanUI) {
     BtnMark->setText(Tr(SpaceTexts::Mark, germanUI));
     BtnShow->setText(Tr(SpaceTexts::Show, germanUI));
     BtnShowAll->setText(Tr(SpaceTexts::ShowAll, germanUI));
+    BtnUnsubscribe->setText(Tr(SpaceTexts::Unsubscribe, germanUI));
     BtnExport->setText(Tr(SpaceTexts::Export, germanUI));
     close_->setText(Tr(SpaceTexts::Close, germanUI));
     if (groups_)

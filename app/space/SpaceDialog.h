@@ -47,6 +47,7 @@ public:
     QLabel* MeterAfter;
     QPushButton* BtnMark;
     QPushButton* BtnShow;
+    QPushButton* BtnUnsubscribe;
     QPushButton* BtnShowAll;
     QPushButton* BtnExport;
 

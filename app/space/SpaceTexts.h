@@ -35,6 +35,10 @@ inline constexpr TText Small{"unter 100 KB", "below 100 KB"};
 inline constexpr TText Mark{"&Markieren", "&Mark"};
 inline constexpr TText Show{"&Anzeigen", "&Show"};
 inline constexpr TText ShowAll{"A&lle anzeigen", "Show a&ll"};
+// Unsubscribing from the list of the chosen groups' newest mail that offers it.
+inline constexpr TText Unsubscribe{"A&bmelden…", "&Unsubscribe…"};
+inline constexpr TText NoUnsubscribe{"Keine der gewählten E-Mails bietet eine Abmeldung an.",
+                                     "None of the chosen mails offers to unsubscribe."};
 inline constexpr TText Export{"Liste &exportieren…", "&Export list…"};
 inline constexpr TText Close{"Schließen", "Close"};
 inline constexpr TText Quota{"Kontingent:", "Quota:"};

@@ -2,6 +2,7 @@
 
 #include "Find.h"
 #include "Frame.h"
+#include "ListUnsubscribe.h"
 #include "MailRows.h"
 #include "MarkAlike.h"
 #include "MarkAlikeEntries.h"
@@ -14,6 +15,7 @@
 #include "SpaceDialog.h"
 #include "SpaceTexts.h"
 #include "SpaceTreemap.h"
+#include "Unsubscribe.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -48,8 +50,9 @@ TAlikeRows GroupRows(const TMultiList& list, const std::vector<int>& numbers,
         kept);
 }
 
-TSpaceView::TSpaceView(TFrame& frame, TMarkAlikeEntries& alike, TFind& find)
-    : frame_(frame), alike_(alike), find_(find) {
+TSpaceView::TSpaceView(TFrame& frame, TMarkAlikeEntries& alike, TFind& find,
+                       TUnsubscribe& unsubscribe)
+    : frame_(frame), alike_(alike), find_(find), unsubscribe_(unsubscribe) {
     Entry = new QAction(&frame.Window());
     Entry->setObjectName(QStringLiteral("Datei_Space"));
     Entry->setEnabled(false);
@@ -132,6 +135,8 @@ void TSpaceView::Open() {
         connect(dialog_->GroupBy, &QComboBox::currentIndexChanged, this, &TSpaceView::Regroup);
         connect(dialog_, &TSpaceDialog::MarkChosen, this, &TSpaceView::MarkChosen);
         connect(dialog_->BtnShow, &QPushButton::clicked, this, &TSpaceView::ShowChosen);
+        connect(dialog_->BtnUnsubscribe, &QPushButton::clicked, this,
+                &TSpaceView::UnsubscribeChosen);
         connect(dialog_->BtnShowAll, &QPushButton::clicked, this,
                 [this] { find_.ShowGroup(std::nullopt); });
         connect(dialog_->BtnExport, &QPushButton::clicked, this, [this] {
@@ -224,6 +229,20 @@ void TSpaceView::ShowChosen() {
         return;
     const auto chosen = dialog_->ChosenGroups();
     find_.ShowGroup(chosen.empty() ? std::nullopt : std::optional(NumbersOf(chosen)));
+}
+
+void TSpaceView::UnsubscribeChosen() {
+    if (!dialog_ || frame_.ControlState() != TFrame::StateListed)
+        return;
+    const std::vector<int> numbers = NumbersOf(dialog_->ChosenGroups()).Numbers();
+    const TMailRows& rows = frame_.Rows();
+    for (auto n = numbers.rbegin(); n != numbers.rend(); ++n)
+        if (UnsubscribeOffer(rows.HeaderOf(*n)).Any()) {
+            unsubscribe_.UnsubscribeFrom(*n);
+            return;
+        }
+    frame_.StatusClear();
+    frame_.StatusAppendText(SpaceTexts::NoUnsubscribe);
 }
 
 bool TSpaceView::ExportTo(const QString& path) {

@@ -16,6 +16,7 @@ class TMultiList;
 struct TAlikeRows;
 class TFrame;
 class TMarkAlikeEntries;
+class TUnsubscribe;
 
 // The shown rows of these mails, less those kept, as mark alike marks them.
 TAlikeRows GroupRows(const TMultiList& list, const std::vector<int>& numbers,
@@ -28,7 +29,7 @@ TAlikeRows GroupRows(const TMultiList& list, const std::vector<int>& numbers,
 class TSpaceView : public QObject, public TComponent {
     Q_OBJECT
 public:
-    TSpaceView(TFrame& frame, TMarkAlikeEntries& alike, TFind& find);
+    TSpaceView(TFrame& frame, TMarkAlikeEntries& alike, TFind& find, TUnsubscribe& unsubscribe);
 
     void LanguageChanged(bool germanUI) override;
     void StateChanged(int state) override;
@@ -47,6 +48,9 @@ public:
     void MarkChosen();
     // The list shows only the chosen groups' mails; every mail again with none chosen.
     void ShowChosen();
+    // Unsubscribes from the list of the chosen groups' newest mail that offers it (highest
+    // number: the last to arrive), as the row menu does.
+    void UnsubscribeChosen();
     // The listed mails as CSV into path; false (the status says why) when it cannot be written.
     bool ExportTo(const QString& path);
     const TSpaceIndex& Index() {
@@ -69,6 +73,7 @@ private:
     TFrame& frame_;
     TMarkAlikeEntries& alike_;
     TFind& find_;
+    TUnsubscribe& unsubscribe_;
     TSpaceIndex index_;
     // Listed and not yet in the index: its headers are read when the view needs them, so the
     // listing itself costs nothing more.

@@ -129,8 +129,11 @@ void TUnsubscribe::MailListed(const TListedMail& mail, TMailAnswer& answer) {
 }
 
 void TUnsubscribe::UnsubscribeCurrent() {
+    UnsubscribeFrom(frame_.Rows().CurrentNumber());
+}
+
+void TUnsubscribe::UnsubscribeFrom(int number) {
     const TMailRows& rows = frame_.Rows();
-    const int number = rows.CurrentNumber();
     if (frame_.ControlState() != TFrame::StateListed || number == 0 || post_.Running())
         return;
     const bool german = frame_.GermanUI();

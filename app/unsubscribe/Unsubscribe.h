@@ -29,6 +29,8 @@ public:
 
     QAction* men_unsubscribe;
     void UnsubscribeCurrent();
+    // The same for listed mail number (the space view's list groups).
+    void UnsubscribeFrom(int number);
     // A one-click POST is on its way.
     bool Posting() const { return post_.Running(); }
 

@@ -7,16 +7,20 @@
 #include "E2eSupport.h"
 #include "ExtraColumns.h"
 #include "MultiLst.h"
+#include "SpaceDialog.h"
+#include "SpaceView.h"
 #include "TestCertificates.h"
 #include "Unsubscribe.h"
 #include "UnsubscribeStub.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <filesystem>
 #include <string>
@@ -136,4 +140,45 @@ TEST_F(AppTest, UnsubscribeConfirmsAndFlagsListsStillSending) {
     EXPECT_TRUE(list.Requests().empty());
     f.BtnDisconnectClick();
     std::filesystem::remove_all(folder);
+}
+
+// The space view's list groups lead to the same question, for the group's newest mail that
+// offers to unsubscribe; a group of mails without the header says so.
+TEST_F(AppTest, SpaceViewUnsubscribesFromAChosenGroup) {
+    SKIP_WITHOUT_DOVECOT();
+    DovecotServer server("bob", "secret",
+                         {ListMail("daily.example.org", "", "https://127.0.0.1:1/old", "first"),
+                          ListMail("daily.example.org", "", "https://127.0.0.1:1/new", "second"),
+                          "From: Ann <ann@example.net>\r\nSubject: hello\r\n\r\nHi.\r\n"});
+    TForm1& f = Open();
+    FillLogin(server.port(), "bob", "secret");
+    f.BtnConnectClick();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    TSpaceView& space = f.Part<TSpaceView>();
+    space.Open();
+    TSpaceDialog& dialog = *space.Dialog();
+    dialog.GroupBy->setCurrentIndex(2); // list
+    const auto choose = [&](const QString& named) {
+        dialog.Table->clearSelection();
+        for (int k = 0; k < dialog.Table->topLevelItemCount(); ++k)
+            if (dialog.Table->topLevelItem(k)->text(0).contains(named))
+                dialog.Table->topLevelItem(k)->setSelected(true);
+        return !dialog.Table->selectedItems().isEmpty();
+    };
+
+    ASSERT_TRUE(choose(QStringLiteral("daily.example.org")));
+    QString text;
+    bool blockOffered = false;
+    {
+        const auto shown = Answer(text, nullptr, blockOffered);
+        dialog.BtnUnsubscribe->click();
+        EXPECT_TRUE(*shown);
+    }
+    EXPECT_TRUE(text.contains("List: Weekly <daily.example.org>")) << text.toStdString();
+
+    ASSERT_TRUE(choose(QStringLiteral("(no list)")));
+    dialog.BtnUnsubscribe->click();
+    EXPECT_TRUE(StatusLines().contains("None of the chosen mails offers to unsubscribe."))
+        << StatusLines().toStdString();
+    f.BtnDisconnectClick();
 }
