@@ -28,6 +28,9 @@ public:
 
     // Shows the window with the accounts as the login row remembers them.
     void Show();
+    // What Every does: checks every account (and prunes where that option is on), then tells
+    // the desktop what it found.
+    void TimedCheck();
 
     QAction* MenuEntry;
     TAccountsWindow* Window;
@@ -42,7 +45,6 @@ private:
     void CheckClick();
     void PruneClick();
     void OpenClick();
-    void TimedCheck();
     void ChecksDone();
     void EveryChanged();
     QString CopiesRoot() const;
