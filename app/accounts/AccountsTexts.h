@@ -5,7 +5,7 @@
 // The texts of the accounts window and its checks in the background.
 namespace AccountsTexts {
 
-inline constexpr TText MenuEntry{"&Alle Konten …", "&All accounts …"};
+inline constexpr TText MenuEntry{"Alle &Konten …", "All accoun&ts …"};
 inline constexpr TText Title{"Alle Konten", "All accounts"};
 inline constexpr TText ColServer{"Server", "Server"};
 inline constexpr TText ColUser{"Benutzer", "User"};

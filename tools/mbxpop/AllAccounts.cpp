@@ -73,8 +73,12 @@ std::optional<std::string> ParseAll(int argc, char** argv, TAllOptions& o) {
     while (c < argc && std::find(std::begin(kAllAccountsCommands), std::end(kAllAccountsCommands),
                                  argv[c]) == std::end(kAllAccountsCommands))
         ++c;
-    if (c == argc)
-        return "--all-accounts runs list or prune";
+    if (c == argc) {
+        std::string names;
+        for (const std::string_view name : kAllAccountsCommands)
+            names += (names.empty() ? "" : ", ") + std::string(name);
+        return "--all-accounts runs one of " + names;
+    }
     for (int i = 1; i < c; ++i) {
         const std::string option = argv[i];
         const bool hasValue = i + 1 < c && argv[i + 1][0] != '\0';

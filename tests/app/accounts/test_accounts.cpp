@@ -118,6 +118,14 @@ TEST_F(AppTest, AccountsWindowChecksPrunesAndNotifies) {
     }
     EXPECT_EQ(Cell(accounts, 0, 3), "1");
 
+    // Open: the chosen account into the login row, listed there.
+    accounts.Window->Table->selectRow(1);
+    QTest::mouseClick(accounts.Window->OpenButton, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.ControlState() == TFrame::StateListed; }, Patience));
+    EXPECT_EQ(f.ServerText(), ServerText(bert.port()));
+    EXPECT_EQ(f.UserText(), "bert");
+    EXPECT_EQ(Rows().size(), 1);
+
     // A timed check: one new mail the rules mark, told to the desktop.
     anna.AddMails({mails[0]});
     accounts.TimedCheck();
