@@ -42,7 +42,7 @@ QString Size(qint64 octets, bool germanUI) {
 TAccounts::TAccounts(TFrame& frame, std::function<bool()> keepCopies)
     : MenuEntry(new QAction(&frame.Window())), Checks(new TAccountChecks(FindTool(), this)),
       Every(new QTimer(this)), frame_(frame), keepCopies_(std::move(keepCopies)) {
-    Window = new TAccountsWindow(*Checks, &frame.Window());
+    Window = std::make_unique<TAccountsWindow>(*Checks, nullptr);
     MenuEntry->setObjectName(QStringLiteral("AccountsEntry"));
     frame.ServerMenu().insertAction(frame.ServerEnd(), MenuEntry);
     connect(MenuEntry, &QAction::triggered, this, &TAccounts::Show);
@@ -52,13 +52,16 @@ TAccounts::TAccounts(TFrame& frame, std::function<bool()> keepCopies)
     connect(Window->CheckEvery, &QCheckBox::toggled, this, &TAccounts::EveryChanged);
     connect(Window->Minutes, &QSpinBox::valueChanged, this, &TAccounts::EveryChanged);
     connect(Every, &QTimer::timeout, this, &TAccounts::TimedCheck);
-    connect(Checks, &TAccountChecks::RowChanged, Window, &TAccountsWindow::ShowRow);
+    connect(Checks, &TAccountChecks::RowChanged, Window.get(), &TAccountsWindow::ShowRow);
     connect(Checks, &TAccountChecks::AllDone, this, &TAccounts::ChecksDone);
     Confirm = [this](const QString& text) {
-        return QMessageBox::question(Window, Tr(AccountsTexts::ConfirmTitle, frame_.GermanUI()),
+        return QMessageBox::question(Window.get(),
+                                     Tr(AccountsTexts::ConfirmTitle, frame_.GermanUI()),
                                      text) == QMessageBox::Yes;
     };
 }
+
+TAccounts::~TAccounts() = default;
 
 void TAccounts::LanguageChanged(bool germanUI) {
     MenuEntry->setText(Tr(AccountsTexts::MenuEntry, germanUI));
@@ -142,7 +145,7 @@ void TAccounts::PruneClick() {
                             .arg(Size(account.MarkedOctets, german));
     }
     if (rows.empty()) {
-        QMessageBox::information(Window, Tr(AccountsTexts::ConfirmTitle, german),
+        QMessageBox::information(Window.get(), Tr(AccountsTexts::ConfirmTitle, german),
                                  Tr(AccountsTexts::NothingToPrune, german));
         return;
     }

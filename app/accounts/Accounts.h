@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QTimer;
@@ -21,6 +22,7 @@ class TAccounts : public QObject, public TComponent {
 public:
     // keepCopies: whether the window keeps copies of deleted mails now.
     TAccounts(TFrame& frame, std::function<bool()> keepCopies);
+    ~TAccounts() override;
 
     void LanguageChanged(bool germanUI) override;
     void ReadSettings() override;
@@ -33,7 +35,8 @@ public:
     void TimedCheck();
 
     QAction* MenuEntry;
-    TAccountsWindow* Window;
+    // A window of its own beside the main window, which stays usable meanwhile.
+    std::unique_ptr<TAccountsWindow> Window;
     TAccountChecks* Checks;
     // Runs out every "Check every" minutes while that option is on.
     QTimer* Every;

@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -81,6 +82,17 @@ void TAccountsWindow::LanguageChanged(bool germanUI) {
     PruneAfterCheck->setText(Tr(AccountsTexts::PruneAfterCheck, germanUI));
     close_->setText(Tr(AccountsTexts::Close, germanUI));
     ChosenChanged();
+    // Room for the whole caption inside the frame, the check button's longer one included.
+    const auto fit = [](QPushButton* button, const QStringList& captions) {
+        int widest = 0;
+        for (const QString& caption : captions)
+            widest = std::max(widest, button->fontMetrics().horizontalAdvance(caption));
+        button->setMinimumWidth(widest + 24);
+    };
+    fit(CheckButton,
+        {Tr(AccountsTexts::CheckAll, germanUI), Tr(AccountsTexts::CheckChosen, germanUI)});
+    for (QPushButton* button : {PruneButton, OpenButton, close_})
+        fit(button, {button->text()});
     ShowRows();
 }
 
