@@ -97,6 +97,8 @@ public:
                                const QString& password) = 0;
     // What Connect does: connect, log in and list, when idle.
     virtual void ConnectAndList() = 0;
+    // Account i of the history into the login row, then connected and listed, when idle.
+    virtual void OpenAccount(int account) = 0;
     // The session's account folder name below the data folder.
     virtual QString AccountFolder() const = 0;
 

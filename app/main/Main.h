@@ -86,6 +86,7 @@ public:
                        const QString& password) override;
     QString AccountFolder() const override;
     void ConnectAndList() override;
+    void OpenAccount(int account) override;
     std::unique_ptr<TMbxMsg> FetchWholeMail(int number) override;
     void ShowMail(std::unique_ptr<TMbxMsg> msg) override;
     // A component, for tests and tools that drive it directly.

@@ -1,6 +1,7 @@
 // What the window offers its components besides its state: the login row's account and
 // password field, the status, fetching and showing a whole mail.
 #include "AccountData.h"
+#include "Accounts.h"
 #include "ByteText.h"
 #include "ConnectionSecurity.h"
 #include "CopiesOfDeleted.h"
@@ -35,7 +36,7 @@ void TForm1::MakeComponents() {
     auto& passwords = Parts.Add(std::make_unique<TRememberedPasswords>(*this));
     Parts.Add(std::make_unique<TConnectionSecurity>(*this));
     // Server menu entries come in this order, before its end.
-    Parts.Add(std::make_unique<TCopiesOfDeleted>(*this));
+    const auto& copies = Parts.Add(std::make_unique<TCopiesOfDeleted>(*this));
     const auto& marks = Parts.Add(std::make_unique<TMarkCommands>(*this));
     auto& rules =
         Parts.Add(std::make_unique<TRulesOnListing>(*this, [&marks] { return marks.Undoing(); }));
@@ -52,6 +53,7 @@ void TForm1::MakeComponents() {
     Parts.Add(std::make_unique<TRowIds>());
     // Its entry is the last of the Server menu's before the end.
     Parts.Add(std::make_unique<TOAuth2SignIn>(*this, passwords));
+    Parts.Add(std::make_unique<TAccounts>(*this, [&copies] { return copies.KeepCopies(); }));
 }
 
 bool TForm1::HeaderTextsAsSent() const {
@@ -83,6 +85,15 @@ void TForm1::OfferPassword(const QString& server, const QString& user, const QSt
 void TForm1::ConnectAndList() {
     if (Commands.State == StateIdle && !CommandRunning())
         BtnConnectClick();
+}
+
+void TForm1::OpenAccount(int account) {
+    if (Commands.State != StateIdle || CommandRunning() || account < 0 ||
+        account >= Login.servername->count())
+        return;
+    Login.servername->setCurrentIndex(account);
+    ChooseAccount(account, Login.Username);
+    BtnConnectClick();
 }
 
 QString TForm1::AccountFolder() const {

@@ -3,6 +3,9 @@
 #include "AppFixture.h"
 #include "E2eSupport.h"
 
+#include "Accounts.h"
+#include "AccountsWindow.h"
+
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -46,6 +49,10 @@ TEST_F(AppTest, CaptionsFitTheirControlsInBothLanguages) {
         ExpectCaptionsWhole(&f);
         if (f.GermanUI())
             SaveScreenshot(f.Tools.Panel1, "toolbar-de");
+        auto& accounts = f.Part<TAccounts>();
+        accounts.Show();
+        ExpectCaptionsWhole(accounts.Window.get());
+        accounts.Window->hide();
         // The viewers set their captions when they are shown.
         for (QDialog* viewer :
              {static_cast<QDialog*>(headerWindow), static_cast<QDialog*>(messageWindow)}) {

@@ -257,8 +257,8 @@ TEST_F(AppTest, ComponentsKeepTheirPlacesInMenuAndWindow) {
         entries << action->objectName();
     EXPECT_EQ(entries.join(u' ').toStdString(),
               "Datei_C Datei_N Datei_D Datei_L Datei_M Datei_Undo Datei_Unmark Datei_Invert "
-              "Datei_OnlyMarked Datei_H Datei_K Datei_Z Datei_R Datei_S Datei_P Datei_Space "
-              "Datei_O Datei_E Datei_Close");
+               "Datei_OnlyMarked Datei_H Datei_K Datei_Z Datei_R Datei_S Datei_P Datei_Space "
+               "Datei_O AccountsEntry Datei_E Datei_Close");
     const QLayout* layout = f.centralWidget()->layout();
     const auto* row = f.centralWidget()->findChild<QWidget*>(QStringLiteral("FindRow"));
     ASSERT_TRUE(row);

@@ -29,6 +29,9 @@
 #include "UnsubscribeStub.h"
 
 #ifdef MBXPOP_WINDOW_SETTINGS
+#include <QCoreApplication>
+
+#include "KeyringStore.h"
 #include "Learn.h"
 #include "SettingsStore.h"
 #include "SpamSetting.h"
@@ -809,7 +812,7 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
     for (const std::string option :
          {"--port", "--security", "--ca-file", "--trace", "--retr", "--no-pipelining", "--fresh",
           "--timeout", "--auth", "--token-command", "--score", "--scorer", "--spamd", "--rspamd",
-          "--wordlist", "--score-lines", "--help"}) {
+          "--wordlist", "--score-lines", "--all-accounts", "--password-command", "--help"}) {
         SCOPED_TRACE(option);
         EXPECT_NE(help.out.find(option), std::string::npos);
         EXPECT_NE(manPage.find(roff(option)), std::string::npos);
@@ -1469,3 +1472,99 @@ TEST(Mbxpop, ListsTheHeadersTheWindowRemembers) {
     EXPECT_EQ(after.err.find("remembered headers"), std::string::npos);
     std::filesystem::remove_all(data);
 }
+
+#ifdef MBXPOP_WINDOW_SETTINGS
+// --all-accounts prune --yes: every account of the window with its password from the keyring,
+// each line led by its account; a refused account is told and the other pruned with copies;
+// --password-command then serves the account the keyring has no password for.
+TEST(MbxpopAllAccounts, PrunesEveryAccountWithItsPasswordFromTheKeyring) {
+    if (!std::getenv("INBOXPRUNER_TEST_KEYRING"))
+        GTEST_SKIP() << "needs a private keyring: ctest runs it as mbxpop_all_accounts";
+    const std::vector<std::string> mails{
+        "From: shop@sale.example\r\nSubject: offer\r\n\r\nbody\r\n",
+        "From: anna@pals.example\r\nSubject: hi\r\n\r\nbody\r\n",
+        "From: news@sale.example\r\nSubject: big offer\r\n\r\nbody\r\n"};
+    DovecotServer anna("anna", "pw-a", mails), bert("bert", "pw-b", mails);
+    const std::string annaServer = "127.0.0.1:" + std::to_string(anna.port());
+    const std::string bertServer = "127.0.0.1:" + std::to_string(bert.port());
+    const std::filesystem::path data = std::getenv("XDG_DATA_HOME");
+    const std::filesystem::path folder = data / "Fenn-Labs" / "InboxPruner";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "rules.sieve")
+        << "# rule: offers\nif header :contains \"subject\" \"offer\" { discard; }\n";
+    {
+        TSettingsStore settings;
+        int k = 1;
+        for (const std::string& server : {annaServer, bertServer}) {
+            settings.WriteString(NumberedKey("Server", k), QString::fromStdString(server));
+            settings.WriteString(NumberedKey("User", k), k == 1 ? "anna" : "bert");
+            settings.WriteString(NumberedKey("Security", k++), "none");
+        }
+    }
+    int argc = 1;
+    char name[] = "test_mbxpop";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    TKeyringStore keyring;
+    keyring.Write(QString::fromStdString(annaServer), "anna", "pw-a");
+    keyring.Write(QString::fromStdString(bertServer), "bert", "wrong");
+    keyring.WaitForJobs(30000);
+    ASSERT_EQ(keyring.Pending(), 0);
+
+    const std::string annaLead = "anna@" + annaServer + "\t";
+    const std::string bertLead = "bert@" + bertServer + "\t";
+    // The rows prune prints for the marked mails, then the copies kept of them.
+    const auto pruned = [&](const std::string& lead, const std::string& line,
+                            const std::string& account) {
+        const std::filesystem::path dir = folder / "Deleted" / account;
+        std::set<std::filesystem::path> kept;
+        if (std::filesystem::exists(dir))
+            for (const auto& entry : std::filesystem::directory_iterator(dir))
+                kept.insert(entry.path());
+        std::string out = lead + "1\t" + std::to_string(mails[0].size()) +
+                          "\tshop@sale.example\toffer\toffers (" + line + " 2)\n" + lead + "3\t" +
+                          std::to_string(mails[2].size()) +
+                          "\tnews@sale.example\tbig offer\toffers (" + line + " 2)\n";
+        int n = 1;
+        for (const auto& copy : kept) {
+            out += lead + std::to_string(n) + "\t" + copy.string() + "\n";
+            n += 2;
+        }
+        EXPECT_EQ(kept.size(), 2u);
+        return out;
+    };
+    const Result first = Mbxpop({"--all-accounts", "prune", "--yes"}, "");
+    EXPECT_EQ(first.status, 1) << first.err;
+    EXPECT_EQ(first.out, pruned(annaLead, "line", "anna@" + annaServer));
+    EXPECT_NE(first.err.find(bertLead + "mbxpop: refused: "), std::string::npos) << first.err;
+    EXPECT_NE(first.err.find("mbxpop: 1 account(s) failed of 2: bert@" + bertServer + "\n"),
+              std::string::npos)
+        << first.err;
+    std::istringstream errLines(first.err);
+    for (std::string line; std::getline(errLines, line);)
+        EXPECT_TRUE(line.starts_with(annaLead) || line.starts_with(bertLead) ||
+                    line.starts_with("mbxpop: 1 account(s)"))
+            << line;
+    EXPECT_EQ(anna.RemainingMessages(), (std::vector<int>{2}));
+    EXPECT_EQ(bert.RemainingMessages(), (std::vector<int>{1, 2, 3}));
+    const auto copies = [&](const std::string& account) {
+        const std::filesystem::path dir = folder / "Deleted" / account;
+        return std::filesystem::exists(dir)
+                   ? std::distance(std::filesystem::directory_iterator(dir),
+                                   std::filesystem::directory_iterator())
+                   : 0;
+    };
+    EXPECT_EQ(copies("anna@" + annaServer), 2);
+
+    keyring.Remove(QString::fromStdString(bertServer), "bert");
+    keyring.WaitForJobs(30000);
+    const Result second = Mbxpop({"--all-accounts", "--password-command",
+                                  "test \"$MBXPOP_ACCOUNT\" = bert@" + bertServer + " && echo pw-b",
+                                  "prune", "--yes"},
+                                 "", {"LC_ALL=de_DE.UTF-8"});
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(second.out, pruned(bertLead, "Zeile", "bert@" + bertServer));
+    EXPECT_EQ(bert.RemainingMessages(), (std::vector<int>{2}));
+    EXPECT_EQ(anna.RemainingMessages(), (std::vector<int>{2}));
+}
+#endif

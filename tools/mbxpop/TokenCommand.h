@@ -16,3 +16,5 @@ struct TTokenOutcome {
 // Runs Command through /bin/sh -c and reads all it prints. A failure: the command could not
 // be run, ended with a status other than 0, or printed no token on its first line.
 TTokenOutcome RunTokenCommand(const std::string& command);
+// The same for mbxpop --all-accounts --password-command: the password is the first line.
+TTokenOutcome RunPasswordCommand(const std::string& command);

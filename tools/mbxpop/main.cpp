@@ -1,6 +1,7 @@
 // mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
 //        [--no-pipelining] [--fresh] [--timeout SECONDS] [--auth password|xoauth2|oauthbearer]
 //        [--token-command CMD] [--score [--scorer NAME] ...] HOST USER COMMAND [ARGS...]
+// mbxpop [OPTIONS] --all-accounts [--password-command CMD] list|space|prune [ARGS...] (AllAccounts.h)
 // One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
 // retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
 // list and delete keep several commands in flight where the server lists PIPELINING, as the
@@ -39,6 +40,7 @@
 
 #include <unistd.h>
 
+#include "AllAccounts.h"
 #include "CopyingDelete.h"
 #include "FailureTexts.h"
 #include "MarkedMails.h"
@@ -77,6 +79,8 @@ const char* const kUsage =
     "              [--token-command CMD] [--score [--scorer NAME] [--spamd HOST:PORT |\n"
     "              --rspamd HOST:PORT | --wordlist DIR] [--score-lines N]]\n"
     "              HOST USER COMMAND [ARGS...]\n"
+    "       mbxpop [OPTIONS] --all-accounts [--password-command CMD] list | space |\n"
+    "              prune [ARGS...]\n"
     "       mbxpop --help\n"
     "  commands: stat | list [--format tsv|json] | header N | retrieve N\n"
     "            | space [--by sender|domain|list|year|size] [--top N] [--json]\n"
@@ -127,7 +131,19 @@ const char* const kUsage =
     "  --token-command CMD  the access token is the first line CMD prints (run by /bin/sh -c)\n"
     "  --keep-copy DIR   (delete, prune --yes) a copy of each mail into DIR first; no copy,\n"
     "                    no DELE; once QUIT went out the copies stay, whatever its answer\n"
-    "  the password is read from the environment variable MBXPOP_PASSWORD\n";
+    "  --all-accounts    list, space or prune for each account the window remembers, with its\n"
+    "                    server, port, security and sign-in; each line printed is led by\n"
+    "                    USER@HOST:PORT and a tab; a failing account is told and the others\n"
+    "                    go on (exit status: the highest of the accounts'). Passwords come\n"
+    "                    from the keyring (the window's entries) or the window's settings,\n"
+    "                    else from --password-command; OAuth2 accounts need --token-command.\n"
+    "                    prune --yes keeps copies where the window keeps them, or below\n"
+    "                    --keep-copy DIR in a folder per account\n"
+    "  --password-command CMD  (--all-accounts) the password is the first line CMD prints,\n"
+    "                    run by /bin/sh -c with MBXPOP_ACCOUNT (USER@HOST:PORT), MBXPOP_USER\n"
+    "                    and MBXPOP_HOST set\n"
+    "  the password is read from the environment variable MBXPOP_PASSWORD (with\n"
+    "  --all-accounts: for a single remembered account without another source)\n";
 
 struct Options {
     bool help = false;
@@ -215,6 +231,8 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
                 return "--auth needs password, xoauth2 or oauthbearer";
             o.auth = *auth;
             ++i;
+        } else if (option == "--password-command") {
+            return "--password-command goes with --all-accounts";
         } else if (option == "--token-command") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return "--token-command needs a command";
@@ -438,6 +456,8 @@ int Interrupted(bool german) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (WantsAllAccounts(argc, argv))
+        return RunAllAccounts(argc, argv);
     Options o;
     if (auto error = ParseArguments(argc, argv, o))
         return Usage(*error);

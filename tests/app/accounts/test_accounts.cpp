@@ -1,0 +1,151 @@
+// The accounts window against two Dovecot users: one refused, one listed; Prune takes exactly
+// the rules' marks in both, with copies; a timed check tells the desktop on a private session
+// bus (the test serves org.freedesktop.Notifications itself), in both languages.
+#include "AppFixture.h"
+
+#include "AccountChecks.h"
+#include "AccountData.h"
+#include "AccountHistory.h"
+#include "Accounts.h"
+#include "AccountsWindow.h"
+
+#include <QDBusConnection>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+constexpr int Patience = 30000;
+
+class TNoticeCatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList Bodies;
+public slots:
+    uint Notify(const QString&, uint, const QString&, const QString&, const QString& body,
+                const QStringList&, const QVariantMap&, int) {
+        Bodies << body;
+        return static_cast<uint>(Bodies.size());
+    }
+};
+
+std::string Cell(const TAccounts& accounts, int row, int column) {
+    const QTableWidgetItem* item = accounts.Window->Table->item(row, column);
+    return item ? item->text().toStdString() : std::string();
+}
+
+int FilesIn(const QString& folder) {
+    return static_cast<int>(QDir(folder).entryList(QDir::Files).size());
+}
+
+} // namespace
+
+TEST_F(AppTest, AccountsWindowChecksPrunesAndNotifies) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        GTEST_SKIP() << "needs a session bus: ctest runs it as accounts_window";
+    TNoticeCatcher catcher;
+    ASSERT_TRUE(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &catcher,
+                                   QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
+
+    const std::vector<std::string> mails{
+        Mail("shop@sale.example", "offer", "Mon, 7 Dec 2026 10:00:00 +0000"),
+        Mail("anna@pals.example", "hi", "Mon, 7 Dec 2026 11:00:00 +0000"),
+        Mail("news@sale.example", "big offer", "Mon, 7 Dec 2026 12:00:00 +0000")};
+    DovecotServer anna("anna", "pw-a", mails), bert("bert", "pw-b", mails);
+    SaveAccounts({{ServerText(anna.port()).toStdString(), "anna", "pw-a"},
+                  {ServerText(bert.port()).toStdString(), "bert", "wrong"}});
+    TForm1& f = Open();
+    // The window's data folder, as mbxpop finds it.
+    const QString data =
+        qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Fenn-Labs/InboxPruner");
+    ASSERT_TRUE(QDir().mkpath(data));
+    QFile rules(data + QStringLiteral("/rules.sieve"));
+    ASSERT_TRUE(rules.open(QIODevice::WriteOnly));
+    rules.write("# rule: offers\nif header :contains \"subject\" \"offer\" { discard; }\n");
+    rules.close();
+
+    auto& accounts = f.Part<TAccounts>();
+    accounts.Checks->Tool = QStringLiteral(MBXPOP_PATH);
+    accounts.Show();
+    ASSERT_EQ(accounts.Window->Table->rowCount(), 2);
+    EXPECT_FALSE(accounts.Window->CheckEvery->isChecked());
+    EXPECT_FALSE(accounts.Window->PruneAfterCheck->isChecked());
+    EXPECT_EQ(accounts.Window->Minutes->minimum(), 10);
+    QTest::mouseClick(accounts.Window->CheckButton, Qt::LeftButton);
+    // In the background: the main window takes input meanwhile.
+    EXPECT_TRUE(accounts.Checks->Busy());
+    EXPECT_EQ(f.ControlState(), TFrame::StateIdle);
+    EXPECT_TRUE(f.Login.servername->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !accounts.Checks->Busy(); }, Patience));
+    EXPECT_EQ(Cell(accounts, 0, 2), "done");
+    EXPECT_EQ(Cell(accounts, 0, 3), "3");
+    EXPECT_TRUE(Cell(accounts, 0, 6).starts_with("2 (")) << Cell(accounts, 0, 6);
+    EXPECT_NE(Cell(accounts, 1, 2).find("Authentication failed"), std::string::npos)
+        << Cell(accounts, 1, 2);
+    EXPECT_EQ(Cell(accounts, 1, 3), "");
+    EXPECT_FALSE(SentAny("DELE"));
+
+    // The right password, then both rows chosen and pruned after one confirmation.
+    f.History().SetPassword(1, "pw-b");
+    accounts.Show();
+    QTest::mouseClick(accounts.Window->CheckButton, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !accounts.Checks->Busy(); }, Patience));
+    EXPECT_EQ(Cell(accounts, 1, 2), "done");
+    QString asked;
+    accounts.Confirm = [&](const QString& text) {
+        asked = text;
+        return true;
+    };
+    accounts.Window->Table->selectAll();
+    QTest::mouseClick(accounts.Window->PruneButton, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !accounts.Checks->Busy(); }, Patience));
+    for (const auto* server : {&anna, &bert}) {
+        SCOPED_TRACE(server->user());
+        const QString account =
+            QString::fromStdString(server->user()) + u'@' + ServerText(server->port());
+        EXPECT_TRUE(asked.contains(account + ": 2 mails (")) << asked.toStdString();
+        EXPECT_EQ(server->RemainingMessages(), (std::vector<int>{2}));
+        EXPECT_EQ(FilesIn(KeptCopiesFolder(
+                      AccountFolderName(server->user(), "127.0.0.1", server->port()))),
+                  2);
+    }
+    EXPECT_EQ(Cell(accounts, 0, 3), "1");
+
+    // Open: the chosen account into the login row, listed there.
+    accounts.Window->Table->selectRow(1);
+    QTest::mouseClick(accounts.Window->OpenButton, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.ControlState() == TFrame::StateListed; }, Patience));
+    EXPECT_EQ(f.ServerText(), ServerText(bert.port()));
+    EXPECT_EQ(f.UserText(), "bert");
+    EXPECT_EQ(Rows().size(), 1);
+
+    // A timed check: one new mail the rules mark, told to the desktop.
+    anna.AddMails({mails[0]});
+    accounts.TimedCheck();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !catcher.Bodies.isEmpty(); }, Patience));
+    EXPECT_TRUE(
+        catcher.Bodies.last().startsWith("1 new mail(s) in 1 account(s); the rules marked 1 ("))
+        << catcher.Bodies.last().toStdString();
+
+    // In German, pruning after the check.
+    TForm1& g = Open({QStringLiteral("de-DE")});
+    auto& konten = g.Part<TAccounts>();
+    konten.Checks->Tool = QStringLiteral(MBXPOP_PATH);
+    konten.Window->PruneAfterCheck->setChecked(true);
+    konten.TimedCheck();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return catcher.Bodies.size() == 2; }, Patience));
+    EXPECT_TRUE(catcher.Bodies.last().startsWith("0 neue e-mail(s) in 0 Konto/Konten; nach den "
+                                                 "Regeln gelöscht: 1 ("))
+        << catcher.Bodies.last().toStdString();
+    EXPECT_EQ(Cell(konten, 0, 2), "fertig");
+    EXPECT_EQ(anna.RemainingMessages(), (std::vector<int>{2}));
+}
+
+#include "test_accounts.moc"
