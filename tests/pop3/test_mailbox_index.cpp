@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DovecotClient.h"
 #include "DovecotMails.h"
 #include "DovecotServer.h"
 #include "MbxPOP3.h"
@@ -249,11 +250,7 @@ TEST(MailboxIndex, RememberedRowsEqualFreshOnesOnDovecotAfterMailsCameAndWent) {
     DovecotServer server("bob", "pw", mails);
     const auto session = [&](auto&& body) {
         TMbxPOP pop;
-        pop.Host = "127.0.0.1";
-        pop.Port = std::to_string(server.port());
-        pop.Security = TSecurity::None;
-        pop.UserId = "bob";
-        pop.UserPasswd = "pw";
+        AimAt(pop, server);
         pop.Connect();
         ASSERT_TRUE(pop.Login());
         ASSERT_TRUE(pop.Stat());

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "DovecotClient.h"
 #include "DovecotServer.h"
 #include "MbxPOP3.h"
 #include "SpaceGroups.h"
@@ -74,11 +75,7 @@ TEST(SpaceGroups, SumsOfAListedDovecotMailboxMatchTheServersList) {
         mails.push_back(MailOf(w));
     DovecotServer server("bob", "pw", mails);
     TMbxPOP pop;
-    pop.Host = "127.0.0.1";
-    pop.Port = std::to_string(server.port());
-    pop.Security = TSecurity::None;
-    pop.UserId = "bob";
-    pop.UserPasswd = "pw";
+    AimAt(pop, server);
     pop.Connect();
     ASSERT_TRUE(pop.Login());
     ASSERT_TRUE(pop.Stat());

@@ -35,6 +35,9 @@ import urllib.parse
 import urllib.request
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from stub_parent import end_with_parent  # noqa: E402
+
 DEFAULT_LIFETIME = 3600
 SCOPE = "mail"
 
@@ -168,14 +171,7 @@ class Handler(BaseHTTPRequestHandler):
 def serve():
     server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     print("port", server.server_address[1], flush=True)
-    parent = os.getppid()
-
-    def watch():
-        while os.getppid() == parent:
-            time.sleep(0.2)
-        os._exit(0)
-
-    threading.Thread(target=watch, daemon=True).start()
+    end_with_parent()
     server.serve_forever()
 
 

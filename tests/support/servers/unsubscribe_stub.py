@@ -16,8 +16,10 @@ import os
 import ssl
 import sys
 import threading
-import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from stub_parent import end_with_parent  # noqa: E402
 
 LOG = None
 LOCK = threading.Lock()
@@ -66,14 +68,7 @@ def main():
     secure.socket = context.wrap_socket(secure.socket, server_side=True)
     plain = ThreadingHTTPServer(("127.0.0.1", 0), handler("http"))
     print("ports", secure.server_address[1], plain.server_address[1], flush=True)
-    parent = os.getppid()
-
-    def watch():
-        while os.getppid() == parent:
-            time.sleep(0.2)
-        os._exit(0)
-
-    threading.Thread(target=watch, daemon=True).start()
+    end_with_parent()
     threading.Thread(target=plain.serve_forever, daemon=True).start()
     secure.serve_forever()
 
