@@ -56,6 +56,7 @@ void TAccountChecks::SetAccounts(std::vector<TAccountRow> accounts) {
         account.Password = fresh.Password;
         account.Security = fresh.Security;
         account.OAuth2 = fresh.OAuth2;
+        account.QuotaGb = fresh.QuotaGb;
     }
     if (!Busy())
         rows_ = std::move(accounts);

@@ -28,7 +28,8 @@ struct TAccountRow {
     QString Failure; // in the window's words, as mbxpop tells it
     int Mails = -1;  // -1: not checked yet
     qint64 Octets = 0;
-    int New = -1; // mails whose unique id the previous check did not see; -1: unknown
+    double QuotaGb = 0; // as the space view keeps it; 0: none
+    int New = -1;       // mails whose unique id the previous check did not see; -1: unknown
     int Marked = -1;
     qint64 MarkedOctets = 0;
     int Pruned = 0; // by the last Prune

@@ -7,6 +7,7 @@
 #include "AccountsWindow.h"
 #include "DesktopNotice.h"
 #include "Frame.h"
+#include "QuotaMeter.h"
 #include "ServerAddress.h"
 #include "SettingsStore.h"
 
@@ -104,6 +105,10 @@ void TAccounts::LoadAccounts() {
         row.Port = address->Port.empty() ? DefaultPort(row.Security) : std::stoi(address->Port);
         row.OAuth2 = history.SignIn(i) == TSignIn::OAuth2;
         row.Password = history.Password(i);
+        row.QuotaGb = frame_.Settings()
+                          .ReadString(QuotaSettingName(
+                              AccountFolderName(row.User.toStdString(), row.Host, row.Port)))
+                          .toDouble();
         rows.push_back(std::move(row));
     }
     Checks->SetAccounts(std::move(rows));

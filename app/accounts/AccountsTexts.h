@@ -12,6 +12,7 @@ inline constexpr TText ColUser{"Benutzer", "User"};
 inline constexpr TText ColState{"Zustand", "State"};
 inline constexpr TText ColMails{"E-Mails", "Mails"};
 inline constexpr TText ColSize{"Größe", "Size"};
+inline constexpr TText ColQuota{"Vom Kontingent", "Of the quota"};
 inline constexpr TText ColNew{"Neu", "New"};
 inline constexpr TText ColMarked{"Die Regeln markieren", "The rules mark"};
 inline constexpr TText ColChecked{"Zuletzt geprüft", "Last check"};

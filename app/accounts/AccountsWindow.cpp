@@ -3,6 +3,7 @@
 #include "AccountChecks.h"
 #include "AccountsTexts.h"
 #include "LanguageTexts.h"
+#include "QuotaMeter.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -19,12 +20,23 @@
 
 namespace {
 
-enum { ColServer, ColUser, ColState, ColMails, ColSize, ColNew, ColMarked, ColChecked, ColCount };
+enum {
+    ColServer,
+    ColUser,
+    ColState,
+    ColMails,
+    ColSize,
+    ColQuota,
+    ColNew,
+    ColMarked,
+    ColChecked,
+    ColCount
+};
 
-constexpr const TText* Captions[ColCount] = {&AccountsTexts::ColServer, &AccountsTexts::ColUser,
-                                             &AccountsTexts::ColState,  &AccountsTexts::ColMails,
-                                             &AccountsTexts::ColSize,   &AccountsTexts::ColNew,
-                                             &AccountsTexts::ColMarked, &AccountsTexts::ColChecked};
+constexpr const TText* Captions[ColCount] = {
+    &AccountsTexts::ColServer, &AccountsTexts::ColUser,   &AccountsTexts::ColState,
+    &AccountsTexts::ColMails,  &AccountsTexts::ColSize,   &AccountsTexts::ColQuota,
+    &AccountsTexts::ColNew,    &AccountsTexts::ColMarked, &AccountsTexts::ColChecked};
 
 QString Size(qint64 octets, bool germanUI) {
     return QLocale(germanUI ? QLocale::German : QLocale::English)
@@ -134,6 +146,7 @@ void TAccountsWindow::ShowRow(int row) {
         state,
         counted ? QString::number(account.Mails) : QString(),
         counted ? Size(account.Octets, germanUI_) : QString(),
+        counted ? QuotaShare(account.Octets, account.QuotaGb) : QString(),
         account.New >= 0 ? QString::number(account.New) : QString(),
         account.Marked >= 0 ? Tr(AccountsTexts::MarkedCell, germanUI_)
                                   .arg(account.Marked)

@@ -50,6 +50,16 @@ QString QuotaLine(long long usedBytes, double quotaGb, bool germanUI) {
         .arg(Percent(usedBytes, quotaGb));
 }
 
+QString QuotaShare(long long usedBytes, double quotaGb) {
+    if (quotaGb <= 0)
+        return {};
+    return QStringLiteral("%1 %").arg(Percent(usedBytes, quotaGb));
+}
+
+QString QuotaSettingName(const QString& accountFolder) {
+    return QStringLiteral("SpaceQuota ") + accountFolder;
+}
+
 QString QuotaAfterLine(long long usedBytes, long long markedBytes, double quotaGb, bool germanUI) {
     if (quotaGb <= 0)
         return {};

@@ -126,7 +126,7 @@ void TSpaceView::RowsRemoved(const std::vector<TMsgNumber>& numbers) {
 }
 
 QString TSpaceView::QuotaName() const {
-    return QStringLiteral("SpaceQuota ") + frame_.AccountFolder();
+    return QuotaSettingName(frame_.AccountFolder());
 }
 
 void TSpaceView::Open() {

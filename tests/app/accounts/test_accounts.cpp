@@ -8,6 +8,8 @@
 #include "AccountHistory.h"
 #include "Accounts.h"
 #include "AccountsWindow.h"
+#include "QuotaMeter.h"
+#include "SettingsStore.h"
 
 #include <QDBusConnection>
 #include <QDir>
@@ -71,6 +73,10 @@ TEST_F(AppTest, AccountsWindowChecksPrunesAndNotifies) {
     rules.write("# rule: offers\nif header :contains \"subject\" \"offer\" { discard; }\n");
     rules.close();
 
+    // Anna's quota as the space view keeps it: 1,000 bytes.
+    f.Settings().WriteString(QuotaSettingName(AccountFolderName("anna", "127.0.0.1", anna.port())),
+                             QStringLiteral("0.000001"));
+
     auto& accounts = f.Part<TAccounts>();
     accounts.Checks->Tool = QStringLiteral(MBXPOP_PATH);
     accounts.Show();
@@ -86,7 +92,12 @@ TEST_F(AppTest, AccountsWindowChecksPrunesAndNotifies) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !accounts.Checks->Busy(); }, Patience));
     EXPECT_EQ(Cell(accounts, 0, 2), "done");
     EXPECT_EQ(Cell(accounts, 0, 3), "3");
-    EXPECT_TRUE(Cell(accounts, 0, 6).starts_with("2 (")) << Cell(accounts, 0, 6);
+    EXPECT_TRUE(Cell(accounts, 0, 7).starts_with("2 (")) << Cell(accounts, 0, 7);
+    // The share of the quota: three small mails of a little over 100 bytes each.
+    const std::string share = Cell(accounts, 0, 5);
+    ASSERT_TRUE(share.ends_with(" %")) << share;
+    EXPECT_GT(std::stoi(share), 20) << share;
+    EXPECT_LT(std::stoi(share), 100) << share;
     EXPECT_NE(Cell(accounts, 1, 2).find("Authentication failed"), std::string::npos)
         << Cell(accounts, 1, 2);
     EXPECT_EQ(Cell(accounts, 1, 3), "");
