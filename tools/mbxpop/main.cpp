@@ -1,9 +1,9 @@
 // mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace] [--retr]
 //        [--no-pipelining] [--fresh] [--timeout SECONDS] [--auth password|xoauth2|oauthbearer]
 //        [--token-command CMD] [--score [--scorer NAME] ...] HOST USER COMMAND [ARGS...]
-// mbxpop [OPTIONS] --all-accounts [--password-command CMD] list|space|prune [ARGS...] (AllAccounts.h)
-// One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and benchmarks.
-// retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
+// mbxpop [OPTIONS] --all-accounts [--password-command CMD] list|space|prune [ARGS...]
+// (AllAccounts.h) One POP3 session driven through TMbxPOP, for diagnosis, scripted checks and
+// benchmarks. retrieve asks for the whole mail with TOP, as the window does; --retr forces RETR.
 // list and delete keep several commands in flight where the server lists PIPELINING, as the
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
@@ -58,6 +58,7 @@
 #include "UiLanguage.h"
 #include "UniqueIds.h"
 #include "Unsubscribe.h"
+#include "Usage.h"
 #include "WindowScorer.h"
 #include "WindowSecurity.h"
 
@@ -71,79 +72,6 @@ constexpr int kExitInterrupted = 130;
 
 // Set by SIGINT and SIGTERM; the waits of the session look at it between their slices.
 volatile std::sig_atomic_t interrupted = 0;
-
-const char* const kUsage =
-    "usage: mbxpop [--port N] [--security auto|tls|starttls|none] [--ca-file FILE] [--trace]\n"
-    "              [--retr] [--no-pipelining] [--fresh] [--timeout SECONDS]\n"
-    "              [--auth password|xoauth2|oauthbearer]\n"
-    "              [--token-command CMD] [--score [--scorer NAME] [--spamd HOST:PORT |\n"
-    "              --rspamd HOST:PORT | --wordlist DIR] [--score-lines N]]\n"
-    "              HOST USER COMMAND [ARGS...]\n"
-    "       mbxpop [OPTIONS] --all-accounts [--password-command CMD] list | space |\n"
-    "              prune [ARGS...]\n"
-    "       mbxpop --help\n"
-    "  commands: stat | list [--format tsv|json] | header N | retrieve N\n"
-    "            | space [--by sender|domain|list|year|size] [--top N] [--json]\n"
-    "            | delete [--keep-copy DIR] N [N ...]\n"
-    "            | delete [--keep-copy DIR] --uid ID [ID ...]\n"
-    "            | prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]]\n"
-    "            | unsubscribe N [--yes]\n"
-    "  --format FORMAT   (list) one mail a line: number, size, date (ISO 8601), sender\n"
-    "                    address, sender name, subject, unique id and list, tab-separated\n"
-    "                    (tsv) or as JSON Lines (json)\n"
-    "  space             the mailbox grouped by what holds the space, largest first: bytes,\n"
-    "                    mails, oldest and newest date (YYYY-MM-DD, - for none) and the group\n"
-    "                    (the folded address, the registrable domain, the List-Id, the year\n"
-    "                    or the size band; - for none), tab-separated\n"
-    "  --by KEY          (space) sender (default), domain, list, year or size\n"
-    "  --top N           (space) only the N largest groups\n"
-    "  --json            (space) JSON Lines instead of tab-separated fields\n"
-    "  delete            prints each mail's number, size, sender and subject, then deletes\n"
-    "  --uid ID ...      (delete) the mails by their unique ids (UIDL); an id not on the\n"
-    "                    server is named and the others are deleted (exit status 2)\n"
-    "  prune             lists the mails the rules mark: number, size, sender, subject, rule;\n"
-    "                    a dry run that deletes nothing unless --yes is given; should the\n"
-    "                    server end the session before the first DELE, --yes connects once\n"
-    "                    more and deletes the marked mails still there. The rules are\n"
-    "                    the window's for HOST and USER, or those in each FILE (Sieve), together\n"
-    "                    (a keep in either protects the mail)\n"
-    "  unsubscribe       prints how mail N offers to leave its list (one-click, page,\n"
-    "                    mailto, http URIs), its list and DKIM coverage; --yes makes the\n"
-    "                    one-click POST (https only, no cookies, no redirect followed, --ca-file\n"
-    "                    trusted, --timeout). Exit status 0 for a 2xx answer, 1 refused or\n"
-    "                    failed, 65 no one-click offered (no POST made)\n"
-    "  --port N          the server's port; default 995 for tls and auto (auto then tries 110\n"
-    "                    with STLS), 110 otherwise\n"
-    "  --security MODE   auto (default: finds what the port speaks, never plain text),\n"
-    "                    tls, starttls or none; with --port and without it, the mode the\n"
-    "                    window remembered for HOST, the port and USER (tls or starttls)\n"
-    "  --ca-file FILE    extra trust anchors (PEM) besides the system's\n"
-    "  --trace           every command, answer and event on stderr, the password masked\n"
-    "  --retr            fetch a whole mail with RETR instead of TOP\n"
-    "  --no-pipelining   one command at a time\n"
-    "  --fresh           (list, space, prune) every header from the server; otherwise\n"
-    "                    those of mails the window's remembered headers know by unique id\n"
-    "                    come from there\n"
-    "  --timeout SECONDS how long the server may stay silent before an answer (default 60);\n"
-    "                    a server removing many mails at QUIT may need longer\n"
-    "  --auth METHOD     password (default: USER and PASS), or an OAuth2 access token with\n"
-    "                    SASL xoauth2 or oauthbearer, over an encrypted connection only\n"
-    "  --token-command CMD  the access token is the first line CMD prints (run by /bin/sh -c)\n"
-    "  --keep-copy DIR   (delete, prune --yes) a copy of each mail into DIR first; no copy,\n"
-    "                    no DELE; once QUIT went out the copies stay, whatever its answer\n"
-    "  --all-accounts    list, space or prune for each account the window remembers, with its\n"
-    "                    server, port, security and sign-in; each line printed is led by\n"
-    "                    USER@HOST:PORT and a tab; a failing account is told and the others\n"
-    "                    go on (exit status: the highest of the accounts'). Passwords come\n"
-    "                    from the keyring (the window's entries) or the window's settings,\n"
-    "                    else from --password-command; OAuth2 accounts need --token-command.\n"
-    "                    prune --yes keeps copies where the window keeps them, or below\n"
-    "                    --keep-copy DIR in a folder per account\n"
-    "  --password-command CMD  (--all-accounts) the password is the first line CMD prints,\n"
-    "                    run by /bin/sh -c with MBXPOP_ACCOUNT (USER@HOST:PORT), MBXPOP_USER\n"
-    "                    and MBXPOP_HOST set\n"
-    "  the password is read from the environment variable MBXPOP_PASSWORD (with\n"
-    "  --all-accounts: for a single remembered account without another source)\n";
 
 struct Options {
     bool help = false;
