@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <poll.h>
@@ -181,6 +182,33 @@ int RunFor(const std::vector<std::string>& args, const std::optional<std::string
                   << "\n";
         return kExitFailed;
     }
+    // Everything the child needs is made before fork: the keyring's D-Bus thread may hold a
+    // lock that malloc or setenv in the child would wait for forever.
+    std::vector<std::string> environment;
+    const auto set = [&](const char* name, const std::string& value) {
+        environment.push_back(std::string(name) + '=' + value);
+    };
+    if (password)
+        set("MBXPOP_PASSWORD", *password);
+    // For a token command that serves several accounts.
+    set("MBXPOP_ACCOUNT", label);
+    set("MBXPOP_USER", account.User);
+    set("MBXPOP_HOST", account.Host);
+    for (char** variable = environ; *variable; ++variable) {
+        const std::string_view entry(*variable);
+        const std::string_view name = entry.substr(0, entry.find('='));
+        if (name != "MBXPOP_PASSWORD" && name != "MBXPOP_ACCOUNT" && name != "MBXPOP_USER" &&
+            name != "MBXPOP_HOST")
+            environment.emplace_back(entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     std::cout.flush();
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -188,17 +216,7 @@ int RunFor(const std::vector<std::string>& args, const std::optional<std::string
         ::dup2(err[1], 2);
         for (const int fd : {out[0], out[1], err[0], err[1]})
             ::close(fd);
-        if (password)
-            ::setenv("MBXPOP_PASSWORD", password->c_str(), 1);
-        // For a token command that serves several accounts.
-        ::setenv("MBXPOP_ACCOUNT", label.c_str(), 1);
-        ::setenv("MBXPOP_USER", account.User.c_str(), 1);
-        ::setenv("MBXPOP_HOST", account.Host.c_str(), 1);
-        std::vector<char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv("/proc/self/exe", argv.data());
+        ::execve("/proc/self/exe", argv.data(), envp.data());
         ::_exit(127);
     }
     ::close(out[1]);
