@@ -101,6 +101,7 @@ void THeaderMemory::TFreeCCtx::operator()(ZSTD_CCtx_s* c) const {
 }
 
 THeaderMemory::THeaderMemory() = default;
+THeaderMemory::THeaderMemory(std::string key) : key_(std::move(key)) {}
 THeaderMemory::~THeaderMemory() = default;
 THeaderMemory::THeaderMemory(THeaderMemory&&) noexcept = default;
 THeaderMemory& THeaderMemory::operator=(THeaderMemory&&) noexcept = default;
@@ -233,6 +234,9 @@ void THeaderMemory::Compress(int endDirective) {
         // The file is written at the end of every listing: speed counts more than the last
         // few percent of its size.
         ZSTD_CCtx_setParameter(compressor_.get(), ZSTD_c_compressionLevel, 1);
+        // On a thread of zstd's own, beside the listing that notes the headers; a zstd built
+        // without threads refuses and compresses in the caller.
+        ZSTD_CCtx_setParameter(compressor_.get(), ZSTD_c_nbWorkers, 1);
     }
     ZSTD_inBuffer in{staged_.data(), staged_.size(), 0};
     for (;;) {

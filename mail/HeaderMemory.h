@@ -24,6 +24,8 @@ public:
     enum class TState { None, Loaded, Foreign, Damaged };
 
     THeaderMemory();
+    // Empty, and saved under key (see Load).
+    explicit THeaderMemory(std::string key);
     ~THeaderMemory();
     THeaderMemory(THeaderMemory&&) noexcept;
     THeaderMemory& operator=(THeaderMemory&&) noexcept;

@@ -25,12 +25,8 @@ TRememberedListing::TRememberedListing(TFrame& frame)
         // A connect that never got to its listing leaves the next one as usual.
         afresh_ = false;
     });
-    remembered_.Knows = [this](const std::string& id) { return memory_ && memory_->Knows(id); };
-    remembered_.Take = [this](const std::string& id) -> std::optional<std::string> {
-        if (!memory_)
-            return std::nullopt;
-        return memory_->Take(id);
-    };
+    remembered_.Knows = [this](const std::string& id) { return Memory().Knows(id); };
+    remembered_.Take = [this](const std::string& id) { return Memory().Take(id); };
 }
 
 void TRememberedListing::LanguageChanged(bool germanUI) {
@@ -51,17 +47,40 @@ std::string TRememberedListing::File() const {
 
 void TRememberedListing::ListingBegins(const TListingStart& start) {
     memory_.reset();
+    loading_ = {};
     listing_ = start.Full && start.WithIds;
+    if (!listing_ || afresh_ || !QFile::exists(HeaderMemoryFile(frame_.AccountFolder())))
+        return;
+    // Decompressing a big mailbox's headers takes as long as a few round trips: it runs while
+    // the server answers UIDL and LIST, which come before any header is needed.
+    loadingKey_ = Key();
+    loading_ = std::async(std::launch::async, [file = File(), key = loadingKey_] {
+        return THeaderMemory::Load(file, key);
+    });
 }
 
 const TMbxPOP::TRemembered* TRememberedListing::RememberedHeaders() {
     if (!listing_)
         return nullptr;
-    // Read here, after every component had its say on what the listing asks for.
+    if (loading_.valid())
+        return &remembered_;
+    // No file, or everything afresh: the listing asks for each mail as it always did.
+    memory_ = THeaderMemory(Key());
+    return nullptr;
+}
+
+THeaderMemory& TRememberedListing::Memory() {
+    if (memory_)
+        return *memory_;
+    if (!loading_.valid())
+        return memory_.emplace(Key());
     try {
-        memory_ = afresh_ ? THeaderMemory() : THeaderMemory::Load(File(), Key());
+        memory_ = loading_.get();
+        // Another component changed what decides the rows' bytes after the read began.
+        if (loadingKey_ != Key())
+            memory_ = THeaderMemory::Load(File(), Key());
     } catch (const std::exception& e) {
-        memory_ = THeaderMemory();
+        memory_ = THeaderMemory(Key());
         frame_.StatusAppend(
             Tr(MemoryTexts::FileUnusable, frame_.GermanUI())
                 .arg(QDir::toNativeSeparators(HeaderMemoryFile(frame_.AccountFolder())),
@@ -73,8 +92,7 @@ const TMbxPOP::TRemembered* TRememberedListing::RememberedHeaders() {
             Tr(MemoryTexts::FileUnusable, frame_.GermanUI())
                 .arg(QDir::toNativeSeparators(HeaderMemoryFile(frame_.AccountFolder())),
                      QString::fromStdString(memory_->Problem())));
-    // Nothing to take from: the listing asks for each mail as it always did.
-    return memory_->Count() > 0 ? &remembered_ : nullptr;
+    return *memory_;
 }
 
 void TRememberedListing::MailArrived(int, std::string& listed) {
@@ -83,17 +101,24 @@ void TRememberedListing::MailArrived(int, std::string& listed) {
 }
 
 void TRememberedListing::MailListed(const TListedMail& mail, TMailAnswer&) {
-    if (!listing_ || !memory_)
+    if (!listing_ || (!memory_ && !loading_.valid()))
         return;
     if (!mail.Id.empty())
-        memory_->Note(static_cast<TMsgNumber>(mail.Number), mail.Id, arrived_);
+        Memory().Note(static_cast<TMsgNumber>(mail.Number), mail.Id, arrived_);
     arrived_.clear();
 }
 
 void TRememberedListing::ListingEnded(bool complete) {
-    if (!listing_ || !memory_)
+    if (!listing_)
         return;
     listing_ = false;
+    // Ended before a row came (a refused UIDL, say): the file stays as it was.
+    if (!memory_) {
+        if (loading_.valid())
+            loading_.wait();
+        loading_ = {};
+        return;
+    }
     try {
         memory_->Save(File(), complete);
     } catch (const std::exception& e) {

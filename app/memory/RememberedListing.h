@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <future>
 #include <optional>
 #include <string>
 
@@ -34,9 +35,14 @@ private:
     // What decides the bytes of a listed row: a file kept under another key is not used.
     std::string Key() const;
     std::string File() const;
+    // The memory the listing uses, read by now; said once when it is damaged.
+    THeaderMemory& Memory();
 
     TFrame& frame_;
     std::optional<THeaderMemory> memory_;
+    // The file being read while the server answers UIDL and LIST, under loadingKey_.
+    std::future<THeaderMemory> loading_;
+    std::string loadingKey_;
     TMbxPOP::TRemembered remembered_;
     std::string arrived_;  // the last answer as it came, before a component took from it
     bool listing_ = false; // a full listing with ids is noted

@@ -84,6 +84,15 @@ TEST_F(AppTest, ARememberedListingShowsWhatAFreshOneReads) {
     EXPECT_EQ(*tops, 6);
     EXPECT_EQ(RowsWhole(f), remembered);
     f.Tools.BtnDisconnect->click();
+
+    // What the afresh listing kept serves the next one.
+    FillLogin(server.port(), "memo", "secret");
+    tops = CountTops(f);
+    f.Tools.BtnConnect->click();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    EXPECT_EQ(*tops, 0);
+    EXPECT_EQ(RowsWhole(f), remembered);
+    f.Tools.BtnDisconnect->click();
 }
 
 TEST_F(AppTest, ADamagedHeaderMemoryIsToldOnceAndReplaced) {

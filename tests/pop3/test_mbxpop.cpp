@@ -824,8 +824,8 @@ TEST(Mbxpop, HelpAndManPageNameEveryOption) {
     }
     // The commands' own arguments, which follow the command.
     for (const std::string argument :
-         {"prune", "--rules", "--dry-run", "--yes", "--keep-copy", "--uid", "space", "--by", "--top",
-          "--json", "--format", "unsubscribe"}) {
+         {"prune", "--rules", "--dry-run", "--yes", "--keep-copy", "--uid", "space", "--by",
+          "--top", "--json", "--format", "unsubscribe"}) {
         SCOPED_TRACE(argument);
         EXPECT_NE(help.out.find(argument), std::string::npos);
         EXPECT_NE(manPage.find(roff(argument)), std::string::npos);
@@ -1457,6 +1457,10 @@ TEST(Mbxpop, ListsTheHeadersTheWindowRemembers) {
     EXPECT_EQ(tops(fresh), 4);
     EXPECT_EQ(added.out, fresh.out);
     EXPECT_EQ(std::count(fresh.out.begin(), fresh.out.end(), '\n'), 4);
+    // What --fresh kept serves the next listing.
+    const Result afterFresh = list({});
+    EXPECT_EQ(tops(afterFresh), 0);
+    EXPECT_EQ(afterFresh.out, fresh.out);
 
     std::ofstream(file, std::ios::binary | std::ios::trunc) << "damaged";
     const Result damaged = list({});

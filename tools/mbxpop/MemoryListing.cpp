@@ -1,6 +1,8 @@
 #include "MemoryListing.h"
 
 #include <exception>
+#include <filesystem>
+#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,32 +29,37 @@ TMbxPOP::TPassEnd ListWithMemory(TMbxPOP& pop, bool fresh, bool askIds,
     const std::string file =
         *folder + "/Headers/" + AccountFileName(pop.UserId, pop.Host, pop.UsedPort());
     const std::string key = HeaderMemoryKey(WindowHeaderTextsAsSent(), pop.ListBodyLines);
-    THeaderMemory memory;
-    if (!fresh) {
-        try {
-            memory = THeaderMemory::Load(file, key);
-        } catch (const std::exception& e) {
-            err << "mbxpop: " << Pick(mbxpop_texts::MemoryUnusable, german) << EscapedLine(file)
-                << ": " << EscapedLine(e.what()) << Pick(mbxpop_texts::MemoryUnusableEnd, german)
-                << "\n";
-        }
-        if (memory.State() == THeaderMemory::TState::Damaged)
-            err << "mbxpop: " << Pick(mbxpop_texts::MemoryUnusable, german) << EscapedLine(file)
-                << ": " << EscapedLine(memory.Problem())
-                << Pick(mbxpop_texts::MemoryUnusableEnd, german) << "\n";
-    }
+    const auto unusable = [&](const std::string& why) {
+        err << "mbxpop: " << Pick(mbxpop_texts::MemoryUnusable, german) << EscapedLine(file) << ": "
+            << EscapedLine(why) << Pick(mbxpop_texts::MemoryUnusableEnd, german) << "\n";
+    };
+    // Written under the key even when nothing was read: the next listing takes from it.
+    THeaderMemory memory(key);
     const auto noted = [&](TMsgNumber n, const std::string& header, const std::string& size,
                            const std::string& id) {
         memory.Note(n, id, header);
         row(n, header, size, id);
     };
     TMbxPOP::TPassEnd end = TMbxPOP::TPassEnd::Complete;
-    if (memory.Count() == 0) {
+    std::error_code missing;
+    if (fresh || !std::filesystem::exists(file, missing)) {
         // Nothing to take from: the one pass that asks for each mail's header, size and id.
         end = pop.ListMailsWithIds(pop.MessageCount(), noted, {});
     } else {
+        // Decompressing the headers takes as long as a few round trips: it runs while the
+        // server answers UIDL and LIST.
+        std::future<THeaderMemory> loading =
+            std::async(std::launch::async, [&] { return THeaderMemory::Load(file, key); });
         std::vector<TIndexedMail> mails;
         end = pop.ListMailbox(mails);
+        try {
+            memory = loading.get();
+        } catch (const std::exception& e) {
+            unusable(e.what());
+        }
+        if (memory.State() == THeaderMemory::TState::Damaged)
+            unusable(memory.Problem());
+        // Refused: the file stays as it was.
         if (end != TMbxPOP::TPassEnd::Complete)
             return end;
         const TMbxPOP::TRemembered remembered{
