@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
-#include <sstream>
 #include <string_view>
 
 namespace {
@@ -47,14 +46,48 @@ std::size_t FieldStart(const std::string& header, std::string_view name) {
     return std::string::npos;
 }
 
-// The trimmed text before the first CR LF; empty when there is none.
-std::string FirstLine(const std::string& text) {
-    const std::size_t end = text.find("\r\n");
-    return end == std::string::npos ? std::string() : Trim(text.substr(0, end));
+// A field's value from start to its line end. With unfold, folded lines are joined as a header
+// field is read: the line break goes, the blank stays. ended: a line end came before the end of
+// the header.
+std::string FieldValue(const std::string& header, std::size_t start, bool unfold, bool& ended) {
+    std::string value;
+    ended = false;
+    for (std::size_t i = start; i < header.size(); ++i) {
+        if (header[i] == '\r' && i + 1 < header.size() && header[i + 1] == '\n') {
+            if (unfold && i + 2 < header.size() &&
+                (header[i + 2] == ' ' || header[i + 2] == '\t')) {
+                ++i;
+                continue;
+            }
+            ended = true;
+            break;
+        }
+        // A CR before a fold and the LF after it read as a line end once joined.
+        if (header[i] == '\n' && !value.empty() && value.back() == '\r') {
+            value.pop_back();
+            ended = true;
+            break;
+        }
+        value += header[i];
+    }
+    return value;
 }
 
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// The next word of rest as a stream in the C locale reads it; false when none is left.
+bool NextWord(std::string_view& rest, std::string_view& word) {
+    constexpr std::string_view blanks = " \t\n\v\f\r";
+    const std::size_t begin = rest.find_first_not_of(blanks);
+    if (begin == std::string_view::npos)
+        return false;
+    rest.remove_prefix(begin);
+    const std::size_t end = rest.find_first_of(blanks);
+    word = rest.substr(0, end);
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
+    return true;
+}
 
 bool AllDigits(std::string_view s) {
     return !s.empty() &&
@@ -73,18 +106,17 @@ bool ReadDate(std::string value, std::string& shown) {
             return false;
         value.erase(0, comma + 1);
     }
-    std::istringstream words(value);
-    std::string day, month, year;
-    if (!(words >> day >> month >> year) || !AllDigits(day) || day.size() > 2 || !AllDigits(year) ||
-        year.size() < 2 || year.size() > 4)
+    std::string_view words(value), day, month, year;
+    if (!NextWord(words, day) || !NextWord(words, month) || !NextWord(words, year) ||
+        !AllDigits(day) || day.size() > 2 || !AllDigits(year) || year.size() < 2 || year.size() > 4)
         return false;
-    const int dayNumber = std::stoi(day);
+    const int dayNumber = std::stoi(std::string(day));
     const auto known = std::find_if(std::begin(kMonths), std::end(kMonths), [&](const char* m) {
-        return AsciiUpper(month) == AsciiUpper(m);
+        return month.size() == 3 && AsciiStartsNoCase(month, m);
     });
     if (dayNumber < 1 || dayNumber > 31 || known == std::end(kMonths))
         return false;
-    int yearNumber = std::stoi(year);
+    int yearNumber = std::stoi(std::string(year));
     if (year.size() == 2)
         yearNumber += yearNumber < 50 ? 2000 : 1900;
     else if (year.size() == 3)
@@ -94,40 +126,39 @@ bool ReadDate(std::string value, std::string& shown) {
     return true;
 }
 
-// A field's value up to its line end; the header's last line counts as well.
-std::string LineValue(const std::string& header, std::size_t start) {
-    const std::size_t end = header.find("\r\n", start);
-    return Trim(header.substr(start, end == std::string::npos ? end : end - start));
-}
-
-std::string DateColumn(const std::string& header, bool german) {
+std::string DateColumn(const std::string& header, bool unfold, bool german) {
     const std::size_t start = FieldStart(header, "Date:");
     if (start == std::string::npos)
         return {};
-    const std::string value = LineValue(header, start);
+    bool ended = false;
+    const std::string value = Trim(FieldValue(header, start, unfold, ended));
     if (value.empty())
         return german ? "Kein Datum" : "No date";
     std::string shown;
     return ReadDate(value, shown) ? shown : value;
 }
 
-std::string SenderColumn(const std::string& header, bool german) {
+std::string SenderColumn(const std::string& header, bool unfold, bool german) {
     const std::size_t start = FieldStart(header, "From:");
     if (start == std::string::npos)
         return {};
-    // The sender's own line only: an empty one never shows the next header line.
-    std::string s = FirstLine(header.substr(start));
+    // The sender's own line only, and only when it ends: an empty one never shows the next
+    // header line.
+    bool ended = false;
+    std::string s = FieldValue(header, start, unfold, ended);
+    s = ended ? Trim(s) : std::string();
     if (s.empty())
         s = german ? "Kein Absender" : "No sender";
     return s;
 }
 
-std::string SubjectColumn(const std::string& header, bool german) {
+std::string SubjectColumn(const std::string& header, bool unfold, bool german) {
     const std::size_t start = FieldStart(header, "Subject:");
     if (start == std::string::npos)
         return {};
     // The subject's own line only, like the sender's: an empty one never shows the next line.
-    std::string u = LineValue(header, start);
+    bool ended = false;
+    std::string u = Trim(FieldValue(header, start, unfold, ended));
     if (u.empty())
         u = german ? "Die Betreff-Zeile ist leer" : "No subject";
     return u;
@@ -150,21 +181,6 @@ std::string ListField(const std::string& text) {
             field += c;
     }
     return field;
-}
-
-// Folded header lines joined as a header field is read: the line break goes, the blank stays.
-std::string Unfolded(const std::string& header) {
-    std::string out;
-    out.reserve(header.size());
-    for (std::size_t i = 0; i < header.size(); ++i) {
-        if (header.compare(i, 2, "\r\n") == 0 && i + 2 < header.size() &&
-            (header[i + 2] == ' ' || header[i + 2] == '\t')) {
-            ++i;
-            continue;
-        }
-        out += header[i];
-    }
-    return out;
 }
 
 } // namespace
@@ -194,11 +210,12 @@ std::string DisplaySize(const std::string& SizeText) {
 }
 
 std::string filter(const std::string& HeaderText, bool GermanUI, bool AsSent) {
-    // Decoded texts are read whole: a cut would leave half an encoded word.
-    const std::string header = AsSent ? HeaderText : Unfolded(HeaderText);
+    // Decoded texts are read unfolded and whole: a cut would leave half an encoded word.
+    const bool unfold = !AsSent;
     const auto shown = [AsSent](const std::string& text) {
         return ListField(AsSent ? UnlabelledToUtf8(text) : DecodeEncodedWords(text));
     };
-    return shown(DateColumn(header, GermanUI)) + "|" + shown(SenderColumn(header, GermanUI)) + "|" +
-           shown(SubjectColumn(header, GermanUI)) + "|";
+    return shown(DateColumn(HeaderText, unfold, GermanUI)) + "|" +
+           shown(SenderColumn(HeaderText, unfold, GermanUI)) + "|" +
+           shown(SubjectColumn(HeaderText, unfold, GermanUI)) + "|";
 }

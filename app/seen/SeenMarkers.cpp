@@ -49,11 +49,11 @@ std::string TSeenMarkers::Begin(std::string path, int64_t now) {
     return {};
 }
 
-TSeenMails::TSighting TSeenMarkers::Take(const std::string& id) {
-    ids_.push_back(id);
+TSeenMails::TSighting TSeenMarkers::Take(std::string id) {
     const TSeenMails::TSighting sighting = seen_.Sight(id, now_);
     withIds_ += id.empty() ? 0 : 1;
     new_ += sighting.New ? 1 : 0;
+    ids_.push_back(std::move(id));
     return sighting;
 }
 

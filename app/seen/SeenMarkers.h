@@ -19,7 +19,7 @@ public:
     // A listing was recorded before, in a usable file.
     bool Recorded() const { return seen_.Listed(); }
     // The sighting of the next mail listed ("" without an id).
-    TSeenMails::TSighting Take(const std::string& id);
+    TSeenMails::TSighting Take(std::string id);
     int Taken() const { return static_cast<int>(ids_.size()); }
     // How many of the mails taken had an id, and how many were new.
     int WithIds() const { return withIds_; }
