@@ -16,12 +16,14 @@ class QLabel;
 class QMainWindow;
 class QMenu;
 class QStatusBar;
+class QToolButton;
 class TAccountHistory;
 class TCommandScope;
 class TMailRows;
 class TMbxMsg;
 class TMbxPOP;
 class TSettingsStore;
+enum class TToolGlyph;
 
 // What the main window offers its components: the session, the listed rows, the settings,
 // the status, the places where a component adds its controls, and the window's state. A
@@ -68,6 +70,11 @@ public:
     // right after it.
     virtual QAction* ServerOptions() = 0;
     virtual QMenu& RowMenu() = 0;
+    // A button in the tool bar, after the window's own mail buttons and those added before it.
+    // The window gives it its caption, tooltip and hint in its language and fits it to them;
+    // the component wires it and sets when it is enabled.
+    virtual QToolButton& AddToolButton(const char* name, TToolGlyph glyph, const TText& caption,
+                                       const TText& tip, const TText& hint) = 0;
     virtual QStatusBar& StatusBar() = 0;
     virtual QBoxLayout& BelowList() = 0;
     // An extra column is shown or hidden; its caption and width follow.

@@ -47,6 +47,19 @@ QItemSelection Runs(const QAbstractItemModel& model, const std::vector<char>& th
     return runs;
 }
 
+// True when the ranges are of column 0, in ascending order, and neither touch nor overlap:
+// as Runs gives them, so they can be the marks as they are.
+bool AreRuns(const QItemSelection& ranges, int rows) {
+    int lastBottom = -2;
+    for (const QItemSelectionRange& range : ranges) {
+        if (!range.isValid() || range.parent().isValid() || range.left() != 0 ||
+            range.right() != 0 || range.top() <= lastBottom + 1 || range.bottom() >= rows)
+            return false;
+        lastBottom = range.bottom();
+    }
+    return true;
+}
+
 } // namespace
 
 TMultiListMarks::TMultiListMarks(TMultiList* list)
@@ -94,6 +107,15 @@ void TMultiListMarks::Replace(const QItemSelection& marks) {
         emit selectionChanged(selected, deselected);
 }
 
+void TMultiListMarks::SelectIntoNone(const QItemSelection& runs) {
+    {
+        const QSignalBlocker quiet(this);
+        QItemSelectionModel::select(runs, ClearAndSelect);
+    }
+    if (!runs.isEmpty())
+        emit selectionChanged(runs, QItemSelection());
+}
+
 void TMultiListMarks::select(const QItemSelection& selection, SelectionFlags command) {
     if (!command.testFlag(Clear)) {
         // Qt merges range with range: seconds for the thousands that a filter or the rules
@@ -102,6 +124,11 @@ void TMultiListMarks::select(const QItemSelection& selection, SelectionFlags com
             selection.size() > FewRanges) {
             const int rows = model()->rowCount();
             std::vector<char> flags = Flags(this->selection(), rows);
+            // Marks added where there are none (a group marked at once): the runs given are
+            // the marks and the change, without making them again.
+            if (command.testFlag(Select) &&
+                std::find(flags.begin(), flags.end(), 1) == flags.end() && AreRuns(selection, rows))
+                return SelectIntoNone(selection);
             const std::vector<char> given = Flags(selection, rows);
             const char mark = command.testFlag(Select) ? 1 : 0;
             for (std::size_t row = 0; row < flags.size(); ++row) {

@@ -29,6 +29,8 @@ private:
     // Every mark replaced by `marks`. Qt would compare the old ranges with the new ones pair
     // by pair: seconds for thousands of scattered marks.
     void Replace(const QItemSelection& marks);
+    // With no marks: `runs` (ascending, apart, as Replace's) become the marks.
+    void SelectIntoNone(const QItemSelection& runs);
 
     TMultiList* list_;
     bool exact_ = false;

@@ -35,6 +35,8 @@ QIcon ToolGlyph(TToolGlyph glyph) {
         return Svg("header");
     case TToolGlyph::Mail:
         return Svg("mail");
+    case TToolGlyph::Space:
+        return Svg("space");
     case TToolGlyph::Info:
         return Svg("info");
     case TToolGlyph::Quit:

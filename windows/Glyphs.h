@@ -5,7 +5,18 @@
 
 // The pictures of the windows, drawn for the program. Glyphs are SVG, so a button shows them
 // sharp at any scale factor; a disabled button greys its icon out by itself.
-enum class TToolGlyph { Connect, Disconnect, Cancel, Delete, MarkAll, Header, Mail, Info, Quit };
+enum class TToolGlyph {
+    Connect,
+    Disconnect,
+    Cancel,
+    Delete,
+    MarkAll,
+    Header,
+    Mail,
+    Space,
+    Info,
+    Quit
+};
 
 // The main window's tool bar.
 QIcon ToolGlyph(TToolGlyph glyph);

@@ -71,7 +71,10 @@ TAlikeRows MarkableRows(const TMultiList& list, const std::function<bool(int row
     TAlikeRows result;
     int runStart = -1;
     const auto endRun = [&](int lastRow) {
-        if (runStart > 0)
+        // A run of one row holds its index once: every other mail of a group is common.
+        if (runStart > 0 && runStart == lastRow)
+            result.Rows.append(QItemSelectionRange(list.model()->index(runStart, 0)));
+        else if (runStart > 0)
             result.Rows.select(list.model()->index(runStart, 0), list.model()->index(lastRow, 0));
         runStart = -1;
     };

@@ -232,6 +232,10 @@ QString TControlHints::For(const QObject* control) const {
         if (owner == control)
             return Tr(*text, form_.GermanUI());
     }
+    for (const TToolBar::TAdded& added : form_.Tools.Added) {
+        if (added.Button == control)
+            return Tr(added.Hint, form_.GermanUI());
+    }
     return {};
 }
 

@@ -72,6 +72,8 @@ public:
     QAction* ServerEnd() override { return Menus.Datei_E; }
     QAction* ServerOptions() override { return Menus.Datei_H; }
     QMenu& RowMenu() override { return *Menus.popmen_header; }
+    QToolButton& AddToolButton(const char* name, TToolGlyph glyph, const TText& caption,
+                               const TText& tip, const TText& hint) override;
     QStatusBar& StatusBar() override { return *Bottom.Status_leiste; }
     QBoxLayout& BelowList() override { return *FBelowList; }
     void ShowColumn(TExtraColumn column, bool shown) override;

@@ -184,6 +184,18 @@ void TForm1::BuildToolBar() {
     Tools.BtnClose = MakeToolButton(Tools.Panel1, "BtnClose", TToolGlyph::Quit, 480, 65);
 }
 
+QToolButton& TForm1::AddToolButton(const char* name, TToolGlyph glyph, const TText& caption,
+                                   const TText& tip, const TText& hint) {
+    const QToolButton* before = Tools.Added.empty() ? Tools.btn_mail : Tools.Added.back().Button;
+    QToolButton* button = MakeToolButton(Tools.Panel1, name, glyph, before->geometry().right(), 65);
+    button->setText(Tr(caption, GermanUI()));
+    button->setToolTip(Tr(tip, GermanUI()));
+    // Its hint, as the window's own buttons'.
+    button->installEventFilter(this);
+    Tools.Added.push_back({button, caption, tip, hint});
+    return *button;
+}
+
 void TForm1::BuildLoginRow() {
     Login.Label1 = MakeBoldLabel(Tools.Panel1, "Label1", QStringLiteral("Server:"), 4, 50);
     Login.servername = MakeHistoryCombo(Tools.Panel1, "servername", 54, 116);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HintPointer.h"
+#include "TextPair.h"
 
 #include <QPoint>
 #include <QString>
@@ -39,6 +40,14 @@ struct TToolBar {
     QToolButton* BtnMark;
     QToolButton* btn_header;
     QToolButton* btn_mail;
+    // What components added after btn_mail (AddToolButton), with their texts.
+    struct TAdded {
+        QToolButton* Button;
+        TText Caption;
+        TText Tip;
+        TText Hint;
+    };
+    std::vector<TAdded> Added;
     QFrame* Bevel1;
     QToolButton* BtnInfo;
     QToolButton* BtnClose;

@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace {
@@ -25,6 +26,8 @@ constexpr int MinimumClientHeight = 300;
 constexpr int HintPanelRoom = 60;
 // Room between a caption and its field.
 constexpr int RowGap = 4;
+// Room right of the rightmost control.
+constexpr int RightMargin = 4;
 
 // Widens the control to its size hint; returns by how much it grew.
 int GrowToHint(QWidget* control) {
@@ -33,34 +36,58 @@ int GrowToHint(QWidget* control) {
     return grow;
 }
 
+// The tool bar's buttons at their design places and widths, or close together; returns the
+// right end of the last.
+int PlaceToolButtons(TToolBar& tools, bool designPlaces) {
+    // Design places and widths, each button at least there and never over the one before it;
+    // those components added follow the mail button. Close together, each is as wide as its
+    // caption.
+    struct TPlace {
+        QToolButton* Button;
+        int Left;
+        int Width;
+    };
+    std::vector<TPlace> buttons = {
+        {tools.BtnConnect, 0, 65}, {tools.BtnDisconnect, 64, 65}, {tools.BtnDelete, 128, 65},
+        {tools.BtnMark, 192, 73},  {tools.btn_header, 264, 65},   {tools.btn_mail, 328, 65},
+    };
+    for (const TToolBar::TAdded& added : tools.Added)
+        buttons.push_back({added.Button, 0, 65});
+    buttons.insert(buttons.end(), {{tools.BtnInfo, 416, 65}, {tools.BtnClose, 480, 65}});
+    const auto widthOf = [designPlaces](const TPlace& place, const QToolButton* button) {
+        return std::max(designPlaces ? place.Width : 0, button->sizeHint().width());
+    };
+    int nextLeft = 0;
+    for (const TPlace& place : buttons) {
+        QToolButton* button = place.Button;
+        if (button == tools.BtnInfo) {
+            // The divider stands between the mail buttons and the information button.
+            const int dividerLeft = designPlaces ? std::max(403, nextLeft + 8) : nextLeft + 4;
+            tools.Bevel1->move(dividerLeft, tools.Bevel1->y());
+            nextLeft = dividerLeft + (designPlaces ? 13 : 5);
+        }
+        const int left = designPlaces ? std::max(place.Left, nextLeft) : nextLeft;
+        int width = widthOf(place, button);
+        if (button == tools.BtnDisconnect) {
+            width = std::max(width, widthOf(place, tools.btn_cancel));
+            tools.btn_cancel->setGeometry(left, button->y(), width, button->height());
+        }
+        button->setGeometry(left, button->y(), width, button->height());
+        nextLeft = left + width - 1;
+    }
+    return nextLeft + 1;
+}
+
 } // namespace
 
 void TWindowFit::Captions() {
-    // Design places, each button at least there and never over the one before it.
-    const std::pair<QToolButton*, int> buttons[] = {
-        {form_.Tools.BtnConnect, 0}, {form_.Tools.BtnDisconnect, 64}, {form_.Tools.BtnDelete, 128},
-        {form_.Tools.BtnMark, 192},  {form_.Tools.btn_header, 264},   {form_.Tools.btn_mail, 328},
-        {form_.Tools.BtnInfo, 416},  {form_.Tools.BtnClose, 480},
-    };
-    int nextLeft = 0;
-    for (const auto& [button, designLeft] : buttons) {
-        if (button == form_.Tools.BtnInfo) {
-            // The divider stands between the mail button and the information button.
-            const int dividerLeft = std::max(403, nextLeft + 8);
-            form_.Tools.Bevel1->move(dividerLeft, form_.Tools.Bevel1->y());
-            nextLeft = dividerLeft + 13;
-        }
-        const int left = std::max(designLeft, nextLeft);
-        GrowToHint(button);
-        button->move(left, button->y());
-        if (button == form_.Tools.BtnDisconnect) {
-            GrowToHint(form_.Tools.btn_cancel);
-            const int width = std::max(button->width(), form_.Tools.btn_cancel->width());
-            button->resize(width, button->height());
-            form_.Tools.btn_cancel->setGeometry(button->geometry());
-        }
-        nextLeft = left + button->width() - 1;
-    }
+    // A screen too narrow for the design places (German at scale factor 2) gets the buttons
+    // close together.
+    const QScreen* shown = form_.screen();
+    const int frame = form_.frameGeometry().width() - form_.width();
+    if (PlaceToolButtons(form_.Tools, true) + RightMargin + frame >
+        (shown ? shown->availableGeometry().width() : INT_MAX))
+        PlaceToolButtons(form_.Tools, false);
 
     // Options and labels of the login row end at their text's end.
     for (QWidget* child : form_.Tools.Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -89,7 +116,7 @@ void TWindowFit::Captions() {
     for (const QWidget* child :
          form_.Tools.Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         right = std::max(right, child->geometry().right() + 1);
-    form_.Fit.CaptionsWidth = right + 4;
+    form_.Fit.CaptionsWidth = right + RightMargin;
     form_.setMinimumSize(form_.Fit.CaptionsWidth, MinimumClientHeight);
     if (!form_.Fit.StatusBarWatched) {
         form_.Fit.StatusBarWatched = true;

@@ -80,6 +80,10 @@ void TForm1::ApplyLanguageTexts() {
     Tools.BtnMark->setText(tr(Texts::CaptionMark));
     Tools.BtnClose->setText(tr(Texts::CaptionClose));
     Tools.btn_cancel->setText(tr(Texts::CaptionCancel));
+    for (const TToolBar::TAdded& added : Tools.Added) {
+        added.Button->setText(tr(added.Caption));
+        added.Button->setToolTip(tr(added.Tip));
+    }
     Parts.ForEach([this](TComponent& part) { part.LanguageChanged(GermanUI()); });
     TWindowFit(*this).Captions();
 }

@@ -7,6 +7,12 @@ namespace SpaceTexts {
 
 inline constexpr TText Entry{"&Speicherplatz…", "&Space…"};
 inline constexpr TText Title{"Speicherplatz", "Space"};
+// The tool bar's button: caption, tooltip, hint in the status bar.
+inline constexpr TText Button{"Speicherplatz", "Space"};
+inline constexpr TText ButtonTip{"Wo der Speicherplatz bleibt", "Where the space goes"};
+inline constexpr TText ButtonHint{
+    "Zeigt, welche Absender, Verteiler und Jahre den Platz belegen ...",
+    "Shows which senders, lists and years take the space ..."};
 inline constexpr TText GroupBy{"Gruppiert nach:", "Group by:"};
 inline constexpr TText BySender{"Absender", "Sender"};
 inline constexpr TText ByDomain{"Domain", "Domain"};

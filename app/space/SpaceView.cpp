@@ -2,6 +2,7 @@
 
 #include "Find.h"
 #include "Frame.h"
+#include "Glyphs.h"
 #include "ListUnsubscribe.h"
 #include "MailRows.h"
 #include "MarkAlike.h"
@@ -27,6 +28,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cerrno>
 #include <cstring>
@@ -58,6 +60,10 @@ TSpaceView::TSpaceView(TFrame& frame, TMarkAlikeEntries& alike, TFind& find,
     Entry->setEnabled(false);
     frame.ServerMenu().insertAction(frame.ServerEnd(), Entry);
     connect(Entry, &QAction::triggered, this, &TSpaceView::Open);
+    Button = &frame.AddToolButton("BtnSpace", TToolGlyph::Space, SpaceTexts::Button,
+                                  SpaceTexts::ButtonTip, SpaceTexts::ButtonHint);
+    Button->setEnabled(false);
+    connect(Button, &QToolButton::clicked, Entry, &QAction::trigger);
     connect(frame.Rows().List().selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TSpaceView::MarksChanged);
 }
@@ -71,9 +77,11 @@ void TSpaceView::LanguageChanged(bool germanUI) {
 }
 
 void TSpaceView::StateChanged(int state) {
-    Entry->setEnabled(
+    const bool open =
         state == TFrame::StateListed ||
-        (state == TFrame::StateIdle && (!index_.Mails().empty() || !listedSince_.empty())));
+        (state == TFrame::StateIdle && (!index_.Mails().empty() || !listedSince_.empty()));
+    Entry->setEnabled(open);
+    Button->setEnabled(open);
     if (dialog_) {
         const bool listed = state == TFrame::StateListed;
         dialog_->BtnMark->setEnabled(listed);

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QAction;
+class QToolButton;
 class TFind;
 class TMultiList;
 struct TAlikeRows;
@@ -22,10 +23,10 @@ class TUnsubscribe;
 TAlikeRows GroupRows(const TMultiList& list, const std::vector<int>& numbers,
                      const std::function<bool(int number)>& kept);
 
-// "Space" in the Server menu: where the listed mails' space goes, grouped by sender, domain,
-// list, year, size or attachments, as a table and a treemap, with the account's quota. Groups
-// are marked as mark alike marks (mails the rules keep stay unmarked) and shown as find
-// shows its rows. Everything comes from the listed headers and sizes; nothing is downloaded.
+// "Space" in the Server menu and the tool bar: where the listed mails' space goes, grouped by
+// sender, domain, list, year, size or attachments, as a table and a treemap, with the account's
+// quota. Groups are marked as mark alike marks (mails the rules keep stay unmarked) and shown as
+// find shows its rows. Everything comes from the listed headers and sizes; nothing is downloaded.
 class TSpaceView : public QObject, public TComponent {
     Q_OBJECT
 public:
@@ -41,6 +42,8 @@ public:
     void RowsRemoved(const std::vector<TMsgNumber>& numbers) override;
 
     QAction* Entry;
+    // In the tool bar: does what Entry does, when Entry can.
+    QToolButton* Button;
     // The window, made at its first opening; null before.
     TSpaceDialog* Dialog() const { return dialog_; }
     void Open();

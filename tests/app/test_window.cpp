@@ -20,6 +20,7 @@
 #include "SenderListEntries.h"
 #include "SignInChoice.h"
 #include "SignInTexts.h"
+#include "SpaceView.h"
 #include "SpamScores.h"
 #include "TextTable.h"
 #include "Unsubscribe.h"
@@ -226,6 +227,9 @@ TEST_F(AppTest, ControlStates) {
         {f.Menus.men_header_anzeigen, false, false, true},
         {f.Tools.btn_mail, false, false, true},
         {f.Menus.men_email_anzeigen, false, false, true},
+        // Nothing listed yet: the space view has nothing to show.
+        {f.Part<TSpaceView>().Button, false, false, true},
+        {f.Part<TSpaceView>().Entry, false, false, true},
         {f.Login.servername, true, false, false},
         {f.Login.Username, true, false, false},
         {f.Login.Password, true, false, false},
@@ -257,8 +261,8 @@ TEST_F(AppTest, ComponentsKeepTheirPlacesInMenuAndWindow) {
         entries << action->objectName();
     EXPECT_EQ(entries.join(u' ').toStdString(),
               "Datei_C Datei_N Datei_D Datei_L Datei_M Datei_Undo Datei_Unmark Datei_Invert "
-               "Datei_OnlyMarked Datei_H Datei_K Datei_Z Datei_R Datei_S Datei_P Datei_Space "
-               "Datei_O AccountsEntry Datei_E Datei_Close");
+              "Datei_OnlyMarked Datei_H Datei_K Datei_Z Datei_R Datei_S Datei_P Datei_Space "
+              "Datei_O AccountsEntry Datei_E Datei_Close");
     const QLayout* layout = f.centralWidget()->layout();
     const auto* row = f.centralWidget()->findChild<QWidget*>(QStringLiteral("FindRow"));
     ASSERT_TRUE(row);
@@ -288,6 +292,9 @@ TEST_F(AppTest, HintsInThirdPanelAndTheirClearing) {
     QEvent enter(QEvent::Enter);
     QCoreApplication::sendEvent(f.Tools.BtnInfo, &enter);
     EXPECT_EQ(f.PanelText(2), "Information zu InboxPruner - Release: 28. Mai 2000");
+    // A component's button has its hint too.
+    QCoreApplication::sendEvent(f.Part<TSpaceView>().Button, &enter);
+    EXPECT_EQ(f.PanelText(2), "Zeigt, welche Absender, Verteiler und Jahre den Platz belegen ...");
     QCoreApplication::sendEvent(f.Login.Password, &enter);
     EXPECT_EQ(f.PanelText(2), "Eigenes Passwort ...");
     // Moving over another control leaves the hint; only the window's own surface clears it.

@@ -22,6 +22,7 @@ inline std::vector<NamedGlyph> AllGlyphs() {
         {"mark all", ToolGlyph(TToolGlyph::MarkAll), 20},
         {"header", ToolGlyph(TToolGlyph::Header), 20},
         {"mail", ToolGlyph(TToolGlyph::Mail), 20},
+        {"space", ToolGlyph(TToolGlyph::Space), 20},
         {"info", ToolGlyph(TToolGlyph::Info), 20},
         {"quit", ToolGlyph(TToolGlyph::Quit), 20},
         {"save mail", SaveMailGlyph(), 24},
