@@ -4,11 +4,16 @@
 #include "AccountsTexts.h"
 #include "ByteText.h"
 #include "LanguageTexts.h"
+#include "SeenMails.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <algorithm>
+#include <exception>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -39,6 +44,22 @@ QString LastWord(const QByteArray& err) {
     return QString::fromUtf8(lines.value(lines.size() - 1));
 }
 
+// Of the listed unique ids, those the account's seen file (written by the window's listings,
+// only read here) does not hold; -1 without ids or without a usable file.
+int NewAgainstSeen(const std::vector<std::string>& ids, const QString& file) {
+    if (ids.empty())
+        return -1;
+    try {
+        const TSeenMails seen = TSeenMails::Load(QFile::encodeName(file).toStdString());
+        if (!seen.Listed())
+            return -1;
+        return static_cast<int>(std::count_if(
+            ids.begin(), ids.end(), [&](const std::string& id) { return seen.Sight(id, 0).New; }));
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
 } // namespace
 
 TAccountChecks::TAccountChecks(QString tool, QObject* parent)
@@ -64,10 +85,9 @@ void TAccountChecks::SetAccounts(std::vector<TAccountRow> accounts) {
 
 bool TAccountChecks::Usable(int row) {
     TAccountRow& account = rows_[static_cast<size_t>(row)];
-    const TText* why = Tool.isEmpty()             ? &AccountsTexts::NoTool
-                       : account.OAuth2           ? &AccountsTexts::OAuth2Account
-                       : account.Password.empty() ? &AccountsTexts::NoPassword
-                                                  : nullptr;
+    const TText* why = Tool.isEmpty()                                ? &AccountsTexts::NoTool
+                       : !account.OAuth2 && account.Password.empty() ? &AccountsTexts::NoPassword
+                                                                     : nullptr;
     if (!why)
         return true;
     account.State = TAccountRow::TState::Failed;
@@ -106,33 +126,55 @@ void TAccountChecks::Queue(int row, TKind kind, const QString& copiesRoot) {
 }
 
 void TAccountChecks::Next() {
-    if (process_ || jobs_.empty())
-        return;
-    running_ = jobs_.front();
-    jobs_.pop_front();
-    TAccountRow& account = rows_[static_cast<size_t>(running_.Row)];
-    account.State = running_.Kind == TKind::Prune ? TAccountRow::TState::Pruning
-                                                  : TAccountRow::TState::Checking;
-    emit RowChanged(running_.Row);
-    QStringList args{QStringLiteral("--port"),
-                     QString::number(account.Port),
+    while (!process_ && !starting_ && !jobs_.empty()) {
+        running_ = jobs_.front();
+        jobs_.pop_front();
+        Start(running_);
+    }
+}
+
+void TAccountChecks::Start(const TJob& job) {
+    TAccountRow& account = rows_[static_cast<size_t>(job.Row)];
+    account.State =
+        job.Kind == TKind::Prune ? TAccountRow::TState::Pruning : TAccountRow::TState::Checking;
+    emit RowChanged(job.Row);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QStringList args{QStringLiteral("--port"), QString::number(account.Port),
                      QStringLiteral("--security"),
-                     QString::fromStdString(SecurityName(account.Security)),
-                     QString::fromStdString(account.Host),
-                     account.User};
-    if (running_.Kind == TKind::List) {
+                     QString::fromStdString(SecurityName(account.Security))};
+    if (account.OAuth2) {
+        // The provider may take a moment; meanwhile nothing else starts.
+        starting_ = true;
+        QString why;
+        const QString token = AccessToken ? AccessToken(account, why) : QString();
+        starting_ = false;
+        if (token.isEmpty()) {
+            account.State = TAccountRow::TState::Failed;
+            account.Failure = why.isEmpty() ? Tr(AccountsTexts::SignInOnce, GermanUI) : why;
+            emit RowChanged(job.Row);
+            return;
+        }
+        args << QStringLiteral("--auth") << QStringLiteral("xoauth2");
+        env.insert(QStringLiteral("MBXPOP_TOKEN"), token);
+        env.remove(QStringLiteral("MBXPOP_PASSWORD"));
+    } else {
+        env.insert(QStringLiteral("MBXPOP_PASSWORD"), FromBytes(account.Password));
+    }
+    // Without --scorer mbxpop scores with the window's scorer.
+    if (job.Kind == TKind::Spam)
+        args << QStringLiteral("--score");
+    args << QString::fromStdString(account.Host) << account.User;
+    if (job.Kind == TKind::List || job.Kind == TKind::Spam) {
         args << QStringLiteral("list");
-    } else if (running_.Kind == TKind::Marks) {
+    } else if (job.Kind == TKind::Marks) {
         args << QStringLiteral("prune") << QStringLiteral("--dry-run");
     } else {
         args << QStringLiteral("prune") << QStringLiteral("--yes");
-        if (!running_.CopiesRoot.isEmpty())
+        if (!job.CopiesRoot.isEmpty())
             args << QStringLiteral("--keep-copy")
-                 << running_.CopiesRoot + u'/' +
+                 << job.CopiesRoot + u'/' +
                         AccountFolderName(account.User.toStdString(), account.Host, account.Port);
     }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("MBXPOP_PASSWORD"), FromBytes(account.Password));
     // mbxpop speaks the window's language; LANGUAGE comes first of the locale's variables.
     env.insert(QStringLiteral("LANGUAGE"), GermanUI ? QStringLiteral("de") : QStringLiteral("en"));
     process_ = new QProcess(this);
@@ -163,17 +205,31 @@ void TAccountChecks::Finished(int exitCode, bool crashed) {
     } else if (running_.Kind == TKind::List) {
         // list: number, size, header size, unique id
         const TCounted all = CountRows(out, 3);
-        QSet<QString> ids;
+        std::vector<std::string> ids;
         for (const QByteArray& line : out.split('\n')) {
             const QList<QByteArray> cells = line.split('\t');
-            if (cells.size() >= 4)
-                ids.insert(QString::fromLatin1(cells[3]));
+            if (cells.size() >= 4 && !cells[3].isEmpty())
+                ids.push_back(cells[3].toStdString());
         }
-        account.New = account.IdsKnown ? static_cast<int>((ids - account.Ids).size()) : -1;
-        account.Ids = std::move(ids);
-        account.IdsKnown = true;
+        account.New =
+            NewAgainstSeen(ids, SeenMailsFile(AccountFolderName(account.User.toStdString(),
+                                                                account.Host, account.Port)));
         account.Mails = all.Mails;
         account.Octets = all.Octets;
+        account.Spam = -1;
+        account.SpamProblem.clear();
+        jobs_.push_front({running_.Row, Scoring ? TKind::Spam : TKind::Marks, {}});
+    } else if (running_.Kind == TKind::Spam) {
+        // list --score: number, size, header size, normalised score, spam or ham, score, rules
+        account.Spam = 0;
+        for (const QByteArray& line : out.split('\n')) {
+            const QList<QByteArray> cells = line.split('\t');
+            if (cells.size() >= 5 && cells[4] == "spam")
+                ++account.Spam;
+        }
+        // Unscored mails are "-" there; the scorer's problem is told beside the count.
+        if (!err.trimmed().isEmpty())
+            account.SpamProblem = LastWord(err);
         jobs_.push_front({running_.Row, TKind::Marks, {}});
     } else if (running_.Kind == TKind::Marks) {
         const TCounted marked = CountRows(out, 5);

@@ -7,9 +7,11 @@
 #include "AccountsWindow.h"
 #include "DesktopNotice.h"
 #include "Frame.h"
+#include "OAuth2SignIn.h"
 #include "QuotaMeter.h"
 #include "ServerAddress.h"
 #include "SettingsStore.h"
+#include "SpamSetting.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -40,7 +42,7 @@ QString Size(qint64 octets, bool germanUI) {
 
 } // namespace
 
-TAccounts::TAccounts(TFrame& frame, std::function<bool()> keepCopies)
+TAccounts::TAccounts(TFrame& frame, std::function<bool()> keepCopies, TOAuth2SignIn& signIn)
     : MenuEntry(new QAction(&frame.Window())), Checks(new TAccountChecks(FindTool(), this)),
       Every(new QTimer(this)), frame_(frame), keepCopies_(std::move(keepCopies)) {
     Window = std::make_unique<TAccountsWindow>(*Checks, nullptr);
@@ -55,6 +57,19 @@ TAccounts::TAccounts(TFrame& frame, std::function<bool()> keepCopies)
     connect(Every, &QTimer::timeout, this, &TAccounts::TimedCheck);
     connect(Checks, &TAccountChecks::RowChanged, Window.get(), &TAccountsWindow::ShowRow);
     connect(Checks, &TAccountChecks::AllDone, this, &TAccounts::ChecksDone);
+    Checks->AccessToken = [this, &signIn](const TAccountRow& row, QString& why) {
+        const TOAuth2Renewal token =
+            signIn.AccessTokenWithoutBrowser(QString::fromStdString(row.Host), row.User);
+        const bool german = frame_.GermanUI();
+        using TStatus = TOAuth2Renewal::TStatus;
+        if (token.Status == TStatus::Refused)
+            why = Tr(AccountsTexts::SignInRefused, german);
+        else if (token.Status == TStatus::Failed)
+            why = Tr(AccountsTexts::NoAccessToken, german).arg(token.Error);
+        else if (token.Status != TStatus::Done)
+            why = Tr(AccountsTexts::SignInOnce, german);
+        return token.Access;
+    };
     Confirm = [this](const QString& text) {
         return QMessageBox::question(Window.get(),
                                      Tr(AccountsTexts::ConfirmTitle, frame_.GermanUI()),
@@ -126,7 +141,14 @@ void TAccounts::Show() {
 void TAccounts::CheckClick() {
     if (Checks->Busy())
         return;
-    Checks->Check(Window->Chosen(true));
+    CheckRows(Window->Chosen(true));
+}
+
+void TAccounts::CheckRows(const std::vector<int>& rows) {
+    // mbxpop reads the scorer and the rules from the settings file, as they are now.
+    frame_.Settings().Flush();
+    Checks->Scoring = ReadSpamSetting(frame_.Settings()).On();
+    Checks->Check(rows);
 }
 
 QString TAccounts::CopiesRoot() const {
@@ -189,7 +211,7 @@ void TAccounts::TimedCheck() {
     std::vector<int> all;
     for (int row = 0; row < static_cast<int>(Checks->Rows().size()); ++row)
         all.push_back(row);
-    Checks->Check(all);
+    CheckRows(all);
 }
 
 void TAccounts::ChecksDone() {

@@ -7,12 +7,14 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QTimer;
 class TAccountChecks;
 class TAccountsWindow;
 class TFrame;
+class TOAuth2SignIn;
 
 // All remembered accounts at a glance (Server menu): checked in the background, each in
 // sessions of its own, pruned by the rules after one confirmation, opened in the login row;
@@ -20,8 +22,9 @@ class TFrame;
 class TAccounts : public QObject, public TComponent {
     Q_OBJECT
 public:
-    // keepCopies: whether the window keeps copies of deleted mails now.
-    TAccounts(TFrame& frame, std::function<bool()> keepCopies);
+    // keepCopies: whether the window keeps copies of deleted mails now; signIn gives OAuth2
+    // accounts their access tokens.
+    TAccounts(TFrame& frame, std::function<bool()> keepCopies, TOAuth2SignIn& signIn);
     ~TAccounts() override;
 
     void LanguageChanged(bool germanUI) override;
@@ -45,6 +48,8 @@ public:
 
 private:
     void LoadAccounts();
+    // Checks the rows with what mbxpop reads of the window's settings as they are now.
+    void CheckRows(const std::vector<int>& rows);
     void CheckClick();
     void PruneClick();
     void OpenClick();

@@ -15,6 +15,7 @@ inline constexpr TText ColSize{"Größe", "Size"};
 inline constexpr TText ColQuota{"Vom Kontingent", "Of the quota"};
 inline constexpr TText ColNew{"Neu", "New"};
 inline constexpr TText ColMarked{"Die Regeln markieren", "The rules mark"};
+inline constexpr TText ColSpam{"Spam", "Spam"};
 inline constexpr TText ColChecked{"Zuletzt geprüft", "Last check"};
 inline constexpr TText CheckAll{"Alle &prüfen", "&Check all"};
 inline constexpr TText CheckChosen{"Gewählte &prüfen", "&Check chosen"};
@@ -32,8 +33,15 @@ inline constexpr TText Pruning{"wird bereinigt …", "pruning …"};
 inline constexpr TText Done{"fertig", "done"};
 // %1 the count of mails, %2 their size.
 inline constexpr TText MarkedCell{"%1 (%2)", "%1 (%2)"};
-inline constexpr TText OAuth2Account{"meldet sich mit OAuth2 an: bitte im Hauptfenster öffnen",
-                                     "signs in with OAuth2: open it in the main window"};
+inline constexpr TText SignInOnce{
+    "keine OAuth2-Anmeldung gemerkt: bitte einmal im Hauptfenster anmelden",
+    "no OAuth2 sign-in remembered: sign in once in the main window"};
+inline constexpr TText SignInRefused{
+    "der Anbieter lehnt die gemerkte Anmeldung ab: bitte einmal im Hauptfenster anmelden",
+    "the provider refuses the remembered sign-in: sign in once in the main window"};
+// %1 the provider's or the network's words.
+inline constexpr TText NoAccessToken{"kein Zugangstoken vom Anbieter: %1",
+                                     "no access token from the provider: %1"};
 inline constexpr TText NoPassword{"kein Passwort gemerkt: bitte im Hauptfenster öffnen",
                                   "no password remembered: open it in the main window"};
 inline constexpr TText NoTool{"mbxpop ist nicht zu finden", "mbxpop cannot be found"};

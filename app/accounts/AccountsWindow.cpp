@@ -29,14 +29,16 @@ enum {
     ColQuota,
     ColNew,
     ColMarked,
+    ColSpam,
     ColChecked,
     ColCount
 };
 
-constexpr const TText* Captions[ColCount] = {
-    &AccountsTexts::ColServer, &AccountsTexts::ColUser,   &AccountsTexts::ColState,
-    &AccountsTexts::ColMails,  &AccountsTexts::ColSize,   &AccountsTexts::ColQuota,
-    &AccountsTexts::ColNew,    &AccountsTexts::ColMarked, &AccountsTexts::ColChecked};
+constexpr const TText* Captions[ColCount] = {&AccountsTexts::ColServer, &AccountsTexts::ColUser,
+                                             &AccountsTexts::ColState,  &AccountsTexts::ColMails,
+                                             &AccountsTexts::ColSize,   &AccountsTexts::ColQuota,
+                                             &AccountsTexts::ColNew,    &AccountsTexts::ColMarked,
+                                             &AccountsTexts::ColSpam,   &AccountsTexts::ColChecked};
 
 QString Size(qint64 octets, bool germanUI) {
     return QLocale(germanUI ? QLocale::German : QLocale::English)
@@ -152,6 +154,7 @@ void TAccountsWindow::ShowRow(int row) {
                                   .arg(account.Marked)
                                   .arg(Size(account.MarkedOctets, germanUI_))
                             : QString(),
+        account.Spam >= 0 ? QString::number(account.Spam) : QString(),
         account.Checked.isValid() ? QLocale(germanUI_ ? QLocale::German : QLocale::English)
                                         .toString(account.Checked, QLocale::ShortFormat)
                                   : QString()};
@@ -159,13 +162,15 @@ void TAccountsWindow::ShowRow(int row) {
         QTableWidgetItem* item = Table->item(row, col);
         if (!item) {
             item = new QTableWidgetItem;
-            if (col >= ColMails && col <= ColMarked)
+            if (col >= ColMails && col <= ColSpam)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             Table->setItem(row, col, item);
         }
         item->setText(cells[col]);
         if (col == ColState)
             item->setToolTip(cells[col]);
+        if (col == ColSpam)
+            item->setToolTip(account.SpamProblem);
     }
 }
 

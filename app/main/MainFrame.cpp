@@ -52,8 +52,9 @@ void TForm1::MakeComponents() {
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
     Parts.Add(std::make_unique<TRowIds>());
     // Its entry is the last of the Server menu's before the end.
-    Parts.Add(std::make_unique<TOAuth2SignIn>(*this, passwords));
-    Parts.Add(std::make_unique<TAccounts>(*this, [&copies] { return copies.KeepCopies(); }));
+    auto& signIn = Parts.Add(std::make_unique<TOAuth2SignIn>(*this, passwords));
+    Parts.Add(std::make_unique<TAccounts>(
+        *this, [&copies] { return copies.KeepCopies(); }, signIn));
 }
 
 bool TForm1::HeaderTextsAsSent() const {

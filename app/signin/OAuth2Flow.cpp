@@ -3,7 +3,6 @@
 #include "OAuth2Redirect.h"
 
 #include <QCryptographicHash>
-#include <QDesktopServices>
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -61,11 +60,12 @@ std::optional<qint64> Seconds(const QJsonValue& value) {
 } // namespace
 
 TOAuth2Flow::TOAuth2Flow(QObject* parent)
-    : QObject(parent), network_(new QNetworkAccessManager(this)) {
-    OpenBrowser = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-}
+    : QObject(parent), network_(new QNetworkAccessManager(this)) {}
 
 TOAuth2Flow::Outcome TOAuth2Flow::SignIn(const TOAuth2Provider& provider, const QString& user) {
+    // Without one the listener would wait for a browser that never comes.
+    if (!OpenBrowser)
+        return {Result::Failed, {}, QStringLiteral("no browser to sign in with")};
     const QString verifier = RandomText(32);
     const QString state = RandomText(16);
     delete redirect_;

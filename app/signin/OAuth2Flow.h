@@ -44,7 +44,7 @@ public:
 
     explicit TOAuth2Flow(QObject* parent = nullptr);
 
-    // Opens the authorization URL: the system browser unless set otherwise (tests).
+    // Opens the authorization URL (the window: the system browser); without it SignIn fails.
     std::function<void(const QUrl&)> OpenBrowser;
     // How long the loopback listener waits for the browser to come back.
     std::chrono::milliseconds ListenTime = std::chrono::minutes(5);

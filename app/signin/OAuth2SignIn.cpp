@@ -6,6 +6,7 @@
 #include "MbxPOP3.h"
 #include "OAuth2Flow.h"
 #include "OAuth2ProviderDialog.h"
+#include "OAuth2Renewal.h"
 #include "OAuth2TokenStore.h"
 #include "RememberedPasswords.h"
 #include "ServerAddress.h"
@@ -14,19 +15,14 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 
-namespace {
-
-// An access token this close to its end is renewed before it goes out.
-constexpr int ExpiryMarginSeconds = 60;
-
-} // namespace
-
 TOAuth2SignIn::TOAuth2SignIn(TFrame& frame, TRememberedPasswords& passwords)
     : ProviderEntry(new QAction(&frame.Window())),
+      OpenBrowser([](const QUrl& url) { QDesktopServices::openUrl(url); }),
       Clock([] { return QDateTime::currentDateTimeUtc(); }), frame_(frame), passwords_(passwords),
       flow_(new TOAuth2Flow(this)) {
     // Beside the security choice.
@@ -97,63 +93,58 @@ bool TOAuth2SignIn::SignIn() {
         frame_.StatusAppendText(*missing);
         return false;
     }
-    if (!tokens_)
-        tokens_ = new TOAuth2TokenStore(passwords_.Keyring != nullptr, this);
     const QString issuer = OAuth2Issuer(*provider);
-    TOAuth2Tokens tokens = tokens_->Find(issuer, user);
-    if (frame_.Aborted())
-        return false;
-    const auto usable = [this](const TOAuth2Tokens& t) {
-        return !t.Access.isEmpty() &&
-               (!t.Expires.isValid() || Clock() < t.Expires.addSecs(-ExpiryMarginSeconds));
-    };
-    const auto failed = [this](const TOAuth2Flow::Outcome& outcome) {
-        if (outcome.Status == TOAuth2Flow::Result::Cancelled)
-            return true;
+    const auto failed = [this](TOAuth2Flow::Result status, const QString& error) {
+        if (status == TOAuth2Flow::Result::Cancelled)
+            return;
         frame_.StatusClear();
-        if (outcome.Status == TOAuth2Flow::Result::TimedOut)
+        if (status == TOAuth2Flow::Result::TimedOut)
             frame_.StatusAppendText(Texts::SignInTimedOut);
         else
-            frame_.StatusAppend(Tr(Texts::SignInFailed, frame_.GermanUI()).arg(outcome.Error));
-        return true;
+            frame_.StatusAppend(Tr(Texts::SignInFailed, frame_.GermanUI()).arg(error));
     };
 
-    // Tokens the provider just handed out are good, whatever the clock says.
-    bool renewed = false;
-    if (!usable(tokens) && !tokens.Refresh.isEmpty()) {
-        frame_.StatusAppendText(Texts::RefreshingToken);
-        const TOAuth2Flow::Outcome refresh = flow_->Refresh(*provider, tokens.Refresh);
-        if (refresh.Status == TOAuth2Flow::Result::Done) {
-            tokens = refresh.Tokens;
-            renewed = true;
-        } else if (refresh.Status == TOAuth2Flow::Result::Refused) {
-            // Revoked or run out: only a new sign-in helps.
-            tokens_->Forget(issuer, user);
-            tokens = {};
-            frame_.StatusAppendText(Texts::SignInAgain);
-        } else {
-            return !failed(refresh);
-        }
+    using TStatus = TOAuth2Renewal::TStatus;
+    const TOAuth2Renewal renewal =
+        RenewAccessToken(Tokens(), *flow_, *provider, user, Clock(), [this] {
+            if (frame_.Aborted())
+                return false;
+            frame_.StatusAppendText(Texts::RefreshingToken);
+            return true;
+        });
+    if (renewal.Status == TStatus::Cancelled || frame_.Aborted())
+        return false;
+    if (renewal.Status == TStatus::Failed) {
+        failed(TOAuth2Flow::Result::Failed, renewal.Error);
+        return false;
     }
-    if (!renewed && !usable(tokens)) {
+    if (renewal.Status == TStatus::Refused) {
+        // Revoked or run out: only a new sign-in helps.
+        tokens_->Forget(issuer, user);
+        frame_.StatusAppendText(Texts::SignInAgain);
+    }
+    if (!renewal.NotStored.isEmpty())
+        passwords_.QueueNotice(
+            Tr(Texts::SignInNotStored, frame_.GermanUI()).arg(renewal.NotStored));
+    QString access = renewal.Access;
+    if (renewal.Status != TStatus::Done) {
         frame_.StatusAppendText(Texts::WaitingForBrowser);
         flow_->OpenBrowser = OpenBrowser;
         flow_->DonePage = Tr(Texts::SignInDonePage, frame_.GermanUI());
         const TOAuth2Flow::Outcome signIn = flow_->SignIn(*provider, user);
-        if (signIn.Status != TOAuth2Flow::Result::Done)
-            return !failed(signIn);
-        tokens = signIn.Tokens;
-        renewed = true;
+        if (signIn.Status != TOAuth2Flow::Result::Done) {
+            failed(signIn.Status, signIn.Error);
+            return false;
+        }
+        access = signIn.Tokens.Access;
         if (!tokens_->KeepsRefreshTokens() && !std::exchange(notKeptShown_, true))
             passwords_.QueueNotice(Tr(Texts::SignInNotKept, frame_.GermanUI()));
-    }
-    if (renewed) {
-        const QString notStored = tokens_->Keep(issuer, user, tokens);
+        const QString notStored = tokens_->Keep(issuer, user, signIn.Tokens);
         if (!notStored.isEmpty())
             passwords_.QueueNotice(Tr(Texts::SignInNotStored, frame_.GermanUI()).arg(notStored));
     }
     pop3.Auth = TAuthMethod::XOAuth2;
-    pop3.AccessToken = tokens.Access.toStdString();
+    pop3.AccessToken = access.toStdString();
     return true;
 }
 
@@ -178,4 +169,24 @@ void TOAuth2SignIn::LoggedIn() {
     // The provider's tokens take the password's place; none is kept for this account.
     if (SignsInWithOAuth2())
         accounts.SetPassword(newest, {});
+}
+
+TOAuth2TokenStore& TOAuth2SignIn::Tokens() {
+    if (!tokens_)
+        tokens_ = new TOAuth2TokenStore(passwords_.Keyring != nullptr, this);
+    return *tokens_;
+}
+
+TOAuth2Renewal TOAuth2SignIn::AccessTokenWithoutBrowser(const QString& host, const QString& user) {
+    const auto provider = OAuth2ProviderFor(frame_.Settings(), host);
+    // Without a provider there can be no refresh token: the login row tells what is missing.
+    if (!provider || provider->ClientId.isEmpty())
+        return {TOAuth2Renewal::TStatus::NoRefreshToken, {}, {}, false, {}};
+    TOAuth2Renewal renewal = RenewAccessToken(Tokens(), *flow_, *provider, user, Clock());
+    if (renewal.Status == TOAuth2Renewal::TStatus::Refused)
+        tokens_->Forget(OAuth2Issuer(*provider), user);
+    if (!renewal.NotStored.isEmpty())
+        passwords_.QueueNotice(
+            Tr(Texts::SignInNotStored, frame_.GermanUI()).arg(renewal.NotStored));
+    return renewal;
 }

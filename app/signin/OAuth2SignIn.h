@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Component.h"
+#include "OAuth2Renewal.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -41,6 +42,10 @@ public:
 
     // Edits the OAuth2 provider of the server in the login row.
     void ProviderClick();
+    // An account's access token for the accounts window, never through the browser: this
+    // run's while it lasts, else a refresh with the keyring's refresh token (a refused one is
+    // forgotten, as at a sign-in).
+    TOAuth2Renewal AccessTokenWithoutBrowser(const QString& host, const QString& user);
 
     QLabel* Caption;
     QComboBox* Choice; // password, or OAuth2 in the browser
@@ -52,6 +57,7 @@ public:
 
 private:
     bool SignsInWithOAuth2() const;
+    TOAuth2TokenStore& Tokens();
 
     TFrame& frame_;
     TRememberedPasswords& passwords_;

@@ -33,6 +33,8 @@
 
 #include "KeyringStore.h"
 #include "Learn.h"
+#include "OAuth2Providers.h"
+#include "OAuth2TokenStore.h"
 #include "SettingsStore.h"
 #include "SpamSetting.h"
 #endif
@@ -1570,5 +1572,93 @@ TEST(MbxpopAllAccounts, PrunesEveryAccountWithItsPasswordFromTheKeyring) {
     EXPECT_EQ(second.out, pruned(bertLead, "Zeile", "bert@" + bertServer));
     EXPECT_EQ(bert.RemainingMessages(), (std::vector<int>{2}));
     EXPECT_EQ(anna.RemainingMessages(), (std::vector<int>{2}));
+}
+
+// --all-accounts for an account that signs in with OAuth2 in the window: the refresh token the
+// window keeps in the keyring is refreshed at the provider and the account listed with
+// XOAUTH2; a refused or missing refresh token sends the user to the window, in both
+// languages; --token-command still wins.
+TEST(MbxpopAllAccounts, ListsAnOAuth2AccountWithTheWindowsRefreshToken) {
+    if (!std::getenv("INBOXPRUNER_TEST_KEYRING"))
+        GTEST_SKIP() << "needs a private keyring: ctest runs it as mbxpop_all_accounts";
+    const OAuth2Stub provider;
+    const TlsToolServer tool("mbxpop-all-oauth-", DovecotOAuth2{provider.IntrospectionUrl()});
+    const std::string server = "localhost:" + std::to_string(tool.server().tlsPort());
+    const QString url = QString::fromStdString(provider.Url());
+    const TOAuth2Provider entered{url + "/authorize", url + "/token", "tests", {}, "mail"};
+    {
+        TSettingsStore settings;
+        // The only account: another test of this run may have left more.
+        for (int k = 2; k <= MaxRememberedAccounts; ++k)
+            settings.DeleteValue(NumberedKey("Server", k));
+        settings.WriteString(NumberedKey("Server", 1), QString::fromStdString(server));
+        settings.WriteString(NumberedKey("User", 1), "tool");
+        settings.WriteString(NumberedKey("Security", 1), "tls");
+        settings.WriteString(NumberedKey("SignIn", 1), "oauth2");
+        SaveOAuth2Provider(settings, "localhost", entered);
+    }
+    // A sign-in as the window makes it: the refresh token is the second line.
+    std::string refresh;
+    {
+        FILE* signIn = ::popen(provider.TokenCommand("tool").c_str(), "r");
+        ASSERT_NE(signIn, nullptr);
+        char line[512];
+        for (int n = 0; n < 2 && std::fgets(line, sizeof line, signIn); ++n)
+            refresh = line;
+        ASSERT_EQ(::pclose(signIn), 0);
+        refresh.erase(refresh.find_last_not_of("\r\n") + 1);
+        ASSERT_FALSE(refresh.empty());
+    }
+    int argc = 1;
+    char name[] = "test_mbxpop";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    TKeyringStore keyring;
+    const QString entry = TOAuth2TokenStore::KeyringServer(OAuth2Issuer(entered));
+    const auto keep = [&](const std::string& token) {
+        keyring.Write(entry, "tool", QString::fromStdString(token));
+        keyring.WaitForJobs(30000);
+        ASSERT_EQ(keyring.Pending(), 0);
+    };
+    keep(refresh);
+
+    const std::string lead = "tool@" + server + "\t";
+    const std::vector<std::string> caFile{"--ca-file", tool.ca().CertFile()};
+    const auto run = [&](std::vector<std::string> args, const char* locale = "LC_ALL=C.UTF-8") {
+        args.insert(args.begin(), caFile.begin(), caFile.end());
+        args.insert(args.begin(), "--all-accounts");
+        return Mbxpop(args, "", {locale});
+    };
+    const std::string listed = lead + "1\t" + std::to_string(Mail(1).size()) + "\t";
+    const Result refreshed = run({"--trace", "list"});
+    EXPECT_EQ(refreshed.status, 0) << refreshed.err;
+    EXPECT_TRUE(refreshed.out.starts_with(listed)) << refreshed.out;
+    EXPECT_NE(refreshed.err.find("sent AUTH XOAUTH2\\r\\n"), std::string::npos) << refreshed.err;
+    EXPECT_EQ(refreshed.err.find(refresh), std::string::npos) << "the token stays secret";
+
+    keep("revoked-long-ago");
+    const Result refused = run({"list"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find(lead + "mbxpop: the provider refuses the refresh token: sign in "
+                                      "once in the main window\n"),
+              std::string::npos)
+        << refused.err;
+
+    keyring.Remove(entry, "tool");
+    keyring.WaitForJobs(30000);
+    const Result missing = run({"list"}, "LC_ALL=de_DE.UTF-8");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find(lead + "mbxpop: kein Erneuerungstoken im Schlüsselbund: bitte "
+                                      "einmal im Hauptfenster anmelden\n"),
+              std::string::npos)
+        << missing.err;
+
+    const Result command = run({"--token-command", provider.TokenCommand("tool"), "list"});
+    EXPECT_EQ(command.status, 0) << command.err;
+    EXPECT_TRUE(command.out.starts_with(listed)) << command.out;
+
+    TSettingsStore settings;
+    settings.DeleteValue(NumberedKey("SignIn", 1));
 }
 #endif

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,10 +18,15 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 
 #include "AccountFile.h"
 #include "KeyringStore.h"
+#include "OAuth2Flow.h"
+#include "OAuth2Providers.h"
+#include "OAuth2Renewal.h"
+#include "OAuth2TokenStore.h"
 #include "SettingsStore.h"
 #include "TextPair.h"
 #include "TokenCommand.h"
@@ -43,9 +49,23 @@ constexpr TText kNoPassword{
     "kein Passwort: weder im Schlüsselbund noch in den Einstellungen, und kein "
     "--password-command",
     "no password: neither in the keyring nor in the settings, and no --password-command"};
-constexpr TText kNeedsTokenCommand{
-    "meldet sich im Fenster mit OAuth2 an: --token-command CMD gibt das Zugangstoken",
-    "signs in with OAuth2 in the window: --token-command CMD gives the access token"};
+constexpr TText kNoKeyringForToken{
+    "meldet sich mit OAuth2 an, doch kein Schlüsselbund läuft: --token-command CMD gibt das "
+    "Zugangstoken",
+    "signs in with OAuth2, but no keyring runs: --token-command CMD gives the access token"};
+constexpr TText kNoProvider{
+    "kein OAuth2-Anbieter für den Server: bitte einmal im Hauptfenster anmelden",
+    "no OAuth2 provider for the server: sign in once in the main window"};
+constexpr TText kNoRefreshToken{
+    "kein Erneuerungstoken im Schlüsselbund: bitte einmal im Hauptfenster anmelden",
+    "no refresh token in the keyring: sign in once in the main window"};
+constexpr TText kTokenRefused{
+    "der Anbieter lehnt das Erneuerungstoken ab: bitte einmal im Hauptfenster anmelden",
+    "the provider refuses the refresh token: sign in once in the main window"};
+constexpr TText kNoAccessToken{"kein Zugangstoken vom Anbieter: ",
+                               "no access token from the provider: "};
+constexpr TText kTokenNotKept{"der Schlüsselbund nahm das neue Erneuerungstoken nicht an: ",
+                              "the keyring did not take the new refresh token: "};
 constexpr TText kKeyringFailed{"der Schlüsselbund gab das Passwort nicht heraus: ",
                                "the keyring did not hand out the password: "};
 // The count of failed accounts, then KnownAccounts and the total, then the accounts.
@@ -172,10 +192,46 @@ TKeyringPasswords ReadKeyring(const std::vector<TWindowAccount>& accounts) {
     return read;
 }
 
-// Runs mbxpop for one account with password (if any) in its environment; its output lines go
-// out led by label. Its exit status; 130 when stopped.
+// An OAuth2 account's access token, refreshed at its provider with the refresh token the
+// window keeps in the keyring; a new refresh token goes back there. Else what to tell.
+struct TAccess {
+    std::string Token;
+    std::optional<std::string> Problem;
+    std::optional<std::string> Warning; // the account goes on
+};
+
+TAccess RefreshedToken(const TWindowAccount& account, TOAuth2TokenStore& tokens, TOAuth2Flow& flow,
+                       bool german) {
+    if (!tokens.KeepsRefreshTokens())
+        return {{}, Pick(kNoKeyringForToken, german), {}};
+    const auto provider = OAuth2ProviderFor(TSettingsStore(), QString::fromStdString(account.Host));
+    if (!provider || provider->ClientId.isEmpty())
+        return {{}, Pick(kNoProvider, german), {}};
+    const TOAuth2Renewal renewal =
+        RenewAccessToken(tokens, flow, *provider, QString::fromStdString(account.User),
+                         QDateTime::currentDateTimeUtc());
+    using TStatus = TOAuth2Renewal::TStatus;
+    switch (renewal.Status) {
+    case TStatus::Done:
+        break;
+    case TStatus::NoRefreshToken:
+        return {{}, Pick(kNoRefreshToken, german), {}};
+    case TStatus::Refused:
+        return {{}, Pick(kTokenRefused, german), {}};
+    default:
+        return {{}, Pick(kNoAccessToken, german) + renewal.Error.toStdString(), {}};
+    }
+    TAccess access{renewal.Access.toStdString(), {}, {}};
+    if (!renewal.NotStored.isEmpty())
+        access.Warning = Pick(kTokenNotKept, german) + renewal.NotStored.toStdString();
+    return access;
+}
+
+// Runs mbxpop for one account with password or token (if any) in its environment; its output lines
+// go out led by label. Its exit status; 130 when stopped.
 int RunFor(const std::vector<std::string>& args, const std::optional<std::string>& password,
-           const TWindowAccount& account, const std::string& label, bool german) {
+           const std::optional<std::string>& token, const TWindowAccount& account,
+           const std::string& label, bool german) {
     int out[2], err[2];
     if (::pipe(out) != 0 || ::pipe(err) != 0) {
         std::cerr << label << "\tmbxpop: " << Pick(kCannotStart, german) << std::strerror(errno)
@@ -190,6 +246,8 @@ int RunFor(const std::vector<std::string>& args, const std::optional<std::string
     };
     if (password)
         set("MBXPOP_PASSWORD", *password);
+    if (token)
+        set("MBXPOP_TOKEN", *token);
     // For a token command that serves several accounts.
     set("MBXPOP_ACCOUNT", label);
     set("MBXPOP_USER", account.User);
@@ -197,8 +255,8 @@ int RunFor(const std::vector<std::string>& args, const std::optional<std::string
     for (char** variable = environ; *variable; ++variable) {
         const std::string_view entry(*variable);
         const std::string_view name = entry.substr(0, entry.find('='));
-        if (name != "MBXPOP_PASSWORD" && name != "MBXPOP_ACCOUNT" && name != "MBXPOP_USER" &&
-            name != "MBXPOP_HOST")
+        if (name != "MBXPOP_PASSWORD" && name != "MBXPOP_TOKEN" && name != "MBXPOP_ACCOUNT" &&
+            name != "MBXPOP_USER" && name != "MBXPOP_HOST")
             environment.emplace_back(entry);
     }
     std::vector<char*> envp;
@@ -306,6 +364,9 @@ int RunAllAccounts(int argc, char** argv) {
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
 
+    // Made at the first OAuth2 account that needs them.
+    std::unique_ptr<TOAuth2TokenStore> tokens;
+    std::unique_ptr<TOAuth2Flow> flow;
     int worst = 0;
     std::vector<std::string> failed;
     for (size_t k = 0; k < accounts->size() && !stopSignal; ++k) {
@@ -317,12 +378,23 @@ int RunAllAccounts(int argc, char** argv) {
             args.insert(args.end(), {"--port", std::to_string(account.Port)});
         args.insert(args.end(), {"--security", SecurityName(account.Security)});
         std::optional<std::string> password;
+        std::optional<std::string> token;
         std::optional<std::string> problem;
-        if (account.OAuth2) {
-            if (o.tokenCommand.empty())
-                problem = Pick(kNeedsTokenCommand, german);
-            else
-                args.insert(args.end(), {"--auth", "xoauth2", "--token-command", o.tokenCommand});
+        if (account.OAuth2 && !o.tokenCommand.empty()) {
+            args.insert(args.end(), {"--auth", "xoauth2", "--token-command", o.tokenCommand});
+        } else if (account.OAuth2) {
+            if (!tokens) {
+                tokens = std::make_unique<TOAuth2TokenStore>(TKeyringStore::ServiceRuns());
+                flow = std::make_unique<TOAuth2Flow>();
+            }
+            const TAccess access = RefreshedToken(account, *tokens, *flow, german);
+            if (access.Warning)
+                std::cerr << label << "\tmbxpop: " << *access.Warning << "\n";
+            problem = access.Problem;
+            if (!problem) {
+                token = access.Token;
+                args.insert(args.end(), {"--auth", "xoauth2"});
+            }
         } else if (keyring.Found.count(k)) {
             password = keyring.Found.at(k);
         } else if (!account.StoredPassword.empty()) {
@@ -353,7 +425,7 @@ int RunAllAccounts(int argc, char** argv) {
         if (problem)
             std::cerr << label << "\tmbxpop: " << *problem << "\n";
         else
-            status = RunFor(args, password, account, label, german);
+            status = RunFor(args, password, token, account, label, german);
         if (status == kExitInterrupted)
             stopSignal = stopSignal ? stopSignal : SIGINT;
         if (status != 0) {

@@ -25,6 +25,6 @@ inline bool WantsAllAccounts(int argc, char** argv) {
     return false;
 }
 // The exit status: 0 when every account succeeded, else the highest of the accounts' statuses
-// (2 for an account not tried: no password, no token command), 64 for bad usage, 130 when
+// (2 for an account not tried: no password, no access token), 64 for bad usage, 130 when
 // interrupted.
 int RunAllAccounts(int argc, char** argv);

@@ -7,10 +7,11 @@
 // list and delete keep several commands in flight where the server lists PIPELINING, as the
 // window does; --no-pipelining sends one command at a time.
 // The password comes from MBXPOP_PASSWORD; with --auth xoauth2 or oauthbearer the access token
-// is the first line CMD prints (run through /bin/sh -c). Commands: stat | list | header N |
-// retrieve N | space [--by KEY] [--top N] [--json] (SpaceCommands.h) | list --format tsv|json |
-// delete [--keep-copy DIR] N [N ...] | delete [--keep-copy DIR] --uid ID [ID ...] |
-// prune [--rules FILE ...] [--dry-run | --yes [--keep-copy DIR]] (Prune.h) | unsubscribe N
+// is the first line CMD prints (run through /bin/sh -c), without --token-command MBXPOP_TOKEN.
+// Commands: stat | list | header N | retrieve N | space [--by KEY] [--top N] [--json]
+// (SpaceCommands.h) | list --format tsv|json | delete [--keep-copy DIR] N [N ...] | delete
+// [--keep-copy DIR] --uid ID [ID ...] | prune [--rules FILE ...] [--dry-run | --yes [--keep-copy
+// DIR]] (Prune.h) | unsubscribe N
 // [--yes] (Unsubscribe.h: after the session, the one-click POST). delete prints each
 // mail it deletes as prune does before the first DELE (CopyingDelete.h); with --uid it finds
 // the mails by unique id (UIDL), names each id not on the server and deletes the others. Should
@@ -173,10 +174,11 @@ std::optional<std::string> ParseArguments(int argc, char** argv, Options& o) {
                 return error;
         }
     }
-    if ((o.auth == TAuthMethod::Password) != o.tokenCommand.empty())
-        return o.tokenCommand.empty()
-                   ? "--auth " + AuthMethodName(o.auth) + " needs --token-command"
-                   : "--token-command goes with --auth xoauth2 or oauthbearer";
+    if (o.auth == TAuthMethod::Password && !o.tokenCommand.empty())
+        return "--token-command goes with --auth xoauth2 or oauthbearer";
+    const char* token = std::getenv("MBXPOP_TOKEN");
+    if (o.auth != TAuthMethod::Password && o.tokenCommand.empty() && (!token || !*token))
+        return "--auth " + AuthMethodName(o.auth) + " needs --token-command or MBXPOP_TOKEN";
     if (argc - i < 3)
         return "HOST, USER and COMMAND are needed";
     o.host = argv[i++];
@@ -414,6 +416,9 @@ int main(int argc, char** argv) {
     // Past the re-exec: taken out of the environment that scorers and the token command inherit.
     const std::string password = passwordVariable ? passwordVariable : "";
     ::unsetenv("MBXPOP_PASSWORD");
+    const char* tokenVariable = std::getenv("MBXPOP_TOKEN");
+    std::string accessToken = tokenVariable ? tokenVariable : ""; // kept for a second login
+    ::unsetenv("MBXPOP_TOKEN");
 
     TMbxPOP pop;
     pop.Host = o.host;
@@ -426,9 +431,10 @@ int main(int argc, char** argv) {
     pop.CaFile = o.caFile;
     pop.UserId = o.user;
     pop.Auth = o.auth;
-    std::string accessToken; // kept for a second login (prune --yes)
     if (o.auth == TAuthMethod::Password) {
         pop.UserPasswd = password;
+    } else if (o.tokenCommand.empty()) {
+        pop.AccessToken = accessToken;
     } else {
         // Before the connection: without a token there is nothing to sign in with.
         const TTokenOutcome token = RunTokenCommand(o.tokenCommand);
