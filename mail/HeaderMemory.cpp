@@ -234,9 +234,6 @@ void THeaderMemory::Compress(int endDirective) {
         // The file is written at the end of every listing: speed counts more than the last
         // few percent of its size.
         ZSTD_CCtx_setParameter(compressor_.get(), ZSTD_c_compressionLevel, 1);
-        // On a thread of zstd's own, beside the listing that notes the headers; a zstd built
-        // without threads refuses and compresses in the caller.
-        ZSTD_CCtx_setParameter(compressor_.get(), ZSTD_c_nbWorkers, 1);
     }
     ZSTD_inBuffer in{staged_.data(), staged_.size(), 0};
     for (;;) {

@@ -16,6 +16,7 @@ The first listings are printed beside them. Exit status 0 when every target is m
 import argparse
 import os
 import shutil
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -30,6 +31,7 @@ COUNT = 100_000
 NEW = 100
 SCORED = 1_000
 ROUND_TRIP_MS = 20
+ROUNDS = 3
 
 
 def add_mails(box, first, count):
@@ -135,17 +137,25 @@ def main():
                   USER, "list"]
         window = [args.lister, str(proxy.port), USER, PASSWORD]
 
-        peer, named = plain_index(proxy.port)
-        if named != COUNT:
-            raise SystemExit(f"the peer was named {named} mails")
         shutil.rmtree(data, ignore_errors=True)
         window_first = report(timed(window, env)[1])
         shutil.rmtree(data, ignore_errors=True)
         first, _ = timed(mbxpop, env)
-        second, out = timed(mbxpop, env)
-        if len(out.splitlines()) != COUNT:
-            raise SystemExit("mbxpop's second listing did not list every mail")
-        window_second = report(timed(window, env)[1])
+        # The server's time to open the mailbox varies from session to session: the three take
+        # turns, and each figure is the median of its ROUNDS.
+        peers, seconds, windows = [], [], []
+        for _ in range(ROUNDS):
+            peer, named = plain_index(proxy.port)
+            if named != COUNT:
+                raise SystemExit(f"the peer was named {named} mails")
+            peers.append(peer)
+            second, out = timed(mbxpop, env)
+            if len(out.splitlines()) != COUNT:
+                raise SystemExit("mbxpop's second listing did not list every mail")
+            seconds.append(second)
+            windows.append(report(timed(window, env)[1]))
+        peer, second = statistics.median(peers), statistics.median(seconds)
+        window_second = sorted(windows, key=lambda w: w["list_ms"])[ROUNDS // 2]
         add_mails(box, COUNT + 1, NEW)
         # Dovecot takes the new files into its index at the next session: not the client's cost.
         warm = PlainClient(box.port)
@@ -168,8 +178,8 @@ def main():
         ratio = second / peer
         window_ratio = window_second["list_ms"] / 1000 / second
         memory_ratio = window_second["peak_mb"] / window_first["peak_mb"]
-        print(f"{COUNT} mails at {ROUND_TRIP_MS} ms round trip; the peer's UIDL + LIST "
-              f"{peer:.2f} s")
+        print(f"{COUNT} mails at {ROUND_TRIP_MS} ms round trip, medians of {ROUNDS} rounds; the "
+              f"peer's UIDL + LIST {peer:.2f} s")
         print(f"mbxpop list: first {first:.2f} s, second {second:.2f} s = {ratio:.2f}x the peer "
               f"(targets <= 2 s, <= 1.5x); with {NEW} new mails {with_new:.2f} s (<= 2.5 s; the "
               f"peer's UIDL + LIST + their {NEW} TOPs {new_peer:.2f} s)")
