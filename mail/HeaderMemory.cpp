@@ -220,8 +220,14 @@ std::optional<std::string> THeaderMemory::Take(const std::string& id) {
     if (!r)
         return std::nullopt;
     r->Taken = true;
-    --untaken_;
-    return std::string(plain_.data() + r->HeaderAt, r->HeaderBytes);
+    std::string header(plain_.data() + r->HeaderAt, r->HeaderBytes);
+    // The last one out: the remembered text is not needed any more, and at this point of a
+    // listing every row holds its own copy of it.
+    if (--untaken_ == 0) {
+        std::string().swap(plain_);
+        std::vector<TRecord>().swap(records_);
+    }
+    return header;
 }
 
 void THeaderMemory::Compress(int endDirective) {

@@ -46,7 +46,8 @@ public:
     // with one noted before in this listing) is not remembered: it is fetched again next time.
     void Note(TMsgNumber number, std::string_view id, std::string_view header);
     // The number and id of each mail the listing that saved the loaded file noted (for deleting
-    // by a number of that listing): empty when loaded without the list.
+    // by a number of that listing): empty when loaded without the list, and once every
+    // remembered header was taken (the memory lets go of the file's text then).
     const std::vector<std::pair<TMsgNumber, std::string>>& LastListing() const;
     // Writes atomically, owner-only (WriteFileAtomically, MakeOwnerOnlyFolder from
     // mail/AtomicFile.h): the mails noted; when !complete also the remembered ones not taken

@@ -117,6 +117,25 @@ TEST(HeaderMemory, CompleteDropsWhatIncompleteKeeps) {
     EXPECT_EQ(complete.Take("id-new"), "Subject: new\r\n\r\n");
 }
 
+// Once every remembered header is out, the memory still answers and saves what was noted.
+TEST(HeaderMemory, EverythingTakenStillSaves) {
+    const Folder folder;
+    const std::string path = SavedThree(folder);
+    {
+        THeaderMemory memory = THeaderMemory::Load(path, kKey);
+        for (const auto& [n, id] : {std::pair{1u, "id-one"}, {2u, "id-two"}, {3u, "id-three"}})
+            memory.Note(n, id, *memory.Take(id));
+        EXPECT_EQ(memory.Count(), 0u);
+        EXPECT_FALSE(memory.Knows("id-two"));
+        EXPECT_EQ(memory.Take("id-two"), std::nullopt);
+        memory.Save(path, false);
+    }
+    THeaderMemory again = THeaderMemory::Load(path, kKey);
+    ASSERT_EQ(again.State(), THeaderMemory::TState::Loaded) << again.Problem();
+    EXPECT_EQ(again.Count(), 3u);
+    EXPECT_EQ(again.Take("id-three"), OddHeader(3));
+}
+
 // Ids no file can hold, or given twice by a hostile server, are simply not remembered.
 TEST(HeaderMemory, UnusableIdsAreNotRemembered) {
     const Folder folder;
