@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -111,6 +112,12 @@ public:
     // take instead of asking the server (null: none, the listing asks for every mail as it
     // always did). The first component to give them wins.
     virtual const TMbxPOP::TRemembered* RememberedHeaders() { return nullptr; }
+    // Of the component that gave them: a row's columns made ahead of the listing from the
+    // remembered header just taken for mail id; nullopt when none were made.
+    virtual std::optional<TRowColumns> PreparedColumns(std::string_view id) {
+        (void)id;
+        return std::nullopt;
+    }
     // The answer as it arrived (TOP n L): a component that asked for body lines takes them off,
     // leaving the header.
     virtual void MailArrived(int number, std::string& listed) {

@@ -29,31 +29,29 @@ int TipRole(TRowTip part) {
 } // namespace
 
 void SetRowTip(QListWidgetItem& row, TRowTip part, const QString& text) {
-    if (RowTip(row, part) == text)
-        return;
-    row.setData(TipRole(part), text);
-    QStringList lines;
-    for (int k = 0; k < RowTipPartCount; ++k) {
-        const QString line = row.data(FirstTipRole + k).toString();
-        if (!line.isEmpty())
-            lines << line;
-    }
-    row.setToolTip(lines.join(u'\n'));
+    if (RowTip(row, part) != text)
+        row.setData(TipRole(part), text);
 }
 
 void SetRowTips(QListWidgetItem& row, const std::array<QString, RowTipPartCount>& parts) {
-    QString joined;
     for (int k = 0; k < RowTipPartCount; ++k) {
         const QString& line = parts[static_cast<std::size_t>(k)];
+        if (!line.isEmpty())
+            row.setData(FirstTipRole + k, line);
+    }
+}
+
+QString RowToolTip(const QListWidgetItem& row) {
+    QString joined;
+    for (int k = 0; k < RowTipPartCount; ++k) {
+        const QString line = row.data(FirstTipRole + k).toString();
         if (line.isEmpty())
             continue;
-        row.setData(FirstTipRole + k, line);
         if (!joined.isEmpty())
             joined += u'\n';
         joined += line;
     }
-    if (!joined.isEmpty())
-        row.setToolTip(joined);
+    return joined;
 }
 
 QString RowTip(const QListWidgetItem& row, TRowTip part) {

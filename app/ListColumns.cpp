@@ -185,6 +185,14 @@ std::string ListField(const std::string& text) {
 
 } // namespace
 
+std::optional<std::string> HeaderFieldValue(const std::string& header, std::string_view name) {
+    const std::size_t start = FieldStart(header, name);
+    if (start == std::string::npos)
+        return std::nullopt;
+    bool ended = false;
+    return FieldValue(header, start, true, ended);
+}
+
 std::string DisplaySize(const std::string& SizeText) {
     std::size_t end = 0;
     while (end < SizeText.size() && std::isdigit(static_cast<unsigned char>(SizeText[end])))

@@ -3,14 +3,14 @@
 #include "ByteText.h"
 #include "ExtraColumns.h"
 #include "ListColumns.h"
-#include "MbxMIME.h"
+#include "MailDate.h"
 #include "MultiLst.h"
 
-#include <QDateTime>
 #include <QFontMetrics>
 #include <QListWidgetItem>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -19,8 +19,6 @@ constexpr int NumberRole = TMultiListSortKeyRole + 0;
 constexpr int OctetsRole = TMultiListSortKeyRole + 1;
 constexpr int DateRole = TMultiListSortKeyRole + 2;
 constexpr int NewRole = TMultiListSortKeyRole + NewColumn;
-// Below the sort keys: the id sorts nothing.
-constexpr int IdRole = TMultiListSortKeyRole - 1;
 // Mail n's entry of kept headers, without its "|"; empty for none.
 std::string_view HeaderIn(const std::vector<std::string>& headers, int number) {
     if (number < 1 || number > static_cast<int>(headers.size()))
@@ -34,18 +32,16 @@ std::string_view HeaderIn(const std::vector<std::string>& headers, int number) {
 // Room for the cell's indent and a little air on both sides of the number.
 constexpr int NumberColumnPadding = 10;
 
-// The time of a header's Date field; invalid when the field is missing or not a date.
-QDateTime HeaderDate(const std::string& header) {
-    std::string line;
-    if (!FindHeader("DATE:", MailLines(header), line))
-        return {};
-    std::string value = Trim(line.substr(5));
-    // Comments such as "(CEST)" after the zone are not part of the date.
-    const std::size_t comment = value.find('(');
-    if (comment != std::string::npos)
-        value = Trim(value.substr(0, comment));
-    return QDateTime::fromString(
-        QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size())), Qt::RFC2822Date);
+// The time of a header's Date field in ms since 1970; none when the field is missing or not
+// a date. Read as the rules read it, so that a row sorts and compares by the date they see.
+std::optional<std::int64_t> HeaderDateMs(const std::string& header) {
+    const std::optional<std::string> value = HeaderFieldValue(header, "Date:");
+    if (!value)
+        return std::nullopt;
+    const std::optional<TMailDate> date = ParseMailDate(*value);
+    if (!date)
+        return std::nullopt;
+    return date->utcSeconds * 1000;
 }
 
 } // namespace
@@ -54,12 +50,15 @@ TMailRowData MailRowData(int number, long long octets, const std::string& header
     TMailRowData data;
     data.Number = number;
     data.Octets = octets;
-    const QDateTime date = HeaderDate(header);
-    if (date.isValid()) {
+    if (const std::optional<std::int64_t> ms = HeaderDateMs(header)) {
         data.HasDate = true;
-        data.DateMs = date.toMSecsSinceEpoch();
+        data.DateMs = *ms;
     }
     return data;
+}
+
+TRowColumns RowColumnsOf(const std::string& header, bool germanUI, bool asSent) {
+    return {FromMailText(filter(header, germanUI, asSent)), HeaderDateMs(header)};
 }
 
 void SetRowData(QListWidgetItem& row, const TMailRowData& data) {
@@ -71,8 +70,6 @@ void SetRowData(QListWidgetItem& row, const TMailRowData& data) {
     // New mails sort together, before or after the others.
     if (data.SeenSince > 0)
         row.setData(NewRole, data.New ? 1 : 0);
-    if (!data.Id.empty())
-        row.setData(IdRole, QByteArray::fromStdString(data.Id));
 }
 
 void TMailRowBatch::Add(const QString& text, const TMailRowData& data,
@@ -158,10 +155,6 @@ long long OctetsOf(const QListWidgetItem& row) {
     return octets.isValid() ? octets.toLongLong() : -1;
 }
 
-std::string IdOf(const QListWidgetItem& row) {
-    return row.data(IdRole).toByteArray().toStdString();
-}
-
 bool IsNewRow(const QListWidgetItem& row) {
     return row.data(NewRole).toInt() == 1;
 }
@@ -200,23 +193,29 @@ int NumberColumnWidth(const TMultiList& list, int largestNumber) {
     return metrics.horizontalAdvance(widest) + NumberColumnPadding;
 }
 
+TMailRows::TMailRows(TMultiList& list) : list_(list) {
+    list_.SetToolTipSource(RowToolTip);
+}
+
 void TMailRows::KeepHeaders(std::size_t count) {
-    if (headers_.size() > count)
-        headers_.resize(count);
+    if (listed_.Headers.size() > count)
+        listed_.Headers.resize(count);
+    if (listed_.Ids.size() > count)
+        listed_.Ids.resize(count);
 }
 
 void TMailRows::SetHeadersAside() {
-    if (!headers_.empty())
-        aside_ = std::move(headers_);
-    headers_.clear();
+    if (!listed_.Headers.empty())
+        aside_ = std::move(listed_);
+    listed_ = {};
 }
 
 std::string_view TMailRows::ListedHeaderOf(int number) const {
-    return HeaderIn(headers_.empty() ? aside_ : headers_, number);
+    return HeaderIn(ListedOrAside().Headers, number);
 }
 
 std::string_view TMailRows::HeaderOf(int number) const {
-    return HeaderIn(headers_, number);
+    return HeaderIn(listed_.Headers, number);
 }
 
 int TMailRows::Count() const {
@@ -232,7 +231,11 @@ long long TMailRows::OctetsAt(int row) const {
 }
 
 std::string TMailRows::IdAt(int row) const {
-    return IdOf(*list_.item(row));
+    const std::vector<std::string>& ids = ListedOrAside().Ids;
+    const int number = NumberAt(row);
+    if (number < 1 || number > static_cast<int>(ids.size()))
+        return {};
+    return ids[static_cast<std::size_t>(number - 1)];
 }
 
 bool TMailRows::MarkedAt(int row) const {

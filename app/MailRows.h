@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,11 +32,18 @@ struct TMailRowData {
     // this listing. SeenSince 0: the row says nothing of it.
     std::int64_t SeenSince = 0;
     bool New = false;
-    // The server's unique id of the mail; empty when it gave none.
-    std::string Id;
 };
 // `header`: the header text the row is made from (empty: no date).
 TMailRowData MailRowData(int number, long long octets, const std::string& header);
+
+// What a row shows of its header and the date it sorts by: the date, sender and subject cells
+// (each ending with "|") and the Date field's time. The costly part of a row, made once per
+// header; a remembered header's may be made on another thread before the listing needs it.
+struct TRowColumns {
+    QString Cells;
+    std::optional<std::int64_t> DateMs;
+};
+TRowColumns RowColumnsOf(const std::string& header, bool germanUI, bool asSent);
 void SetRowData(QListWidgetItem& row, const TMailRowData& data);
 
 // Rows waiting to go into the list together: one insertion per batch, not one per mail.
@@ -63,8 +71,6 @@ int MessageNumberOf(const QListWidgetItem& row);
 int CurrentMessageNumber(const TMultiList& list);
 // -1 when unknown.
 long long OctetsOf(const QListWidgetItem& row);
-// The mail's unique id; empty when the server gave none.
-std::string IdOf(const QListWidgetItem& row);
 // Marked as new since the last complete listing.
 bool IsNewRow(const QListWidgetItem& row);
 // False when the row has no date.
@@ -98,7 +104,8 @@ enum class TRowTip : int;
 // 1 .. Count() in the order shown (row 0 is the list's spacer); a mail is its message number.
 class TMailRows {
 public:
-    explicit TMailRows(TMultiList& list) : list_(list) {}
+    // The list shows each row's tooltip from its parts (RowToolTip).
+    explicit TMailRows(TMultiList& list);
     TMailRows(const TMailRows&) = delete;
     TMailRows& operator=(const TMailRows&) = delete;
 
@@ -107,18 +114,22 @@ public:
     TMultiList& List() const { return list_; }
 
     // One header text per listed mail, each ending with "|"; entry n - 1 belongs to mail n.
-    const std::vector<std::string>& Headers() const { return headers_; }
+    const std::vector<std::string>& Headers() const { return listed_.Headers; }
     // A connect begins: no header is kept, not even aside.
     void ClearHeaders() {
-        headers_.clear();
-        aside_.clear();
+        listed_ = {};
+        aside_ = {};
     }
-    // The session ended: Headers() is empty, but the headers stay aside while the rows do, so
-    // that a later session can tell whether a listed mail is still at its number.
+    // The session ended: Headers() is empty, but the headers and ids stay aside while the rows
+    // do, so that a later session can tell whether a listed mail is still at its number.
     void SetHeadersAside();
     // The header mail n was listed with, in this session or aside; empty for none.
     std::string_view ListedHeaderOf(int number) const;
-    void AddHeader(std::string header) { headers_.push_back(std::move(header)); }
+    // The next mail's header and unique id (empty when the server gave none).
+    void AddHeader(std::string header, std::string id = {}) {
+        listed_.Headers.push_back(std::move(header));
+        listed_.Ids.push_back(std::move(id));
+    }
     // Drops the headers after the first count.
     void KeepHeaders(std::size_t count);
     // The header mail n was listed with (without the "|"); empty for none.
@@ -127,7 +138,8 @@ public:
     int Count() const;
     int NumberAt(int row) const;
     long long OctetsAt(int row) const; // -1 when unknown
-    std::string IdAt(int row) const;   // empty when unknown
+    // The mail's unique id, of this session or aside; empty when unknown.
+    std::string IdAt(int row) const;
     bool MarkedAt(int row) const;
     bool NewAt(int row) const;
     // The rows of these mails, in list order.
@@ -153,7 +165,15 @@ public:
     void SetMarks(const TNumberRuns& numbers);
 
 private:
+    // Kept by message number rather than in each row: a row of many thousands is cheaper with
+    // fewer roles, and the ids must outlive the session for Delete in a later one.
+    struct TListed {
+        std::vector<std::string> Headers;
+        std::vector<std::string> Ids;
+    };
+    const TListed& ListedOrAside() const { return listed_.Headers.empty() ? aside_ : listed_; }
+
     TMultiList& list_;
-    std::vector<std::string> headers_;
-    std::vector<std::string> aside_; // of the listing whose session ended
+    TListed listed_;
+    TListed aside_; // of the listing whose session ended
 };

@@ -215,11 +215,13 @@ bool THeaderMemory::Knows(const std::string& id) const {
     return Find(id) != nullptr;
 }
 
-std::optional<std::string> THeaderMemory::Take(const std::string& id) {
+std::optional<std::string> THeaderMemory::Take(const std::string& id, std::size_t* place) {
     auto* r = const_cast<TRecord*>(Find(id));
     if (!r)
         return std::nullopt;
     r->Taken = true;
+    if (place)
+        *place = static_cast<std::size_t>(r - records_.data());
     std::string header(plain_.data() + r->HeaderAt, r->HeaderBytes);
     // The last one out: the remembered text is not needed any more, and at this point of a
     // listing every row holds its own copy of it.
@@ -228,6 +230,14 @@ std::optional<std::string> THeaderMemory::Take(const std::string& id) {
         std::vector<TRecord>().swap(records_);
     }
     return header;
+}
+
+void THeaderMemory::ForEachRemembered(
+    const std::function<void(std::size_t place, std::string_view header)>& each) const {
+    for (std::size_t i = 0; i < records_.size(); ++i)
+        if (!records_[i].Taken)
+            each(i,
+                 std::string_view(plain_.data() + records_[i].HeaderAt, records_[i].HeaderBytes));
 }
 
 void THeaderMemory::Compress(int endDirective) {

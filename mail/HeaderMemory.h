@@ -8,6 +8,7 @@
 //   memory.Save(path, complete);
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,7 +41,14 @@ public:
     size_t Count() const { return untaken_; } // headers remembered and not taken yet
     bool Knows(const std::string& id) const;
     // The header remembered for id, moved out (the row keeps it from then on); nullopt if unknown.
-    std::optional<std::string> Take(const std::string& id);
+    // place: where it came in ForEachRemembered.
+    std::optional<std::string> Take(const std::string& id, std::size_t* place = nullptr);
+    // Each remembered header with its place (0 to RememberedCount() - 1), before the listing
+    // takes any: work on them can be done ahead, on another thread while nothing else uses the
+    // memory.
+    void ForEachRemembered(
+        const std::function<void(std::size_t place, std::string_view header)>& each) const;
+    std::size_t RememberedCount() const { return records_.size(); }
     // A mail of this listing, in order: what Save writes. Compresses as it goes, so a noted
     // listing costs its compressed size in memory, not its text. A mail without a usable id (or
     // with one noted before in this listing) is not remembered: it is fetched again next time.

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
@@ -60,7 +61,9 @@ void TSeenMails::Save(const std::string& path) const {
     WriteFileAtomically(path, text);
 }
 
-TSeenMails::TSighting TSeenMails::Sight(const std::string& id, int64_t now) const {
+TSeenMails::TSighting TSeenMails::Sight(const std::string& id, int64_t now, size_t* place) const {
+    if (place)
+        *place = kUnknown;
     if (id.empty())
         return {};
     const auto before =
@@ -68,29 +71,53 @@ TSeenMails::TSighting TSeenMails::Sight(const std::string& id, int64_t now) cons
                          [](const std::pair<std::string, int64_t>& seen,
                             const std::string& wanted) { return seen.first < wanted; });
     const bool known = before != firstListed_.end() && before->first == id;
+    if (known && place)
+        *place = static_cast<size_t>(before - firstListed_.begin());
     return {listed_ && !known, known ? before->second : now};
 }
 
 std::vector<TSeenMails::TSighting> TSeenMails::Note(const std::vector<std::string>& ids,
                                                     int64_t now) {
-    std::vector<std::pair<std::string, int64_t>> listed;
-    listed.reserve(ids.size());
     std::vector<TSighting> sightings;
     sightings.reserve(ids.size());
-    for (const std::string& id : ids) {
-        if (id.empty()) {
-            sightings.push_back({});
+    std::vector<size_t> places(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i)
+        sightings.push_back(Sight(ids[i], now, &places[i]));
+    NoteSighted(ids, places, now);
+    return sightings;
+}
+
+void TSeenMails::NoteSighted(const std::vector<std::string>& ids, const std::vector<size_t>& places,
+                             int64_t now) {
+    // The known ids stay in their sorted places and only the new ones are sorted: a listing
+    // of many thousands mostly names mails seen before.
+    std::vector<char> still(firstListed_.size(), 0);
+    std::vector<std::pair<std::string, int64_t>> fresh;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (ids[i].empty())
             continue;
-        }
-        sightings.push_back(Sight(id, now));
-        listed.emplace_back(id, sightings.back().Since);
+        const size_t place = i < places.size() ? places[i] : kUnknown;
+        if (place < firstListed_.size() && firstListed_[place].first == ids[i])
+            still[place] = 1;
+        else
+            fresh.emplace_back(ids[i], now);
     }
-    std::sort(listed.begin(), listed.end());
+    std::sort(fresh.begin(), fresh.end());
     // An id named twice is kept once (both got the same sighting).
-    listed.erase(std::unique(listed.begin(), listed.end(),
-                             [](const auto& a, const auto& b) { return a.first == b.first; }),
-                 listed.end());
+    fresh.erase(std::unique(fresh.begin(), fresh.end(),
+                            [](const auto& a, const auto& b) { return a.first == b.first; }),
+                fresh.end());
+    std::vector<std::pair<std::string, int64_t>> kept;
+    kept.reserve(firstListed_.size());
+    for (size_t i = 0; i < firstListed_.size(); ++i)
+        if (still[i])
+            kept.push_back(std::move(firstListed_[i]));
+    std::vector<std::pair<std::string, int64_t>> listed;
+    listed.reserve(kept.size() + fresh.size());
+    std::merge(std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()),
+               std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()),
+               std::back_inserter(listed),
+               [](const auto& a, const auto& b) { return a.first < b.first; });
     firstListed_ = std::move(listed);
     listed_ = true;
-    return sightings;
 }

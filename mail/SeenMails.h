@@ -29,8 +29,14 @@ public:
     // none): a sighting per id. Ids not listed any more are forgotten. The first listing of an
     // account calls no mail new, as every one would be.
     std::vector<TSighting> Note(const std::vector<std::string>& ids, int64_t now);
-    // What Note would say of one id listed at now, before the listing is whole.
-    TSighting Sight(const std::string& id, int64_t now) const;
+    // What Note would say of one id listed at now, before the listing is whole. place: where
+    // the id is among the ids known (kUnknown: it is not), for NoteSighted.
+    static constexpr size_t kUnknown = static_cast<size_t>(-1);
+    TSighting Sight(const std::string& id, int64_t now, size_t* place = nullptr) const;
+    // As Note, for ids that were each sighted already (places as Sight gave them, for this
+    // file as it is): a listing of many thousands is not looked up a second time.
+    void NoteSighted(const std::vector<std::string>& ids, const std::vector<size_t>& places,
+                     int64_t now);
 
 private:
     // Sorted by id, each once: the file keeps them in that order.

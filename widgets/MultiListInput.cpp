@@ -1,8 +1,10 @@
-// Keys and clicks on a TMultiList: Home and End, and the lock while a command runs.
+// Keys, clicks and tooltips on a TMultiList: Home and End, and the lock while a command runs.
 #include "MultiLst.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QToolTip>
 
 QModelIndex TMultiList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
     // Item 0 is the hidden spacer: the first row a user can reach is item 1.
@@ -25,6 +27,19 @@ bool TMultiList::viewportEvent(QEvent* event) {
         // Locked: a click neither marks nor moves the current row (the wheel still scrolls).
         if (m_locked) {
             event->accept();
+            return true;
+        }
+        break;
+    case QEvent::ToolTip:
+        if (m_toolTipSource) {
+            const auto* help = static_cast<QHelpEvent*>(event);
+            const QListWidgetItem* row = itemAt(help->pos());
+            const QString tip =
+                row && row->text() != SpacerText() ? m_toolTipSource(*row) : QString();
+            if (tip.isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(help->globalPos(), tip, viewport(), visualItemRect(row));
             return true;
         }
         break;

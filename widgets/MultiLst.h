@@ -51,6 +51,12 @@ public:
     // runs it; callers that need the numbering before the next painting may run it themselves.
     void CheckSpacer();
 
+    // Gives a row's tooltip when the pointer rests on it, so that rows need not keep one each;
+    // an empty text shows none. Without a source the rows' own tooltips show.
+    void SetToolTipSource(std::function<QString(const QListWidgetItem& row)> source) {
+        m_toolTipSource = std::move(source);
+    }
+
     // Null once someone has deleted the header; rows are then drawn as plain text.
     TMultiListHeader* ListHeader() const { return m_header.data(); }
 
@@ -293,6 +299,7 @@ private:
     bool m_updateAlways = true;
     bool m_ignoreBitmap = false;
     bool m_locked = false;
+    std::function<QString(const QListWidgetItem&)> m_toolTipSource;
     int m_stretchColumn = -1;
     int m_fillColumn = -1;
     double m_fillMinimumShare = 0;

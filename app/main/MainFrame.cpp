@@ -15,7 +15,6 @@
 #include "OAuth2SignIn.h"
 #include "RememberedListing.h"
 #include "RememberedPasswords.h"
-#include "RowIds.h"
 #include "RulesOnListing.h"
 #include "SenderListEntries.h"
 #include "SpaceView.h"
@@ -50,7 +49,6 @@ void TForm1::MakeComponents() {
     auto& find = Parts.Add(std::make_unique<TFind>(*this, marks, alike));
     Parts.Add(std::make_unique<TSpaceView>(*this, alike, find, unsubscribe));
     Parts.Add(std::make_unique<TNewMailMarkers>(*this));
-    Parts.Add(std::make_unique<TRowIds>());
     // Its entry is the last of the Server menu's before the end.
     auto& signIn = Parts.Add(std::make_unique<TOAuth2SignIn>(*this, passwords));
     Parts.Add(std::make_unique<TAccounts>(

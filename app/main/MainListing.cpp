@@ -11,6 +11,7 @@
 #include <QProgressBar>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -123,22 +124,39 @@ void TWindowListing::RunFull() {
         sinceBatch.restart();
     };
     TMbxPOP::TPassEnd end = TMbxPOP::TPassEnd::Complete;
+    TComponent* rememberer = nullptr; // the component whose remembered headers are taken
     const auto row = [&](TMsgNumber n, const std::string& listed, const std::string& size,
                          const std::string& id) {
         std::string header = listed;
         form_.Parts.ForEach(
             [&](TComponent& part) { part.MailArrived(static_cast<int>(n), header); });
-        form_.FRows->AddHeader(header + "|");
         int32_t octets = -1;
         const bool sized = ParseInt32(Trim(size), octets);
-        TMailRowData data = MailRowData(static_cast<int>(n), sized ? octets : -1, header);
+        // Made ahead from the remembered text: they hold while no component changed it.
+        std::optional<TRowColumns> prepared;
+        if (rememberer && header == listed)
+            prepared = rememberer->PreparedColumns(id);
+        const TRowColumns columns =
+            prepared ? std::move(*prepared)
+                     : RowColumnsOf(header, form_.GermanUI(), form_.HeaderTextsAsSent());
+        TMailRowData data;
+        data.Number = static_cast<int>(n);
+        data.Octets = sized ? octets : -1;
+        data.HasDate = columns.DateMs.has_value();
+        data.DateMs = columns.DateMs.value_or(0);
         TMailAnswer answer(data);
         const TListedMail mail{static_cast<int>(n), sized ? octets : -1, id, header};
         form_.Parts.ForEach([&](TComponent& part) { part.MailListed(mail, answer); });
-        batch.Add(FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |" +
-                               filter(header, form_.GermanUI(), form_.HeaderTextsAsSent()) +
-                               form_.ExtraColumns.Cells(answer.Cells)),
-                  answer.Row, answer.Tips, answer.Mark);
+        const QString front =
+            FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |");
+        const QString back = FromMailText(form_.ExtraColumns.Cells(answer.Cells));
+        QString text;
+        text.reserve(front.size() + columns.Cells.size() + back.size());
+        text.append(front).append(columns.Cells).append(back);
+        batch.Add(text, answer.Row, answer.Tips, answer.Mark);
+        // A new string of its own size: appending to the header would double its capacity,
+        // and every mail's header is kept while the rows are.
+        form_.FRows->AddHeader(header + '|', id);
         lastListed = n;
         if (sinceBatch.elapsed() >= intervalMs)
             addBatch();
@@ -150,8 +168,11 @@ void TWindowListing::RunFull() {
         const TMbxPOP::TRemembered* remembered = nullptr;
         if (withIds)
             form_.Parts.ForEach([&](TComponent& part) {
-                if (!remembered)
-                    remembered = part.RememberedHeaders();
+                if (remembered)
+                    return;
+                remembered = part.RememberedHeaders();
+                if (remembered)
+                    rememberer = &part;
             });
         if (remembered) {
             // Two answers name every mail; only the headers not remembered are asked for.

@@ -12,6 +12,7 @@
 #include <QMenu>
 
 #include <exception>
+#include <utility>
 
 TRememberedListing::TRememberedListing(TFrame& frame)
     : ListAfresh(new QAction(&frame.Window())), frame_(frame) {
@@ -26,11 +27,18 @@ TRememberedListing::TRememberedListing(TFrame& frame)
         afresh_ = false;
     });
     remembered_.Knows = [this](const std::string& id) { return Memory().Knows(id); };
-    remembered_.Take = [this](const std::string& id) { return Memory().Take(id); };
+    remembered_.Take = [this](const std::string& id) {
+        std::optional<std::string> header = Memory().Take(id, &lastPlace_);
+        // The listing's own id, alive while its row is made.
+        lastTaken_ = header ? std::string_view(id) : std::string_view();
+        return header;
+    };
 }
 
 void TRememberedListing::LanguageChanged(bool germanUI) {
     ListAfresh->setText(Tr(MemoryTexts::MenuListAfresh, germanUI));
+    // Rows made ahead in the other language are no use now.
+    columns_.clear();
 }
 
 void TRememberedListing::StateChanged(int state) {
@@ -47,6 +55,8 @@ std::string TRememberedListing::File() const {
 
 void TRememberedListing::ListingBegins(const TListingStart& start) {
     memory_.reset();
+    columns_.clear();
+    lastTaken_ = {};
     loading_ = {};
     listing_ = start.Full && start.WithIds;
     if (!listing_ || afresh_ || !QFile::exists(HeaderMemoryFile(frame_.AccountFolder())))
@@ -54,9 +64,28 @@ void TRememberedListing::ListingBegins(const TListingStart& start) {
     // Decompressing a big mailbox's headers takes as long as a few round trips: it runs while
     // the server answers UIDL and LIST, which come before any header is needed.
     loadingKey_ = Key();
-    loading_ = std::async(std::launch::async, [file = File(), key = loadingKey_] {
-        return THeaderMemory::Load(file, key);
-    });
+    loadingGerman_ = frame_.GermanUI();
+    // The rows' columns are the costliest part of a row: they are made here too, on the
+    // machine's other core, while nothing else touches the memory.
+    loading_ =
+        std::async(std::launch::async, [file = File(), key = loadingKey_, german = loadingGerman_,
+                                        asSent = frame_.HeaderTextsAsSent()] {
+            TLoaded loaded{THeaderMemory::Load(file, key), {}};
+            if (loaded.Memory.State() != THeaderMemory::TState::Loaded)
+                return loaded;
+            loaded.Columns.resize(loaded.Memory.RememberedCount());
+            loaded.Memory.ForEachRemembered([&](std::size_t place, std::string_view header) {
+                loaded.Columns[place] = RowColumnsOf(std::string(header), german, asSent);
+            });
+            return loaded;
+        });
+}
+
+std::optional<TRowColumns> TRememberedListing::PreparedColumns(std::string_view id) {
+    if (lastTaken_.empty() || id != lastTaken_ || lastPlace_ >= columns_.size())
+        return std::nullopt;
+    lastTaken_ = {};
+    return std::exchange(columns_[lastPlace_], std::nullopt);
 }
 
 const TMbxPOP::TRemembered* TRememberedListing::RememberedHeaders() {
@@ -75,10 +104,16 @@ THeaderMemory& TRememberedListing::Memory() {
     if (!loading_.valid())
         return memory_.emplace(Key());
     try {
-        memory_ = loading_.get();
+        TLoaded loaded = loading_.get();
+        memory_ = std::move(loaded.Memory);
+        // The language may have changed while the rows were made.
+        if (loadingGerman_ == frame_.GermanUI())
+            columns_ = std::move(loaded.Columns);
         // Another component changed what decides the rows' bytes after the read began.
-        if (loadingKey_ != Key())
+        if (loadingKey_ != Key()) {
             memory_ = THeaderMemory::Load(File(), Key());
+            columns_.clear();
+        }
     } catch (const std::exception& e) {
         memory_ = THeaderMemory(Key());
         frame_.StatusAppend(
@@ -126,4 +161,6 @@ void TRememberedListing::ListingEnded(bool complete) {
             Tr(MemoryTexts::NotSaved, frame_.GermanUI()).arg(QString::fromLocal8Bit(e.what())));
     }
     memory_.reset();
+    std::vector<std::optional<TRowColumns>>().swap(columns_);
+    lastTaken_ = {};
 }

@@ -8,6 +8,8 @@
 #include <future>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 class QAction;
 class TFrame;
@@ -25,6 +27,7 @@ public:
     void StateChanged(int state) override;
     void ListingBegins(const TListingStart& start) override;
     const TMbxPOP::TRemembered* RememberedHeaders() override;
+    std::optional<TRowColumns> PreparedColumns(std::string_view id) override;
     void MailArrived(int number, std::string& listed) override;
     void MailListed(const TListedMail& mail, TMailAnswer& answer) override;
     void ListingEnded(bool complete) override;
@@ -38,11 +41,23 @@ private:
     // The memory the listing uses, read by now; said once when it is damaged.
     THeaderMemory& Memory();
 
+    // The file read, and each remembered header's row columns by its place in the memory, made
+    // in the language and header-text setting of loadingKey_ / loadingGerman_.
+    struct TLoaded {
+        THeaderMemory Memory;
+        std::vector<std::optional<TRowColumns>> Columns;
+    };
+
     TFrame& frame_;
     std::optional<THeaderMemory> memory_;
+    std::vector<std::optional<TRowColumns>> columns_;
+    // The id whose header was taken last, and its place: its row comes next.
+    std::string_view lastTaken_;
+    std::size_t lastPlace_ = 0;
     // The file being read while the server answers UIDL and LIST, under loadingKey_.
-    std::future<THeaderMemory> loading_;
+    std::future<TLoaded> loading_;
     std::string loadingKey_;
+    bool loadingGerman_ = false;
     TMbxPOP::TRemembered remembered_;
     std::string arrived_;  // the last answer as it came, before a component took from it
     bool listing_ = false; // a full listing with ids is noted

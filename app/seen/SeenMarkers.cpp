@@ -38,6 +38,7 @@ std::string TSeenMarkers::Begin(std::string path, int64_t now) {
     path_ = std::move(path);
     now_ = now;
     ids_.clear();
+    places_.clear();
     withIds_ = 0;
     new_ = 0;
     seen_ = {};
@@ -50,7 +51,9 @@ std::string TSeenMarkers::Begin(std::string path, int64_t now) {
 }
 
 TSeenMails::TSighting TSeenMarkers::Take(std::string id) {
-    const TSeenMails::TSighting sighting = seen_.Sight(id, now_);
+    size_t place = TSeenMails::kUnknown;
+    const TSeenMails::TSighting sighting = seen_.Sight(id, now_, &place);
+    places_.push_back(place);
     withIds_ += id.empty() ? 0 : 1;
     new_ += sighting.New ? 1 : 0;
     ids_.push_back(std::move(id));
@@ -59,7 +62,7 @@ TSeenMails::TSighting TSeenMarkers::Take(std::string id) {
 
 void TSeenMarkers::Save() {
     MakeOwnerOnlyFolder(std::filesystem::path(path_).parent_path().string());
-    seen_.Note(ids_, now_);
+    seen_.NoteSighted(ids_, places_, now_);
     seen_.Save(path_);
 }
 

@@ -52,6 +52,7 @@ private:
     std::string path_;
     int64_t now_ = 0;
     std::vector<std::string> ids_;
+    std::vector<size_t> places_; // of each id among the known ones, as Take found it
     int withIds_ = 0;
     int new_ = 0;
 };

@@ -76,8 +76,8 @@ TEST(Filter, DateSenderAndSubjectColumns) {
          "Date: Mon, 15 May 2000 10:11:12 +0200\r\nSubject: \r\nX-Mailer: Test\r\n"
          "From: a@b\r\n\r\n.\r\n",
          "15 May 2000|a@b|Die Betreff-Zeile ist leer|", "15 May 2000|a@b|No subject|"},
-        {"a subject that names a date is kept",
-         "Subject: Date: Friday\r\n\r\n.\r\n", "||Date: Friday|", "||Date: Friday|"},
+        {"a subject that names a date is kept", "Subject: Date: Friday\r\n\r\n.\r\n",
+         "||Date: Friday|", "||Date: Friday|"},
         {"no date, no sender, no subject line: empty cells", "X: 1\r\n", "|||", "|||"},
         {"no date line: nothing of the other lines",
          "Received: from mail.example.org by mx\r\nFrom: c@d\r\nSubject: s\r\n\r\n.\r\n", "|c@d|s|",
@@ -195,10 +195,10 @@ TEST(ExtraColumns, CellsUpToTheLastShownAndTipsInTheirOrder) {
     SetRowTip(row, TRowTip::Spam, QStringLiteral("score 9"));
     SetRowTip(row, TRowTip::Rule, QStringLiteral("rule"));
     SetRowTip(row, TRowTip::Seen, QStringLiteral("since"));
-    EXPECT_EQ(row.toolTip(), QStringLiteral("rule\nsince\nscore 9"));
+    EXPECT_EQ(RowToolTip(row), QStringLiteral("rule\nsince\nscore 9"));
     SetRowTip(row, TRowTip::Rule, QString());
     SetRowTip(row, TRowTip::Spam, QStringLiteral("score 2"));
-    EXPECT_EQ(row.toolTip(), QStringLiteral("since\nscore 2"));
+    EXPECT_EQ(RowToolTip(row), QStringLiteral("since\nscore 2"));
     EXPECT_EQ(RowTip(row, TRowTip::Seen), QStringLiteral("since"));
 }
 

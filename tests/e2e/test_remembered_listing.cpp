@@ -24,7 +24,7 @@ QStringList RowsWhole(TForm1& f) {
         // The marker of new mails says what changed since the visit before: not compared.
         QStringList cells = f.mail_list->item(row)->text().split(u'|');
         cells.removeAt(NewColumn);
-        rows << cells.join(u'|') + u'\n' + f.mail_list->item(row)->toolTip() + u'\n' +
+        rows << cells.join(u'|') + u'\n' + RowToolTip(*f.mail_list->item(row)) + u'\n' +
                     QString::fromLatin1(header.data(), qsizetype(header.size()));
     }
     return rows;
@@ -91,6 +91,39 @@ TEST_F(AppTest, ARememberedListingShowsWhatAFreshOneReads) {
     f.Tools.BtnConnect->click();
     ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
     EXPECT_EQ(*tops, 0);
+    EXPECT_EQ(RowsWhole(f), remembered);
+    f.Tools.BtnDisconnect->click();
+}
+
+// In German too: the rows of remembered headers say what a fresh listing says, an empty
+// subject and an unreadable date included.
+TEST_F(AppTest, ARememberedListingInGermanShowsWhatAFreshOneReads) {
+    SKIP_WITHOUT_DOVECOT();
+    std::vector<std::string> mails = Mails(1, 2);
+    mails.push_back(Mail("x@example.org", "", "irgendwann"));
+    DovecotServer server("memo", "secret", mails);
+    TForm1& f = Open({"de-DE"});
+    FillLogin(server.port(), "memo", "secret");
+    f.Tools.BtnConnect->click();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    f.Tools.BtnDisconnect->click();
+
+    FillLogin(server.port(), "memo", "secret");
+    auto tops = CountTops(f);
+    f.Tools.BtnConnect->click();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    EXPECT_EQ(*tops, 0);
+    const QStringList remembered = RowsWhole(f);
+    ASSERT_EQ(remembered.size(), 3);
+    EXPECT_TRUE(remembered.back().contains("Die Betreff-Zeile ist leer"))
+        << remembered.back().toStdString();
+    f.Tools.BtnDisconnect->click();
+
+    FillLogin(server.port(), "memo", "secret");
+    tops = CountTops(f);
+    f.Part<TRememberedListing>().ListAfresh->trigger();
+    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    EXPECT_EQ(*tops, 3);
     EXPECT_EQ(RowsWhole(f), remembered);
     f.Tools.BtnDisconnect->click();
 }

@@ -136,6 +136,27 @@ TEST(HeaderMemory, EverythingTakenStillSaves) {
     EXPECT_EQ(again.Take("id-three"), OddHeader(3));
 }
 
+// Work done ahead on each remembered header finds its mail again: Take tells the place the
+// header had when it was visited, whatever order the listing takes them in.
+TEST(HeaderMemory, TakeTellsThePlaceEachHeaderWasVisitedAt) {
+    const Folder folder;
+    THeaderMemory memory = THeaderMemory::Load(SavedThree(folder), kKey);
+    ASSERT_EQ(memory.RememberedCount(), 3u);
+    std::vector<std::string> visited(3);
+    memory.ForEachRemembered([&](std::size_t place, std::string_view header) {
+        ASSERT_LT(place, visited.size());
+        EXPECT_TRUE(visited[place].empty()) << "place " << place << " visited twice";
+        visited[place] = std::string(header);
+    });
+    for (const char* id : {"id-two", "id-three", "id-one"}) {
+        std::size_t place = 99;
+        const std::optional<std::string> header = memory.Take(id, &place);
+        ASSERT_TRUE(header) << id;
+        ASSERT_LT(place, visited.size()) << id;
+        EXPECT_EQ(visited[place], *header) << id;
+    }
+}
+
 // Ids no file can hold, or given twice by a hostile server, are simply not remembered.
 TEST(HeaderMemory, UnusableIdsAreNotRemembered) {
     const Folder folder;

@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "KeptCopies.h"
@@ -99,4 +101,28 @@ TEST(SeenMails, DamagedFilesAreClearErrors) {
     std::ofstream(file, std::ios::binary) << first + "12 abc\n";
     EXPECT_TRUE(TSeenMails::Load(file).Listed());
     EXPECT_FALSE(TSeenMails::Load(folder.path + "/missing").Listed());
+}
+
+// A listing keeps the first sighting of every id it names, in order, once each, and forgets the
+// ids it no longer names; what it saves is read back as written.
+TEST(SeenMails, NoteKeepsKnownIdsAddsNewOnesAndDropsTheGone) {
+    const Folder folder;
+    const std::string file = folder.path + "/seen";
+    TSeenMails seen;
+    seen.Note({"m", "c", "x"}, 100);
+    const auto second = seen.Note({"x", "a", "", "m", "q", "a", "b"}, 200);
+    const std::vector<std::pair<bool, int64_t>> told = {
+        {false, 100}, {true, 200}, {false, 0}, {false, 100}, {true, 200}, {true, 200}, {true, 200}};
+    ASSERT_EQ(second.size(), told.size());
+    for (std::size_t i = 0; i < told.size(); ++i) {
+        EXPECT_EQ(second[i].New, told[i].first) << i;
+        EXPECT_EQ(second[i].Since, told[i].second) << i;
+    }
+    seen.Save(file);
+    std::ifstream in(file);
+    const std::string written{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(written, "inboxpruner seen mails 1\n200 a\n200 b\n100 m\n200 q\n100 x\n");
+    const TSeenMails again = TSeenMails::Load(file);
+    EXPECT_TRUE(again.Sight("c", 300).New) << "c was not listed the second time";
+    EXPECT_EQ(again.Sight("m", 300).Since, 100);
 }

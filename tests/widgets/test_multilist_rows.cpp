@@ -2,8 +2,10 @@
 #include "MultiListSort.h"
 #include "test_multilist_support.h"
 
+#include <QHelpEvent>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QToolTip>
 
 using namespace multilist_test;
 
@@ -94,9 +96,10 @@ TEST(MultiListRowsTest, SortShowsTheTopOfTheNewOrder) {
         EXPECT_EQ(list->SortOrder() == Qt::AscendingOrder, row.ascending);
         ASSERT_EQ(list->MarkedRows().size(), 1u);
         EXPECT_EQ(list->item(list->MarkedRows().front())->text(), marked);
-        EXPECT_EQ(ArrowPointsUp(header, header.sectionPosition(row.column),
-                                header.sectionPosition(row.column) + header.sectionSize(row.column)),
-                  row.ascending);
+        EXPECT_EQ(
+            ArrowPointsUp(header, header.sectionPosition(row.column),
+                          header.sectionPosition(row.column) + header.sectionSize(row.column)),
+            row.ascending);
     }
 }
 
@@ -145,14 +148,17 @@ TEST(MultiListRowsTest, ALockedListKeepsItsMarksAndCurrentRow) {
         void (*act)(TMultiList& list);
     };
     const Row rows[] = {
-        {"click", [](TMultiList& l) {
+        {"click",
+         [](TMultiList& l) {
              QTest::mouseClick(l.viewport(), Qt::LeftButton, {}, QPoint(20, 3 * RowHeight + 5));
          }},
-        {"ctrl-click", [](TMultiList& l) {
+        {"ctrl-click",
+         [](TMultiList& l) {
              QTest::mouseClick(l.viewport(), Qt::LeftButton, Qt::ControlModifier,
                                QPoint(20, 4 * RowHeight + 5));
          }},
-        {"double-click", [](TMultiList& l) {
+        {"double-click",
+         [](TMultiList& l) {
              QTest::mouseDClick(l.viewport(), Qt::LeftButton, {}, QPoint(20, 2 * RowHeight + 5));
          }},
         {"select all", [](TMultiList& l) { QTest::keyClick(&l, Qt::Key_A, Qt::ControlModifier); }},
@@ -167,7 +173,8 @@ TEST(MultiListRowsTest, ALockedListKeepsItsMarksAndCurrentRow) {
             list->setCurrentRow(1);
             list->SetLocked(locked);
             row.act(*list);
-            const bool unchanged = list->currentRow() == 1 && list->MarkedRows() == std::vector<int>{1};
+            const bool unchanged =
+                list->currentRow() == 1 && list->MarkedRows() == std::vector<int>{1};
             EXPECT_EQ(unchanged, locked);
         }
     }
@@ -193,6 +200,29 @@ TEST(MultiListRowsTest, FreeWidthIsSharedByTheStretchColumnAndTheLastOne) {
     list->resize(list->width() - 200, list->height());
     list->viewport()->repaint();
     EXPECT_EQ(header.SectionWidth(2), from);
+}
+
+// Rows keep no tooltip of their own: the list asks its source for the row under the pointer,
+// after a new order too, and shows nothing where the source has nothing to say.
+TEST(MultiListRowsTest, TheTooltipComesFromTheSourceForTheRowUnderThePointer) {
+    auto list = NumberedList(50);
+    list->SetToolTipSource([](const QListWidgetItem& row) {
+        const int number = row.data(TMultiListSortKeyRole).toInt();
+        return number % 2 ? QStringLiteral("odd %1").arg(number) : QString();
+    });
+    const auto hover = [&](int row) {
+        QToolTip::hideText();
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(hover(2), "") << "an empty text shows no tooltip";
+    EXPECT_EQ(hover(3), "odd 3");
+    list->SortByColumn(0);
+    list->SortByColumn(0);
+    EXPECT_EQ(hover(2), "odd 49") << "the second row after the order is reversed";
+    EXPECT_EQ(list->item(3)->toolTip(), "") << "the row itself keeps none";
 }
 
 } // namespace
