@@ -113,8 +113,9 @@ public:
     // always did). The first component to give them wins.
     virtual const TMbxPOP::TRemembered* RememberedHeaders() { return nullptr; }
     // Of the component that gave them: a row's columns made ahead of the listing from the
-    // remembered header just taken for mail id; nullopt when none were made.
-    virtual std::optional<TRowColumns> PreparedColumns(std::string_view id) {
+    // remembered header just taken for mail id (valid until the next call); nullopt when none
+    // were made.
+    virtual std::optional<TRowColumnsView> PreparedColumns(std::string_view id) {
         (void)id;
         return std::nullopt;
     }

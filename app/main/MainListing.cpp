@@ -11,6 +11,7 @@
 #include <QProgressBar>
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <vector>
 
@@ -133,26 +134,37 @@ void TWindowListing::RunFull() {
         int32_t octets = -1;
         const bool sized = ParseInt32(Trim(size), octets);
         // Made ahead from the remembered text: they hold while no component changed it.
-        std::optional<TRowColumns> prepared;
+        std::optional<TRowColumnsView> columns;
         if (rememberer && header == listed)
-            prepared = rememberer->PreparedColumns(id);
-        const TRowColumns columns =
-            prepared ? std::move(*prepared)
-                     : RowColumnsOf(header, form_.GermanUI(), form_.HeaderTextsAsSent());
+            columns = rememberer->PreparedColumns(id);
+        TRowColumns made;
+        if (!columns) {
+            made = RowColumnsOf(header, form_.GermanUI(), form_.HeaderTextsAsSent());
+            columns = TRowColumnsView{made.Cells, made.DateMs};
+        }
         TMailRowData data;
         data.Number = static_cast<int>(n);
         data.Octets = sized ? octets : -1;
-        data.HasDate = columns.DateMs.has_value();
-        data.DateMs = columns.DateMs.value_or(0);
+        data.HasDate = columns->DateMs.has_value();
+        data.DateMs = columns->DateMs.value_or(0);
         TMailAnswer answer(data);
         const TListedMail mail{static_cast<int>(n), sized ? octets : -1, id, header};
         form_.Parts.ForEach([&](TComponent& part) { part.MailListed(mail, answer); });
-        const QString front =
-            FromMailText(" " + std::to_string(n) + " |" + DisplaySize(size) + " |");
+        // " n |size |" is plain ASCII: written in place, it costs the row no string of its own.
+        const std::string sizeText = DisplaySize(size);
+        char number[16];
+        const auto numberEnd = std::to_chars(number, number + sizeof number, n).ptr;
         const QString back = FromMailText(form_.ExtraColumns.Cells(answer.Cells));
         QString text;
-        text.reserve(front.size() + columns.Cells.size() + back.size());
-        text.append(front).append(columns.Cells).append(back);
+        text.reserve(static_cast<qsizetype>(numberEnd - number + sizeText.size()) + 5 +
+                     columns->Cells.size() + back.size());
+        text.append(u' ')
+            .append(QLatin1StringView(number, numberEnd - number))
+            .append(QLatin1StringView(" |"))
+            .append(QLatin1StringView(sizeText.data(), static_cast<qsizetype>(sizeText.size())))
+            .append(QLatin1StringView(" |"))
+            .append(columns->Cells)
+            .append(back);
         batch.Add(text, answer.Row, answer.Tips, answer.Mark);
         // A new string of its own size: appending to the header would double its capacity,
         // and every mail's header is kept while the rows are.

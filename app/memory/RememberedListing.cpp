@@ -38,7 +38,7 @@ TRememberedListing::TRememberedListing(TFrame& frame)
 void TRememberedListing::LanguageChanged(bool germanUI) {
     ListAfresh->setText(Tr(MemoryTexts::MenuListAfresh, germanUI));
     // Rows made ahead in the other language are no use now.
-    columns_.clear();
+    columns_.reset();
 }
 
 void TRememberedListing::StateChanged(int state) {
@@ -55,7 +55,7 @@ std::string TRememberedListing::File() const {
 
 void TRememberedListing::ListingBegins(const TListingStart& start) {
     memory_.reset();
-    columns_.clear();
+    columns_.reset();
     lastTaken_ = {};
     loading_ = {};
     listing_ = start.Full && start.WithIds;
@@ -73,19 +73,23 @@ void TRememberedListing::ListingBegins(const TListingStart& start) {
             TLoaded loaded{THeaderMemory::Load(file, key), {}};
             if (loaded.Memory.State() != THeaderMemory::TState::Loaded)
                 return loaded;
-            loaded.Columns.resize(loaded.Memory.RememberedCount());
+            loaded.Columns.Reserve(loaded.Memory.RememberedCount());
             loaded.Memory.ForEachRemembered([&](std::size_t place, std::string_view header) {
-                loaded.Columns[place] = RowColumnsOf(std::string(header), german, asSent);
+                // Nothing is taken yet: the places come one after another from 0.
+                if (place == loaded.Columns.Count())
+                    loaded.Columns.Add(RowColumnsOf(std::string(header), german, asSent));
             });
+            if (loaded.Columns.Count() != loaded.Memory.RememberedCount())
+                loaded.Columns = {};
             return loaded;
         });
 }
 
-std::optional<TRowColumns> TRememberedListing::PreparedColumns(std::string_view id) {
-    if (lastTaken_.empty() || id != lastTaken_ || lastPlace_ >= columns_.size())
+std::optional<TRowColumnsView> TRememberedListing::PreparedColumns(std::string_view id) {
+    if (!columns_ || lastTaken_.empty() || id != lastTaken_ || lastPlace_ >= columns_->Count())
         return std::nullopt;
     lastTaken_ = {};
-    return std::exchange(columns_[lastPlace_], std::nullopt);
+    return columns_->At(lastPlace_);
 }
 
 const TMbxPOP::TRemembered* TRememberedListing::RememberedHeaders() {
@@ -112,7 +116,7 @@ THeaderMemory& TRememberedListing::Memory() {
         // Another component changed what decides the rows' bytes after the read began.
         if (loadingKey_ != Key()) {
             memory_ = THeaderMemory::Load(File(), Key());
-            columns_.clear();
+            columns_.reset();
         }
     } catch (const std::exception& e) {
         memory_ = THeaderMemory(Key());
@@ -161,6 +165,6 @@ void TRememberedListing::ListingEnded(bool complete) {
             Tr(MemoryTexts::NotSaved, frame_.GermanUI()).arg(QString::fromLocal8Bit(e.what())));
     }
     memory_.reset();
-    std::vector<std::optional<TRowColumns>>().swap(columns_);
+    columns_.reset();
     lastTaken_ = {};
 }

@@ -27,7 +27,7 @@ public:
     void StateChanged(int state) override;
     void ListingBegins(const TListingStart& start) override;
     const TMbxPOP::TRemembered* RememberedHeaders() override;
-    std::optional<TRowColumns> PreparedColumns(std::string_view id) override;
+    std::optional<TRowColumnsView> PreparedColumns(std::string_view id) override;
     void MailArrived(int number, std::string& listed) override;
     void MailListed(const TListedMail& mail, TMailAnswer& answer) override;
     void ListingEnded(bool complete) override;
@@ -45,12 +45,12 @@ private:
     // in the language and header-text setting of loadingKey_ / loadingGerman_.
     struct TLoaded {
         THeaderMemory Memory;
-        std::vector<std::optional<TRowColumns>> Columns;
+        TRowColumnsBlock Columns;
     };
 
     TFrame& frame_;
     std::optional<THeaderMemory> memory_;
-    std::vector<std::optional<TRowColumns>> columns_;
+    std::optional<TRowColumnsBlock> columns_;
     // The id whose header was taken last, and its place: its row comes next.
     std::string_view lastTaken_;
     std::size_t lastPlace_ = 0;

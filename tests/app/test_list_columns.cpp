@@ -1,6 +1,7 @@
 #include "ByteText.h"
 #include "ExtraColumns.h"
 #include "ListColumns.h"
+#include "MailRows.h"
 #include "MultiListItem.h"
 #include "MultiListText.h"
 
@@ -172,6 +173,29 @@ TEST(Filter, DecodedTexts) {
 TEST(Filter, HeaderShorterThanTheDateWindow) {
     EXPECT_EQ(filter("Date: Mon, 1", false), "Mon, 1|||");
     EXPECT_EQ(filter("Date:", false), "No date|||");
+}
+
+// Columns made ahead come back as made, whichever header they were made from; a row's date is
+// the Date field's time as the rules read it.
+TEST(RowColumns, MadeAheadInOneBlockTheyComeBackAsMade) {
+    const std::vector<std::string> headers = {
+        "Date: Tue, 2 May 2000 09:30:00 +0200\r\nFrom: =?UTF-8?B?SsO8cmdlbg==?= <j@x.org>\r\n"
+        "Subject: Gr\xc3\xbc\xc3\x9f\r\n",
+        "Subject: no date here\r\n", "",
+        "Date: Tue, 2 May 2000\r\n\t09:30:00 +0200 (CEST)\r\nSubject: s\r\n"};
+    TRowColumnsBlock block;
+    for (const std::string& header : headers)
+        block.Add(RowColumnsOf(header, true, false));
+    ASSERT_EQ(block.Count(), headers.size());
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        const TRowColumns made = RowColumnsOf(headers[i], true, false);
+        EXPECT_EQ(block.At(i).Cells.toString(), made.Cells) << i;
+        EXPECT_EQ(block.At(i).DateMs, made.DateMs) << i;
+    }
+    EXPECT_EQ(block.At(0).DateMs, 957252600000LL);
+    EXPECT_EQ(block.At(1).DateMs, std::nullopt);
+    EXPECT_EQ(block.At(3).DateMs, 957252600000LL) << "folded, with a comment";
+    EXPECT_TRUE(block.At(0).Cells.toString().contains(QString::fromUtf8("J\xc3\xbcrgen")));
 }
 
 // The columns after the subject: a row carries cells up to the last column shown, so a

@@ -40,6 +40,22 @@ std::shared_ptr<int> CountTops(TForm1& f) {
     return tops;
 }
 
+// The window's listings, one after another, each counted by the TOP commands it sent.
+class RememberedListingTest : public AppTest {
+protected:
+    // Logs in as user and lists, by Connect or by the given menu entry: the TOP commands the
+    // listing sent, -1 when it did not end listed.
+    int List(TForm1& f, uint16_t port, const char* user, QAction* entry = nullptr) {
+        FillLogin(port, user, "secret");
+        const auto tops = CountTops(f);
+        if (entry)
+            entry->trigger();
+        else
+            f.Tools.BtnConnect->click();
+        return f.ControlState() == TForm1::StateListed ? *tops : -1;
+    }
+};
+
 std::vector<std::string> Mails(int from, int to) {
     std::vector<std::string> mails;
     for (int n = from; n <= to; ++n)
@@ -49,7 +65,7 @@ std::vector<std::string> Mails(int from, int to) {
     return mails;
 }
 
-TEST_F(AppTest, ARememberedListingShowsWhatAFreshOneReads) {
+TEST_F(RememberedListingTest, ARememberedListingShowsWhatAFreshOneReads) {
     SKIP_WITHOUT_DOVECOT();
     DovecotServer server("memo", "secret", Mails(1, 5));
     TForm1& f = Open();
@@ -67,68 +83,48 @@ TEST_F(AppTest, ARememberedListingShowsWhatAFreshOneReads) {
     f.Tools.BtnDisconnect->click();
     server.AddMails(Mails(6, 7));
 
-    FillLogin(server.port(), "memo", "secret");
-    auto tops = CountTops(f);
-    f.Tools.BtnConnect->click();
-    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
-    EXPECT_EQ(*tops, 2); // the two new mails only
+    ASSERT_EQ(List(f, server.port(), "memo"), 2) << StatusLines().toStdString();
     const QStringList remembered = RowsWhole(f);
     ASSERT_EQ(remembered.size(), 6);
     f.Tools.BtnDisconnect->click();
 
     // Read afresh: every header from the server, and the same rows.
-    FillLogin(server.port(), "memo", "secret");
-    tops = CountTops(f);
-    f.Part<TRememberedListing>().ListAfresh->trigger();
-    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
-    EXPECT_EQ(*tops, 6);
+    ASSERT_EQ(List(f, server.port(), "memo", f.Part<TRememberedListing>().ListAfresh), 6)
+        << StatusLines().toStdString();
     EXPECT_EQ(RowsWhole(f), remembered);
     f.Tools.BtnDisconnect->click();
 
     // What the afresh listing kept serves the next one.
-    FillLogin(server.port(), "memo", "secret");
-    tops = CountTops(f);
-    f.Tools.BtnConnect->click();
-    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
-    EXPECT_EQ(*tops, 0);
+    ASSERT_EQ(List(f, server.port(), "memo"), 0) << StatusLines().toStdString();
     EXPECT_EQ(RowsWhole(f), remembered);
     f.Tools.BtnDisconnect->click();
 }
 
 // In German too: the rows of remembered headers say what a fresh listing says, an empty
 // subject and an unreadable date included.
-TEST_F(AppTest, ARememberedListingInGermanShowsWhatAFreshOneReads) {
+TEST_F(RememberedListingTest, ARememberedListingInGermanShowsWhatAFreshOneReads) {
     SKIP_WITHOUT_DOVECOT();
     std::vector<std::string> mails = Mails(1, 2);
     mails.push_back(Mail("x@example.org", "", "irgendwann"));
     DovecotServer server("memo", "secret", mails);
     TForm1& f = Open({"de-DE"});
-    FillLogin(server.port(), "memo", "secret");
-    f.Tools.BtnConnect->click();
-    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+    ASSERT_EQ(List(f, server.port(), "memo"), 3) << StatusLines().toStdString();
     f.Tools.BtnDisconnect->click();
 
-    FillLogin(server.port(), "memo", "secret");
-    auto tops = CountTops(f);
-    f.Tools.BtnConnect->click();
-    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
-    EXPECT_EQ(*tops, 0);
+    ASSERT_EQ(List(f, server.port(), "memo"), 0) << StatusLines().toStdString();
     const QStringList remembered = RowsWhole(f);
     ASSERT_EQ(remembered.size(), 3);
     EXPECT_TRUE(remembered.back().contains("Die Betreff-Zeile ist leer"))
         << remembered.back().toStdString();
     f.Tools.BtnDisconnect->click();
 
-    FillLogin(server.port(), "memo", "secret");
-    tops = CountTops(f);
-    f.Part<TRememberedListing>().ListAfresh->trigger();
-    ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
-    EXPECT_EQ(*tops, 3);
+    ASSERT_EQ(List(f, server.port(), "memo", f.Part<TRememberedListing>().ListAfresh), 3)
+        << StatusLines().toStdString();
     EXPECT_EQ(RowsWhole(f), remembered);
     f.Tools.BtnDisconnect->click();
 }
 
-TEST_F(AppTest, ADamagedHeaderMemoryIsToldOnceAndReplaced) {
+TEST_F(RememberedListingTest, ADamagedHeaderMemoryIsToldOnceAndReplaced) {
     SKIP_WITHOUT_DOVECOT();
     DovecotServer server("hurt", "secret", Mails(1, 3));
     const QString file = HeaderMemoryFile(AccountFolderName("hurt", "127.0.0.1", server.port()));
@@ -140,15 +136,11 @@ TEST_F(AppTest, ADamagedHeaderMemoryIsToldOnceAndReplaced) {
     }
     TForm1& f = Open();
     for (const bool first : {true, false}) {
-        FillLogin(server.port(), "hurt", "secret");
-        auto tops = CountTops(f);
-        f.Tools.BtnConnect->click();
-        ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+        ASSERT_EQ(List(f, server.port(), "hurt"), first ? 3 : 0) << StatusLines().toStdString();
         EXPECT_EQ(Rows().size(), 3);
         EXPECT_EQ(StatusLines().contains("The remembered headers " + file + " cannot be used"),
                   first)
             << StatusLines().toStdString();
-        EXPECT_EQ(*tops, first ? 3 : 0);
         f.Tools.BtnDisconnect->click();
     }
     EXPECT_EQ(
@@ -156,7 +148,7 @@ TEST_F(AppTest, ADamagedHeaderMemoryIsToldOnceAndReplaced) {
         THeaderMemory::TState::Loaded);
 }
 
-TEST_F(AppTest, HeaderTextsAsSentChangedListsEverythingAfresh) {
+TEST_F(RememberedListingTest, HeaderTextsAsSentChangedListsEverythingAfresh) {
     SKIP_WITHOUT_DOVECOT();
     DovecotServer server("sent", "secret", Mails(1, 3));
     TForm1& f = Open();
@@ -167,12 +159,9 @@ TEST_F(AppTest, HeaderTextsAsSentChangedListsEverythingAfresh) {
     } listings[] = {{false, 3}, {true, 3}, {true, 0}};
     for (const auto& listing : listings) {
         f.Menus.Datei_H->setChecked(listing.asSent);
-        FillLogin(server.port(), "sent", "secret");
-        auto tops = CountTops(f);
-        f.Tools.BtnConnect->click();
-        ASSERT_EQ(f.ControlState(), TForm1::StateListed) << StatusLines().toStdString();
+        ASSERT_EQ(List(f, server.port(), "sent"), listing.tops)
+            << "as sent " << listing.asSent << StatusLines().toStdString();
         EXPECT_EQ(Rows().size(), 3);
-        EXPECT_EQ(*tops, listing.tops) << "as sent " << listing.asSent;
         f.Tools.BtnDisconnect->click();
     }
 }
