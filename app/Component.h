@@ -4,6 +4,7 @@
 #include "KeptCopyPass.h"
 #include "MailRows.h"
 #include "MbxPOP3.h"
+#include "RowColumns.h"
 
 #include <QString>
 

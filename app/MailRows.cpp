@@ -3,8 +3,8 @@
 #include "ByteText.h"
 #include "ExtraColumns.h"
 #include "ListColumns.h"
-#include "MailDate.h"
 #include "MultiLst.h"
+#include "RowColumns.h"
 
 #include <QFontMetrics>
 #include <QListWidgetItem>
@@ -32,18 +32,6 @@ std::string_view HeaderIn(const std::vector<std::string>& headers, int number) {
 // Room for the cell's indent and a little air on both sides of the number.
 constexpr int NumberColumnPadding = 10;
 
-// The time of a header's Date field in ms since 1970; none when the field is missing or not
-// a date. Read as the rules read it, so that a row sorts and compares by the date they see.
-std::optional<std::int64_t> HeaderDateMs(const std::string& header) {
-    const std::optional<std::string> value = HeaderFieldValue(header, "Date:");
-    if (!value)
-        return std::nullopt;
-    const std::optional<TMailDate> date = ParseMailDate(*value);
-    if (!date)
-        return std::nullopt;
-    return date->utcSeconds * 1000;
-}
-
 } // namespace
 
 TMailRowData MailRowData(int number, long long octets, const std::string& header) {
@@ -55,30 +43,6 @@ TMailRowData MailRowData(int number, long long octets, const std::string& header
         data.DateMs = *ms;
     }
     return data;
-}
-
-TRowColumns RowColumnsOf(const std::string& header, bool germanUI, bool asSent) {
-    return {FromMailText(filter(header, germanUI, asSent)), HeaderDateMs(header)};
-}
-
-void TRowColumnsBlock::Reserve(std::size_t count) {
-    cells_.reserve(count * 64);
-    ends_.reserve(count);
-    dates_.reserve(count);
-}
-
-void TRowColumnsBlock::Add(const TRowColumns& columns) {
-    cells_.append(reinterpret_cast<const char16_t*>(columns.Cells.utf16()),
-                  static_cast<std::size_t>(columns.Cells.size()));
-    ends_.push_back(cells_.size());
-    dates_.push_back(columns.DateMs.value_or(NoDate));
-}
-
-TRowColumnsView TRowColumnsBlock::At(std::size_t i) const {
-    const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
-    const std::int64_t date = dates_[i];
-    return {QStringView(cells_.data() + begin, static_cast<qsizetype>(ends_[i] - begin)),
-            date == NoDate ? std::nullopt : std::optional<std::int64_t>(date)};
 }
 
 void SetRowData(QListWidgetItem& row, const TMailRowData& data) {

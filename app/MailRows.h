@@ -8,9 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 
-#include <climits>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,37 +35,6 @@ struct TMailRowData {
 // `header`: the header text the row is made from (empty: no date).
 TMailRowData MailRowData(int number, long long octets, const std::string& header);
 
-// What a row shows of its header and the date it sorts by: the date, sender and subject cells
-// (each ending with "|") and the Date field's time. The costly part of a row, made once per
-// header; a remembered header's may be made on another thread before the listing needs it.
-struct TRowColumns {
-    QString Cells;
-    std::optional<std::int64_t> DateMs;
-};
-TRowColumns RowColumnsOf(const std::string& header, bool germanUI, bool asSent);
-// The same, seen in place (in a TRowColumns or a TRowColumnsBlock that outlives it).
-struct TRowColumnsView {
-    QStringView Cells;
-    std::optional<std::int64_t> DateMs;
-};
-
-// The row columns of many headers made ahead, one after another in one block: made on another
-// thread, they leave the listing no string per row to free, and go in one piece.
-class TRowColumnsBlock {
-public:
-    // Room for count rows' columns, about as long as rows' usually are.
-    void Reserve(std::size_t count);
-    void Add(const TRowColumns& columns);
-    std::size_t Count() const { return dates_.size(); }
-    // Of the i-th added, valid while the block lives unchanged.
-    TRowColumnsView At(std::size_t i) const;
-
-private:
-    static constexpr std::int64_t NoDate = INT64_MIN;
-    std::u16string cells_;
-    std::vector<std::size_t> ends_; // where each one's cells end in cells_
-    std::vector<std::int64_t> dates_;
-};
 void SetRowData(QListWidgetItem& row, const TMailRowData& data);
 
 // Rows waiting to go into the list together: one insertion per batch, not one per mail.

@@ -6,6 +6,7 @@
 #include "Main.h"
 #include "MbxMIME.h"
 #include "MultiLst.h"
+#include "RowColumns.h"
 
 #include <QElapsedTimer>
 #include <QProgressBar>

@@ -2,6 +2,7 @@
 
 #include "Component.h"
 #include "HeaderMemory.h"
+#include "RowColumns.h"
 
 #include <QObject>
 

@@ -1,9 +1,9 @@
 #include "ByteText.h"
 #include "ExtraColumns.h"
 #include "ListColumns.h"
-#include "MailRows.h"
 #include "MultiListItem.h"
 #include "MultiListText.h"
+#include "RowColumns.h"
 
 #include <QListWidgetItem>
 
