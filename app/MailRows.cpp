@@ -35,13 +35,15 @@ constexpr int NumberColumnPadding = 10;
 } // namespace
 
 TMailRowData MailRowData(int number, long long octets, const std::string& header) {
+    return MailRowData(number, octets, HeaderDateMs(header));
+}
+
+TMailRowData MailRowData(int number, long long octets, std::optional<std::int64_t> dateMs) {
     TMailRowData data;
     data.Number = number;
     data.Octets = octets;
-    if (const std::optional<std::int64_t> ms = HeaderDateMs(header)) {
-        data.HasDate = true;
-        data.DateMs = *ms;
-    }
+    data.HasDate = dateMs.has_value();
+    data.DateMs = dateMs.value_or(0);
     return data;
 }
 

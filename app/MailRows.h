@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,8 @@ struct TMailRowData {
 };
 // `header`: the header text the row is made from (empty: no date).
 TMailRowData MailRowData(int number, long long octets, const std::string& header);
+// The same with the header's date already read (HeaderDateMs).
+TMailRowData MailRowData(int number, long long octets, std::optional<std::int64_t> dateMs);
 
 void SetRowData(QListWidgetItem& row, const TMailRowData& data);
 

@@ -48,6 +48,27 @@ void FitNumberColumn(TMultiList* list, int largestNumber) {
     list->viewport()->update();
 }
 
+// A row's text: " n |size |", its date, sender and subject cells, and the cells of the columns
+// after them (UTF-8). The first part is plain ASCII and written in place: one string per row.
+QString RowText(TMsgNumber n, const std::string& size, QStringView cells,
+                const std::string& extraCells) {
+    const std::string sizeText = DisplaySize(size);
+    char number[16];
+    const auto numberEnd = std::to_chars(number, number + sizeof number, n).ptr;
+    const QString extra = FromMailText(extraCells);
+    QString text;
+    text.reserve(static_cast<qsizetype>(numberEnd - number + sizeText.size()) + 5 + cells.size() +
+                 extra.size());
+    text.append(u' ')
+        .append(QLatin1StringView(number, numberEnd - number))
+        .append(QLatin1StringView(" |"))
+        .append(QLatin1StringView(sizeText.data(), static_cast<qsizetype>(sizeText.size())))
+        .append(QLatin1StringView(" |"))
+        .append(cells)
+        .append(extra);
+    return text;
+}
+
 } // namespace
 
 // A listing of the mailbox after the login, as a command of the window: every mail's header
@@ -86,7 +107,7 @@ void TWindowListing::RunCountOnly() {
     form_.StatusAppendText(Texts::CountOnlyListing);
     TMailRowBatch batch;
     for (int n = 1; n <= form_.MailCount; ++n) {
-        batch.Add(QStringLiteral(" %1 | - | - | - | - |").arg(n), MailRowData(n, -1, {}));
+        batch.Add(QStringLiteral(" %1 | - | - | - | - |").arg(n), MailRowData(n, -1, std::nullopt));
         form_.FRows->AddHeader(" ");
     }
     FitNumberColumn(form_.mail_list, batch.LargestNumber());
@@ -132,8 +153,8 @@ void TWindowListing::RunFull() {
         std::string header = listed;
         form_.Parts.ForEach(
             [&](TComponent& part) { part.MailArrived(static_cast<int>(n), header); });
-        int32_t octets = -1;
-        const bool sized = ParseInt32(Trim(size), octets);
+        int32_t sized = -1;
+        const long long octets = ParseInt32(Trim(size), sized) ? sized : -1;
         // Made ahead from the remembered text: they hold while no component changed it.
         std::optional<TRowColumnsView> columns;
         if (rememberer && header == listed)
@@ -143,29 +164,12 @@ void TWindowListing::RunFull() {
             made = RowColumnsOf(header, form_.GermanUI(), form_.HeaderTextsAsSent());
             columns = TRowColumnsView{made.Cells, made.DateMs};
         }
-        TMailRowData data;
-        data.Number = static_cast<int>(n);
-        data.Octets = sized ? octets : -1;
-        data.HasDate = columns->DateMs.has_value();
-        data.DateMs = columns->DateMs.value_or(0);
+        TMailRowData data = MailRowData(static_cast<int>(n), octets, columns->DateMs);
         TMailAnswer answer(data);
-        const TListedMail mail{static_cast<int>(n), sized ? octets : -1, id, header};
+        const TListedMail mail{static_cast<int>(n), octets, id, header};
         form_.Parts.ForEach([&](TComponent& part) { part.MailListed(mail, answer); });
-        // " n |size |" is plain ASCII: written in place, it costs the row no string of its own.
-        const std::string sizeText = DisplaySize(size);
-        char number[16];
-        const auto numberEnd = std::to_chars(number, number + sizeof number, n).ptr;
-        const QString back = FromMailText(form_.ExtraColumns.Cells(answer.Cells));
-        QString text;
-        text.reserve(static_cast<qsizetype>(numberEnd - number + sizeText.size()) + 5 +
-                     columns->Cells.size() + back.size());
-        text.append(u' ')
-            .append(QLatin1StringView(number, numberEnd - number))
-            .append(QLatin1StringView(" |"))
-            .append(QLatin1StringView(sizeText.data(), static_cast<qsizetype>(sizeText.size())))
-            .append(QLatin1StringView(" |"))
-            .append(columns->Cells)
-            .append(back);
+        const QString text =
+            RowText(n, size, columns->Cells, form_.ExtraColumns.Cells(answer.Cells));
         batch.Add(text, answer.Row, answer.Tips, answer.Mark);
         // A new string of its own size: appending to the header would double its capacity,
         // and every mail's header is kept while the rows are.

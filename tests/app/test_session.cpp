@@ -106,7 +106,7 @@ TEST_F(AppTest, MarkAllOnManyRowsAsksAboutEveryMailAndItsSize) {
     TForm1& f = Open();
     TMailRowBatch batch;
     for (int n = 1; n <= 20000; ++n)
-        batch.Add(QStringLiteral(" %1 | 1 KByte |d|f|s|").arg(n), MailRowData(n, 1000 + n % 2, {}));
+        batch.Add(QStringLiteral(" %1 | 1 KByte |d|f|s|").arg(n), MailRowData(n, 1000 + n % 2, std::nullopt));
     f.mail_list->show();
     batch.AddTo(*f.mail_list);
     f.mail_list->CheckSpacer();
