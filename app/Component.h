@@ -19,12 +19,14 @@
 // window calls every component in the order they were made.
 
 // A mail the listing has read: its number, size (-1 when unknown), unique id (empty when the
-// server gave none) and the header its row is made from.
+// server gave none), the header its row is made from, and the answer as it arrived (or as it
+// was remembered), before any component took from it.
 struct TListedMail {
     int Number = 0;
     long long Octets = -1;
     std::string_view Id;
     std::string_view Header;
+    std::string_view Arrived;
 };
 
 // What the components say of a listed mail before its row goes into the list: each writes its

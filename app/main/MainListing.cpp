@@ -150,7 +150,11 @@ void TWindowListing::RunFull() {
     TComponent* rememberer = nullptr; // the component whose remembered headers are taken
     const auto row = [&](TMsgNumber n, const std::string& listed, const std::string& size,
                          const std::string& id) {
-        std::string header = listed;
+        // The header kept beside the row ends with "|"; its room is there from the start, so
+        // that no row's header is copied twice.
+        std::string header;
+        header.reserve(listed.size() + 1);
+        header.assign(listed);
         form_.Parts.ForEach(
             [&](TComponent& part) { part.MailArrived(static_cast<int>(n), header); });
         int32_t sized = -1;
@@ -166,14 +170,16 @@ void TWindowListing::RunFull() {
         }
         TMailRowData data = MailRowData(static_cast<int>(n), octets, columns->DateMs);
         TMailAnswer answer(data);
-        const TListedMail mail{static_cast<int>(n), octets, id, header};
+        const TListedMail mail{static_cast<int>(n), octets, id, header, listed};
         form_.Parts.ForEach([&](TComponent& part) { part.MailListed(mail, answer); });
         const QString text =
             RowText(n, size, columns->Cells, form_.ExtraColumns.Cells(answer.Cells));
         batch.Add(text, answer.Row, answer.Tips, answer.Mark);
-        // A new string of its own size: appending to the header would double its capacity,
-        // and every mail's header is kept while the rows are.
-        form_.FRows->AddHeader(header + '|', id);
+        header.push_back('|');
+        // A component that cut the answer down leaves room every kept header would carry.
+        if (header.capacity() > header.size() + header.size() / 4)
+            header.shrink_to_fit();
+        form_.FRows->AddHeader(std::move(header), id);
         lastListed = n;
         if (sinceBatch.elapsed() >= intervalMs)
             addBatch();

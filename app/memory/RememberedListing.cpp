@@ -134,17 +134,11 @@ THeaderMemory& TRememberedListing::Memory() {
     return *memory_;
 }
 
-void TRememberedListing::MailArrived(int, std::string& listed) {
-    if (listing_)
-        arrived_ = listed;
-}
-
 void TRememberedListing::MailListed(const TListedMail& mail, TMailAnswer&) {
     if (!listing_ || (!memory_ && !loading_.valid()))
         return;
     if (!mail.Id.empty())
-        Memory().Note(static_cast<TMsgNumber>(mail.Number), mail.Id, arrived_);
-    arrived_.clear();
+        Memory().Note(static_cast<TMsgNumber>(mail.Number), mail.Id, mail.Arrived);
 }
 
 void TRememberedListing::ListingEnded(bool complete) {

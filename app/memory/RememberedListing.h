@@ -29,7 +29,6 @@ public:
     void ListingBegins(const TListingStart& start) override;
     const TMbxPOP::TRemembered* RememberedHeaders() override;
     std::optional<TRowColumnsView> PreparedColumns(std::string_view id) override;
-    void MailArrived(int number, std::string& listed) override;
     void MailListed(const TListedMail& mail, TMailAnswer& answer) override;
     void ListingEnded(bool complete) override;
 
@@ -60,7 +59,6 @@ private:
     std::string loadingKey_;
     bool loadingGerman_ = false;
     TMbxPOP::TRemembered remembered_;
-    std::string arrived_;  // the last answer as it came, before a component took from it
     bool listing_ = false; // a full listing with ids is noted
     bool afresh_ = false;  // the next listing asks for every header
 };
