@@ -45,16 +45,10 @@ private:
 };
 
 // A row's tooltip is made of parts, one line each, always in this order, so that each part
-// can be replaced without touching the others. The list joins them when the tooltip is asked
-// for (RowToolTip): a row keeps only its parts.
+// can be replaced without touching the others. The rows keep the parts (TMailRows); the list
+// joins them when the tooltip is asked for.
 enum class TRowTip : int { Rule, Seen, Spam };
 inline constexpr int RowTipPartCount = 3;
-void SetRowTip(QListWidgetItem& row, TRowTip part, const QString& text);
-// Every part of a new row's tooltip at once (empty parts stay unset).
-void SetRowTips(QListWidgetItem& row, const std::array<QString, RowTipPartCount>& parts);
-QString RowTip(const QListWidgetItem& row, TRowTip part);
-// The row's tooltip: its parts' lines in order; empty when it has none.
-QString RowToolTip(const QListWidgetItem& row);
 
 // Replaces cell `column` of the row's text (cells end with "|"), adding empty cells before it
 // when the row has fewer.

@@ -10,15 +10,12 @@
 #include <QListWidgetItem>
 
 #include <algorithm>
+#include <climits>
 #include <optional>
 #include <utility>
 
 namespace {
 
-constexpr int NumberRole = TMultiListSortKeyRole + 0;
-constexpr int OctetsRole = TMultiListSortKeyRole + 1;
-constexpr int DateRole = TMultiListSortKeyRole + 2;
-constexpr int NewRole = TMultiListSortKeyRole + NewColumn;
 // Mail n's entry of kept headers, without its "|"; empty for none.
 std::string_view HeaderIn(const std::vector<std::string>& headers, int number) {
     if (number < 1 || number > static_cast<int>(headers.size()))
@@ -47,17 +44,6 @@ TMailRowData MailRowData(int number, long long octets, std::optional<std::int64_
     return data;
 }
 
-void SetRowData(QListWidgetItem& row, const TMailRowData& data) {
-    row.setData(NumberRole, data.Number);
-    if (data.Octets >= 0)
-        row.setData(OctetsRole, data.Octets);
-    if (data.HasDate)
-        row.setData(DateRole, static_cast<qint64>(data.DateMs));
-    // New mails sort together, before or after the others.
-    if (data.SeenSince > 0)
-        row.setData(NewRole, data.New ? 1 : 0);
-}
-
 void TMailRowBatch::Add(const QString& text, const TMailRowData& data,
                         const std::array<QString, RowTipPartCount>& tips, bool mark) {
     texts_ << text;
@@ -68,12 +54,10 @@ void TMailRowBatch::Add(const QString& text, const TMailRowData& data,
     largest_ = std::max(largest_, data.Number);
 }
 
-std::vector<int> TMailRowBatch::AddTo(TMultiList& list) {
-    list.AddRows(texts_, [this](int index, QListWidgetItem& row) {
-        const auto i = static_cast<std::size_t>(index);
-        SetRowData(row, data_[i]);
-        SetRowTips(row, tips_[i]);
-    });
+std::vector<int> TMailRowBatch::AddTo(TMailRows& rows) {
+    for (std::size_t i = 0; i < data_.size(); ++i)
+        rows.Keep(data_[i], tips_[i]);
+    rows.List().AddRows(texts_);
     texts_.clear();
     data_.clear();
     tips_.clear();
@@ -129,36 +113,23 @@ int CurrentMessageNumber(const TMultiList& list) {
 }
 
 int MessageNumberOf(const QListWidgetItem& row) {
-    const QVariant number = row.data(NumberRole);
-    if (number.isValid())
-        return number.toInt();
-    // " N |...": the number field of a row added without data.
-    return row.text().section(u'|', 0, 0).trimmed().toInt();
+    // " N |...": read in place, since marking and sorting ask it of every row.
+    const QString text = row.text();
+    const QStringView digits = QStringView(text).left(text.indexOf(u'|')).trimmed();
+    int number = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9' || number > (INT_MAX - 9) / 10)
+            return 0;
+        number = number * 10 + (c.unicode() - u'0');
+    }
+    return number;
 }
 
-long long OctetsOf(const QListWidgetItem& row) {
-    const QVariant octets = row.data(OctetsRole);
-    return octets.isValid() ? octets.toLongLong() : -1;
-}
-
-bool IsNewRow(const QListWidgetItem& row) {
-    return row.data(NewRole).toInt() == 1;
-}
-
-bool DateMsOf(const QListWidgetItem& row, std::int64_t& ms) {
-    const QVariant date = row.data(DateRole);
-    if (!date.isValid())
-        return false;
-    ms = date.toLongLong();
-    return true;
-}
-
-TMarkedMails MarkedMails(const TMultiList& list) {
+TMarkedMails MarkedMails(const TMailRows& rows) {
     TMarkedMails marked;
-    for (const int n : list.MarkedRows()) {
-        const QListWidgetItem& row = *list.item(n);
+    for (const int row : rows.MarkedRows()) {
         ++marked.Count;
-        const long long octets = OctetsOf(row);
+        const long long octets = rows.OctetsAt(row);
         if (octets < 0)
             marked.SizeKnown = false;
         else
@@ -180,7 +151,88 @@ int NumberColumnWidth(const TMultiList& list, int largestNumber) {
 }
 
 TMailRows::TMailRows(TMultiList& list) : list_(list) {
-    list_.SetToolTipSource(RowToolTip);
+    list_.SetToolTipSource([this](const QListWidgetItem& row) { return ToolTipOf(row); });
+    list_.SetSortKeySource(
+        [this](const QListWidgetItem& row, int column) { return SortKeyOf(row, column); });
+}
+
+void TMailRows::Keep(const TMailRowData& data, const std::array<QString, RowTipPartCount>& tips) {
+    TFacts facts;
+    facts.Number = data.Number;
+    facts.HasDate = data.HasDate;
+    facts.Sighted = data.SeenSince > 0;
+    facts.New = data.New;
+    facts.Octets = data.Octets;
+    facts.DateMs = data.DateMs;
+    facts.Tips = tips;
+    // A listing gives its mails in rising order; anything else takes its place by number.
+    if (facts_.empty() || facts_.back().Number < data.Number) {
+        facts_.push_back(std::move(facts));
+        return;
+    }
+    const auto at = std::lower_bound(facts_.begin(), facts_.end(), data.Number,
+                                     [](const TFacts& f, int n) { return f.Number < n; });
+    if (at != facts_.end() && at->Number == data.Number)
+        *at = std::move(facts);
+    else
+        facts_.insert(at, std::move(facts));
+}
+
+const TMailRows::TFacts* TMailRows::FactsOf(int number) const {
+    // Mails are numbered from 1 without gaps: mail n is almost always at n - 1.
+    const auto guess = static_cast<std::size_t>(number - 1);
+    if (number >= 1 && guess < facts_.size() && facts_[guess].Number == number)
+        return &facts_[guess];
+    const auto at = std::lower_bound(facts_.begin(), facts_.end(), number,
+                                     [](const TFacts& f, int n) { return f.Number < n; });
+    return at != facts_.end() && at->Number == number ? &*at : nullptr;
+}
+
+long long TMailRows::OctetsOf(int number) const {
+    const TFacts* facts = FactsOf(number);
+    return facts ? facts->Octets : -1;
+}
+
+std::optional<std::int64_t> TMailRows::DateOf(int number) const {
+    const TFacts* facts = FactsOf(number);
+    if (!facts || !facts->HasDate)
+        return std::nullopt;
+    return facts->DateMs;
+}
+
+QVariant TMailRows::SortKeyOf(const QListWidgetItem& row, int column) const {
+    const int number = MessageNumberOf(row);
+    if (column == 0)
+        return number;
+    const TFacts* facts = FactsOf(number);
+    if (!facts)
+        return {};
+    switch (column) {
+    case 1:
+        return facts->Octets >= 0 ? QVariant(facts->Octets) : QVariant();
+    case 2:
+        return facts->HasDate ? QVariant(static_cast<qint64>(facts->DateMs)) : QVariant();
+    case NewColumn:
+        // New mails sort together, before or after the others.
+        return facts->Sighted ? QVariant(facts->New ? 1 : 0) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QString TMailRows::ToolTipOf(const QListWidgetItem& row) const {
+    const TFacts* facts = FactsOf(MessageNumberOf(row));
+    if (!facts)
+        return {};
+    QString joined;
+    for (const QString& line : facts->Tips) {
+        if (line.isEmpty())
+            continue;
+        if (!joined.isEmpty())
+            joined += u'\n';
+        joined += line;
+    }
+    return joined;
 }
 
 void TMailRows::KeepHeaders(std::size_t count) {
@@ -213,7 +265,11 @@ int TMailRows::NumberAt(int row) const {
 }
 
 long long TMailRows::OctetsAt(int row) const {
-    return OctetsOf(*list_.item(row));
+    return OctetsOf(NumberAt(row));
+}
+
+std::optional<std::int64_t> TMailRows::DateAt(int row) const {
+    return DateOf(NumberAt(row));
 }
 
 std::string TMailRows::IdAt(int row) const {
@@ -229,7 +285,8 @@ bool TMailRows::MarkedAt(int row) const {
 }
 
 bool TMailRows::NewAt(int row) const {
-    return IsNewRow(*list_.item(row));
+    const TFacts* facts = FactsOf(NumberAt(row));
+    return facts && facts->Sighted && facts->New;
 }
 
 std::vector<int> TMailRows::RowsOf(std::vector<int> numbers) const {
@@ -241,7 +298,19 @@ int TMailRows::CurrentNumber() const {
 }
 
 void TMailRows::SetTipAt(int row, TRowTip part, const QString& text) {
-    SetRowTip(*list_.item(row), part, text);
+    const int number = NumberAt(row);
+    if (!FactsOf(number))
+        Keep(MailRowData(number, -1, std::nullopt), {});
+    FactsOf(number)->Tips[static_cast<std::size_t>(part)] = text;
+}
+
+QString TMailRows::TipAt(int row, TRowTip part) const {
+    const TFacts* facts = FactsOf(NumberAt(row));
+    return facts ? facts->Tips[static_cast<std::size_t>(part)] : QString();
+}
+
+QString TMailRows::ToolTipAt(int row) const {
+    return ToolTipOf(*list_.item(row));
 }
 
 void TMailRows::SetCellAt(int row, int column, const QString& text) {

@@ -8,18 +8,22 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QListWidgetItem;
+class TMailRows;
 class TMultiList;
 
-// What a row of the mail list knows besides its text: the server's message number, the size
-// in octets and the date as a time. They are the row's sort keys, and they let marking,
-// showing and deleting act on the right message whatever order the rows are shown in.
+// A row of the mail list is its text, " n |size |...": the message number in it lets marking,
+// showing and deleting act on the right message whatever order the rows are shown in. What
+// the list knows of a mail besides (its size in octets, its date as a time, its tooltip) is
+// kept by message number in TMailRows: a row of many thousands is cheapest as its text alone.
 
 // A row's data, read once from the server's answers. `Octets` below 0: size unknown
 // (count-only listing); `HasDate` false: no date.
@@ -38,8 +42,6 @@ TMailRowData MailRowData(int number, long long octets, const std::string& header
 // The same with the header's date already read (HeaderDateMs).
 TMailRowData MailRowData(int number, long long octets, std::optional<std::int64_t> dateMs);
 
-void SetRowData(QListWidgetItem& row, const TMailRowData& data);
-
 // Rows waiting to go into the list together: one insertion per batch, not one per mail.
 class TMailRowBatch {
 public:
@@ -50,7 +52,7 @@ public:
     int LargestNumber() const { return largest_; }
     // Adds the waiting rows to the list and starts an empty batch; gives the numbers of the
     // mails to be marked.
-    std::vector<int> AddTo(TMultiList& list);
+    std::vector<int> AddTo(TMailRows& rows);
 
 private:
     QStringList texts_;
@@ -59,16 +61,10 @@ private:
     std::vector<int> marked_;
     int largest_ = 0;
 };
-// The row's message number (from its text when it carries no data); 0 for none.
+// The row's message number, from its text; 0 for none.
 int MessageNumberOf(const QListWidgetItem& row);
 // The message number of the list's current row; 0 for none.
 int CurrentMessageNumber(const TMultiList& list);
-// -1 when unknown.
-long long OctetsOf(const QListWidgetItem& row);
-// Marked as new since the last complete listing.
-bool IsNewRow(const QListWidgetItem& row);
-// False when the row has no date.
-bool DateMsOf(const QListWidgetItem& row, std::int64_t& ms);
 
 struct TMarkedMails {
     int Count = 0;
@@ -76,7 +72,7 @@ struct TMarkedMails {
     bool SizeKnown = true; // false when a marked row's size is unknown
     int FromRules = 0;     // of them marked by the rules
 };
-TMarkedMails MarkedMails(const TMultiList& list);
+TMarkedMails MarkedMails(const TMailRows& rows);
 // The size as the list shows sizes ("1.3 MByte"); empty when unknown.
 QString SizeText(const TMarkedMails& mails);
 
@@ -91,14 +87,12 @@ TNumberRuns ShownNumbers(const TMultiList& list);
 // Width for column 0 so that " N " of the largest number is shown whole.
 int NumberColumnWidth(const TMultiList& list, int largestNumber);
 
-enum class TRowTip : int;
-
 // The listed mails: their rows in the list and the header each was listed with. The window's
 // components read and mark rows through this; the list widget only shows them. A row is
 // 1 .. Count() in the order shown (row 0 is the list's spacer); a mail is its message number.
 class TMailRows {
 public:
-    // The list shows each row's tooltip from its parts (RowToolTip).
+    // The list shows each row's tooltip from its parts, and sorts by the facts kept here.
     explicit TMailRows(TMultiList& list);
     TMailRows(const TMailRows&) = delete;
     TMailRows& operator=(const TMailRows&) = delete;
@@ -109,10 +103,11 @@ public:
 
     // One header text per listed mail, each ending with "|"; entry n - 1 belongs to mail n.
     const std::vector<std::string>& Headers() const { return listed_.Headers; }
-    // A connect begins: no header is kept, not even aside.
+    // A connect begins: no header is kept, not even aside, and no row's facts.
     void ClearHeaders() {
         listed_ = {};
         aside_ = {};
+        facts_ = {};
     }
     // The session ended: Headers() is empty, but the headers and ids stay aside while the rows
     // do, so that a later session can tell whether a listed mail is still at its number.
@@ -129,12 +124,20 @@ public:
     // The header mail n was listed with (without the "|"); empty for none.
     std::string_view HeaderOf(int number) const;
 
+    // What a row about to be added says of its mail; the row's text is added by the caller.
+    void Keep(const TMailRowData& data, const std::array<QString, RowTipPartCount>& tips);
+    // Mail n's size (-1 when unknown) and date (none when it has none).
+    long long OctetsOf(int number) const;
+    std::optional<std::int64_t> DateOf(int number) const;
+
     int Count() const;
     int NumberAt(int row) const;
     long long OctetsAt(int row) const; // -1 when unknown
+    std::optional<std::int64_t> DateAt(int row) const;
     // The mail's unique id, of this session or aside; empty when unknown.
     std::string IdAt(int row) const;
     bool MarkedAt(int row) const;
+    // Marked as new since the last complete listing.
     bool NewAt(int row) const;
     // The rows of these mails, in list order.
     std::vector<int> RowsOf(std::vector<int> numbers) const;
@@ -142,6 +145,9 @@ public:
     int CurrentNumber() const;
 
     void SetTipAt(int row, TRowTip part, const QString& text);
+    QString TipAt(int row, TRowTip part) const;
+    // The row's tooltip: its parts' lines in order; empty when it has none.
+    QString ToolTipAt(int row) const;
     void SetCellAt(int row, int column, const QString& text);
     // The key the column sorts the row by (invalid: none).
     void SetSortKeyAt(int row, int column, const QVariant& key);
@@ -167,7 +173,25 @@ private:
     };
     const TListed& ListedOrAside() const { return listed_.Headers.empty() ? aside_ : listed_; }
 
+    // A listed mail's facts, ordered by number as the listing gives them.
+    struct TFacts {
+        int Number = 0;
+        bool HasDate = false;
+        bool Sighted = false; // known by its unique id: the new-mail column sorts it
+        bool New = false;
+        long long Octets = -1;
+        std::int64_t DateMs = 0;
+        std::array<QString, RowTipPartCount> Tips;
+    };
+    const TFacts* FactsOf(int number) const;
+    TFacts* FactsOf(int number) {
+        return const_cast<TFacts*>(std::as_const(*this).FactsOf(number));
+    }
+    QVariant SortKeyOf(const QListWidgetItem& row, int column) const;
+    QString ToolTipOf(const QListWidgetItem& row) const;
+
     TMultiList& list_;
     TListed listed_;
     TListed aside_; // of the listing whose session ended
+    std::vector<TFacts> facts_; // while the rows are listed, through a session's end
 };

@@ -70,7 +70,9 @@ void TMultiList::ApplySortOrder() {
     keys.reserve(static_cast<std::size_t>(rows));
     for (int n = 1; n <= rows; ++n) {
         const QListWidgetItem* row = item(n);
-        const QVariant key = row->data(TMultiListSortKeyRole + m_sortColumn);
+        QVariant key = row->data(TMultiListSortKeyRole + m_sortColumn);
+        if (!key.isValid() && m_sortKeySource)
+            key = m_sortKeySource(*row, m_sortColumn);
         keys.push_back(key.isValid()
                            ? MakeKey(key)
                            : MakeKey(FieldOf(row->text(), m_separator, m_sortColumn).trimmed()));

@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QStringList>
+#include <QVariant>
 
 #include <array>
 #include <cstdint>
@@ -55,6 +56,11 @@ public:
     // an empty text shows none. Without a source the rows' own tooltips show.
     void SetToolTipSource(std::function<QString(const QListWidgetItem& row)> source) {
         m_toolTipSource = std::move(source);
+    }
+    // Gives a row's sort key for a column when the row keeps none of its own (an invalid
+    // variant: none, the column's text sorts).
+    void SetSortKeySource(std::function<QVariant(const QListWidgetItem& row, int column)> source) {
+        m_sortKeySource = std::move(source);
     }
 
     // Null once someone has deleted the header; rows are then drawn as plain text.
@@ -300,6 +306,7 @@ private:
     bool m_ignoreBitmap = false;
     bool m_locked = false;
     std::function<QString(const QListWidgetItem&)> m_toolTipSource;
+    std::function<QVariant(const QListWidgetItem&, int)> m_sortKeySource;
     int m_stretchColumn = -1;
     int m_fillColumn = -1;
     double m_fillMinimumShare = 0;

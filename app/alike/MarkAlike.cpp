@@ -95,8 +95,9 @@ TAlikeRows MarkableRows(const TMultiList& list, const std::function<bool(int row
     return result;
 }
 
-TAlikeRows AlikeRows(const TMultiList& list, int chosenRow, TAlike kind,
+TAlikeRows AlikeRows(const TMailRows& rows, int chosenRow, TAlike kind,
                      const TAlikeSource& source) {
+    const TMultiList& list = rows.List();
     TAlikeRows none;
     none.Comparable = false;
     if (chosenRow < 1 || chosenRow >= list.count())
@@ -129,19 +130,19 @@ TAlikeRows AlikeRows(const TMultiList& list, int chosenRow, TAlike kind,
         break;
     }
     case TAlike::Larger: {
-        const long long octets = OctetsOf(chosen);
+        const long long octets = rows.OctetsAt(chosenRow);
         if (octets < 0)
             return none;
-        alike = [&, octets](int row) { return OctetsOf(*list.item(row)) > octets; };
+        alike = [&, octets](int row) { return rows.OctetsAt(row) > octets; };
         break;
     }
     case TAlike::Older: {
-        std::int64_t date = 0;
-        if (!DateMsOf(chosen, date))
+        const std::optional<std::int64_t> date = rows.DateAt(chosenRow);
+        if (!date)
             return none;
         alike = [&, date](int row) {
-            std::int64_t other = 0;
-            return DateMsOf(*list.item(row), other) && other < date;
+            const std::optional<std::int64_t> other = rows.DateAt(row);
+            return other && *other < *date;
         };
         break;
     }

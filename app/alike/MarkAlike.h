@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+class TMailRows;
 class TMultiList;
 
 // Mark alike: the rows that share something with a chosen row. Only shown rows count (those
@@ -44,5 +45,5 @@ TAlikeRows MarkableRows(const TMultiList& list, const std::function<bool(int row
                         const std::function<bool(int number)>& kept);
 
 // The rows alike to chosenRow in the way of kind, in one pass over the list.
-TAlikeRows AlikeRows(const TMultiList& list, int chosenRow, TAlike kind,
+TAlikeRows AlikeRows(const TMailRows& rows, int chosenRow, TAlike kind,
                      const TAlikeSource& source);

@@ -94,8 +94,7 @@ void TMarkAlikeEntries::MarkAlike(TAlike kind) {
     source.Header = [&mails](int number) { return mails.HeaderOf(number); };
     source.Kept = KeptByRules();
     source.TextsAsSent = frame_.HeaderTextsAsSent();
-    const TMultiList& list = mails.List();
-    const TAlikeRows rows = AlikeRows(list, list.currentRow(), kind, source);
+    const TAlikeRows rows = AlikeRows(mails, mails.List().currentRow(), kind, source);
     frame_.StatusClear();
     if (!rows.Comparable) {
         const TText* why = &MarkAlikeTexts::NoSenderAddress;

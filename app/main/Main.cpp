@@ -254,7 +254,7 @@ void TForm1::FormMouseMove() {
 }
 
 void TForm1::ShowMarkedSummary() {
-    SetPanelText(2, MarkedSummary(MarkedMails(*mail_list), GermanUI()));
+    SetPanelText(2, MarkedSummary(MarkedMails(*FRows), GermanUI()));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -26,7 +26,7 @@ void TForm1::BtnDeleteClick() {
     if (!DeleteAtHand())
         return;
     const int state = ControlState();
-    TMarkedMails marked = MarkedMails(*mail_list);
+    TMarkedMails marked = MarkedMails(*FRows);
     Parts.ForEach([&](TComponent& part) { part.CountMarked(marked); });
     if (marked.Count == 0) {
         // Nothing to do: the session stays as it is.

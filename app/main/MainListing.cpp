@@ -21,9 +21,10 @@ namespace {
 // Adds the waiting rows. The list numbers rows from 1 once its spacer is in, and it marks the
 // first row when the spacer arrives; a mark here must come from the user, never by itself.
 // Gives the numbers of the mails the components asked to be marked.
-std::vector<int> AddBatch(TMultiList* list, TMailRowBatch& batch) {
+std::vector<int> AddBatch(TMailRows& rows, TMailRowBatch& batch) {
+    TMultiList* list = &rows.List();
     const bool hadSpacer = list->count() > 0;
-    std::vector<int> marked = batch.AddTo(*list);
+    std::vector<int> marked = batch.AddTo(rows);
     list->CheckSpacer();
     if (!hadSpacer)
         list->clearSelection();
@@ -111,7 +112,7 @@ void TWindowListing::RunCountOnly() {
         form_.FRows->AddHeader(" ");
     }
     FitNumberColumn(form_.mail_list, batch.LargestNumber());
-    AddBatch(form_.mail_list, batch);
+    AddBatch(*form_.FRows, batch);
     form_.ShowCancelButton(false);
     form_.btn_aktivieren(form_.StateListed);
     // The first row becomes current without being marked: Delete removes marked mails only.
@@ -140,7 +141,7 @@ void TWindowListing::RunFull() {
         QElapsedTimer adding;
         adding.start();
         FitNumberColumn(form_.mail_list, batch.LargestNumber());
-        form_.FRows->Mark(TNumberRuns::Of(AddBatch(form_.mail_list, batch)));
+        form_.FRows->Mark(TNumberRuns::Of(AddBatch(*form_.FRows, batch)));
         form_.Parts.ForEach([](TComponent& part) { part.RowsListed(); });
         form_.Bottom.ProgressBar->setValue(static_cast<int>(lastListed));
         intervalMs = std::max(BatchIntervalMs, 4 * adding.elapsed());

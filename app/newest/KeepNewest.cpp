@@ -104,11 +104,11 @@ void TKeepNewest::KeepNewest(TOf of, int keep) {
         const int number = rows.NumberAt(row);
         if (KeyOf(rows.HeaderOf(number), of) != key)
             continue;
-        std::int64_t ms = 0;
-        if (!DateMsOf(*rows.List().item(row), ms))
+        const std::optional<std::int64_t> ms = rows.DateAt(row);
+        if (!ms)
             ++undated;
         else
-            dated.push_back({ms, number, rows.OctetsAt(row)});
+            dated.push_back({*ms, number, rows.OctetsAt(row)});
     }
     // Newest first; of two at the same time the later on the server counts as newer.
     std::sort(dated.begin(), dated.end(), [](const TDated& a, const TDated& b) {

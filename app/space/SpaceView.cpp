@@ -210,7 +210,7 @@ void TSpaceView::ShowMeter() {
     const double quota = dialog_->Quota->value();
     dialog_->Meter->setText(QuotaLine(statBytes_, quota, german));
     dialog_->MeterAfter->setText(
-        QuotaAfterLine(statBytes_, MarkedMails(frame_.Rows().List()).Octets, quota, german));
+        QuotaAfterLine(statBytes_, MarkedMails(frame_.Rows()).Octets, quota, german));
 }
 
 TNumberRuns TSpaceView::NumbersOf(const std::vector<const TSpaceGroup*>& groups) const {

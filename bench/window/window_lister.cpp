@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
     });
     TMarkedMails marked;
-    const double summaryMs = Milliseconds([&] { marked = MarkedMails(list); });
+    const double summaryMs = Milliseconds([&] { marked = MarkedMails(form.Rows()); });
     const double unmarkMs = Milliseconds([&] {
         list.clearSelection();
         QApplication::processEvents();
@@ -123,12 +123,12 @@ int main(int argc, char** argv) {
         list.setCurrentRow(shownRow, QItemSelectionModel::ClearAndSelect);
         QApplication::processEvents();
     });
-    const int keptAfterClick = MarkedMails(list).Count;
+    const int keptAfterClick = MarkedMails(form.Rows()).Count;
     const double undoMs = Milliseconds([&] {
         form.Part<TMarkCommands>().UndoMarks();
         QApplication::processEvents();
     });
-    const int markedAfterUndo = MarkedMails(list).Count;
+    const int markedAfterUndo = MarkedMails(form.Rows()).Count;
     std::printf(
         "rows %d marked %d list_ms %.1f mark_ms %.2f summary_ms %.2f unmark_ms %.2f "
         "sort_ms %.1f alike_sender_ms %.1f alike_subject_ms %.1f find_click_ms %.1f "

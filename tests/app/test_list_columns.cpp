@@ -1,8 +1,10 @@
 #include "ByteText.h"
 #include "ExtraColumns.h"
 #include "ListColumns.h"
+#include "MailRows.h"
 #include "MultiListItem.h"
 #include "MultiListText.h"
+#include "MultiLst.h"
 #include "RowColumns.h"
 
 #include <QListWidgetItem>
@@ -216,14 +218,78 @@ TEST(ExtraColumns, CellsUpToTheLastShownAndTipsInTheirOrder) {
     EXPECT_EQ(row.text(), QStringLiteral(" 1 |2 KByte |d|f|s|spam||9.0|"));
 
     // Parts keep their order whichever comes first, and each is replaced alone.
-    SetRowTip(row, TRowTip::Spam, QStringLiteral("score 9"));
-    SetRowTip(row, TRowTip::Rule, QStringLiteral("rule"));
-    SetRowTip(row, TRowTip::Seen, QStringLiteral("since"));
-    EXPECT_EQ(RowToolTip(row), QStringLiteral("rule\nsince\nscore 9"));
-    SetRowTip(row, TRowTip::Rule, QString());
-    SetRowTip(row, TRowTip::Spam, QStringLiteral("score 2"));
-    EXPECT_EQ(RowToolTip(row), QStringLiteral("since\nscore 2"));
-    EXPECT_EQ(RowTip(row, TRowTip::Seen), QStringLiteral("since"));
+    TMultiList list;
+    TMailRows rows(list);
+    TMailRowBatch batch;
+    batch.Add(row.text(), MailRowData(1, 2000, std::nullopt));
+    batch.AddTo(rows);
+    list.CheckSpacer();
+    rows.SetTipAt(1, TRowTip::Spam, QStringLiteral("score 9"));
+    rows.SetTipAt(1, TRowTip::Rule, QStringLiteral("rule"));
+    rows.SetTipAt(1, TRowTip::Seen, QStringLiteral("since"));
+    EXPECT_EQ(rows.ToolTipAt(1), QStringLiteral("rule\nsince\nscore 9"));
+    rows.SetTipAt(1, TRowTip::Rule, QString());
+    rows.SetTipAt(1, TRowTip::Spam, QStringLiteral("score 2"));
+    EXPECT_EQ(rows.ToolTipAt(1), QStringLiteral("since\nscore 2"));
+    EXPECT_EQ(rows.TipAt(1, TRowTip::Seen), QStringLiteral("since"));
+}
+
+// A row is its text; size, date, new marker and tooltip are kept by the number in the text,
+// so they sort and show with the right row whatever order the rows are in.
+TEST(MailRows, SortKeysAndTipsFollowTheNumberInTheRowText) {
+    TMultiList list;
+    TMailRows rows(list);
+    TMailRowBatch batch;
+    TMailRowData nine = MailRowData(9, 3000, std::int64_t{2000});
+    nine.SeenSince = 5;
+    nine.New = true;
+    batch.Add(QStringLiteral(" 9 |3 KByte |d|f|s|"), nine);
+    batch.Add(QStringLiteral(" 10 | - |d|f|s|"), MailRowData(10, -1, std::nullopt));
+    batch.AddTo(rows);
+    // A later batch with a lower number still finds its place.
+    batch.Add(QStringLiteral(" 2 |1 KByte |d|f|s|"), MailRowData(2, 1000, std::int64_t{3000}),
+              {QStringLiteral("rule"), {}, {}});
+    batch.AddTo(rows);
+    list.CheckSpacer();
+    const auto numbers = [&] {
+        std::vector<int> shown;
+        for (int row = 1; row <= rows.Count(); ++row)
+            shown.push_back(rows.NumberAt(row));
+        return shown;
+    };
+    list.SortByColumn(0);
+    EXPECT_EQ(numbers(), (std::vector<int>{2, 9, 10})) << "numbers sort as numbers";
+    list.SortByColumn(1);
+    EXPECT_EQ(numbers(), (std::vector<int>{2, 9, 10})) << "an unknown size after the known";
+    list.SortByColumn(1);
+    EXPECT_EQ(numbers(), (std::vector<int>{10, 9, 2}));
+    list.SortByColumn(2);
+    EXPECT_EQ(numbers(), (std::vector<int>{9, 2, 10})) << "a mail without date after the dated";
+    EXPECT_EQ(rows.OctetsAt(1), 3000);
+    EXPECT_EQ(rows.DateAt(2), std::int64_t{3000});
+    EXPECT_EQ(rows.DateAt(3), std::nullopt);
+    EXPECT_TRUE(rows.NewAt(1));
+    EXPECT_FALSE(rows.NewAt(2));
+    EXPECT_EQ(rows.ToolTipAt(2), QStringLiteral("rule"));
+    rows.SetTipAt(3, TRowTip::Spam, QStringLiteral("score 1"));
+    list.SortByColumn(0);
+    EXPECT_EQ(rows.ToolTipAt(3), QStringLiteral("score 1"));
+    rows.SetMarks(TNumberRuns::Of({2, 9}));
+    EXPECT_EQ(MarkedMails(rows).Octets, 4000);
+    rows.SetMarks(TNumberRuns::Of({9, 10}));
+    EXPECT_FALSE(MarkedMails(rows).SizeKnown);
+
+    rows.ClearHeaders();
+    EXPECT_EQ(rows.OctetsAt(1), -1) << "a new connect forgets the facts with the rows";
+}
+
+TEST(MailRows, TheNumberIsReadFromTheRowText) {
+    const std::pair<const char*, int> cases[] = {
+        {" 12 |1 KByte |", 12}, {"7|", 7}, {" 5 ", 5},    {" x |", 0},
+        {" 1 2 |", 0},          {" -3 |", 0}, {" 99999999999 |", 0}, {"", 0},
+    };
+    for (const auto& [text, number] : cases)
+        EXPECT_EQ(MessageNumberOf(QListWidgetItem(QString::fromLatin1(text))), number) << text;
 }
 
 } // namespace

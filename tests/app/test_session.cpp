@@ -108,7 +108,7 @@ TEST_F(AppTest, MarkAllOnManyRowsAsksAboutEveryMailAndItsSize) {
     for (int n = 1; n <= 20000; ++n)
         batch.Add(QStringLiteral(" %1 | 1 KByte |d|f|s|").arg(n), MailRowData(n, 1000 + n % 2, std::nullopt));
     f.mail_list->show();
-    batch.AddTo(*f.mail_list);
+    batch.AddTo(f.Rows());
     f.mail_list->CheckSpacer();
     f.btn_aktivieren(TForm1::StateListed);
     f.Tools.BtnMark->click();

@@ -100,7 +100,7 @@ TEST_F(AppTest, MarksSurviveAStrayClickAndUndoBringsThemBack) {
     f.Part<TFind>().Field->setText(QStringLiteral("note"));
     Click(f, 1);
     EXPECT_EQ(MarkedNumbers(f), Offers({1}));
-    EXPECT_EQ(MarkedMails(*f.mail_list).Count, 14) << "the hidden marks count";
+    EXPECT_EQ(MarkedMails(f.Rows()).Count, 14) << "the hidden marks count";
 
     // Ctrl+Z brings back what the click took and takes its own mark.
     ASSERT_TRUE(QTest::qWaitFor([&] { return marks.Undo->isEnabled(); }));

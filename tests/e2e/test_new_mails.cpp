@@ -83,7 +83,7 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
     EXPECT_EQ(f.mail_list->SectionWidth(NewColumn), 0);
     EXPECT_TRUE(MarkedSubjects(f).isEmpty());
     EXPECT_EQ(f.Part<TNewMailMarkers>().Count->text(), "New mails from the next listing on");
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(1)), QString());
+    EXPECT_EQ(f.Rows().ToolTipAt(1), QString());
 
     // Mail Two goes; three arrive before the next session.
     f.mail_list->clearSelection();
@@ -108,11 +108,11 @@ TEST_F(AppTest, MailsAddedBetweenSessionsAreMarkedNew) {
     EXPECT_EQ(f.mail_list->HeaderSections().value(NewColumn), "New");
     EXPECT_EQ(MarkedSubjects(f), (QStringList{"Five", "lunch again", "Seven"}));
     EXPECT_EQ(f.Part<TNewMailMarkers>().Count->text(), "3 new mails");
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(RowOfSubject(f, "Five"))), SinceLine(SecondListingAt));
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(RowOfSubject(f, "One"))), SinceLine(FirstListingAt));
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(RowOfSubject(f, "lunch today"))),
+    EXPECT_EQ(f.Rows().ToolTipAt(RowOfSubject(f, "Five")), SinceLine(SecondListingAt));
+    EXPECT_EQ(f.Rows().ToolTipAt(RowOfSubject(f, "One")), SinceLine(FirstListingAt));
+    EXPECT_EQ(f.Rows().ToolTipAt(RowOfSubject(f, "lunch today")),
               "Marked by the rule lunch\n" + SinceLine(FirstListingAt));
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(RowOfSubject(f, "lunch again"))),
+    EXPECT_EQ(f.Rows().ToolTipAt(RowOfSubject(f, "lunch again")),
               "Marked by the rule lunch\n" + SinceLine(SecondListingAt));
 
     // Sorted by the column, the new ones stand together.

@@ -177,9 +177,9 @@ TEST_F(AppTest, RulesAndABlockListMarkExactlyTheirMailsAndNeverAFriend) {
     EXPECT_EQ(MarkedNumbers(f), expected);
     const int junkRow = NumbersOf(TKind::Junk, true).front();
     EXPECT_EQ(f.mail_list->item(junkRow)->text().section(u'|', 5, 5), QStringLiteral("blocked"));
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(junkRow)),
+    EXPECT_EQ(f.Rows().ToolTipAt(junkRow),
               QStringLiteral("Marked by the rule blocked"));
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(10)), QStringLiteral("Kept by the rule friends"));
+    EXPECT_EQ(f.Rows().ToolTipAt(10), QStringLiteral("Kept by the rule friends"));
 
     QString question;
     auto asked = WhenModalShown("DeleteConfirmation", [&](QWidget* box) {
@@ -277,7 +277,7 @@ TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
     EXPECT_EQ(MarkedNumbers(f), std::set<int>{2}) << StatusLines().toStdString();
     EXPECT_EQ(ReadSenderLists(rules.Text()).friends,
               std::vector<std::string>{"deals@junk.example"});
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(junk.back())),
+    EXPECT_EQ(f.Rows().ToolTipAt(junk.back()),
               QStringLiteral("Kept by the rule friends"));
     EXPECT_EQ(f.mail_list->item(junk.back())->text().section(u'|', 5, 5),
               QStringLiteral("friends"));
@@ -305,7 +305,7 @@ TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
     for (const int n : NumbersOf(TKind::Lunch, true))
         expected.insert(n);
     EXPECT_EQ(MarkedNumbers(f), expected) << StatusLines().toStdString();
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(1)), QStringLiteral("Marked by the rule blocked"));
+    EXPECT_EQ(f.Rows().ToolTipAt(1), QStringLiteral("Marked by the rule blocked"));
     f.Tools.BtnDisconnect->click();
     EXPECT_EQ(server.RemainingMessages().size(), 50u) << "marks alone delete nothing";
 }

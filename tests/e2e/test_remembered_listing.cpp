@@ -24,7 +24,7 @@ QStringList RowsWhole(TForm1& f) {
         // The marker of new mails says what changed since the visit before: not compared.
         QStringList cells = f.mail_list->item(row)->text().split(u'|');
         cells.removeAt(NewColumn);
-        rows << cells.join(u'|') + u'\n' + RowToolTip(*f.mail_list->item(row)) + u'\n' +
+        rows << cells.join(u'|') + u'\n' + f.Rows().ToolTipAt(row) + u'\n' +
                     QString::fromLatin1(header.data(), qsizetype(header.size()));
     }
     return rows;

@@ -54,7 +54,7 @@ public:
                                    filter(header, false, asSent)),
                       MailRowData(n, mail.octets, header));
         }
-        batch.AddTo(list_);
+        batch.AddTo(rows_);
         list_.CheckSpacer();
         list_.setRowHidden(HiddenMail, true);
         source_.Header = [this](int number) { return std::string_view(headers_[number - 1]); };
@@ -62,7 +62,7 @@ public:
         source_.TextsAsSent = asSent;
     }
 
-    TAlikeRows Alike(int number, TAlike kind) { return AlikeRows(list_, number, kind, source_); }
+    TAlikeRows Alike(int number, TAlike kind) { return AlikeRows(rows_, number, kind, source_); }
 
     std::set<int> Numbers(const QItemSelection& rows) {
         std::set<int> numbers;
@@ -73,6 +73,7 @@ public:
 
 private:
     TMultiList list_;
+    TMailRows rows_{list_};
     std::vector<std::string> headers_;
     TAlikeSource source_;
 };

@@ -196,7 +196,7 @@ TEST_F(AppTest, RulesSavedWhileListedApplyAtOnce) {
     EXPECT_EQ(f.mail_list->item(3)->text().section(u'|', RuleColumn, RuleColumn), "three");
     save("# rule: one\nif header :contains \"subject\" \"Mail 1\" { keep; }\n");
     EXPECT_EQ(MarkedRows(), (std::vector<int>{1}));
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(3)), QString());
+    EXPECT_EQ(f.Rows().ToolTipAt(3), QString());
     f.BtnDisconnectClick();
 }
 

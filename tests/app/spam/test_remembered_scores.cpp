@@ -56,7 +56,7 @@ TEST_F(AppTest, KnownMailsAreNotSentToTheScorerAgain) {
     const QStringList first = SpamCells(Rows());
     ASSERT_EQ(first.size(), 3);
     EXPECT_EQ(first[1], "10.0") << spamd.Log();
-    const QString spamTip = RowToolTip(*f.mail_list->item(2));
+    const QString spamTip = f.Rows().ToolTipAt(2);
     f.BtnDisconnectClick();
     EXPECT_TRUE(
         QFile::exists(ScoreMemoryFile(AccountFolderName("bob", "127.0.0.1", server.port()))));
@@ -69,7 +69,7 @@ TEST_F(AppTest, KnownMailsAreNotSentToTheScorerAgain) {
     EXPECT_EQ(spam.Outstanding(), 0);
     EXPECT_EQ(spam.SentToScorer(), 0);
     EXPECT_EQ(SpamCells(Rows()), first);
-    EXPECT_EQ(RowToolTip(*f.mail_list->item(2)).section(u'\n', -2), spamTip.section(u'\n', -2));
+    EXPECT_EQ(f.Rows().ToolTipAt(2).section(u'\n', -2), spamTip.section(u'\n', -2));
     ASSERT_EQ(MarkedRows().size(), 1u) << StatusLines().toStdString();
     EXPECT_EQ(Cell(Rows()[MarkedRows()[0] - 1], RuleColumn), "rated spam");
     f.BtnDisconnectClick();

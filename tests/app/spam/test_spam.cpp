@@ -69,10 +69,10 @@ TEST_F(AppTest, SpamdScoresTheListAndMarksTheSpam) {
     EXPECT_EQ(Cell(rows[1], SpamColumn), "10.0") << spamd.Log();
     for (const int ham : {0, 2})
         EXPECT_LT(Cell(rows[ham], SpamColumn).toDouble(), 5) << rows[ham].toStdString();
-    const QString tip = RowToolTip(*f.mail_list->item(2));
+    const QString tip = f.Rows().ToolTipAt(2);
     EXPECT_TRUE(tip.startsWith("Spam: ")) << tip.toStdString();
     EXPECT_TRUE(tip.contains("GTUBE")) << tip.toStdString();
-    EXPECT_TRUE(RowToolTip(*f.mail_list->item(1)).startsWith("Not spam: "));
+    EXPECT_TRUE(f.Rows().ToolTipAt(1).startsWith("Not spam: "));
     // The header alone goes to the header window, not the body lines scored with it.
     EXPECT_EQ(f.Rows().Headers()[1].find("GTUBE"), std::string::npos);
 
@@ -94,7 +94,7 @@ TEST_F(AppTest, SpamdScoresTheListAndMarksTheSpam) {
     const QString marked = Rows()[MarkedRows()[0] - 1];
     EXPECT_EQ(Cell(marked, 4), "Offer");
     EXPECT_EQ(Cell(marked, RuleColumn), "rated spam");
-    const QString markedTip = RowToolTip(*f.mail_list->item(MarkedRows()[0]));
+    const QString markedTip = f.Rows().ToolTipAt(MarkedRows()[0]);
     // The rule's line comes first, the scorer's verdict after it.
     EXPECT_TRUE(markedTip.startsWith("Marked by the rule rated spam\n") &&
                 markedTip.contains("\nSpam: "))
