@@ -156,6 +156,14 @@ TMailRows::TMailRows(TMultiList& list) : list_(list) {
         [this](const QListWidgetItem& row, int column) { return SortKeyOf(row, column); });
 }
 
+void TMailRows::Reserve(int count) {
+    constexpr int Bound = 1 << 20;
+    const auto room = static_cast<std::size_t>(std::clamp(count, 0, Bound));
+    facts_.reserve(room);
+    listed_.Headers.reserve(room);
+    listed_.Ids.reserve(room);
+}
+
 void TMailRows::Keep(const TMailRowData& data, const std::array<QString, RowTipPartCount>& tips) {
     TFacts facts;
     facts.Number = data.Number;

@@ -124,6 +124,9 @@ public:
     // The header mail n was listed with (without the "|"); empty for none.
     std::string_view HeaderOf(int number) const;
 
+    // Room for a listing of count mails, taken once rather than grown row by row. The count is
+    // the server's: beyond a bound the room grows as the rows come.
+    void Reserve(int count);
     // What a row about to be added says of its mail; the row's text is added by the caller.
     void Keep(const TMailRowData& data, const std::array<QString, RowTipPartCount>& tips);
     // Mail n's size (-1 when unknown) and date (none when it has none).

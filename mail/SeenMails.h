@@ -25,6 +25,8 @@ public:
 
     // A listing was recorded before.
     bool Listed() const { return listed_; }
+    // How many ids it knows: about as many as the next listing gives.
+    std::size_t Known() const { return firstListed_.size(); }
     // Takes the ids of a listing made at now, one per mail in order ("" where the server gave
     // none): a sighting per id. Ids not listed any more are forgotten. The first listing of an
     // account calls no mail new, as every one would be.

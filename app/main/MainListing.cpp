@@ -106,6 +106,7 @@ void TWindowListing::RunCountOnly() {
     form_.Bottom.ProgressBar->show();
     form_.Bottom.ProgressBar->setFocus();
     form_.StatusAppendText(Texts::CountOnlyListing);
+    form_.FRows->Reserve(form_.MailCount);
     TMailRowBatch batch;
     for (int n = 1; n <= form_.MailCount; ++n) {
         batch.Add(QStringLiteral(" %1 | - | - | - | - |").arg(n), MailRowData(n, -1, std::nullopt));
@@ -125,6 +126,7 @@ void TWindowListing::RunFull() {
     form_.Bottom.ProgressBar->setFocus();
     form_.Bottom.ProgressBar->setMaximum(form_.MailCount);
     form_.StatusAppendText(Texts::FullListing);
+    form_.FRows->Reserve(form_.MailCount);
     const TListingRun running(form_);
 
     // Rows come in order as their answers arrive; with pipelining several mails are in flight.

@@ -54,14 +54,30 @@ void TNewMailMarkers::ListingBegins(const TListingStart& start) {
     tip_.clear(); // the language may have changed
     // The ids of an earlier listing name the mails of another session.
     markers_ = TSeenMarkers();
+    loading_ = {};
     if (!listing_)
         return;
-    const QString file = SeenMailsFile(frame_.AccountFolder());
-    const std::string problem = markers_.Begin(QFile::encodeName(file).toStdString(), Clock());
+    // A big mailbox's seen file takes a while to read: it is read on another core while the
+    // server answers, which comes before the first row needs it.
+    loadingFile_ = SeenMailsFile(frame_.AccountFolder());
+    loading_ = std::async(std::launch::async,
+                          [path = QFile::encodeName(loadingFile_).toStdString(), now = Clock()] {
+                              TSeenMarkers markers;
+                              std::string problem = markers.Begin(path, now);
+                              return std::make_pair(std::move(markers), std::move(problem));
+                          });
+}
+
+TSeenMarkers& TNewMailMarkers::Markers() {
+    if (!loading_.valid())
+        return markers_;
+    auto [markers, problem] = loading_.get();
+    markers_ = std::move(markers);
     if (!problem.empty())
-        frame_.StatusAppend(
-            Tr(SeenTexts::FileUnusable, frame_.GermanUI())
-                .arg(QDir::toNativeSeparators(file), QString::fromLocal8Bit(problem.c_str())));
+        frame_.StatusAppend(Tr(SeenTexts::FileUnusable, frame_.GermanUI())
+                                .arg(QDir::toNativeSeparators(loadingFile_),
+                                     QString::fromLocal8Bit(problem.c_str())));
+    return markers_;
 }
 
 void TNewMailMarkers::MailListed(const TListedMail& mail, TMailAnswer& answer) {
@@ -69,9 +85,10 @@ void TNewMailMarkers::MailListed(const TListedMail& mail, TMailAnswer& answer) {
         return;
     // The first answer tells whether the server has ids; no row is in the list yet, so the
     // column can still come.
-    if (markers_.Taken() == 0 && markers_.Recorded() && !mail.Id.empty())
+    TSeenMarkers& markers = Markers();
+    if (markers.Taken() == 0 && markers.Recorded() && !mail.Id.empty())
         frame_.ShowColumn(NewColumn, true);
-    const TSeenMails::TSighting sighting = markers_.Take(std::string(mail.Id));
+    const TSeenMails::TSighting sighting = markers.Take(std::string(mail.Id));
     if (!frame_.ColumnShown(NewColumn) || sighting.Since == 0)
         return;
     answer.Row.SeenSince = sighting.Since;
@@ -89,6 +106,7 @@ void TNewMailMarkers::ListingEnded(bool complete) {
     if (!listing_)
         return;
     listing_ = false;
+    TSeenMarkers& markers = Markers();
     if (!complete) {
         // Saving a part would forget the mails not listed, and those listed would lose
         // their marker next time.
@@ -97,16 +115,16 @@ void TNewMailMarkers::ListingEnded(bool complete) {
         return;
     }
     // A server without ids lists as it always did.
-    if (markers_.WithIds() == 0)
+    if (markers.WithIds() == 0)
         return;
-    if (markers_.WithIds() < markers_.Taken()) {
+    if (markers.WithIds() < markers.Taken()) {
         frame_.StatusAppendText(SeenTexts::IdsMissing);
         return;
     }
     ShowUnconfirmedDeletions();
-    const bool recorded = markers_.Recorded();
+    const bool recorded = markers.Recorded();
     try {
-        markers_.Save();
+        markers.Save();
     } catch (const std::exception& e) {
         frame_.StatusAppend(
             Tr(SeenTexts::NotSaved, frame_.GermanUI()).arg(QString::fromLocal8Bit(e.what())));
@@ -145,12 +163,12 @@ void TNewMailMarkers::ShowCount() {
 bool TNewMailMarkers::DeletionUnconfirmed(const std::vector<TMsgNumber>& numbers) {
     std::vector<std::string> ids;
     for (const TMsgNumber n : numbers)
-        if (std::string id = markers_.IdOf(static_cast<int>(n)); !id.empty())
+        if (std::string id = Markers().IdOf(static_cast<int>(n)); !id.empty())
             ids.push_back(std::move(id));
     if (ids.empty())
         return false;
     try {
-        markers_.NoteUnconfirmed(ids);
+        Markers().NoteUnconfirmed(ids);
     } catch (const std::system_error& e) {
         frame_.StatusAppend(Tr(DeletionTexts::UnconfirmedNotNoted, frame_.GermanUI())
                                 .arg(QString::fromLocal8Bit(e.what())));
@@ -160,7 +178,7 @@ bool TNewMailMarkers::DeletionUnconfirmed(const std::vector<TMsgNumber>& numbers
 }
 
 void TNewMailMarkers::ShowUnconfirmedDeletions() {
-    const auto told = markers_.TakeUnconfirmed();
+    const auto told = Markers().TakeUnconfirmed();
     if (!told)
         return;
     const bool german = frame_.GermanUI();

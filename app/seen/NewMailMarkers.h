@@ -7,6 +7,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
+#include <string>
+#include <utility>
 
 class QLabel;
 class TFrame;
@@ -33,6 +36,9 @@ public:
     std::function<int64_t()> Clock;
 
 private:
+    // The markers of this listing, the seen file read by now; a file that cannot be used is
+    // said once.
+    TSeenMarkers& Markers();
     void ShowCount();
     void ForgetCount();
     // At a complete listing with ids: which of the unconfirmed deletions are gone, told once.
@@ -40,6 +46,9 @@ private:
 
     TFrame& frame_;
     TSeenMarkers markers_;
+    // The seen file being read while the server answers UIDL and LIST, and its name.
+    std::future<std::pair<TSeenMarkers, std::string>> loading_;
+    QString loadingFile_;
     bool listing_ = false; // a full listing notes the ids it gets
     bool counted_ = false; // the status bar counts the new rows
     // The last tooltip made: most rows of a listing were first seen at the same time, and

@@ -47,6 +47,9 @@ std::string TSeenMarkers::Begin(std::string path, int64_t now) {
     } catch (const std::exception& e) {
         return e.what();
     }
+    // Room for a listing like the last one, taken once rather than grown row by row.
+    ids_.reserve(seen_.Known() + seen_.Known() / 16);
+    places_.reserve(ids_.capacity());
     return {};
 }
 
