@@ -9,6 +9,7 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <unordered_set>
 #include <thread>
 
 #include <fcntl.h>
@@ -293,9 +294,33 @@ void THeaderMemory::Note(TMsgNumber number, std::string_view id, std::string_vie
     if (notedIds_.empty())
         notedIds_.reserve(records_.size() + 1024);
     if (number == 0 || id.size() > kMaxUniqueIdLength || !IsUniqueId(id) ||
-        header.size() > MaxHeaderBytes || !notedIds_.insert(IdHash(id)).second)
+        header.size() > MaxHeaderBytes)
         return;
+    notedIds_.push_back(IdHash(id));
     Append(number, id, header);
+}
+
+void THeaderMemory::DropRepeatedIds() {
+    std::string all(notedBytes_, '\0');
+    const size_t got = ZSTD_decompress(all.data(), all.size(), compressed_.data(), compressed_.size());
+    if (ZSTD_isError(got))
+        ZstdFailed(got);
+    std::unordered_set<std::string_view> ids;
+    staged_.clear();
+    compressed_.clear();
+    compressor_.reset();
+    notedBytes_ = 0;
+    // The records are as Append wrote them a moment ago.
+    for (size_t pos = 0; pos + kRecordHead <= got;) {
+        const uint32_t number = GetU32(all.data() + pos);
+        const auto idBytes = static_cast<uint8_t>(all[pos + 4]);
+        const uint32_t headerBytes = GetU32(all.data() + pos + 5);
+        const std::string_view id(all.data() + pos + kRecordHead, idBytes);
+        if (ids.insert(id).second)
+            Append(number, id, {id.data() + idBytes, headerBytes});
+        pos += kRecordHead + idBytes + headerBytes;
+    }
+    Compress(static_cast<int>(ZSTD_e_end));
 }
 
 const std::vector<std::pair<TMsgNumber, std::string>>& THeaderMemory::LastListing() const {
@@ -316,12 +341,16 @@ const std::vector<std::pair<TMsgNumber, std::string>>& THeaderMemory::LastListin
 }
 
 void THeaderMemory::Save(const std::string& path, bool complete) {
+    std::sort(notedIds_.begin(), notedIds_.end());
+    const bool repeated = std::adjacent_find(notedIds_.begin(), notedIds_.end()) != notedIds_.end();
     if (!complete)
         for (const TRecord& r : records_)
-            if (!r.Taken && !notedIds_.contains(IdHash(IdOf(r))))
+            if (!r.Taken && !std::binary_search(notedIds_.begin(), notedIds_.end(), IdHash(IdOf(r))))
                 Append(0, IdOf(r), {plain_.data() + r.HeaderAt, r.HeaderBytes});
     // An empty listing still ends its (empty) frame.
     Compress(static_cast<int>(ZSTD_e_end));
+    if (repeated)
+        DropRepeatedIds();
     std::string file;
     file.reserve(kFirstLine.size() + key_.size() + 32 + compressed_.size());
     file.append(kFirstLine);

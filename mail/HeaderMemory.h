@@ -13,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "mbx_events.h"
@@ -98,9 +97,12 @@ private:
     std::string staged_;     // records noted and not compressed yet
     std::string compressed_; // the frame of the records noted so far, unfinished
     uint64_t notedBytes_ = 0;
-    // Hashes of the ids noted, to keep an id once. Two ids of one hash only cost the second
-    // its place in the file: it is fetched again next time.
-    std::unordered_set<size_t> notedIds_;
+    // Hashes of the ids noted, in the order noted. An id is kept once: a server that lists one
+    // twice is rare enough to be mended when saving (DropRepeatedIds), and a table looked up
+    // for every mail costs more than the listing's other work on it.
+    std::vector<size_t> notedIds_;
+    // The finished frame again, each id's first record only.
+    void DropRepeatedIds();
 
     mutable std::optional<std::vector<std::pair<TMsgNumber, std::string>>> lastListing_;
 };

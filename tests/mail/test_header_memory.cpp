@@ -167,13 +167,24 @@ TEST(HeaderMemory, UnusableIdsAreNotRemembered) {
     memory.Note(3, std::string(71, 'x'), "Subject: c\r\n\r\n");
     memory.Note(4, std::string(70, 'y'), "Subject: d\r\n\r\n");
     memory.Note(5, "twice", "Subject: e\r\n\r\n");
-    memory.Note(6, "twice", "Subject: f\r\n\r\n");
+    // More than one compressed piece between the two, and mails after them.
+    const std::string big = "Subject: " + std::string(5000, 'g') + "\r\n\r\n";
+    for (TMsgNumber n = 6; n < 406; ++n)
+        memory.Note(n, "g" + std::to_string(n), big);
+    memory.Note(406, "twice", "Subject: f\r\n\r\n");
+    memory.Note(407, "last", "Subject: h\r\n\r\n");
     memory.Save(path, true);
     THeaderMemory loaded = THeaderMemory::Load(path, kKey);
     ASSERT_EQ(loaded.State(), THeaderMemory::TState::Loaded) << loaded.Problem();
-    EXPECT_EQ(loaded.Count(), 2u);
+    EXPECT_EQ(loaded.Count(), 403u);
+    const auto& listed = loaded.LastListing();
+    ASSERT_EQ(listed.size(), 403u);
+    EXPECT_EQ(listed[1], (std::pair<TMsgNumber, std::string>{5, "twice"}));
+    EXPECT_EQ(listed.back(), (std::pair<TMsgNumber, std::string>{407, "last"}));
     EXPECT_EQ(loaded.Take(std::string(70, 'y')), "Subject: d\r\n\r\n");
     EXPECT_EQ(loaded.Take("twice"), "Subject: e\r\n\r\n");
+    EXPECT_EQ(loaded.Take("g405"), big);
+    EXPECT_EQ(loaded.Take("last"), "Subject: h\r\n\r\n");
 }
 
 TEST(HeaderMemory, AnotherKeyIsForeign) {
