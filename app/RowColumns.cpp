@@ -1,6 +1,5 @@
 #include "RowColumns.h"
 
-#include "ByteText.h"
 #include "ListColumns.h"
 #include "MailDate.h"
 
@@ -15,18 +14,17 @@ std::optional<std::int64_t> HeaderDateMs(const std::string& header) {
 }
 
 TRowColumns RowColumnsOf(const std::string& header, bool germanUI, bool asSent) {
-    return {FromMailText(filter(header, germanUI, asSent)), HeaderDateMs(header)};
+    return {filter(header, germanUI, asSent), HeaderDateMs(header)};
 }
 
 void TRowColumnsBlock::Reserve(std::size_t count) {
-    cells_.reserve(count * 64);
+    cells_.reserve(count * 80);
     ends_.reserve(count);
     dates_.reserve(count);
 }
 
 void TRowColumnsBlock::Add(const TRowColumns& columns) {
-    cells_.append(reinterpret_cast<const char16_t*>(columns.Cells.utf16()),
-                  static_cast<std::size_t>(columns.Cells.size()));
+    cells_.append(columns.Cells);
     ends_.push_back(cells_.size());
     dates_.push_back(columns.DateMs.value_or(NoDate));
 }
@@ -34,6 +32,6 @@ void TRowColumnsBlock::Add(const TRowColumns& columns) {
 TRowColumnsView TRowColumnsBlock::At(std::size_t i) const {
     const std::size_t begin = i == 0 ? 0 : ends_[i - 1];
     const std::int64_t date = dates_[i];
-    return {QStringView(cells_.data() + begin, static_cast<qsizetype>(ends_[i] - begin)),
+    return {std::string_view(cells_.data() + begin, ends_[i] - begin),
             date == NoDate ? std::nullopt : std::optional<std::int64_t>(date)};
 }

@@ -2,14 +2,12 @@
 // helps the listing.
 #pragma once
 
-#include <QString>
-#include <QStringView>
-
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The time of a header's Date field in ms since 1970; none when the field is missing or not
@@ -17,16 +15,16 @@
 std::optional<std::int64_t> HeaderDateMs(const std::string& header);
 
 // What a row shows of its header and the date it sorts by: the date, sender and subject cells
-// (each ending with "|") and the Date field's time. The costly part of a row, made once per
-// header; a remembered header's may be made on another thread before the listing needs it.
+// (UTF-8, each ending with "|") and the Date field's time. The costly part of a row, made once
+// per header; a remembered header's may be made on another thread before the listing needs it.
 struct TRowColumns {
-    QString Cells;
+    std::string Cells;
     std::optional<std::int64_t> DateMs;
 };
 TRowColumns RowColumnsOf(const std::string& header, bool germanUI, bool asSent);
 // The same, seen in place (in a TRowColumns or a TRowColumnsBlock that outlives it).
 struct TRowColumnsView {
-    QStringView Cells;
+    std::string_view Cells;
     std::optional<std::int64_t> DateMs;
 };
 
@@ -43,7 +41,8 @@ public:
 
 private:
     static constexpr std::int64_t NoDate = INT64_MIN;
-    std::u16string cells_;
+    // UTF-8, as the cells are made: half the room of the rows' own texts.
+    std::string cells_;
     std::vector<std::size_t> ends_; // where each one's cells end in cells_
     std::vector<std::int64_t> dates_;
 };

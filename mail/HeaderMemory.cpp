@@ -10,7 +10,6 @@
 #include <stdexcept>
 #include <system_error>
 #include <unordered_set>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -252,10 +251,6 @@ void THeaderMemory::Compress(int endDirective) {
         // The file is written at the end of every listing: speed counts more than the last
         // few percent of its size.
         ZSTD_CCtx_setParameter(compressor_.get(), ZSTD_c_compressionLevel, 1);
-        // On a machine with another core, zstd compresses there while the listing goes on;
-        // where the library was built without threads this is refused and it compresses here.
-        if (std::thread::hardware_concurrency() > 1)
-            ZSTD_CCtx_setParameter(compressor_.get(), ZSTD_c_nbWorkers, 1);
     }
     ZSTD_inBuffer in{staged_.data(), staged_.size(), 0};
     for (;;) {

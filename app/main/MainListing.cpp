@@ -50,24 +50,23 @@ void FitNumberColumn(TMultiList* list, int largestNumber) {
 }
 
 // A row's text: " n |size |", its date, sender and subject cells, and the cells of the columns
-// after them (UTF-8). The first part is plain ASCII and written in place: one string per row.
-QString RowText(TMsgNumber n, const std::string& size, QStringView cells,
+// after them, all put together in UTF-8 and made a QString in one go.
+QString RowText(TMsgNumber n, const std::string& size, std::string_view cells,
                 const std::string& extraCells) {
     const std::string sizeText = DisplaySize(size);
     char number[16];
     const auto numberEnd = std::to_chars(number, number + sizeof number, n).ptr;
-    const QString extra = FromMailText(extraCells);
-    QString text;
-    text.reserve(static_cast<qsizetype>(numberEnd - number + sizeText.size()) + 5 + cells.size() +
-                 extra.size());
-    text.append(u' ')
-        .append(QLatin1StringView(number, numberEnd - number))
-        .append(QLatin1StringView(" |"))
-        .append(QLatin1StringView(sizeText.data(), static_cast<qsizetype>(sizeText.size())))
-        .append(QLatin1StringView(" |"))
+    std::string text;
+    text.reserve(static_cast<std::size_t>(numberEnd - number) + sizeText.size() + 5 +
+                 cells.size() + extraCells.size());
+    text.append(" ")
+        .append(number, numberEnd)
+        .append(" |")
+        .append(sizeText)
+        .append(" |")
         .append(cells)
-        .append(extra);
-    return text;
+        .append(extraCells);
+    return FromMailText(text);
 }
 
 } // namespace
