@@ -107,17 +107,20 @@ void TSeenMails::NoteSighted(const std::vector<std::string>& ids, const std::vec
     fresh.erase(std::unique(fresh.begin(), fresh.end(),
                             [](const auto& a, const auto& b) { return a.first == b.first; }),
                 fresh.end());
-    std::vector<std::pair<std::string, int64_t>> kept;
-    kept.reserve(firstListed_.size());
+    // In place: the ids gone leave, the new ones are merged in behind the known ones.
+    size_t kept = 0;
     for (size_t i = 0; i < firstListed_.size(); ++i)
-        if (still[i])
-            kept.push_back(std::move(firstListed_[i]));
-    std::vector<std::pair<std::string, int64_t>> listed;
-    listed.reserve(kept.size() + fresh.size());
-    std::merge(std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()),
-               std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()),
-               std::back_inserter(listed),
-               [](const auto& a, const auto& b) { return a.first < b.first; });
-    firstListed_ = std::move(listed);
+        if (still[i]) {
+            if (kept != i)
+                firstListed_[kept] = std::move(firstListed_[i]);
+            ++kept;
+        }
+    firstListed_.resize(kept);
+    firstListed_.insert(firstListed_.end(), std::make_move_iterator(fresh.begin()),
+                        std::make_move_iterator(fresh.end()));
+    std::inplace_merge(firstListed_.begin(),
+                       firstListed_.begin() + static_cast<std::ptrdiff_t>(kept),
+                       firstListed_.end(),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
     listed_ = true;
 }
