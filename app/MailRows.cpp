@@ -44,11 +44,11 @@ TMailRowData MailRowData(int number, long long octets, std::optional<std::int64_
     return data;
 }
 
-void TMailRowBatch::Add(const QString& text, const TMailRowData& data,
-                        const std::array<QString, RowTipPartCount>& tips, bool mark) {
-    texts_ << text;
+void TMailRowBatch::Add(QString text, const TMailRowData& data,
+                        std::array<QString, RowTipPartCount> tips, bool mark) {
+    texts_.append(std::move(text));
     data_.push_back(data);
-    tips_.push_back(tips);
+    tips_.push_back(std::move(tips));
     if (mark)
         marked_.push_back(data.Number);
     largest_ = std::max(largest_, data.Number);
@@ -56,7 +56,7 @@ void TMailRowBatch::Add(const QString& text, const TMailRowData& data,
 
 std::vector<int> TMailRowBatch::AddTo(TMailRows& rows) {
     for (std::size_t i = 0; i < data_.size(); ++i)
-        rows.Keep(data_[i], tips_[i]);
+        rows.Keep(data_[i], std::move(tips_[i]));
     rows.List().AddRows(texts_);
     texts_.clear();
     data_.clear();
@@ -164,7 +164,7 @@ void TMailRows::Reserve(int count) {
     listed_.Ids.reserve(room);
 }
 
-void TMailRows::Keep(const TMailRowData& data, const std::array<QString, RowTipPartCount>& tips) {
+void TMailRows::Keep(const TMailRowData& data, std::array<QString, RowTipPartCount> tips) {
     TFacts facts;
     facts.Number = data.Number;
     facts.HasDate = data.HasDate;
@@ -172,7 +172,7 @@ void TMailRows::Keep(const TMailRowData& data, const std::array<QString, RowTipP
     facts.New = data.New;
     facts.Octets = data.Octets;
     facts.DateMs = data.DateMs;
-    facts.Tips = tips;
+    facts.Tips = std::move(tips);
     // A listing gives its mails in rising order; anything else takes its place by number.
     if (facts_.empty() || facts_.back().Number < data.Number) {
         facts_.push_back(std::move(facts));

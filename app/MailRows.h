@@ -46,8 +46,8 @@ TMailRowData MailRowData(int number, long long octets, std::optional<std::int64_
 class TMailRowBatch {
 public:
     // tips: the row's tooltip parts by TRowTip; mark: marked once it is in the list.
-    void Add(const QString& text, const TMailRowData& data,
-             const std::array<QString, RowTipPartCount>& tips = {}, bool mark = false);
+    void Add(QString text, const TMailRowData& data,
+             std::array<QString, RowTipPartCount> tips = {}, bool mark = false);
     int Size() const { return static_cast<int>(texts_.size()); }
     int LargestNumber() const { return largest_; }
     // Adds the waiting rows to the list and starts an empty batch; gives the numbers of the
@@ -128,7 +128,7 @@ public:
     // the server's: beyond a bound the room grows as the rows come.
     void Reserve(int count);
     // What a row about to be added says of its mail; the row's text is added by the caller.
-    void Keep(const TMailRowData& data, const std::array<QString, RowTipPartCount>& tips);
+    void Keep(const TMailRowData& data, std::array<QString, RowTipPartCount> tips);
     // Mail n's size (-1 when unknown) and date (none when it has none).
     long long OctetsOf(int number) const;
     std::optional<std::int64_t> DateOf(int number) const;

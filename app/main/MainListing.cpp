@@ -174,9 +174,8 @@ void TWindowListing::RunFull() {
         TMailAnswer answer(data);
         const TListedMail mail{static_cast<int>(n), octets, id, header, listed};
         form_.Parts.ForEach([&](TComponent& part) { part.MailListed(mail, answer); });
-        const QString text =
-            RowText(n, size, columns->Cells, form_.ExtraColumns.Cells(answer.Cells));
-        batch.Add(text, answer.Row, answer.Tips, answer.Mark);
+        batch.Add(RowText(n, size, columns->Cells, form_.ExtraColumns.Cells(answer.Cells)),
+                  answer.Row, std::move(answer.Tips), answer.Mark);
         header.push_back('|');
         // A component that cut the answer down leaves room every kept header would carry.
         if (header.capacity() > header.size() + header.size() / 4)
