@@ -156,6 +156,11 @@ TMailRows::TMailRows(TMultiList& list) : list_(list) {
         [this](const QListWidgetItem& row, int column) { return SortKeyOf(row, column); });
 }
 
+TMailRows::~TMailRows() {
+    list_.SetToolTipSource({});
+    list_.SetSortKeySource({});
+}
+
 void TMailRows::Reserve(int count) {
     constexpr int Bound = 1 << 20;
     const auto room = static_cast<std::size_t>(std::clamp(count, 0, Bound));
@@ -307,6 +312,8 @@ int TMailRows::CurrentNumber() const {
 
 void TMailRows::SetTipAt(int row, TRowTip part, const QString& text) {
     const int number = NumberAt(row);
+    if (number < 1)
+        return;
     if (!FactsOf(number))
         Keep(MailRowData(number, -1, std::nullopt), {});
     FactsOf(number)->Tips[static_cast<std::size_t>(part)] = text;

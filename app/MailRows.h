@@ -94,6 +94,8 @@ class TMailRows {
 public:
     // The list shows each row's tooltip from its parts, and sorts by the facts kept here.
     explicit TMailRows(TMultiList& list);
+    // The list asks nothing of it any more.
+    ~TMailRows();
     TMailRows(const TMailRows&) = delete;
     TMailRows& operator=(const TMailRows&) = delete;
 
