@@ -50,6 +50,16 @@ uint32_t GetU32(const char* at) {
     return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
 }
 
+// A record's head at `at` (kRecordHead bytes): its number, id length and header length.
+struct TRecordHead {
+    uint32_t Number = 0;
+    uint8_t IdBytes = 0;
+    uint32_t HeaderBytes = 0;
+};
+TRecordHead ReadRecordHead(const char* at) {
+    return {GetU32(at), static_cast<uint8_t>(at[4]), GetU32(at + 5)};
+}
+
 // The file's bytes, mapped: a listing's headers are hundreds of megabytes, and copying them
 // page by page costs more than decompressing them.
 MappedFile ReadWhole(const std::string& path, bool& missing) {
@@ -177,9 +187,10 @@ std::string THeaderMemory::Parse() {
         if (all.size() - pos < kRecordHead)
             return "a record runs past the end";
         TRecord r;
-        r.Number = GetU32(all.data() + pos);
-        r.IdBytes = static_cast<uint8_t>(all[pos + 4]);
-        r.HeaderBytes = GetU32(all.data() + pos + 5);
+        const TRecordHead head = ReadRecordHead(all.data() + pos);
+        r.Number = head.Number;
+        r.IdBytes = head.IdBytes;
+        r.HeaderBytes = head.HeaderBytes;
         r.IdAt = pos + kRecordHead;
         r.HeaderAt = r.IdAt + r.IdBytes;
         if (all.size() - r.IdAt < uint64_t{r.IdBytes} + r.HeaderBytes)
@@ -297,7 +308,8 @@ void THeaderMemory::Note(TMsgNumber number, std::string_view id, std::string_vie
 
 void THeaderMemory::DropRepeatedIds() {
     std::string all(notedBytes_, '\0');
-    const size_t got = ZSTD_decompress(all.data(), all.size(), compressed_.data(), compressed_.size());
+    const size_t got =
+        ZSTD_decompress(all.data(), all.size(), compressed_.data(), compressed_.size());
     if (ZSTD_isError(got))
         ZstdFailed(got);
     std::unordered_set<std::string_view> ids;
@@ -307,13 +319,11 @@ void THeaderMemory::DropRepeatedIds() {
     notedBytes_ = 0;
     // The records are as Append wrote them a moment ago.
     for (size_t pos = 0; pos + kRecordHead <= got;) {
-        const uint32_t number = GetU32(all.data() + pos);
-        const auto idBytes = static_cast<uint8_t>(all[pos + 4]);
-        const uint32_t headerBytes = GetU32(all.data() + pos + 5);
-        const std::string_view id(all.data() + pos + kRecordHead, idBytes);
+        const TRecordHead head = ReadRecordHead(all.data() + pos);
+        const std::string_view id(all.data() + pos + kRecordHead, head.IdBytes);
         if (ids.insert(id).second)
-            Append(number, id, {id.data() + idBytes, headerBytes});
-        pos += kRecordHead + idBytes + headerBytes;
+            Append(head.Number, id, {id.data() + head.IdBytes, head.HeaderBytes});
+        pos += kRecordHead + head.IdBytes + head.HeaderBytes;
     }
     Compress(static_cast<int>(ZSTD_e_end));
 }
@@ -340,7 +350,8 @@ void THeaderMemory::Save(const std::string& path, bool complete) {
     const bool repeated = std::adjacent_find(notedIds_.begin(), notedIds_.end()) != notedIds_.end();
     if (!complete)
         for (const TRecord& r : records_)
-            if (!r.Taken && !std::binary_search(notedIds_.begin(), notedIds_.end(), IdHash(IdOf(r))))
+            if (!r.Taken &&
+                !std::binary_search(notedIds_.begin(), notedIds_.end(), IdHash(IdOf(r))))
                 Append(0, IdOf(r), {plain_.data() + r.HeaderAt, r.HeaderBytes});
     // An empty listing still ends its (empty) frame.
     Compress(static_cast<int>(ZSTD_e_end));
