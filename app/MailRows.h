@@ -46,8 +46,8 @@ TMailRowData MailRowData(int number, long long octets, std::optional<std::int64_
 class TMailRowBatch {
 public:
     // tips: the row's tooltip parts by TRowTip; mark: marked once it is in the list.
-    void Add(QString text, const TMailRowData& data,
-             std::array<QString, RowTipPartCount> tips = {}, bool mark = false);
+    void Add(QString text, const TMailRowData& data, std::array<QString, RowTipPartCount> tips = {},
+             bool mark = false);
     int Size() const { return static_cast<int>(texts_.size()); }
     int LargestNumber() const { return largest_; }
     // Adds the waiting rows to the list and starts an empty batch; gives the numbers of the
@@ -197,6 +197,6 @@ private:
 
     TMultiList& list_;
     TListed listed_;
-    TListed aside_; // of the listing whose session ended
+    TListed aside_;             // of the listing whose session ended
     std::vector<TFacts> facts_; // while the rows are listed, through a session's end
 };

@@ -119,8 +119,7 @@ void TSeenMails::NoteSighted(const std::vector<std::string>& ids, const std::vec
     firstListed_.insert(firstListed_.end(), std::make_move_iterator(fresh.begin()),
                         std::make_move_iterator(fresh.end()));
     std::inplace_merge(firstListed_.begin(),
-                       firstListed_.begin() + static_cast<std::ptrdiff_t>(kept),
-                       firstListed_.end(),
+                       firstListed_.begin() + static_cast<std::ptrdiff_t>(kept), firstListed_.end(),
                        [](const auto& a, const auto& b) { return a.first < b.first; });
     listed_ = true;
 }

@@ -45,5 +45,4 @@ TAlikeRows MarkableRows(const TMultiList& list, const std::function<bool(int row
                         const std::function<bool(int number)>& kept);
 
 // The rows alike to chosenRow in the way of kind, in one pass over the list.
-TAlikeRows AlikeRows(const TMailRows& rows, int chosenRow, TAlike kind,
-                     const TAlikeSource& source);
+TAlikeRows AlikeRows(const TMailRows& rows, int chosenRow, TAlike kind, const TAlikeSource& source);

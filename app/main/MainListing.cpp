@@ -57,8 +57,8 @@ QString RowText(TMsgNumber n, const std::string& size, std::string_view cells,
     char number[16];
     const auto numberEnd = std::to_chars(number, number + sizeof number, n).ptr;
     std::string text;
-    text.reserve(static_cast<std::size_t>(numberEnd - number) + sizeText.size() + 5 +
-                 cells.size() + extraCells.size());
+    text.reserve(static_cast<std::size_t>(numberEnd - number) + sizeText.size() + 5 + cells.size() +
+                 extraCells.size());
     text.append(" ")
         .append(number, numberEnd)
         .append(" |")

@@ -285,8 +285,8 @@ TEST(MailRows, SortKeysAndTipsFollowTheNumberInTheRowText) {
 
 TEST(MailRows, TheNumberIsReadFromTheRowText) {
     const std::pair<const char*, int> cases[] = {
-        {" 12 |1 KByte |", 12}, {"7|", 7}, {" 5 ", 5},    {" x |", 0},
-        {" 1 2 |", 0},          {" -3 |", 0}, {" 99999999999 |", 0}, {"", 0},
+        {" 12 |1 KByte |", 12}, {"7|", 7}, {" 5 ", 5}, {" x |", 0}, {" 1 2 |", 0}, {" -3 |", 0},
+        {" 99999999999 |", 0},  {"", 0},
     };
     for (const auto& [text, number] : cases)
         EXPECT_EQ(MessageNumberOf(QListWidgetItem(QString::fromLatin1(text))), number) << text;

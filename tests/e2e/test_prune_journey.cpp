@@ -177,8 +177,7 @@ TEST_F(AppTest, RulesAndABlockListMarkExactlyTheirMailsAndNeverAFriend) {
     EXPECT_EQ(MarkedNumbers(f), expected);
     const int junkRow = NumbersOf(TKind::Junk, true).front();
     EXPECT_EQ(f.mail_list->item(junkRow)->text().section(u'|', 5, 5), QStringLiteral("blocked"));
-    EXPECT_EQ(f.Rows().ToolTipAt(junkRow),
-              QStringLiteral("Marked by the rule blocked"));
+    EXPECT_EQ(f.Rows().ToolTipAt(junkRow), QStringLiteral("Marked by the rule blocked"));
     EXPECT_EQ(f.Rows().ToolTipAt(10), QStringLiteral("Kept by the rule friends"));
 
     QString question;
@@ -277,8 +276,7 @@ TEST_F(AppTest, AlwaysKeepAndAlwaysMarkFromARowRunTheRulesAgain) {
     EXPECT_EQ(MarkedNumbers(f), std::set<int>{2}) << StatusLines().toStdString();
     EXPECT_EQ(ReadSenderLists(rules.Text()).friends,
               std::vector<std::string>{"deals@junk.example"});
-    EXPECT_EQ(f.Rows().ToolTipAt(junk.back()),
-              QStringLiteral("Kept by the rule friends"));
+    EXPECT_EQ(f.Rows().ToolTipAt(junk.back()), QStringLiteral("Kept by the rule friends"));
     EXPECT_EQ(f.mail_list->item(junk.back())->text().section(u'|', 5, 5),
               QStringLiteral("friends"));
 

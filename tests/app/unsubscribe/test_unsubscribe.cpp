@@ -87,7 +87,8 @@ TEST_F(AppTest, UnsubscribeConfirmsAndFlagsListsStillSending) {
     for (int n = 1; n <= 4; ++n) {
         SCOPED_TRACE(n);
         EXPECT_EQ(rows[n - 1].endsWith("|still sending|"), n == 2) << rows[n - 1].toStdString();
-        EXPECT_EQ(f.Rows().TipAt(n, TRowTip::Rule)
+        EXPECT_EQ(f.Rows()
+                      .TipAt(n, TRowTip::Rule)
                       .contains("Still sending: unsubscribed from Weekly <weekly.example.org>"),
                   n == 2);
     }
